@@ -1,0 +1,13 @@
+#pragma once
+
+#include "generator/resource_tree.h"
+#include "textfile/utf16_text_file.h"
+
+namespace textresgen {
+
+// Writes the exported function InitString, which assigns every entry's text,
+// as a wide literal copied unchanged, to its member path; entries in the
+// header's member order.
+void WriteSource(const ResourceTree& tree, Utf16TextFile& file);
+
+}  // namespace textresgen

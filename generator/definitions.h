@@ -1,0 +1,19 @@
+#pragma once
+
+#include "generator/resource_tree.h"
+#include "textfile/utf16_text_file.h"
+#include "textfile/wide_string.h"
+
+namespace textresgen {
+
+// Applies one line of a definition file to the tree. A line "a.b.c=text"
+// (ending at its first U+0000) sets entry c of group b of group a; only the
+// first "=" separates, the text ends at the first CR or LF, segments may be
+// empty and nothing is trimmed. A line without "=" is ignored.
+void AddDefinitionLine(ResourceTree& tree, WideStringView line);
+
+// Reads every line of `input` into the tree and finishes it. False when a
+// read error stopped the reading early.
+bool ReadDefinitions(Utf16TextFile& input, ResourceTree& tree);
+
+}  // namespace textresgen

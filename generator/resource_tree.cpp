@@ -1,0 +1,120 @@
+#include "generator/resource_tree.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+namespace textresgen {
+namespace {
+
+constexpr std::size_t kMaxRecords = std::numeric_limits<std::uint32_t>::max() - 1;
+
+// Counting sort of record indices by an owner key: a stable grouping, so
+// within one owner the indices stay in the order they were created.
+template <typename OwnerOf>
+std::vector<std::uint32_t> GroupByOwner(std::size_t records, std::size_t owners, OwnerOf ownerOf,
+                                        std::vector<std::uint32_t>& starts) {
+    starts.assign(owners + 1, 0);
+    for (std::size_t i = 0; i < records; ++i) ++starts[ownerOf(i) + 1];
+    for (std::size_t g = 0; g < owners; ++g) starts[g + 1] += starts[g];
+    std::vector<std::uint32_t> order(records);
+    std::vector<std::uint32_t> fill(starts.begin(), starts.end() - 1);
+    for (std::size_t i = 0; i < records; ++i) order[fill[ownerOf(i)]++] = static_cast<std::uint32_t>(i);
+    return order;
+}
+
+}  // namespace
+
+ResourceTree::ResourceTree() { groups_.push_back(ResourceNode{}); }
+
+std::uint32_t ResourceTree::HashName(GroupId parent, WideStringView name) {
+    std::uint64_t h = 0xCBF29CE484222325ull ^ (static_cast<std::uint64_t>(parent) * 0x9E3779B97F4A7C15ull);
+    for (const char16_t unit : name) h = (h ^ unit) * 0x100000001B3ull;
+    return static_cast<std::uint32_t>(h ^ (h >> 29));
+}
+
+void ResourceTree::GrowLookup() {
+    std::size_t size = 1024;
+    while (size < 4 * groups_.size()) size *= 2;
+    lookup_.assign(size, 0);
+    const std::size_t mask = size - 1;
+    for (std::size_t id = 1; id < groups_.size(); ++id) {
+        std::size_t slot = groups_[id].hash & mask;
+        while (lookup_[slot] != 0) slot = (slot + 1) & mask;
+        lookup_[slot] = static_cast<std::uint32_t>(id + 1);
+    }
+}
+
+GroupId ResourceTree::Child(GroupId parent, WideStringView name) {
+    if (2 * (groups_.size() + 1) > lookup_.size()) GrowLookup();
+    const std::uint32_t hash = HashName(parent, name);
+    const std::size_t mask = lookup_.size() - 1;
+    std::size_t slot = hash & mask;
+    for (; lookup_[slot] != 0; slot = (slot + 1) & mask) {
+        const GroupId id = lookup_[slot] - 1;
+        const ResourceNode& group = groups_[id];
+        if (group.hash == hash && group.parent == parent && group.name == name) return id;
+    }
+    if (groups_.size() >= kMaxRecords) throw std::length_error("too many groups");
+    ResourceNode group;
+    group.name = WideStringView(arena_.Store(name), name.size());
+    group.parent = parent;
+    group.hash = hash;
+    groups_.push_back(group);
+    const auto id = static_cast<GroupId>(groups_.size() - 1);
+    lookup_[slot] = id + 1;
+    return id;
+}
+
+void ResourceTree::Value(GroupId group, WideStringView name, WideStringView text) {
+    if (entries_.size() >= kMaxRecords || name.size() > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("too many or too long names");
+    entries_.push_back(ResourceEntry{arena_.Store(name, text), group,
+                                     static_cast<std::uint32_t>(name.size()), text.size()});
+}
+
+void ResourceTree::Finish() {
+    if (finished_) return;
+    finished_ = true;
+    lookup_ = std::vector<std::uint32_t>();  // no more lookups: give the memory back
+
+    std::vector<std::uint32_t> starts;
+
+    // Entries: grouped by their group, sorted by name, the last definition of
+    // a name kept. Ties in name are broken by creation order, so the latest
+    // definition ends each run of equal names.
+    valueOrder_ = GroupByOwner(
+        entries_.size(), groups_.size(), [this](std::size_t i) { return entries_[i].group; }, starts);
+    std::size_t kept = 0;
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        const auto begin = valueOrder_.begin() + starts[g];
+        const auto end = valueOrder_.begin() + starts[g + 1];
+        std::sort(begin, end, [this](std::uint32_t a, std::uint32_t b) {
+            const int order = entries_[a].Name().compare(entries_[b].Name());
+            return order != 0 ? order < 0 : a < b;
+        });
+        groups_[g].firstValue = static_cast<std::uint32_t>(kept);
+        for (auto it = begin; it != end; ++it) {
+            const bool replaced = it + 1 != end && entries_[*it].Name() == entries_[*(it + 1)].Name();
+            if (!replaced) valueOrder_[kept++] = *it;
+        }
+        groups_[g].valueCount = static_cast<std::uint32_t>(kept - groups_[g].firstValue);
+    }
+    valueOrder_.resize(kept);
+
+    // Child groups: grouped by parent, sorted by name (unique per parent).
+    // The root is nobody's child; it sorts first as its own parent and is
+    // skipped.
+    childOrder_ = GroupByOwner(
+        groups_.size(), groups_.size(), [this](std::size_t i) { return groups_[i].parent; }, starts);
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        auto begin = childOrder_.begin() + starts[g];
+        const auto end = childOrder_.begin() + starts[g + 1];
+        if (g == kRoot) ++begin;
+        std::sort(begin, end, [this](GroupId a, GroupId b) { return groups_[a].name < groups_[b].name; });
+        groups_[g].firstChild = static_cast<std::uint32_t>(begin - childOrder_.begin());
+        groups_[g].childCount = static_cast<std::uint32_t>(end - begin);
+    }
+}
+
+}  // namespace textresgen

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "generator/unit_arena.h"
+#include "textfile/wide_string.h"
+
+namespace textresgen {
+
+using GroupId = std::uint32_t;
+
+// A group of the dotted names: the structure it becomes in the header. After
+// Finish(), its entries and child groups are contiguous ranges, in name order.
+struct ResourceNode {
+    WideStringView name;         // empty for the root
+    GroupId parent = 0;
+    std::uint32_t hash = 0;      // of (parent, name), for the group lookup
+    std::uint32_t firstValue = 0;
+    std::uint32_t valueCount = 0;
+    std::uint32_t firstChild = 0;
+    std::uint32_t childCount = 0;
+};
+
+// One named text of a group: a member of type S and its initialiser.
+struct ResourceEntry {
+    const char16_t* units;       // the name, followed directly by the text
+    GroupId group;
+    std::uint32_t nameLength;
+    std::size_t textLength;
+
+    WideStringView Name() const { return {units, nameLength}; }
+    WideStringView Text() const { return {units + nameLength, textLength}; }
+};
+
+// The definitions arranged by their dotted names. Filled through Child and
+// Value, then frozen by Finish; the writers only read it afterwards.
+//
+// Names are ordered by unsigned UTF-16 code units, a prefix before the longer
+// name. A later Value for the same full name replaces the earlier text. A name
+// may be an entry and a group of the same node at once.
+//
+// The tree is flat (records in vectors, units in an arena) rather than nodes
+// owning nodes: it costs a few dozen bytes per name, and neither building,
+// walking nor destroying it recurses, however deep the names nest.
+class ResourceTree {
+public:
+    static constexpr GroupId kRoot = 0;
+
+    ResourceTree();
+
+    // The child group `name` of `parent`, created when absent.
+    GroupId Child(GroupId parent, WideStringView name);
+    // Sets the text of entry `name` of `group`, replacing an earlier text.
+    void Value(GroupId group, WideStringView name, WideStringView text);
+    // Sorts every group's entries and children and drops replaced entries.
+    void Finish();
+
+    // The fixed name of the generated top-level structure.
+    static WideStringView TypeName() { return u"TextResource"; }
+
+    // Read access, valid after Finish().
+    const ResourceNode& Group(GroupId id) const { return groups_[id]; }
+    const ResourceEntry& ValueAt(const ResourceNode& group, std::uint32_t index) const {
+        return entries_[valueOrder_[group.firstValue + index]];
+    }
+    GroupId ChildAt(const ResourceNode& group, std::uint32_t index) const {
+        return childOrder_[group.firstChild + index];
+    }
+    std::size_t GroupCount() const { return groups_.size(); }
+    std::size_t EntryCount() const { return valueOrder_.size(); }
+
+private:
+    static std::uint32_t HashName(GroupId parent, WideStringView name);
+    void GrowLookup();
+
+    UnitArena arena_;
+    std::vector<ResourceNode> groups_;
+    std::vector<ResourceEntry> entries_;
+    std::vector<std::uint32_t> valueOrder_;  // entry indices, by group then name
+    std::vector<GroupId> childOrder_;        // group ids, by parent then name
+    // Open-addressing table of group ids + 1 (0 = empty), keyed by parent and name.
+    std::vector<std::uint32_t> lookup_;
+    bool finished_ = false;
+};
+
+}  // namespace textresgen

@@ -1,0 +1,31 @@
+#include "generator/unit_arena.h"
+
+#include <algorithm>
+
+namespace textresgen {
+
+const char16_t* UnitArena::Store(WideStringView first, WideStringView second) {
+    const std::size_t size = first.size() + second.size();
+    if (size > left_) {
+        // An oversized request gets a block of its own; the current block
+        // stays open for the small requests that follow.
+        if (size > kBlockUnits / 4) {
+            blocks_.emplace_back(new char16_t[size == 0 ? 1 : size]);
+            char16_t* own = blocks_.back().get();
+            std::copy(first.begin(), first.end(), own);
+            std::copy(second.begin(), second.end(), own + first.size());
+            return own;
+        }
+        blocks_.emplace_back(new char16_t[kBlockUnits]);
+        next_ = blocks_.back().get();
+        left_ = kBlockUnits;
+    }
+    char16_t* stored = next_;
+    std::copy(first.begin(), first.end(), stored);
+    std::copy(second.begin(), second.end(), stored + first.size());
+    next_ += size;
+    left_ -= size;
+    return stored;
+}
+
+}  // namespace textresgen

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "textfile/wide_string.h"
+
+namespace textresgen {
+
+// Append-only storage for the names and texts of the tree. Stored units never
+// move, so views into them stay valid for the arena's lifetime; blocks are
+// large and filled front to back, so memory is touched only as it is used.
+class UnitArena {
+public:
+    // Copies `first` and `second` next to each other; returns the first unit.
+    const char16_t* Store(WideStringView first, WideStringView second = {});
+
+private:
+    static constexpr std::size_t kBlockUnits = 1u << 20;
+
+    std::vector<std::unique_ptr<char16_t[]>> blocks_;
+    char16_t* next_ = nullptr;
+    std::size_t left_ = 0;
+};
+
+}  // namespace textresgen

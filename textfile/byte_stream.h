@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+
+namespace textresgen {
+
+// Where the bytes of a definition file come from: a file or, in tests, memory.
+class ByteSource {
+public:
+    enum class Status { Data, End, Error };
+
+    virtual ~ByteSource() = default;
+    // Reads up to `capacity` bytes into `buffer`. Data: `count` bytes were
+    // read (at least one). End: no more bytes. Error: the read failed.
+    virtual Status Read(unsigned char* buffer, std::size_t capacity, std::size_t& count) = 0;
+};
+
+// Where the bytes of a generated file go.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    // Writes all `size` bytes; false when they could not be written.
+    virtual bool Write(const unsigned char* data, std::size_t size) = 0;
+    // Completes and closes the destination; false when that failed.
+    virtual bool Close() = 0;
+    // Closes the destination and removes what was written, so that a
+    // half-written file is never mistaken for a complete one.
+    virtual void Discard() = 0;
+};
+
+}  // namespace textresgen

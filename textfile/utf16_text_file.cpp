@@ -1,0 +1,267 @@
+#include "textfile/utf16_text_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "textfile/platform_file.h"
+
+namespace textresgen {
+namespace {
+
+constexpr std::size_t kReadChunk = 256 * 1024;   // bytes per read of the input
+constexpr std::size_t kWriteBuffer = 256 * 1024;  // bytes buffered before a write
+constexpr char16_t kLF = 0x000A;
+constexpr char16_t kCR = 0x000D;
+constexpr char16_t kEndOfInput = 0x001A;
+constexpr char16_t kNotACharacter = 0xFFFF;
+
+}  // namespace
+
+Utf16TextFile::Utf16TextFile() = default;
+Utf16TextFile::~Utf16TextFile() = default;
+
+// ---------------------------------------------------------------- reading
+
+bool Utf16TextFile::OpenForRead(const char* path) { return OpenForRead(OpenFileSource(path)); }
+
+bool Utf16TextFile::OpenForRead(std::unique_ptr<ByteSource> source) {
+    source_ = std::move(source);
+    if (!source_) return false;
+    if (StartReading()) return true;
+    source_.reset();
+    return false;
+}
+
+// Probes the first three bytes for a byte-order mark.
+bool Utf16TextFile::StartReading() {
+    bytes_.resize(kReadChunk + 4);
+    byteCount_ = 0;
+    while (byteCount_ < 3 && !sourceEnded_) {
+        std::size_t got = 0;
+        switch (source_->Read(bytes_.data() + byteCount_, 3 - byteCount_, got)) {
+            case ByteSource::Status::Data: byteCount_ += got; break;
+            case ByteSource::Status::End: sourceEnded_ = true; break;
+            case ByteSource::Status::Error: return false;
+        }
+    }
+    const unsigned char* b = bytes_.data();
+    std::size_t skip = 0;
+    if (byteCount_ == 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+        utf8_ = true;
+        skip = 3;
+    } else if (byteCount_ >= 2) {
+        if (b[0] == 0xFE && b[1] == 0xFF) return false;
+        if (b[0] == 0xFF && b[1] == 0xFE) skip = 2;
+    }
+    std::memmove(bytes_.data(), bytes_.data() + skip, byteCount_ - skip);
+    byteCount_ -= skip;
+    decoded_.resize(kReadChunk + Utf8Decoder::kMaxPending + 4);
+    units_.resize(decoded_.size() + 1);
+    return true;
+}
+
+bool Utf16TextFile::ReadBytes(std::size_t offset) {
+    std::size_t got = 0;
+    switch (source_->Read(bytes_.data() + offset, kReadChunk, got)) {
+        case ByteSource::Status::Data: byteCount_ = offset + got; return true;
+        case ByteSource::Status::End: sourceEnded_ = true; return true;
+        case ByteSource::Status::Error: break;
+    }
+    readFailed_ = true;
+    return false;
+}
+
+// Line-end translation and the special units, applied in reading order.
+// A CR at the end of one read waits for the first unit of the next.
+void Utf16TextFile::TranslateUnits(const char16_t* units, std::size_t count) {
+    char16_t* out = units_.data() + unitEnd_;
+    for (std::size_t i = 0; i < count; ++i) {
+        const char16_t unit = units[i];
+        if (pendingCR_) {
+            pendingCR_ = false;
+            if (unit == kLF) {
+                *out++ = kLF;
+                continue;
+            }
+            *out++ = kCR;
+        }
+        if (unit > kEndOfInput && unit != kNotACharacter) {
+            *out++ = unit;
+        } else if (unit == kCR) {
+            pendingCR_ = true;
+        } else if (unit == kEndOfInput) {
+            inputEnded_ = true;
+            break;
+        } else if (unit != kNotACharacter) {
+            *out++ = unit;
+        }
+    }
+    unitEnd_ = static_cast<std::size_t>(out - units_.data());
+}
+
+void Utf16TextFile::EndInput() {
+    if (pendingCR_) units_[unitEnd_++] = kCR;  // a CR that is the last unit stays
+    pendingCR_ = false;
+    inputEnded_ = true;
+}
+
+// Decodes and translates the next read of the input into units_. False when
+// the input has ended (or failed) and nothing is left.
+bool Utf16TextFile::Refill() {
+    unitPos_ = 0;
+    unitEnd_ = 0;
+    while (unitEnd_ == 0 && !inputEnded_) {
+        if (!sourceEnded_ && !ReadBytes(byteCount_)) return false;
+        std::size_t count = 0;
+        if (utf8_) {
+            count = decoder_.Decode(bytes_.data(), byteCount_, decoded_.data());
+            byteCount_ = 0;
+            if (sourceEnded_) decoder_.DropPending();
+        } else {
+            count = byteCount_ / 2;
+            const unsigned char* b = bytes_.data();
+            for (std::size_t i = 0; i < count; ++i)
+                decoded_[i] = static_cast<char16_t>(b[2 * i] | (b[2 * i + 1] << 8));
+            // An odd byte waits for its partner; at the end it is ignored.
+            const bool odd = (byteCount_ & 1u) != 0;
+            if (odd) bytes_[0] = bytes_[byteCount_ - 1];
+            byteCount_ = odd && !sourceEnded_ ? 1 : 0;
+        }
+        TranslateUnits(decoded_.data(), count);
+        if (sourceEnded_ && !inputEnded_) EndInput();
+    }
+    return unitEnd_ > 0;
+}
+
+bool Utf16TextFile::ReadLine(WideStringView& line) {
+    if (!source_) return false;
+    bool assembling = false;
+    for (;;) {
+        if (unitPos_ == unitEnd_ && !Refill()) {
+            if (!assembling || readFailed_) return false;
+            line = line_;
+            return true;
+        }
+        const char16_t* begin = units_.data() + unitPos_;
+        const std::size_t available = unitEnd_ - unitPos_;
+        const char16_t* lf = std::char_traits<char16_t>::find(begin, available, kLF);
+        const std::size_t taken = lf ? static_cast<std::size_t>(lf - begin) + 1 : available;
+        unitPos_ += taken;
+        if (lf && !assembling) {
+            line = WideStringView(begin, taken);
+            return true;
+        }
+        if (!assembling) line_.clear();
+        assembling = true;
+        line_.append(begin, taken);
+        if (lf) {
+            line = line_;
+            return true;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- writing
+
+bool Utf16TextFile::OpenForWrite(const char* path) { return OpenForWrite(CreateFileSink(path)); }
+
+bool Utf16TextFile::OpenForWrite(std::unique_ptr<ByteSink> sink) {
+    sink_ = std::move(sink);
+    if (!sink_) return false;
+    if (!out_) out_.reset(new unsigned char[kWriteBuffer]);
+    out_[0] = 0xFF;
+    out_[1] = 0xFE;
+    outPos_ = 2;
+    return true;
+}
+
+void Utf16TextFile::Flush() {
+    if (outPos_ > 0 && !sink_->Write(out_.get(), outPos_)) throw OutputError();
+    outPos_ = 0;
+}
+
+void Utf16TextFile::PutUnit(char16_t unit) {
+    if (outPos_ + 4 > kWriteBuffer) Flush();
+    if (unit == kLF) {
+        out_[outPos_++] = static_cast<unsigned char>(kCR);
+        out_[outPos_++] = 0;
+    }
+    out_[outPos_++] = static_cast<unsigned char>(unit & 0xFF);
+    out_[outPos_++] = static_cast<unsigned char>(unit >> 8);
+}
+
+void Utf16TextFile::PrintText(WideStringView text) {
+    const char16_t* units = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        if (outPos_ + 4 > kWriteBuffer) Flush();
+        // Each unit takes at most four bytes (LF becomes CR LF).
+        const std::size_t batch = std::min(left, (kWriteBuffer - outPos_) / 4);
+        unsigned char* out = out_.get() + outPos_;
+        for (std::size_t i = 0; i < batch; ++i) {
+            const char16_t unit = units[i];
+            if (unit == kLF) {
+                *out++ = static_cast<unsigned char>(kCR);
+                *out++ = 0;
+            }
+            *out++ = static_cast<unsigned char>(unit & 0xFF);
+            *out++ = static_cast<unsigned char>(unit >> 8);
+        }
+        outPos_ = static_cast<std::size_t>(out - out_.get());
+        units += batch;
+        left -= batch;
+    }
+}
+
+void Utf16TextFile::PrintRepeated(char16_t unit, std::size_t count) {
+    if (unit == kLF) {
+        while (count-- > 0) PutUnit(unit);
+        return;
+    }
+    const auto low = static_cast<unsigned char>(unit & 0xFF);
+    const auto high = static_cast<unsigned char>(unit >> 8);
+    while (count > 0) {
+        if (outPos_ + 2 > kWriteBuffer) Flush();
+        const std::size_t batch = std::min(count, (kWriteBuffer - outPos_) / 2);
+        unsigned char* out = out_.get() + outPos_;
+        for (std::size_t i = 0; i < batch; ++i) {
+            out[2 * i] = low;
+            out[2 * i + 1] = high;
+        }
+        outPos_ += 2 * batch;
+        count -= batch;
+    }
+}
+
+void Utf16TextFile::Print(std::string_view format, std::initializer_list<WideStringView> arguments) {
+    auto next = arguments.begin();
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's' && next != arguments.end()) {
+            PrintText(*next++);
+            ++i;
+        } else {
+            PutUnit(static_cast<char16_t>(static_cast<unsigned char>(format[i])));
+        }
+    }
+}
+
+// ---------------------------------------------------------------- closing
+
+void Utf16TextFile::Close() {
+    source_.reset();
+    if (!sink_) return;
+    Flush();
+    const bool closed = sink_->Close();
+    sink_.reset();
+    if (!closed) throw OutputError();
+}
+
+void Utf16TextFile::Discard() {
+    source_.reset();
+    if (sink_) sink_->Discard();
+    sink_.reset();
+    outPos_ = 0;
+}
+
+}  // namespace textresgen
