@@ -6,6 +6,16 @@
 
 namespace textresgen {
 
+// One line of a definition file, cut by the line rules: the line ends at its
+// first U+0000; only the first "=" separates; the text ends at the first CR,
+// then at the first LF; nothing is trimmed.
+struct DefinitionLine {
+    bool isEntry = false;  // false for a line without "=", which is ignored
+    WideStringView name;   // dotted name, segments possibly empty
+    WideStringView text;
+};
+DefinitionLine SplitDefinitionLine(WideStringView line);
+
 // Applies one line of a definition file to the tree. A line "a.b.c=text"
 // (ending at its first U+0000) sets entry c of group b of group a; only the
 // first "=" separates, the text ends at the first CR or LF, segments may be

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test. Installs what is missing on Debian
+# or Ubuntu. Set TEXTRESGEN_SKIP_HEAVY=1 to leave out the large-file tests.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/ensure-packages.sh
+
+ensure_packages cmake:cmake g++:g++ /usr/include/gtest/gtest.h:libgtest-dev
+
+jobs=$(nproc 2>/dev/null || echo 2)
+ctest_args=(--output-on-failure -j "$jobs")
+if [[ ${TEXTRESGEN_SKIP_HEAVY:-0} == 1 ]]; then ctest_args+=(-LE heavy); fi
+
+# Main leg last, so that CTest's summary of the main build closes the output.
+cmake --preset ci
+cmake --build --preset ci -j "$jobs"
+ctest --preset ci "${ctest_args[@]}"
