@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
-ensure_packages cmake:cmake g++:g++
+ensure_packages cmake:cmake make:make g++:g++
 
 build=build/example
 cmake -S examples -B "$build" -DTEXTRESGEN_SOURCE_DIR="$PWD" -DCMAKE_BUILD_TYPE=Release >/dev/null
