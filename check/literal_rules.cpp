@@ -44,7 +44,7 @@ public:
                 if (!Escape()) break;
             } else {
                 if (c == u'"') Report(Severity::Error, "has an unescaped '\"' at character " + At() +
-                                                           " ends the literal early" + kSourceBreaks);
+                                                           ", which ends the literal early" + kSourceBreaks);
                 units_ += c > 0xFFFF ? 2 : 1;
             }
         }
