@@ -9,6 +9,8 @@
 namespace textrescheck {
 namespace {
 
+constexpr std::size_t kReportChunk = 64 * 1024;  // bytes handed to the sink at a time
+
 const char* SeverityWord(Severity severity) {
     switch (severity) {
         case Severity::Error: return "error";
@@ -63,8 +65,13 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) 
         check.errors += layout.size();
 
         std::string report;
-        for (const Finding& finding : Merge(std::move(check.findings), std::move(layout)))
+        for (const Finding& finding : Merge(std::move(check.findings), std::move(layout))) {
             report += FormatFinding(path, finding);
+            if (report.size() >= kReportChunk) {
+                out(report);
+                report.clear();
+            }
+        }
         if (check.status != FileCheck::Status::Checked) {
             ++unreadable;
             report += FormatFinding(path, {0, Severity::Error, check.problem});

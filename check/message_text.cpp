@@ -10,10 +10,21 @@ namespace {
 constexpr std::size_t kHeadShown = 40;  // code points kept before "[...]"
 constexpr std::size_t kTailShown = 40;  // and after it
 
-std::size_t CountCodePoints(textresgen::WideStringView text) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++count) NextCodePoint(text, i);
-    return count;
+// Where the first `count` code points end, at most text.size().
+std::size_t SkipForward(textresgen::WideStringView text, std::size_t count) {
+    std::size_t i = 0;
+    for (; i < text.size() && count > 0; --count) NextCodePoint(text, i);
+    return i;
+}
+
+// Where the last `count` code points begin, never inside a surrogate pair.
+std::size_t SkipBackward(textresgen::WideStringView text, std::size_t count) {
+    std::size_t i = text.size();
+    for (; i > 0 && count > 0; --count) {
+        --i;
+        if (i > 0 && IsLowSurrogate(text[i]) && IsHighSurrogate(text[i - 1])) --i;
+    }
+    return i;
 }
 
 void AppendShown(std::string& out, char32_t codePoint) {
@@ -51,17 +62,20 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 std::string Quoted(textresgen::WideStringView text) {
-    const std::size_t total = CountCodePoints(text);
-    const bool shorten = total > kHeadShown + kTailShown + 5;
+    // Only the ends are looked at, so quoting costs the same for any length.
+    const std::size_t headEnd = SkipForward(text, kHeadShown);
+    const std::size_t tailStart = SkipBackward(text, kTailShown);
+    const bool shorten = tailStart > headEnd && SkipForward(text.substr(headEnd), 5) < tailStart - headEnd;
     std::string out = "'";
-    std::size_t index = 0;
-    for (std::size_t i = 0; i < text.size(); ++index) {
-        const char32_t codePoint = NextCodePoint(text, i);
-        if (shorten && index >= kHeadShown && index < total - kTailShown) {
-            if (index == kHeadShown) out += "[...]";
-            continue;
-        }
-        AppendShown(out, codePoint);
+    const auto append = [&](textresgen::WideStringView part) {
+        for (std::size_t i = 0; i < part.size();) AppendShown(out, NextCodePoint(part, i));
+    };
+    if (shorten) {
+        append(text.substr(0, headEnd));
+        out += "[...]";
+        append(text.substr(tailStart));
+    } else {
+        append(text);
     }
     out += "'";
     return out;
