@@ -165,7 +165,9 @@ FileCheck CheckOpened(Utf16TextFile& input) {
     return result;
 }
 
-FileCheck CheckSource(std::unique_ptr<ByteSource> source) {
+}  // namespace
+
+FileCheck CheckDefinitionSource(std::unique_ptr<ByteSource> source) {
     OpenProbe probe;
     probe.opened = source != nullptr;
     Utf16TextFile input;
@@ -178,12 +180,10 @@ FileCheck CheckSource(std::unique_ptr<ByteSource> source) {
     return CheckOpened(input);
 }
 
-}  // namespace
-
-FileCheck CheckDefinitionFile(const char* path) { return CheckSource(textresgen::OpenFileSource(path)); }
+FileCheck CheckDefinitionFile(const char* path) { return CheckDefinitionSource(textresgen::OpenFileSource(path)); }
 
 FileCheck CheckDefinitionBytes(std::string_view bytes) {
-    return CheckSource(std::make_unique<textresgen::MemorySource>(bytes));
+    return CheckDefinitionSource(std::make_unique<textresgen::MemorySource>(bytes));
 }
 
 }  // namespace textrescheck

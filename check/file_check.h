@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "check/definition_index.h"
 #include "check/finding.h"
+#include "textfile/byte_stream.h"
 
 namespace textrescheck {
 
@@ -35,5 +37,7 @@ inline constexpr std::size_t kFindingsShownPerLine = 10;
 FileCheck CheckDefinitionFile(const char* path);
 // The same for the bytes of a definition file held in memory.
 FileCheck CheckDefinitionBytes(std::string_view bytes);
+// The same for any byte source (null: the file could not be opened).
+FileCheck CheckDefinitionSource(std::unique_ptr<textresgen::ByteSource> source);
 
 }  // namespace textrescheck

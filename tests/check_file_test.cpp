@@ -237,3 +237,41 @@ TEST(CheckFile, BigEndianMarkIsRefused) {
 
 }  // namespace
 }  // namespace textrescheck
+
+namespace textrescheck {
+namespace {
+
+// Serves its bytes in reads as large as asked for, then fails.
+class FailingSource final : public textresgen::ByteSource {
+public:
+    explicit FailingSource(std::string bytes) : bytes_(std::move(bytes)) {}
+    Status Read(unsigned char* buffer, std::size_t capacity, std::size_t& count) override {
+        count = 0;
+        while (count < capacity && position_ < bytes_.size())
+            buffer[count++] = static_cast<unsigned char>(bytes_[position_++]);
+        return count > 0 ? Status::Data : Status::Error;
+    }
+
+private:
+    std::string bytes_;
+    std::size_t position_ = 0;
+};
+
+TEST(CheckFile, ReadErrorAtTheStartMakesTheFileUnreadable) {
+    const FileCheck check = CheckDefinitionSource(std::make_unique<FailingSource>(""));
+    EXPECT_EQ(check.status, FileCheck::Status::Unreadable);
+    EXPECT_EQ(check.problem, "cannot be read: it is a folder, or reading it failed");
+    EXPECT_EQ(CheckDefinitionSource(nullptr).problem, "cannot be opened: it is missing or not accessible");
+}
+
+TEST(CheckFile, ReadErrorPartWayKeepsWhatWasFoundAndSaysWhere) {
+    const FileCheck check =
+        CheckDefinitionSource(std::make_unique<FailingSource>(std::string(testing::kUtf8Mark) + "A=1\nS=2\n"));
+    EXPECT_EQ(check.status, FileCheck::Status::ReadFailed);
+    EXPECT_EQ(check.problem, "reading failed after line 2: the generator stops with ERR! and writes nothing");
+    ASSERT_EQ(check.findings.size(), 1u);
+    EXPECT_EQ(check.findings[0].line, 2u);
+}
+
+}  // namespace
+}  // namespace textrescheck
