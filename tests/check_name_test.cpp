@@ -24,6 +24,13 @@ std::optional<Severity> Judge(const WideString& name, MemberRole role = MemberRo
     return problem->severity;
 }
 
+// For SCOPED_TRACE: the name with each unit cut to a byte.
+std::string Trace(const WideString& name) {
+    std::string out;
+    for (const char16_t unit : name) out += static_cast<char>(unit & 0x7F);
+    return out;
+}
+
 constexpr auto kError = Severity::Error;
 constexpr auto kWarning = Severity::Warning;
 
@@ -53,7 +60,7 @@ TEST(CheckName, IdentifierSpelling) {
         {u"\U0001D400", kWarning},           // a letter outside the BMP, a valid pair
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.name.begin(), c.name.end()));
+        SCOPED_TRACE(Trace(c.name));
         EXPECT_EQ(Judge(c.name), c.expected);
     }
 }
@@ -62,12 +69,12 @@ TEST(CheckName, KeywordsIncludeAlternativeTokensButNotContextualWords) {
     for (const WideString name : {u"and", u"and_eq", u"bitand", u"bitor", u"compl", u"not", u"not_eq", u"or",
                                   u"or_eq", u"xor", u"xor_eq", u"char8_t", u"co_await", u"consteval", u"constinit",
                                   u"requires", u"concept", u"wchar_t", u"nullptr", u"typedef", u"alignas"}) {
-        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        SCOPED_TRACE(Trace(name));
         EXPECT_EQ(Judge(name), kError);
         EXPECT_EQ(Judge(name, MemberRole::Group), kError);
     }
     for (const WideString name : {u"final", u"override", u"import", u"module", u"And", u"NOT", u"main", u"std"}) {
-        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        SCOPED_TRACE(Trace(name));
         EXPECT_EQ(Judge(name), std::nullopt);
     }
 }
@@ -82,7 +89,7 @@ TEST(CheckName, ReservedIdentifiers) {
         {u"__\u00E9", kWarning},    // non-ASCII does not hide the double underscore
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.name.begin(), c.name.end()));
+        SCOPED_TRACE(Trace(c.name));
         EXPECT_EQ(Judge(c.name), c.expected);
     }
     // A group's structure type gains a leading underscore.
@@ -109,12 +116,12 @@ TEST(CheckName, CommonMacros) {
                                   u"VOID", u"TRUE", u"FALSE", u"near", u"far", u"interface", u"small", u"NO_ERROR",
                                   u"INFINITE", u"CreateWindow", u"LoadString", u"MessageBox", u"GetObject",
                                   u"DrawText", u"linux", u"errno", u"EOF", u"NULL", u"stdout"}) {
-        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        SCOPED_TRACE(Trace(name));
         EXPECT_EQ(Judge(name), kWarning);
     }
     for (const WideString name : {u"min", u"max", u"assert", u"Error", u"error", u"APIENTRY2", u"AAA", u"zzz",
                                   u"In", u"LoadStringW"}) {
-        SCOPED_TRACE(std::string(name.begin(), name.end()));
+        SCOPED_TRACE(Trace(name));
         EXPECT_EQ(Judge(name), std::nullopt);
     }
 }
