@@ -1,4 +1,4 @@
-# textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>])
+# textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>] [CHECK])
 #
 # Builds the SHARED library <target> from the text resources that textresgen
 # generates from <definition-file>. <target> gets an INTERFACE include
@@ -13,18 +13,27 @@
 # the same TextResource structure. An application that loads either library
 # at run time then reads every member at the same place.
 #
+# CHECK: textrescheck reads the definition file before each generation and
+# the build fails, with its line-numbered findings, when it reports an error.
+#
 # Needs the executables TextResGen::textresgen and TextResGen::textresgen-utf8,
 # from find_package(TextResGen) or from this project's own build.
 include_guard(GLOBAL)
 
 function(textresgen_add_library target definition)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "" "SAME_LAYOUT_AS" "")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "CHECK" "SAME_LAYOUT_AS" "")
   if(arg_UNPARSED_ARGUMENTS OR arg_KEYWORDS_MISSING_VALUES)
     message(FATAL_ERROR "textresgen_add_library(${target} ${definition}): unexpected arguments "
                         "'${arg_UNPARSED_ARGUMENTS}${arg_KEYWORDS_MISSING_VALUES}'; "
-                        "usage: textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>])")
+                        "usage: textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>] [CHECK])")
   endif()
-  foreach(tool IN ITEMS TextResGen::textresgen TextResGen::textresgen-utf8)
+  set(tools TextResGen::textresgen TextResGen::textresgen-utf8)
+  set(checker "")
+  if(arg_CHECK)
+    list(APPEND tools TextResGen::textrescheck)
+    set(checker "$<TARGET_FILE:TextResGen::textrescheck>")
+  endif()
+  foreach(tool IN LISTS tools)
     if(NOT TARGET ${tool})
       message(FATAL_ERROR "textresgen_add_library: ${tool} is not defined; "
                           "use find_package(TextResGen) or add_subdirectory() of textresgen first")
@@ -80,13 +89,14 @@ function(textresgen_add_library target definition)
     COMMAND "${CMAKE_COMMAND}"
             "-DGENERATOR=$<TARGET_FILE:TextResGen::textresgen>"
             "-DCONVERTER=$<TARGET_FILE:TextResGen::textresgen-utf8>"
+            "-DCHECKER=${checker}"
             "-DEMULATOR=${emulator}"
             "-DDEFINITION=${definition}"
             "-DDIR=${dir}"
             "-DCONVERT_SOURCE=${convert_source}"
             "-DSTAMP=${stamp}"
             -P "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TextResGenGenerate.cmake"
-    DEPENDS "${definition}" TextResGen::textresgen TextResGen::textresgen-utf8
+    DEPENDS "${definition}" ${tools}
             "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TextResGenGenerate.cmake"
     COMMENT "textresgen: generating ${target} from ${definition}"
     VERBATIM)

@@ -4,16 +4,27 @@
 # file the build uses only when its bytes differ, so that an unchanged result
 # keeps its timestamp and nothing that includes it is rebuilt.
 #
-# Inputs: GENERATOR, CONVERTER, EMULATOR ("|"-separated, may be empty),
+# Inputs: GENERATOR, CONVERTER, CHECKER (textrescheck, or empty), EMULATOR ("|"-separated, may be empty),
 # DEFINITION, DIR, CONVERT_SOURCE (ON: also a UTF-8 copy of the source), STAMP.
 cmake_minimum_required(VERSION 3.25)
+
+string(REPLACE "|" ";" emulator "${EMULATOR}")
+
+# Findings first: an error there would only turn into a compile error later.
+# The checker's lines go to the build log as they are, so that editors can
+# jump to FILE:LINE.
+if(CHECKER)
+  execute_process(COMMAND ${emulator} "${CHECKER}" "${DEFINITION}" RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "textrescheck rejects ${DEFINITION} (status ${status})")
+  endif()
+endif()
 
 set(stage "${DIR}/stage")
 file(REMOVE_RECURSE "${stage}")
 file(MAKE_DIRECTORY "${stage}")
 file(COPY_FILE "${DEFINITION}" "${stage}/TextResouce.txt")
 
-string(REPLACE "|" ";" emulator "${EMULATOR}")
 execute_process(COMMAND ${emulator} "${GENERATOR}"
                 WORKING_DIRECTORY "${stage}"
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)

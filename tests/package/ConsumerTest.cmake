@@ -5,7 +5,9 @@
 #  2. rebuilds: an unrelated change leaves the generated files and libraries
 #     untouched; a changed text regenerates, reaches the output, and leaves
 #     the header, so no host code, untouched;
-#  3. two languages whose layouts differ: the build fails with a clear message.
+#  3. two languages whose layouts differ: the build fails with a clear message;
+#  4. CHECK on a definition with a C++ keyword as a name: the build fails with
+#     textrescheck's finding.
 # With MODE=subdir instead: step 1 only, the example taking textresgen from
 # its source tree through add_subdirectory.
 # Inputs: SOURCE_DIR, BUILD_DIR (built textresgen), CONFIG, WORK (scratch
@@ -151,4 +153,17 @@ endif()
 expect_in_order("${output}"
   "textresgen: texts_ja and texts_en do not declare the same TextResource layout "
   "(${bad}/japanese.txt vs ${bad}/english.txt)")
+
+# 4. The checker before generation.
+set(checked_build "${WORK}/checked-build")
+set(checked "${SOURCE_DIR}/tests/package/checked")
+run("${CMAKE_COMMAND}" -S "${checked}" -B "${checked_build}" ${configure_args})
+execute_process(COMMAND "${CMAKE_COMMAND}" --build "${checked_build}" --config Release
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(status EQUAL 0)
+  message(FATAL_ERROR "a definition with a keyword as a name was built despite CHECK:\n${output}")
+endif()
+expect_in_order("${output}"
+  "${checked}/texts.txt:2: error: entry 'delete' in 'Menu.delete' is a C++ keyword"
+  "textrescheck rejects ${checked}/texts.txt")
 message(STATUS "consumer through find_package with ${CXX}: all checks passed")
