@@ -141,6 +141,10 @@ TEST(WriteUtf16Errors, CloseFailureIsThrown) {
     ASSERT_TRUE(file.OpenForWrite(std::make_unique<FailingSink>(1000, true, discarded)));
     file.Print("x\n");
     EXPECT_THROW(file.Close(), OutputError);
+    // The caller then discards the output: the destination must still be
+    // there to remove what was written.
+    file.Discard();
+    EXPECT_TRUE(discarded);
 }
 
 TEST(WriteUtf16Errors, SuccessfulCloseDiscardsNothing) {
