@@ -41,6 +41,23 @@ std::wstring Widen(const std::string& text) {
     return wide;
 }
 
+// Quotes an argument for the command line the way the C runtime splits it.
+std::wstring Quote(const std::wstring& argument) {
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted.push_back(c);
+    }
+    quoted.append(2 * backslashes, L'\\');
+    return quoted + L"\"";
+}
+
 }  // namespace
 
 RunResult RunProgram(const std::filesystem::path& program, const RunOptions& options) {
@@ -76,7 +93,8 @@ RunResult RunProgram(const std::filesystem::path& program, const RunOptions& opt
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
-    std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+    std::wstring commandLine = Quote(program.wstring());
+    for (const std::string& argument : options.arguments) commandLine += L" " + Quote(Widen(argument));
     const std::wstring directory = options.workingDirectory.wstring();
     const BOOL created = CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
                                         nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
@@ -127,7 +145,7 @@ bool SetLimit(int resource, unsigned long long bytes) {
     return ::setrlimit(resource, &limit) == 0;
 }
 
-[[noreturn]] void RunChild(const std::string& program, const RunOptions& options, const std::string& outPath,
+[[noreturn]] void RunChild(char* const* arguments, const RunOptions& options, const std::string& outPath,
                            const std::string& errPath, char* const* environment, int report) {
     const int in = ::open("/dev/null", O_RDONLY);
     const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -148,8 +166,7 @@ bool SetLimit(int resource, unsigned long long bytes) {
         if (::setgroups(0, nullptr) != 0 || ::setgid(nobodyGroup) != 0 || ::setuid(nobody) != 0)
             FailInChild(report, "setuid");
     }
-    char* const arguments[] = {const_cast<char*>(program.c_str()), nullptr};
-    ::execve(program.c_str(), arguments, environment);
+    ::execve(arguments[0], arguments, environment);
     FailInChild(report, "execve");
 }
 
@@ -182,7 +199,11 @@ RunResult RunProgram(const std::filesystem::path& program, const RunOptions& opt
         result.setupError = "pipe failed";
         return result;
     }
-    const std::string programPath = program.string();
+    std::vector<std::string> argumentText{program.string()};
+    argumentText.insert(argumentText.end(), options.arguments.begin(), options.arguments.end());
+    std::vector<char*> arguments;
+    for (std::string& argument : argumentText) arguments.push_back(argument.data());
+    arguments.push_back(nullptr);
     const pid_t child = ::fork();
     if (child < 0) {
         ::close(report[0]);
@@ -192,7 +213,7 @@ RunResult RunProgram(const std::filesystem::path& program, const RunOptions& opt
     }
     if (child == 0) {
         ::close(report[0]);
-        RunChild(programPath, options, outPath, errPath, environment.data(), report[1]);
+        RunChild(arguments.data(), options, outPath, errPath, environment.data(), report[1]);
     }
     ::close(report[1]);
     std::string failure;

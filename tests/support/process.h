@@ -9,6 +9,7 @@ namespace textresgen::test {
 
 // How to run a program for an end-to-end test.
 struct RunOptions {
+    std::vector<std::string> arguments;
     std::filesystem::path workingDirectory;
     // Extra or replaced environment variables.
     std::vector<std::pair<std::string, std::string>> environment;
@@ -33,7 +34,7 @@ struct RunResult {
     std::string err;        // standard error
 };
 
-// Runs `program` without arguments and waits for it to end.
+// Runs `program` with the given arguments and waits for it to end.
 RunResult RunProgram(const std::filesystem::path& program, const RunOptions& options);
 
 // Whether the limits and dropPrivileges of RunOptions work here.
