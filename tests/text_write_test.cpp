@@ -95,6 +95,24 @@ TEST(WriteUtf16, OutputLargerThanBufferIsComplete) {
     EXPECT_TRUE(bytes == expected) << "sizes " << bytes.size() << " and " << expected.size();
 }
 
+// Line ends printed one by one, starting after zero or one other unit: an
+// LF (four bytes) then meets the end of the buffer at every possible
+// position, the last two bytes included.
+TEST(WriteUtf16, LineEndsMeetBufferEndAnywhere) {
+    for (const std::size_t units : {0u, 1u}) {
+        SCOPED_TRACE(std::to_string(units) + " unit(s) before the line ends");
+        std::string bytes;
+        Utf16TextFile file;
+        ASSERT_TRUE(file.OpenForWrite(std::make_unique<MemorySink>(bytes)));
+        if (units == 1) file.Print("x");
+        for (int i = 0; i < 100000; ++i) file.Print("\n");
+        file.Close();
+        std::string expected = "\xFF\xFE" + std::string(units == 1 ? "x\0" : "", 2 * units);
+        for (int i = 0; i < 100000; ++i) expected += "\x0D\x00\x0A\x00"s;
+        EXPECT_TRUE(bytes == expected) << "sizes " << bytes.size() << " and " << expected.size();
+    }
+}
+
 // A destination whose writes or close fail after a given number of bytes.
 class FailingSink final : public ByteSink {
 public:
