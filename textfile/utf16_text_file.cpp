@@ -252,9 +252,9 @@ void Utf16TextFile::Close() {
     source_.reset();
     if (!sink_) return;
     Flush();
-    const bool closed = sink_->Close();
+    // On failure the sink stays, so that Discard can still remove the file.
+    if (!sink_->Close()) throw OutputError();
     sink_.reset();
-    if (!closed) throw OutputError();
 }
 
 void Utf16TextFile::Discard() {

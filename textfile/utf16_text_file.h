@@ -58,7 +58,8 @@ public:
     void PrintText(WideStringView text);
     // Writes `count` copies of `unit`.
     void PrintRepeated(char16_t unit, std::size_t count);
-    // Flushes and closes; throws OutputError when that fails.
+    // Flushes and closes; throws OutputError when that fails, after which
+    // Discard removes what was written.
     void Close();
     // Closes a stream whose output is incomplete and removes what it wrote.
     void Discard();

@@ -1,0 +1,125 @@
+// How each kind of definition line reaches the generated files: the line
+// rules of the driver, seen in the source's assignments and the header's
+// members.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/generated.h"
+#include "support/utf16_bytes.h"
+
+namespace textresgen::test {
+namespace {
+
+using namespace std::string_literals;
+
+struct LineCase {
+    const char* name;
+    std::u16string definition;
+    Lines assignments;
+    Lines headerBody;
+};
+
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
+
+const LineCase kLineCases[] = {
+    {"FirstEqualsSeparates", u"Zeta=a=b\n", {u"\tt.Zeta = L\"a=b\";"}, {u"\tS Zeta;"}},
+    {"EmptyEntryNameAtRoot", u"=x\n", {u"\tt. = L\"x\";"}, {u"\tS ;"}},
+    {"EmptyGroupSegment",
+     u"a..b=x\n",
+     {u"\tt.a..b = L\"x\";"},
+     {u"", u"\tstruct _a", u"\t{", u"", u"\t\tstruct _", u"\t\t{", u"\t\t\tS b;", u"\t\t} ;", u"\t} a;"}},
+    {"EmptyEntryNameInGroup",
+     u"a.=x\n",
+     {u"\tt.a. = L\"x\";"},
+     {u"", u"\tstruct _a", u"\t{", u"\t\tS ;", u"\t} a;"}},
+    {"EmptyRootGroupName", u".c=x\n", {u"\tt..c = L\"x\";"}, {u"", u"\tstruct _", u"\t{", u"\t\tS c;", u"\t} ;"}},
+    {"OnlyDots",
+     u"..=x",
+     {u"\tt... = L\"x\";"},
+     {u"", u"\tstruct _", u"\t{", u"", u"\t\tstruct _", u"\t\t{", u"\t\t\tS ;", u"\t\t} ;", u"\t} ;"}},
+    {"SpacesAroundEqualsKept", u" k = v \n", {u"\tt. k  = L\" v \";"}, {u"\tS  k ;"}},
+    {"TabsKept", u"\tk=\tv\t\n", {u"\tt.\tk = L\"\tv\t\";"}, {u"\tS \tk;"}},
+    {"EmptyText", u"k=\n", {u"\tt.k = L\"\";"}, {u"\tS k;"}},
+    {"CrLfEndsText", u"k=v\r\n", {u"\tt.k = L\"v\";"}, {u"\tS k;"}},
+    {"LoneCrEndsText", u"k=a\rb\n", {u"\tt.k = L\"a\";"}, {u"\tS k;"}},
+    {"CrInNameKept", u"k\r=v\n", {u"\tt.k\r = L\"v\";"}, {u"\tS k\r;"}},
+    {"LastLineWithoutLf", u"j=w\nk=v", {u"\tt.j = L\"w\";", u"\tt.k = L\"v\";"}, {u"\tS j;", u"\tS k;"}},
+    {"ZeroEndsLine", u"k=v\0w=x\n"s, {u"\tt.k = L\"v\";"}, {u"\tS k;"}},
+    {"ZeroBeforeEqualsIgnoresLine", u"k\0=v\nj=w\n"s, {u"\tt.j = L\"w\";"}, {u"\tS j;"}},
+    {"ZeroInGroupNameIgnoresLine", u"a\0.b=c\nd=e"s, {u"\tt.d = L\"e\";"}, {u"\tS d;"}},
+    {"LinesWithoutEqualsIgnored",
+     u"heading\n\n; comment\n   \nk=v\n# x\n\r\n",
+     {u"\tt.k = L\"v\";"},
+     {u"\tS k;"}},
+    {"RepeatedNameLastWins",
+     u"k=1\nj=x\nk=2\n",
+     {u"\tt.j = L\"x\";", u"\tt.k = L\"2\";"},
+     {u"\tS j;", u"\tS k;"}},
+    {"RepeatedNestedNameLastWins",
+     u"a.b=1\na.c=3\na.b=2\n",
+     {u"\tt.a.b = L\"2\";", u"\tt.a.c = L\"3\";"},
+     {u"", u"\tstruct _a", u"\t{", u"\t\tS b;", u"\t\tS c;", u"\t} a;"}},
+    {"EntryAndGroupOfSameName",
+     u"A.B=2\nA=1\n",
+     {u"\tt.A = L\"1\";", u"\tt.A.B = L\"2\";"},
+     {u"\tS A;", u"", u"\tstruct _A", u"\t{", u"\t\tS B;", u"\t} A;"}},
+    {"TextCopiedUnchanged",
+     u"k=\"q\\\" \\n 100%s %d\n",
+     {u"\tt.k = L\"\"q\\\" \\n 100%s %d\";"},
+     {u"\tS k;"}},
+    {"NameCopiedUnchanged",
+     u"1-x y.%s=v\n",
+     {u"\tt.1-x y.%s = L\"v\";"},
+     {u"", u"\tstruct _1-x y", u"\t{", u"\t\tS %s;", u"\t} 1-x y;"}},
+    {"DotsAndEqualsInTextAreText", u"k=a.b=c\n", {u"\tt.k = L\"a.b=c\";"}, {u"\tS k;"}},
+    {"NonAsciiKept",
+     u"メニュー.開く=開く😀\n",
+     {u"\tt.メニュー.開く = L\"開く😀\";"},
+     {u"", u"\tstruct _メニュー", u"\t{", u"\t\tS 開く;", u"\t} メニュー;"}},
+    {"EofUnitEndsDefinitions", u"a=1\n\x1A\nb=2\n", {u"\tt.a = L\"1\";"}, {u"\tS a;"}},
+    {"NonCharacterDroppedEverywhere",
+     u"\uFFFFk=v\nj\uFFFF=w\uFFFFx\n\uFFFF",
+     {u"\tt.j = L\"wx\";", u"\tt.k = L\"v\";"},
+     {u"\tS j;", u"\tS k;"}},
+    {"GroupHoldingOnlyGroups",
+     u"a.b.c=x",
+     {u"\tt.a.b.c = L\"x\";"},
+     {u"", u"\tstruct _a", u"\t{", u"", u"\t\tstruct _b", u"\t\t{", u"\t\t\tS c;", u"\t\t} b;", u"\t} a;"}},
+    {"EntriesThenGroupsDepthFirst",
+     u"a.y.z=3\nb=1\na.x=2\na.w.v=4\n",
+     {u"\tt.b = L\"1\";", u"\tt.a.x = L\"2\";", u"\tt.a.w.v = L\"4\";", u"\tt.a.y.z = L\"3\";"},
+     {u"\tS b;", u"", u"\tstruct _a", u"\t{", u"\t\tS x;", u"", u"\t\tstruct _w", u"\t\t{", u"\t\t\tS v;",
+      u"\t\t} w;", u"", u"\t\tstruct _y", u"\t\t{", u"\t\t\tS z;", u"\t\t} y;", u"\t} a;"}},
+    {"NoDefinitions", u"", {}, {}},
+};
+
+class DefinitionLines : public ::testing::TestWithParam<LineCase> {};
+
+// The same units give the same files whether saved as UTF-16LE with or
+// without mark, or as UTF-8 with mark.
+TEST_P(DefinitionLines, ReachTheGeneratedFiles) {
+    const LineCase& c = GetParam();
+    const std::pair<const char*, std::string> encodings[] = {
+        {"UTF-16LE with mark", Utf16LeWithMark(c.definition)},
+        {"UTF-16LE without mark", Utf16Le(c.definition)},
+        {"UTF-8 with mark", Utf8WithMark(Utf8FromUnits(c.definition))},
+    };
+    for (const auto& [encoding, bytes] : encodings) {
+        SCOPED_TRACE(encoding);
+        const GeneratedLines files = GenerateLines(bytes);
+        ASSERT_TRUE(files.generated);
+        EXPECT_EQ(Assignments(files), c.assignments);
+        EXPECT_EQ(HeaderBody(files), c.headerBody);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, DefinitionLines, ::testing::ValuesIn(kLineCases),
+                         [](const ::testing::TestParamInfo<LineCase>& info) { return info.param.name; });
+
+TEST(DefinitionFile, BigEndianMarkIsRefused) {
+    EXPECT_FALSE(GenerateLines("\xFE\xFF" + Utf16Le(u"k=v\n")).generated);
+}
+
+}  // namespace
+}  // namespace textresgen::test

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace textresgen::test {
+
+// How to run a program for an end-to-end test.
+struct RunOptions {
+    std::vector<std::string> arguments;
+    std::filesystem::path workingDirectory;
+    // Extra or replaced environment variables.
+    std::vector<std::pair<std::string, std::string>> environment;
+    // Limits of the child process in bytes, 0 for none. Only where
+    // CanLimitResources() says so.
+    unsigned long long stackLimit = 0;
+    unsigned long long addressSpaceLimit = 0;
+    // Files larger than this cannot be written: a write past it fails (the
+    // signal that would otherwise end the process is ignored).
+    unsigned long long fileSizeLimit = 0;
+    // When the tests run with full rights (root), run the program as an
+    // unprivileged user instead, so that file permissions apply to it.
+    bool dropPrivileges = false;
+};
+
+struct RunResult {
+    bool started = false;   // false: setting up or starting the program failed
+    std::string setupError; // what failed when !started
+    bool exited = false;    // ended by returning from main or exit, not by a crash
+    int exitStatus = -1;
+    std::string out;        // standard output, bytes as written
+    std::string err;        // standard error
+};
+
+// Runs `program` with the given arguments and waits for it to end.
+RunResult RunProgram(const std::filesystem::path& program, const RunOptions& options);
+
+// Whether the limits and dropPrivileges of RunOptions work here.
+bool CanLimitResources();
+
+}  // namespace textresgen::test
