@@ -199,6 +199,22 @@ void Utf16TextFile::PrintText(WideStringView text) {
         // Each unit takes at most four bytes (LF becomes CR LF).
         const std::size_t batch = std::min(left, (kWriteBuffer - outPos_) / 4);
         unsigned char* out = out_.get() + outPos_;
+        // Names and texts hold no LF, so first try a plain copy, a loop
+        // without exits that the compiler vectorises; it is redone unit by
+        // unit only when an LF turns up.
+        bool sawLF = false;
+        for (std::size_t i = 0; i < batch; ++i) {
+            const char16_t unit = units[i];
+            sawLF |= unit == kLF;
+            out[2 * i] = static_cast<unsigned char>(unit & 0xFF);
+            out[2 * i + 1] = static_cast<unsigned char>(unit >> 8);
+        }
+        if (!sawLF) {
+            outPos_ += 2 * batch;
+            units += batch;
+            left -= batch;
+            continue;
+        }
         for (std::size_t i = 0; i < batch; ++i) {
             const char16_t unit = units[i];
             if (unit == kLF) {
