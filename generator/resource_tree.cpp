@@ -25,7 +25,10 @@ std::vector<std::uint32_t> GroupByOwner(std::size_t records, std::size_t owners,
 
 }  // namespace
 
-ResourceTree::ResourceTree() { groups_.push_back(ResourceNode{}); }
+ResourceTree::ResourceTree() {
+    groups_.push_back(ResourceNode{});
+    recentChild_.push_back(0);
+}
 
 std::uint32_t ResourceTree::HashName(GroupId parent, WideStringView name) {
     std::uint64_t h = 0xCBF29CE484222325ull ^ (static_cast<std::uint64_t>(parent) * 0x9E3779B97F4A7C15ull);
@@ -33,36 +36,48 @@ std::uint32_t ResourceTree::HashName(GroupId parent, WideStringView name) {
     return static_cast<std::uint32_t>(h ^ (h >> 29));
 }
 
+// Kept at most three quarters full; each growth at least doubles the table.
 void ResourceTree::GrowLookup() {
     std::size_t size = 1024;
-    while (size < 4 * groups_.size()) size *= 2;
-    lookup_.assign(size, 0);
+    while (size < 2 * groups_.size()) size *= 2;
+    std::vector<LookupSlot> grown(size);
     const std::size_t mask = size - 1;
-    for (std::size_t id = 1; id < groups_.size(); ++id) {
-        std::size_t slot = groups_[id].hash & mask;
-        while (lookup_[slot] != 0) slot = (slot + 1) & mask;
-        lookup_[slot] = static_cast<std::uint32_t>(id + 1);
+    for (const LookupSlot& old : lookup_) {
+        if (old.idPlusOne == 0) continue;
+        std::size_t slot = old.hash & mask;
+        while (grown[slot].idPlusOne != 0) slot = (slot + 1) & mask;
+        grown[slot] = old;
     }
+    lookup_.swap(grown);
 }
 
 GroupId ResourceTree::Child(GroupId parent, WideStringView name) {
-    if (2 * (groups_.size() + 1) > lookup_.size()) GrowLookup();
+    const GroupId recent = recentChild_[parent];
+    if (recent != 0 && groups_[recent].name == name) return recent;
+    const GroupId found = LookUpChild(parent, name);
+    recentChild_[parent] = found;
+    return found;
+}
+
+GroupId ResourceTree::LookUpChild(GroupId parent, WideStringView name) {
+    if (4 * (groups_.size() + 1) > 3 * lookup_.size()) GrowLookup();
     const std::uint32_t hash = HashName(parent, name);
     const std::size_t mask = lookup_.size() - 1;
     std::size_t slot = hash & mask;
-    for (; lookup_[slot] != 0; slot = (slot + 1) & mask) {
-        const GroupId id = lookup_[slot] - 1;
+    for (; lookup_[slot].idPlusOne != 0; slot = (slot + 1) & mask) {
+        if (lookup_[slot].hash != hash) continue;
+        const GroupId id = lookup_[slot].idPlusOne - 1;
         const ResourceNode& group = groups_[id];
-        if (group.hash == hash && group.parent == parent && group.name == name) return id;
+        if (group.parent == parent && group.name == name) return id;
     }
+    recentChild_.push_back(0);
     if (groups_.size() >= kMaxRecords) throw std::length_error("too many groups");
     ResourceNode group;
     group.name = WideStringView(arena_.Store(name), name.size());
     group.parent = parent;
-    group.hash = hash;
     groups_.push_back(group);
     const auto id = static_cast<GroupId>(groups_.size() - 1);
-    lookup_[slot] = id + 1;
+    lookup_[slot] = LookupSlot{id + 1, hash};
     return id;
 }
 
@@ -76,7 +91,8 @@ void ResourceTree::Value(GroupId group, WideStringView name, WideStringView text
 void ResourceTree::Finish() {
     if (finished_) return;
     finished_ = true;
-    lookup_ = std::vector<std::uint32_t>();  // no more lookups: give the memory back
+    lookup_ = std::vector<LookupSlot>();  // no more lookups: give the memory back
+    recentChild_ = BlockVector<GroupId>();
 
     std::vector<std::uint32_t> starts;
 

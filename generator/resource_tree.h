@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "generator/block_vector.h"
 #include "generator/unit_arena.h"
 #include "textfile/wide_string.h"
 
@@ -16,7 +17,6 @@ using GroupId = std::uint32_t;
 struct ResourceNode {
     WideStringView name;         // empty for the root
     GroupId parent = 0;
-    std::uint32_t hash = 0;      // of (parent, name), for the group lookup
     std::uint32_t firstValue = 0;
     std::uint32_t valueCount = 0;
     std::uint32_t firstChild = 0;
@@ -73,15 +73,25 @@ public:
 
 private:
     static std::uint32_t HashName(GroupId parent, WideStringView name);
+    GroupId LookUpChild(GroupId parent, WideStringView name);
     void GrowLookup();
 
     UnitArena arena_;
-    std::vector<ResourceNode> groups_;
-    std::vector<ResourceEntry> entries_;
+    BlockVector<ResourceNode> groups_;
+    BlockVector<ResourceEntry> entries_;
     std::vector<std::uint32_t> valueOrder_;  // entry indices, by group then name
     std::vector<GroupId> childOrder_;        // group ids, by parent then name
-    // Open-addressing table of group ids + 1 (0 = empty), keyed by parent and name.
-    std::vector<std::uint32_t> lookup_;
+    // Open-addressing table keyed by parent and name. The slot keeps the hash
+    // so that probing and growing do not visit the groups themselves.
+    struct LookupSlot {
+        std::uint32_t idPlusOne = 0;  // 0 = empty
+        std::uint32_t hash = 0;
+    };
+    std::vector<LookupSlot> lookup_;
+    // Per group, the child found or created last (0 = none yet). Consecutive
+    // definition lines mostly share their leading groups, so this answers
+    // most lookups with one name comparison and no hashing.
+    BlockVector<GroupId> recentChild_;
     bool finished_ = false;
 };
 
