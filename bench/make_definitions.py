@@ -165,6 +165,12 @@ def write_edge(copies, path):
         "ffff=be\uffffyond", "\U0001F600=smile", "\ue000=private", "\ud7ff=below",
         "comment line without equals", "", "日本.語=テキスト",
     ]
+    # A group with many children, revisited out of order.
+    order = list(range(40))
+    random.Random(7).shuffle(order)
+    lines += ["Wide.G%d.x=%d" % (i, i) for i in range(40)]
+    lines += ["Wide.G%d.y=%d" % (i, i) for i in order]
+    lines += ["Wide.G%d.Deep.z=%d" % (i, i) for i in reversed(order)]
     body = "\r\n".join(lines) + "\n"  # an LF-only line end too
     text = "".join(body.replace("Menu", "Menu%d" % i) for i in range(copies))
     # Lines of about one read chunk, so that a CR LF and a surrogate pair

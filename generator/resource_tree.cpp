@@ -27,7 +27,7 @@ std::vector<std::uint32_t> GroupByOwner(std::size_t records, std::size_t owners,
 
 ResourceTree::ResourceTree() {
     groups_.push_back(ResourceNode{});
-    recentChild_.push_back(0);
+    links_.push_back(BuildLinks{});
 }
 
 std::uint32_t ResourceTree::HashName(GroupId parent, WideStringView name) {
@@ -39,7 +39,7 @@ std::uint32_t ResourceTree::HashName(GroupId parent, WideStringView name) {
 // Kept at most three quarters full; each growth at least doubles the table.
 void ResourceTree::GrowLookup() {
     std::size_t size = 1024;
-    while (size < 2 * groups_.size()) size *= 2;
+    while (size < 2 * (hashed_ + 1)) size *= 2;
     std::vector<LookupSlot> grown(size);
     const std::size_t mask = size - 1;
     for (const LookupSlot& old : lookup_) {
@@ -51,33 +51,61 @@ void ResourceTree::GrowLookup() {
     lookup_.swap(grown);
 }
 
+void ResourceTree::AddToLookup(GroupId id, std::uint32_t hash) {
+    if (4 * (hashed_ + 1) > 3 * lookup_.size()) GrowLookup();
+    const std::size_t mask = lookup_.size() - 1;
+    std::size_t slot = hash & mask;
+    while (lookup_[slot].idPlusOne != 0) slot = (slot + 1) & mask;
+    lookup_[slot] = LookupSlot{id + 1, hash};
+    ++hashed_;
+}
+
 GroupId ResourceTree::Child(GroupId parent, WideStringView name) {
-    const GroupId recent = recentChild_[parent];
+    const GroupId recent = links_[parent].recentChild;
     if (recent != 0 && groups_[recent].name == name) return recent;
-    const GroupId found = LookUpChild(parent, name);
-    recentChild_[parent] = found;
+    const GroupId found = FindOrAddChild(parent, name);
+    links_[parent].recentChild = found;
     return found;
 }
 
-GroupId ResourceTree::LookUpChild(GroupId parent, WideStringView name) {
-    if (4 * (groups_.size() + 1) > 3 * lookup_.size()) GrowLookup();
-    const std::uint32_t hash = HashName(parent, name);
-    const std::size_t mask = lookup_.size() - 1;
-    std::size_t slot = hash & mask;
-    for (; lookup_[slot].idPlusOne != 0; slot = (slot + 1) & mask) {
-        if (lookup_[slot].hash != hash) continue;
-        const GroupId id = lookup_[slot].idPlusOne - 1;
-        const ResourceNode& group = groups_[id];
-        if (group.parent == parent && group.name == name) return id;
+// A group with few children searches its list of them: they were created
+// close together, so this stays in cache. Beyond kListedChildren, its
+// children go into the hash table.
+GroupId ResourceTree::FindOrAddChild(GroupId parent, WideStringView name) {
+    const std::uint32_t count = links_[parent].childCount;
+    std::uint32_t hash = 0;
+    if (count <= kListedChildren) {
+        for (GroupId id = links_[parent].newestChild; id != 0; id = links_[id].olderSibling)
+            if (groups_[id].name == name) return id;
+    } else {
+        hash = HashName(parent, name);
+        const std::size_t mask = lookup_.size() - 1;
+        for (std::size_t slot = hash & mask; lookup_[slot].idPlusOne != 0; slot = (slot + 1) & mask) {
+            if (lookup_[slot].hash != hash) continue;
+            const GroupId id = lookup_[slot].idPlusOne - 1;
+            const ResourceNode& group = groups_[id];
+            if (group.parent == parent && group.name == name) return id;
+        }
     }
-    recentChild_.push_back(0);
+
     if (groups_.size() >= kMaxRecords) throw std::length_error("too many groups");
     ResourceNode group;
     group.name = WideStringView(arena_.Store(name), name.size());
     group.parent = parent;
     groups_.push_back(group);
     const auto id = static_cast<GroupId>(groups_.size() - 1);
-    lookup_[slot] = LookupSlot{id + 1, hash};
+    links_.push_back(BuildLinks{0, 0, links_[parent].newestChild, 0});
+    links_[parent].newestChild = id;
+    links_[parent].childCount = count + 1;
+
+    if (count > kListedChildren) {
+        AddToLookup(id, hash);
+    } else if (count == kListedChildren) {
+        // The list just outgrew itself: from now on this parent's children
+        // are found through the table.
+        for (GroupId child = id; child != 0; child = links_[child].olderSibling)
+            AddToLookup(child, HashName(parent, groups_[child].name));
+    }
     return id;
 }
 
@@ -92,7 +120,7 @@ void ResourceTree::Finish() {
     if (finished_) return;
     finished_ = true;
     lookup_ = std::vector<LookupSlot>();  // no more lookups: give the memory back
-    recentChild_ = BlockVector<GroupId>();
+    links_ = BlockVector<BuildLinks>();
 
     std::vector<std::uint32_t> starts;
 

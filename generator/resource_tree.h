@@ -73,7 +73,8 @@ public:
 
 private:
     static std::uint32_t HashName(GroupId parent, WideStringView name);
-    GroupId LookUpChild(GroupId parent, WideStringView name);
+    GroupId FindOrAddChild(GroupId parent, WideStringView name);
+    void AddToLookup(GroupId id, std::uint32_t hash);
     void GrowLookup();
 
     UnitArena arena_;
@@ -81,17 +82,26 @@ private:
     BlockVector<ResourceEntry> entries_;
     std::vector<std::uint32_t> valueOrder_;  // entry indices, by group then name
     std::vector<GroupId> childOrder_;        // group ids, by parent then name
-    // Open-addressing table keyed by parent and name. The slot keeps the hash
+    // While the tree is built: per group, the child found last (consecutive
+    // definition lines mostly share their leading groups, so this answers
+    // most lookups with one name comparison) and its children as a list.
+    struct BuildLinks {
+        GroupId recentChild;   // 0 = none yet
+        GroupId newestChild;   // head of the children list, 0 = none
+        GroupId olderSibling;  // next in the parent's list, 0 = end
+        std::uint32_t childCount;
+    };
+    static constexpr std::uint32_t kListedChildren = 16;
+    BlockVector<BuildLinks> links_;
+    // Open-addressing table keyed by parent and name, holding the children of
+    // groups with more than kListedChildren of them. The slot keeps the hash
     // so that probing and growing do not visit the groups themselves.
     struct LookupSlot {
         std::uint32_t idPlusOne = 0;  // 0 = empty
         std::uint32_t hash = 0;
     };
     std::vector<LookupSlot> lookup_;
-    // Per group, the child found or created last (0 = none yet). Consecutive
-    // definition lines mostly share their leading groups, so this answers
-    // most lookups with one name comparison and no hashing.
-    BlockVector<GroupId> recentChild_;
+    std::size_t hashed_ = 0;
     bool finished_ = false;
 };
 
