@@ -85,7 +85,7 @@ def load():
 
 def build(build_dir):
     if build_dir:
-        program = os.path.join(build_dir, "textresgen")
+        program = os.path.join(os.path.abspath(build_dir), "textresgen")
     else:
         subprocess.run(["cmake", "--preset", "release"], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
         subprocess.run(["cmake", "--build", "--preset", "release", "--target", "textresgen", "-j2"],
