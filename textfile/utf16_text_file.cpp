@@ -16,6 +16,14 @@ constexpr char16_t kCR = 0x000D;
 constexpr char16_t kEndOfInput = 0x001A;
 constexpr char16_t kNotACharacter = 0xFFFF;
 
+// Whether char16_t units in memory already have the file's byte order.
+const bool kLittleEndianHost = [] {
+    const char16_t probe = 1;
+    unsigned char first = 0;
+    std::memcpy(&first, &probe, 1);
+    return first == 1;
+}();
+
 }  // namespace
 
 Utf16TextFile::Utf16TextFile() = default;
@@ -199,17 +207,20 @@ void Utf16TextFile::PrintText(WideStringView text) {
         // Each unit takes at most four bytes (LF becomes CR LF).
         const std::size_t batch = std::min(left, (kWriteBuffer - outPos_) / 4);
         unsigned char* out = out_.get() + outPos_;
-        // Names and texts hold no LF, so first try a plain copy, a loop
-        // without exits that the compiler vectorises; it is redone unit by
-        // unit only when an LF turns up.
-        bool sawLF = false;
-        for (std::size_t i = 0; i < batch; ++i) {
-            const char16_t unit = units[i];
-            sawLF |= unit == kLF;
-            out[2 * i] = static_cast<unsigned char>(unit & 0xFF);
-            out[2 * i + 1] = static_cast<unsigned char>(unit >> 8);
-        }
-        if (!sawLF) {
+        // Names and texts hold no LF: after a quick look for one (a loop
+        // without exits, which compilers vectorise), the units are copied
+        // as they are.
+        bool hasLF = false;
+        for (std::size_t i = 0; i < batch; ++i) hasLF |= units[i] == kLF;
+        if (!hasLF) {
+            if (kLittleEndianHost) {
+                std::memcpy(out, units, 2 * batch);
+            } else {
+                for (std::size_t i = 0; i < batch; ++i) {
+                    out[2 * i] = static_cast<unsigned char>(units[i] & 0xFF);
+                    out[2 * i + 1] = static_cast<unsigned char>(units[i] >> 8);
+                }
+            }
             outPos_ += 2 * batch;
             units += batch;
             left -= batch;
@@ -252,14 +263,35 @@ void Utf16TextFile::PrintRepeated(char16_t unit, std::size_t count) {
 
 void Utf16TextFile::Print(std::string_view format, std::initializer_list<WideStringView> arguments) {
     auto next = arguments.begin();
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's' && next != arguments.end()) {
-            PrintText(*next++);
-            ++i;
-        } else {
-            PutUnit(static_cast<char16_t>(static_cast<unsigned char>(format[i])));
+    std::size_t literal = 0;  // start of the format text not yet written
+    for (std::size_t i = 0; i + 1 < format.size() && next != arguments.end(); ++i) {
+        if (format[i] != '%' || format[i + 1] != 's') continue;
+        PrintFormatText(format.substr(literal, i - literal));
+        PrintText(*next++);
+        literal = ++i + 1;
+    }
+    PrintFormatText(format.substr(literal));
+}
+
+// The fixed text of a format: ASCII, short, LF written as CR LF.
+void Utf16TextFile::PrintFormatText(std::string_view text) {
+    if (4 * text.size() > kWriteBuffer - outPos_) {
+        Flush();
+        if (4 * text.size() > kWriteBuffer) {
+            for (const char c : text) PutUnit(static_cast<char16_t>(static_cast<unsigned char>(c)));
+            return;
         }
     }
+    unsigned char* out = out_.get() + outPos_;
+    for (const char c : text) {
+        if (c == '\n') {
+            *out++ = static_cast<unsigned char>(kCR);
+            *out++ = 0;
+        }
+        *out++ = static_cast<unsigned char>(c);
+        *out++ = 0;
+    }
+    outPos_ = static_cast<std::size_t>(out - out_.get());
 }
 
 // ---------------------------------------------------------------- closing

@@ -73,6 +73,7 @@ private:
 
     // writing
     void PutUnit(char16_t unit);
+    void PrintFormatText(std::string_view text);
     void Flush();
 
     std::unique_ptr<ByteSource> source_;
