@@ -23,7 +23,12 @@ void WriteSource(const ResourceTree& tree, Utf16TextFile& file) {
         if (entering) {
             for (std::uint32_t i = 0; i < group.valueCount; ++i) {
                 const ResourceEntry& entry = tree.ValueAt(group, i);
-                file.Print("\tt.%s%s = L\"%s\";\n", {prefix, entry.Name(), entry.Text()});
+                file.Print("\tt.%s%s = L\"", {prefix, entry.Name()});
+                if (entry.TextIsNarrow())
+                    file.PrintNarrowText(entry.NarrowText(), entry.TextLength());
+                else
+                    file.PrintText(entry.WideText());
+                file.Print("\";\n");
             }
         }
         if (frame.nextChild < group.childCount) {

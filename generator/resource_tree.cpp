@@ -112,8 +112,20 @@ GroupId ResourceTree::FindOrAddChild(GroupId parent, WideStringView name) {
 void ResourceTree::Value(GroupId group, WideStringView name, WideStringView text) {
     if (entries_.size() >= kMaxRecords || name.size() > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("too many or too long names");
-    entries_.push_back(ResourceEntry{arena_.Store(name, text), group,
-                                     static_cast<std::uint32_t>(name.size()), text.size()});
+    char16_t high = 0;
+    for (const char16_t unit : text) high |= unit;  // a loop compilers vectorise
+    const bool narrow = high < 0x100;
+    const std::size_t textUnits = narrow ? (text.size() + 1) / 2 : text.size();
+    char16_t* stored = arena_.Reserve(name.size() + textUnits);
+    std::copy(name.begin(), name.end(), stored);
+    if (narrow) {
+        auto* bytes = reinterpret_cast<unsigned char*>(stored + name.size());
+        for (std::size_t i = 0; i < text.size(); ++i) bytes[i] = static_cast<unsigned char>(text[i]);
+    } else {
+        std::copy(text.begin(), text.end(), stored + name.size());
+    }
+    entries_.push_back(ResourceEntry{stored, group, static_cast<std::uint32_t>(name.size()),
+                                     static_cast<std::uint64_t>(text.size()) << 1 | (narrow ? 1u : 0u)});
 }
 
 void ResourceTree::Finish() {

@@ -24,14 +24,28 @@ struct ResourceNode {
 };
 
 // One named text of a group: a member of type S and its initialiser.
+// A text whose units are all below U+0100 (most texts of Western languages)
+// is stored one byte per unit: the arena is most of the memory the tree
+// takes, and memory is time.
 struct ResourceEntry {
     const char16_t* units;       // the name, followed directly by the text
     GroupId group;
     std::uint32_t nameLength;
-    std::size_t textLength;
+    std::uint64_t textInfo;      // length << 1 | 1 when stored one byte per unit
 
     WideStringView Name() const { return {units, nameLength}; }
-    WideStringView Text() const { return {units + nameLength, textLength}; }
+    std::size_t TextLength() const { return static_cast<std::size_t>(textInfo >> 1); }
+    bool TextIsNarrow() const { return (textInfo & 1u) != 0; }
+    // The text as stored: units, or bytes (each the low half of a unit).
+    WideStringView WideText() const { return {units + nameLength, TextLength()}; }
+    const unsigned char* NarrowText() const {
+        return reinterpret_cast<const unsigned char*>(units + nameLength);
+    }
+    // The text as units, whichever way it is stored.
+    WideString Text() const {
+        if (!TextIsNarrow()) return WideString(WideText());
+        return WideString(NarrowText(), NarrowText() + TextLength());
+    }
 };
 
 // The definitions arranged by their dotted names. Filled through Child and

@@ -241,6 +241,27 @@ void Utf16TextFile::PrintText(WideStringView text) {
     }
 }
 
+void Utf16TextFile::PrintNarrowText(const unsigned char* units, std::size_t count) {
+    while (count > 0) {
+        if (outPos_ + 4 > kWriteBuffer) Flush();
+        const std::size_t batch = std::min(count, (kWriteBuffer - outPos_) / 4);
+        unsigned char* out = out_.get() + outPos_;
+        bool hasLF = false;
+        for (std::size_t i = 0; i < batch; ++i) hasLF |= units[i] == kLF;
+        if (!hasLF) {
+            for (std::size_t i = 0; i < batch; ++i) {
+                out[2 * i] = units[i];
+                out[2 * i + 1] = 0;
+            }
+            outPos_ += 2 * batch;
+        } else {
+            for (std::size_t i = 0; i < batch; ++i) PutUnit(units[i]);
+        }
+        units += batch;
+        count -= batch;
+    }
+}
+
 void Utf16TextFile::PrintRepeated(char16_t unit, std::size_t count) {
     if (unit == kLF) {
         while (count-- > 0) PutUnit(unit);

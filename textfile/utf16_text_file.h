@@ -56,6 +56,9 @@ public:
     void Print(std::string_view format, std::initializer_list<WideStringView> arguments = {});
     // Writes the units of `text` as they are (LF still becomes CR LF).
     void PrintText(WideStringView text);
+    // Writes `count` units given by their low byte (U+0000..U+00FF), as
+    // PrintText would write them.
+    void PrintNarrowText(const unsigned char* units, std::size_t count);
     // Writes `count` copies of `unit`.
     void PrintRepeated(char16_t unit, std::size_t count);
     // Flushes and closes; throws OutputError when that fails.
