@@ -24,6 +24,31 @@ const bool kLittleEndianHost = [] {
     return first == 1;
 }();
 
+// Units checked at once by the fast paths of reading.
+constexpr std::size_t kBlock = 16;
+
+// Whether a block holds a unit that reading treats specially: one up to
+// U+001A (CR, LF and the end-of-input unit among them) or U+FFFF.
+bool HasSpecialUnit(const char16_t* block) {
+    bool special = false;
+    for (std::size_t k = 0; k < kBlock; ++k)
+        special |= (block[k] <= kEndOfInput) | (block[k] == kNotACharacter);
+    return special;
+}
+
+// The first LF in [begin, begin + count), or null.
+const char16_t* FindLF(const char16_t* begin, std::size_t count) {
+    std::size_t i = 0;
+    for (; count - i >= kBlock; i += kBlock) {
+        bool found = false;
+        for (std::size_t k = 0; k < kBlock; ++k) found |= begin[i + k] == kLF;
+        if (found) break;
+    }
+    for (; i < count; ++i)
+        if (begin[i] == kLF) return begin + i;
+    return nullptr;
+}
+
 }  // namespace
 
 Utf16TextFile::Utf16TextFile() = default;
@@ -82,9 +107,21 @@ bool Utf16TextFile::ReadBytes(std::size_t offset) {
 
 // Line-end translation and the special units, applied in reading order.
 // A CR at the end of one read waits for the first unit of the next.
+// Most units need no translation: blocks holding none of the special units
+// are copied whole after a branch-free check that compilers vectorise.
 void Utf16TextFile::TranslateUnits(const char16_t* units, std::size_t count) {
     char16_t* out = units_.data() + unitEnd_;
+    std::size_t blockEnd = 0;  // units before this one were checked as a block
     for (std::size_t i = 0; i < count; ++i) {
+        if (i >= blockEnd && !pendingCR_ && count - i >= kBlock) {
+            if (!HasSpecialUnit(units + i)) {
+                std::memcpy(out, units + i, kBlock * sizeof(char16_t));
+                out += kBlock;
+                i += kBlock - 1;
+                continue;
+            }
+            blockEnd = i + kBlock;  // take this block unit by unit
+        }
         const char16_t unit = units[i];
         if (pendingCR_) {
             pendingCR_ = false;
@@ -153,7 +190,7 @@ bool Utf16TextFile::ReadLine(WideStringView& line) {
         }
         const char16_t* begin = units_.data() + unitPos_;
         const std::size_t available = unitEnd_ - unitPos_;
-        const char16_t* lf = std::char_traits<char16_t>::find(begin, available, kLF);
+        const char16_t* lf = FindLF(begin, available);
         const std::size_t taken = lf ? static_cast<std::size_t>(lf - begin) + 1 : available;
         unitPos_ += taken;
         if (lf && !assembling) {
