@@ -36,6 +36,16 @@ bool HasSpecialUnit(const char16_t* block) {
     return special;
 }
 
+bool IsSpecialUnit(char16_t unit) { return unit <= kEndOfInput || unit == kNotACharacter; }
+
+// Index of the first special unit in units[from, count), or count.
+std::size_t FindSpecialUnit(const char16_t* units, std::size_t from, std::size_t count) {
+    std::size_t i = from;
+    while (count - i >= kBlock && !HasSpecialUnit(units + i)) i += kBlock;
+    while (i < count && !IsSpecialUnit(units[i])) ++i;
+    return i;
+}
+
 // The first LF in [begin, begin + count), or null.
 const char16_t* FindLF(const char16_t* begin, std::size_t count) {
     std::size_t i = 0;
@@ -107,33 +117,28 @@ bool Utf16TextFile::ReadBytes(std::size_t offset) {
 
 // Line-end translation and the special units, applied in reading order.
 // A CR at the end of one read waits for the first unit of the next.
-// Most units need no translation: blocks holding none of the special units
-// are copied whole after a branch-free check that compilers vectorise.
+// Most units need no translation: the runs between special units are found
+// a block at a time and copied whole.
 void Utf16TextFile::TranslateUnits(const char16_t* units, std::size_t count) {
     char16_t* out = units_.data() + unitEnd_;
-    std::size_t blockEnd = 0;  // units before this one were checked as a block
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i >= blockEnd && !pendingCR_ && count - i >= kBlock) {
-            if (!HasSpecialUnit(units + i)) {
-                std::memcpy(out, units + i, kBlock * sizeof(char16_t));
-                out += kBlock;
-                i += kBlock - 1;
-                continue;
-            }
-            blockEnd = i + kBlock;  // take this block unit by unit
-        }
-        const char16_t unit = units[i];
+    std::size_t i = 0;
+    while (i < count) {
         if (pendingCR_) {
             pendingCR_ = false;
-            if (unit == kLF) {
+            if (units[i] == kLF) {
                 *out++ = kLF;
+                ++i;
                 continue;
             }
             *out++ = kCR;
         }
-        if (unit > kEndOfInput && unit != kNotACharacter) {
-            *out++ = unit;
-        } else if (unit == kCR) {
+        const std::size_t special = FindSpecialUnit(units, i, count);
+        std::memcpy(out, units + i, (special - i) * sizeof(char16_t));
+        out += special - i;
+        if (special == count) break;
+        const char16_t unit = units[special];
+        i = special + 1;
+        if (unit == kCR) {
             pendingCR_ = true;
         } else if (unit == kEndOfInput) {
             inputEnded_ = true;
@@ -247,9 +252,9 @@ void Utf16TextFile::PrintText(WideStringView text) {
         // Names and texts hold no LF: after a quick look for one (a loop
         // without exits, which compilers vectorise), the units are copied
         // as they are.
-        bool hasLF = false;
-        for (std::size_t i = 0; i < batch; ++i) hasLF |= units[i] == kLF;
-        if (!hasLF) {
+        std::size_t lineEnds = 0;  // a count, not a flag: compilers vectorise sums
+        for (std::size_t i = 0; i < batch; ++i) lineEnds += units[i] == kLF;
+        if (lineEnds == 0) {
             if (kLittleEndianHost) {
                 std::memcpy(out, units, 2 * batch);
             } else {
@@ -278,14 +283,19 @@ void Utf16TextFile::PrintText(WideStringView text) {
     }
 }
 
+void Utf16TextFile::PrintLine(WideStringView text) {
+    PrintText(text);
+    PutUnit(kLF);
+}
+
 void Utf16TextFile::PrintNarrowText(const unsigned char* units, std::size_t count) {
     while (count > 0) {
         if (outPos_ + 4 > kWriteBuffer) Flush();
         const std::size_t batch = std::min(count, (kWriteBuffer - outPos_) / 4);
         unsigned char* out = out_.get() + outPos_;
-        bool hasLF = false;
-        for (std::size_t i = 0; i < batch; ++i) hasLF |= units[i] == kLF;
-        if (!hasLF) {
+        std::size_t lineEnds = 0;  // a count, not a flag: compilers vectorise sums
+        for (std::size_t i = 0; i < batch; ++i) lineEnds += units[i] == kLF;
+        if (lineEnds == 0) {
             for (std::size_t i = 0; i < batch; ++i) {
                 out[2 * i] = units[i];
                 out[2 * i + 1] = 0;

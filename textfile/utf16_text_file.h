@@ -56,6 +56,8 @@ public:
     void Print(std::string_view format, std::initializer_list<WideStringView> arguments = {});
     // Writes the units of `text` as they are (LF still becomes CR LF).
     void PrintText(WideStringView text);
+    // Writes the units of `text`, then a line end.
+    void PrintLine(WideStringView text);
     // Writes `count` units given by their low byte (U+0000..U+00FF), as
     // PrintText would write them.
     void PrintNarrowText(const unsigned char* units, std::size_t count);
