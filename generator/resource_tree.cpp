@@ -1,6 +1,7 @@
 #include "generator/resource_tree.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -21,6 +22,11 @@ std::vector<std::uint32_t> GroupByOwner(std::size_t records, std::size_t owners,
     std::vector<std::uint32_t> fill(starts.begin(), starts.end() - 1);
     for (std::size_t i = 0; i < records; ++i) order[fill[ownerOf(i)]++] = static_cast<std::uint32_t>(i);
     return order;
+}
+
+// Equality of two names as one memory comparison.
+bool SameName(WideStringView a, WideStringView b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
 }
 
 }  // namespace
@@ -62,7 +68,7 @@ void ResourceTree::AddToLookup(GroupId id, std::uint32_t hash) {
 
 GroupId ResourceTree::Child(GroupId parent, WideStringView name) {
     const GroupId recent = links_[parent].recentChild;
-    if (recent != 0 && groups_[recent].name == name) return recent;
+    if (recent != 0 && SameName(groups_[recent].name, name)) return recent;
     const GroupId found = FindOrAddChild(parent, name);
     links_[parent].recentChild = found;
     return found;
@@ -76,7 +82,7 @@ GroupId ResourceTree::FindOrAddChild(GroupId parent, WideStringView name) {
     std::uint32_t hash = 0;
     if (count <= kListedChildren) {
         for (GroupId id = links_[parent].newestChild; id != 0; id = links_[id].olderSibling)
-            if (groups_[id].name == name) return id;
+            if (SameName(groups_[id].name, name)) return id;
     } else {
         hash = HashName(parent, name);
         const std::size_t mask = lookup_.size() - 1;
@@ -84,7 +90,7 @@ GroupId ResourceTree::FindOrAddChild(GroupId parent, WideStringView name) {
             if (lookup_[slot].hash != hash) continue;
             const GroupId id = lookup_[slot].idPlusOne - 1;
             const ResourceNode& group = groups_[id];
-            if (group.parent == parent && group.name == name) return id;
+            if (group.parent == parent && SameName(group.name, name)) return id;
         }
     }
 
