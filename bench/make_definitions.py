@@ -5,6 +5,7 @@
   make_definitions.py deep GROUPS FILE     one line nesting GROUPS groups
   make_definitions.py long UNITS FILE      one line of UNITS units
   make_definitions.py edge COPIES FILE     the corner cases of the line rules
+  make_definitions.py edge8 COPIES FILE    the same in UTF-8 with its mark
 
 The string table is shaped like a large application's: modules at the top,
 screens, panels and controls below them, names 1 to 6 segments deep, most
@@ -154,7 +155,7 @@ def write_long(units, path):
         out.write("\r\n".encode("utf-16-le"))
 
 
-def write_edge(copies, path):
+def write_edge(copies, path, utf8=False):
     """Lines that exercise every rule the tree and the writers apply."""
     lines = [
         "Title=Hello", "Zeta=a=b", "Menu.Edit=Edit", "Menu.Sub.Open=Reopen",
@@ -163,7 +164,7 @@ def write_edge(copies, path):
         " spaced = text ", "tab\tname=tab\ttext", "quote=\"q\" \\ %s %d",
         "cr\rname=x", "lone=before\rafter", "nul=before\0after=x", "nul\0=ignored",
         "ffff=be\uffffyond", "\U0001F600=smile", "\ue000=private", "\ud7ff=below",
-        "comment line without equals", "", "日本.語=テキスト",
+        "comment line without equals", "", "日本.語=テキスト", "latin=café ÿ ¿",
     ]
     # A group with many children, revisited out of order.
     order = list(range(40))
@@ -179,14 +180,18 @@ def write_edge(copies, path):
         text += "Long.L%d=" % length + "x" * (length - 14) + "\U0001F600\r\n"
     text += "last=no line end\r\r\n\x1aafter.end=ignored\r\n"
     with open(path, "wb") as out:
-        out.write(b"\xff\xfe" + text.encode("utf-16-le", "surrogatepass"))
+        if utf8:
+            out.write(b"\xef\xbb\xbf" + text.encode("utf-8"))
+        else:
+            out.write(b"\xff\xfe" + text.encode("utf-16-le", "surrogatepass"))
 
 
 def main():
-    if len(sys.argv) != 4 or sys.argv[1] not in ("entries", "deep", "long", "edge"):
+    if len(sys.argv) != 4 or sys.argv[1] not in ("entries", "deep", "long", "edge", "edge8"):
         sys.exit(__doc__)
     kind, size, path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
-    {"entries": write_entries, "deep": write_deep, "long": write_long, "edge": write_edge}[kind](size, path)
+    {"entries": write_entries, "deep": write_deep, "long": write_long, "edge": write_edge,
+     "edge8": lambda copies, path: write_edge(copies, path, utf8=True)}[kind](size, path)
 
 
 if __name__ == "__main__":

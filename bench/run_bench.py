@@ -107,8 +107,8 @@ def make_input(kind, size, folder):
 def check_against_reference(program, kind, size, work):
     """Runs the program and the reference path on one input; True when every
     output byte agrees."""
-    mine = os.path.join(work, "check-program")
-    theirs = os.path.join(work, "check-reference")
+    mine = os.path.join(work, "check-%s-%d-program" % (kind, size))
+    theirs = os.path.join(work, "check-%s-%d-reference" % (kind, size))
     make_input(kind, size, mine)
     os.makedirs(theirs)
     shutil.copy(os.path.join(mine, "TextResouce.txt"), theirs)
@@ -224,6 +224,7 @@ def main():
         print("Machine: " + machine())
         print("Load average at start: " + load())
         ok &= check_against_reference(program, "edge", 3, work)
+        ok &= check_against_reference(program, "edge8", 3, work)
         ok &= check_against_reference(program, "entries", 10_000, work)
         if not args.quick:
             ok &= check_against_reference(program, "entries", 100_000, work)

@@ -46,19 +46,6 @@ std::size_t FindSpecialUnit(const char16_t* units, std::size_t from, std::size_t
     return i;
 }
 
-// The first LF in [begin, begin + count), or null.
-const char16_t* FindLF(const char16_t* begin, std::size_t count) {
-    std::size_t i = 0;
-    for (; count - i >= kBlock; i += kBlock) {
-        bool found = false;
-        for (std::size_t k = 0; k < kBlock; ++k) found |= begin[i + k] == kLF;
-        if (found) break;
-    }
-    for (; i < count; ++i)
-        if (begin[i] == kLF) return begin + i;
-    return nullptr;
-}
-
 }  // namespace
 
 Utf16TextFile::Utf16TextFile() = default;
@@ -101,6 +88,7 @@ bool Utf16TextFile::StartReading() {
     byteCount_ -= skip;
     decoded_.resize(kReadChunk + Utf8Decoder::kMaxPending + 4);
     units_.resize(decoded_.size() + 1);
+    lineEnds_.reserve(units_.size());  // at most one per unit: never reallocated
     return true;
 }
 
@@ -126,6 +114,7 @@ void Utf16TextFile::TranslateUnits(const char16_t* units, std::size_t count) {
         if (pendingCR_) {
             pendingCR_ = false;
             if (units[i] == kLF) {
+                lineEnds_.push_back(static_cast<std::uint32_t>(out - units_.data()));
                 *out++ = kLF;
                 ++i;
                 continue;
@@ -144,6 +133,7 @@ void Utf16TextFile::TranslateUnits(const char16_t* units, std::size_t count) {
             inputEnded_ = true;
             break;
         } else if (unit != kNotACharacter) {
+            if (unit == kLF) lineEnds_.push_back(static_cast<std::uint32_t>(out - units_.data()));
             *out++ = unit;
         }
     }
@@ -161,6 +151,8 @@ void Utf16TextFile::EndInput() {
 bool Utf16TextFile::Refill() {
     unitPos_ = 0;
     unitEnd_ = 0;
+    lineEnds_.clear();
+    nextLineEnd_ = 0;
     while (unitEnd_ == 0 && !inputEnded_) {
         if (!sourceEnded_ && !ReadBytes(byteCount_)) return false;
         std::size_t count = 0;
@@ -195,7 +187,8 @@ bool Utf16TextFile::ReadLine(WideStringView& line) {
         }
         const char16_t* begin = units_.data() + unitPos_;
         const std::size_t available = unitEnd_ - unitPos_;
-        const char16_t* lf = FindLF(begin, available);
+        const char16_t* lf =
+            nextLineEnd_ < lineEnds_.size() ? units_.data() + lineEnds_[nextLineEnd_++] : nullptr;
         const std::size_t taken = lf ? static_cast<std::size_t>(lf - begin) + 1 : available;
         unitPos_ += taken;
         if (lf && !assembling) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <stdexcept>
@@ -95,6 +96,10 @@ private:
     std::vector<char16_t> units_;
     std::size_t unitPos_ = 0;
     std::size_t unitEnd_ = 0;
+    // Where the LFs of units_ stand, noted while translating so that
+    // ReadLine need not search for them; the next one is at nextLineEnd_.
+    std::vector<std::uint32_t> lineEnds_;
+    std::size_t nextLineEnd_ = 0;
     WideString line_;  // assembles a line that spans two reads
     bool pendingCR_ = false;
     bool inputEnded_ = false;
