@@ -6,24 +6,20 @@ namespace textresgen {
 
 namespace {
 
-// Appends the entry's text, as units, to `line`.
-void AppendText(WideString& line, const ResourceEntry& entry) {
-    if (!entry.TextIsNarrow()) {
-        line.append(entry.WideText());
-        return;
-    }
-    const std::size_t start = line.size();
-    line.resize(start + entry.TextLength());
-    const unsigned char* bytes = entry.NarrowText();
-    for (std::size_t i = 0; i < entry.TextLength(); ++i) line[start + i] = bytes[i];
+// Writes the entry's text, however it is stored.
+void PrintEntryText(Utf16TextFile& file, const ResourceEntry& entry) {
+    if (entry.TextIsNarrow())
+        file.PrintNarrowText(entry.NarrowText(), entry.TextLength());
+    else
+        file.PrintText(entry.WideText());
 }
 
 }  // namespace
 
 // Depth-first pre-order with an explicit stack. `line` starts with the part
 // every assignment of the current group shares, "\tt." and the member path
-// ("Menu.Sub."), cut back on the way up; each assignment is assembled after
-// it and written with one call.
+// ("Menu.Sub."), cut back on the way up; each assignment's start is
+// assembled after it and written with one call.
 void WriteSource(const ResourceTree& tree, Utf16TextFile& file) {
     file.Print("\nextern \"C\" __declspec(dllexport) void InitString(%s& t)\n{\n", {ResourceTree::TypeName()});
 
@@ -44,9 +40,9 @@ void WriteSource(const ResourceTree& tree, Utf16TextFile& file) {
                 const ResourceEntry& entry = tree.ValueAt(group, i);
                 line.append(entry.Name());
                 line.append(u" = L\"");
-                AppendText(line, entry);
-                line.append(u"\";");
-                file.PrintLine(line);
+                file.PrintText(line);
+                PrintEntryText(file, entry);  // not copied into `line`: texts can be huge
+                file.PrintLine(u"\";");
                 line.resize(shared);
             }
         }

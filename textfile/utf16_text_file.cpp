@@ -182,7 +182,7 @@ bool Utf16TextFile::ReadLine(WideStringView& line) {
     for (;;) {
         if (unitPos_ == unitEnd_ && !Refill()) {
             if (!assembling || readFailed_) return false;
-            line = line_;
+            line = line_.View();
             return true;
         }
         const char16_t* begin = units_.data() + unitPos_;
@@ -195,11 +195,11 @@ bool Utf16TextFile::ReadLine(WideStringView& line) {
             line = WideStringView(begin, taken);
             return true;
         }
-        if (!assembling) line_.clear();
+        if (!assembling) line_.Clear();
         assembling = true;
-        line_.append(begin, taken);
+        line_.Append(begin, taken);
         if (lf) {
-            line = line_;
+            line = line_.View();
             return true;
         }
     }

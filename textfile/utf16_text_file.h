@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "textfile/byte_stream.h"
+#include "textfile/line_buffer.h"
 #include "textfile/utf8_decoder.h"
 #include "textfile/wide_string.h"
 
@@ -100,7 +101,7 @@ private:
     // ReadLine need not search for them; the next one is at nextLineEnd_.
     std::vector<std::uint32_t> lineEnds_;
     std::size_t nextLineEnd_ = 0;
-    WideString line_;  // assembles a line that spans two reads
+    LineBuffer line_;  // assembles a line that spans two reads
     bool pendingCR_ = false;
     bool inputEnded_ = false;
     bool sourceEnded_ = false;
