@@ -163,8 +163,12 @@ bool Utf16TextFile::Refill() {
         } else {
             count = byteCount_ / 2;
             const unsigned char* b = bytes_.data();
-            for (std::size_t i = 0; i < count; ++i)
-                decoded_[i] = static_cast<char16_t>(b[2 * i] | (b[2 * i + 1] << 8));
+            if (kLittleEndianHost) {
+                std::memcpy(decoded_.data(), b, count * sizeof(char16_t));
+            } else {
+                for (std::size_t i = 0; i < count; ++i)
+                    decoded_[i] = static_cast<char16_t>(b[2 * i] | (b[2 * i + 1] << 8));
+            }
             // An odd byte waits for its partner; at the end it is ignored.
             const bool odd = (byteCount_ & 1u) != 0;
             if (odd) bytes_[0] = bytes_[byteCount_ - 1];
