@@ -191,14 +191,15 @@ def growth(results):
     if len(points) < 2:
         return True
     print()
-    print("Growth (entries; each point relative to the first, beside n and n log n):")
-    print("| Entries | Wall s | CPU s | Peak RSS MB | wall x | CPU x | RSS x | n x | n log n x |")
-    print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+    print("Growth (entries; the x columns relative to the first point, beside n and n log n):")
+    print("| Entries | Wall s | CPU s | Peak RSS MB | wall us/entry | CPU us/entry | RSS bytes/entry "
+          "| wall x | RSS x | n x | n log n x |")
+    print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
     n0, r0 = points[0]
     for n, r in points:
-        print("| %d | %.3f | %.2f | %.1f | %.1f | %.1f | %.1f | %.0f | %.0f |" % (
-            n, r["time"], r["cpu"], r["rss"] / MIB, r["time"] / r0["time"], r["cpu"] / r0["cpu"],
-            r["rss"] / r0["rss"], n / n0, n * math.log(n) / (n0 * math.log(n0))))
+        print("| %d | %.3f | %.2f | %.1f | %.2f | %.2f | %.0f | %.1f | %.1f | %.0f | %.0f |" % (
+            n, r["time"], r["cpu"], r["rss"] / MIB, 1e6 * r["time"] / n, 1e6 * r["cpu"] / n, r["rss"] / n,
+            r["time"] / r0["time"], r["rss"] / r0["rss"], n / n0, n * math.log(n) / (n0 * math.log(n0))))
     # Judged between the two largest points, where fixed costs no longer hide
     # the slope, on CPU time and peak memory: from there on, time and memory
     # may grow at most as n log n (15% allowance for noise).
