@@ -7,11 +7,19 @@ namespace {
 
 void WriteIndent(Utf16TextFile& file, std::size_t depth) { file.PrintRepeated(u'\t', depth); }
 
+// One line per entry, "\tS name;" after the indent, each assembled in `line`
+// and written with one call.
 void WriteMembers(const ResourceTree& tree, const ResourceNode& group, Utf16TextFile& file,
-                  std::size_t depth) {
+                  std::size_t depth, WideString& line) {
+    if (group.valueCount == 0) return;
+    line.assign(depth + 1, u'\t');
+    line.append(u"S ");
+    const std::size_t shared = line.size();
     for (std::uint32_t i = 0; i < group.valueCount; ++i) {
-        WriteIndent(file, depth);
-        file.Print("\tS %s;\n", {tree.ValueAt(group, i).Name()});
+        line.append(tree.ValueAt(group, i).Name());
+        line.push_back(u';');
+        file.PrintLine(line);
+        line.resize(shared);
     }
 }
 
@@ -24,7 +32,8 @@ void WriteHeader(const ResourceTree& tree, Utf16TextFile& file) {
     const ResourceNode& root = tree.Group(ResourceTree::kRoot);
     file.Print("#ifndef _%s_\n#define _%s_\n\nstruct %s\n{\n", {type, type, type});
     file.Print("\ttypedef const wchar_t* S;\n\n");
-    WriteMembers(tree, root, file, 0);
+    WideString line;
+    WriteMembers(tree, root, file, 0, line);
 
     struct Frame {
         GroupId group;
@@ -43,7 +52,7 @@ void WriteHeader(const ResourceTree& tree, Utf16TextFile& file) {
             file.Print("struct _%s\n", {child.name});
             WriteIndent(file, depth);
             file.Print("{\n");
-            WriteMembers(tree, child, file, depth);
+            WriteMembers(tree, child, file, depth, line);
             stack.push_back({childId, 0});
             continue;
         }

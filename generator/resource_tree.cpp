@@ -1,6 +1,7 @@
 #include "generator/resource_tree.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -23,9 +24,17 @@ std::vector<std::uint32_t> GroupByOwner(std::size_t records, std::size_t owners,
     return order;
 }
 
+// Equality of two names as one memory comparison.
+bool SameName(WideStringView a, WideStringView b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
+}
+
 }  // namespace
 
-ResourceTree::ResourceTree() { groups_.push_back(ResourceNode{}); }
+ResourceTree::ResourceTree() {
+    groups_.push_back(ResourceNode{});
+    links_.push_back(BuildLinks{});
+}
 
 std::uint32_t ResourceTree::HashName(GroupId parent, WideStringView name) {
     std::uint64_t h = 0xCBF29CE484222325ull ^ (static_cast<std::uint64_t>(parent) * 0x9E3779B97F4A7C15ull);
@@ -33,50 +42,103 @@ std::uint32_t ResourceTree::HashName(GroupId parent, WideStringView name) {
     return static_cast<std::uint32_t>(h ^ (h >> 29));
 }
 
+// Kept at most three quarters full; each growth at least doubles the table.
 void ResourceTree::GrowLookup() {
     std::size_t size = 1024;
-    while (size < 4 * groups_.size()) size *= 2;
-    lookup_.assign(size, 0);
+    while (size < 2 * (hashed_ + 1)) size *= 2;
+    std::vector<LookupSlot> grown(size);
     const std::size_t mask = size - 1;
-    for (std::size_t id = 1; id < groups_.size(); ++id) {
-        std::size_t slot = groups_[id].hash & mask;
-        while (lookup_[slot] != 0) slot = (slot + 1) & mask;
-        lookup_[slot] = static_cast<std::uint32_t>(id + 1);
+    for (const LookupSlot& old : lookup_) {
+        if (old.idPlusOne == 0) continue;
+        std::size_t slot = old.hash & mask;
+        while (grown[slot].idPlusOne != 0) slot = (slot + 1) & mask;
+        grown[slot] = old;
     }
+    lookup_.swap(grown);
+}
+
+void ResourceTree::AddToLookup(GroupId id, std::uint32_t hash) {
+    if (4 * (hashed_ + 1) > 3 * lookup_.size()) GrowLookup();
+    const std::size_t mask = lookup_.size() - 1;
+    std::size_t slot = hash & mask;
+    while (lookup_[slot].idPlusOne != 0) slot = (slot + 1) & mask;
+    lookup_[slot] = LookupSlot{id + 1, hash};
+    ++hashed_;
 }
 
 GroupId ResourceTree::Child(GroupId parent, WideStringView name) {
-    if (2 * (groups_.size() + 1) > lookup_.size()) GrowLookup();
-    const std::uint32_t hash = HashName(parent, name);
-    const std::size_t mask = lookup_.size() - 1;
-    std::size_t slot = hash & mask;
-    for (; lookup_[slot] != 0; slot = (slot + 1) & mask) {
-        const GroupId id = lookup_[slot] - 1;
-        const ResourceNode& group = groups_[id];
-        if (group.hash == hash && group.parent == parent && group.name == name) return id;
+    const GroupId recent = links_[parent].recentChild;
+    if (recent != 0 && SameName(groups_[recent].name, name)) return recent;
+    const GroupId found = FindOrAddChild(parent, name);
+    links_[parent].recentChild = found;
+    return found;
+}
+
+// A group with few children searches its list of them: they were created
+// close together, so this stays in cache. Beyond kListedChildren, its
+// children go into the hash table.
+GroupId ResourceTree::FindOrAddChild(GroupId parent, WideStringView name) {
+    const std::uint32_t count = links_[parent].childCount;
+    std::uint32_t hash = 0;
+    if (count <= kListedChildren) {
+        for (GroupId id = links_[parent].newestChild; id != 0; id = links_[id].olderSibling)
+            if (SameName(groups_[id].name, name)) return id;
+    } else {
+        hash = HashName(parent, name);
+        const std::size_t mask = lookup_.size() - 1;
+        for (std::size_t slot = hash & mask; lookup_[slot].idPlusOne != 0; slot = (slot + 1) & mask) {
+            if (lookup_[slot].hash != hash) continue;
+            const GroupId id = lookup_[slot].idPlusOne - 1;
+            const ResourceNode& group = groups_[id];
+            if (group.parent == parent && SameName(group.name, name)) return id;
+        }
     }
+
     if (groups_.size() >= kMaxRecords) throw std::length_error("too many groups");
     ResourceNode group;
     group.name = WideStringView(arena_.Store(name), name.size());
     group.parent = parent;
-    group.hash = hash;
     groups_.push_back(group);
     const auto id = static_cast<GroupId>(groups_.size() - 1);
-    lookup_[slot] = id + 1;
+    links_.push_back(BuildLinks{0, 0, links_[parent].newestChild, 0});
+    links_[parent].newestChild = id;
+    links_[parent].childCount = count + 1;
+
+    if (count > kListedChildren) {
+        AddToLookup(id, hash);
+    } else if (count == kListedChildren) {
+        // The list just outgrew itself: from now on this parent's children
+        // are found through the table.
+        for (GroupId child = id; child != 0; child = links_[child].olderSibling)
+            AddToLookup(child, HashName(parent, groups_[child].name));
+    }
     return id;
 }
 
 void ResourceTree::Value(GroupId group, WideStringView name, WideStringView text) {
     if (entries_.size() >= kMaxRecords || name.size() > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("too many or too long names");
-    entries_.push_back(ResourceEntry{arena_.Store(name, text), group,
-                                     static_cast<std::uint32_t>(name.size()), text.size()});
+    char16_t high = 0;
+    for (const char16_t unit : text) high |= unit;  // a loop compilers vectorise
+    const bool narrow = high < 0x100;
+    const std::size_t textUnits = narrow ? (text.size() + 1) / 2 : text.size();
+    char16_t* stored = arena_.Reserve(name.size() + textUnits);
+    std::copy(name.begin(), name.end(), stored);
+    if (narrow) {
+        auto* bytes = reinterpret_cast<unsigned char*>(stored + name.size());
+        for (std::size_t i = 0; i < text.size(); ++i) bytes[i] = static_cast<unsigned char>(text[i]);
+    } else {
+        std::copy(text.begin(), text.end(), stored + name.size());
+    }
+    entries_.push_back(ResourceEntry{stored, group, static_cast<std::uint32_t>(name.size()),
+                                     static_cast<std::uint64_t>(text.size()) << 1 | (narrow ? 1u : 0u)});
 }
 
 void ResourceTree::Finish() {
     if (finished_) return;
     finished_ = true;
-    lookup_ = std::vector<std::uint32_t>();  // no more lookups: give the memory back
+    lookup_ = std::vector<LookupSlot>();  // no more lookups: give the memory back
+    links_ = BlockVector<BuildLinks>();
 
     std::vector<std::uint32_t> starts;
 

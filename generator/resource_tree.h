@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "generator/block_vector.h"
 #include "generator/unit_arena.h"
 #include "textfile/wide_string.h"
 
@@ -16,7 +17,6 @@ using GroupId = std::uint32_t;
 struct ResourceNode {
     WideStringView name;         // empty for the root
     GroupId parent = 0;
-    std::uint32_t hash = 0;      // of (parent, name), for the group lookup
     std::uint32_t firstValue = 0;
     std::uint32_t valueCount = 0;
     std::uint32_t firstChild = 0;
@@ -24,14 +24,28 @@ struct ResourceNode {
 };
 
 // One named text of a group: a member of type S and its initialiser.
+// A text whose units are all below U+0100 (most texts of Western languages)
+// is stored one byte per unit: the arena is most of the memory the tree
+// takes, and memory is time.
 struct ResourceEntry {
     const char16_t* units;       // the name, followed directly by the text
     GroupId group;
     std::uint32_t nameLength;
-    std::size_t textLength;
+    std::uint64_t textInfo;      // length << 1 | 1 when stored one byte per unit
 
     WideStringView Name() const { return {units, nameLength}; }
-    WideStringView Text() const { return {units + nameLength, textLength}; }
+    std::size_t TextLength() const { return static_cast<std::size_t>(textInfo >> 1); }
+    bool TextIsNarrow() const { return (textInfo & 1u) != 0; }
+    // The text as stored: units, or bytes (each the low half of a unit).
+    WideStringView WideText() const { return {units + nameLength, TextLength()}; }
+    const unsigned char* NarrowText() const {
+        return reinterpret_cast<const unsigned char*>(units + nameLength);
+    }
+    // The text as units, whichever way it is stored.
+    WideString Text() const {
+        if (!TextIsNarrow()) return WideString(WideText());
+        return WideString(NarrowText(), NarrowText() + TextLength());
+    }
 };
 
 // The definitions arranged by their dotted names. Filled through Child and
@@ -73,15 +87,35 @@ public:
 
 private:
     static std::uint32_t HashName(GroupId parent, WideStringView name);
+    GroupId FindOrAddChild(GroupId parent, WideStringView name);
+    void AddToLookup(GroupId id, std::uint32_t hash);
     void GrowLookup();
 
     UnitArena arena_;
-    std::vector<ResourceNode> groups_;
-    std::vector<ResourceEntry> entries_;
+    BlockVector<ResourceNode> groups_;
+    BlockVector<ResourceEntry> entries_;
     std::vector<std::uint32_t> valueOrder_;  // entry indices, by group then name
     std::vector<GroupId> childOrder_;        // group ids, by parent then name
-    // Open-addressing table of group ids + 1 (0 = empty), keyed by parent and name.
-    std::vector<std::uint32_t> lookup_;
+    // While the tree is built: per group, the child found last (consecutive
+    // definition lines mostly share their leading groups, so this answers
+    // most lookups with one name comparison) and its children as a list.
+    struct BuildLinks {
+        GroupId recentChild;   // 0 = none yet
+        GroupId newestChild;   // head of the children list, 0 = none
+        GroupId olderSibling;  // next in the parent's list, 0 = end
+        std::uint32_t childCount;
+    };
+    static constexpr std::uint32_t kListedChildren = 16;
+    BlockVector<BuildLinks> links_;
+    // Open-addressing table keyed by parent and name, holding the children of
+    // groups with more than kListedChildren of them. The slot keeps the hash
+    // so that probing and growing do not visit the groups themselves.
+    struct LookupSlot {
+        std::uint32_t idPlusOne = 0;  // 0 = empty
+        std::uint32_t hash = 0;
+    };
+    std::vector<LookupSlot> lookup_;
+    std::size_t hashed_ = 0;
     bool finished_ = false;
 };
 

@@ -5,27 +5,28 @@
 namespace textresgen {
 
 const char16_t* UnitArena::Store(WideStringView first, WideStringView second) {
-    const std::size_t size = first.size() + second.size();
+    char16_t* stored = Reserve(first.size() + second.size());
+    std::copy(first.begin(), first.end(), stored);
+    std::copy(second.begin(), second.end(), stored + first.size());
+    return stored;
+}
+
+char16_t* UnitArena::Reserve(std::size_t size) {
     if (size > left_) {
         // An oversized request gets a block of its own; the current block
         // stays open for the small requests that follow.
         if (size > kBlockUnits / 4) {
             blocks_.emplace_back(new char16_t[size == 0 ? 1 : size]);
-            char16_t* own = blocks_.back().get();
-            std::copy(first.begin(), first.end(), own);
-            std::copy(second.begin(), second.end(), own + first.size());
-            return own;
+            return blocks_.back().get();
         }
         blocks_.emplace_back(new char16_t[kBlockUnits]);
         next_ = blocks_.back().get();
         left_ = kBlockUnits;
     }
-    char16_t* stored = next_;
-    std::copy(first.begin(), first.end(), stored);
-    std::copy(second.begin(), second.end(), stored + first.size());
+    char16_t* reserved = next_;
     next_ += size;
     left_ -= size;
-    return stored;
+    return reserved;
 }
 
 }  // namespace textresgen

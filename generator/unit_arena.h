@@ -15,6 +15,8 @@ class UnitArena {
 public:
     // Copies `first` and `second` next to each other; returns the first unit.
     const char16_t* Store(WideStringView first, WideStringView second = {});
+    // Room for `size` units, to be filled by the caller.
+    char16_t* Reserve(std::size_t size);
 
 private:
     static constexpr std::size_t kBlockUnits = 1u << 20;

@@ -16,6 +16,36 @@ constexpr char16_t kCR = 0x000D;
 constexpr char16_t kEndOfInput = 0x001A;
 constexpr char16_t kNotACharacter = 0xFFFF;
 
+// Whether char16_t units in memory already have the file's byte order.
+const bool kLittleEndianHost = [] {
+    const char16_t probe = 1;
+    unsigned char first = 0;
+    std::memcpy(&first, &probe, 1);
+    return first == 1;
+}();
+
+// Units checked at once by the fast paths of reading.
+constexpr std::size_t kBlock = 16;
+
+// Whether a block holds a unit that reading treats specially: one up to
+// U+001A (CR, LF and the end-of-input unit among them) or U+FFFF.
+bool HasSpecialUnit(const char16_t* block) {
+    bool special = false;
+    for (std::size_t k = 0; k < kBlock; ++k)
+        special |= (block[k] <= kEndOfInput) | (block[k] == kNotACharacter);
+    return special;
+}
+
+bool IsSpecialUnit(char16_t unit) { return unit <= kEndOfInput || unit == kNotACharacter; }
+
+// Index of the first special unit in units[from, count), or count.
+std::size_t FindSpecialUnit(const char16_t* units, std::size_t from, std::size_t count) {
+    std::size_t i = from;
+    while (count - i >= kBlock && !HasSpecialUnit(units + i)) i += kBlock;
+    while (i < count && !IsSpecialUnit(units[i])) ++i;
+    return i;
+}
+
 }  // namespace
 
 Utf16TextFile::Utf16TextFile() = default;
@@ -58,6 +88,7 @@ bool Utf16TextFile::StartReading() {
     byteCount_ -= skip;
     decoded_.resize(kReadChunk + Utf8Decoder::kMaxPending + 4);
     units_.resize(decoded_.size() + 1);
+    lineEnds_.reserve(units_.size());  // at most one per unit: never reallocated
     return true;
 }
 
@@ -74,26 +105,35 @@ bool Utf16TextFile::ReadBytes(std::size_t offset) {
 
 // Line-end translation and the special units, applied in reading order.
 // A CR at the end of one read waits for the first unit of the next.
+// Most units need no translation: the runs between special units are found
+// a block at a time and copied whole.
 void Utf16TextFile::TranslateUnits(const char16_t* units, std::size_t count) {
     char16_t* out = units_.data() + unitEnd_;
-    for (std::size_t i = 0; i < count; ++i) {
-        const char16_t unit = units[i];
+    std::size_t i = 0;
+    while (i < count) {
         if (pendingCR_) {
             pendingCR_ = false;
-            if (unit == kLF) {
+            if (units[i] == kLF) {
+                lineEnds_.push_back(static_cast<std::uint32_t>(out - units_.data()));
                 *out++ = kLF;
+                ++i;
                 continue;
             }
             *out++ = kCR;
         }
-        if (unit > kEndOfInput && unit != kNotACharacter) {
-            *out++ = unit;
-        } else if (unit == kCR) {
+        const std::size_t special = FindSpecialUnit(units, i, count);
+        std::memcpy(out, units + i, (special - i) * sizeof(char16_t));
+        out += special - i;
+        if (special == count) break;
+        const char16_t unit = units[special];
+        i = special + 1;
+        if (unit == kCR) {
             pendingCR_ = true;
         } else if (unit == kEndOfInput) {
             inputEnded_ = true;
             break;
         } else if (unit != kNotACharacter) {
+            if (unit == kLF) lineEnds_.push_back(static_cast<std::uint32_t>(out - units_.data()));
             *out++ = unit;
         }
     }
@@ -111,6 +151,8 @@ void Utf16TextFile::EndInput() {
 bool Utf16TextFile::Refill() {
     unitPos_ = 0;
     unitEnd_ = 0;
+    lineEnds_.clear();
+    nextLineEnd_ = 0;
     while (unitEnd_ == 0 && !inputEnded_) {
         if (!sourceEnded_ && !ReadBytes(byteCount_)) return false;
         std::size_t count = 0;
@@ -121,8 +163,12 @@ bool Utf16TextFile::Refill() {
         } else {
             count = byteCount_ / 2;
             const unsigned char* b = bytes_.data();
-            for (std::size_t i = 0; i < count; ++i)
-                decoded_[i] = static_cast<char16_t>(b[2 * i] | (b[2 * i + 1] << 8));
+            if (kLittleEndianHost) {
+                std::memcpy(decoded_.data(), b, count * sizeof(char16_t));
+            } else {
+                for (std::size_t i = 0; i < count; ++i)
+                    decoded_[i] = static_cast<char16_t>(b[2 * i] | (b[2 * i + 1] << 8));
+            }
             // An odd byte waits for its partner; at the end it is ignored.
             const bool odd = (byteCount_ & 1u) != 0;
             if (odd) bytes_[0] = bytes_[byteCount_ - 1];
@@ -140,23 +186,24 @@ bool Utf16TextFile::ReadLine(WideStringView& line) {
     for (;;) {
         if (unitPos_ == unitEnd_ && !Refill()) {
             if (!assembling || readFailed_) return false;
-            line = line_;
+            line = line_.View();
             return true;
         }
         const char16_t* begin = units_.data() + unitPos_;
         const std::size_t available = unitEnd_ - unitPos_;
-        const char16_t* lf = std::char_traits<char16_t>::find(begin, available, kLF);
+        const char16_t* lf =
+            nextLineEnd_ < lineEnds_.size() ? units_.data() + lineEnds_[nextLineEnd_++] : nullptr;
         const std::size_t taken = lf ? static_cast<std::size_t>(lf - begin) + 1 : available;
         unitPos_ += taken;
         if (lf && !assembling) {
             line = WideStringView(begin, taken);
             return true;
         }
-        if (!assembling) line_.clear();
+        if (!assembling) line_.Clear();
         assembling = true;
-        line_.append(begin, taken);
+        line_.Append(begin, taken);
         if (lf) {
-            line = line_;
+            line = line_.View();
             return true;
         }
     }
@@ -199,6 +246,25 @@ void Utf16TextFile::PrintText(WideStringView text) {
         // Each unit takes at most four bytes (LF becomes CR LF).
         const std::size_t batch = std::min(left, (kWriteBuffer - outPos_) / 4);
         unsigned char* out = out_.get() + outPos_;
+        // Names and texts hold no LF: after a quick look for one (a loop
+        // without exits, which compilers vectorise), the units are copied
+        // as they are.
+        std::size_t lineEnds = 0;  // a count, not a flag: compilers vectorise sums
+        for (std::size_t i = 0; i < batch; ++i) lineEnds += units[i] == kLF;
+        if (lineEnds == 0) {
+            if (kLittleEndianHost) {
+                std::memcpy(out, units, 2 * batch);
+            } else {
+                for (std::size_t i = 0; i < batch; ++i) {
+                    out[2 * i] = static_cast<unsigned char>(units[i] & 0xFF);
+                    out[2 * i + 1] = static_cast<unsigned char>(units[i] >> 8);
+                }
+            }
+            outPos_ += 2 * batch;
+            units += batch;
+            left -= batch;
+            continue;
+        }
         for (std::size_t i = 0; i < batch; ++i) {
             const char16_t unit = units[i];
             if (unit == kLF) {
@@ -211,6 +277,32 @@ void Utf16TextFile::PrintText(WideStringView text) {
         outPos_ = static_cast<std::size_t>(out - out_.get());
         units += batch;
         left -= batch;
+    }
+}
+
+void Utf16TextFile::PrintLine(WideStringView text) {
+    PrintText(text);
+    PutUnit(kLF);
+}
+
+void Utf16TextFile::PrintNarrowText(const unsigned char* units, std::size_t count) {
+    while (count > 0) {
+        if (outPos_ + 4 > kWriteBuffer) Flush();
+        const std::size_t batch = std::min(count, (kWriteBuffer - outPos_) / 4);
+        unsigned char* out = out_.get() + outPos_;
+        std::size_t lineEnds = 0;  // a count, not a flag: compilers vectorise sums
+        for (std::size_t i = 0; i < batch; ++i) lineEnds += units[i] == kLF;
+        if (lineEnds == 0) {
+            for (std::size_t i = 0; i < batch; ++i) {
+                out[2 * i] = units[i];
+                out[2 * i + 1] = 0;
+            }
+            outPos_ += 2 * batch;
+        } else {
+            for (std::size_t i = 0; i < batch; ++i) PutUnit(units[i]);
+        }
+        units += batch;
+        count -= batch;
     }
 }
 
@@ -236,14 +328,35 @@ void Utf16TextFile::PrintRepeated(char16_t unit, std::size_t count) {
 
 void Utf16TextFile::Print(std::string_view format, std::initializer_list<WideStringView> arguments) {
     auto next = arguments.begin();
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's' && next != arguments.end()) {
-            PrintText(*next++);
-            ++i;
-        } else {
-            PutUnit(static_cast<char16_t>(static_cast<unsigned char>(format[i])));
+    std::size_t literal = 0;  // start of the format text not yet written
+    for (std::size_t i = 0; i + 1 < format.size() && next != arguments.end(); ++i) {
+        if (format[i] != '%' || format[i + 1] != 's') continue;
+        PrintFormatText(format.substr(literal, i - literal));
+        PrintText(*next++);
+        literal = ++i + 1;
+    }
+    PrintFormatText(format.substr(literal));
+}
+
+// The fixed text of a format: ASCII, short, LF written as CR LF.
+void Utf16TextFile::PrintFormatText(std::string_view text) {
+    if (4 * text.size() > kWriteBuffer - outPos_) {
+        Flush();
+        if (4 * text.size() > kWriteBuffer) {
+            for (const char c : text) PutUnit(static_cast<char16_t>(static_cast<unsigned char>(c)));
+            return;
         }
     }
+    unsigned char* out = out_.get() + outPos_;
+    for (const char c : text) {
+        if (c == '\n') {
+            *out++ = static_cast<unsigned char>(kCR);
+            *out++ = 0;
+        }
+        *out++ = static_cast<unsigned char>(c);
+        *out++ = 0;
+    }
+    outPos_ = static_cast<std::size_t>(out - out_.get());
 }
 
 // ---------------------------------------------------------------- closing

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <stdexcept>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "textfile/byte_stream.h"
+#include "textfile/line_buffer.h"
 #include "textfile/utf8_decoder.h"
 #include "textfile/wide_string.h"
 
@@ -56,6 +58,11 @@ public:
     void Print(std::string_view format, std::initializer_list<WideStringView> arguments = {});
     // Writes the units of `text` as they are (LF still becomes CR LF).
     void PrintText(WideStringView text);
+    // Writes the units of `text`, then a line end.
+    void PrintLine(WideStringView text);
+    // Writes `count` units given by their low byte (U+0000..U+00FF), as
+    // PrintText would write them.
+    void PrintNarrowText(const unsigned char* units, std::size_t count);
     // Writes `count` copies of `unit`.
     void PrintRepeated(char16_t unit, std::size_t count);
     // Flushes and closes; throws OutputError when that fails, after which
@@ -74,6 +81,7 @@ private:
 
     // writing
     void PutUnit(char16_t unit);
+    void PrintFormatText(std::string_view text);
     void Flush();
 
     std::unique_ptr<ByteSource> source_;
@@ -90,7 +98,11 @@ private:
     std::vector<char16_t> units_;
     std::size_t unitPos_ = 0;
     std::size_t unitEnd_ = 0;
-    WideString line_;  // assembles a line that spans two reads
+    // Where the LFs of units_ stand, noted while translating so that
+    // ReadLine need not search for them; the next one is at nextLineEnd_.
+    std::vector<std::uint32_t> lineEnds_;
+    std::size_t nextLineEnd_ = 0;
+    LineBuffer line_;  // assembles a line that spans two reads
     bool pendingCR_ = false;
     bool inputEnded_ = false;
     bool sourceEnded_ = false;

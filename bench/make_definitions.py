@@ -1,0 +1,198 @@
+#!/usr/bin/env python3
+"""Writes benchmark definition files (UTF-16LE with FF FE, CR LF lines).
+
+  make_definitions.py entries COUNT FILE   a string table of COUNT entries
+  make_definitions.py deep GROUPS FILE     one line nesting GROUPS groups
+  make_definitions.py long UNITS FILE      one line of UNITS units
+  make_definitions.py edge COPIES FILE     the corner cases of the line rules
+  make_definitions.py edge8 COPIES FILE    the same in UTF-8 with its mark
+
+The string table is shaped like a large application's: modules at the top,
+screens, panels and controls below them, names 1 to 6 segments deep, most
+entries 3 or 4 deep, several to a few dozen entries per group. Lines come in
+the clustered order people keep such files in, with a few stragglers added
+at the end and a few names defined twice. Texts are 10 to 60 units, about a
+third Japanese. The output depends only on the arguments (fixed seed).
+"""
+import random
+import sys
+
+WORDS = (
+    "File Edit View Tools Help Window Account Settings Profile Search Print Export Import "
+    "Open Save Close Cancel Apply Delete Rename Copy Paste Undo Redo Share Sync Login Logout "
+    "Dialog Panel Page Tab Menu Toolbar Status Button Label Tooltip Title Message Error Warning "
+    "Confirm Prompt Hint Caption Header Footer Column Row Filter Sort Group Option Preference "
+    "Network Proxy Storage Cache Update Download Upload Progress Notification Calendar Contact "
+    "Invoice Order Customer Product Report Chart Summary Detail History Archive Backup Restore"
+).split()
+
+ENGLISH = (
+    "the file could not be saved because another program is using it please try again later "
+    "select an item from the list to see its details here changes will apply after restart "
+    "your session has expired sign in again to continue working on this document "
+    "are you sure you want to delete the selected items this cannot be undone %s of %s"
+).split()
+
+# Hiragana, katakana and common kanji, as found in translated UI strings.
+JAPANESE = (
+    "ファイルを保存できませんでした。もう一度お試しください。"
+    "選択した項目を削除してもよろしいですか？この操作は元に戻せません。"
+    "設定は再起動後に有効になります。セッションの有効期限が切れました。"
+    "ネットワークに接続できません。プロキシの設定を確認してください。"
+    "印刷プレビューを表示しています。検索結果がありません。"
+)
+
+# Subgroups per group at each depth (root at depth 0), and entries per group:
+# a module has about 100 entries, most of them 3 or 4 segments deep.
+FANOUT = [(0, 0), (3, 13), (0, 3), (0, 1), (0, 1), (0, 0)]
+ENTRIES = [(1, 3), (5, 25), (2, 8), (1, 4), (1, 3), (1, 3)]
+
+
+def unique_segments(rng, count):
+    """`count` distinct sibling names: a word, two words, or a numbered word."""
+    names = []
+    seen = set()
+    while len(names) < count:
+        roll = rng.random()
+        word = rng.choice(WORDS)
+        if roll < 0.2:
+            word += rng.choice(WORDS)
+        elif roll < 0.3:
+            word += str(rng.randint(1, 9))
+        if word not in seen:
+            seen.add(word)
+            names.append(word)
+    return names
+
+
+def text_units(rng):
+    length = rng.randint(10, 60)
+    if rng.random() < 1 / 3:
+        start = rng.randrange(len(JAPANESE))
+        text = (JAPANESE * 2)[start:start + length]
+    else:
+        words = []
+        while sum(len(w) + 1 for w in words) < length:
+            words.append(rng.choice(ENGLISH))
+        text = " ".join(words)[:length]
+        text = text[0].upper() + text[1:]
+    return text
+
+
+def string_table(count, rng):
+    """Yields (name, text) pairs in a clustered file order."""
+    produced = 0
+    for leaf in unique_segments(rng, rng.randint(*ENTRIES[0])):
+        yield leaf, text_units(rng)
+        produced += 1
+    module = 0
+    while produced < count:
+        # One module, walked depth first with an explicit stack.
+        top = WORDS[module % len(WORDS)] + (str(module // len(WORDS)) if module >= len(WORDS) else "")
+        stack = [(top, 1)]
+        module += 1
+        while stack and produced < count:
+            path, depth = stack.pop()
+            for leaf in unique_segments(rng, rng.randint(*ENTRIES[depth])):
+                yield path + "." + leaf, text_units(rng)
+                produced += 1
+                if produced >= count:
+                    return
+            if depth + 1 < 6:
+                low, high = FANOUT[depth]
+                for child in reversed(unique_segments(rng, rng.randint(low, high))):
+                    stack.append((path + "." + child, depth + 1))
+
+
+def write_entries(count, path):
+    rng = random.Random(20261208)
+    lines = []
+    stragglers = []
+    for name, text in string_table(count, rng):
+        roll = rng.random()
+        if roll < 0.03:
+            stragglers.append(name + "=" + text)        # defined out of place
+        elif roll < 0.035:
+            lines.append(name + "=" + text_units(rng))   # defined twice,
+            stragglers.append(name + "=" + text)         # the later one wins
+        else:
+            lines.append(name + "=" + text)
+        if len(lines) >= 20000:
+            flush(path, lines)
+    rng.shuffle(stragglers)
+    lines.extend(stragglers)
+    flush(path, lines)
+
+
+_started = set()
+
+
+def flush(path, lines):
+    mode = "ab" if path in _started else "wb"
+    with open(path, mode) as out:
+        if path not in _started:
+            out.write(b"\xff\xfe")
+            _started.add(path)
+        out.write(("\r\n".join(lines) + "\r\n").encode("utf-16-le"))
+    lines.clear()
+
+
+def write_deep(groups, path):
+    line = ".".join(["g"] * (groups + 1)) + "=deep\r\n"
+    with open(path, "wb") as out:
+        out.write(b"\xff\xfe" + line.encode("utf-16-le"))
+
+
+def write_long(units, path):
+    with open(path, "wb") as out:
+        out.write(b"\xff\xfe" + "Long.Text=".encode("utf-16-le"))
+        piece = ("長い文章の一部。" + "A long text piece. ") * 1000
+        left = units - len("Long.Text=") - 2
+        while left > 0:
+            chunk = piece[:left]
+            out.write(chunk.encode("utf-16-le"))
+            left -= len(chunk)
+        out.write("\r\n".encode("utf-16-le"))
+
+
+def write_edge(copies, path, utf8=False):
+    """Lines that exercise every rule the tree and the writers apply."""
+    lines = [
+        "Title=Hello", "Zeta=a=b", "Menu.Edit=Edit", "Menu.Sub.Open=Reopen",
+        "b=1", "a=2", "B=3", "ab=4", "=empty name", "a..b=x", ".c=y", "a.=z",
+        "A=entry", "A.B=group and entry", "Dup=first", "Dup=second",
+        " spaced = text ", "tab\tname=tab\ttext", "quote=\"q\" \\ %s %d",
+        "cr\rname=x", "lone=before\rafter", "nul=before\0after=x", "nul\0=ignored",
+        "ffff=be\uffffyond", "\U0001F600=smile", "\ue000=private", "\ud7ff=below",
+        "comment line without equals", "", "日本.語=テキスト", "latin=café ÿ ¿",
+    ]
+    # A group with many children, revisited out of order.
+    order = list(range(40))
+    random.Random(7).shuffle(order)
+    lines += ["Wide.G%d.x=%d" % (i, i) for i in range(40)]
+    lines += ["Wide.G%d.y=%d" % (i, i) for i in order]
+    lines += ["Wide.G%d.Deep.z=%d" % (i, i) for i in reversed(order)]
+    body = "\r\n".join(lines) + "\n"  # an LF-only line end too
+    text = "".join(body.replace("Menu", "Menu%d" % i) for i in range(copies))
+    # Lines of about one read chunk, so that a CR LF and a surrogate pair
+    # fall across a chunk boundary somewhere.
+    for length in range(131066, 131078):
+        text += "Long.L%d=" % length + "x" * (length - 14) + "\U0001F600\r\n"
+    text += "last=no line end\r\r\n\x1aafter.end=ignored\r\n"
+    with open(path, "wb") as out:
+        if utf8:
+            out.write(b"\xef\xbb\xbf" + text.encode("utf-8"))
+        else:
+            out.write(b"\xff\xfe" + text.encode("utf-16-le", "surrogatepass"))
+
+
+def main():
+    if len(sys.argv) != 4 or sys.argv[1] not in ("entries", "deep", "long", "edge", "edge8"):
+        sys.exit(__doc__)
+    kind, size, path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+    {"entries": write_entries, "deep": write_deep, "long": write_long, "edge": write_edge,
+     "edge8": lambda copies, path: write_edge(copies, path, utf8=True)}[kind](size, path)
+
+
+if __name__ == "__main__":
+    main()

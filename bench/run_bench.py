@@ -1,0 +1,276 @@
+#!/usr/bin/env python3
+"""Benchmark of textresgen against the cost of copying its input.
+
+  bench/run_bench.py            all cases, with the targets checked
+  bench/run_bench.py --quick    the 10 thousand case once, outputs checked
+                                against the reference path, no times judged
+
+Builds the Release program (preset "release"), writes the definition files
+into a temporary folder, runs each case several times interleaved with its
+floor, and prints the medians. Floors: `iconv -f UTF-16LE -t UTF-16LE` of the
+same input into a file (every unit decoded and re-encoded once); for the deep
+case `head -c N /dev/zero` into a file, N being the size of the header.
+Everything written is removed at the end. Exit status 1 when an output
+differs from the reference path, or (full run) when a target is missed.
+"""
+import argparse
+import math
+import os
+import platform
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+MIB = 1024 * 1024
+
+# name, kind, size, runs
+CASES = [
+    ("10k", "entries", 10_000, 5),
+    ("100k", "entries", 100_000, 5),
+    ("1M", "entries", 1_000_000, 5),
+    ("3M", "entries", 3_000_000, 3),
+    ("deep 14998", "deep", 14_998, 3),
+    ("line 50M units", "long", 50_000_000, 3),
+]
+TIME_TARGET = 4.0       # program time / iconv time, 1M entries
+MEMORY_TARGET = 1.5     # program peak RSS / input size, 1M entries
+DEEP_TARGET = 3.0       # program time / head -c time, deep case
+
+
+def run(argv, cwd, stdout=None):
+    """Runs argv; returns (wall seconds, CPU seconds, peak RSS in bytes). CPU
+    time and peak come from /usr/bin/time: a child forked straight from this
+    Python process would report Python's own size as its peak."""
+    report = os.path.join(cwd, "rusage.txt")
+    start = time.perf_counter()
+    done = subprocess.run(["/usr/bin/time", "-f", "%M %U %S", "-o", report] + argv, cwd=cwd,
+                          stdout=stdout or subprocess.DEVNULL)
+    wall = time.perf_counter() - start
+    if done.returncode != 0:
+        sys.exit("%s failed with status %d" % (argv[0], done.returncode))
+    with open(report) as f:
+        peak_kib, user, system = f.read().split()[-3:]
+    os.remove(report)
+    return wall, float(user) + float(system), int(peak_kib) * 1024
+
+
+def machine():
+    model = platform.processor() or "?"
+    try:
+        with open("/proc/cpuinfo") as f:
+            model = next(l.split(":", 1)[1].strip() for l in f if l.startswith("model name"))
+    except (OSError, StopIteration):
+        pass
+    memory = "?"
+    try:
+        with open("/proc/meminfo") as f:
+            kib = int(next(l for l in f if l.startswith("MemTotal")).split()[1])
+            memory = "%.1f GiB" % (kib / MIB)
+    except (OSError, StopIteration):
+        pass
+    return "%d cores, %s, %s RAM, %s" % (os.cpu_count() or 0, model, memory, platform.platform())
+
+
+def load():
+    try:
+        return "%.2f %.2f %.2f" % os.getloadavg()
+    except OSError:
+        return "?"
+
+
+def build(build_dir):
+    if build_dir:
+        program = os.path.join(os.path.abspath(build_dir), "textresgen")
+    else:
+        subprocess.run(["cmake", "--preset", "release"], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["cmake", "--build", "--preset", "release", "--target", "textresgen", "-j2"],
+                       cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
+        program = os.path.join(ROOT, "build", "release", "textresgen")
+    if not os.access(program, os.X_OK):
+        sys.exit("no program at " + program)
+    return program
+
+
+def make_input(kind, size, folder):
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, "TextResouce.txt")
+    subprocess.run([sys.executable, os.path.join(HERE, "make_definitions.py"), kind, str(size), path],
+                   check=True)
+    return path
+
+
+def check_against_reference(program, kind, size, work):
+    """Runs the program and the reference path on one input; True when every
+    output byte agrees."""
+    mine = os.path.join(work, "check-%s-%d-program" % (kind, size))
+    theirs = os.path.join(work, "check-%s-%d-reference" % (kind, size))
+    make_input(kind, size, mine)
+    os.makedirs(theirs)
+    shutil.copy(os.path.join(mine, "TextResouce.txt"), theirs)
+    run([program], mine)
+    subprocess.run([sys.executable, os.path.join(HERE, "reference_generator.py"), theirs], check=True)
+    same = True
+    for name in ("textresouce.cpp", "textresouce.h"):
+        with open(os.path.join(mine, name), "rb") as a, open(os.path.join(theirs, name), "rb") as b:
+            if a.read() != b.read():
+                print("  MISMATCH in %s (%s %d); compare with: cmp %s %s" % (
+                    name, kind, size, os.path.join(mine, name), os.path.join(theirs, name)))
+                same = False
+    print("  reference check %-8s %9d: %s" % (kind, size, "identical" if same else "DIFFERENT"))
+    if same:
+        shutil.rmtree(mine)
+        shutil.rmtree(theirs)
+    return same
+
+
+def remove_outputs(folder):
+    for name in ("textresouce.cpp", "textresouce.h", "floor.out"):
+        try:
+            os.remove(os.path.join(folder, name))
+        except FileNotFoundError:
+            pass
+
+
+def measure(program, kind, size, runs, folder):
+    source = make_input(kind, size, folder)
+    input_bytes = os.path.getsize(source)
+    times, cpu, rss, floor_times, floor_cpu, floor_rss = [], [], [], [], [], []
+    header_bytes = 0
+    for _ in range(runs):
+        remove_outputs(folder)
+        wall, seconds, peak = run([program], folder)
+        times.append(wall)
+        cpu.append(seconds)
+        rss.append(peak)
+        header_bytes = os.path.getsize(os.path.join(folder, "textresouce.h"))
+        output_bytes = header_bytes + os.path.getsize(os.path.join(folder, "textresouce.cpp"))
+        remove_outputs(folder)
+        with open(os.path.join(folder, "floor.out"), "wb") as out:
+            if kind == "deep":
+                wall, seconds, peak = run(["head", "-c", str(header_bytes), "/dev/zero"], folder, stdout=out)
+            else:
+                wall, seconds, peak = run(["iconv", "-f", "UTF-16LE", "-t", "UTF-16LE", "TextResouce.txt"],
+                                          folder, stdout=out)
+        floor_times.append(wall)
+        floor_cpu.append(seconds)
+        floor_rss.append(peak)
+    remove_outputs(folder)
+    os.remove(source)
+    return {
+        "kind": kind, "size": size,
+        "input": input_bytes, "output": output_bytes, "runs": runs,
+        "time": statistics.median(times), "cpu": statistics.median(cpu), "rss": statistics.median(rss),
+        "floor": statistics.median(floor_times), "floor_cpu": statistics.median(floor_cpu),
+        "floor_rss": statistics.median(floor_rss),
+    }
+
+
+def report(results):
+    print()
+    print("Medians. Wall time is judged; CPU time (user + system) is shown because it")
+    print("suffers less from other processes on the machine.")
+    print()
+    print("| Case | Input MB | Output MB | Runs | Program wall s | Floor wall s | Wall ratio "
+          "| Program CPU s | Floor CPU s | CPU ratio | Program peak RSS MB | RSS / input | Floor peak RSS MB |")
+    print("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+    for name, r in results:
+        # /usr/bin/time counts CPU time in hundredths: no ratio below that.
+        cpu_ratio = "%.2f" % (r["cpu"] / r["floor_cpu"]) if r["floor_cpu"] >= 0.05 else "n/a"
+        print("| %s | %.1f | %.1f | %d | %.3f | %.3f | %.2f | %.2f | %.2f | %s | %.1f | %.2f | %.1f |" % (
+            name, r["input"] / MIB, r["output"] / MIB, r["runs"], r["time"], r["floor"], r["time"] / r["floor"],
+            r["cpu"], r["floor_cpu"], cpu_ratio, r["rss"] / MIB, r["rss"] / r["input"], r["floor_rss"] / MIB))
+
+
+def growth(results):
+    points = [(r["size"], r) for _, r in results if r["kind"] == "entries"]
+    if len(points) < 2:
+        return True
+    print()
+    print("Growth (entries; the x columns relative to the first point, beside n and n log n):")
+    print("| Entries | Wall s | CPU s | Peak RSS MB | wall us/entry | CPU us/entry | RSS bytes/entry "
+          "| wall x | RSS x | n x | n log n x |")
+    print("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+    n0, r0 = points[0]
+    for n, r in points:
+        print("| %d | %.3f | %.2f | %.1f | %.2f | %.2f | %.0f | %.1f | %.1f | %.0f | %.0f |" % (
+            n, r["time"], r["cpu"], r["rss"] / MIB, 1e6 * r["time"] / n, 1e6 * r["cpu"] / n, r["rss"] / n,
+            r["time"] / r0["time"], r["rss"] / r0["rss"], n / n0, n * math.log(n) / (n0 * math.log(n0))))
+    # Judged between the two largest points, where fixed costs no longer hide
+    # the slope, on CPU time and peak memory: from there on, time and memory
+    # may grow at most as n log n (15% allowance for noise).
+    (n1, r1), (n2, r2) = points[-2], points[-1]
+    bound = n2 * math.log(n2) / (n1 * math.log(n1))
+    cpu_growth, wall_growth, m_growth = r2["cpu"] / r1["cpu"], r2["time"] / r1["time"], r2["rss"] / r1["rss"]
+    ok = cpu_growth <= bound * 1.15 and m_growth <= bound * 1.15
+    print("%d -> %d entries: CPU x%.2f (wall x%.2f), memory x%.2f; n log n x%.2f: %s" % (
+        n1, n2, cpu_growth, wall_growth, m_growth, bound, "ok" if ok else "FASTER THAN n log n"))
+    return ok
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--quick", action="store_true", help="10k case only, no times judged")
+    parser.add_argument("--build-dir", help="use the textresgen in this folder instead of building")
+    parser.add_argument("--cases", help="comma-separated case names to run (default: all)")
+    parser.add_argument("--runs", type=int, help="runs per case (default: 5, 3 for the biggest)")
+    args = parser.parse_args()
+
+    program = build(args.build_dir)
+    work = tempfile.mkdtemp(prefix="textresgen-bench-")
+    ok = True
+    try:
+        print("Machine: " + machine())
+        print("Load average at start: " + load())
+        ok &= check_against_reference(program, "edge", 3, work)
+        ok &= check_against_reference(program, "edge8", 3, work)
+        ok &= check_against_reference(program, "entries", 10_000, work)
+        if not args.quick:
+            ok &= check_against_reference(program, "entries", 100_000, work)
+        cases = CASES[:1] if args.quick else CASES
+        if args.cases:
+            wanted = args.cases.split(",")
+            cases = [c for c in CASES if c[0] in wanted]
+        results = []
+        for name, kind, size, runs in cases:
+            runs = 1 if args.quick else (args.runs or runs)
+            results.append((name, measure(program, kind, size, runs, os.path.join(work, "case"))))
+            print("  %-15s done (load %s)" % (name, load()), flush=True)
+        report(results)
+        print()
+        print("Load average at end: " + load())
+        if not args.quick:
+            ok &= growth(results)
+            ok &= judge(results)
+    finally:
+        if ok:
+            shutil.rmtree(work, ignore_errors=True)
+        else:
+            print("work folder kept for inspection: " + work)
+    sys.exit(0 if ok else 1)
+
+
+def judge(results):
+    found = dict(results)
+    ok = True
+    if "1M" in found:
+        r = found["1M"]
+        t, m = r["time"] / r["floor"], r["rss"] / r["input"]
+        print("1M entries: time %.2f x floor (target <= %.1f), peak RSS %.2f x input (target <= %.1f)" % (
+            t, TIME_TARGET, m, MEMORY_TARGET))
+        ok &= t <= TIME_TARGET and m <= MEMORY_TARGET
+    if "deep 14998" in found:
+        r = found["deep 14998"]
+        t = r["time"] / r["floor"]
+        print("deep 14998: time %.2f x head -c (target <= %.1f)" % (t, DEEP_TARGET))
+        ok &= t <= DEEP_TARGET
+    print("targets: " + ("met" if ok else "MISSED"))
+    return ok
+
+
+if __name__ == "__main__":
+    main()
