@@ -1,0 +1,168 @@
+// The generated code as its users take it on Windows: the build turned
+// client_definition.txt into a DLL with textresgen and the MinGW (or MSVC)
+// compiler; here the DLL is loaded, InitString called, and every member
+// compared code unit by code unit (wchar_t is UTF-16 on Windows). The
+// program itself is also run on Windows, from a UTF-16LE definition.
+#include <gtest/gtest.h>
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "process.h"
+#include "temp_folder.h"
+
+namespace textresgen::testing {
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "wchar_t holds UTF-16 units on Windows");
+
+struct Member {
+    const char* path;
+    std::u16string text;
+};
+
+// The members of TextResource for client_definition.txt, in declaration
+// order, derived by hand: every structure lists its entries, then its
+// groups, each in ascending UTF-16 code-unit order ("Tab" before "Title",
+// "Menu" before the katakana group); a repeated name keeps its last text.
+// The texts are what the compiler makes of the copied literals, so \" and \t
+// are escapes.
+const std::vector<Member>& ExpectedMembers() {
+    static const std::vector<Member> members = {
+        {"Greeting", u"こんにちは、世界"},
+        {"Percent", u"100% sure"},
+        {"Quote", u"He said \"はい\""},
+        // U+20BB7 and U+1F600, each as its surrogate pair.
+        {"Rare", {0xD842, 0xDFB7, u' ', u'a', u'n', u'd', u' ', 0xD83D, 0xDE00}},
+        {"Tab", u"a\tb"},
+        {"Title", u"Text resources"},
+        {"Menu.Edit", u"編集"},
+        {"Menu.File.Open", u"ファイルを開く"},
+        {"Menu.File.Save", u"保存"},
+        {"Menu.Help.About.Version", {u'1', u'.', u'0', u' ', 0xD842, 0xDFB7, u'野', u'家'}},
+        {"メニュー.閉じる", u"閉じる"},
+    };
+    return members;
+}
+
+std::string Units(const std::u16string& text) {
+    std::string out;
+    char unit[8];
+    for (char16_t c : text) {
+        std::snprintf(unit, sizeof unit, "%s%04X", out.empty() ? "" : " ", static_cast<unsigned>(c));
+        out += unit;
+    }
+    return out;
+}
+
+std::u16string UnitsOf(const wchar_t* text) {
+    std::u16string units;
+    for (; *text != L'\0'; ++text) units.push_back(static_cast<char16_t>(*text));
+    return units;
+}
+
+class Library {
+public:
+    explicit Library(const wchar_t* path) : module_(LoadLibraryW(path)) {}
+    ~Library() {
+        if (module_ != nullptr) FreeLibrary(module_);
+    }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+    HMODULE get() const { return module_; }
+
+private:
+    HMODULE module_;
+};
+
+TEST(WindowsClient, InitStringFillsEveryMemberInDeclarationOrder) {
+    Library library(TEXTRESGEN_CLIENT_DLL);
+    ASSERT_NE(library.get(), nullptr) << "LoadLibraryW failed, error " << GetLastError();
+    FARPROC exported = GetProcAddress(library.get(), "InitString");
+    ASSERT_NE(exported, nullptr) << "the DLL exports no undecorated InitString";
+
+    // TextResource holds only `const wchar_t*` members, so its layout is an
+    // array of them. Slots past the expected count must stay untouched: a
+    // structure with extra members would overwrite them.
+    const std::vector<Member>& expected = ExpectedMembers();
+    constexpr std::size_t kSpare = 4;
+    const wchar_t* const untouched = L"untouched";
+    std::vector<const wchar_t*> slots(expected.size() + kSpare, untouched);
+    using InitString = void (*)(const wchar_t** structure);
+    auto init = reinterpret_cast<InitString>(reinterpret_cast<void (*)()>(exported));
+    init(slots.data());
+
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(expected[i].path);
+        ASSERT_NE(slots[i], nullptr);
+        ASSERT_NE(slots[i], untouched) << "member not assigned";
+        EXPECT_EQ(Units(UnitsOf(slots[i])), Units(expected[i].text));
+    }
+    for (std::size_t i = expected.size(); i < slots.size(); ++i)
+        EXPECT_EQ(slots[i], untouched) << "InitString wrote past the expected members, slot " << i;
+}
+
+// The definition as UTF-16LE with its mark and CR LF line ends, converted
+// from the UTF-8 file the build used.
+std::string Utf16Definition() {
+    std::string utf8 = ReadBytes(TEXTRESGEN_CLIENT_DEFINITION);
+    if (utf8.compare(0, 3, "\xEF\xBB\xBF") == 0) utf8.erase(0, 3);
+    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                           static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                        wide.data(), length);
+    std::string bytes = "\xFF\xFE";
+    auto put = [&bytes](wchar_t unit) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>((unit >> 8) & 0xFF));
+    };
+    for (wchar_t unit : wide) {
+        if (unit == L'\r') continue;
+        if (unit == L'\n') put(L'\r');
+        put(unit);
+    }
+    return bytes;
+}
+
+TEST(WindowsClient, ProgramReadsUtf16AsTheBuildReadUtf8) {
+    TempFolder folder;
+    WriteBytes(folder.path() / "TextResouce.txt", Utf16Definition());
+
+    const ProgramRun run = RunProgram(TEXTRESGEN_PROGRAM, folder.path().wstring());
+    ASSERT_TRUE(run.started) << "cannot start textresgen.exe, error " << GetLastError();
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output, "");
+
+    // Same tree, so the same bytes as the files the DLL was built from.
+    const std::filesystem::path built(TEXTRESGEN_CLIENT_DIR);
+    for (const char* name : {"textresouce.cpp", "textresouce.h"}) {
+        SCOPED_TRACE(name);
+        const std::string ours = ReadBytes(folder.path() / name);
+        EXPECT_EQ(ours.size(), ReadBytes(built / name).size());
+        EXPECT_TRUE(ours == ReadBytes(built / name))
+            << "compare " << (folder.path() / name).u8string() << " with " << (built / name).u8string();
+    }
+}
+
+TEST(WindowsClient, MissingDefinitionPrintsErrWithOneLineEnd) {
+    TempFolder folder;
+    const ProgramRun run = RunProgram(TEXTRESGEN_PROGRAM, folder.path().wstring());
+    ASSERT_TRUE(run.started) << "cannot start textresgen.exe, error " << GetLastError();
+    EXPECT_EQ(run.exitCode, 0u);
+    // Binary standard output: no second CR from the C runtime's text mode.
+    EXPECT_EQ(run.output, "ERR!\r\n");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+}  // namespace
+}  // namespace textresgen::testing
