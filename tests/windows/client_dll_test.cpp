@@ -1,8 +1,7 @@
 // The generated code as its users take it on Windows: the build turned
 // client_definition.txt into a DLL with textresgen and the MinGW (or MSVC)
 // compiler; here the DLL is loaded, InitString called, and every member
-// compared code unit by code unit (wchar_t is UTF-16 on Windows). The
-// program itself is also run on Windows, from a UTF-16LE definition.
+// compared code unit by code unit (wchar_t is UTF-16 on Windows).
 #include <gtest/gtest.h>
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -17,8 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "process.h"
-#include "temp_folder.h"
 
 namespace textresgen::testing {
 namespace {
@@ -109,59 +106,6 @@ TEST(WindowsClient, InitStringFillsEveryMemberInDeclarationOrder) {
     }
     for (std::size_t i = expected.size(); i < slots.size(); ++i)
         EXPECT_EQ(slots[i], untouched) << "InitString wrote past the expected members, slot " << i;
-}
-
-// The definition as UTF-16LE with its mark and CR LF line ends, converted
-// from the UTF-8 file the build used.
-std::string Utf16Definition() {
-    std::string utf8 = ReadBytes(TEXTRESGEN_CLIENT_DEFINITION);
-    if (utf8.compare(0, 3, "\xEF\xBB\xBF") == 0) utf8.erase(0, 3);
-    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                           static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
-                        wide.data(), length);
-    std::string bytes = "\xFF\xFE";
-    auto put = [&bytes](wchar_t unit) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>((unit >> 8) & 0xFF));
-    };
-    for (wchar_t unit : wide) {
-        if (unit == L'\r') continue;
-        if (unit == L'\n') put(L'\r');
-        put(unit);
-    }
-    return bytes;
-}
-
-TEST(WindowsClient, ProgramReadsUtf16AsTheBuildReadUtf8) {
-    TempFolder folder;
-    WriteBytes(folder.path() / "TextResouce.txt", Utf16Definition());
-
-    const ProgramRun run = RunProgram(TEXTRESGEN_PROGRAM, folder.path().wstring());
-    ASSERT_TRUE(run.started) << "cannot start textresgen.exe, error " << GetLastError();
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.output, "");
-
-    // Same tree, so the same bytes as the files the DLL was built from.
-    const std::filesystem::path built(TEXTRESGEN_CLIENT_DIR);
-    for (const char* name : {"textresouce.cpp", "textresouce.h"}) {
-        SCOPED_TRACE(name);
-        const std::string ours = ReadBytes(folder.path() / name);
-        EXPECT_EQ(ours.size(), ReadBytes(built / name).size());
-        EXPECT_TRUE(ours == ReadBytes(built / name))
-            << "compare " << (folder.path() / name).u8string() << " with " << (built / name).u8string();
-    }
-}
-
-TEST(WindowsClient, MissingDefinitionPrintsErrWithOneLineEnd) {
-    TempFolder folder;
-    const ProgramRun run = RunProgram(TEXTRESGEN_PROGRAM, folder.path().wstring());
-    ASSERT_TRUE(run.started) << "cannot start textresgen.exe, error " << GetLastError();
-    EXPECT_EQ(run.exitCode, 0u);
-    // Binary standard output: no second CR from the C runtime's text mode.
-    EXPECT_EQ(run.output, "ERR!\r\n");
-    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
 }  // namespace
