@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
 
-ensure_packages cmake:cmake g++:g++ /usr/include/gtest/gtest.h:libgtest-dev
+# Clang too: the package tests build a consumer with each compiler.
+ensure_packages cmake:cmake g++:g++ /usr/include/gtest/gtest.h:libgtest-dev clang++:clang
 
 jobs=$(nproc 2>/dev/null || echo 2)
 ctest_args=(--output-on-failure -j "$jobs")

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "check/finding.h"
+#include "textfile/wide_string.h"
+
+namespace textrescheck {
+
+// MSVC's limit for one string literal before concatenation (error C2026).
+// A wide literal counts 2 bytes per UTF-16 unit, its terminator included.
+inline constexpr std::size_t kMsvcLiteralLimitBytes = 16380;
+
+struct TextProblem {
+    Severity severity;
+    std::string message;
+};
+
+// Problems of `text` as the body of the literal L"text" that the generated
+// source assigns, copied there unescaped. `name` is the entry's dotted name,
+// for the messages. Positions are counted in characters (code points) of
+// the text, from 1. In file order, the length check last.
+std::vector<TextProblem> CheckLiteralText(textresgen::WideStringView text, textresgen::WideStringView name);
+
+}  // namespace textrescheck

@@ -1,0 +1,84 @@
+#include "check/message_text.h"
+
+#include <cstdio>
+
+#include "check/code_points.h"
+
+namespace textrescheck {
+namespace {
+
+constexpr std::size_t kHeadShown = 40;  // code points kept before "[...]"
+constexpr std::size_t kTailShown = 40;  // and after it
+
+// Where the first `count` code points end, at most text.size().
+std::size_t SkipForward(textresgen::WideStringView text, std::size_t count) {
+    std::size_t i = 0;
+    for (; i < text.size() && count > 0; --count) NextCodePoint(text, i);
+    return i;
+}
+
+// Where the last `count` code points begin, never inside a surrogate pair.
+std::size_t SkipBackward(textresgen::WideStringView text, std::size_t count) {
+    std::size_t i = text.size();
+    for (; i > 0 && count > 0; --count) {
+        --i;
+        if (i > 0 && IsLowSurrogate(text[i]) && IsHighSurrogate(text[i - 1])) --i;
+    }
+    return i;
+}
+
+void AppendShown(std::string& out, char32_t codePoint) {
+    if (codePoint < 0x20 || codePoint == 0x7F || IsSurrogate(codePoint))
+        out += "<" + CodePointLabel(codePoint) + ">";
+    else
+        AppendUtf8(out, codePoint);
+}
+
+}  // namespace
+
+std::string CodePointLabel(char32_t codePoint) {
+    char label[16];
+    std::snprintf(label, sizeof label, "U+%04X", static_cast<unsigned>(codePoint));
+    return label;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (IsSurrogate(c) || c > 0x10FFFF) c = 0xFFFD;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::string Quoted(textresgen::WideStringView text) {
+    // Only the ends are looked at, so quoting costs the same for any length.
+    const std::size_t headEnd = SkipForward(text, kHeadShown);
+    const std::size_t tailStart = SkipBackward(text, kTailShown);
+    const bool shorten = tailStart > headEnd && SkipForward(text.substr(headEnd), 5) < tailStart - headEnd;
+    std::string out = "'";
+    const auto append = [&](textresgen::WideStringView part) {
+        for (std::size_t i = 0; i < part.size();) AppendShown(out, NextCodePoint(part, i));
+    };
+    if (shorten) {
+        append(text.substr(0, headEnd));
+        out += "[...]";
+        append(text.substr(tailStart));
+    } else {
+        append(text);
+    }
+    out += "'";
+    return out;
+}
+
+}  // namespace textrescheck

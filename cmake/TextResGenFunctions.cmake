@@ -1,0 +1,162 @@
+# textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>] [CHECK])
+#
+# Builds the SHARED library <target> from the text resources that textresgen
+# generates from <definition-file>. <target> gets an INTERFACE include
+# directory holding "textresouce.h" in UTF-8, so host code includes the
+# TextResource structure with no special compiler flags.
+#
+# The generated files are rewritten only when their content changes, so a
+# rebuild that does not change the definition recompiles nothing, and a change
+# that leaves the structure alone recompiles no host code.
+#
+# SAME_LAYOUT_AS <other-target>: the build fails unless both libraries declare
+# the same TextResource structure. An application that loads either library
+# at run time then reads every member at the same place.
+#
+# CHECK: textrescheck reads the definition file before each generation and
+# the build fails, with its line-numbered findings, when it reports an error.
+#
+# Needs the executables TextResGen::textresgen and TextResGen::textresgen-utf8,
+# from find_package(TextResGen) or from this project's own build.
+include_guard(GLOBAL)
+
+function(textresgen_add_library target definition)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "CHECK" "SAME_LAYOUT_AS" "")
+  if(arg_UNPARSED_ARGUMENTS OR arg_KEYWORDS_MISSING_VALUES)
+    message(FATAL_ERROR "textresgen_add_library(${target} ${definition}): unexpected arguments "
+                        "'${arg_UNPARSED_ARGUMENTS}${arg_KEYWORDS_MISSING_VALUES}'; "
+                        "usage: textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>] [CHECK])")
+  endif()
+  set(tools TextResGen::textresgen TextResGen::textresgen-utf8)
+  set(checker "")
+  if(arg_CHECK)
+    list(APPEND tools TextResGen::textrescheck)
+    set(checker "$<TARGET_FILE:TextResGen::textrescheck>")
+  endif()
+  foreach(tool IN LISTS tools)
+    if(NOT TARGET ${tool})
+      message(FATAL_ERROR "textresgen_add_library: ${tool} is not defined; "
+                          "use find_package(TextResGen) or add_subdirectory() of textresgen first")
+    endif()
+  endforeach()
+
+  cmake_path(ABSOLUTE_PATH definition BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE)
+  if(NOT EXISTS "${definition}" OR IS_DIRECTORY "${definition}")
+    message(FATAL_ERROR "textresgen_add_library(${target}): no definition file ${definition}")
+  endif()
+  set(dir "${CMAKE_CURRENT_BINARY_DIR}/textresgen/${target}")
+  set(utf16_source "${dir}/utf16/textresouce.cpp")
+  set(utf16_header "${dir}/utf16/textresouce.h")
+  set(utf8_source "${dir}/utf8/textresouce.cpp")
+  set(utf8_header "${dir}/include/textresouce.h")
+  set(stamp "${dir}/generated.stamp")
+  file(MAKE_DIRECTORY "${dir}/utf16" "${dir}/utf8" "${dir}/include")
+
+  # GCC (MinGW too) reads UTF-16LE with -finput-charset; -ffreestanding keeps
+  # it from pre-including <stdc-predef.h>, which it would read as UTF-16LE as
+  # well. It only turns off hosted-library assumptions, which code that
+  # assigns string literals never needs. MSVC reads UTF-16 with a mark by
+  # itself. Clang and the rest read only UTF-8: give them the converted copy.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    set(library_source "${utf16_source}")
+    set(source_options -ffreestanding -finput-charset=UTF-16LE)
+    set(convert_source OFF)
+  elseif(CMAKE_CXX_COMPILER_ID STREQUAL "MSVC")
+    set(library_source "${utf16_source}")
+    set(source_options "")
+    set(convert_source OFF)
+  else()
+    set(library_source "${utf8_source}")
+    set(source_options "")
+    set(convert_source ON)
+  endif()
+
+  # The generator runs as a target of this build when it is built here; a
+  # cross build then runs it through the emulator. An installed one runs as is.
+  set(emulator "")
+  get_target_property(generator_imported TextResGen::textresgen IMPORTED)
+  if(NOT generator_imported AND CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
+    string(REPLACE ";" "|" emulator "${CMAKE_CROSSCOMPILING_EMULATOR}")
+  endif()
+
+  set(byproducts "${utf16_source}" "${utf16_header}" "${utf8_header}")
+  if(convert_source)
+    list(APPEND byproducts "${utf8_source}")
+  endif()
+  add_custom_command(
+    OUTPUT "${stamp}"
+    BYPRODUCTS ${byproducts}
+    COMMAND "${CMAKE_COMMAND}"
+            "-DGENERATOR=$<TARGET_FILE:TextResGen::textresgen>"
+            "-DCONVERTER=$<TARGET_FILE:TextResGen::textresgen-utf8>"
+            "-DCHECKER=${checker}"
+            "-DEMULATOR=${emulator}"
+            "-DDEFINITION=${definition}"
+            "-DDIR=${dir}"
+            "-DCONVERT_SOURCE=${convert_source}"
+            "-DSTAMP=${stamp}"
+            -P "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TextResGenGenerate.cmake"
+    DEPENDS "${definition}" ${tools}
+            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TextResGenGenerate.cmake"
+    COMMENT "textresgen: generating ${target} from ${definition}"
+    VERBATIM)
+  set(generate_outputs "${stamp}")
+
+  if(arg_SAME_LAYOUT_AS)
+    set(other "${arg_SAME_LAYOUT_AS}")
+    set(layout_stamp "${dir}/same-layout.stamp")
+    set(other_header "$<TARGET_PROPERTY:${other},TEXTRESGEN_LAYOUT_HEADER>")
+    add_custom_command(
+      OUTPUT "${layout_stamp}"
+      COMMAND "${CMAKE_COMMAND}"
+              "-DTARGET=${target}" "-DOTHER=${other}"
+              "-DHEADER=${utf16_header}" "-DOTHER_HEADER=${other_header}"
+              "-DDEFINITION=${definition}"
+              "-DOTHER_DEFINITION=$<TARGET_PROPERTY:${other},TEXTRESGEN_DEFINITION>"
+              "-DSTAMP=${layout_stamp}"
+              -P "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TextResGenSameLayout.cmake"
+      DEPENDS "${stamp}" "${other_header}"
+              "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TextResGenSameLayout.cmake"
+      COMMENT "textresgen: checking that ${target} has the layout of ${other}"
+      VERBATIM)
+    list(APPEND generate_outputs "${layout_stamp}")
+    # The other library may be declared later; check it once everything is.
+    # (A deferred call reads variables when it runs: pass the values now.)
+    cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]]
+                   CALL _textresgen_check_layout_peer [[${target}]] [[${other}]])")
+  endif()
+
+  add_custom_target(textresgen_generate_${target} DEPENDS ${generate_outputs})
+  if(arg_SAME_LAYOUT_AS)
+    add_dependencies(textresgen_generate_${target} textresgen_generate_${arg_SAME_LAYOUT_AS})
+  endif()
+
+  add_library(${target} SHARED "${library_source}")
+  add_dependencies(${target} textresgen_generate_${target})
+  if(source_options)
+    set_source_files_properties("${library_source}" PROPERTIES COMPILE_OPTIONS "${source_options}")
+  endif()
+  # The generated source marks InitString with __declspec(dllexport), which
+  # Windows compilers know; ELF and Mach-O export it by default visibility.
+  if(NOT WIN32 AND NOT CYGWIN)
+    # An option, not a definition: CMake drops function-style definitions.
+    target_compile_options(${target} PRIVATE
+      "-D__declspec(x)=__attribute__((visibility(\"default\")))")
+  endif()
+  target_include_directories(${target} PRIVATE "${dir}/include")
+  target_include_directories(${target} INTERFACE "$<BUILD_INTERFACE:${dir}/include>")
+  set_target_properties(${target} PROPERTIES
+    TEXTRESGEN_LAYOUT_HEADER "${utf16_header}"
+    TEXTRESGEN_DEFINITION "${definition}")
+endfunction()
+
+function(_textresgen_check_layout_peer target other)
+  set(usage "textresgen_add_library(${target} ... SAME_LAYOUT_AS ${other})")
+  if(NOT TARGET ${other})
+    message(FATAL_ERROR "${usage}: there is no target ${other}")
+  endif()
+  get_target_property(header ${other} TEXTRESGEN_LAYOUT_HEADER)
+  if(NOT header)
+    message(FATAL_ERROR "${usage}: ${other} was not made by textresgen_add_library")
+  endif()
+endfunction()

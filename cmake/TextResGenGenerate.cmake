@@ -1,0 +1,52 @@
+# Runs textresgen on one definition file (cmake -P, called by
+# textresgen_add_library). The generator takes no arguments and works in its
+# current directory, so it runs in a staging folder; each result replaces the
+# file the build uses only when its bytes differ, so that an unchanged result
+# keeps its timestamp and nothing that includes it is rebuilt.
+#
+# Inputs: GENERATOR, CONVERTER, CHECKER (textrescheck, or empty), EMULATOR ("|"-separated, may be empty),
+# DEFINITION, DIR, CONVERT_SOURCE (ON: also a UTF-8 copy of the source), STAMP.
+cmake_minimum_required(VERSION 3.25)
+
+string(REPLACE "|" ";" emulator "${EMULATOR}")
+
+# Findings first: an error there would only turn into a compile error later.
+# The checker's lines go to the build log as they are, so that editors can
+# jump to FILE:LINE.
+if(CHECKER)
+  execute_process(COMMAND ${emulator} "${CHECKER}" "${DEFINITION}" RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "textrescheck rejects ${DEFINITION} (status ${status})")
+  endif()
+endif()
+
+set(stage "${DIR}/stage")
+file(REMOVE_RECURSE "${stage}")
+file(MAKE_DIRECTORY "${stage}")
+file(COPY_FILE "${DEFINITION}" "${stage}/TextResouce.txt")
+
+execute_process(COMMAND ${emulator} "${GENERATOR}"
+                WORKING_DIRECTORY "${stage}"
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+# The generator says "ERR!" and still ends with status 0 when a file fails.
+if(NOT status EQUAL 0 OR output MATCHES "ERR!"
+   OR NOT EXISTS "${stage}/textresouce.cpp" OR NOT EXISTS "${stage}/textresouce.h")
+  message(FATAL_ERROR "textresgen failed on ${DEFINITION} (status ${status}): ${output}${errors}")
+endif()
+
+function(to_utf8 from to)
+  execute_process(COMMAND ${emulator} "${CONVERTER}" "${from}" "${to}"
+                  RESULT_VARIABLE status ERROR_VARIABLE errors)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "textresgen-utf8 failed on the output for ${DEFINITION}: ${errors}")
+  endif()
+endfunction()
+to_utf8("${stage}/textresouce.h" "${stage}/textresouce.utf8.h")
+if(CONVERT_SOURCE)
+  to_utf8("${stage}/textresouce.cpp" "${stage}/textresouce.utf8.cpp")
+  file(COPY_FILE "${stage}/textresouce.utf8.cpp" "${DIR}/utf8/textresouce.cpp" ONLY_IF_DIFFERENT)
+endif()
+file(COPY_FILE "${stage}/textresouce.cpp" "${DIR}/utf16/textresouce.cpp" ONLY_IF_DIFFERENT)
+file(COPY_FILE "${stage}/textresouce.h" "${DIR}/utf16/textresouce.h" ONLY_IF_DIFFERENT)
+file(COPY_FILE "${stage}/textresouce.utf8.h" "${DIR}/include/textresouce.h" ONLY_IF_DIFFERENT)
+file(TOUCH "${STAMP}")

@@ -1,0 +1,31 @@
+# The CMake side of textresgen: the names a consumer uses, the same from this
+# build tree (add_subdirectory) as from an install (find_package).
+add_executable(TextResGen::textresgen ALIAS textresgen)
+add_executable(TextResGen::textresgen-utf8 ALIAS textresgen-utf8)
+add_executable(TextResGen::textrescheck ALIAS textrescheck)
+include("${CMAKE_CURRENT_LIST_DIR}/TextResGenFunctions.cmake")
+
+option(TEXTRESGEN_INSTALL "Install the program and its CMake package" ${PROJECT_IS_TOP_LEVEL})
+if(NOT TEXTRESGEN_INSTALL)
+  return()
+endif()
+
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+set(package_dir lib/cmake/TextResGen)
+install(TARGETS textresgen textresgen-utf8 textrescheck EXPORT TextResGenTargets
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(EXPORT TextResGenTargets NAMESPACE TextResGen:: DESTINATION ${package_dir})
+configure_package_config_file("${CMAKE_CURRENT_LIST_DIR}/TextResGenConfig.cmake.in"
+                              "${PROJECT_BINARY_DIR}/TextResGenConfig.cmake"
+                              INSTALL_DESTINATION ${package_dir})
+# A build tool: its package fits any target architecture, so a cross build
+# can use the one installed for the host.
+write_basic_package_version_file("${PROJECT_BINARY_DIR}/TextResGenConfigVersion.cmake"
+                                 COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
+install(FILES "${PROJECT_BINARY_DIR}/TextResGenConfig.cmake"
+              "${PROJECT_BINARY_DIR}/TextResGenConfigVersion.cmake"
+              "${CMAKE_CURRENT_LIST_DIR}/TextResGenFunctions.cmake"
+              "${CMAKE_CURRENT_LIST_DIR}/TextResGenGenerate.cmake"
+              "${CMAKE_CURRENT_LIST_DIR}/TextResGenSameLayout.cmake"
+        DESTINATION ${package_dir})

@@ -1,0 +1,277 @@
+// One definition file checked in memory: one row per finding kind, with the
+// exact line printed for it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "check_test_support.h"
+
+namespace textrescheck {
+namespace {
+
+using namespace std::string_literals;
+using testing::PrintedLines;
+using testing::Utf16Le;
+
+struct Row {
+    const char* kind;
+    std::string body;  // UTF-8, stored after the UTF-8 mark
+    std::vector<std::string> printed;
+};
+
+const std::string kHeader = ": the header will not compile";
+const std::string kSource = ": the source will not compile";
+const std::string kReserved =
+    "is an identifier that C++ reserves for the compiler and its library: it may clash with one of their names";
+const std::string kNameChar = ", which no C++ identifier may hold" + kHeader;
+
+const std::vector<Row> kRows = {
+    // --- names that are no identifier, keywords, the generated code's own names
+    {"space in a name", "Menu.File Open=Open\n",
+     {"T.txt:1: error: entry 'File Open' in 'Menu.File Open' holds a space (U+0020)" + kNameChar}},
+    {"punctuation in a group name", "My-Menu.Open=x\n",
+     {"T.txt:1: error: group 'My-Menu' in 'My-Menu.Open' holds '-' (U+002D)" + kNameChar}},
+    {"tab before the =", "Title\t=x\n", {"T.txt:1: error: entry 'Title<U+0009>' holds a tab (U+0009)" + kNameChar}},
+    {"leading digit", "2nd=x\n", {"T.txt:1: error: entry '2nd' starts with a digit, so it is not a C++ identifier" + kHeader}},
+    {"empty group name", "a..b=x\n",
+     {"T.txt:1: error: empty group name in 'a..b': the member has no name and the generated code will not compile"}},
+    {"empty entry name", "=x\n",
+     {"T.txt:1: error: empty entry name: the member has no name and the generated code will not compile"}},
+    {"ideographic space", "File\xE3\x80\x80Open=x\n",
+     {"T.txt:1: error: entry 'File\xE3\x80\x80Open' holds U+3000" + kNameChar}},
+    {"keyword", "Edit.delete=x\n", {"T.txt:1: error: entry 'delete' in 'Edit.delete' is a C++ keyword" + kHeader}},
+    {"alternative token", "not.x=y\n", {"T.txt:1: error: group 'not' in 'not.x' is a C++ keyword" + kHeader}},
+    {"member type S", "S=x\n",
+     {"T.txt:1: error: entry 'S' hides the type S that the generated members are declared with" + kHeader}},
+    {"group S below the top", "Menu.S.x=y\n",
+     {"T.txt:1: error: group 'S' in 'Menu.S.x' hides the type S that the generated members are declared with" +
+      kHeader}},
+    {"include guard", "_TextResource_=x\n",
+     {"T.txt:1: error: entry '_TextResource_' is the header's include guard, a macro that expands to nothing" +
+      kHeader}},
+    {"group inside its namesake", "Menu.Menu.x=y\n",
+     {"T.txt:1: error: group 'Menu' in 'Menu.Menu.x' declares a structure '_Menu' inside the structure of the same "
+      "name" + kHeader}},
+    // --- warnings about names
+    {"underscore and capital", "Menu._Open=x\n", {"T.txt:1: warning: entry '_Open' in 'Menu._Open' " + kReserved}},
+    {"double underscore", "a__b=x\n", {"T.txt:1: warning: entry 'a__b' " + kReserved}},
+    {"group with a leading underscore", "_menu.Open=x\n",
+     {"T.txt:1: warning: group '_menu' in '_menu.Open' gives the structure type '__menu', whose double underscore "
+      "C++ reserves for the compiler and its library: it may clash with one of their names"}},
+    {"windows macro", "ERROR=x\n",
+     {"T.txt:1: warning: entry 'ERROR' is a macro of <windows.h> that becomes 0: where <windows.h> is included "
+      "first, the header will not compile"}},
+    {"windows A/W name", "Dlg.MessageBox=x\n",
+     {"T.txt:1: warning: entry 'MessageBox' in 'Dlg.MessageBox' is a macro of <windows.h> that becomes MessageBoxW "
+      "with UNICODE defined: where <windows.h> is included first, the member is renamed"}},
+    {"dollar", "a$b=x\n",
+     {"T.txt:1: warning: entry 'a$b' holds '$', which GCC, Clang and MSVC accept in identifiers only as an "
+      "extension"}},
+    {"non-ASCII name", "\xE5\x90\x8D\xE5\x89\x8D=x\n",
+     {"T.txt:1: warning: entry '\xE5\x90\x8D\xE5\x89\x8D' holds non-ASCII characters: the header compiles only where "
+      "the compiler accepts them in identifiers (letters in C++20 and later; not checked further)"}},
+    // --- two members of one name, repeated names
+    {"entry, then group of that name", "Menu=x\nTitle=t\nMenu.Open=y\n",
+     {"T.txt:3: error: group 'Menu' clashes with the entry of line 1: the header declares two members named 'Menu' "
+      "and will not compile"}},
+    {"group, then entry of that name", "A.Menu.Open=y\nA.Menu=x\n",
+     {"T.txt:2: error: entry 'A.Menu' clashes with the group of line 1: the header declares two members named 'Menu' "
+      "and will not compile"}},
+    {"repeated name", "A=1\nB=2\nA=3\nA=4\n",
+     {"T.txt:3: warning: 'A' repeats the name of line 1: the generator keeps this later text and drops the text of "
+      "line 1",
+      "T.txt:4: warning: 'A' repeats the name of line 3: the generator keeps this later text and drops the text of "
+      "line 3"}},
+    // --- texts that do not make the intended literal
+    {"unescaped quotes", "Say=He said \"hi\"\n",
+     {"T.txt:1: error: text of 'Say' has an unescaped '\"' at character 9, which ends the literal early" + kSource,
+      "T.txt:1: error: text of 'Say' has an unescaped '\"' at character 12, which ends the literal early" + kSource}},
+    {"escaped backslash before a quote", "Q=a\\\\\"\n",
+     {"T.txt:1: error: text of 'Q' has an unescaped '\"' at character 4, which ends the literal early" + kSource}},
+    {"backslash at the end", "Path=C:\\\n",
+     {"T.txt:1: error: text of 'Path' ends in a backslash, which escapes the literal's closing quote" + kSource}},
+    {"unknown escape", "A=a\\qb\n",
+     {"T.txt:1: warning: text of 'A' has the unknown escape '\\q' at character 2: compilers warn and keep 'q' "
+      "without the backslash"}},
+    {"\\x without digits", "A=\\xg\n", {"T.txt:1: error: text of 'A' has '\\x' without hex digits at character 1" + kSource}},
+    {"\\x too large", "A=ab\\x41BCD\n",
+     {"T.txt:1: error: text of 'A' has '\\x41BCD' at character 3, too large for the 16-bit wchar_t of Windows: MSVC "
+      "and Clang reject the source"}},
+    {"\\x swallowing text", "A=\\x41BC\n",
+     {"T.txt:1: warning: text of 'A' has '\\x41BC' at character 1, read as the single unit U+41BC: \\x takes every "
+      "hex digit that follows, so if fewer were meant the rest of them is lost from the text (\\u takes exactly 4)"}},
+    {"incomplete \\u", "A=\\u12z\n",
+     {"T.txt:1: error: text of 'A' has the incomplete '\\u12' at character 1 (\\u takes 4 hex digits, \\U 8)" + kSource}},
+    {"\\u naming a surrogate", "A=\\uD800\n",
+     {"T.txt:1: error: text of 'A' has '\\uD800' at character 1, which names no character" + kSource}},
+    {"\\U beyond Unicode", "A=\\U00110000\n",
+     {"T.txt:1: error: text of 'A' has '\\U00110000' at character 1, which names no character" + kSource}},
+    {"zero unit before more text", "A=x\\0y\n",
+     {"T.txt:1: warning: text of 'A' has '\\0' at character 2, which ends the string for the application: the text "
+      "after it is never seen"}},
+    {"literal too long for MSVC", "Long=" + std::string(8190, 'a') + "\n",
+     {"T.txt:1: error: text of 'Long' makes a literal of 16382 bytes (UTF-16, terminator included), more than the "
+      "16380 that MSVC accepts in one piece: MSVC stops with error C2026"}},
+    // --- a line the generator ignores
+    {"definition without =", "Intro\nMenu.File\n",
+     {"T.txt:2: warning: line holds '.' but no '=': the generator ignores it; if it is meant as a definition, it "
+      "lacks its '='"}},
+};
+
+TEST(CheckFile, EachFindingKindPrintsItsLine) {
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.kind);
+        EXPECT_EQ(PrintedLines(row.body), row.printed);
+    }
+}
+
+// Lines that look close to a finding but are sound.
+TEST(CheckFile, SoundLinesPrintNothing) {
+    const std::vector<std::string> sound = {
+        "Title=Hello\n",
+        "Menu.Sub.Open=Reopen\n",
+        "Zeta=a=b\n",                                        // later "=" belong to the text
+        "_menu=x\n",                                         // underscore and small letter: a fine member name
+        "Menu.Files=x\n",                                    // a capitalised group: see the README
+        "A=tab\\tquote\\\"q\\?\\'\\\\\\a\\b\\f\\n\\r\\v\n",  // every simple escape
+        "A=\\101\\x41\\u3042\\U0001F600\\0\n",               // octal, 2-digit \x, UCNs, a final \0
+        "A=C:\\\\dir\\\\file\n",                             // doubled backslashes
+        "Long=" + std::string(8189, 'a') + "\n",             // 16380 bytes exactly
+        "Version 1.2 of the file\n",                         // no "=", but spaces: prose
+        "Intro\n\n",                                         // no "=", no "."
+        "min=x\nmax=y\n",                                    // function-like macros do not expand here
+        "t=x\nInitString=y\nTextResource=z\n",               // used by the generated code, no clash
+    };
+    for (const std::string& body : sound) {
+        SCOPED_TRACE(body.substr(0, 60));
+        EXPECT_EQ(PrintedLines(body), std::vector<std::string>{});
+    }
+}
+
+TEST(CheckFile, FindingsOfOneLineComeInOrderOfTheName) {
+    // Group problems before entry problems before text problems.
+    EXPECT_EQ(PrintedLines("1a.b c=\"\n"),
+              (std::vector<std::string>{
+                  "T.txt:1: error: group '1a' in '1a.b c' starts with a digit, so it is not a C++ identifier" + kHeader,
+                  "T.txt:1: error: entry 'b c' in '1a.b c' holds a space (U+0020)" + kNameChar,
+                  "T.txt:1: error: text of '1a.b c' has an unescaped '\"' at character 1, which ends the literal "
+                  "early" + kSource,
+              }));
+}
+
+TEST(CheckFile, AGroupIsJudgedWhereItFirstAppears) {
+    EXPECT_EQ(PrintedLines("x.Open=1\nx.Close=2\nmy menu.a=3\nmy menu.b=4\n"),
+              std::vector<std::string>{"T.txt:3: error: group 'my menu' in 'my menu.a' holds a space (U+0020)" +
+                                       kNameChar});
+}
+
+TEST(CheckFile, LineNumbersCountDeliveredLines) {
+    // CR LF and LF both end a line; a lone CR does not (it stays inside the
+    // line, where it ends the text); blank lines count.
+    const std::string body = "A=1\r\n\r\nB=2\rjunk\n\nS=3\n";
+    EXPECT_EQ(PrintedLines(body),
+              std::vector<std::string>{"T.txt:5: error: entry 'S' hides the type S that the generated members are "
+                                       "declared with" + kHeader});
+}
+
+TEST(CheckFile, TextEndsWhereTheGeneratorEndsIt) {
+    // The text stops at the lone CR and the line at U+0000: the quote after
+    // either is never copied into the literal.
+    EXPECT_EQ(PrintedLines("A=ok\r\"\nB=ok\0\"\n"s), std::vector<std::string>{});
+    // An "=" after U+0000 does not make a definition.
+    EXPECT_EQ(PrintedLines("S\0=x\n"s), std::vector<std::string>{});
+}
+
+TEST(CheckFile, LiteralLengthCountsUtf16UnitsAfterEscapes) {
+    // U+1F600 is two units, whether written as the character or as \U.
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    std::string fits;
+    for (int i = 0; i < 4094; ++i) fits += emoji;  // 8188 units + 1 + terminator = 16380 bytes
+    EXPECT_EQ(PrintedLines("A=" + fits + "x\n"), std::vector<std::string>{});
+    EXPECT_EQ(PrintedLines("A=" + fits + "\\U0001F600\n").size(), 1u);
+    // Each escape is one unit however many characters spell it.
+    std::string escapes;
+    for (int i = 0; i < 8189; ++i) escapes += "\\x41";
+    EXPECT_EQ(PrintedLines("A=" + escapes + "\n"), std::vector<std::string>{});
+}
+
+TEST(CheckFile, Utf16AndUtf8FilesGiveTheSameFindings) {
+    const std::string body = "Title=Hello\r\nMenu.2nd=x\r\nTitle=Again\r\n";
+    const std::vector<std::string> expected = {
+        "T.txt:2: error: entry '2nd' in 'Menu.2nd' starts with a digit, so it is not a C++ identifier" + kHeader,
+        "T.txt:3: warning: 'Title' repeats the name of line 1: the generator keeps this later text and drops the "
+        "text of line 1"};
+    EXPECT_EQ(PrintedLines(body), expected);
+    for (const std::string& bytes : {"\xFF\xFE" + Utf16Le(body), Utf16Le(body)}) {
+        const FileCheck check = CheckDefinitionBytes(bytes);
+        ASSERT_EQ(check.status, FileCheck::Status::Checked);
+        std::vector<std::string> printed;
+        for (const Finding& f : check.findings) printed.push_back(FormatFinding("T.txt", f));
+        for (std::string& line : printed) line.pop_back();
+        EXPECT_EQ(printed, expected);
+    }
+}
+
+TEST(CheckFile, CountsErrorsAndWarnings) {
+    const FileCheck check = CheckDefinitionBytes(std::string(testing::kUtf8Mark) + "S=1\nA=1\nA=2\nERROR=3\n2=\"\n");
+    EXPECT_EQ(check.errors, 3u);    // S, 2, the quote
+    EXPECT_EQ(check.warnings, 2u);  // repeat, ERROR
+}
+
+TEST(CheckFile, AFloodingLineIsCutShortButCountedWhole) {
+    const FileCheck check = CheckDefinitionBytes(std::string(testing::kUtf8Mark) + "A=" + std::string(25, '"') + "\n");
+    EXPECT_EQ(check.errors, 25u);
+    ASSERT_EQ(check.findings.size(), kFindingsShownPerLine + 1);
+    EXPECT_EQ(FormatFinding("T.txt", check.findings.back()),
+              "T.txt:1: note: 15 more findings on this line are not shown\n");
+}
+
+TEST(CheckFile, BigEndianMarkIsRefused) {
+    const FileCheck check = CheckDefinitionBytes("\xFE\xFF\0A\0=\0x"s);
+    EXPECT_EQ(check.status, FileCheck::Status::Unreadable);
+    EXPECT_EQ(check.problem,
+              "starts with the UTF-16 big-endian mark FE FF, which the generator refuses: save it as UTF-16LE, or as "
+              "UTF-8 with its mark");
+}
+
+}  // namespace
+}  // namespace textrescheck
+
+namespace textrescheck {
+namespace {
+
+// Serves its bytes in reads as large as asked for, then fails.
+class FailingSource final : public textresgen::ByteSource {
+public:
+    explicit FailingSource(std::string bytes) : bytes_(std::move(bytes)) {}
+    Status Read(unsigned char* buffer, std::size_t capacity, std::size_t& count) override {
+        count = 0;
+        while (count < capacity && position_ < bytes_.size())
+            buffer[count++] = static_cast<unsigned char>(bytes_[position_++]);
+        return count > 0 ? Status::Data : Status::Error;
+    }
+
+private:
+    std::string bytes_;
+    std::size_t position_ = 0;
+};
+
+TEST(CheckFile, ReadErrorAtTheStartMakesTheFileUnreadable) {
+    const FileCheck check = CheckDefinitionSource(std::make_unique<FailingSource>(""));
+    EXPECT_EQ(check.status, FileCheck::Status::Unreadable);
+    EXPECT_EQ(check.problem, "cannot be read: it is a folder, or reading it failed");
+    EXPECT_EQ(CheckDefinitionSource(nullptr).problem, "cannot be opened: it is missing or not accessible");
+}
+
+TEST(CheckFile, ReadErrorPartWayKeepsWhatWasFoundAndSaysWhere) {
+    const FileCheck check =
+        CheckDefinitionSource(std::make_unique<FailingSource>(std::string(testing::kUtf8Mark) + "A=1\nS=2\n"));
+    EXPECT_EQ(check.status, FileCheck::Status::ReadFailed);
+    EXPECT_EQ(check.problem, "reading failed after line 2: the generator stops with ERR! and writes nothing");
+    ASSERT_EQ(check.findings.size(), 1u);
+    EXPECT_EQ(check.findings[0].line, 2u);
+}
+
+}  // namespace
+}  // namespace textrescheck

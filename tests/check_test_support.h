@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check/check_run.h"
+#include "check/file_check.h"
+
+namespace textrescheck::testing {
+
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// The printed finding lines (without their LF) for a definition file whose
+// body is given in UTF-8 and stored with the UTF-8 mark, named T.txt.
+inline std::vector<std::string> PrintedLines(std::string_view utf8Body) {
+    const FileCheck check = CheckDefinitionBytes(std::string(kUtf8Mark) + std::string(utf8Body));
+    std::vector<std::string> lines;
+    for (const Finding& finding : check.findings) {
+        std::string line = FormatFinding("T.txt", finding);
+        line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// UTF-16LE bytes of an ASCII text.
+inline std::string Utf16Le(std::string_view ascii) {
+    std::string bytes;
+    for (const char c : ascii) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+}  // namespace textrescheck::testing

@@ -1,0 +1,169 @@
+# Installs textresgen into a temporary prefix, then builds projects that use
+# it through find_package(TextResGen) as any consumer would (cmake -P):
+#  1. the notes example: two languages, a host that loads one library, then
+#     the other, and prints the same members in both;
+#  2. rebuilds: an unrelated change leaves the generated files and libraries
+#     untouched; a changed text regenerates, reaches the output, and leaves
+#     the header, so no host code, untouched;
+#  3. two languages whose layouts differ: the build fails with a clear message;
+#  4. CHECK on a definition with a C++ keyword as a name: the build fails with
+#     textrescheck's finding.
+# With MODE=subdir instead: step 1 only, the example taking textresgen from
+# its source tree through add_subdirectory.
+# Inputs: SOURCE_DIR, BUILD_DIR (built textresgen), CONFIG, WORK (scratch
+# folder), CXX (the consumer's compiler), GENERATOR, MODE (optional).
+cmake_minimum_required(VERSION 3.25)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}")
+  endif()
+  set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+# Fails unless every piece occurs in `text`, each after the one before.
+function(expect_in_order text)
+  set(rest "${text}")
+  foreach(piece IN LISTS ARGN)
+    string(FIND "${rest}" "${piece}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "expected, in this order, but missing: '${piece}'\nin:\n${text}")
+    endif()
+    string(LENGTH "${piece}" length)
+    math(EXPR at "${at} + ${length}")
+    string(SUBSTRING "${rest}" ${at} -1 rest)
+  endforeach()
+endfunction()
+
+function(timestamps result)
+  set(stamps "")
+  foreach(file IN LISTS ARGN)
+    if(NOT EXISTS "${file}")
+      message(FATAL_ERROR "missing: ${file}")
+    endif()
+    file(TIMESTAMP "${file}" stamp "%s" UTC)
+    list(APPEND stamps "${stamp}")
+  endforeach()
+  set(${result} "${stamps}" PARENT_SCOPE)
+endfunction()
+
+# Timestamps have whole seconds: wait past the second of the last write.
+function(wait_past_this_second)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E sleep 1.1)
+endfunction()
+
+file(REMOVE_RECURSE "${WORK}")
+set(prefix "${WORK}/prefix")
+set(configure_args -G "${GENERATOR}" "-DCMAKE_CXX_COMPILER=${CXX}" -DCMAKE_BUILD_TYPE=Release)
+if(MODE STREQUAL "subdir")
+  list(APPEND configure_args "-DTEXTRESGEN_SOURCE_DIR=${SOURCE_DIR}")
+else()
+  run("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --config "${CONFIG}" --prefix "${prefix}")
+  list(APPEND configure_args "-DCMAKE_PREFIX_PATH=${prefix}")
+endif()
+
+# 1. The example, copied so that step 2 can edit its definitions.
+set(app "${WORK}/notes")
+set(app_build "${WORK}/notes-build")
+file(COPY "${SOURCE_DIR}/examples/" DESTINATION "${app}")
+run("${CMAKE_COMMAND}" -S "${app}" -B "${app_build}" ${configure_args})
+file(STRINGS "${app_build}/CMakeCache.txt" found REGEX "^TextResGen_DIR:")
+if(NOT MODE STREQUAL "subdir" AND NOT found STREQUAL "TextResGen_DIR:PATH=${prefix}/lib/cmake/TextResGen")
+  message(FATAL_ERROR "TextResGen was not taken from the temporary install: ${found}")
+endif()
+run("${CMAKE_COMMAND}" --build "${app_build}" --config Release)
+file(STRINGS "${app_build}/run-Release.txt" command)
+list(GET command 0 host)
+list(GET command 1 english)
+list(GET command 2 japanese)
+
+run(${command})
+expect_in_order("${output}"
+  "App.Title              TextResGen Notes\n"
+  "Dialog.Save.Prompt     Save the changes to \"%s\" before closing?\n"
+  "App.Title              テキストリソース メモ帳\n"
+  "Dialog.Save.Prompt     閉じる前に「%s」への変更を保存しますか？\n"
+  "Message.Info.Welcome   お帰りなさい、𠮷田さん！\n")
+# The host switches at run time, whichever library comes first.
+run("${host}" "${japanese}" "${english}")
+expect_in_order("${output}"
+  "Menu.File.Open         開く(&O)...\n"
+  "Menu.File.Open         &Open...\n")
+
+if(MODE STREQUAL "subdir")
+  message(STATUS "example through add_subdirectory with ${CXX}: all checks passed")
+  return()
+endif()
+
+# 2. Rebuilds.
+set(gen "${app_build}/textresgen")
+set(generated
+  "${gen}/notes_en/utf16/textresouce.cpp" "${gen}/notes_en/utf16/textresouce.h"
+  "${gen}/notes_en/include/textresouce.h"
+  "${gen}/notes_ja/utf16/textresouce.cpp" "${gen}/notes_ja/utf16/textresouce.h"
+  "${gen}/notes_ja/include/textresouce.h")
+timestamps(before ${generated} "${english}" "${japanese}")
+wait_past_this_second()
+file(TOUCH "${app}/host.cpp")
+run("${CMAKE_COMMAND}" --build "${app_build}" --config Release)
+timestamps(after ${generated} "${english}" "${japanese}")
+if(NOT before STREQUAL after)
+  message(FATAL_ERROR "an unrelated rebuild touched generated files or libraries:\n"
+                      "${generated};${english};${japanese}\nbefore ${before}\nafter  ${after}")
+endif()
+
+# A new text for one member: only that language's source changes.
+timestamps(header_before "${gen}/notes_ja/utf16/textresouce.h" "${gen}/notes_ja/include/textresouce.h"
+           "${gen}/notes_en/utf16/textresouce.cpp" "${host}")
+timestamps(source_before "${gen}/notes_ja/utf16/textresouce.cpp")
+file(READ "${app}/japanese.txt" text)
+string(REPLACE "Message.Info.Welcome=お帰りなさい、𠮷田さん！" "Message.Info.Welcome=ようこそ、𠮷田さん。"
+       edited "${text}")
+if(edited STREQUAL text)
+  message(FATAL_ERROR "the Japanese welcome line to edit was not found")
+endif()
+wait_past_this_second()
+file(WRITE "${app}/japanese.txt" "${edited}")
+run("${CMAKE_COMMAND}" --build "${app_build}" --config Release)
+timestamps(header_after "${gen}/notes_ja/utf16/textresouce.h" "${gen}/notes_ja/include/textresouce.h"
+           "${gen}/notes_en/utf16/textresouce.cpp" "${host}")
+timestamps(source_after "${gen}/notes_ja/utf16/textresouce.cpp")
+if(source_before STREQUAL source_after)
+  message(FATAL_ERROR "editing japanese.txt did not regenerate its source")
+endif()
+if(NOT header_before STREQUAL header_after)
+  message(FATAL_ERROR "a new text alone rewrote a header, the English source or the host: "
+                      "${header_before} -> ${header_after}")
+endif()
+run("${host}" "${english}" "${japanese}")
+expect_in_order("${output}"
+  "Message.Info.Welcome   Welcome back, Yoshida!\n"
+  "Message.Info.Welcome   ようこそ、𠮷田さん。\n")
+
+# 3. Layouts that differ.
+set(bad_build "${WORK}/mismatch-build")
+set(bad "${SOURCE_DIR}/tests/package/mismatch")
+run("${CMAKE_COMMAND}" -S "${bad}" -B "${bad_build}" ${configure_args})
+execute_process(COMMAND "${CMAKE_COMMAND}" --build "${bad_build}" --config Release
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(status EQUAL 0)
+  message(FATAL_ERROR "libraries with different layouts were built:\n${output}")
+endif()
+expect_in_order("${output}"
+  "textresgen: texts_ja and texts_en do not declare the same TextResource layout "
+  "(${bad}/japanese.txt vs ${bad}/english.txt)")
+
+# 4. The checker before generation.
+set(checked_build "${WORK}/checked-build")
+set(checked "${SOURCE_DIR}/tests/package/checked")
+run("${CMAKE_COMMAND}" -S "${checked}" -B "${checked_build}" ${configure_args})
+execute_process(COMMAND "${CMAKE_COMMAND}" --build "${checked_build}" --config Release
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(status EQUAL 0)
+  message(FATAL_ERROR "a definition with a keyword as a name was built despite CHECK:\n${output}")
+endif()
+expect_in_order("${output}"
+  "${checked}/texts.txt:2: error: entry 'delete' in 'Menu.delete' is a C++ keyword"
+  "textrescheck rejects ${checked}/texts.txt")
+message(STATUS "consumer through find_package with ${CXX}: all checks passed")

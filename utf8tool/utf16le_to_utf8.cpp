@@ -1,0 +1,95 @@
+#include "utf8tool/utf16le_to_utf8.h"
+
+namespace textresgen {
+namespace {
+
+void AppendUtf8(char32_t c, std::string& out) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+}  // namespace
+
+void Utf16LeToUtf8::Start(std::string& out) {
+    if (started_) return;
+    started_ = true;
+    out += "\xEF\xBB\xBF";
+}
+
+bool Utf16LeToUtf8::Unit(char16_t unit, std::string& out) {
+    if (!markChecked_) {
+        markChecked_ = true;
+        if (unit == 0xFEFF) {
+            offset_ += 2;
+            return true;
+        }
+    }
+    if (highSurrogate_ != 0) {
+        if (!IsLow(unit)) {
+            errorOffset_ = offset_ - 2;
+            return false;
+        }
+        AppendUtf8(0x10000 + ((static_cast<char32_t>(highSurrogate_) - 0xD800) << 10) +
+                       (static_cast<char32_t>(unit) - 0xDC00),
+                   out);
+        highSurrogate_ = 0;
+    } else if (IsHigh(unit)) {
+        highSurrogate_ = unit;
+    } else if (IsLow(unit)) {
+        errorOffset_ = offset_;
+        return false;
+    } else {
+        AppendUtf8(unit, out);
+    }
+    offset_ += 2;
+    return true;
+}
+
+bool Utf16LeToUtf8::Convert(const unsigned char* bytes, std::size_t size, std::string& out) {
+    Start(out);
+    std::size_t i = 0;
+    if (hasOddByte_ && size > 0) {
+        hasOddByte_ = false;
+        if (!Unit(static_cast<char16_t>(oddByte_ | (bytes[0] << 8)), out)) return false;
+        i = 1;
+    }
+    for (; i + 1 < size; i += 2) {
+        if (!Unit(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)), out)) return false;
+    }
+    if (i < size) {
+        hasOddByte_ = true;
+        oddByte_ = bytes[i];
+    }
+    return true;
+}
+
+bool Utf16LeToUtf8::Finish(std::string& out) {
+    Start(out);
+    if (highSurrogate_ != 0) {
+        errorOffset_ = offset_ - 2;
+        return false;
+    }
+    if (hasOddByte_) {
+        errorOffset_ = offset_;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace textresgen
