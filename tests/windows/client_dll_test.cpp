@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -81,8 +82,17 @@ private:
     HMODULE module_;
 };
 
-TEST(WindowsClient, InitStringFillsEveryMemberInDeclarationOrder) {
-    Library library(TEXTRESGEN_CLIENT_DLL);
+struct ClientDll {
+    const char* name;
+    const wchar_t* path;
+};
+
+void PrintTo(const ClientDll& dll, std::ostream* out) { *out << dll.name; }
+
+class WindowsClient : public ::testing::TestWithParam<ClientDll> {};
+
+TEST_P(WindowsClient, InitStringFillsEveryMemberInDeclarationOrder) {
+    Library library(GetParam().path);
     ASSERT_NE(library.get(), nullptr) << "LoadLibraryW failed, error " << GetLastError();
     FARPROC exported = GetProcAddress(library.get(), "InitString");
     ASSERT_NE(exported, nullptr) << "the DLL exports no undecorated InitString";
@@ -107,6 +117,18 @@ TEST(WindowsClient, InitStringFillsEveryMemberInDeclarationOrder) {
     for (std::size_t i = expected.size(); i < slots.size(); ++i)
         EXPECT_EQ(slots[i], untouched) << "InitString wrote past the expected members, slot " << i;
 }
+
+// The DLL from textresgen_add_library, and, where the compiler reads the
+// generator's UTF-16 output directly, the one built from it by hand.
+const ClientDll kClientDlls[] = {
+#ifdef TEXTRESGEN_CLIENT_DLL
+    {"GeneratedPairAsIs", TEXTRESGEN_CLIENT_DLL},
+#endif
+    {"TextresgenAddLibrary", TEXTRESGEN_PACKAGE_DLL},
+};
+
+INSTANTIATE_TEST_SUITE_P(Windows, WindowsClient, ::testing::ValuesIn(kClientDlls),
+                         [](const ::testing::TestParamInfo<ClientDll>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace textresgen::testing
