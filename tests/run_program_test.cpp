@@ -2,6 +2,8 @@
 // its status.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/golden.h"
 #include "support/program_folder.h"
 #include "support/utf16_bytes.h"
@@ -47,7 +49,7 @@ TEST(RunProgram, OtherNamesAreNotTheDefinition) {
     ProgramFolder folder;
     folder.Write("textresouce.txt", Utf16LeWithMark(kExample));
     folder.Write("TextResource.txt", Utf16LeWithMark(kExample));
-    if (folder.Entries().size() < 2) GTEST_SKIP() << "the file system ignores case";
+    if (std::filesystem::exists(folder / kDefinition)) GTEST_SKIP() << "the file system ignores case";
     EXPECT_TRUE(ReportedFileError(folder.Run()));
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"TextResource.txt", "textresouce.txt"}));
 }
