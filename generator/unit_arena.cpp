@@ -16,9 +16,11 @@ const char16_t* UnitArena::Store(WideStringView first, WideStringView second) {
             std::copy(second.begin(), second.end(), own + first.size());
             return own;
         }
-        blocks_.emplace_back(new char16_t[kBlockUnits]);
+        const std::size_t units = std::max(nextBlockUnits_, size);
+        blocks_.emplace_back(new char16_t[units]);
         next_ = blocks_.back().get();
-        left_ = kBlockUnits;
+        left_ = units;
+        nextBlockUnits_ = std::min(2 * nextBlockUnits_, kBlockUnits);
     }
     char16_t* stored = next_;
     std::copy(first.begin(), first.end(), stored);
