@@ -33,7 +33,7 @@ if [[ $fuzz_seconds != 0 ]]; then
   mkdir -p build/fuzz/scratch-corpus "$findings"
   cp fuzz/corpus/* build/fuzz/scratch-corpus/
   echo "Fuzzing for ${fuzz_seconds} s..."
-  if ! build/fuzz/fuzz/textresgen_fuzz -max_total_time="$fuzz_seconds" -max_len=8192 -timeout=10 \
+  if ! build/fuzz/fuzz/textresgen_fuzz -max_total_time="$fuzz_seconds" -max_len=8192 -timeout=10 -dict=fuzz/definition.dict \
       -print_final_stats=1 -artifact_prefix="$findings/" build/fuzz/scratch-corpus \
       >build/fuzz/fuzz.log 2>&1; then
     tail -n 60 build/fuzz/fuzz.log
