@@ -65,6 +65,59 @@ TEST(CorpusReplay, CorpusIsThere) {
     EXPECT_GE(CorpusFiles().size(), 30u);
 }
 
+// Definitions larger than every read and write buffer size, so that buffers
+// grow while lines, CR LF pairs and characters straddle the reads.
+std::u16string LargeDefinitionText() {
+    std::u16string text;
+    for (int i = 0; text.size() < 300000; ++i) {
+        const std::string digits = std::to_string(i);
+        const std::u16string number(digits.begin(), digits.end());
+        text += u"G" + std::u16string(1, static_cast<char16_t>(u'a' + i % 7)) + u".N" + number + u"=t" + number;
+        text.append(static_cast<std::size_t>(i % 97), i % 3 == 0 ? u'\u65E5' : u'x');
+        if (i % 5 == 0) text += u"\U0001F600";
+        text += i % 2 == 0 ? u"\r\n" : u"\n";
+        if (i % 400 == 0) text += std::u16string(5000, u'y') + u"=long\n";  // an entry with a long name
+    }
+    return text;
+}
+
+std::string Utf8(std::u16string_view text) {
+    std::string bytes = "\xEF\xBB\xBF";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (c < 0x80) {
+            bytes += static_cast<char>(c);
+        } else if (c < 0x800) {
+            bytes += static_cast<char>(0xC0 | (c >> 6));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            bytes += static_cast<char>(0xE0 | (c >> 12));
+            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            bytes += static_cast<char>(0xF0 | (c >> 18));
+            bytes += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            bytes += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return bytes;
+}
+
+TEST(LargeDefinitions, KeepEveryPropertyAcrossBufferSizes) {
+    const std::u16string text = LargeDefinitionText();
+    const std::string utf16 = Utf16(text);
+    const std::string utf8 = Utf8(text);
+    ASSERT_GT(utf8.size(), 256u * 1024);  // past the largest read
+    ASSERT_GT(utf16.size(), 2 * 256u * 1024);
+    EXPECT_EQ(CheckPipeline(utf16), "");
+    EXPECT_EQ(CheckPipeline(utf16.substr(2)), "");  // without the mark
+    EXPECT_EQ(CheckPipeline(utf8), "");
+    ASSERT_TRUE(ExpectedDefinitions(utf8).has_value());
+    EXPECT_EQ(ExpectedDefinitions(utf8), ExpectedDefinitions(utf16));
+}
+
 // ---------------------------------------------------------------- expected definitions
 
 TEST(ExpectedDefinitions, FollowsTheLineRules) {
