@@ -194,9 +194,10 @@ bool Utf16TextFile::OpenForWrite(std::unique_ptr<ByteSink> sink) {
 }
 
 void Utf16TextFile::Flush() {
+    const bool filled = outPos_ + 4 > writeCapacity_;  // not merely closing
     if (outPos_ > 0 && !sink_->Write(out_.get(), outPos_)) throw OutputError();
     outPos_ = 0;
-    if (writeCapacity_ < kWriteBuffer) {
+    if (filled && writeCapacity_ < kWriteBuffer) {
         writeCapacity_ *= 2;
         out_.reset(new unsigned char[writeCapacity_]);
     }
