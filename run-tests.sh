@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test. Installs what is missing on Debian
 # or Ubuntu. Set TEXTRESGEN_SKIP_HEAVY=1 to leave out the large-file tests,
-# TEXTRESGEN_SKIP_WINDOWS=1 to leave out the Windows build under Wine.
+# TEXTRESGEN_SKIP_WINDOWS=1 to leave out the Windows build under Wine,
+# TEXTRESGEN_FUZZ_SECONDS=0 to leave out the bounded fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
@@ -27,6 +28,41 @@ if [[ ${TEXTRESGEN_SKIP_WINDOWS:-0} != 1 ]]; then
     cmake --preset mingw
     cmake --build --preset mingw -j "$jobs"
     ctest --preset mingw "${ctest_args[@]}"
+fi
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer; the
+# first error ends the test that hit it.
+cmake --preset asan
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan "${ctest_args[@]}"
+
+# The fuzz target for a bounded time, from a scratch copy of the corpus so the
+# inputs it adds stay out of the tree. A finding fails the run; its input is
+# kept in build/fuzz/findings.
+fuzz_seconds=${TEXTRESGEN_FUZZ_SECONDS:-75}
+if [[ $fuzz_seconds != 0 ]]; then
+  ensure_packages clang++:clang
+  fuzzer_runtime="$(clang++ -print-runtime-dir)/libclang_rt.fuzzer-$(uname -m).a"
+  ensure_packages "$fuzzer_runtime:libclang-rt-$(clang++ -dumpversion | cut -d. -f1)-dev"
+  cmake --preset fuzz
+  cmake --build --preset fuzz -j "$jobs"
+  findings=build/fuzz/findings
+  rm -rf build/fuzz/scratch-corpus "$findings"
+  mkdir -p build/fuzz/scratch-corpus "$findings"
+  cp fuzz/corpus/* build/fuzz/scratch-corpus/
+  echo "Fuzzing for ${fuzz_seconds} s..."
+  if ! build/fuzz/fuzz/textresgen_fuzz -max_total_time="$fuzz_seconds" -max_len=8192 -timeout=10 -dict=fuzz/definition.dict \
+      -print_final_stats=1 -artifact_prefix="$findings/" build/fuzz/scratch-corpus \
+      >build/fuzz/fuzz.log 2>&1; then
+    tail -n 60 build/fuzz/fuzz.log
+    for input in "$findings"/*; do
+      echo "Finding: $input"
+      od -A x -t x1z "$input" | head -n 40
+    done
+    echo "FAILED: the fuzz target found a fault (see above)" >&2
+    exit 1
+  fi
+  grep -E "^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::peak_rss_mb)" build/fuzz/fuzz.log || true
 fi
 
 # Main leg last, so that CTest's summary of the main build closes the output.

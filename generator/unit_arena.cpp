@@ -19,9 +19,11 @@ char16_t* UnitArena::Reserve(std::size_t size) {
             blocks_.emplace_back(new char16_t[size == 0 ? 1 : size]);
             return blocks_.back().get();
         }
-        blocks_.emplace_back(new char16_t[kBlockUnits]);
+        const std::size_t units = std::max(nextBlockUnits_, size);
+        blocks_.emplace_back(new char16_t[units]);
         next_ = blocks_.back().get();
-        left_ = kBlockUnits;
+        left_ = units;
+        nextBlockUnits_ = std::min(2 * nextBlockUnits_, kBlockUnits);
     }
     char16_t* reserved = next_;
     next_ += size;

@@ -19,9 +19,13 @@ public:
     char16_t* Reserve(std::size_t size);
 
 private:
+    // Blocks start small and double up to kBlockUnits, so a small
+    // definition touches little fresh memory.
+    static constexpr std::size_t kFirstBlockUnits = 4096;
     static constexpr std::size_t kBlockUnits = 1u << 20;
 
     std::vector<std::unique_ptr<char16_t[]>> blocks_;
+    std::size_t nextBlockUnits_ = kFirstBlockUnits;
     char16_t* next_ = nullptr;
     std::size_t left_ = 0;
 };

@@ -9,8 +9,14 @@
 namespace textresgen {
 namespace {
 
-constexpr std::size_t kReadChunk = 256 * 1024;   // bytes per read of the input
-constexpr std::size_t kWriteBuffer = 256 * 1024;  // bytes buffered before a write
+// Reads of the input start at kFirstReadChunk bytes and double while they
+// come back full, up to kReadChunk: a small input gets small buffers (fresh
+// memory is slow to touch), a large one is still read in large pieces.
+constexpr std::size_t kFirstReadChunk = 4 * 1024;
+constexpr std::size_t kReadChunk = 256 * 1024;
+// The write buffer likewise starts small and doubles with every write out.
+constexpr std::size_t kFirstWriteBuffer = 4 * 1024;
+constexpr std::size_t kWriteBuffer = 256 * 1024;
 constexpr char16_t kLF = 0x000A;
 constexpr char16_t kCR = 0x000D;
 constexpr char16_t kEndOfInput = 0x001A;
@@ -65,7 +71,7 @@ bool Utf16TextFile::OpenForRead(std::unique_ptr<ByteSource> source) {
 
 // Probes the first three bytes for a byte-order mark.
 bool Utf16TextFile::StartReading() {
-    bytes_.resize(kReadChunk + 4);
+    SizeBuffers(kFirstReadChunk);
     byteCount_ = 0;
     while (byteCount_ < 3 && !sourceEnded_) {
         std::size_t got = 0;
@@ -86,16 +92,26 @@ bool Utf16TextFile::StartReading() {
     }
     std::memmove(bytes_.data(), bytes_.data() + skip, byteCount_ - skip);
     byteCount_ -= skip;
-    decoded_.resize(kReadChunk + Utf8Decoder::kMaxPending + 4);
-    units_.resize(decoded_.size() + 1);
-    lineEnds_.reserve(units_.size());  // at most one per unit: never reallocated
     return true;
+}
+
+// Room for a read of `chunk` bytes after a few carried ones, and for what
+// they decode to. Keeps the carried bytes.
+void Utf16TextFile::SizeBuffers(std::size_t chunk) {
+    readChunk_ = chunk;
+    bytes_.resize(chunk + 4);
+    decoded_.resize(chunk + Utf8Decoder::kMaxPending + 4);
+    units_.resize(decoded_.size() + 1);
+    lineEnds_.reserve(units_.size());  // at most one per unit: never reallocated while filled
 }
 
 bool Utf16TextFile::ReadBytes(std::size_t offset) {
     std::size_t got = 0;
-    switch (source_->Read(bytes_.data() + offset, kReadChunk, got)) {
-        case ByteSource::Status::Data: byteCount_ = offset + got; return true;
+    switch (source_->Read(bytes_.data() + offset, readChunk_, got)) {
+        case ByteSource::Status::Data:
+            byteCount_ = offset + got;
+            if (got == readChunk_ && readChunk_ < kReadChunk) SizeBuffers(2 * readChunk_);
+            return true;
         case ByteSource::Status::End: sourceEnded_ = true; return true;
         case ByteSource::Status::Error: break;
     }
@@ -216,7 +232,8 @@ bool Utf16TextFile::OpenForWrite(const char* path) { return OpenForWrite(CreateF
 bool Utf16TextFile::OpenForWrite(std::unique_ptr<ByteSink> sink) {
     sink_ = std::move(sink);
     if (!sink_) return false;
-    if (!out_) out_.reset(new unsigned char[kWriteBuffer]);
+    writeCapacity_ = kFirstWriteBuffer;
+    out_.reset(new unsigned char[writeCapacity_]);
     out_[0] = 0xFF;
     out_[1] = 0xFE;
     outPos_ = 2;
@@ -224,12 +241,17 @@ bool Utf16TextFile::OpenForWrite(std::unique_ptr<ByteSink> sink) {
 }
 
 void Utf16TextFile::Flush() {
+    const bool filled = outPos_ + 4 > writeCapacity_;  // not merely closing
     if (outPos_ > 0 && !sink_->Write(out_.get(), outPos_)) throw OutputError();
     outPos_ = 0;
+    if (filled && writeCapacity_ < kWriteBuffer) {
+        writeCapacity_ *= 2;
+        out_.reset(new unsigned char[writeCapacity_]);
+    }
 }
 
 void Utf16TextFile::PutUnit(char16_t unit) {
-    if (outPos_ + 4 > kWriteBuffer) Flush();
+    if (outPos_ + 4 > writeCapacity_) Flush();
     if (unit == kLF) {
         out_[outPos_++] = static_cast<unsigned char>(kCR);
         out_[outPos_++] = 0;
@@ -242,9 +264,9 @@ void Utf16TextFile::PrintText(WideStringView text) {
     const char16_t* units = text.data();
     std::size_t left = text.size();
     while (left > 0) {
-        if (outPos_ + 4 > kWriteBuffer) Flush();
+        if (outPos_ + 4 > writeCapacity_) Flush();
         // Each unit takes at most four bytes (LF becomes CR LF).
-        const std::size_t batch = std::min(left, (kWriteBuffer - outPos_) / 4);
+        const std::size_t batch = std::min(left, (writeCapacity_ - outPos_) / 4);
         unsigned char* out = out_.get() + outPos_;
         // Names and texts hold no LF: after a quick look for one (a loop
         // without exits, which compilers vectorise), the units are copied
@@ -287,8 +309,8 @@ void Utf16TextFile::PrintLine(WideStringView text) {
 
 void Utf16TextFile::PrintNarrowText(const unsigned char* units, std::size_t count) {
     while (count > 0) {
-        if (outPos_ + 4 > kWriteBuffer) Flush();
-        const std::size_t batch = std::min(count, (kWriteBuffer - outPos_) / 4);
+        if (outPos_ + 4 > writeCapacity_) Flush();
+        const std::size_t batch = std::min(count, (writeCapacity_ - outPos_) / 4);
         unsigned char* out = out_.get() + outPos_;
         std::size_t lineEnds = 0;  // a count, not a flag: compilers vectorise sums
         for (std::size_t i = 0; i < batch; ++i) lineEnds += units[i] == kLF;
@@ -314,8 +336,8 @@ void Utf16TextFile::PrintRepeated(char16_t unit, std::size_t count) {
     const auto low = static_cast<unsigned char>(unit & 0xFF);
     const auto high = static_cast<unsigned char>(unit >> 8);
     while (count > 0) {
-        if (outPos_ + 2 > kWriteBuffer) Flush();
-        const std::size_t batch = std::min(count, (kWriteBuffer - outPos_) / 2);
+        if (outPos_ + 2 > writeCapacity_) Flush();
+        const std::size_t batch = std::min(count, (writeCapacity_ - outPos_) / 2);
         unsigned char* out = out_.get() + outPos_;
         for (std::size_t i = 0; i < batch; ++i) {
             out[2 * i] = low;
@@ -340,9 +362,9 @@ void Utf16TextFile::Print(std::string_view format, std::initializer_list<WideStr
 
 // The fixed text of a format: ASCII, short, LF written as CR LF.
 void Utf16TextFile::PrintFormatText(std::string_view text) {
-    if (4 * text.size() > kWriteBuffer - outPos_) {
+    if (4 * text.size() > writeCapacity_ - outPos_) {
         Flush();
-        if (4 * text.size() > kWriteBuffer) {
+        if (4 * text.size() > writeCapacity_) {
             for (const char c : text) PutUnit(static_cast<char16_t>(static_cast<unsigned char>(c)));
             return;
         }

@@ -74,6 +74,7 @@ public:
 private:
     // reading
     bool StartReading();
+    void SizeBuffers(std::size_t chunk);
     bool Refill();
     bool ReadBytes(std::size_t offset);
     void TranslateUnits(const char16_t* units, std::size_t count);
@@ -91,6 +92,7 @@ private:
     // previous read (an odd byte, or a mark that was only probed).
     std::vector<unsigned char> bytes_;
     std::size_t byteCount_ = 0;
+    std::size_t readChunk_ = 0;  // bytes asked for by the next read
     bool utf8_ = false;
     Utf8Decoder decoder_;
     std::vector<char16_t> decoded_;
@@ -110,6 +112,7 @@ private:
 
     std::unique_ptr<unsigned char[]> out_;
     std::size_t outPos_ = 0;
+    std::size_t writeCapacity_ = 0;
 };
 
 }  // namespace textresgen
