@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "check/code_points.h"
+#include "textfile/utf8_encoder.h"
 
 namespace textrescheck {
 namespace {
@@ -43,22 +44,7 @@ std::string CodePointLabel(char32_t codePoint) {
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
-    if (IsSurrogate(c) || c > 0x10FFFF) c = 0xFFFD;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    textresgen::AppendUtf8(out, IsSurrogate(c) || c > 0x10FFFF ? 0xFFFD : c);
 }
 
 std::string Quoted(textresgen::WideStringView text) {

@@ -1,25 +1,9 @@
 #include "utf8tool/utf16le_to_utf8.h"
 
+#include "textfile/utf8_encoder.h"
+
 namespace textresgen {
 namespace {
-
-void AppendUtf8(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
@@ -45,9 +29,8 @@ bool Utf16LeToUtf8::Unit(char16_t unit, std::string& out) {
             errorOffset_ = offset_ - 2;
             return false;
         }
-        AppendUtf8(0x10000 + ((static_cast<char32_t>(highSurrogate_) - 0xD800) << 10) +
-                       (static_cast<char32_t>(unit) - 0xDC00),
-                   out);
+        AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(highSurrogate_) - 0xD800) << 10) +
+                            (static_cast<char32_t>(unit) - 0xDC00));
         highSurrogate_ = 0;
     } else if (IsHigh(unit)) {
         highSurrogate_ = unit;
@@ -55,7 +38,7 @@ bool Utf16LeToUtf8::Unit(char16_t unit, std::string& out) {
         errorOffset_ = offset_;
         return false;
     } else {
-        AppendUtf8(unit, out);
+        AppendUtf8(out, unit);
     }
     offset_ += 2;
     return true;
