@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -12,6 +13,8 @@ namespace textresgen {
 // blocks. Unlike a growing std::vector it never copies its records to a
 // bigger array: memory is touched once, as records are added, and the peak
 // is the records themselves rather than the old and the new array together.
+// Only the first block starts small and doubles up to the full block size,
+// so that a small definition allocates little.
 template <typename T, std::size_t kBlockShift = 16>
 class BlockVector {
     static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
@@ -20,8 +23,11 @@ public:
     static constexpr std::size_t kBlockSize = std::size_t{1} << kBlockShift;
 
     void push_back(const T& record) {
-        if ((size_ & (kBlockSize - 1)) == 0 && size_ >> kBlockShift == blocks_.size())
-            blocks_.emplace_back(static_cast<T*>(::operator new(kBlockSize * sizeof(T))));
+        if (size_ == firstCapacity_) {
+            GrowFirstBlock();
+        } else if ((size_ & (kBlockSize - 1)) == 0 && size_ >> kBlockShift == blocks_.size()) {
+            blocks_.emplace_back(Allocate(kBlockSize));
+        }
         new (blocks_[size_ >> kBlockShift].get() + (size_ & (kBlockSize - 1))) T(record);
         ++size_;
     }
@@ -34,11 +40,31 @@ public:
     bool empty() const { return size_ == 0; }
 
 private:
+    static constexpr std::size_t kFirstCapacity = 64;
+    static constexpr std::size_t kFull = static_cast<std::size_t>(-1);  // the first block is whole
+
     struct Release {
         void operator()(T* block) const { ::operator delete(block); }
     };
+
+    static T* Allocate(std::size_t records) { return static_cast<T*>(::operator new(records * sizeof(T))); }
+
+    // Doubles the first block until it has the full size; later blocks are
+    // allocated whole.
+    void GrowFirstBlock() {
+        const std::size_t capacity = firstCapacity_ == 0 ? kFirstCapacity : 2 * firstCapacity_;
+        std::unique_ptr<T, Release> grown(Allocate(capacity < kBlockSize ? capacity : kBlockSize));
+        if (size_ > 0) std::memcpy(static_cast<void*>(grown.get()), blocks_[0].get(), size_ * sizeof(T));
+        if (blocks_.empty())
+            blocks_.push_back(std::move(grown));
+        else
+            blocks_[0] = std::move(grown);
+        firstCapacity_ = capacity < kBlockSize ? capacity : kFull;
+    }
+
     std::vector<std::unique_ptr<T, Release>> blocks_;
     std::size_t size_ = 0;
+    std::size_t firstCapacity_ = 0;
 };
 
 }  // namespace textresgen

@@ -142,5 +142,33 @@ TEST(ResourceTreeStorage, ChildrenFoundAgainBeforeAndAfterTheListOutgrowsItself)
     for (std::uint32_t i = 0; i < 40; ++i) EXPECT_EQ(tree.ChildAt(group, i), ids[i]);
 }
 
+// Records live in blocks whose first one starts small and doubles: groups and
+// entries far past the first block boundary (65536 records) keep their names,
+// texts and parents through every growth.
+TEST(ResourceTreeStorage, RecordsSurviveBlockGrowth) {
+    constexpr int kGroups = 70000;
+    const auto Name = [](int i) {
+        const std::string digits = std::to_string(i);
+        return u"n" + std::u16string(digits.begin(), digits.end());
+    };
+    ResourceTree tree;
+    std::vector<GroupId> ids;
+    for (int i = 0; i < kGroups; ++i) {
+        const GroupId group = tree.Child(ResourceTree::kRoot, Name(i));
+        ids.push_back(group);
+        tree.Value(group, u"v", Name(i) + u"-text");
+    }
+    for (int i = 0; i < kGroups; i += 997) EXPECT_EQ(tree.Child(ResourceTree::kRoot, Name(i)), ids[i]);
+    tree.Finish();
+    ASSERT_EQ(tree.EntryCount(), static_cast<std::size_t>(kGroups));
+    for (int i = 0; i < kGroups; i += 1013) {
+        const ResourceNode& group = tree.Group(ids[i]);
+        EXPECT_EQ(group.name, Name(i));
+        EXPECT_EQ(group.parent, ResourceTree::kRoot);
+        ASSERT_EQ(group.valueCount, 1u);
+        EXPECT_EQ(tree.ValueAt(group, 0).Text(), Name(i) + u"-text");
+    }
+}
+
 }  // namespace
 }  // namespace textresgen
