@@ -9,7 +9,7 @@ source scripts/ensure-packages.sh
 
 # Clang too: the package tests build a consumer with each compiler. Python,
 # iconv and time run the benchmark's quick case.
-ensure_packages cmake:cmake g++:g++ /usr/include/gtest/gtest.h:libgtest-dev clang++:clang \
+ensure_packages cmake:cmake make:make g++:g++ /usr/include/gtest/gtest.h:libgtest-dev clang++:clang \
     python3:python3 iconv:libc-bin /usr/bin/time:time
 
 jobs=$(nproc 2>/dev/null || echo 2)
