@@ -6,9 +6,6 @@
 #include <stdexcept>
 #include <system_error>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 namespace textresgen::testing {
