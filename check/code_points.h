@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "textfile/wide_string.h"
+#include "text/wide_string.h"
 
 namespace textrescheck {
 

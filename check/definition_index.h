@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "textfile/wide_string.h"
+#include "text/wide_string.h"
 
 namespace textrescheck {
 

@@ -5,10 +5,10 @@
 #include "check/literal_rules.h"
 #include "check/message_text.h"
 #include "check/name_rules.h"
-#include "generator/definitions.h"
-#include "textfile/memory_bytes.h"
-#include "textfile/platform_file.h"
-#include "textfile/utf16_text_file.h"
+#include "model/definitions.h"
+#include "text/memory_bytes.h"
+#include "text/platform_file.h"
+#include "text/utf16_text_file.h"
 
 namespace textrescheck {
 namespace {

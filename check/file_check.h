@@ -8,7 +8,7 @@
 
 #include "check/definition_index.h"
 #include "check/finding.h"
-#include "textfile/byte_stream.h"
+#include "text/byte_stream.h"
 
 namespace textrescheck {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "check/finding.h"
-#include "textfile/wide_string.h"
+#include "text/wide_string.h"
 
 namespace textrescheck {
 

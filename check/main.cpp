@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "check/check_run.h"
-#include "textfile/console.h"
+#include "text/console.h"
 
 int main(int argc, char** argv) {
     try {

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "check/code_points.h"
-#include "textfile/utf8_encoder.h"
+#include "text/utf8_encoder.h"
 
 namespace textrescheck {
 namespace {

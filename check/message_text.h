@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "textfile/wide_string.h"
+#include "text/wide_string.h"
 
 namespace textrescheck {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "check/finding.h"
-#include "textfile/wide_string.h"
+#include "text/wide_string.h"
 
 namespace textrescheck {
 

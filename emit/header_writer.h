@@ -1,7 +1,7 @@
 #pragma once
 
-#include "generator/resource_tree.h"
-#include "textfile/utf16_text_file.h"
+#include "model/resource_tree.h"
+#include "text/utf16_text_file.h"
 
 namespace textresgen {
 

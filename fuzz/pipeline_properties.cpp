@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "generator/generator.h"
-#include "textfile/memory_bytes.h"
-#include "textfile/utf16_text_file.h"
+#include "driver/generator.h"
+#include "text/memory_bytes.h"
+#include "text/utf16_text_file.h"
 
 namespace textresgen::properties {
 namespace {

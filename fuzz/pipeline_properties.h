@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "textfile/wide_string.h"
+#include "text/wide_string.h"
 
 // Properties that the whole pipeline (definition bytes in, source and header
 // bytes out) must have for every input. Shared by the fuzz target and by the

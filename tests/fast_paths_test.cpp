@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "generator/resource_tree.h"
-#include "textfile/memory_bytes.h"
-#include "textfile/utf16_text_file.h"
+#include "model/resource_tree.h"
+#include "text/memory_bytes.h"
+#include "text/utf16_text_file.h"
 
 namespace textresgen {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "generator/generator.h"
+#include "driver/generator.h"
 #include "support/golden.h"
 #include "support/utf16_bytes.h"
 

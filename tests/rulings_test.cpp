@@ -5,13 +5,13 @@
 #include <memory>
 #include <string>
 
-#include "generator/definitions.h"
-#include "generator/resource_tree.h"
+#include "model/definitions.h"
+#include "model/resource_tree.h"
 #include "support/failing_source.h"
 #include "support/generated.h"
 #include "support/utf16_bytes.h"
-#include "textfile/memory_bytes.h"
-#include "textfile/utf16_text_file.h"
+#include "text/memory_bytes.h"
+#include "text/utf16_text_file.h"
 
 namespace textresgen::test {
 namespace {

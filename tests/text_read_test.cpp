@@ -10,7 +10,7 @@
 #include "support/failing_source.h"
 #include "support/read_lines.h"
 #include "support/utf16_bytes.h"
-#include "textfile/utf16_text_file.h"
+#include "text/utf16_text_file.h"
 
 namespace textresgen::test {
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "support/utf16_bytes.h"
-#include "textfile/byte_stream.h"
-#include "textfile/memory_bytes.h"
-#include "textfile/utf16_text_file.h"
+#include "text/byte_stream.h"
+#include "text/memory_bytes.h"
+#include "text/utf16_text_file.h"
 
 namespace textresgen::test {
 namespace {

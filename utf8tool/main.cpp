@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "textfile/platform_file.h"
+#include "text/platform_file.h"
 #include "utf8tool/utf16le_to_utf8.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "utf8tool/utf16le_to_utf8.h"
 
-#include "textfile/utf8_encoder.h"
+#include "text/utf8_encoder.h"
 
 namespace textresgen {
 namespace {

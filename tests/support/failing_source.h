@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "textfile/byte_stream.h"
+#include "text/byte_stream.h"
 
 namespace textresgen::test {
 

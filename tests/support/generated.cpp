@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "generator/generator.h"
+#include "driver/generator.h"
 #include "support/utf16_bytes.h"
 
 namespace textresgen::test {

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "textfile/memory_bytes.h"
-#include "textfile/utf16_text_file.h"
+#include "text/memory_bytes.h"
+#include "text/utf16_text_file.h"
 
 namespace textresgen::test {
 

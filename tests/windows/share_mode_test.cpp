@@ -11,7 +11,7 @@
 #include <string>
 
 #include "temp_folder.h"
-#include "textfile/utf16_text_file.h"
+#include "text/utf16_text_file.h"
 
 namespace textresgen::testing {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "textfile/byte_stream.h"
+#include "text/byte_stream.h"
 
 namespace textresgen {
 

@@ -1,4 +1,4 @@
-#include "textfile/console.h"
+#include "text/console.h"
 
 #include <cstdio>
 

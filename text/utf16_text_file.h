@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "textfile/byte_stream.h"
-#include "textfile/line_buffer.h"
-#include "textfile/utf8_decoder.h"
-#include "textfile/wide_string.h"
+#include "text/byte_stream.h"
+#include "text/line_buffer.h"
+#include "text/utf8_decoder.h"
+#include "text/wide_string.h"
 
 namespace textresgen {
 

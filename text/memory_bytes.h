@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "textfile/byte_stream.h"
+#include "text/byte_stream.h"
 
 namespace textresgen {
 

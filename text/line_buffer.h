@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "textfile/wide_string.h"
+#include "text/wide_string.h"
 
 namespace textresgen {
 

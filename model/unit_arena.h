@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "textfile/wide_string.h"
+#include "text/wide_string.h"
 
 namespace textresgen {
 

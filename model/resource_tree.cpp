@@ -1,4 +1,4 @@
-#include "generator/resource_tree.h"
+#include "model/resource_tree.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "generator/block_vector.h"
-#include "generator/unit_arena.h"
-#include "textfile/wide_string.h"
+#include "model/block_vector.h"
+#include "model/unit_arena.h"
+#include "text/wide_string.h"
 
 namespace textresgen {
 

@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <string>
 
-#include "textfile/platform_file.h"
+#include "text/platform_file.h"
 
 namespace textresgen {
 namespace {

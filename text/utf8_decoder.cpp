@@ -1,4 +1,4 @@
-#include "textfile/utf8_decoder.h"
+#include "text/utf8_decoder.h"
 
 namespace textresgen {
 namespace {

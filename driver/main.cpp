@@ -4,7 +4,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "generator/generator.h"
+#include "driver/generator.h"
 
 int main() {
     try {

@@ -1,4 +1,4 @@
-#include "generator/definitions.h"
+#include "model/definitions.h"
 
 namespace textresgen {
 

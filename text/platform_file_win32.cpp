@@ -11,7 +11,7 @@
 #include <limits>
 #include <string>
 
-#include "textfile/platform_file.h"
+#include "text/platform_file.h"
 
 namespace textresgen {
 namespace {

@@ -1,4 +1,4 @@
-#include "textfile/memory_bytes.h"
+#include "text/memory_bytes.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "generator/resource_tree.h"
-#include "textfile/utf16_text_file.h"
-#include "textfile/wide_string.h"
+#include "model/resource_tree.h"
+#include "text/utf16_text_file.h"
+#include "text/wide_string.h"
 
 namespace textresgen {
 

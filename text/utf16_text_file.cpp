@@ -1,10 +1,10 @@
-#include "textfile/utf16_text_file.h"
+#include "text/utf16_text_file.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "textfile/platform_file.h"
+#include "text/platform_file.h"
 
 namespace textresgen {
 namespace {

@@ -1,14 +1,14 @@
-#include "generator/generator.h"
+#include "driver/generator.h"
 
 #include <clocale>
 #include <memory>
 
 #include "emit/header_writer.h"
 #include "emit/source_writer.h"
-#include "generator/definitions.h"
-#include "textfile/console.h"
-#include "textfile/memory_bytes.h"
-#include "textfile/utf16_text_file.h"
+#include "model/definitions.h"
+#include "text/console.h"
+#include "text/memory_bytes.h"
+#include "text/utf16_text_file.h"
 
 namespace textresgen {
 namespace {

@@ -1,4 +1,4 @@
-#include "generator/unit_arena.h"
+#include "model/unit_arena.h"
 
 #include <algorithm>
 
