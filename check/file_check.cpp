@@ -5,7 +5,7 @@
 #include "check/literal_rules.h"
 #include "check/message_text.h"
 #include "check/name_rules.h"
-#include "model/definitions.h"
+#include "model/definition_line.h"
 #include "text/memory_bytes.h"
 #include "text/platform_file.h"
 #include "text/utf16_text_file.h"
@@ -16,6 +16,7 @@ namespace {
 using textresgen::ByteSource;
 using textresgen::DefinitionLine;
 using textresgen::SplitDefinitionLine;
+using textresgen::WalkDottedName;
 using textresgen::Utf16TextFile;
 
 // What the first reads of a file showed, to say why it was refused.
@@ -78,22 +79,18 @@ private:
         const WideStringView name = definition.name;
         DefinitionIndex& index = result_.index;
         DefinitionIndex::GroupId group = DefinitionIndex::kRoot;
-        std::size_t start = 0;
-        for (std::size_t dot; (dot = name.find(u'.', start)) != WideStringView::npos; start = dot + 1) {
-            const WideStringView segment = name.substr(start, dot - start);
+        const WideStringView entryName = WalkDottedName(name, [&](WideStringView segment, std::size_t end) {
             bool created = false;
             const DefinitionIndex::GroupId child = index.AddGroup(group, segment, line_, created);
             if (created) {
                 CheckName(segment, MemberRole::Group, group, name);
                 if (const DefinitionIndex::Entry* entry = index.FindEntry(group, segment)) {
-                    Add(Severity::Error, "group " + Quoted(name.substr(0, dot)) + " clashes with the entry of line " +
+                    Add(Severity::Error, "group " + Quoted(name.substr(0, end)) + " clashes with the entry of line " +
                                              std::to_string(entry->firstLine) + TwoMembers(segment));
                 }
             }
             group = child;
-        }
-
-        const WideStringView entryName = name.substr(start);
+        });
         const std::size_t previous = index.AddEntry(group, entryName, line_);
         if (previous == 0) {
             CheckName(entryName, MemberRole::Entry, group, name);

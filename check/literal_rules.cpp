@@ -2,10 +2,12 @@
 
 #include <cstdint>
 
-#include "check/code_points.h"
+#include "text/unicode.h"
 #include "check/message_text.h"
 
 namespace textrescheck {
+
+using namespace textresgen::unicode;
 namespace {
 
 using textresgen::WideStringView;
@@ -130,7 +132,7 @@ private:
             ++units_;
             Report(Severity::Error, "has the incomplete " + Shown() + " at character " + At() + " (\\u takes 4 hex digits, \\U 8)" +
                                         kSourceBreaks);
-        } else if (IsSurrogate(value) || value > 0x10FFFF) {
+        } else if (IsSurrogate(value) || value > kMaxCodePoint) {
             ++units_;
             Report(Severity::Error, "has " + Shown() + " at character " + At() + ", which names no character" +
                                         kSourceBreaks);

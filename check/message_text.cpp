@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
-#include "check/code_points.h"
+#include "text/unicode.h"
 #include "text/utf8_encoder.h"
 
 namespace textrescheck {
+
+using namespace textresgen::unicode;
 namespace {
 
 constexpr std::size_t kHeadShown = 40;  // code points kept before "[...]"
@@ -44,7 +46,7 @@ std::string CodePointLabel(char32_t codePoint) {
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
-    textresgen::AppendUtf8(out, IsSurrogate(c) || c > 0x10FFFF ? 0xFFFD : c);
+    textresgen::AppendUtf8(out, IsSurrogate(c) || c > kMaxCodePoint ? kReplacementCharacter : c);
 }
 
 std::string Quoted(textresgen::WideStringView text) {

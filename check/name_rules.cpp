@@ -1,10 +1,12 @@
 #include "check/name_rules.h"
 
-#include "check/code_points.h"
+#include "text/unicode.h"
 #include "check/cpp_words.h"
 #include "check/message_text.h"
 
 namespace textrescheck {
+
+using namespace textresgen::unicode;
 namespace {
 
 using textresgen::WideStringView;
@@ -20,7 +22,7 @@ bool IsAsciiDigit(char32_t c) { return c >= '0' && c <= '9'; }
 bool IsNeverIdentifier(char32_t c) {
     return (c >= 0x80 && c <= 0xA0) || c == 0x1680 || c == 0x180E || (c >= 0x2000 && c <= 0x200B) ||
            c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000 || c == 0xFEFF ||
-           c == 0xFFFD || IsSurrogate(c);
+           c == kReplacementCharacter || IsSurrogate(c);
 }
 
 std::string DescribeCharacter(char32_t c) {
@@ -31,7 +33,7 @@ std::string DescribeCharacter(char32_t c) {
         shown += static_cast<char>(c);
         return shown + "' (" + CodePointLabel(c) + ")";
     }
-    if (c == 0xFFFD) return "U+FFFD (malformed UTF-8 in the file?)";
+    if (c == kReplacementCharacter) return "U+FFFD (malformed UTF-8 in the file?)";
     if (IsSurrogate(c)) return "an unpaired surrogate " + CodePointLabel(c);
     return CodePointLabel(c);
 }

@@ -5,7 +5,7 @@
 
 #include "emit/header_writer.h"
 #include "emit/source_writer.h"
-#include "model/definitions.h"
+#include "model/definition_reader.h"
 #include "text/console.h"
 #include "text/memory_bytes.h"
 #include "text/utf16_text_file.h"

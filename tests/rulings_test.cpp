@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "model/definitions.h"
+#include "model/definition_reader.h"
 #include "model/resource_tree.h"
 #include "support/failing_source.h"
 #include "support/generated.h"

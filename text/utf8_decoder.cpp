@@ -1,9 +1,11 @@
 #include "text/utf8_decoder.h"
 
+#include "text/unicode.h"
+
 namespace textresgen {
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
+using unicode::kReplacementCharacter;
 
 // Length of the sequence a lead byte opens (0 for a byte that cannot lead),
 // and the range its second byte must fall in; later bytes are 80..BF.
@@ -43,8 +45,8 @@ std::size_t Emit(const unsigned char* s, std::size_t length, char16_t* out) {
         default: {
             const unsigned long code = ((s[0] & 0x07ul) << 18) | ((s[1] & 0x3Ful) << 12) |
                                        ((s[2] & 0x3Ful) << 6) | (s[3] & 0x3Ful);
-            out[0] = static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
-            out[1] = static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+            out[0] = unicode::HighSurrogateOf(static_cast<char32_t>(code));
+            out[1] = unicode::LowSurrogateOf(static_cast<char32_t>(code));
             return 2;
         }
     }
@@ -54,8 +56,8 @@ std::size_t Emit(const unsigned char* s, std::size_t length, char16_t* out) {
 // the end-of-input mark 1A: then the input ends inside the character, and an
 // incomplete character at the end of input is dropped.
 std::size_t Broken(unsigned char next, char16_t* out) {
-    if (next == 0x1A) return 0;
-    out[0] = kReplacement;
+    if (next == unicode::kEndOfInput) return 0;
+    out[0] = kReplacementCharacter;
     return 1;
 }
 
@@ -94,7 +96,7 @@ std::size_t Utf8Decoder::Decode(const unsigned char* bytes, std::size_t size, ch
         }
         const LeadInfo lead = Lead(b);
         if (lead.length == 0) {
-            *out++ = kReplacement;
+            *out++ = kReplacementCharacter;
             ++i;
             continue;
         }

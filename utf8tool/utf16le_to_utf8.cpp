@@ -1,14 +1,12 @@
 #include "utf8tool/utf16le_to_utf8.h"
 
+#include "text/unicode.h"
 #include "text/utf8_encoder.h"
 
 namespace textresgen {
-namespace {
 
-bool IsHigh(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLow(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
-}  // namespace
+using unicode::IsHighSurrogate;
+using unicode::IsLowSurrogate;
 
 void Utf16LeToUtf8::Start(std::string& out) {
     if (started_) return;
@@ -19,22 +17,21 @@ void Utf16LeToUtf8::Start(std::string& out) {
 bool Utf16LeToUtf8::Unit(char16_t unit, std::string& out) {
     if (!markChecked_) {
         markChecked_ = true;
-        if (unit == 0xFEFF) {
+        if (unit == unicode::kByteOrderMark) {
             offset_ += 2;
             return true;
         }
     }
     if (highSurrogate_ != 0) {
-        if (!IsLow(unit)) {
+        if (!IsLowSurrogate(unit)) {
             errorOffset_ = offset_ - 2;
             return false;
         }
-        AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(highSurrogate_) - 0xD800) << 10) +
-                            (static_cast<char32_t>(unit) - 0xDC00));
+        AppendUtf8(out, unicode::CombineSurrogates(highSurrogate_, unit));
         highSurrogate_ = 0;
-    } else if (IsHigh(unit)) {
+    } else if (IsHighSurrogate(unit)) {
         highSurrogate_ = unit;
-    } else if (IsLow(unit)) {
+    } else if (IsLowSurrogate(unit)) {
         errorOffset_ = offset_;
         return false;
     } else {

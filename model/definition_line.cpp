@@ -1,7 +1,6 @@
-#include "model/definitions.h"
+#include "model/definition_line.h"
 
 namespace textresgen {
-
 namespace {
 
 // Index of the first unit of `line`, from `from` on, that is one of the
@@ -25,26 +24,6 @@ DefinitionLine SplitDefinitionLine(WideStringView line) {
     if (equals == line.size() || line[equals] != u'=') return {};
     const std::size_t textEnd = FindFirstOf<u'\r', u'\n', u'\0'>(line, equals + 1);
     return {true, line.substr(0, equals), line.substr(equals + 1, textEnd - equals - 1)};
-}
-
-void AddDefinitionLine(ResourceTree& tree, WideStringView line) {
-    const DefinitionLine definition = SplitDefinitionLine(line);
-    if (!definition.isEntry) return;
-    const WideStringView name = definition.name;
-
-    GroupId group = ResourceTree::kRoot;
-    std::size_t start = 0;
-    for (std::size_t dot; (dot = name.find(u'.', start)) != WideStringView::npos; start = dot + 1)
-        group = tree.Child(group, name.substr(start, dot - start));
-    tree.Value(group, name.substr(start), definition.text);
-}
-
-bool ReadDefinitions(Utf16TextFile& input, ResourceTree& tree) {
-    WideStringView line;
-    while (input.ReadLine(line)) AddDefinitionLine(tree, line);
-    if (input.ReadFailed()) return false;
-    tree.Finish();
-    return true;
 }
 
 }  // namespace textresgen

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "model/resource_tree.h"
+#include "text/utf16_text_file.h"
+#include "text/wide_string.h"
+
+namespace textresgen {
+
+// Applies one line of a definition file to the tree: "a.b.c=text" sets entry
+// c of group b of group a (see SplitDefinitionLine for the line rules). A
+// line without "=" is ignored.
+void AddDefinitionLine(ResourceTree& tree, WideStringView line);
+
+// Reads every line of `input` into the tree and finishes it. False when a
+// read error stopped the reading early.
+bool ReadDefinitions(Utf16TextFile& input, ResourceTree& tree);
+
+}  // namespace textresgen
