@@ -8,7 +8,7 @@
 #include "model/definition_line.h"
 #include "text/memory_bytes.h"
 #include "text/platform_file.h"
-#include "text/utf16_text_file.h"
+#include "text/utf16_reader.h"
 
 namespace textrescheck {
 namespace {
@@ -17,7 +17,7 @@ using textresgen::ByteSource;
 using textresgen::DefinitionLine;
 using textresgen::SplitDefinitionLine;
 using textresgen::WalkDottedName;
-using textresgen::Utf16TextFile;
+using textresgen::Utf16Reader;
 
 // What the first reads of a file showed, to say why it was refused.
 struct OpenProbe {
@@ -148,7 +148,7 @@ private:
     std::size_t hiddenOnLine_ = 0;
 };
 
-FileCheck CheckOpened(Utf16TextFile& input) {
+FileCheck CheckOpened(Utf16Reader& input) {
     FileCheck result;
     LineChecker checker(result);
     WideStringView line;
@@ -167,8 +167,8 @@ FileCheck CheckOpened(Utf16TextFile& input) {
 FileCheck CheckDefinitionSource(std::unique_ptr<ByteSource> source) {
     OpenProbe probe;
     probe.opened = source != nullptr;
-    Utf16TextFile input;
-    if (!probe.opened || !input.OpenForRead(std::make_unique<ProbingSource>(std::move(source), probe))) {
+    Utf16Reader input;
+    if (!probe.opened || !input.Open(std::make_unique<ProbingSource>(std::move(source), probe))) {
         FileCheck refused;
         refused.status = FileCheck::Status::Unreadable;
         refused.problem = WhyRefused(probe);

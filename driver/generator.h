@@ -1,27 +1,36 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
-namespace textresgen {
+#include "text/byte_stream.h"
 
-// The fixed file names, passed to the file system exactly as written.
-inline constexpr const char* kDefinitionFileName = "TextResouce.txt";
-inline constexpr const char* kSourceFileName = "textresouce.cpp";
-inline constexpr const char* kHeaderFileName = "textresouce.h";
+namespace textresgen {
 
 // The program's one message: a file could not be opened, read or written.
 inline constexpr std::string_view kFileErrorLine = "ERR!\r\n";
 
-// Runs the whole job in the current directory: reads the definition file,
-// writes the source, then the header. On a file problem prints kFileErrorLine
-// and stops at once. Returns the exit status: 0 on every such end. Memory
-// exhaustion is left to the caller (std::bad_alloc, std::length_error).
+// Opens a generated file for writing; null when it cannot be opened.
+using OpenOutput = std::function<std::unique_ptr<ByteSink>()>;
+
+// The whole job: reads the definitions from `input` (null: it could not be
+// opened), then opens and writes the source, then opens and writes the
+// header. The input stays open until both are written. False at the first
+// file problem, which ends the job at once; an output whose writing failed
+// is removed, so a generated file is complete or absent. Memory exhaustion
+// is left to the caller (std::bad_alloc, std::length_error).
+bool Generate(std::unique_ptr<ByteSource> input, const OpenOutput& openSource, const OpenOutput& openHeader);
+
+// Generate in the current folder: TextResouce.txt in, textresouce.cpp and
+// textresouce.h out. On a file problem prints kFileErrorLine. Returns the
+// exit status: 0 on every such end.
 int RunGenerator();
 
-// The same pipeline in memory, for tests and fuzzing: definition bytes in,
-// the bytes of both generated files out. False when the definition cannot be
-// read (a big-endian mark).
+// Generate in memory, for tests and fuzzing: definition bytes in, the bytes
+// of both generated files out. False when the definition cannot be read (a
+// big-endian mark).
 struct GeneratedFiles {
     std::string source;
     std::string header;

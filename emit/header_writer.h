@@ -1,13 +1,29 @@
 #pragma once
 
 #include "model/resource_tree.h"
-#include "text/utf16_text_file.h"
+#include "text/utf16_writer.h"
 
 namespace textresgen {
 
-// Writes the include-guarded declaration of the structure TextResource: one
+// Writes the header: the include-guarded structure TextResource with one
 // member of type S per entry, then one nested structure per group, each set
 // in name order, indented by one tab per level.
-void WriteHeader(const ResourceTree& tree, Utf16TextFile& file);
+//   #ifndef _TextResource_
+//   #define _TextResource_
+//
+//   struct TextResource
+//   {
+//   	typedef const wchar_t* S;
+//
+//   	S Title;
+//
+//   	struct _Menu
+//   	{
+//   		S Open;
+//   	} Menu;
+//   };
+//
+//   #endif
+void WriteHeader(const ResourceTree& tree, Utf16Writer& file);
 
 }  // namespace textresgen

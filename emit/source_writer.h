@@ -1,13 +1,21 @@
 #pragma once
 
 #include "model/resource_tree.h"
-#include "text/utf16_text_file.h"
+#include "text/utf16_writer.h"
 
 namespace textresgen {
 
-// Writes the exported function InitString, which assigns every entry's text,
-// as a wide literal copied unchanged, to its member path; entries in the
-// header's member order.
-void WriteSource(const ResourceTree& tree, Utf16TextFile& file);
+// Writes the source: the include of the header and the exported function
+// InitString, which assigns every entry's text, as a wide literal copied
+// unchanged, to its member path; entries in the header's member order.
+//   #include "textresouce.h"
+//
+//
+//   extern "C" __declspec(dllexport) void InitString(TextResource& t)
+//   {
+//   	t.Title = L"Notes";
+//   	t.Menu.Open = L"Open";
+//   }
+void WriteSource(const ResourceTree& tree, Utf16Writer& file);
 
 }  // namespace textresgen

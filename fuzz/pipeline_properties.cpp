@@ -6,7 +6,7 @@
 
 #include "driver/generator.h"
 #include "text/memory_bytes.h"
-#include "text/utf16_text_file.h"
+#include "text/utf16_reader.h"
 
 namespace textresgen::properties {
 namespace {
@@ -266,8 +266,8 @@ std::optional<Definitions> ExpectedDefinitions(std::string_view definition) {
 
 std::string CheckChunkedReading(std::string_view definition) {
     const auto read = [definition](std::size_t chunk, std::vector<Units>& lines) {
-        Utf16TextFile file;
-        if (!file.OpenForRead(std::make_unique<MemorySource>(definition, chunk))) return false;
+        Utf16Reader file;
+        if (!file.Open(std::make_unique<MemorySource>(definition, chunk))) return false;
         WideStringView line;
         while (file.ReadLine(line)) lines.emplace_back(line);
         return !file.ReadFailed();

@@ -13,7 +13,7 @@ void AddDefinitionLine(ResourceTree& tree, WideStringView line) {
     tree.Value(group, entry, definition.text);
 }
 
-bool ReadDefinitions(Utf16TextFile& input, ResourceTree& tree) {
+bool ReadDefinitions(Utf16Reader& input, ResourceTree& tree) {
     WideStringView line;
     while (input.ReadLine(line)) AddDefinitionLine(tree, line);
     if (input.ReadFailed()) return false;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/resource_tree.h"
-#include "text/utf16_text_file.h"
+#include "text/utf16_reader.h"
 #include "text/wide_string.h"
 
 namespace textresgen {
@@ -13,6 +13,6 @@ void AddDefinitionLine(ResourceTree& tree, WideStringView line);
 
 // Reads every line of `input` into the tree and finishes it. False when a
 // read error stopped the reading early.
-bool ReadDefinitions(Utf16TextFile& input, ResourceTree& tree);
+bool ReadDefinitions(Utf16Reader& input, ResourceTree& tree);
 
 }  // namespace textresgen

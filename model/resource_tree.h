@@ -71,9 +71,6 @@ public:
     // Sorts every group's entries and children and drops replaced entries.
     void Finish();
 
-    // The fixed name of the generated top-level structure.
-    static WideStringView TypeName() { return u"TextResource"; }
-
     // Read access, valid after Finish().
     const ResourceNode& Group(GroupId id) const { return groups_[id]; }
     const ResourceEntry& ValueAt(const ResourceNode& group, std::uint32_t index) const {

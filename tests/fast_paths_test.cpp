@@ -10,7 +10,8 @@
 
 #include "model/resource_tree.h"
 #include "text/memory_bytes.h"
-#include "text/utf16_text_file.h"
+#include "text/utf16_reader.h"
+#include "text/utf16_writer.h"
 
 namespace textresgen {
 namespace {
@@ -47,8 +48,8 @@ std::vector<std::u16string> LinesByTheRules(const std::u16string& units) {
 }
 
 std::vector<std::u16string> ReadAll(const std::string& bytes, std::size_t chunk) {
-    Utf16TextFile file;
-    EXPECT_TRUE(file.OpenForRead(std::make_unique<MemorySource>(bytes, chunk)));
+    Utf16Reader file;
+    EXPECT_TRUE(file.Open(std::make_unique<MemorySource>(bytes, chunk)));
     std::vector<std::u16string> lines;
     WideStringView line;
     while (file.ReadLine(line)) lines.emplace_back(line);
@@ -84,21 +85,21 @@ TEST(FastReading, LineLongerThanManyReadsArrivesWhole) {
     }
 }
 
-std::string Written(void (*print)(Utf16TextFile&)) {
+std::string Written(void (*print)(Utf16Writer&)) {
     std::string bytes;
-    Utf16TextFile file;
-    file.OpenForWrite(std::make_unique<MemorySink>(bytes));
+    Utf16Writer file;
+    file.Open(std::make_unique<MemorySink>(bytes));
     print(file);
     file.Close();
     return bytes;
 }
 
 TEST(FastWriting, LineEndsInsideTextsStillBecomeCrLf) {
-    EXPECT_EQ(Written([](Utf16TextFile& f) { f.PrintText(u"a\nb"); }),
+    EXPECT_EQ(Written([](Utf16Writer& f) { f.PrintText(u"a\nb"); }),
               std::string("\xFF\xFE" "a\0\r\0\n\0b\0", 10));
-    EXPECT_EQ(Written([](Utf16TextFile& f) { f.PrintLine(u"x\xD83D\xDE00"); }),
+    EXPECT_EQ(Written([](Utf16Writer& f) { f.PrintLine(u"x\xD83D\xDE00"); }),
               std::string("\xFF\xFE" "x\0\x3D\xD8\x00\xDE\r\0\n\0", 12));
-    EXPECT_EQ(Written([](Utf16TextFile& f) {
+    EXPECT_EQ(Written([](Utf16Writer& f) {
                   const unsigned char narrow[] = {'a', 0x0A, 0xE9, 0xFF, 0x00};
                   f.PrintNarrowText(narrow, sizeof narrow);
               }),

@@ -11,7 +11,7 @@
 #include "support/generated.h"
 #include "support/utf16_bytes.h"
 #include "text/memory_bytes.h"
-#include "text/utf16_text_file.h"
+#include "text/utf16_reader.h"
 
 namespace textresgen::test {
 namespace {
@@ -83,8 +83,8 @@ TEST(ReadErrors, ReadDefinitionsReportsFailure) {
     const std::string definition = Utf16LeWithMark(u"a=1\nb.c=2\nd=3");
     for (std::size_t cut = 3; cut <= definition.size(); ++cut) {
         SCOPED_TRACE("read error after " + std::to_string(cut) + " bytes");
-        Utf16TextFile input;
-        ASSERT_TRUE(input.OpenForRead(std::make_unique<FailingSource>(definition.substr(0, cut), 4)));
+        Utf16Reader input;
+        ASSERT_TRUE(input.Open(std::make_unique<FailingSource>(definition.substr(0, cut), 4)));
         ResourceTree tree;
         EXPECT_FALSE(ReadDefinitions(input, tree));
     }
@@ -92,8 +92,8 @@ TEST(ReadErrors, ReadDefinitionsReportsFailure) {
 
 TEST(ReadErrors, SameDefinitionWithoutErrorIsRead) {
     const std::string definition = Utf16LeWithMark(u"a=1\nb.c=2\nd=3");
-    Utf16TextFile input;
-    ASSERT_TRUE(input.OpenForRead(std::make_unique<MemorySource>(definition, 4)));
+    Utf16Reader input;
+    ASSERT_TRUE(input.Open(std::make_unique<MemorySource>(definition, 4)));
     ResourceTree tree;
     ASSERT_TRUE(ReadDefinitions(input, tree));
     EXPECT_EQ(tree.EntryCount(), 3u);

@@ -10,7 +10,7 @@
 #include "support/failing_source.h"
 #include "support/read_lines.h"
 #include "support/utf16_bytes.h"
-#include "text/utf16_text_file.h"
+#include "text/utf16_reader.h"
 
 namespace textresgen::test {
 namespace {
@@ -137,8 +137,8 @@ TEST(ReadUtf16Blocks, LineOfManyBlocksIsDeliveredWhole) {
 }
 
 TEST(ReadUtf16Errors, ErrorWhileProbingMarkRefusesOpen) {
-    Utf16TextFile file;
-    EXPECT_FALSE(file.OpenForRead(std::make_unique<FailingSource>("\xFF", 1)));
+    Utf16Reader file;
+    EXPECT_FALSE(file.Open(std::make_unique<FailingSource>("\xFF", 1)));
 }
 
 // A read error is not the end of input: the line being assembled is not
@@ -146,8 +146,8 @@ TEST(ReadUtf16Errors, ErrorWhileProbingMarkRefusesOpen) {
 TEST(ReadUtf16Errors, ErrorAfterSomeLinesIsReported) {
     for (const std::size_t chunk : {1u, 4u, 1u << 20}) {
         SCOPED_TRACE("reads of at most " + std::to_string(chunk) + " bytes");
-        Utf16TextFile file;
-        ASSERT_TRUE(file.OpenForRead(std::make_unique<FailingSource>(kMark + Utf16Le(u"a=1\nb=2"), chunk)));
+        Utf16Reader file;
+        ASSERT_TRUE(file.Open(std::make_unique<FailingSource>(kMark + Utf16Le(u"a=1\nb=2"), chunk)));
         Lines lines;
         WideStringView line;
         while (file.ReadLine(line)) lines.emplace_back(line);

@@ -9,28 +9,28 @@
 #include "support/utf16_bytes.h"
 #include "text/byte_stream.h"
 #include "text/memory_bytes.h"
-#include "text/utf16_text_file.h"
+#include "text/utf16_writer.h"
 
 namespace textresgen::test {
 namespace {
 
 using namespace std::string_literals;
 
-std::string Written(void (*write)(Utf16TextFile&)) {
+std::string Written(void (*write)(Utf16Writer&)) {
     std::string bytes;
-    Utf16TextFile file;
-    EXPECT_TRUE(file.OpenForWrite(std::make_unique<MemorySink>(bytes)));
+    Utf16Writer file;
+    EXPECT_TRUE(file.Open(std::make_unique<MemorySink>(bytes)));
     write(file);
     file.Close();
     return bytes;
 }
 
 TEST(WriteUtf16, StreamWithoutPrintIsMarkOnly) {
-    EXPECT_EQ(Written([](Utf16TextFile&) {}), "\xFF\xFE");
+    EXPECT_EQ(Written([](Utf16Writer&) {}), "\xFF\xFE");
 }
 
 TEST(WriteUtf16, LfBecomesCrLf) {
-    EXPECT_EQ(Written([](Utf16TextFile& f) { f.Print("{\n"); }), "\xFF\xFE" "\x7B\x00\x0D\x00\x0A\x00"s);
+    EXPECT_EQ(Written([](Utf16Writer& f) { f.Print("{\n"); }), "\xFF\xFE" "\x7B\x00\x0D\x00\x0A\x00"s);
 }
 
 struct PrintCase {
@@ -60,8 +60,8 @@ class PrintUtf16 : public ::testing::TestWithParam<PrintCase> {};
 TEST_P(PrintUtf16, WritesBytes) {
     const PrintCase& c = GetParam();
     std::string bytes;
-    Utf16TextFile file;
-    ASSERT_TRUE(file.OpenForWrite(std::make_unique<MemorySink>(bytes)));
+    Utf16Writer file;
+    ASSERT_TRUE(file.Open(std::make_unique<MemorySink>(bytes)));
     std::vector<WideStringView> views(c.arguments.begin(), c.arguments.end());
     switch (views.size()) {
         case 0: file.Print(c.format); break;
@@ -85,8 +85,8 @@ TEST(WriteUtf16, OutputLargerThanBufferIsComplete) {
     for (const char16_t unit : text) expected += unit == u'\n' ? Utf16Le(u"\r\n") : Utf16Le(std::u16string(1, unit));
 
     std::string bytes;
-    Utf16TextFile file;
-    ASSERT_TRUE(file.OpenForWrite(std::make_unique<MemorySink>(bytes)));
+    Utf16Writer file;
+    ASSERT_TRUE(file.Open(std::make_unique<MemorySink>(bytes)));
     file.PrintText(text);
     file.PrintRepeated(u'\t', 300000);
     file.PrintRepeated(u'\n', 3);
@@ -102,8 +102,8 @@ TEST(WriteUtf16, LineEndsMeetBufferEndAnywhere) {
     for (const std::size_t units : {0u, 1u}) {
         SCOPED_TRACE(std::to_string(units) + " unit(s) before the line ends");
         std::string bytes;
-        Utf16TextFile file;
-        ASSERT_TRUE(file.OpenForWrite(std::make_unique<MemorySink>(bytes)));
+        Utf16Writer file;
+        ASSERT_TRUE(file.Open(std::make_unique<MemorySink>(bytes)));
         if (units == 1) file.Print("x");
         for (int i = 0; i < 100000; ++i) file.Print("\n");
         file.Close();
@@ -134,8 +134,8 @@ private:
 
 TEST(WriteUtf16Errors, WriteFailureIsThrownAtLatestOnClose) {
     bool discarded = false;
-    Utf16TextFile file;
-    ASSERT_TRUE(file.OpenForWrite(std::make_unique<FailingSink>(10, false, discarded)));
+    Utf16Writer file;
+    ASSERT_TRUE(file.Open(std::make_unique<FailingSink>(10, false, discarded)));
     EXPECT_THROW(
         {
             file.Print("more than ten bytes\n");
@@ -148,15 +148,15 @@ TEST(WriteUtf16Errors, WriteFailureIsThrownAtLatestOnClose) {
 
 TEST(WriteUtf16Errors, WriteFailureInLargeOutputIsThrown) {
     bool discarded = false;
-    Utf16TextFile file;
-    ASSERT_TRUE(file.OpenForWrite(std::make_unique<FailingSink>(1000, false, discarded)));
+    Utf16Writer file;
+    ASSERT_TRUE(file.Open(std::make_unique<FailingSink>(1000, false, discarded)));
     EXPECT_THROW(file.PrintRepeated(u'\t', 10'000'000), OutputError);
 }
 
 TEST(WriteUtf16Errors, CloseFailureIsThrown) {
     bool discarded = false;
-    Utf16TextFile file;
-    ASSERT_TRUE(file.OpenForWrite(std::make_unique<FailingSink>(1000, true, discarded)));
+    Utf16Writer file;
+    ASSERT_TRUE(file.Open(std::make_unique<FailingSink>(1000, true, discarded)));
     file.Print("x\n");
     EXPECT_THROW(file.Close(), OutputError);
     // The caller then discards the output: the destination must still be
@@ -167,8 +167,8 @@ TEST(WriteUtf16Errors, CloseFailureIsThrown) {
 
 TEST(WriteUtf16Errors, SuccessfulCloseDiscardsNothing) {
     bool discarded = false;
-    Utf16TextFile file;
-    ASSERT_TRUE(file.OpenForWrite(std::make_unique<FailingSink>(1000, false, discarded)));
+    Utf16Writer file;
+    ASSERT_TRUE(file.Open(std::make_unique<FailingSink>(1000, false, discarded)));
     file.Print("x\n");
     EXPECT_NO_THROW(file.Close());
     EXPECT_FALSE(discarded);

@@ -11,7 +11,8 @@
 #include <string>
 
 #include "temp_folder.h"
-#include "text/utf16_text_file.h"
+#include "text/utf16_reader.h"
+#include "text/utf16_writer.h"
 
 namespace textresgen::testing {
 namespace {
@@ -69,16 +70,18 @@ protected:
 
 TEST_P(ShareModes, OtherOpenFollowsTheProgramsShareMode) {
     const ShareCase& c = GetParam();
-    Utf16TextFile held;
+    Utf16Reader reader;
+    Utf16Writer writer;
     if (c.holder == Holder::Reader)
-        ASSERT_TRUE(held.OpenForRead(ProgramPath().c_str()));
+        ASSERT_TRUE(reader.Open(ProgramPath().c_str()));
     else
-        ASSERT_TRUE(held.OpenForWrite(ProgramPath().c_str()));
+        ASSERT_TRUE(writer.Open(ProgramPath().c_str()));
 
     EXPECT_EQ(TryOpen(file_, c.otherAccess), c.allowed ? 0u : static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 
     // Closing gives the file back to everyone.
-    held.Close();
+    reader.Close();
+    writer.Close();
     EXPECT_EQ(TryOpen(file_, GENERIC_READ | GENERIC_WRITE), 0u);
 }
 
@@ -95,28 +98,28 @@ INSTANTIATE_TEST_SUITE_P(
 using ShareModesOfTheProgram = ShareModes;
 
 TEST_F(ShareModesOfTheProgram, TwoReadersShareTheDefinition) {
-    Utf16TextFile first;
-    Utf16TextFile second;
-    ASSERT_TRUE(first.OpenForRead(ProgramPath().c_str()));
-    EXPECT_TRUE(second.OpenForRead(ProgramPath().c_str()));
+    Utf16Reader first;
+    Utf16Reader second;
+    ASSERT_TRUE(first.Open(ProgramPath().c_str()));
+    EXPECT_TRUE(second.Open(ProgramPath().c_str()));
 }
 
 TEST_F(ShareModesOfTheProgram, WriterRefusedWhileReadLeavesTheFileAsItWas) {
-    Utf16TextFile reader;
-    ASSERT_TRUE(reader.OpenForRead(ProgramPath().c_str()));
-    Utf16TextFile writer;
-    EXPECT_FALSE(writer.OpenForWrite(ProgramPath().c_str()));
+    Utf16Reader reader;
+    ASSERT_TRUE(reader.Open(ProgramPath().c_str()));
+    Utf16Writer writer;
+    EXPECT_FALSE(writer.Open(ProgramPath().c_str()));
     reader.Close();
     EXPECT_EQ(ReadBytes(file_), kContent);
 }
 
 TEST_F(ShareModesOfTheProgram, OpenOutputRefusesTheProgramsReaderAndWriter) {
-    Utf16TextFile writer;
-    ASSERT_TRUE(writer.OpenForWrite(ProgramPath().c_str()));
-    Utf16TextFile reader;
-    EXPECT_FALSE(reader.OpenForRead(ProgramPath().c_str()));
-    Utf16TextFile secondWriter;
-    EXPECT_FALSE(secondWriter.OpenForWrite(ProgramPath().c_str()));
+    Utf16Writer writer;
+    ASSERT_TRUE(writer.Open(ProgramPath().c_str()));
+    Utf16Reader reader;
+    EXPECT_FALSE(reader.Open(ProgramPath().c_str()));
+    Utf16Writer secondWriter;
+    EXPECT_FALSE(secondWriter.Open(ProgramPath().c_str()));
     writer.Close();
     EXPECT_EQ(ReadBytes(file_), std::string("\xFF\xFE"));
 }

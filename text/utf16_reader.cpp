@@ -1,0 +1,217 @@
+#include "text/utf16_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "text/byte_order.h"
+#include "text/platform_file.h"
+#include "text/unicode.h"
+
+namespace textresgen {
+namespace {
+
+// Reads of the input start at kFirstReadChunk bytes and double while they
+// come back full, up to kReadChunk: a small input gets small buffers (fresh
+// memory is slow to touch), a large one is still read in large pieces.
+constexpr std::size_t kFirstReadChunk = 4 * 1024;
+constexpr std::size_t kReadChunk = 256 * 1024;
+constexpr char16_t kLF = unicode::kLineFeed;
+constexpr char16_t kCR = unicode::kCarriageReturn;
+constexpr char16_t kEndOfInput = unicode::kEndOfInput;
+constexpr char16_t kNotACharacter = unicode::kNotACharacter;
+
+// Units checked at once by the fast paths of reading.
+constexpr std::size_t kBlock = 16;
+
+// Whether a block holds a unit that reading treats specially: one up to
+// U+001A (CR, LF and the end-of-input unit among them) or U+FFFF.
+bool HasSpecialUnit(const char16_t* block) {
+    bool special = false;
+    for (std::size_t k = 0; k < kBlock; ++k)
+        special |= (block[k] <= kEndOfInput) | (block[k] == kNotACharacter);
+    return special;
+}
+
+bool IsSpecialUnit(char16_t unit) { return unit <= kEndOfInput || unit == kNotACharacter; }
+
+// Index of the first special unit in units[from, count), or count.
+std::size_t FindSpecialUnit(const char16_t* units, std::size_t from, std::size_t count) {
+    std::size_t i = from;
+    while (count - i >= kBlock && !HasSpecialUnit(units + i)) i += kBlock;
+    while (i < count && !IsSpecialUnit(units[i])) ++i;
+    return i;
+}
+
+}  // namespace
+
+Utf16Reader::Utf16Reader() = default;
+Utf16Reader::~Utf16Reader() = default;
+
+bool Utf16Reader::Open(const char* path) { return Open(OpenFileSource(path)); }
+
+bool Utf16Reader::Open(std::unique_ptr<ByteSource> source) {
+    source_ = std::move(source);
+    if (!source_) return false;
+    if (StartReading()) return true;
+    source_.reset();
+    return false;
+}
+
+// Probes the first three bytes for a byte-order mark.
+bool Utf16Reader::StartReading() {
+    SizeBuffers(kFirstReadChunk);
+    byteCount_ = 0;
+    while (byteCount_ < 3 && !sourceEnded_) {
+        std::size_t got = 0;
+        switch (source_->Read(bytes_.data() + byteCount_, 3 - byteCount_, got)) {
+            case ByteSource::Status::Data: byteCount_ += got; break;
+            case ByteSource::Status::End: sourceEnded_ = true; break;
+            case ByteSource::Status::Error: return false;
+        }
+    }
+    const unsigned char* b = bytes_.data();
+    std::size_t skip = 0;
+    if (byteCount_ == 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+        utf8_ = true;
+        skip = 3;
+    } else if (byteCount_ >= 2) {
+        if (b[0] == 0xFE && b[1] == 0xFF) return false;
+        if (b[0] == 0xFF && b[1] == 0xFE) skip = 2;
+    }
+    std::memmove(bytes_.data(), bytes_.data() + skip, byteCount_ - skip);
+    byteCount_ -= skip;
+    return true;
+}
+
+// Room for a read of `chunk` bytes after a few carried ones, and for what
+// they decode to. Keeps the carried bytes.
+void Utf16Reader::SizeBuffers(std::size_t chunk) {
+    readChunk_ = chunk;
+    bytes_.resize(chunk + 4);
+    decoded_.resize(chunk + Utf8Decoder::kMaxPending + 4);
+    units_.resize(decoded_.size() + 1);
+    lineEnds_.reserve(units_.size());  // at most one per unit: never reallocated while filled
+}
+
+bool Utf16Reader::ReadBytes(std::size_t offset) {
+    std::size_t got = 0;
+    switch (source_->Read(bytes_.data() + offset, readChunk_, got)) {
+        case ByteSource::Status::Data:
+            byteCount_ = offset + got;
+            if (got == readChunk_ && readChunk_ < kReadChunk) SizeBuffers(2 * readChunk_);
+            return true;
+        case ByteSource::Status::End: sourceEnded_ = true; return true;
+        case ByteSource::Status::Error: break;
+    }
+    readFailed_ = true;
+    return false;
+}
+
+// Line-end translation and the special units, applied in reading order.
+// A CR at the end of one read waits for the first unit of the next.
+// Most units need no translation: the runs between special units are found
+// a block at a time and copied whole.
+void Utf16Reader::TranslateUnits(const char16_t* units, std::size_t count) {
+    char16_t* out = units_.data() + unitEnd_;
+    std::size_t i = 0;
+    while (i < count) {
+        if (pendingCR_) {
+            pendingCR_ = false;
+            if (units[i] == kLF) {
+                lineEnds_.push_back(static_cast<std::uint32_t>(out - units_.data()));
+                *out++ = kLF;
+                ++i;
+                continue;
+            }
+            *out++ = kCR;
+        }
+        const std::size_t special = FindSpecialUnit(units, i, count);
+        std::memcpy(out, units + i, (special - i) * sizeof(char16_t));
+        out += special - i;
+        if (special == count) break;
+        const char16_t unit = units[special];
+        i = special + 1;
+        if (unit == kCR) {
+            pendingCR_ = true;
+        } else if (unit == kEndOfInput) {
+            inputEnded_ = true;
+            break;
+        } else if (unit != kNotACharacter) {
+            if (unit == kLF) lineEnds_.push_back(static_cast<std::uint32_t>(out - units_.data()));
+            *out++ = unit;
+        }
+    }
+    unitEnd_ = static_cast<std::size_t>(out - units_.data());
+}
+
+void Utf16Reader::EndInput() {
+    if (pendingCR_) units_[unitEnd_++] = kCR;  // a CR that is the last unit stays
+    pendingCR_ = false;
+    inputEnded_ = true;
+}
+
+// Decodes and translates the next read of the input into units_. False when
+// the input has ended (or failed) and nothing is left.
+bool Utf16Reader::Refill() {
+    unitPos_ = 0;
+    unitEnd_ = 0;
+    lineEnds_.clear();
+    nextLineEnd_ = 0;
+    while (unitEnd_ == 0 && !inputEnded_) {
+        if (!sourceEnded_ && !ReadBytes(byteCount_)) return false;
+        std::size_t count = 0;
+        if (utf8_) {
+            count = decoder_.Decode(bytes_.data(), byteCount_, decoded_.data());
+            byteCount_ = 0;
+            if (sourceEnded_) decoder_.DropPending();
+        } else {
+            count = byteCount_ / 2;
+            const unsigned char* b = bytes_.data();
+            if (kLittleEndianHost) {
+                std::memcpy(decoded_.data(), b, count * sizeof(char16_t));
+            } else {
+                for (std::size_t i = 0; i < count; ++i)
+                    decoded_[i] = static_cast<char16_t>(b[2 * i] | (b[2 * i + 1] << 8));
+            }
+            // An odd byte waits for its partner; at the end it is ignored.
+            const bool odd = (byteCount_ & 1u) != 0;
+            if (odd) bytes_[0] = bytes_[byteCount_ - 1];
+            byteCount_ = odd && !sourceEnded_ ? 1 : 0;
+        }
+        TranslateUnits(decoded_.data(), count);
+        if (sourceEnded_ && !inputEnded_) EndInput();
+    }
+    return unitEnd_ > 0;
+}
+
+bool Utf16Reader::ReadLine(WideStringView& line) {
+    if (!source_) return false;
+    bool assembling = false;
+    for (;;) {
+        if (unitPos_ == unitEnd_ && !Refill()) {
+            if (!assembling || readFailed_) return false;
+            line = line_.View();
+            return true;
+        }
+        const char16_t* begin = units_.data() + unitPos_;
+        const std::size_t available = unitEnd_ - unitPos_;
+        const char16_t* lf =
+            nextLineEnd_ < lineEnds_.size() ? units_.data() + lineEnds_[nextLineEnd_++] : nullptr;
+        const std::size_t taken = lf ? static_cast<std::size_t>(lf - begin) + 1 : available;
+        unitPos_ += taken;
+        if (lf && !assembling) {
+            line = WideStringView(begin, taken);
+            return true;
+        }
+        if (!assembling) line_.Clear();
+        assembling = true;
+        line_.Append(begin, taken);
+        if (lf) {
+            line = line_.View();
+            return true;
+        }
+    }
+}
+
+}  // namespace textresgen

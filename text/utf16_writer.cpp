@@ -1,0 +1,194 @@
+#include "text/utf16_writer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "text/byte_order.h"
+#include "text/platform_file.h"
+#include "text/unicode.h"
+
+namespace textresgen {
+namespace {
+
+// The write buffer starts small and doubles with every write out: a small
+// output gets a small buffer (fresh memory is slow to touch), a large one is
+// still written in large pieces.
+constexpr std::size_t kFirstWriteBuffer = 4 * 1024;
+constexpr std::size_t kWriteBuffer = 256 * 1024;
+constexpr char16_t kLF = unicode::kLineFeed;
+constexpr char16_t kCR = unicode::kCarriageReturn;
+
+}  // namespace
+
+Utf16Writer::Utf16Writer() = default;
+Utf16Writer::~Utf16Writer() = default;
+
+bool Utf16Writer::Open(const char* path) { return Open(CreateFileSink(path)); }
+
+bool Utf16Writer::Open(std::unique_ptr<ByteSink> sink) {
+    sink_ = std::move(sink);
+    if (!sink_) return false;
+    writeCapacity_ = kFirstWriteBuffer;
+    out_.reset(new unsigned char[writeCapacity_]);
+    out_[0] = 0xFF;
+    out_[1] = 0xFE;
+    outPos_ = 2;
+    return true;
+}
+
+void Utf16Writer::Flush() {
+    const bool filled = outPos_ + 4 > writeCapacity_;  // not merely closing
+    if (outPos_ > 0 && !sink_->Write(out_.get(), outPos_)) throw OutputError();
+    outPos_ = 0;
+    if (filled && writeCapacity_ < kWriteBuffer) {
+        writeCapacity_ *= 2;
+        out_.reset(new unsigned char[writeCapacity_]);
+    }
+}
+
+void Utf16Writer::PutUnit(char16_t unit) {
+    if (outPos_ + 4 > writeCapacity_) Flush();
+    if (unit == kLF) {
+        out_[outPos_++] = static_cast<unsigned char>(kCR);
+        out_[outPos_++] = 0;
+    }
+    out_[outPos_++] = static_cast<unsigned char>(unit & 0xFF);
+    out_[outPos_++] = static_cast<unsigned char>(unit >> 8);
+}
+
+void Utf16Writer::PrintText(WideStringView text) {
+    const char16_t* units = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        if (outPos_ + 4 > writeCapacity_) Flush();
+        // Each unit takes at most four bytes (LF becomes CR LF).
+        const std::size_t batch = std::min(left, (writeCapacity_ - outPos_) / 4);
+        unsigned char* out = out_.get() + outPos_;
+        // Names and texts hold no LF: after a quick look for one (a loop
+        // without exits, which compilers vectorise), the units are copied
+        // as they are.
+        std::size_t lineEnds = 0;  // a count, not a flag: compilers vectorise sums
+        for (std::size_t i = 0; i < batch; ++i) lineEnds += units[i] == kLF;
+        if (lineEnds == 0) {
+            if (kLittleEndianHost) {
+                std::memcpy(out, units, 2 * batch);
+            } else {
+                for (std::size_t i = 0; i < batch; ++i) {
+                    out[2 * i] = static_cast<unsigned char>(units[i] & 0xFF);
+                    out[2 * i + 1] = static_cast<unsigned char>(units[i] >> 8);
+                }
+            }
+            outPos_ += 2 * batch;
+            units += batch;
+            left -= batch;
+            continue;
+        }
+        for (std::size_t i = 0; i < batch; ++i) {
+            const char16_t unit = units[i];
+            if (unit == kLF) {
+                *out++ = static_cast<unsigned char>(kCR);
+                *out++ = 0;
+            }
+            *out++ = static_cast<unsigned char>(unit & 0xFF);
+            *out++ = static_cast<unsigned char>(unit >> 8);
+        }
+        outPos_ = static_cast<std::size_t>(out - out_.get());
+        units += batch;
+        left -= batch;
+    }
+}
+
+void Utf16Writer::PrintLine(WideStringView text) {
+    PrintText(text);
+    PutUnit(kLF);
+}
+
+void Utf16Writer::PrintNarrowText(const unsigned char* units, std::size_t count) {
+    while (count > 0) {
+        if (outPos_ + 4 > writeCapacity_) Flush();
+        const std::size_t batch = std::min(count, (writeCapacity_ - outPos_) / 4);
+        unsigned char* out = out_.get() + outPos_;
+        std::size_t lineEnds = 0;  // a count, not a flag: compilers vectorise sums
+        for (std::size_t i = 0; i < batch; ++i) lineEnds += units[i] == kLF;
+        if (lineEnds == 0) {
+            for (std::size_t i = 0; i < batch; ++i) {
+                out[2 * i] = units[i];
+                out[2 * i + 1] = 0;
+            }
+            outPos_ += 2 * batch;
+        } else {
+            for (std::size_t i = 0; i < batch; ++i) PutUnit(units[i]);
+        }
+        units += batch;
+        count -= batch;
+    }
+}
+
+void Utf16Writer::PrintRepeated(char16_t unit, std::size_t count) {
+    if (unit == kLF) {
+        while (count-- > 0) PutUnit(unit);
+        return;
+    }
+    const auto low = static_cast<unsigned char>(unit & 0xFF);
+    const auto high = static_cast<unsigned char>(unit >> 8);
+    while (count > 0) {
+        if (outPos_ + 2 > writeCapacity_) Flush();
+        const std::size_t batch = std::min(count, (writeCapacity_ - outPos_) / 2);
+        unsigned char* out = out_.get() + outPos_;
+        for (std::size_t i = 0; i < batch; ++i) {
+            out[2 * i] = low;
+            out[2 * i + 1] = high;
+        }
+        outPos_ += 2 * batch;
+        count -= batch;
+    }
+}
+
+void Utf16Writer::Print(std::string_view format, std::initializer_list<WideStringView> arguments) {
+    auto next = arguments.begin();
+    std::size_t literal = 0;  // start of the format text not yet written
+    for (std::size_t i = 0; i + 1 < format.size() && next != arguments.end(); ++i) {
+        if (format[i] != '%' || format[i + 1] != 's') continue;
+        PrintFormatText(format.substr(literal, i - literal));
+        PrintText(*next++);
+        literal = ++i + 1;
+    }
+    PrintFormatText(format.substr(literal));
+}
+
+// The fixed text of a format: ASCII, short, LF written as CR LF.
+void Utf16Writer::PrintFormatText(std::string_view text) {
+    if (4 * text.size() > writeCapacity_ - outPos_) {
+        Flush();
+        if (4 * text.size() > writeCapacity_) {
+            for (const char c : text) PutUnit(static_cast<char16_t>(static_cast<unsigned char>(c)));
+            return;
+        }
+    }
+    unsigned char* out = out_.get() + outPos_;
+    for (const char c : text) {
+        if (c == '\n') {
+            *out++ = static_cast<unsigned char>(kCR);
+            *out++ = 0;
+        }
+        *out++ = static_cast<unsigned char>(c);
+        *out++ = 0;
+    }
+    outPos_ = static_cast<std::size_t>(out - out_.get());
+}
+
+void Utf16Writer::Close() {
+    if (!sink_) return;
+    Flush();
+    // On failure the sink stays, so that Discard can still remove the file.
+    if (!sink_->Close()) throw OutputError();
+    sink_.reset();
+}
+
+void Utf16Writer::Discard() {
+    if (sink_) sink_->Discard();
+    sink_.reset();
+    outPos_ = 0;
+}
+
+}  // namespace textresgen
