@@ -1,6 +1,7 @@
 // Reading definition files in UTF-16LE: byte-order marks, line-end
 // translation, the end-of-input unit, U+FFFF, odd lengths, and all of these
-// across read boundaries.
+// across read boundaries; the block-wise fast paths against the plain rules;
+// lines of any length.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "support/failing_source.h"
+#include "support/generated.h"
 #include "support/read_lines.h"
 #include "support/utf16_bytes.h"
 #include "text/utf16_reader.h"
@@ -154,6 +156,97 @@ TEST(ReadUtf16Errors, ErrorAfterSomeLinesIsReported) {
         EXPECT_TRUE(file.ReadFailed());
         EXPECT_TRUE(lines.empty() || lines == Lines{u"a=1\n"});
         for (const auto& l : lines) EXPECT_EQ(l.back(), u'\n') << "an unfinished line was delivered";
+    }
+}
+
+
+// The lines the reading rules give, unit by unit: CR LF becomes LF, U+FFFF
+// is dropped, U+001A ends the input, a line ends after its LF.
+std::vector<std::u16string> LinesByTheRules(const std::u16string& units) {
+    std::u16string translated;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char16_t u = units[i];
+        if (u == 0x1A) break;
+        if (u == 0xFFFF) continue;
+        if (u == u'\r' && i + 1 < units.size() && units[i + 1] == u'\n') continue;
+        translated.push_back(u);
+    }
+    std::vector<std::u16string> lines;
+    std::size_t start = 0;
+    while (start < translated.size()) {
+        std::size_t end = translated.find(u'\n', start);
+        end = end == std::u16string::npos ? translated.size() : end + 1;
+        lines.push_back(translated.substr(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+TEST(FastReading, SpecialUnitsAtEveryPlaceOfABlock) {
+    const std::u16string specials[] = {
+        u"\r\n", u"\rx", u"\r\r\n", u"\xFFFF", u"\x1A" u"after\r\n", std::u16string(u"\t\0\n", 3), u"\n\n", u"\r",
+    };
+    const std::size_t chunks[] = {1, 3, 34, 1000, static_cast<std::size_t>(-1)};
+    for (const std::u16string& special : specials) {
+        for (std::size_t position = 0; position < 40; ++position) {
+            const std::u16string units =
+                std::u16string(position, u'a') + special + u"bbbbb\r\n" + std::u16string(20, u'c') + u"\r\nz";
+            for (const std::size_t chunk : chunks) {
+                EXPECT_EQ(ReadAllLines(Utf16LeWithMark(units), chunk).lines, LinesByTheRules(units))
+                    << "special unit(s) " << special.size() << " at " << position << ", reads of " << chunk;
+            }
+        }
+    }
+}
+
+TEST(FastReading, LineLongerThanManyReadsArrivesWhole) {
+    std::u16string text;
+    for (std::size_t i = 0; i < 300000; ++i) text.push_back(static_cast<char16_t>(u'A' + i % 26));
+    const std::u16string units = u"Long=" + text + u"\r\nnext=1\r\n";
+    for (const std::size_t chunk : {std::size_t{4096}, std::size_t{65537}}) {
+        const std::vector<std::u16string> lines = ReadAllLines(Utf16LeWithMark(units), chunk).lines;
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(lines[0], u"Long=" + text + u"\n");
+        EXPECT_EQ(lines[1], u"next=1\n");
+    }
+}
+
+std::u16string Filler(std::size_t count) {
+    std::u16string units;
+    for (std::size_t i = 0; i < count; ++i) units.push_back(static_cast<char16_t>(u'a' + i % 26));
+    return units;
+}
+
+// A text of 20000 units with a surrogate pair at units 14999 and 15000 and
+// an "=" far behind them arrives whole: no piece of it becomes an entry of
+// its own and the pair stays together.
+TEST(LongLines, LongTextArrivesWhole) {
+    const std::u16string text = Filler(14996) + u"\U0001F600" + Filler(1000) + u"=tail.x=y" + Filler(3991);
+    ASSERT_EQ(text.size(), 19998u);
+    const std::u16string line = u"k=" + text;
+    ASSERT_EQ(line.substr(14998, 2), u"\U0001F600");
+    for (const char* ending : {"\n", "\r\n", ""}) {
+        SCOPED_TRACE(std::string("line ending \"") + (ending[0] == '\r' ? "CR LF" : ending[0] ? "LF" : "none") + "\"");
+        const std::u16string ending16(ending, ending + std::char_traits<char>::length(ending));
+        const GeneratedLines files = GenerateLines(Utf16LeWithMark(u"z=1\n" + line + ending16));
+        const Lines assignments = Assignments(files);
+        ASSERT_EQ(assignments.size(), 2u);
+        EXPECT_TRUE(assignments[0] == u"\tt.k = L\"" + text + u"\";") << "k has " << assignments[0].size() << " units";
+        EXPECT_EQ(assignments[1], u"\tt.z = L\"1\";");
+        EXPECT_EQ(HeaderBody(files), (Lines{u"\tS k;", u"\tS z;"}));
+    }
+}
+
+// Lines whose length with LF is around the old 15000-unit buffer, each
+// ending in "a=b": a cut anywhere in them would make a bogus entry.
+TEST(LongLines, LengthsAroundFifteenThousand) {
+    for (std::size_t length = 14990; length <= 15010; ++length) {
+        SCOPED_TRACE("line of " + std::to_string(length) + " units with LF");
+        const std::u16string text = Filler(length - 6) + u"a=b";
+        const GeneratedLines files = GenerateLines(Utf16LeWithMark(u"k=" + text + u"\n"));
+        const Lines assignments = Assignments(files);
+        ASSERT_EQ(assignments.size(), 1u);
+        EXPECT_TRUE(assignments[0] == u"\tt.k = L\"" + text + u"\";");
     }
 }
 

@@ -3,10 +3,16 @@
 // members.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
+#include "model/definition_reader.h"
+#include "model/resource_tree.h"
+#include "support/failing_source.h"
 #include "support/generated.h"
 #include "support/utf16_bytes.h"
+#include "text/memory_bytes.h"
+#include "text/utf16_reader.h"
 
 namespace textresgen::test {
 namespace {
@@ -119,6 +125,29 @@ INSTANTIATE_TEST_SUITE_P(Rules, DefinitionLines, ::testing::ValuesIn(kLineCases)
 
 TEST(DefinitionFile, BigEndianMarkIsRefused) {
     EXPECT_FALSE(GenerateLines("\xFE\xFF" + Utf16Le(u"k=v\n")).generated);
+}
+
+// A read error is not the end of input: the driver learns of it, whatever
+// was read before, and writes nothing (the end-to-end tests show the rest).
+TEST(ReadErrors, ReadDefinitionsReportsFailure) {
+    const std::string definition = Utf16LeWithMark(u"a=1\nb.c=2\nd=3");
+    for (std::size_t cut = 3; cut <= definition.size(); ++cut) {
+        SCOPED_TRACE("read error after " + std::to_string(cut) + " bytes");
+        Utf16Reader input;
+        ASSERT_TRUE(input.Open(std::make_unique<FailingSource>(definition.substr(0, cut), 4)));
+        ResourceTree tree;
+        EXPECT_FALSE(ReadDefinitions(input, tree));
+    }
+}
+
+TEST(ReadErrors, SameDefinitionWithoutErrorIsRead) {
+    const std::string definition = Utf16LeWithMark(u"a=1\nb.c=2\nd=3");
+    Utf16Reader input;
+    ASSERT_TRUE(input.Open(std::make_unique<MemorySource>(definition, 4)));
+    ResourceTree tree;
+    ASSERT_TRUE(ReadDefinitions(input, tree));
+    EXPECT_EQ(tree.EntryCount(), 3u);
+    EXPECT_EQ(tree.GroupCount(), 2u);  // the root and b
 }
 
 }  // namespace

@@ -174,5 +174,17 @@ TEST(WriteUtf16Errors, SuccessfulCloseDiscardsNothing) {
     EXPECT_FALSE(discarded);
 }
 
+TEST(FastWriting, LineEndsInsideTextsStillBecomeCrLf) {
+    EXPECT_EQ(Written([](Utf16Writer& f) { f.PrintText(u"a\nb"); }),
+              std::string("\xFF\xFE" "a\0\r\0\n\0b\0", 10));
+    EXPECT_EQ(Written([](Utf16Writer& f) { f.PrintLine(u"x\xD83D\xDE00"); }),
+              std::string("\xFF\xFE" "x\0\x3D\xD8\x00\xDE\r\0\n\0", 12));
+    EXPECT_EQ(Written([](Utf16Writer& f) {
+                  const unsigned char narrow[] = {'a', 0x0A, 0xE9, 0xFF, 0x00};
+                  f.PrintNarrowText(narrow, sizeof narrow);
+              }),
+              std::string("\xFF\xFE" "a\0\r\0\n\0\xE9\0\xFF\0\0\0", 14));
+}
+
 }  // namespace
 }  // namespace textresgen::test

@@ -1,10 +1,12 @@
-// The worked example and the empty tree, byte for byte against files
-// written by hand (tests/golden/*.text, encoded by make-golden.sh).
+// The two writers: the worked example and the empty tree, byte for byte
+// against files written by hand (tests/golden/*.text, encoded by
+// make-golden.sh), and nesting far deeper than any hand-written file.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "driver/generator.h"
+#include "support/generated.h"
 #include "support/golden.h"
 #include "support/utf16_bytes.h"
 
@@ -60,6 +62,28 @@ TEST_P(GoldenEmpty, MatchesHandWrittenFiles) {
 
 INSTANTIATE_TEST_SUITE_P(Definitions, GoldenEmpty, ::testing::ValuesIn(kEmptyDefinitions),
                          [](const ::testing::TestParamInfo<DefinitionCase>& info) { return info.param.name; });
+
+// A long name: many groups, each one tab deeper; the member path in the
+// source is the whole dotted name.
+TEST(DeepNesting, IndentationIsDepthInTabs) {
+    constexpr std::size_t kDepth = 400;
+    std::u16string name;
+    for (std::size_t level = 1; level <= kDepth; ++level) name += u"g" + UnitsFromUtf8(std::to_string(level)) + u".";
+    const GeneratedLines files = GenerateLines(Utf8WithMark(Utf8FromUnits(name + u"e=x\n")));
+
+    Lines expected;
+    for (std::size_t level = 1; level <= kDepth; ++level) {
+        const std::u16string tabs(level, u'\t');
+        expected.push_back(u"");
+        expected.push_back(tabs + u"struct _g" + UnitsFromUtf8(std::to_string(level)));
+        expected.push_back(tabs + u"{");
+    }
+    expected.push_back(std::u16string(kDepth + 1, u'\t') + u"S e;");
+    for (std::size_t level = kDepth; level >= 1; --level)
+        expected.push_back(std::u16string(level, u'\t') + u"} g" + UnitsFromUtf8(std::to_string(level)) + u";");
+    EXPECT_TRUE(HeaderBody(files) == expected);
+    EXPECT_EQ(Assignments(files), (Lines{u"\tt." + name + u"e = L\"x\";"}));
+}
 
 }  // namespace
 }  // namespace textresgen::test
