@@ -1,6 +1,7 @@
 #include "fuzz/pipeline_properties.h"
 
 #include <cstdint>
+#include <iterator>
 #include <cstdio>
 #include <memory>
 
@@ -126,6 +127,12 @@ struct OpenGroup {
 
 }  // namespace
 
+const char* const kHeaderOpening[7] = {"#ifndef _TextResource_", "#define _TextResource_", "",
+                                       "struct TextResource", "{", "\ttypedef const wchar_t* S;", ""};
+const char* const kHeaderClosing[3] = {"", "#endif", ""};
+const char* const kSourceOpening[5] = {"#include \"textresouce.h\"", "", "",
+                                       "extern \"C\" __declspec(dllexport) void InitString(TextResource& t)", "{"};
+
 std::string CheckGeneratedBytes(std::string_view bytes) {
     if (bytes.substr(0, 2) != "\xFF\xFE") return "does not start with FF FE";
     if (bytes.size() % 2 != 0) return "odd length " + std::to_string(bytes.size());
@@ -155,10 +162,8 @@ std::vector<Units> SplitGeneratedLines(std::string_view bytes) {
 // Names may hold any unit but LF, so the lines are recognised by the parts
 // the writer adds around them, at the indentation the nesting requires.
 std::string ParseHeaderMembers(const std::vector<Units>& lines, std::vector<Units>& fullNames) {
-    static const char* const kOpening[] = {"#ifndef _TextResource_", "#define _TextResource_", "",
-                                           "struct TextResource", "{", "\ttypedef const wchar_t* S;", ""};
     std::size_t i = 0;
-    for (const char* expected : kOpening) {
+    for (const char* expected : kHeaderOpening) {
         if (i >= lines.size() || lines[i] != Ascii(expected)) return AtLine(i, "expected " + std::string(expected));
         ++i;
     }
@@ -207,8 +212,7 @@ std::string ParseHeaderMembers(const std::vector<Units>& lines, std::vector<Unit
             return AtLine(i, "unexpected " + Show(line));
         }
     }
-    static const char* const kClosing[] = {"", "#endif", ""};
-    for (const char* expected : kClosing) {
+    for (const char* expected : kHeaderClosing) {
         if (i >= lines.size() || lines[i] != Ascii(expected)) return AtLine(i, "expected " + std::string(expected));
         ++i;
     }
@@ -218,15 +222,12 @@ std::string ParseHeaderMembers(const std::vector<Units>& lines, std::vector<Unit
 
 std::string ParseSourceAssignments(const std::vector<Units>& lines, const std::vector<Units>& fullNames,
                                    Definitions& assigned) {
-    static const char* const kOpening[] = {"#include \"textresouce.h\"", "", "",
-                                           "extern \"C\" __declspec(dllexport) void InitString(TextResource& t)",
-                                           "{"};
-    static const std::size_t kFrameLines = 5 + 2;  // opening, "}", and nothing after the last line end
+    static const std::size_t kFrameLines = std::size(kSourceOpening) + 2;  // opening, "}", and nothing after the last line end
     if (lines.size() != kFrameLines + fullNames.size())
         return std::to_string(lines.size() - std::min(lines.size(), kFrameLines)) + " assignment lines for " +
                std::to_string(fullNames.size()) + " members";
     std::size_t i = 0;
-    for (const char* expected : kOpening) {
+    for (const char* expected : kSourceOpening) {
         if (lines[i] != Ascii(expected)) return AtLine(i, "expected " + std::string(expected));
         ++i;
     }

@@ -17,6 +17,12 @@ namespace textresgen::properties {
 // Definition name (dotted, as written) -> text, the last definition winning.
 using Definitions = std::map<WideString, WideString>;
 
+// The fixed lines that frame the generated files, as the parsers below
+// expect them.
+extern const char* const kHeaderOpening[7];
+extern const char* const kHeaderClosing[3];  // the last is what follows the last line end
+extern const char* const kSourceOpening[5];
+
 // Runs every check below on one definition file.
 std::string CheckPipeline(std::string_view definition);
 

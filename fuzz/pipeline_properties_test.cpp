@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "fuzz/pipeline_properties.h"
+#include "support/temp_dir.h"
+#include "support/utf16_bytes.h"
 
 namespace textresgen::properties {
 namespace {
@@ -29,26 +29,12 @@ std::vector<std::string> CorpusFiles() {
     return files;
 }
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string Utf16(std::u16string_view text) {
-    std::string bytes = "\xFF\xFE";
-    for (const char16_t unit : text) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return bytes;
-}
-
 // ---------------------------------------------------------------- replay
 
 class CorpusReplay : public testing::TestWithParam<std::string> {};
 
 TEST_P(CorpusReplay, KeepsEveryProperty) {
-    const std::string definition = ReadBytes(kCorpus / GetParam());
+    const std::string definition = test::ReadFileBytes(kCorpus / GetParam()).value_or("");
     EXPECT_EQ(CheckPipeline(definition), "") << "corpus file " << GetParam();
 }
 
@@ -81,34 +67,10 @@ std::u16string LargeDefinitionText() {
     return text;
 }
 
-std::string Utf8(std::u16string_view text) {
-    std::string bytes = "\xEF\xBB\xBF";
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (c < 0x80) {
-            bytes += static_cast<char>(c);
-        } else if (c < 0x800) {
-            bytes += static_cast<char>(0xC0 | (c >> 6));
-            bytes += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            bytes += static_cast<char>(0xE0 | (c >> 12));
-            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            bytes += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            bytes += static_cast<char>(0xF0 | (c >> 18));
-            bytes += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            bytes += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return bytes;
-}
-
 TEST(LargeDefinitions, KeepEveryPropertyAcrossBufferSizes) {
     const std::u16string text = LargeDefinitionText();
-    const std::string utf16 = Utf16(text);
-    const std::string utf8 = Utf8(text);
+    const std::string utf16 = test::Utf16LeWithMark(text);
+    const std::string utf8 = test::Utf8WithMark(test::Utf8FromUnits(text));
     ASSERT_GT(utf8.size(), 256u * 1024);  // past the largest read
     ASSERT_GT(utf16.size(), 2 * 256u * 1024);
     EXPECT_EQ(CheckPipeline(utf16), "");
@@ -128,14 +90,14 @@ TEST(ExpectedDefinitions, FollowsTheLineRules) {
     };
     const Case cases[] = {
         {"later definition wins, only the first = separates",
-         Utf16(u"a=1\r\nb.c=x=y\r\na=2\n"), {{u"a", u"2"}, {u"b.c", u"x=y"}}},
+         test::Utf16LeWithMark(u"a=1\r\nb.c=x=y\r\na=2\n"), {{u"a", u"2"}, {u"b.c", u"x=y"}}},
         {"no mark, text to the first CR, line without =",
          std::string("a\0=\0b\0\r\0c\0\n\0n\0o\0", 16), {{u"a", u"b"}}},
         {"U+0000 ends the line, U+FFFF is dropped",
-         Utf16(u"a=1\u0000x\nb\uFFFF=2\uFFFF3\n\u0000c=4\n"s), {{u"a", u"1"}, {u"b", u"23"}}},
+         test::Utf16LeWithMark(u"a=1\u0000x\nb\uFFFF=2\uFFFF3\n\u0000c=4\n"s), {{u"a", u"1"}, {u"b", u"23"}}},
         {"U+001A ends the input, an odd last byte is no unit",
-         Utf16(u"a=1\n\u001Ab=2\n"), {{u"a", u"1"}}},
-        {"odd last byte", Utf16(u"a=1") + "\x32", {{u"a", u"1"}}},
+         test::Utf16LeWithMark(u"a=1\n\u001Ab=2\n"), {{u"a", u"1"}}},
+        {"odd last byte", test::Utf16LeWithMark(u"a=1") + "\x32", {{u"a", u"1"}}},
         {"UTF-8 with its mark, astral character",
          "\xEF\xBB\xBF" "k=\xE6\x97\xA5\xF0\x9F\x98\x80\r\n", {{u"k", u"\u65E5\U0001F600"}}},
         {"UTF-8: the byte 1A ends the input", "\xEF\xBB\xBF" "a=1\x1A\nb=2", {{u"a", u"1"}}},

@@ -74,27 +74,6 @@ std::u16string UnitsFromUtf16Le(std::string_view bytes) {
     return units;
 }
 
-std::string SplitGeneratedFile(std::string_view bytes, std::vector<std::u16string>& lines) {
-    lines.clear();
-    if (bytes.substr(0, 2) != "\xFF\xFE") return "does not start with FF FE";
-    if (bytes.size() % 2 != 0) return "has an odd length";
-    const std::u16string units = UnitsFromUtf16Le(bytes.substr(2));
-    std::u16string line;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        if (units[i] == u'\n') {
-            if (line.empty() || line.back() != u'\r')
-                return "has an LF without CR at unit " + std::to_string(i);
-            line.pop_back();
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line.push_back(units[i]);
-        }
-    }
-    if (!line.empty()) return "does not end with CR LF";
-    return {};
-}
-
 std::string Printable(std::u16string_view units) {
     static const char hex[] = "0123456789ABCDEF";
     std::string out;

@@ -23,12 +23,6 @@ std::string Utf8FromUnits(std::u16string_view units);
 // UTF-16LE bytes (an odd last byte is ignored) to units.
 std::u16string UnitsFromUtf16Le(std::string_view bytes);
 
-// A generated file, checked for its form: it must start with FF FE, have an
-// even length, and every LF must follow a CR. Its lines, without their
-// CR LF, go to `lines`; a lone CR stays inside its line. Returns an empty
-// string when the form is right, else what is wrong.
-std::string SplitGeneratedFile(std::string_view bytes, std::vector<std::u16string>& lines);
-
 // Units as readable ASCII for failure messages: printable ASCII stays, the
 // rest becomes \uXXXX.
 std::string Printable(std::u16string_view units);
