@@ -32,6 +32,7 @@ struct InputCase {
 
 std::string SmallDefinition() { return Utf16LeWithMark(u"k=v\n"); }
 
+#ifdef __linux__
 // Half a megabyte of good definitions, for a read error part way.
 std::string LargeDefinition() {
     std::u16string definitions;
@@ -39,6 +40,7 @@ std::string LargeDefinition() {
         definitions += u"Group.Name" + UnitsFromUtf8(std::to_string(i)) + u"=text\r\n";
     return Utf16LeWithMark(definitions);
 }
+#endif
 
 const InputCase kInputCases[] = {
     {"MissingInput", [](ProgramFolder&, RunOptions&) {}},
