@@ -41,8 +41,12 @@ const Case kCases[] = {
     {"unknown short option", nullptr, {"-x"}, 2, "", "{tool}: unknown option '-x'\n" + kHint},
     {"first unknown option wins over help", nullptr, {"--verbose", "--help"}, 2, "",
      "{tool}: unknown option '--verbose'\n" + kHint},
-    {"control characters echoed escaped", nullptr, {"-\x1b[2J\x7f\xc2\x9b\xff"}, 2, "",
-     "{tool}: unknown option '-<U+001B>[2J<U+007F><U+009B><FF>'\n" + kHint},
+    {"control characters echoed escaped", nullptr, {"-\x1b[2J\x7f"}, 2, "",
+     "{tool}: unknown option '-<U+001B>[2J<U+007F>'\n" + kHint},
+#ifndef _WIN32  // Windows hands programs their arguments in its code page, where these bytes are lost
+    {"C1 control and a byte that is not UTF-8", nullptr, {"-\xc2\x9b\xff\xe3\x81\x82"}, 2, "",
+     "{tool}: unknown option '-<U+009B><FF>\xe3\x81\x82'\n" + kHint},
+#endif
     {"file named -x after --", &kCheck, {"--", "-x"}, 0, "-x: 0 errors, 0 warnings\n", ""},
     {"--help after -- is a file", &kCheck, {"--", "--help"}, 2,
      "--help" + kMissing + "--help: 0 errors, 0 warnings, 1 not readable\n", ""},
@@ -56,6 +60,14 @@ std::string Expand(std::string text, const Tool& tool) {
                                    std::pair<std::string, std::string>{"{version}", TEXTRESGEN_VERSION}}) {
         for (std::size_t at; (at = text.find(from)) != std::string::npos;) text.replace(at, from.size(), to);
     }
+    return text;
+}
+
+// Windows' C runtime writes text streams with CR LF; the cases say LF.
+std::string LfLineEnds(std::string text) {
+#ifdef _WIN32
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+#endif
     return text;
 }
 
@@ -73,12 +85,13 @@ TEST(CommandLine, CompanionToolsFollowTheConventions) {
             ASSERT_TRUE(result.started) << result.setupError;
             ASSERT_TRUE(result.exited);
             EXPECT_EQ(result.exitStatus, c.status);
-            const std::string out = Expand(c.out, *tool);
+            const std::string expectedOut = Expand(c.out, *tool);
+            const std::string out = LfLineEnds(result.out);
             if (c.outIsPrefix)
-                EXPECT_EQ(result.out.substr(0, out.size()), out) << result.out;
+                EXPECT_EQ(out.substr(0, expectedOut.size()), expectedOut) << out;
             else
-                EXPECT_EQ(result.out, out);
-            EXPECT_EQ(result.err, Expand(c.err, *tool));
+                EXPECT_EQ(out, expectedOut);
+            EXPECT_EQ(LfLineEnds(result.err), Expand(c.err, *tool));
         }
     }
 }
