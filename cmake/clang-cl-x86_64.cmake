@@ -12,10 +12,9 @@
 # file does not set up. Host programs stay with the compiler that has them
 # (MinGW-w64, or MSVC on Windows).
 #
-# Use Release (or MinSizeRel): Debug adds run-time checks (/RTC1) that need
-# the C runtime. The textresgen tools must run on the build host: install
-# the package for the host, or take the Windows package and set
-# CMAKE_CROSSCOMPILING_EMULATOR to Wine.
+# The textresgen tools must run on the build host: install the package for
+# the host, or take the Windows package and set CMAKE_CROSSCOMPILING_EMULATOR
+# to Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 

@@ -1,7 +1,8 @@
 # The release packages of a native build (cmake -P): makes them with CPack,
-# unpacks the .tar.gz into a temporary prefix and builds the notes example
-# from it through find_package (ConsumerTest.cmake, MODE=prefix); where a .deb
-# is made (Linux), unpacks it too and runs its programs from usr/bin.
+# unpacks the archive (.tar.gz, or .zip on Windows) into a temporary prefix
+# and builds the notes example from it through find_package
+# (ConsumerTest.cmake, MODE=prefix); where a .deb is made (Linux), unpacks it
+# too and runs its programs from usr/bin.
 # Inputs: SOURCE_DIR, BUILD_DIR, CONFIG, WORK, CXX, GENERATOR, VERSION.
 cmake_minimum_required(VERSION 3.25)
 
@@ -17,14 +18,14 @@ file(REMOVE_RECURSE "${WORK}")
 get_filename_component(cmake_bin "${CMAKE_COMMAND}" DIRECTORY)
 run("${cmake_bin}/cpack" --config "${BUILD_DIR}/CPackConfig.cmake" -C "${CONFIG}" -B "${WORK}/packages")
 
-file(GLOB archives "${WORK}/packages/textresgen-${VERSION}-*.tar.gz")
+file(GLOB archives "${WORK}/packages/textresgen-${VERSION}-*.tar.gz" "${WORK}/packages/textresgen-${VERSION}-*.zip")
 list(LENGTH archives count)
 if(NOT count EQUAL 1)
-  message(FATAL_ERROR "expected one textresgen-${VERSION}-*.tar.gz in ${WORK}/packages, found: ${archives}")
+  message(FATAL_ERROR "expected one textresgen-${VERSION}-* archive in ${WORK}/packages, found: ${archives}")
 endif()
 file(MAKE_DIRECTORY "${WORK}/unpacked")
 run("${CMAKE_COMMAND}" -E chdir "${WORK}/unpacked" "${CMAKE_COMMAND}" -E tar xf "${archives}")
-string(REGEX REPLACE "^.*/|\\.tar\\.gz$" "" top "${archives}")
+string(REGEX REPLACE "^.*/|\\.tar\\.gz$|\\.zip$" "" top "${archives}")
 run("${CMAKE_COMMAND}" -DSOURCE_DIR=${SOURCE_DIR} -DBUILD_DIR=${BUILD_DIR} -DCONFIG=${CONFIG} -DCXX=${CXX}
     "-DGENERATOR=${GENERATOR}" -DMODE=prefix "-DPREFIX=${WORK}/unpacked/${top}" "-DWORK=${WORK}/consumer"
     -P "${CMAKE_CURRENT_LIST_DIR}/ConsumerTest.cmake")
