@@ -8,13 +8,29 @@ cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
 
 # Clang too: the package tests build a consumer with each compiler. Python,
-# iconv and time run the benchmark's quick case.
+# iconv and time run the benchmark's quick case. dpkg-shlibdeps gives the
+# .deb its dependencies; node and npm run the workflow check.
 ensure_packages cmake:cmake make:make g++:g++ /usr/include/gtest/gtest.h:libgtest-dev clang++:clang \
-    python3:python3 iconv:libc-bin /usr/bin/time:time
+    python3:python3 iconv:libc-bin /usr/bin/time:time dpkg-shlibdeps:dpkg-dev node:nodejs npm:npm
 
 jobs=$(nproc 2>/dev/null || echo 2)
 ctest_args=(--output-on-failure -j "$jobs")
 if [[ ${TEXTRESGEN_SKIP_HEAVY:-0} == 1 ]]; then ctest_args+=(-LE heavy); fi
+
+# The GitHub workflow (.github/workflows), checked against the schema of
+# GitHub Actions by @action-validator/cli, installed from the npm registry at
+# the versions of its lock file. Those jobs themselves run only on GitHub.
+validator=build/action-validator
+mkdir -p "$validator"
+if ! cmp -s scripts/action-validator/package-lock.json "$validator/package-lock.json" ||
+   [[ ! -x $validator/node_modules/.bin/action-validator ]]; then
+  cp scripts/action-validator/package.json scripts/action-validator/package-lock.json "$validator/"
+  (cd "$validator" && npm ci --no-audit --no-fund --loglevel=error)
+fi
+for workflow in .github/workflows/*.yml; do
+  "$validator/node_modules/.bin/action-validator" "$workflow"
+  echo "Workflow schema: $workflow is valid"
+done
 
 # The benchmark's 10 thousand case: proves the bench runs and that the
 # Release program's outputs match the reference path. No time is judged.
@@ -22,12 +38,19 @@ python3 bench/run_bench.py --quick
 
 # Windows leg: cross-compiled with MinGW-w64, every test run under Wine (see
 # cmake/wine-run.sh). TEXTRESGEN_SKIP_WINDOWS=1 leaves it out.
+# The leg also builds the generated strings in the MSVC ABI with clang-cl and
+# lld-link (Debian names clang-cl after the version of clang; llvm brings
+# llvm-lib and llvm-rc, which CMake wants for a Windows target), and leaves
+# the Windows zip in build/mingw/packages.
 if [[ ${TEXTRESGEN_SKIP_WINDOWS:-0} != 1 ]]; then
+    clang_version=$(clang++ -dumpversion | cut -d. -f1)
     ensure_packages x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64 wine:wine /usr/lib/wine/wine64:wine64 \
-        /usr/src/googletest/CMakeLists.txt:googletest
+        /usr/src/googletest/CMakeLists.txt:googletest "clang-cl-$clang_version:clang-tools-$clang_version" \
+        lld-link:lld llvm-lib:llvm llvm-rc:llvm
     cmake --preset mingw
     cmake --build --preset mingw -j "$jobs"
     ctest --preset mingw "${ctest_args[@]}"
+    cpack --preset mingw
 fi
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer; the
@@ -66,6 +89,8 @@ if [[ $fuzz_seconds != 0 ]]; then
 fi
 
 # Main leg last, so that CTest's summary of the main build closes the output.
+# Its .tar.gz and .deb go to build/ci/packages first.
 cmake --preset ci
 cmake --build --preset ci -j "$jobs"
+cpack --preset ci
 ctest --preset ci "${ctest_args[@]}"

@@ -5,6 +5,7 @@
 
 #include "check/file_check.h"
 #include "check/layout_compare.h"
+#include "cli/command_line.h"
 
 namespace textrescheck {
 namespace {
@@ -59,6 +60,8 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) 
 
     for (const std::string& path : paths) {
         FileCheck check = CheckDefinitionFile(path.c_str());
+        // The name as given, but never a control character on the terminal.
+        const std::string shown = textresgen::cli::Printable(path);
         std::vector<Finding> layout;
         if (check.status == FileCheck::Status::Checked && reference)
             layout = CompareLayouts(reference->index, referencePath, check.index);
@@ -66,7 +69,7 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) 
 
         std::string report;
         for (const Finding& finding : Merge(std::move(check.findings), std::move(layout))) {
-            report += FormatFinding(path, finding);
+            report += FormatFinding(shown, finding);
             if (report.size() >= kReportChunk) {
                 out(report);
                 report.clear();
@@ -74,7 +77,7 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) 
         }
         if (check.status != FileCheck::Status::Checked) {
             ++unreadable;
-            report += FormatFinding(path, {0, Severity::Error, check.problem});
+            report += FormatFinding(shown, {0, Severity::Error, check.problem});
         }
         out(report);
 
@@ -82,11 +85,12 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) 
         warnings += check.warnings;
         if (check.status == FileCheck::Status::Checked && !reference) {
             reference = std::move(check);
-            referencePath = path;
+            referencePath = shown;
         }
     }
 
-    std::string summary = paths.size() == 1 ? paths.front() : std::to_string(paths.size()) + " files";
+    std::string summary =
+        paths.size() == 1 ? textresgen::cli::Printable(paths.front()) : std::to_string(paths.size()) + " files";
     summary += ": " + Count(errors, "error", "errors") + ", " + Count(warnings, "warning", "warnings");
     if (unreadable > 0) summary += ", " + std::to_string(unreadable) + " not readable";
     out(summary + "\n");

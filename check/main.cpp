@@ -1,6 +1,7 @@
 // textrescheck: checks definition files for the textresgen generator and
 // reports, line by line, what would break the generated C++. Never writes a
-// file. Usage: textrescheck [FILE...] (default: TextResouce.txt).
+// file. Usage: textrescheck [--help] [--version] [--] [FILE...] (default:
+// TextResouce.txt).
 #include <cstdio>
 #include <new>
 #include <stdexcept>
@@ -8,13 +9,34 @@
 #include <vector>
 
 #include "check/check_run.h"
+#include "cli/command_line.h"
 #include "text/console.h"
+
+namespace {
+
+const textresgen::cli::Tool kTool = {
+    "textrescheck",
+    "usage: textrescheck [FILE...]\n"
+    "\n"
+    "Checks textresgen definition files and reports, with line numbers, what would\n"
+    "break the generated C++. Without FILE it checks TextResouce.txt in the current\n"
+    "folder; every file after the first is also compared with it name by name.\n"
+    "Writes no file.\n"
+    "\n"
+    "  --help      show this help and exit\n"
+    "  --version   show the version and exit\n"
+    "  --          end of options: every later argument is a FILE, even one starting with '-'\n"
+    "\n"
+    "Exit status: 0 no errors (warnings allowed), 1 errors, 2 a file could not be\n"
+    "read or the command line is wrong, 3 out of memory.\n"};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     try {
-        std::vector<std::string> paths;
-        for (int i = 1; i < argc; ++i) paths.emplace_back(argv[i]);
-        return textrescheck::RunCheck(paths, textresgen::WriteStandardOutput);
+        const textresgen::cli::CommandLine line = textresgen::cli::ParseCommandLine(kTool, argc - 1, argv + 1);
+        if (!line.run) return textresgen::cli::Finish(line);
+        return textrescheck::RunCheck(line.operands, textresgen::WriteStandardOutput);
     } catch (const std::bad_alloc&) {
         std::fputs("textrescheck: out of memory\n", stderr);
     } catch (const std::length_error&) {

@@ -72,10 +72,24 @@ function(textresgen_add_library target definition)
   endif()
 
   # The generator runs as a target of this build when it is built here; a
-  # cross build then runs it through the emulator. An installed one runs as is.
+  # cross build then runs it through the emulator. An installed one runs as
+  # is, unless it was built for another system than the build host's (the
+  # Windows package on Linux): then it takes the emulator too.
   set(emulator "")
   get_target_property(generator_imported TextResGen::textresgen IMPORTED)
-  if(NOT generator_imported AND CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
+  if(generator_imported)
+    get_target_property(tools_system TextResGen::textresgen TEXTRESGEN_SYSTEM)
+    if(tools_system AND NOT tools_system STREQUAL CMAKE_HOST_SYSTEM_NAME
+       AND NOT (tools_system STREQUAL "Windows" AND CMAKE_HOST_SYSTEM_NAME MATCHES "^(CYGWIN|MSYS)"))
+      if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+        message(FATAL_ERROR "textresgen_add_library(${target}): the textresgen found is built for "
+                            "${tools_system} and cannot run on this ${CMAKE_HOST_SYSTEM_NAME} host; install "
+                            "textresgen for ${CMAKE_HOST_SYSTEM_NAME}, or set CMAKE_CROSSCOMPILING_EMULATOR "
+                            "to a program that runs ${tools_system} programs (Wine for Windows)")
+      endif()
+      string(REPLACE ";" "|" emulator "${CMAKE_CROSSCOMPILING_EMULATOR}")
+    endif()
+  elseif(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
     string(REPLACE ";" "|" emulator "${CMAKE_CROSSCOMPILING_EMULATOR}")
   endif()
 

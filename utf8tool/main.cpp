@@ -1,16 +1,33 @@
 // textresgen-utf8 INPUT OUTPUT: writes the UTF-8 form of a generated UTF-16LE
 // file, for compilers that read only UTF-8 and for host code that includes
-// the generated header. Exit status 0 on success, 1 with a message otherwise.
+// the generated header. Exit status 0 on success, 1 with a message when a
+// file fails, 2 when the command line is wrong.
 #include <cstdio>
 #include <string>
 
+#include "cli/command_line.h"
 #include "text/platform_file.h"
 #include "utf8tool/utf16le_to_utf8.h"
 
 namespace {
 
+const textresgen::cli::Tool kTool = {
+    "textresgen-utf8",
+    "usage: textresgen-utf8 INPUT OUTPUT\n"
+    "\n"
+    "Writes OUTPUT, the UTF-8 form (with the UTF-8 mark) of INPUT, a UTF-16LE file\n"
+    "written by textresgen, for compilers that read only UTF-8. OUTPUT is replaced;\n"
+    "nothing is left of it when INPUT has an unpaired surrogate or an odd last byte.\n"
+    "\n"
+    "  --help      show this help and exit\n"
+    "  --version   show the version and exit\n"
+    "  --          end of options: the later arguments are files, even when starting with '-'\n"
+    "\n"
+    "Exit status: 0 converted, 1 a file could not be read, written or converted,\n"
+    "2 the command line is wrong.\n"};
+
 int Fail(const char* what, const char* path) {
-    std::fprintf(stderr, "textresgen-utf8: %s: %s\n", path, what);
+    std::fprintf(stderr, "textresgen-utf8: %s: %s\n", textresgen::cli::Printable(path).c_str(), what);
     return 1;
 }
 
@@ -18,14 +35,18 @@ int Fail(const char* what, const char* path) {
 
 int main(int argc, char** argv) {
     using textresgen::ByteSource;
-    if (argc != 3) {
-        std::fputs("usage: textresgen-utf8 INPUT OUTPUT\n", stderr);
-        return 1;
-    }
-    auto source = textresgen::OpenFileSource(argv[1]);
-    if (!source) return Fail("cannot open for reading", argv[1]);
-    auto sink = textresgen::CreateFileSink(argv[2]);
-    if (!sink) return Fail("cannot create", argv[2]);
+    namespace cli = textresgen::cli;
+    const cli::CommandLine line = cli::ParseCommandLine(kTool, argc - 1, argv + 1);
+    if (!line.run) return cli::Finish(line);
+    if (line.operands.size() != 2)
+        return cli::Finish(cli::UsageError(kTool, "expects two files, INPUT and OUTPUT"));
+    const char* const input = line.operands[0].c_str();
+    const char* const output = line.operands[1].c_str();
+
+    auto source = textresgen::OpenFileSource(input);
+    if (!source) return Fail("cannot open for reading", input);
+    auto sink = textresgen::CreateFileSink(output);
+    if (!sink) return Fail("cannot create", output);
 
     textresgen::Utf16LeToUtf8 converter;
     std::string utf8;
@@ -37,7 +58,7 @@ int main(int argc, char** argv) {
         const ByteSource::Status status = source->Read(buffer, sizeof buffer, count);
         if (status == ByteSource::Status::Error) {
             sink->Discard();
-            return Fail("read error", argv[1]);
+            return Fail("read error", input);
         }
         if (status == ByteSource::Status::End) {
             converted = converter.Finish(utf8);
@@ -49,7 +70,7 @@ int main(int argc, char** argv) {
         }
         if (!sink->Write(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size())) {
             sink->Discard();
-            return Fail("write error", argv[2]);
+            return Fail("write error", output);
         }
     }
     if (!converted) {
@@ -57,13 +78,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "textresgen-utf8: %s: unpaired surrogate or odd last byte at byte %llu; "
                      "it has no UTF-8 form\n",
-                     argv[1], static_cast<unsigned long long>(converter.ErrorOffset()));
+                     cli::Printable(input).c_str(), static_cast<unsigned long long>(converter.ErrorOffset()));
         return 1;
     }
     if (!sink->Write(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size()) ||
         !sink->Close()) {
         sink->Discard();
-        return Fail("write error", argv[2]);
+        return Fail("write error", output);
     }
     return 0;
 }

@@ -9,9 +9,11 @@
 #  4. CHECK on a definition with a C++ keyword as a name: the build fails with
 #     textrescheck's finding.
 # With MODE=subdir instead: step 1 only, the example taking textresgen from
-# its source tree through add_subdirectory.
+# its source tree through add_subdirectory. With MODE=prefix: step 1 only,
+# with textresgen found in PREFIX, where it was unpacked from a package.
 # Inputs: SOURCE_DIR, BUILD_DIR (built textresgen), CONFIG, WORK (scratch
-# folder), CXX (the consumer's compiler), GENERATOR, MODE (optional).
+# folder), CXX (the consumer's compiler), GENERATOR, MODE (optional), PREFIX
+# (MODE=prefix).
 cmake_minimum_required(VERSION 3.25)
 
 function(run)
@@ -58,6 +60,9 @@ set(prefix "${WORK}/prefix")
 set(configure_args -G "${GENERATOR}" "-DCMAKE_CXX_COMPILER=${CXX}" -DCMAKE_BUILD_TYPE=Release)
 if(MODE STREQUAL "subdir")
   list(APPEND configure_args "-DTEXTRESGEN_SOURCE_DIR=${SOURCE_DIR}")
+elseif(MODE STREQUAL "prefix")
+  set(prefix "${PREFIX}")
+  list(APPEND configure_args "-DCMAKE_PREFIX_PATH=${prefix}")
 else()
   run("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --config "${CONFIG}" --prefix "${prefix}")
   list(APPEND configure_args "-DCMAKE_PREFIX_PATH=${prefix}")
@@ -93,6 +98,9 @@ expect_in_order("${output}"
 
 if(MODE STREQUAL "subdir")
   message(STATUS "example through add_subdirectory with ${CXX}: all checks passed")
+  return()
+elseif(MODE STREQUAL "prefix")
+  message(STATUS "example through find_package from ${prefix} with ${CXX}: all checks passed")
   return()
 endif()
 

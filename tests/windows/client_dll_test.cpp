@@ -1,7 +1,8 @@
 // The generated code as its users take it on Windows: the build turned
-// client_definition.txt into a DLL with textresgen and the MinGW (or MSVC)
-// compiler; here the DLL is loaded, InitString called, and every member
-// compared code unit by code unit (wchar_t is UTF-16 on Windows).
+// client_definition.txt into DLLs with textresgen and the MinGW (or MSVC)
+// compiler, and with clang-cl in the MSVC ABI; here each DLL is loaded,
+// InitString called, and every member compared code unit by code unit
+// (wchar_t is UTF-16 on Windows).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -113,12 +114,18 @@ TEST_P(WindowsClient, InitStringFillsEveryMemberInDeclarationOrder) {
 }
 
 // The DLL from textresgen_add_library, and, where the compiler reads the
-// generator's UTF-16 output directly, the one built from it by hand.
+// generator's UTF-16 output directly, the one built from it by hand. Then,
+// where clang-cl is at hand, two in the MSVC ABI: from the UTF-8 copy of the
+// pair by hand, and from a consumer project with the clang-cl toolchain.
 const ClientDll kClientDlls[] = {
 #ifdef TEXTRESGEN_CLIENT_DLL
     {"GeneratedPairAsIs", TEXTRESGEN_CLIENT_DLL},
 #endif
     {"TextresgenAddLibrary", TEXTRESGEN_PACKAGE_DLL},
+#ifdef TEXTRESGEN_CLANG_CL_DLL
+    {"MsvcAbiClangClByHand", TEXTRESGEN_CLANG_CL_DLL},
+    {"MsvcAbiClangClToolchain", TEXTRESGEN_CLANG_CL_PACKAGE_DLL},
+#endif
 };
 
 INSTANTIATE_TEST_SUITE_P(Windows, WindowsClient, ::testing::ValuesIn(kClientDlls),

@@ -1,0 +1,112 @@
+// The command-line conventions of the companion tools, textrescheck and
+// textresgen-utf8, run as real programs: --help, --version, unknown options,
+// "--" before file names that start with '-', control characters in what
+// they echo back.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace textresgen::test {
+namespace {
+
+struct Tool {
+    const char* name;
+    const char* path;
+};
+
+const Tool kCheck = {"textrescheck", TEXTRESCHECK_EXE};
+const Tool kUtf8 = {"textresgen-utf8", TEXTRESGEN_UTF8_EXE};
+
+struct Case {
+    const char* what;
+    const Tool* tool;  // nullptr: both tools
+    std::vector<std::string> arguments;
+    int status;
+    std::string out;  // "{tool}" stands for the tool's name, "{version}" for the project version
+    std::string err;
+    bool outIsPrefix = false;
+};
+
+const std::string kHint = "try '{tool} --help'\n";
+const std::string kMissing = ": error: cannot be opened: it is missing or not accessible\n";
+
+const Case kCases[] = {
+    {"help", nullptr, {"--help"}, 0, "usage: {tool} ", "", true},
+    {"help after an operand", nullptr, {"a.txt", "--help"}, 0, "usage: {tool} ", "", true},
+    {"version", nullptr, {"--version"}, 0, "{tool} {version}\n", ""},
+    {"unknown short option", nullptr, {"-x"}, 2, "", "{tool}: unknown option '-x'\n" + kHint},
+    {"first unknown option wins over help", nullptr, {"--verbose", "--help"}, 2, "",
+     "{tool}: unknown option '--verbose'\n" + kHint},
+    {"control characters echoed escaped", nullptr, {"-\x1b[2J\x7f"}, 2, "",
+     "{tool}: unknown option '-<U+001B>[2J<U+007F>'\n" + kHint},
+#ifndef _WIN32  // Windows hands programs their arguments in its code page, where these bytes are lost
+    {"C1 control and a byte that is not UTF-8", nullptr, {"-\xc2\x9b\xff\xe3\x81\x82"}, 2, "",
+     "{tool}: unknown option '-<U+009B><FF>\xe3\x81\x82'\n" + kHint},
+#endif
+    {"file named -x after --", &kCheck, {"--", "-x"}, 0, "-x: 0 errors, 0 warnings\n", ""},
+    {"--help after -- is a file", &kCheck, {"--", "--help"}, 2,
+     "--help" + kMissing + "--help: 0 errors, 0 warnings, 1 not readable\n", ""},
+    {"control character in a file name", &kCheck, {"--", "a\x1b.txt"}, 2,
+     "a<U+001B>.txt" + kMissing + "a<U+001B>.txt: 0 errors, 0 warnings, 1 not readable\n", ""},
+    {"one operand", &kUtf8, {"--", "-x"}, 2, "", "{tool}: expects two files, INPUT and OUTPUT\n" + kHint},
+};
+
+std::string Expand(std::string text, const Tool& tool) {
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"{tool}", tool.name},
+                                   std::pair<std::string, std::string>{"{version}", TEXTRESGEN_VERSION}}) {
+        for (std::size_t at; (at = text.find(from)) != std::string::npos;) text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+// Windows' C runtime writes text streams with CR LF; the cases say LF.
+std::string LfLineEnds(std::string text) {
+#ifdef _WIN32
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+#endif
+    return text;
+}
+
+TEST(CommandLine, CompanionToolsFollowTheConventions) {
+    for (const Case& c : kCases) {
+        for (const Tool* tool : {&kCheck, &kUtf8}) {
+            if (c.tool != nullptr && c.tool != tool) continue;
+            SCOPED_TRACE(std::string(tool->name) + ": " + c.what);
+            TempDir dir;
+            ASSERT_TRUE(WriteFileBytes(dir / "-x", "\xEF\xBB\xBFTitle=Hello\n"));  // a clean definition
+            RunOptions options;
+            options.arguments = c.arguments;
+            options.workingDirectory = dir.Path();
+            const RunResult result = RunProgram(tool->path, options);
+            ASSERT_TRUE(result.started) << result.setupError;
+            ASSERT_TRUE(result.exited);
+            EXPECT_EQ(result.exitStatus, c.status);
+            const std::string expectedOut = Expand(c.out, *tool);
+            const std::string out = LfLineEnds(result.out);
+            if (c.outIsPrefix)
+                EXPECT_EQ(out.substr(0, expectedOut.size()), expectedOut) << out;
+            else
+                EXPECT_EQ(out, expectedOut);
+            EXPECT_EQ(LfLineEnds(result.err), Expand(c.err, *tool));
+        }
+    }
+}
+
+TEST(CommandLine, ConverterWritesTheFileNamedAfterDoubleDash) {
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir / "-x", std::string("\xFF\xFE" "A\0", 4)));
+    RunOptions options;
+    options.arguments = {"--", "-x", "-y"};
+    options.workingDirectory = dir.Path();
+    const RunResult result = RunProgram(kUtf8.path, options);
+    ASSERT_TRUE(result.exited);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(ReadFileBytes(dir / "-y"), std::optional<std::string>("\xEF\xBB\xBF" "A"));
+}
+
+}  // namespace
+}  // namespace textresgen::test

@@ -1,0 +1,66 @@
+# The release packages of a native build (cmake -P): makes them with CPack,
+# unpacks the archive (.tar.gz, or .zip on Windows) into a temporary prefix
+# and builds the notes example from it through find_package
+# (ConsumerTest.cmake, MODE=prefix); where a .deb is made (Linux), unpacks it
+# too and runs its programs from usr/bin.
+# Inputs: SOURCE_DIR, BUILD_DIR, CONFIG, WORK, CXX, GENERATOR, VERSION.
+cmake_minimum_required(VERSION 3.25)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}")
+  endif()
+  set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE "${WORK}")
+get_filename_component(cmake_bin "${CMAKE_COMMAND}" DIRECTORY)
+run("${cmake_bin}/cpack" --config "${BUILD_DIR}/CPackConfig.cmake" -C "${CONFIG}" -B "${WORK}/packages")
+
+file(GLOB archives "${WORK}/packages/textresgen-${VERSION}-*.tar.gz" "${WORK}/packages/textresgen-${VERSION}-*.zip")
+list(LENGTH archives count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "expected one textresgen-${VERSION}-* archive in ${WORK}/packages, found: ${archives}")
+endif()
+file(MAKE_DIRECTORY "${WORK}/unpacked")
+run("${CMAKE_COMMAND}" -E chdir "${WORK}/unpacked" "${CMAKE_COMMAND}" -E tar xf "${archives}")
+string(REGEX REPLACE "^.*/|\\.tar\\.gz$|\\.zip$" "" top "${archives}")
+run("${CMAKE_COMMAND}" -DSOURCE_DIR=${SOURCE_DIR} -DBUILD_DIR=${BUILD_DIR} -DCONFIG=${CONFIG} -DCXX=${CXX}
+    "-DGENERATOR=${GENERATOR}" -DMODE=prefix "-DPREFIX=${WORK}/unpacked/${top}" "-DWORK=${WORK}/consumer"
+    -P "${CMAKE_CURRENT_LIST_DIR}/ConsumerTest.cmake")
+message(STATUS "${archives}: ${output}")
+
+file(GLOB debs "${WORK}/packages/*.deb")
+if(NOT debs)
+  return()
+endif()
+find_program(DPKG_DEB dpkg-deb REQUIRED)
+run("${DPKG_DEB}" --field "${debs}" Package Version Depends)
+if(NOT output MATCHES "Package: textresgen\nVersion: ${VERSION}\nDepends: [^\n]*libc6")
+  message(FATAL_ERROR "${debs}: unexpected control fields:\n${output}")
+endif()
+run("${DPKG_DEB}" -x "${debs}" "${WORK}/deb")
+foreach(file IN ITEMS lib/cmake/TextResGen/TextResGenConfig.cmake lib/cmake/TextResGen/TextResGenFunctions.cmake
+                      share/doc/textresgen/README.md)
+  if(NOT EXISTS "${WORK}/deb/usr/${file}")
+    message(FATAL_ERROR "${debs} lacks /usr/${file}")
+  endif()
+endforeach()
+foreach(program IN ITEMS textresgen-utf8 textrescheck)
+  run("${WORK}/deb/usr/bin/${program}" --version)
+  if(NOT output STREQUAL "${program} ${VERSION}\n")
+    message(FATAL_ERROR "${debs}: /usr/bin/${program} --version says '${output}'")
+  endif()
+endforeach()
+# textresgen takes no arguments: it generates in its working folder.
+file(MAKE_DIRECTORY "${WORK}/run")
+file(COPY_FILE "${SOURCE_DIR}/tests/package/example-definition.txt" "${WORK}/run/TextResouce.txt")
+run("${CMAKE_COMMAND}" -E chdir "${WORK}/run" "${WORK}/deb/usr/bin/textresgen")
+foreach(pair IN ITEMS "textresouce.cpp|example.cpp.golden" "textresouce.h|example.h.golden")
+  string(REPLACE "|" ";" pair "${pair}")
+  list(GET pair 0 made)
+  list(GET pair 1 golden)
+  run("${CMAKE_COMMAND}" -E compare_files "${WORK}/run/${made}" "${SOURCE_DIR}/tests/golden/${golden}")
+endforeach()
+message(STATUS "${debs}: control fields, files and programs as expected")

@@ -1,0 +1,73 @@
+# The Windows release zip of a MinGW build (cmake -P): makes it with CPack,
+# unpacks it, checks that its programs import no DLL but the system's (no
+# MinGW runtime), runs textresgen.exe from it on the worked example and
+# compares both outputs byte for byte with the golden files, and asks the
+# other two programs for their version. Under EMULATOR (Wine) on other hosts.
+# Inputs: SOURCE_DIR, BUILD_DIR, CONFIG, WORK, VERSION, EMULATOR ("|"-separated,
+# may be empty), OBJDUMP.
+cmake_minimum_required(VERSION 3.25)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}")
+  endif()
+  set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+string(REPLACE "|" ";" emulator "${EMULATOR}")
+file(REMOVE_RECURSE "${WORK}")
+get_filename_component(cmake_bin "${CMAKE_COMMAND}" DIRECTORY)
+run("${cmake_bin}/cpack" --config "${BUILD_DIR}/CPackConfig.cmake" -C "${CONFIG}" -B "${WORK}/packages")
+set(name "textresgen-${VERSION}-windows-x86_64")
+set(zip "${WORK}/packages/${name}.zip")
+if(NOT EXISTS "${zip}")
+  file(GLOB made "${WORK}/packages/*")
+  message(FATAL_ERROR "no ${name}.zip; CPack made: ${made}")
+endif()
+file(MAKE_DIRECTORY "${WORK}/unpacked")
+run("${CMAKE_COMMAND}" -E chdir "${WORK}/unpacked" "${CMAKE_COMMAND}" -E tar xf "${zip}")
+set(bin "${WORK}/unpacked/${name}/bin")
+
+foreach(file IN ITEMS lib/cmake/TextResGen/TextResGenConfig.cmake lib/cmake/TextResGen/TextResGenTargets.cmake
+                      lib/cmake/TextResGen/TextResGenFunctions.cmake share/doc/textresgen/install.md)
+  if(NOT EXISTS "${WORK}/unpacked/${name}/${file}")
+    message(FATAL_ERROR "${zip} lacks ${file}")
+  endif()
+endforeach()
+
+# Only DLLs every Windows has: KERNEL32, msvcrt and the other system DLLs,
+# no libstdc++-6, libgcc_s_seh-1 or libwinpthread-1.
+foreach(program IN ITEMS textresgen textrescheck textresgen-utf8)
+  run("${OBJDUMP}" -p "${bin}/${program}.exe")
+  string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${output}")
+  if(NOT imports)
+    message(FATAL_ERROR "${program}.exe: no import table found in:\n${output}")
+  endif()
+  foreach(import IN LISTS imports)
+    string(REPLACE "DLL Name: " "" dll "${import}")
+    string(TOLOWER "${dll}" dll)
+    if(NOT dll MATCHES "^(kernel32|msvcrt|user32|advapi32|ws2_32|ntdll|api-ms-win-[a-z0-9-]+)\\.dll$")
+      message(FATAL_ERROR "${program}.exe in ${zip} needs ${dll}, which Windows does not have")
+    endif()
+  endforeach()
+endforeach()
+
+file(MAKE_DIRECTORY "${WORK}/run")
+file(COPY_FILE "${SOURCE_DIR}/tests/package/example-definition.txt" "${WORK}/run/TextResouce.txt")
+run("${CMAKE_COMMAND}" -E chdir "${WORK}/run" ${emulator} "${bin}/textresgen.exe")
+foreach(pair IN ITEMS "textresouce.cpp|example.cpp.golden" "textresouce.h|example.h.golden")
+  string(REPLACE "|" ";" pair "${pair}")
+  list(GET pair 0 made)
+  list(GET pair 1 golden)
+  run("${CMAKE_COMMAND}" -E compare_files "${WORK}/run/${made}" "${SOURCE_DIR}/tests/golden/${golden}")
+endforeach()
+
+foreach(program IN ITEMS textrescheck textresgen-utf8)
+  run(${emulator} "${bin}/${program}.exe" --version)
+  string(REPLACE "\r\n" "\n" output "${output}")
+  if(NOT output STREQUAL "${program} ${VERSION}\n")
+    message(FATAL_ERROR "${program}.exe --version from ${zip} says '${output}'")
+  endif()
+endforeach()
+message(STATUS "${zip}: static programs, the package, outputs equal to the golden files")

@@ -1,0 +1,24 @@
+# Builds tests/windows/clang_cl_consumer (cmake -P, at build time of the
+# Windows tests): installs this build into PREFIX, configures the consumer
+# with the clang-cl toolchain file and builds it. Quiet unless a step fails.
+# Inputs: BUILD_DIR, PREFIX, SOURCE, BINARY, TOOLCHAIN, EMULATOR ("|"-separated),
+# DEFINITION, GENERATOR.
+cmake_minimum_required(VERSION 3.25)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}")
+  endif()
+endfunction()
+
+file(REMOVE_RECURSE "${PREFIX}" "${BINARY}")
+run("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}")
+# The emulator is a list: it goes in through an initial cache, where its
+# semicolons survive.
+string(REPLACE "|" ";" emulator "${EMULATOR}")
+file(WRITE "${BINARY}-init.cmake" "set(CMAKE_CROSSCOMPILING_EMULATOR [[${emulator}]] CACHE STRING \"\")\n")
+run("${CMAKE_COMMAND}" -S "${SOURCE}" -B "${BINARY}" -G "${GENERATOR}" -C "${BINARY}-init.cmake"
+    -DCMAKE_BUILD_TYPE=Release "-DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN}" "-DCMAKE_PREFIX_PATH=${PREFIX}"
+    "-DCLIENT_DEFINITION=${DEFINITION}")
+run("${CMAKE_COMMAND}" --build "${BINARY}")
