@@ -13,7 +13,7 @@
 #include <vector>
 
 
-namespace textresgen::testing {
+namespace textresgen::test {
 namespace {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "wchar_t holds UTF-16 units on Windows");
@@ -132,4 +132,4 @@ INSTANTIATE_TEST_SUITE_P(Windows, WindowsClient, ::testing::ValuesIn(kClientDlls
                          [](const ::testing::TestParamInfo<ClientDll>& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace textresgen::testing
+}  // namespace textresgen::test

@@ -10,11 +10,11 @@
 #include <ostream>
 #include <string>
 
-#include "temp_folder.h"
+#include "support/temp_dir.h"
 #include "text/utf16_reader.h"
 #include "text/utf16_writer.h"
 
-namespace textresgen::testing {
+namespace textresgen::test {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -56,15 +56,15 @@ void PrintTo(const ShareCase& c, std::ostream* out) { *out << c.name; }
 class ShareModes : public ::testing::TestWithParam<ShareCase> {
 protected:
     void SetUp() override {
-        file_ = folder_.path() / "TextResouce.txt";
-        WriteBytes(file_, kContent);
+        file_ = folder_ / "TextResouce.txt";
+        ASSERT_TRUE(WriteFileBytes(file_, kContent));
         if (!ShareModesEnforced(file_)) GTEST_SKIP() << "this Windows (or Wine) does not enforce share modes";
     }
 
     // The program's own file layer takes UTF-8 paths.
     std::string ProgramPath() const { return file_.u8string(); }
 
-    TempFolder folder_;
+    TempDir folder_;
     std::filesystem::path file_;
 };
 
@@ -110,7 +110,7 @@ TEST_F(ShareModesOfTheProgram, WriterRefusedWhileReadLeavesTheFileAsItWas) {
     Utf16Writer writer;
     EXPECT_FALSE(writer.Open(ProgramPath().c_str()));
     reader.Close();
-    EXPECT_EQ(ReadBytes(file_), kContent);
+    EXPECT_EQ(ReadFileBytes(file_), kContent);
 }
 
 TEST_F(ShareModesOfTheProgram, OpenOutputRefusesTheProgramsReaderAndWriter) {
@@ -121,8 +121,8 @@ TEST_F(ShareModesOfTheProgram, OpenOutputRefusesTheProgramsReaderAndWriter) {
     Utf16Writer secondWriter;
     EXPECT_FALSE(secondWriter.Open(ProgramPath().c_str()));
     writer.Close();
-    EXPECT_EQ(ReadBytes(file_), std::string("\xFF\xFE"));
+    EXPECT_EQ(ReadFileBytes(file_), std::string("\xFF\xFE"));
 }
 
 }  // namespace
-}  // namespace textresgen::testing
+}  // namespace textresgen::test
