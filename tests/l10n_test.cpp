@@ -339,3 +339,84 @@ TEST_F(L10nTest, HugeTranslationIsRefusedInBoundedMemory) {
 
 }  // namespace
 }  // namespace textresgen::test
+
+namespace textresgen::test {
+namespace {
+
+// printf placeholders across languages, judged three ways that must agree:
+// textrescheck comparing two definition files, textresl10n importing a PO
+// whose translation is that text, and gettext's msgfmt --check-format on
+// the same PO entry (for base texts that are formats: only those are
+// flagged c-format).
+struct PlaceholderCase {
+    const char* name;
+    const char* base;         // literal bodies, as in a definition file
+    const char* translation;
+    const char* problem;      // part of the finding; empty: none
+};
+
+const PlaceholderCase kPlaceholders[] = {
+    {"SameTypes", "%s has %d files", "%s: %i ファイル", ""},
+    {"ReorderedNumbered", "%1$s is %2$d", "%2$d は %1$s", ""},
+    {"UnsignedClass", "%x of %u", "%o / %X", ""},
+    {"FloatingClass", "%.2f%%", "%g %%", ""},
+    {"StarWidth", "%*d", "%*i", ""},
+    {"PercentSureIsNoFormat", "100% sure", "%s", ""},
+    {"PlainText", "Open", "Ouvrir %d", ""},
+    {"TypeMismatch", "%s files", "%d ファイル", "takes argument 1 as int, the base text as char*"},
+    {"WideString", "%ls", "%s", "takes argument 1 as char*, the base text as wchar_t*"},
+    {"LongInt", "%lu", "%u", "takes argument 1 as unsigned int, the base text as unsigned long"},
+    {"CharIsNotString", "%c", "%s", "takes argument 1 as char*, the base text as int (a character)"},
+    {"FewerArguments", "%d of %d", "%d", "take 1 argument, the base text's 2 arguments"},
+    {"MoreArguments", "%d", "%d %s", "take 2 arguments, the base text's 1 argument"},
+    {"StarTakesAnInt", "%*d", "%d", "take 1 argument, the base text's 2 arguments"},
+    {"EscapedPercent", "\\x25s files", "%d", "takes argument 1 as int"},
+    {"WritesMemory", "%d", "%n", "is %n"},
+    {"MixedNumbering", "%d %s", "%1$d %s", "mixes numbered"},
+    {"Unterminated", "%d%%", "%d%", "is not terminated"},
+    {"BraceMissing", "{0} of {1}", "{0}", "highest {n} placeholder is {0}, the base text's {1}"},
+};
+
+class PlaceholderCheck : public L10nTest, public ::testing::WithParamInterface<PlaceholderCase> {};
+
+std::string PoString(const std::string& body) {
+    std::string out;
+    for (const char c : body) out += c == '"' ? std::string("\\\"") : std::string(1, c);
+    return out;
+}
+
+TEST_P(PlaceholderCheck, CheckerImportAndGettextAgree) {
+    const PlaceholderCase& c = GetParam();
+    const bool expectProblem = *c.problem != '\0';
+    ASSERT_TRUE(WriteFileBytes(At("base.txt"), Utf8WithMark(std::string("Text=") + c.base + "\n")));
+    ASSERT_TRUE(WriteFileBytes(At("tr.txt"), Utf8WithMark(std::string("Text=") + c.translation + "\n")));
+    const RunResult check = RunTool(TEXTRESCHECK_EXE, folder_.Path(), {"base.txt", "tr.txt"});
+    EXPECT_TRUE(Ran(check, expectProblem ? 1 : 0));
+    if (expectProblem) {
+        EXPECT_NE(check.out.find("tr.txt:1: error: text of 'Text': "), std::string::npos) << check.out;
+        EXPECT_NE(check.out.find(c.problem), std::string::npos) << check.out;
+    }
+
+    // The same pair as a PO entry, the base's escapes decoded by export.
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "base.txt", "--lang", "ja", "-o", "x.po"})));
+    std::string po = Bytes("x.po");
+    po.replace(po.rfind("msgstr \"\""), 9, "msgstr \"" + PoString(c.translation) + "\"");
+    ASSERT_TRUE(WriteFileBytes(At("x.po"), po));
+    const RunResult import = L10n({"import", "x.po", "-o", "x.txt"});
+    EXPECT_TRUE(Ran(import, expectProblem ? 1 : 0));
+    if (expectProblem) {
+        EXPECT_NE(import.err.find(c.problem), std::string::npos) << import.err;
+    }
+
+    if (std::string(TEXTRESL10N_MSGFMT).empty() || po.find("c-format") == std::string::npos) return;
+    const RunResult msgfmt = RunTool(TEXTRESL10N_MSGFMT, folder_.Path(), {"--check-format", "-o", "x.mo", "x.po"});
+    EXPECT_EQ(msgfmt.exitStatus != 0, expectProblem) << "msgfmt judges otherwise:\n" << msgfmt.err;
+}
+
+void PrintTo(const PlaceholderCase& c, std::ostream* out) { *out << c.name; }
+
+INSTANTIATE_TEST_SUITE_P(Cases, PlaceholderCheck, ::testing::ValuesIn(kPlaceholders),
+                         [](const ::testing::TestParamInfo<PlaceholderCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace textresgen::test
