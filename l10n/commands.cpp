@@ -325,8 +325,9 @@ private:
         for (const ExchangeProblem& warning : result.warnings) report += FormatProblem(path, warning, "warning");
         for (const ExchangeProblem& error : result.errors) report += FormatProblem(path, error);
         if (!result.ok) {
-            err_(report + path + ": " + std::to_string(result.errors.size()) + " errors; " + options_.output +
-                 " is not written\n");
+            const std::size_t count = result.errors.size();
+            err_(report + path + ": " + std::to_string(count) + (count == 1 ? " error; " : " errors; ") +
+                 options_.output + " is not written\n");
             return kExitProblems;
         }
         if (!Write(options_.output, result.definition)) return kExitProblems;
