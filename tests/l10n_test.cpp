@@ -420,3 +420,45 @@ INSTANTIATE_TEST_SUITE_P(Cases, PlaceholderCheck, ::testing::ValuesIn(kPlacehold
 
 }  // namespace
 }  // namespace textresgen::test
+
+namespace textresgen::test {
+namespace {
+
+// The command line follows the tools' conventions.
+struct CommandLineCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    int status;
+    const char* out;  // the start of standard output
+    const char* err;  // part of standard error
+};
+
+const CommandLineCase kCommandLines[] = {
+    {"Help", {"--help"}, 0, "usage: textresl10n export", ""},
+    {"HelpAfterCommand", {"import", "--help"}, 0, "usage: textresl10n export", ""},
+    {"Version", {"--version"}, 0, "textresl10n 1.", ""},
+    {"UnknownOption", {"export", "--bogus"}, 2, "", "unknown option '--bogus'\nusage:"},
+    {"TryHelp", {"stats"}, 2, "", "Try 'textresl10n --help'"},
+    {"UnknownCommand", {"translate"}, 2, "", "unknown command 'translate'"},
+    {"MissingValue", {"import", "x.po", "-o"}, 2, "", "the option -o needs a value"},
+    {"NoFormat", {"import", "x.txt", "-o", "y.txt"}, 2, "", "must end in .po, .pot, .xlf or .xliff"},
+    {"DashDashEndsOptions", {"import", "-o", "y.txt", "--", "--help.po"}, 1, "", "--help.po: error: cannot be opened"},
+};
+
+class CommandLine : public L10nTest, public ::testing::WithParamInterface<CommandLineCase> {};
+
+TEST_P(CommandLine, FollowsTheConventions) {
+    const CommandLineCase& c = GetParam();
+    const RunResult run = L10n(c.arguments);
+    EXPECT_TRUE(Ran(run, c.status));
+    EXPECT_EQ(run.out.rfind(c.out, 0), 0u) << run.out;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+}
+
+void PrintTo(const CommandLineCase& c, std::ostream* out) { *out << c.name; }
+
+INSTANTIATE_TEST_SUITE_P(Cases, CommandLine, ::testing::ValuesIn(kCommandLines),
+                         [](const ::testing::TestParamInfo<CommandLineCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace textresgen::test
