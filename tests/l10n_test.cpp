@@ -437,7 +437,7 @@ const CommandLineCase kCommandLines[] = {
     {"Help", {"--help"}, 0, "usage: textresl10n export", ""},
     {"HelpAfterCommand", {"import", "--help"}, 0, "usage: textresl10n export", ""},
     {"Version", {"--version"}, 0, "textresl10n 1.", ""},
-    {"UnknownOption", {"export", "--bogus"}, 2, "", "unknown option '--bogus'\nusage:"},
+    {"UnknownOption", {"export", "--bogus"}, 2, "", "unknown option '--bogus'"},
     {"TryHelp", {"stats"}, 2, "", "Try 'textresl10n --help'"},
     {"UnknownCommand", {"translate"}, 2, "", "unknown command 'translate'"},
     {"MissingValue", {"import", "x.po", "-o"}, 2, "", "the option -o needs a value"},
