@@ -12,6 +12,9 @@ source scripts/ensure-packages.sh
 # .deb its dependencies; node and npm run the workflow check.
 ensure_packages cmake:cmake make:make g++:g++ /usr/include/gtest/gtest.h:libgtest-dev clang++:clang \
     python3:python3 iconv:libc-bin /usr/bin/time:time dpkg-shlibdeps:dpkg-dev node:nodejs npm:npm
+# textresl10n reads and writes XML with pugixml; its tests use gettext and
+# translate-toolkit as real clients.
+ensure_packages /usr/include/pugixml.hpp:libpugixml-dev msgfmt:gettext po2xliff:translate-toolkit
 
 jobs=$(nproc 2>/dev/null || echo 2)
 ctest_args=(--output-on-failure -j "$jobs")
@@ -47,6 +50,8 @@ if [[ ${TEXTRESGEN_SKIP_WINDOWS:-0} != 1 ]]; then
     ensure_packages x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64 wine:wine /usr/lib/wine/wine64:wine64 \
         /usr/src/googletest/CMakeLists.txt:googletest "clang-cl-$clang_version:clang-tools-$clang_version" \
         lld-link:lld llvm-lib:llvm llvm-rc:llvm
+    # No pugixml for Windows in Debian: built from Debian's source package.
+    scripts/fetch-pugixml-source.sh build/third_party/pugixml
     cmake --preset mingw
     cmake --build --preset mingw -j "$jobs"
     ctest --preset mingw "${ctest_args[@]}"
@@ -69,23 +74,32 @@ if [[ $fuzz_seconds != 0 ]]; then
   ensure_packages "$fuzzer_runtime:libclang-rt-$(clang++ -dumpversion | cut -d. -f1)-dev"
   cmake --preset fuzz
   cmake --build --preset fuzz -j "$jobs"
-  findings=build/fuzz/findings
-  rm -rf build/fuzz/scratch-corpus "$findings"
-  mkdir -p build/fuzz/scratch-corpus "$findings"
-  cp fuzz/corpus/* build/fuzz/scratch-corpus/
-  echo "Fuzzing for ${fuzz_seconds} s..."
-  if ! build/fuzz/fuzz/textresgen_fuzz -max_total_time="$fuzz_seconds" -max_len=8192 -timeout=10 -dict=fuzz/definition.dict \
-      -print_final_stats=1 -artifact_prefix="$findings/" build/fuzz/scratch-corpus \
-      >build/fuzz/fuzz.log 2>&1; then
-    tail -n 60 build/fuzz/fuzz.log
-    for input in "$findings"/*; do
-      echo "Finding: $input"
-      od -A x -t x1z "$input" | head -n 40
-    done
-    echo "FAILED: the fuzz target found a fault (see above)" >&2
-    exit 1
-  fi
-  grep -E "^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::peak_rss_mb)" build/fuzz/fuzz.log || true
+  # Each target from a scratch copy of its corpus, so the inputs it adds
+  # stay out of the tree. A finding fails the run; its input is kept in
+  # build/fuzz/findings.
+  fuzz_target() {  # NAME CORPUS [LIBFUZZER OPTIONS...]
+    local name=$1 corpus=$2
+    shift 2
+    local findings=build/fuzz/findings scratch=build/fuzz/scratch-$name
+    rm -rf "$scratch"
+    mkdir -p "$scratch" "$findings"
+    cp "$corpus"/* "$scratch/"
+    echo "Fuzzing $name for ${fuzz_seconds} s..."
+    if ! "build/fuzz/fuzz/$name" -max_total_time="$fuzz_seconds" -timeout=10 "$@" \
+        -print_final_stats=1 -artifact_prefix="$findings/$name-" "$scratch" >"build/fuzz/$name.log" 2>&1; then
+      tail -n 60 "build/fuzz/$name.log"
+      for input in "$findings"/*; do
+        echo "Finding: $input"
+        od -A x -t x1z "$input" | head -n 40
+      done
+      echo "FAILED: the fuzz target $name found a fault (see above)" >&2
+      exit 1
+    fi
+    grep -E "^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::peak_rss_mb)" "build/fuzz/$name.log" || true
+  }
+  rm -rf build/fuzz/findings
+  fuzz_target textresgen_fuzz fuzz/corpus -max_len=8192 -dict=fuzz/definition.dict
+  fuzz_target textresl10n_fuzz fuzz/import_corpus -max_len=16384
 fi
 
 # Main leg last, so that CTest's summary of the main build closes the output.

@@ -5,6 +5,7 @@
 
 #include "check/file_check.h"
 #include "check/layout_compare.h"
+#include "check/placeholder_compare.h"
 #include "cli/command_line.h"
 
 namespace textrescheck {
@@ -57,14 +58,21 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) 
     std::size_t unreadable = 0;
     std::optional<FileCheck> reference;
     std::string referencePath;
+    std::optional<PlaceholderReference> placeholders;
 
     for (const std::string& path : paths) {
         FileCheck check = CheckDefinitionFile(path.c_str());
         // The name as given, but never a control character on the terminal.
         const std::string shown = textresgen::cli::Printable(path);
         std::vector<Finding> layout;
-        if (check.status == FileCheck::Status::Checked && reference)
+        if (check.status == FileCheck::Status::Checked && reference) {
             layout = CompareLayouts(reference->index, referencePath, check.index);
+            if (placeholders) {
+                std::vector<Finding> mismatches = placeholders->Compare(path);
+                layout.insert(layout.end(), std::make_move_iterator(mismatches.begin()),
+                              std::make_move_iterator(mismatches.end()));
+            }
+        }
         check.errors += layout.size();
 
         std::string report;
@@ -86,6 +94,7 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) 
         if (check.status == FileCheck::Status::Checked && !reference) {
             reference = std::move(check);
             referencePath = shown;
+            placeholders = PlaceholderReference::Read(path);
         }
     }
 

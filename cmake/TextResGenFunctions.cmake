@@ -16,12 +16,18 @@
 # CHECK: textrescheck reads the definition file before each generation and
 # the build fails, with its line-numbered findings, when it reports an error.
 #
+# textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff> BASE <base-target> [CHECK]):
+# a translators' file is imported (textresl10n import) at build time and
+# built like a definition file, with SAME_LAYOUT_AS <base-target> implied.
+# An import error (a placeholder mismatch, a key that is no name) fails the
+# build with the file's line.
+#
 # Needs the executables TextResGen::textresgen and TextResGen::textresgen-utf8,
 # from find_package(TextResGen) or from this project's own build.
 include_guard(GLOBAL)
 
 function(textresgen_add_library target definition)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "CHECK" "SAME_LAYOUT_AS" "")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "CHECK" "SAME_LAYOUT_AS;BASE" "")
   if(arg_UNPARSED_ARGUMENTS OR arg_KEYWORDS_MISSING_VALUES)
     message(FATAL_ERROR "textresgen_add_library(${target} ${definition}): unexpected arguments "
                         "'${arg_UNPARSED_ARGUMENTS}${arg_KEYWORDS_MISSING_VALUES}'; "
@@ -45,6 +51,7 @@ function(textresgen_add_library target definition)
     message(FATAL_ERROR "textresgen_add_library(${target}): no definition file ${definition}")
   endif()
   set(dir "${CMAKE_CURRENT_BINARY_DIR}/textresgen/${target}")
+  _textresgen_import_exchange_file()
   set(utf16_source "${dir}/utf16/textresouce.cpp")
   set(utf16_header "${dir}/utf16/textresouce.h")
   set(utf8_source "${dir}/utf8/textresouce.cpp")
@@ -174,3 +181,42 @@ function(_textresgen_check_layout_peer target other)
     message(FATAL_ERROR "${usage}: ${other} was not made by textresgen_add_library")
   endif()
 endfunction()
+
+# For textresgen_add_library: when `definition` is a PO or XLIFF file, adds
+# the step that imports it and makes `definition` the imported file, with
+# SAME_LAYOUT_AS the BASE target. A macro: it sets the caller's variables.
+macro(_textresgen_import_exchange_file)
+  cmake_path(GET definition EXTENSION LAST_ONLY _textresgen_extension)
+  string(TOLOWER "${_textresgen_extension}" _textresgen_extension)
+  if(_textresgen_extension MATCHES "^\\.(po|pot|xlf|xliff)$")
+    if(NOT arg_BASE)
+      message(FATAL_ERROR "textresgen_add_library(${target} ${definition}): a PO or XLIFF file needs "
+                          "BASE <base-target>, the library of the language it translates")
+    endif()
+    if(arg_SAME_LAYOUT_AS AND NOT arg_SAME_LAYOUT_AS STREQUAL arg_BASE)
+      message(FATAL_ERROR "textresgen_add_library(${target}): SAME_LAYOUT_AS and BASE name different targets")
+    endif()
+    if(NOT TARGET TextResGen::textresl10n)
+      message(FATAL_ERROR "textresgen_add_library(${target}): TextResGen::textresl10n is not defined")
+    endif()
+    set(_textresgen_l10n_emulator "")
+    get_target_property(_textresgen_l10n_imported TextResGen::textresl10n IMPORTED)
+    if(NOT _textresgen_l10n_imported AND CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
+      set(_textresgen_l10n_emulator ${CMAKE_CROSSCOMPILING_EMULATOR})
+    endif()
+    set(_textresgen_exchange "${definition}")
+    set(definition "${dir}/imported.txt")
+    file(MAKE_DIRECTORY "${dir}")
+    add_custom_command(
+      OUTPUT "${definition}"
+      COMMAND ${_textresgen_l10n_emulator} "$<TARGET_FILE:TextResGen::textresl10n>"
+              import "${_textresgen_exchange}" -o "${definition}"
+      DEPENDS "${_textresgen_exchange}" TextResGen::textresl10n
+      COMMENT "textresl10n: importing ${_textresgen_exchange} for ${target}"
+      VERBATIM)
+    set(arg_SAME_LAYOUT_AS "${arg_BASE}")
+  elseif(arg_BASE)
+    message(FATAL_ERROR "textresgen_add_library(${target} ${definition}): BASE is for PO and XLIFF files; "
+                        "a definition file takes SAME_LAYOUT_AS")
+  endif()
+endmacro()

@@ -3,6 +3,7 @@
 add_executable(TextResGen::textresgen ALIAS textresgen)
 add_executable(TextResGen::textresgen-utf8 ALIAS textresgen-utf8)
 add_executable(TextResGen::textrescheck ALIAS textrescheck)
+add_executable(TextResGen::textresl10n ALIAS textresl10n)
 include("${CMAKE_CURRENT_LIST_DIR}/TextResGenFunctions.cmake")
 
 option(TEXTRESGEN_INSTALL "Install the program and its CMake package" ${PROJECT_IS_TOP_LEVEL})
@@ -13,7 +14,7 @@ endif()
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 set(package_dir lib/cmake/TextResGen)
-install(TARGETS textresgen textresgen-utf8 textrescheck EXPORT TextResGenTargets
+install(TARGETS textresgen textresgen-utf8 textrescheck textresl10n EXPORT TextResGenTargets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(EXPORT TextResGenTargets NAMESPACE TextResGen:: DESTINATION ${package_dir})
 configure_package_config_file("${CMAKE_CURRENT_LIST_DIR}/TextResGenConfig.cmake.in"

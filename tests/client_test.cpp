@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/client_library.h"
 #include "support/process.h"
 #include "support/program_folder.h"
 #include "support/shared_library.h"
@@ -56,55 +57,6 @@ const char16_t kProbeSource[] =
     u"extern \"C\" __declspec(dllexport) unsigned long TextResourceSize() { return sizeof(TextResource); }\n"
     u"extern \"C\" int NotExported() { return 1; }\n";
 
-std::u32string CodePoints(const wchar_t* text) {
-    std::u32string points;
-    for (; *text != L'\0'; ++text) {
-        char32_t point = static_cast<char32_t>(*text);
-        if (sizeof(wchar_t) == 2 && point >= 0xD800 && point <= 0xDBFF && text[1] >= 0xDC00 && text[1] <= 0xDFFF) {
-            point = 0x10000 + ((point - 0xD800) << 10) + (static_cast<char32_t>(text[1]) - 0xDC00);
-            ++text;
-        }
-        points.push_back(point);
-    }
-    return points;
-}
-
-// How the project's compiler turns the generated pair into a library here.
-struct ClientBuild {
-    bool readsUtf16;  // false: the sources are converted to UTF-8 first
-    std::vector<std::string> arguments;
-    std::string library;
-};
-
-// The generated source declares InitString `__declspec(dllexport)`. On ELF
-// and Mach-O that becomes default visibility, and everything else is hidden,
-// so only what the generated code marks is exported.
-bool PlatformBuild(ClientBuild& build, std::string& why) {
-#ifdef _WIN32
-    (void)build;
-    why = "on Windows the client is built as a real DLL at build time: see Windows/WindowsClient";
-    return false;
-#else
-    const std::string compiler = TEXTRESGEN_CXX_ID;
-    build.library = "libtextresource.so";
-    build.arguments = {"-std=c++17", "-shared", "-fPIC", "-fvisibility=hidden",
-                       "-D__declspec(x)=__attribute__((visibility(\"default\")))"};
-    if (compiler == "GNU") {
-        // GCC converts the input itself; -ffreestanding keeps it from
-        // including the (UTF-8) stdc-predef.h as if it were UTF-16 too.
-        build.readsUtf16 = true;
-        build.arguments.insert(build.arguments.end(), {"-ffreestanding", "-finput-charset=UTF-16LE"});
-    } else if (compiler == "Clang" || compiler == "AppleClang") {
-        build.readsUtf16 = false;  // Clang reads UTF-8 only
-    } else {
-        why = "no client build for the compiler " + compiler;
-        return false;
-    }
-    build.arguments.insert(build.arguments.end(), {"textresouce.cpp", "probe.cpp", "-o", build.library});
-    return true;
-#endif
-}
-
 TEST(RealClient, CompiledLibraryGivesEveryText) {
     ClientBuild build;
     std::string why;
@@ -117,20 +69,7 @@ TEST(RealClient, CompiledLibraryGivesEveryText) {
     // The library is built from its own folder, holding the pair as
     // generated or converted to UTF-8, and the probe in the same encoding.
     const std::filesystem::path client = folder / "client";
-    std::filesystem::create_directory(client);
-    for (const char* name : {kSource, kHeader}) {
-        const std::string bytes = folder.Read(name).value_or("");
-        ASSERT_EQ(bytes.substr(0, 2), "\xFF\xFE") << name;
-        ASSERT_TRUE(WriteFileBytes(client / name, build.readsUtf16 ? bytes : Utf8FromUnits(UnitsFromUtf16Le(bytes))));
-    }
-    ASSERT_TRUE(WriteFileBytes(client / "probe.cpp", build.readsUtf16 ? Utf16LeWithMark(kProbeSource)
-                                                                        : Utf8FromUnits(kProbeSource)));
-    RunOptions compile;
-    compile.arguments = build.arguments;
-    compile.workingDirectory = client;
-    const RunResult compiled = RunProgram(TEXTRESGEN_CXX, compile);
-    ASSERT_TRUE(compiled.started) << compiled.setupError;
-    ASSERT_EQ(compiled.exitStatus, 0) << TEXTRESGEN_CXX << " failed:\n" << compiled.out << compiled.err;
+    ASSERT_TRUE(CompileClient(build, folder.Path(), client, kProbeSource));
 
     const SharedLibrary library(client / build.library);
     ASSERT_TRUE(library.Loaded()) << library.Error();
@@ -139,23 +78,11 @@ TEST(RealClient, CompiledLibraryGivesEveryText) {
     const auto size = reinterpret_cast<Size>(library.Symbol("TextResourceSize"));
     ASSERT_NE(size, nullptr) << "TextResourceSize not exported";
     EXPECT_EQ(size(), kMemberCount * sizeof(const wchar_t*));
-    const void* init = library.Symbol("InitString");
-    ASSERT_NE(init, nullptr) << "InitString not exported";
-
-    // The structure holds only pointers, nested structures included: a
-    // block of pointers in member order, with a guard on either side.
-    const wchar_t kGuardText[] = L"guard";
-    std::vector<const wchar_t*> block(kMemberCount + 2, kGuardText);
-    using Init = void (*)(const wchar_t** members);
-    reinterpret_cast<Init>(const_cast<void*>(init))(block.data() + 1);
-    EXPECT_EQ(block.front(), kGuardText);
-    EXPECT_EQ(block.back(), kGuardText);
+    std::vector<std::u32string> texts;
+    ASSERT_TRUE(ReadMembers(library, kMemberCount, texts));
     for (std::size_t i = 0; i < kMemberCount; ++i) {
         SCOPED_TRACE(kMembers[i].path);
-        const wchar_t* text = block[i + 1];
-        ASSERT_NE(text, nullptr);
-        ASSERT_NE(text, kGuardText) << "member not assigned";
-        EXPECT_EQ(CodePoints(text), kMembers[i].text);
+        EXPECT_EQ(texts[i], kMembers[i].text);
     }
 }
 

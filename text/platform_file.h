@@ -16,4 +16,10 @@ std::unique_ptr<ByteSource> OpenFileSource(const char* path);
 // writing; an existing file is then left as it was.
 std::unique_ptr<ByteSink> CreateFileSink(const char* path);
 
+// Renames the file `from` to `to`, replacing a file already at `to` in one
+// step: whoever opens `to` finds either the old file or the new one, never a
+// part of either. Both must be on one volume. False when it failed; both
+// files are then as they were.
+bool RenameOver(const char* from, const char* to);
+
 }  // namespace textresgen

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
 #include "text/platform_file.h"
@@ -113,5 +114,7 @@ std::unique_ptr<ByteSink> CreateFileSink(const char* path) {
     }
     return std::make_unique<PosixFileSink>(fd, path);
 }
+
+bool RenameOver(const char* from, const char* to) { return std::rename(from, to) == 0; }
 
 }  // namespace textresgen

@@ -7,7 +7,9 @@
 #     the header, so no host code, untouched;
 #  3. two languages whose layouts differ: the build fails with a clear message;
 #  4. CHECK on a definition with a C++ keyword as a name: the build fails with
-#     textrescheck's finding.
+#     textrescheck's finding;
+#  5. a language kept as a PO file (BASE): imported and built with the base's
+#     layout; a PO with a placeholder mismatch fails the build at its line.
 # With MODE=subdir instead: step 1 only, the example taking textresgen from
 # its source tree through add_subdirectory. With MODE=prefix: step 1 only,
 # with textresgen found in PREFIX, where it was unpacked from a package.
@@ -174,4 +176,24 @@ endif()
 expect_in_order("${output}"
   "${checked}/texts.txt:2: error: entry 'delete' in 'Menu.delete' is a C++ keyword"
   "textrescheck rejects ${checked}/texts.txt")
+
+# 5. A PO file as a language.
+set(exchange_build "${WORK}/exchange-build")
+set(exchange "${SOURCE_DIR}/tests/package/exchange")
+run("${CMAKE_COMMAND}" -S "${exchange}" -B "${exchange_build}" ${configure_args})
+run("${CMAKE_COMMAND}" --build "${exchange_build}" --config Release)
+file(READ "${exchange_build}/textresgen/texts_ja/include/textresouce.h" ja_header)
+file(READ "${exchange_build}/textresgen/texts_en/include/textresouce.h" en_header)
+file(READ "${exchange_build}/textresgen/texts_ja/utf16/textresouce.cpp" ja_source HEX)
+if(NOT ja_header STREQUAL en_header OR NOT ja_source MATCHES "8b954f30")  # 開く in UTF-16LE
+  message(FATAL_ERROR "the PO file's library does not hold its translation with the base's layout")
+endif()
+run("${CMAKE_COMMAND}" -S "${exchange}" -B "${exchange_build}" -DBAD=ON)
+execute_process(COMMAND "${CMAKE_COMMAND}" --build "${exchange_build}" --config Release
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(status EQUAL 0)
+  message(FATAL_ERROR "a PO file with a placeholder mismatch was built:\n${output}")
+endif()
+expect_in_order("${output}"
+  "${exchange}/bad.po:8: error: 'Greeting': the translation takes argument 1 as int, the base text as char*")
 message(STATUS "consumer through find_package with ${CXX}: all checks passed")

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "check/finding.h"
+#include "model/literal_body.h"
+#include "text/wide_string.h"
+
+namespace textrescheck {
+
+// The printf directives and {n} placeholders of the first file's texts,
+// against which every later file's texts are compared: a translation that
+// takes other arguments than its base text makes printf read the wrong
+// arguments at run time.
+class PlaceholderReference {
+public:
+    // Reads the texts of the file that holds a '%' or a '{' (no other can
+    // hold a placeholder); nothing when it cannot be read.
+    static std::optional<PlaceholderReference> Read(const std::string& path);
+
+    // Each text of the file at `path` whose reference text is a printf
+    // format or holds {n} and that takes other arguments than it: an error
+    // at its line. Texts that are no valid literal body are left to the
+    // file's own check.
+    std::vector<Finding> Compare(const std::string& path) const;
+
+private:
+    struct Text {
+        std::size_t line;
+        textresgen::LiteralValues values;
+    };
+    std::string path_;
+    std::unordered_map<textresgen::WideString, Text> texts_;
+};
+
+}  // namespace textrescheck

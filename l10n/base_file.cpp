@@ -1,0 +1,114 @@
+#include "l10n/base_file.h"
+
+#include <unordered_map>
+
+#include "l10n/file_io.h"
+#include "l10n/message_text.h"
+#include "model/definition_line.h"
+#include "text/platform_file.h"
+#include "text/utf16_reader.h"
+
+namespace textresl10n {
+namespace {
+
+using textresgen::WideString;
+using textresgen::WideStringView;
+
+struct RawUnit {
+    WideString name;
+    WideString body;
+    std::size_t line = 0;
+    std::vector<WideString> notes;
+};
+
+// The text of a comment line, or false when the line is no comment.
+bool CommentText(WideStringView line, WideString& text) {
+    line = line.substr(0, line.find(u'\0'));
+    while (!line.empty() && (line.back() == u'\n' || line.back() == u'\r')) line.remove_suffix(1);
+    std::size_t skip = 0;
+    if (line.substr(0, 1) == u"#") skip = 1;
+    else if (line.substr(0, 2) == u"//") skip = 2;
+    else return false;
+    if (skip < line.size() && line[skip] == u' ') ++skip;
+    text.assign(line.substr(skip));
+    return true;
+}
+
+}  // namespace
+
+bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, const std::string& path, BaseFile& base,
+                    std::string& error) {
+    textresgen::Utf16Reader reader;
+    if (!source || !reader.Open(std::move(source))) {
+        error = path + ": cannot be read: it is missing, not accessible, or starts with the big-endian mark FE FF";
+        return false;
+    }
+    std::vector<RawUnit> raw;
+    std::unordered_map<WideString, std::size_t> byName;
+    std::vector<WideString> pendingNotes;
+    WideStringView line;
+    std::size_t lineNumber = 0;
+    while (reader.ReadLine(line)) {
+        ++lineNumber;
+        const textresgen::DefinitionLine definition = textresgen::SplitDefinitionLine(line);
+        if (!definition.isEntry) {
+            WideString note;
+            if (CommentText(line, note)) pendingNotes.push_back(std::move(note));
+            else pendingNotes.clear();
+            continue;
+        }
+        const auto [at, inserted] = byName.emplace(WideString(definition.name), raw.size());
+        if (inserted) {
+            raw.push_back({WideString(definition.name), WideString(definition.text), lineNumber, std::move(pendingNotes)});
+        } else {
+            raw[at->second].body.assign(definition.text);
+            raw[at->second].line = lineNumber;
+        }
+        pendingNotes.clear();
+    }
+    if (reader.ReadFailed()) {
+        error = path + ": reading failed after line " + std::to_string(lineNumber);
+        return false;
+    }
+
+    base.units.clear();
+    base.units.reserve(raw.size());
+    for (RawUnit& unit : raw) {
+        const std::string where = path + ":" + std::to_string(unit.line) + ": ";
+        BaseUnit out;
+        textresgen::LiteralValues nameValues;
+        if (!textresgen::UnitsToValues(unit.name, nameValues) || !textresgen::ValuesToUtf8(nameValues, out.key)) {
+            error = where + "the name " + Quoted(unit.name) + " holds an unpaired surrogate, which has no UTF-8 form";
+            return false;
+        }
+        textresgen::LiteralProblem problem;
+        if (!textresgen::DecodeLiteralBody(unit.body, out.values, problem)) {
+            error = where + "the text of " + Quoted(unit.name) + " is not a valid literal body: " + problem.message +
+                    " (character " + std::to_string(problem.character) + ")";
+            return false;
+        }
+        if (!textresgen::ValuesToUtf8(out.values, out.source)) {
+            error = where + "the text of " + Quoted(unit.name) +
+                    " holds a \\x escape giving a surrogate, which no exchange file can carry";
+            return false;
+        }
+        for (const WideString& note : unit.notes) {
+            textresgen::LiteralValues values;
+            std::string utf8;
+            if (!textresgen::UnitsToValues(note, values)) continue;
+            for (char32_t& c : values)
+                if (c < 0x20 || c == 0x7F) c = U' ';  // a note is one line of plain text
+            textresgen::ValuesToUtf8(values, utf8);
+            out.notes.push_back(std::move(utf8));
+        }
+        out.line = unit.line;
+        base.units.push_back(std::move(out));
+    }
+    return true;
+}
+
+bool ReadBaseFile(const std::string& path, BaseFile& base, std::string& error) {
+    return ReadBaseSource(textresgen::OpenFileSource(path.c_str()), path, base, error);
+}
+
+}  // namespace textresl10n

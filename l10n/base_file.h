@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/literal_body.h"
+#include "text/byte_stream.h"
+
+// The base (source-language) definition file, as the translators' files see
+// it: one unit per name, in the order of the names' first definitions.
+namespace textresl10n {
+
+struct BaseUnit {
+    std::string key;                 // the dotted name, UTF-8
+    std::string source;              // the text the literal body denotes, UTF-8
+    textresgen::LiteralValues values;// the same as values (may hold U+0000)
+    std::vector<std::string> notes;  // comment lines directly above the first definition
+    std::size_t line = 0;            // the definition whose text the generator keeps
+};
+
+struct BaseFile {
+    std::vector<BaseUnit> units;
+};
+
+// Reads a definition file (UTF-16LE or UTF-8 with its mark) exactly as the
+// generator does. A repeated name keeps its place and takes its last text.
+// Comment lines are lines without "=" that start with "#" or "//"; the
+// marker and one space after it are dropped. False with `error`
+// ("FILE:LINE: message" or "FILE: message") when the file cannot be read, a
+// text is not a valid literal body, or a name or text has no UTF-8 form.
+bool ReadBaseFile(const std::string& path, BaseFile& base, std::string& error);
+bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, const std::string& shownPath, BaseFile& base,
+                    std::string& error);
+
+}  // namespace textresl10n

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// One unit of an exchange file (PO or XLIFF), whatever the format.
+namespace textresl10n {
+
+enum class UnitState {
+    Untranslated,  // no translation: empty, or marked new / needs-translation
+    Translated,
+    NeedsReview,   // a translation marked fuzzy / needs-review-*: not used until reviewed
+};
+
+struct ExchangeUnit {
+    std::string key;     // the dotted name, UTF-8
+    std::string source;  // UTF-8, the characters themselves (no escapes)
+    std::string target;
+    UnitState state = UnitState::Untranslated;
+    std::vector<std::string> notes;  // developer notes
+    std::size_t line = 0;            // where the unit starts in its file
+};
+
+// A problem with a file, at a line (0: the file as a whole).
+struct ExchangeProblem {
+    std::size_t line = 0;
+    std::string message;
+};
+
+}  // namespace textresl10n

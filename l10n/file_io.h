@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Whole-file reading and all-or-nothing writing for textresl10n.
+namespace textresl10n {
+
+// Files larger than this are refused: no exchange file of string resources
+// comes near it, and the limit bounds the memory a hostile file can take.
+inline constexpr std::size_t kMaxInputBytes = 256u * 1024 * 1024;
+
+enum class ReadStatus { Read, Missing, Failed, TooLarge };
+
+// Reads the whole file, at most kMaxInputBytes.
+ReadStatus ReadWholeFile(const std::string& path, std::string& bytes);
+// Why a read failed, as a message fragment.
+std::string DescribeReadStatus(ReadStatus status);
+
+// Writes `bytes` to a temporary file beside `path`, then renames it over
+// `path`: `path` holds either its old bytes or all of the new ones, never a
+// part. False when that failed; `path` is then as it was and the temporary
+// file is gone.
+bool WriteFileReplacing(const std::string& path, std::string_view bytes);
+
+}  // namespace textresl10n

@@ -1,0 +1,617 @@
+#include "l10n/po_file.h"
+
+#include <algorithm>
+#include <map>
+#include <unordered_map>
+
+#include "l10n/message_text.h"
+#include "model/c_format.h"
+
+namespace textresl10n {
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimLeft(std::string_view text) {
+    while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+    return text;
+}
+
+std::string_view Trim(std::string_view text) {
+    text = TrimLeft(text);
+    while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+int OctalDigit(char c) { return c >= '0' && c <= '7' ? c - '0' : -1; }
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Parses one quoted string at the start of `text` (after leading blanks)
+// and appends its bytes to `out`. Only blanks may follow it.
+bool ParseQuoted(std::string_view text, std::string& out, std::string& error) {
+    text = TrimLeft(text);
+    if (text.empty() || text.front() != '"') {
+        error = "a quoted string is expected here";
+        return false;
+    }
+    std::size_t i = 1;
+    for (;;) {
+        if (i >= text.size()) {
+            error = "the string has no closing '\"'";
+            return false;
+        }
+        const char c = text[i++];
+        if (c == '"') break;
+        if (c != '\\') {
+            out += c;
+        } else {
+            if (i >= text.size()) {
+                error = "the string has no closing '\"'";
+                return false;
+            }
+            const char e = text[i++];
+            switch (e) {
+                case 'n': out += '\n'; break;
+                case 't': out += '\t'; break;
+                case 'r': out += '\r'; break;
+                case 'a': out += '\a'; break;
+                case 'b': out += '\b'; break;
+                case 'f': out += '\f'; break;
+                case 'v': out += '\v'; break;
+                case '\\': out += '\\'; break;
+                case '"': out += '"'; break;
+                case '\'': out += '\''; break;
+                case 'x': {
+                    int value = 0;
+                    std::size_t digits = 0;
+                    for (int d; digits < 2 && i < text.size() && (d = HexDigit(text[i])) >= 0; ++digits, ++i)
+                        value = value * 16 + d;
+                    if (digits == 0) {
+                        error = "'\\x' has no hex digits";
+                        return false;
+                    }
+                    out += static_cast<char>(value);
+                    break;
+                }
+                default:
+                    if (OctalDigit(e) >= 0) {
+                        int value = OctalDigit(e);
+                        for (int k = 0; k < 2 && i < text.size() && OctalDigit(text[i]) >= 0; ++k)
+                            value = value * 8 + OctalDigit(text[i++]);
+                        if (value > 0xFF) {
+                            error = "an octal escape above \\377 is no byte";
+                            return false;
+                        }
+                        out += static_cast<char>(value);
+                    } else {
+                        error = "the escape '\\" + std::string(1, e) + "' is not one PO strings know";
+                        if (static_cast<unsigned char>(e) < 0x20 || static_cast<unsigned char>(e) >= 0x7F)
+                            error = "an unknown escape";
+                        return false;
+                    }
+            }
+        }
+        if (out.size() > kMaxPoStringBytes) {
+            error = "the string is longer than " + std::to_string(kMaxPoStringBytes / 1024) +
+                    " KiB, far more than any literal a compiler takes";
+            return false;
+        }
+    }
+    if (!Trim(text.substr(i)).empty()) {
+        error = "there is text after the string's closing '\"'";
+        return false;
+    }
+    return true;
+}
+
+class PoParser {
+public:
+    PoParser(PoDocument& document, ExchangeProblem& problem) : doc_(document), problem_(problem) {}
+
+    bool Run(std::string_view bytes) {
+        doc_ = PoDocument();
+        if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
+        SplitLines(bytes);
+        for (line_ = 0; line_ < doc_.lines.size(); ++line_) {
+            if (!Line(doc_.lines[line_])) return false;
+        }
+        if (!Finish()) return false;
+        return CheckHeader();
+    }
+
+private:
+    void SplitLines(std::string_view bytes) {
+        std::size_t start = 0;
+        while (start < bytes.size()) {
+            std::size_t end = bytes.find('\n', start);
+            const bool last = end == std::string_view::npos;
+            if (last) end = bytes.size();
+            std::string_view line = bytes.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r') {
+                line.remove_suffix(1);
+                if (doc_.lines.empty()) doc_.crlf = true;
+            }
+            doc_.lines.emplace_back(line);
+            start = end + 1;
+        }
+        doc_.kinds.assign(doc_.lines.size(), PoLineKind::Blank);
+    }
+
+    std::size_t LineNumber() const { return line_ + 1; }
+
+    bool Fail(const std::string& message) {
+        problem_.line = LineNumber();
+        problem_.message = message;
+        return false;
+    }
+
+    // Starts a new entry at the current line unless the current one is empty.
+    void StartEntry() {
+        if (open_) {
+            entry_.end = line_;
+            doc_.entries.push_back(std::move(entry_));
+        }
+        entry_ = PoEntry();
+        entry_.first = line_;
+        open_ = true;
+        field_ = nullptr;
+    }
+
+    bool CloseEntry() {
+        if (!open_) return true;
+        if (entry_.hasKeywords && !entry_.obsolete) {
+            if (!entry_.hasMsgid) {
+                problem_.line = entry_.keyLine;
+                problem_.message = "the entry has no msgid";
+                return false;
+            }
+            if (!entry_.hasMsgstr) {
+                problem_.line = entry_.keyLine;
+                problem_.message = "the entry has no msgstr";
+                return false;
+            }
+        }
+        entry_.end = line_;
+        doc_.entries.push_back(std::move(entry_));
+        entry_ = PoEntry();
+        open_ = false;
+        field_ = nullptr;
+        return true;
+    }
+
+    bool Finish() {
+        line_ = doc_.lines.size();
+        return CloseEntry();
+    }
+
+    // An entry ends at a blank line, or where a comment or a key follows
+    // its msgstr.
+    bool Line(std::string_view raw) {
+        const std::string_view text = TrimLeft(raw);
+        PoLineKind& kind = doc_.kinds[line_];
+        if (text.empty()) {
+            kind = PoLineKind::Blank;
+            return CloseEntry();
+        }
+        if (StartsWith(text, "#~")) {
+            kind = PoLineKind::Obsolete;
+            if (open_ && entry_.hasKeywords && !entry_.obsolete && !CloseEntry()) return false;
+            if (!open_) StartEntry();
+            entry_.obsolete = true;
+            return true;
+        }
+        if (text.front() == '#') {
+            if (open_ && (entry_.hasMsgstr || entry_.obsolete) && !CloseEntry()) return false;
+            if (!open_) StartEntry();
+            return Comment(text, kind);
+        }
+        if (text.front() == '"') {
+            if (field_ == nullptr) return Fail("a string continues no msgctxt, msgid or msgstr");
+            kind = fieldKind_;
+            std::string error;
+            if (!ParseQuoted(text, *field_, error)) return Fail(error);
+            return true;
+        }
+        return Keyword(text, kind);
+    }
+
+    bool Comment(std::string_view text, PoLineKind& kind) {
+        field_ = nullptr;
+        const char second = text.size() > 1 ? text[1] : ' ';
+        std::string_view rest = text.substr(std::min<std::size_t>(2, text.size()));
+        switch (second) {
+            case '.': kind = PoLineKind::Note; return true;
+            case ':': kind = PoLineKind::Reference; return true;
+            case ',': {
+                kind = PoLineKind::Flags;
+                while (!rest.empty()) {
+                    const std::size_t comma = rest.find(',');
+                    const std::string_view flag = Trim(rest.substr(0, comma));
+                    if (!flag.empty()) entry_.flags.emplace_back(flag);
+                    if (comma == std::string_view::npos) break;
+                    rest.remove_prefix(comma + 1);
+                }
+                return true;
+            }
+            case '|': {
+                kind = PoLineKind::Previous;
+                rest = TrimLeft(rest);
+                std::string ignored;
+                std::string error;
+                if (StartsWith(rest, "msgid") && !StartsWith(rest, "msgid_")) {
+                    entry_.hasPrevious = true;
+                    entry_.previousMsgid.clear();
+                    previousIsMsgid_ = true;
+                    if (!ParseQuoted(rest.substr(5), entry_.previousMsgid, error)) return Fail(error);
+                } else if (StartsWith(rest, "\"")) {
+                    if (!ParseQuoted(rest, previousIsMsgid_ ? entry_.previousMsgid : ignored, error)) return Fail(error);
+                } else {
+                    previousIsMsgid_ = false;  // #| msgctxt and the like: kept, not read
+                }
+                return true;
+            }
+            default: kind = PoLineKind::Comment; return true;
+        }
+    }
+
+    bool Keyword(std::string_view text, PoLineKind& kind) {
+        std::size_t length = 0;
+        while (length < text.size() && !IsSpace(text[length]) && text[length] != '"') ++length;
+        const std::string_view keyword = text.substr(0, length);
+        const std::string_view rest = text.substr(length);
+        if (keyword == "msgid_plural" || StartsWith(keyword, "msgstr[")) {
+            return Fail("plural forms (msgid_plural, msgstr[n]) are not used by textresgen texts");
+        }
+        if (keyword != "msgctxt" && keyword != "msgid" && keyword != "msgstr") {
+            return Fail(Quoted(keyword.substr(0, 40)) +
+                        " is no PO keyword (msgctxt, msgid, msgstr, a comment or a quoted string is expected)");
+        }
+        if (open_ && (entry_.hasMsgstr || entry_.obsolete) && keyword != "msgstr" && !CloseEntry()) return false;
+        if (!open_) StartEntry();
+        entry_.hasKeywords = true;
+        if (keyword == "msgctxt") {
+            if (entry_.hasContext || entry_.hasMsgid) return Fail("msgctxt must come once, before msgid");
+            entry_.hasContext = true;
+            entry_.keyLine = LineNumber();
+            field_ = &entry_.context;
+            fieldKind_ = kind = PoLineKind::Context;
+        } else if (keyword == "msgid") {
+            if (entry_.hasMsgid) return Fail("a second msgid in one entry");
+            entry_.hasMsgid = true;
+            if (!entry_.hasContext) entry_.keyLine = LineNumber();
+            field_ = &entry_.msgid;
+            fieldKind_ = kind = PoLineKind::Msgid;
+        } else {
+            if (!entry_.hasMsgid) return Fail("msgstr without msgid before it");
+            if (entry_.hasMsgstr) return Fail("a second msgstr in one entry");
+            entry_.hasMsgstr = true;
+            entry_.msgstrLine = LineNumber();
+            field_ = &entry_.msgstr;
+            fieldKind_ = kind = PoLineKind::Msgstr;
+        }
+        std::string error;
+        if (!ParseQuoted(rest, *field_, error)) return Fail(error);
+        return true;
+    }
+
+    bool CheckHeader() {
+        for (const PoEntry& entry : doc_.entries) {
+            if (!entry.IsHeader()) continue;
+            std::string lower;
+            for (const char c : entry.msgstr) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            const std::size_t at = lower.find("charset=");
+            if (at == std::string::npos) return true;
+            std::string_view charset = std::string_view(lower).substr(at + 8);
+            charset = charset.substr(0, charset.find_first_of(" ;\n\t"));
+            if (charset != "utf-8" && charset != "utf8" && charset != "ascii" && charset != "us-ascii" &&
+                charset != "charset") {
+                problem_.line = entry.msgstrLine;
+                problem_.message = "the header declares the charset " + Quoted(charset) +
+                                   "; textresl10n reads PO files in UTF-8 only (msgconv --to-code=UTF-8 converts them)";
+                return false;
+            }
+            return true;
+        }
+        return true;
+    }
+
+    PoDocument& doc_;
+    ExchangeProblem& problem_;
+    std::size_t line_ = 0;
+    PoEntry entry_;
+    bool open_ = false;
+    std::string* field_ = nullptr;
+    PoLineKind fieldKind_ = PoLineKind::Msgid;
+    bool previousIsMsgid_ = false;
+};
+
+// ------------------------------------------------------------------ writing
+
+void AppendEscaped(std::string& out, std::string_view text) {
+    static const char kOctal[] = "01234567";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '"': out += "\\\""; break;
+            case '\n': out += "\\n"; break;
+            case '\t': out += "\\t"; break;
+            case '\r': out += "\\r"; break;
+            case '\a': out += "\\a"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            case '\v': out += "\\v"; break;
+            default:
+                if (byte < 0x20 || byte == 0x7F) {
+                    out += '\\';
+                    out += kOctal[(byte >> 6) & 7];
+                    out += kOctal[(byte >> 3) & 7];
+                    out += kOctal[byte & 7];
+                } else {
+                    out += c;
+                }
+        }
+    }
+}
+
+// `keyword "text"`, or, for a text with a line break before its end, the
+// keyword with "" and one line per line of the text, as gettext writes it.
+void AppendString(std::vector<std::string>& lines, const std::string& prefix, std::string_view text) {
+    const std::size_t lineBreak = text.find('\n');
+    if (lineBreak == std::string_view::npos || lineBreak + 1 == text.size()) {
+        std::string line = prefix + " \"";
+        AppendEscaped(line, text);
+        lines.push_back(line + "\"");
+        return;
+    }
+    lines.push_back(prefix + " \"\"");
+    const std::string continuation = StartsWith(prefix, "#|") ? "#| \"" : "\"";
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        end = end == std::string_view::npos ? text.size() : end + 1;
+        std::string line = continuation;
+        AppendEscaped(line, text.substr(0, end));
+        lines.push_back(line + "\"");
+        text.remove_prefix(end);
+    }
+}
+
+std::string FlagLine(const std::vector<std::string>& flags) {
+    std::string line = "#,";
+    for (std::size_t i = 0; i < flags.size(); ++i) line += (i == 0 ? " " : ", ") + flags[i];
+    return line;
+}
+
+void AppendNotes(std::vector<std::string>& lines, const std::vector<std::string>& notes) {
+    for (const std::string& note : notes) lines.push_back(note.empty() ? "#." : "#. " + note);
+}
+
+std::vector<std::string> UnitLines(const ExchangeUnit& unit, const std::string* previous) {
+    std::vector<std::string> lines;
+    AppendNotes(lines, unit.notes);
+    lines.push_back("#: " + unit.key);
+    std::vector<std::string> flags;
+    if (unit.state == UnitState::NeedsReview) flags.push_back("fuzzy");
+    if (IsCFormatText(unit.source)) flags.push_back("c-format");
+    if (!flags.empty()) lines.push_back(FlagLine(flags));
+    if (previous != nullptr) AppendString(lines, "#| msgid", *previous);
+    AppendString(lines, "msgctxt", unit.key);
+    AppendString(lines, "msgid", unit.source);
+    AppendString(lines, "msgstr", unit.state == UnitState::Untranslated ? std::string() : unit.target);
+    return lines;
+}
+
+std::string Join(const std::vector<std::vector<std::string>>& entries, const char* lineEnd) {
+    std::string out;
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        if (e > 0) out += lineEnd;
+        for (const std::string& line : entries[e]) {
+            out += line;
+            out += lineEnd;
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> HeaderLines(const PoHeader& header) {
+    std::vector<std::string> lines = {"msgid \"\"", "msgstr \"\""};
+    const auto field = [&](const std::string& text) {
+        std::string line = "\"";
+        AppendEscaped(line, text + "\n");
+        lines.push_back(line + "\"");
+    };
+    field("Project-Id-Version: " + header.project);
+    field("Language: " + header.language);
+    field("MIME-Version: 1.0");
+    field("Content-Type: text/plain; charset=UTF-8");
+    field("Content-Transfer-Encoding: 8bit");
+    field("X-Generator: textresl10n");
+    return lines;
+}
+
+}  // namespace
+
+bool PoEntry::HasFlag(std::string_view flag) const {
+    return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+bool IsCFormatText(const std::string& utf8) {
+    textresgen::LiteralValues values;
+    std::size_t bad = 0;
+    return textresgen::Utf8ToValues(utf8, values, bad) && textresgen::ParsePrintfFormat(values).IsFormat();
+}
+
+bool ParsePo(std::string_view bytes, PoDocument& document, ExchangeProblem& problem) {
+    return PoParser(document, problem).Run(bytes);
+}
+
+bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) {
+    units.clear();
+    std::unordered_map<std::string, std::size_t> seen;
+    for (const PoEntry& entry : document.entries) {
+        if (!entry.IsUnit()) continue;
+        const auto fail = [&](std::size_t line, std::string message) {
+            problem.line = line;
+            problem.message = std::move(message);
+            return false;
+        };
+        if (!entry.hasContext)
+            return fail(entry.keyLine, "the entry has no msgctxt: textresl10n keys every unit by its msgctxt, "
+                                       "the dotted name of the text");
+        const auto [at, inserted] = seen.emplace(entry.context, entry.keyLine);
+        if (!inserted)
+            return fail(entry.keyLine, "the key " + Quoted(entry.context) + " appears twice (first at line " +
+                                           std::to_string(at->second) + ")");
+        textresgen::LiteralValues values;
+        std::size_t bad = 0;
+        if (!textresgen::Utf8ToValues(entry.context, values, bad) || !textresgen::Utf8ToValues(entry.msgid, values, bad))
+            return fail(entry.keyLine, "the msgctxt or msgid is not UTF-8");
+        if (!textresgen::Utf8ToValues(entry.msgstr, values, bad))
+            return fail(entry.msgstrLine, "the msgstr is not UTF-8 (byte " + std::to_string(bad + 1) +
+                                              " of the text starts no UTF-8 character)");
+        ExchangeUnit unit;
+        unit.key = entry.context;
+        unit.source = entry.msgid;
+        unit.target = entry.msgstr;
+        unit.line = entry.keyLine;
+        if (entry.msgstr.empty())
+            unit.state = entry.msgid.empty() ? UnitState::Translated : UnitState::Untranslated;
+        else
+            unit.state = entry.HasFlag("fuzzy") ? UnitState::NeedsReview : UnitState::Translated;
+        units.push_back(std::move(unit));
+    }
+    return true;
+}
+
+std::string WritePo(const PoHeader& header, const std::vector<ExchangeUnit>& units) {
+    std::vector<std::vector<std::string>> entries;
+    entries.reserve(units.size() + 1);
+    entries.push_back(HeaderLines(header));
+    for (const ExchangeUnit& unit : units) entries.push_back(UnitLines(unit, nullptr));
+    return Join(entries, "\n");
+}
+
+std::string UpdatePo(const PoDocument& document, const BaseFile& base) {
+    std::unordered_map<std::string, const PoEntry*> byKey;
+    for (const PoEntry& entry : document.entries)
+        if (entry.IsUnit() && entry.hasContext) byKey.emplace(entry.context, &entry);
+    std::unordered_map<std::string, bool> inBase;
+    for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, true);
+
+    const auto rawLines = [&](const PoEntry& entry) {
+        return std::vector<std::string>(document.lines.begin() + static_cast<std::ptrdiff_t>(entry.first),
+                                        document.lines.begin() + static_cast<std::ptrdiff_t>(entry.end));
+    };
+    // The lines of one kind, in their order.
+    const auto linesOf = [&](const PoEntry& entry, PoLineKind kind) {
+        std::vector<std::string> lines;
+        for (std::size_t i = entry.first; i < entry.end; ++i)
+            if (document.kinds[i] == kind) lines.push_back(document.lines[i]);
+        return lines;
+    };
+
+    std::vector<std::vector<std::string>> out;
+    // What stands before the first unit (the header and its comments) first.
+    std::size_t firstUnit = document.entries.size();
+    for (std::size_t e = 0; e < document.entries.size(); ++e) {
+        if (document.entries[e].IsUnit()) {
+            firstUnit = e;
+            break;
+        }
+        if (document.entries[e].end > document.entries[e].first) out.push_back(rawLines(document.entries[e]));
+    }
+
+    for (const BaseUnit& unit : base.units) {
+        const auto found = byKey.find(unit.key);
+        if (found == byKey.end()) {
+            ExchangeUnit fresh;
+            fresh.key = unit.key;
+            fresh.source = unit.source;
+            fresh.notes = unit.notes;
+            out.push_back(UnitLines(fresh, nullptr));
+            continue;
+        }
+        const PoEntry& entry = *found->second;
+        const bool sourceChanged = entry.msgid != unit.source;
+        std::vector<std::string> notes;
+        AppendNotes(notes, unit.notes);
+        const bool notesChanged = notes != linesOf(entry, PoLineKind::Note);
+
+        // Flags: fuzzy for a translation whose source changed, c-format as
+        // the new source says; the rest as they were.
+        std::vector<std::string> flags;
+        const bool fuzzy = !entry.msgstr.empty() && (entry.HasFlag("fuzzy") || sourceChanged);
+        if (fuzzy) flags.push_back("fuzzy");
+        bool placedFormat = false;
+        const bool format = IsCFormatText(unit.source);
+        for (const std::string& flag : entry.flags) {
+            if (flag == "fuzzy") continue;
+            if (flag == "c-format") {
+                if (format && !placedFormat) flags.push_back(flag);
+                placedFormat = true;
+                continue;
+            }
+            flags.push_back(flag);
+        }
+        if (format && !placedFormat) flags.push_back("c-format");
+        const bool flagsChanged = flags != entry.flags;
+
+        if (!sourceChanged && !notesChanged && !flagsChanged) {
+            out.push_back(rawLines(entry));
+            continue;
+        }
+        std::vector<std::string> lines = linesOf(entry, PoLineKind::Comment);
+        lines.insert(lines.end(), notes.begin(), notes.end());
+        for (const std::string& line : linesOf(entry, PoLineKind::Reference)) lines.push_back(line);
+        if (flagsChanged) {
+            if (!flags.empty()) lines.push_back(FlagLine(flags));
+        } else {
+            for (const std::string& line : linesOf(entry, PoLineKind::Flags)) lines.push_back(line);
+        }
+        if (sourceChanged && fuzzy) {
+            // The source the translation was made for: the oldest one known.
+            AppendString(lines, "#| msgid", entry.hasPrevious ? entry.previousMsgid : entry.msgid);
+        } else if (!sourceChanged) {
+            for (const std::string& line : linesOf(entry, PoLineKind::Previous)) lines.push_back(line);
+        }
+        for (const std::string& line : linesOf(entry, PoLineKind::Context)) lines.push_back(line);
+        if (sourceChanged) {
+            AppendString(lines, "msgid", unit.source);
+        } else {
+            for (const std::string& line : linesOf(entry, PoLineKind::Msgid)) lines.push_back(line);
+        }
+        for (const std::string& line : linesOf(entry, PoLineKind::Msgstr)) lines.push_back(line);
+        out.push_back(std::move(lines));
+    }
+
+    // Obsolete entries and trailing comments as they were, then the entries
+    // of names that left the base, translated ones kept as obsolete.
+    for (std::size_t e = firstUnit; e < document.entries.size(); ++e) {
+        const PoEntry& entry = document.entries[e];
+        if (!entry.IsUnit() && entry.end > entry.first) out.push_back(rawLines(entry));
+    }
+    for (std::size_t e = firstUnit; e < document.entries.size(); ++e) {
+        const PoEntry& entry = document.entries[e];
+        if (!entry.IsUnit() || (entry.hasContext && inBase.count(entry.context) != 0) || entry.msgstr.empty()) continue;
+        if (!entry.hasContext) continue;
+        std::vector<std::string> lines = linesOf(entry, PoLineKind::Comment);
+        for (const std::string& line : linesOf(entry, PoLineKind::Flags)) lines.push_back(line);
+        for (std::size_t i = entry.first; i < entry.end; ++i) {
+            const PoLineKind kind = document.kinds[i];
+            if (kind == PoLineKind::Context || kind == PoLineKind::Msgid || kind == PoLineKind::Msgstr)
+                lines.push_back("#~ " + document.lines[i]);
+        }
+        out.push_back(std::move(lines));
+    }
+    return Join(out, document.crlf ? "\r\n" : "\n");
+}
+
+}  // namespace textresl10n

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "l10n/base_file.h"
+#include "l10n/exchange_unit.h"
+
+// gettext PO files: read, written and merged by this code. A unit's key is
+// its msgctxt; the dotted name is also written as its "#:" reference, so
+// that tools which drop msgctxt (po2xliff) keep the key as a location.
+namespace textresl10n {
+
+// A string of a PO file longer than this is refused: no literal a compiler
+// takes comes near it, and the limit bounds what a hostile file costs.
+inline constexpr std::size_t kMaxPoStringBytes = 1024 * 1024;
+
+enum class PoLineKind { Blank, Comment, Note, Reference, Flags, Previous, Obsolete, Context, Msgid, Msgstr };
+
+struct PoEntry {
+    std::size_t first = 0;  // its lines: [first, end) of PoDocument::lines
+    std::size_t end = 0;
+    bool obsolete = false;
+    bool hasKeywords = false;  // false: comment lines only
+    bool hasContext = false;
+    bool hasMsgid = false;
+    bool hasMsgstr = false;
+    std::string context;
+    std::string msgid;
+    std::string msgstr;
+    std::vector<std::string> flags;
+    bool hasPrevious = false;
+    std::string previousMsgid;
+    std::size_t keyLine = 0;  // 1-based: msgctxt, else msgid
+    std::size_t msgstrLine = 0;
+
+    bool IsHeader() const { return hasKeywords && !obsolete && !hasContext && msgid.empty(); }
+    bool IsUnit() const { return hasKeywords && !obsolete && !IsHeader(); }
+    bool HasFlag(std::string_view flag) const;
+};
+
+struct PoDocument {
+    std::vector<std::string> lines;  // without their line ends
+    std::vector<PoLineKind> kinds;
+    std::vector<PoEntry> entries;
+    bool crlf = false;
+};
+
+// Parses PO syntax: comments (#, #., #:, #,, #|, #~), msgctxt, msgid, msgstr
+// and continued strings with C escapes. False with the problem's line for
+// what is not well-formed, for plural forms, and for a header whose charset
+// is not UTF-8.
+bool ParsePo(std::string_view bytes, PoDocument& document, ExchangeProblem& problem);
+
+// The units of a parsed document, in file order. False for an entry without
+// msgctxt, a repeated key, or a string that is not UTF-8.
+bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem);
+
+struct PoHeader {
+    std::string project;   // shown as Project-Id-Version
+    std::string language;  // the translation's language
+};
+
+// A whole PO file: the header, then one entry per unit. Texts holding a
+// valid printf format get the c-format flag; NeedsReview units get fuzzy.
+std::string WritePo(const PoHeader& header, const std::vector<ExchangeUnit>& units);
+
+// `document` merged with a changed base, as msgmerge does: units in the
+// base's order; a new name added untranslated; an entry whose source text
+// changed keeps its translation, marked fuzzy with the source it was made
+// for as "#| msgid"; developer notes taken from the base; entries of names
+// no longer in the base kept as obsolete "#~" entries when translated.
+// Everything else keeps its bytes.
+std::string UpdatePo(const PoDocument& document, const BaseFile& base);
+
+// Whether the text (UTF-8) is a printf format the c-format flag belongs on.
+bool IsCFormatText(const std::string& utf8);
+
+}  // namespace textresl10n

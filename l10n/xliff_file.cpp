@@ -1,0 +1,577 @@
+#include "l10n/xliff_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+#include <pugixml.hpp>
+
+#include "l10n/message_text.h"
+#include "model/c_format.h"
+#include "model/literal_body.h"
+
+namespace textresl10n {
+namespace {
+
+using textresgen::LiteralValues;
+
+constexpr const char* kNamespace = "urn:oasis:names:tc:xliff:document:1.2";
+constexpr const char* kUnitIndent = "\n      ";
+constexpr const char* kChildIndent = "\n        ";
+constexpr const char* kCharType = "x-char";
+
+// The name without its namespace prefix: pugixml does not resolve namespaces.
+std::string_view LocalName(const pugi::xml_node& node) {
+    std::string_view name = node.name();
+    const std::size_t colon = name.find(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+// ------------------------------------------------------------- line numbers
+
+class LineIndex {
+public:
+    explicit LineIndex(std::string_view bytes) {
+        starts_.push_back(0);
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            if (bytes[i] == '\n') starts_.push_back(i + 1);
+    }
+    std::size_t LineAt(std::ptrdiff_t offset) const {
+        if (offset < 0) return 0;
+        return static_cast<std::size_t>(std::upper_bound(starts_.begin(), starts_.end(), static_cast<std::size_t>(offset)) -
+                                        starts_.begin());
+    }
+
+private:
+    std::vector<std::size_t> starts_;
+};
+
+// ---------------------------------------------------- checks before parsing
+
+bool IsXmlChar(char32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// What pugixml leaves to its user: the bytes are UTF-8 holding only
+// characters XML allows, every character reference names such a character,
+// and every entity reference is one of XML's five (no DTD is read, so no
+// other is declared). References inside comments and CDATA are checked too:
+// a conservative refusal, never a wrong text.
+bool CheckBytes(std::string_view bytes, ExchangeProblem& problem) {
+    std::size_t line = 1;
+    const auto fail = [&](std::string message) {
+        problem.line = line;
+        problem.message = std::move(message);
+        return false;
+    };
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte == '\n') ++line;
+        if (byte == '&') {
+            std::size_t end = bytes.find(';', i);
+            if (end == std::string_view::npos || end - i > 40) return fail("an '&' starts no reference ending in ';'");
+            const std::string_view reference = bytes.substr(i + 1, end - i - 1);
+            if (!reference.empty() && reference[0] == '#') {
+                const bool hex = reference.size() > 1 && reference[1] == 'x';
+                const std::string_view digits = reference.substr(hex ? 2 : 1);
+                char32_t value = 0;
+                bool ok = !digits.empty() && digits.size() <= 8;
+                for (const char c : digits) {
+                    int d = -1;
+                    if (c >= '0' && c <= '9') d = c - '0';
+                    else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+                    else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+                    if (d < 0) ok = false;
+                    else value = value * (hex ? 16 : 10) + static_cast<char32_t>(d);
+                }
+                if (!ok || !IsXmlChar(value))
+                    return fail("the character reference " + Quoted("&" + std::string(reference) + ";") +
+                                " names no character XML allows");
+            } else if (reference != "amp" && reference != "lt" && reference != "gt" && reference != "quot" &&
+                       reference != "apos") {
+                return fail("the entity reference " + Quoted("&" + std::string(reference).substr(0, 30) + ";") +
+                            " is not one of XML's five; no DTD is read, so no other entity is ever defined");
+            }
+            i = end + 1;
+            continue;
+        }
+        if (byte < 0x80) {
+            if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
+                return fail("the control character " + Quoted(std::string(1, static_cast<char>(byte))) +
+                            " is not allowed in XML");
+            ++i;
+            continue;
+        }
+        std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+        LiteralValues one;
+        std::size_t bad = 0;
+        if (i + length > bytes.size() || !textresgen::Utf8ToValues(bytes.substr(i, length), one, bad) || one.size() != 1)
+            return fail("the file is not UTF-8 here");
+        if (!IsXmlChar(one[0])) return fail("a character XML does not allow (U+FFFE or U+FFFF)");
+        i += length;
+    }
+    return true;
+}
+
+// -------------------------------------------------------------- inline text
+
+// Calls visit(node) for every node below `root` in document order; a node
+// whose visit returns false is not descended into. No recursion, however
+// deep the document nests.
+template <typename Visit>
+bool WalkBelow(const pugi::xml_node& root, Visit visit) {
+    pugi::xml_node node = root.first_child();
+    while (node) {
+        const bool descend = visit(node);
+        if (descend && node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node != root && !node.next_sibling()) node = node.parent();
+        if (node == root) break;
+        node = node.next_sibling();
+    }
+    return true;
+}
+
+std::string AllText(const pugi::xml_node& element) {
+    std::string text;
+    WalkBelow(element, [&](const pugi::xml_node& node) {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) text += node.value();
+        return true;
+    });
+    return text;
+}
+
+// The text of a <source> or <target>: character data as it is, <g> and
+// <mrk> looked into, the native code of <ph>, <bpt>, <ept> and <it> as text,
+// a <ph ctype="x-char"> as the character its escape names.
+bool InlineText(const pugi::xml_node& element, const LineIndex& lines, std::string& text, ExchangeProblem& problem) {
+    text.clear();
+    bool ok = true;
+    WalkBelow(element, [&](const pugi::xml_node& node) {
+        if (!ok) return false;
+        switch (node.type()) {
+            case pugi::node_pcdata:
+            case pugi::node_cdata: text += node.value(); return false;
+            case pugi::node_element: break;
+            default: return false;  // comments, processing instructions
+        }
+        const std::string_view name = LocalName(node);
+        if (name == "g" || name == "mrk") return true;
+        if (name == "ph" || name == "bpt" || name == "ept" || name == "it") {
+            const std::string code = AllText(node);
+            if (std::strcmp(node.attribute("ctype").value(), kCharType) != 0) {
+                text += code;
+                return false;
+            }
+            std::u16string units;
+            for (const char c : code) units += static_cast<char16_t>(static_cast<unsigned char>(c));
+            LiteralValues values;
+            textresgen::LiteralProblem literal;
+            std::string utf8;
+            if (!textresgen::DecodeLiteralBody(units, values, literal) || values.size() != 1 ||
+                !textresgen::ValuesToUtf8(values, utf8)) {
+                problem.line = lines.LineAt(node.offset_debug());
+                problem.message = "a <ph ctype=\"x-char\"> must hold the C++ escape of one character, not " + Quoted(code);
+                ok = false;
+                return false;
+            }
+            text += utf8;
+            return false;
+        }
+        problem.line = lines.LineAt(node.offset_debug());
+        problem.message = name == "x" || name == "bx" || name == "ex"
+                              ? "the inline element <" + std::string(name) + "/> stands for code this file does not hold"
+                              : "the element " + Quoted(name) + " is not expected inside a text";
+        ok = false;
+        return false;
+    });
+    return ok;
+}
+
+// The ids given to one placeholder code in a unit, and how many of them the
+// text being written has used.
+struct PlaceholderIds {
+    std::vector<int> ids;
+    std::size_t used = 0;
+};
+using PlaceholderMap = std::unordered_map<std::string, PlaceholderIds>;
+
+// Starts the count for the next text of the same unit.
+void NextText(PlaceholderMap& ids) {
+    for (auto& entry : ids) entry.second.used = 0;
+}
+
+// Appends `text` as character data and <ph> elements.
+void AppendInline(pugi::xml_node element, const std::string& utf8, PlaceholderMap& ids,
+                  int& nextId) {
+    LiteralValues values;
+    std::size_t bad = 0;
+    textresgen::Utf8ToValues(utf8, values, bad);
+    // Spans to protect: printf directives of a valid format, {n} placeholders.
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+    const textresgen::PrintfFormat format = textresgen::ParsePrintfFormat(values);
+    if (format.IsFormat()) spans = format.spans;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (values[i] != U'{') continue;
+        std::size_t j = i + 1;
+        while (j < values.size() && values[j] >= U'0' && values[j] <= U'9' && j - i <= 6) ++j;
+        if (j > i + 1 && j < values.size() && values[j] == U'}') {
+            const bool inside = std::any_of(spans.begin(), spans.end(), [&](const auto& s) { return i >= s.first && i < s.second; });
+            if (!inside) spans.emplace_back(i, j + 1);
+        }
+    }
+    std::sort(spans.begin(), spans.end());
+
+    std::string pending;
+    const auto flush = [&] {
+        if (!pending.empty()) element.append_child(pugi::node_pcdata).set_value(pending.c_str());
+        pending.clear();
+    };
+    const auto addPh = [&](const std::string& code, const char* ctype) {
+        flush();
+        pugi::xml_node ph = element.append_child("ph");
+        // The k-th occurrence of a code in a translation takes the id of its
+        // k-th occurrence in the source, so that CAT tools pair them up.
+        PlaceholderIds& known = ids[std::string(ctype) + '\n' + code];
+        int id;
+        if (known.used < known.ids.size()) {
+            id = known.ids[known.used];
+        } else {
+            id = nextId++;
+            known.ids.push_back(id);
+        }
+        ++known.used;
+        ph.append_attribute("id") = id;
+        ph.append_attribute("ctype") = ctype;
+        ph.append_child(pugi::node_pcdata).set_value(code.c_str());
+    };
+    std::size_t span = 0;
+    for (std::size_t i = 0; i < values.size();) {
+        if (span < spans.size() && spans[span].first == i) {
+            std::string code;
+            textresgen::ValuesToUtf8(std::u32string_view(values).substr(i, spans[span].second - i), code);
+            bool plain = true;
+            for (const char c : code) plain = plain && static_cast<unsigned char>(c) >= 0x20;
+            if (plain) {
+                addPh(code, code[0] == '%' ? "x-c-format" : "x-placeholder");
+                i = spans[span++].second;
+                continue;
+            }
+            ++span;
+        }
+        const char32_t c = values[i++];
+        if (c == U'\r' || (c < 0x20 && c != U'\t' && c != U'\n') || c == 0xFFFE || c == 0xFFFF) {
+            const textresgen::WideString escape = textresgen::EncodeLiteralBody(LiteralValues(1, c));
+            addPh(std::string(escape.begin(), escape.end()), kCharType);
+        } else {
+            std::string one;
+            textresgen::ValuesToUtf8(LiteralValues(1, c), one);
+            pending += one;
+        }
+    }
+    flush();
+}
+
+void AppendText(pugi::xml_node parent, const char* text) { parent.append_child(pugi::node_pcdata).set_value(text); }
+
+void ReplaceInline(pugi::xml_node element, const std::string& utf8, PlaceholderMap& ids,
+                   int& nextId) {
+    while (element.first_child()) element.remove_child(element.first_child());
+    AppendInline(element, utf8, ids, nextId);
+}
+
+void AppendNote(pugi::xml_node unit, const std::string& note) {
+    AppendText(unit, kChildIndent);
+    pugi::xml_node element = unit.append_child("note");
+    element.append_attribute("from") = "developer";
+    if (!note.empty()) AppendText(element, note.c_str());
+}
+
+// A complete trans-unit, indented as this program writes them.
+void FillUnit(pugi::xml_node unit, const ExchangeUnit& data) {
+    unit.append_attribute("id") = data.key.c_str();
+    unit.append_attribute("resname") = data.key.c_str();
+    unit.append_attribute("xml:space") = "preserve";
+    PlaceholderMap ids;
+    int nextId = 1;
+    AppendText(unit, kChildIndent);
+    AppendInline(unit.append_child("source"), data.source, ids, nextId);
+    if (data.state != UnitState::Untranslated) {
+        AppendText(unit, kChildIndent);
+        pugi::xml_node target = unit.append_child("target");
+        target.append_attribute("state") = data.state == UnitState::Translated ? "translated" : "needs-review-translation";
+        NextText(ids);
+        AppendInline(target, data.target, ids, nextId);
+    }
+    for (const std::string& note : data.notes) AppendNote(unit, note);
+    AppendText(unit, kUnitIndent);
+}
+
+class StringWriter final : public pugi::xml_writer {
+public:
+    explicit StringWriter(std::string& out) : out_(out) {}
+    void write(const void* data, size_t size) override { out_.append(static_cast<const char*>(data), size); }
+
+private:
+    std::string& out_;
+};
+
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments |
+                                   pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata;
+
+// Parses and checks the document; `root` is the <xliff> element.
+bool LoadXliff(std::string_view bytes, pugi::xml_document& document, pugi::xml_node& root, const LineIndex& lines,
+               ExchangeProblem& problem) {
+    if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
+        problem = {1, "the file is UTF-16; textresl10n reads XLIFF in UTF-8"};
+        return false;
+    }
+    if (!CheckBytes(bytes, problem)) return false;
+    const pugi::xml_parse_result parsed =
+        document.load_buffer(bytes.data(), bytes.size(), kParseOptions, pugi::encoding_utf8);
+    if (!parsed) {
+        problem = {lines.LineAt(parsed.offset), std::string("not well-formed XML: ") + parsed.description()};
+        return false;
+    }
+    for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling()) {
+        if (node.type() == pugi::node_doctype) {
+            problem = {lines.LineAt(node.offset_debug()),
+                       "the document has a DOCTYPE; an XLIFF file needs none, and none is accepted, so that no "
+                       "entity is ever defined or loaded"};
+            return false;
+        }
+        if (node.type() == pugi::node_declaration) {
+            std::string encoding = node.attribute("encoding").value();
+            for (char& c : encoding) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            if (!encoding.empty() && encoding != "utf-8" && encoding != "utf8") {
+                problem = {lines.LineAt(node.offset_debug()), "the document declares the encoding " + Quoted(encoding) +
+                                                                  "; textresl10n reads XLIFF in UTF-8"};
+                return false;
+            }
+        }
+    }
+    root = document.document_element();
+    if (LocalName(root) != "xliff") {
+        problem = {lines.LineAt(root.offset_debug()), "the root element is not <xliff>"};
+        return false;
+    }
+    const std::string_view version = root.attribute("version").value();
+    if (version != "1.2" && version != "1.1" && version != "1.0") {
+        problem = {lines.LineAt(root.offset_debug()),
+                   "XLIFF version " + Quoted(version) + " is not read: textresl10n reads XLIFF 1.0 to 1.2"};
+        return false;
+    }
+    return true;
+}
+
+// The key of a trans-unit: resname, else po2xliff's location, else id.
+std::string UnitKey(const pugi::xml_node& unit) {
+    const char* resname = unit.attribute("resname").value();
+    if (*resname != '\0') return resname;
+    for (pugi::xml_node group = unit.first_child(); group; group = group.next_sibling()) {
+        if (LocalName(group) != "context-group" || std::strcmp(group.attribute("name").value(), "po-reference") != 0)
+            continue;
+        for (pugi::xml_node context = group.first_child(); context; context = context.next_sibling()) {
+            if (LocalName(context) == "context" &&
+                std::strcmp(context.attribute("context-type").value(), "sourcefile") == 0)
+                return AllText(context);
+        }
+    }
+    return unit.attribute("id").value();
+}
+
+pugi::xml_node ChildNamed(const pugi::xml_node& parent, std::string_view name) {
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_element && LocalName(child) == name) return child;
+    return pugi::xml_node();
+}
+
+UnitState StateOf(const pugi::xml_node& target, const std::string& text, const std::string& source) {
+    if (!target) return source.empty() ? UnitState::Translated : UnitState::Untranslated;
+    const std::string_view state = target.attribute("state").value();
+    if (state == "new" || state == "needs-translation") return UnitState::Untranslated;
+    if (text.empty() && !source.empty()) return UnitState::Untranslated;
+    if (state.substr(0, 12) == "needs-review" || state == "needs-adaptation" || state == "needs-l10n")
+        return UnitState::NeedsReview;
+    return UnitState::Translated;
+}
+
+// Every trans-unit, in document order, with its key.
+std::vector<pugi::xml_node> TransUnits(const pugi::xml_node& root) {
+    std::vector<pugi::xml_node> units;
+    WalkBelow(root, [&](const pugi::xml_node& node) {
+        if (node.type() != pugi::node_element) return false;
+        if (LocalName(node) == "trans-unit") {
+            if (std::strcmp(node.attribute("restype").value(), "x-gettext-domain-header") != 0) units.push_back(node);
+            return false;
+        }
+        return true;
+    });
+    return units;
+}
+
+}  // namespace
+
+std::string WriteXliff(const XliffHeader& header, const std::vector<ExchangeUnit>& units) {
+    pugi::xml_document document;
+    pugi::xml_node root = document.append_child("xliff");
+    root.append_attribute("version") = "1.2";
+    root.append_attribute("xmlns") = kNamespace;
+    AppendText(root, "\n  ");
+    pugi::xml_node file = root.append_child("file");
+    file.append_attribute("original") = header.original.c_str();
+    file.append_attribute("source-language") = header.sourceLanguage.c_str();
+    file.append_attribute("target-language") = header.targetLanguage.c_str();
+    file.append_attribute("datatype") = "plaintext";
+    AppendText(file, "\n    ");
+    pugi::xml_node body = file.append_child("body");
+    for (const ExchangeUnit& unit : units) {
+        AppendText(body, kUnitIndent);
+        FillUnit(body.append_child("trans-unit"), unit);
+    }
+    AppendText(body, "\n    ");
+    AppendText(file, "\n  ");
+    AppendText(root, "\n");
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    StringWriter writer(out);
+    root.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    out += "\n";
+    return out;
+}
+
+bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) {
+    units.clear();
+    const LineIndex lines(bytes);
+    pugi::xml_document document;
+    pugi::xml_node root;
+    if (!LoadXliff(bytes, document, root, lines, problem)) return false;
+    std::unordered_map<std::string, std::size_t> seen;
+    for (const pugi::xml_node& node : TransUnits(root)) {
+        ExchangeUnit unit;
+        unit.line = lines.LineAt(node.offset_debug());
+        unit.key = UnitKey(node);
+        const auto [at, inserted] = seen.emplace(unit.key, unit.line);
+        if (!inserted) {
+            problem = {unit.line, "the key " + Quoted(unit.key) + " appears twice (first at line " +
+                                      std::to_string(at->second) + ")"};
+            return false;
+        }
+        const pugi::xml_node source = ChildNamed(node, "source");
+        if (!source) {
+            problem = {unit.line, "the trans-unit " + Quoted(unit.key) + " has no <source>"};
+            return false;
+        }
+        if (!InlineText(source, lines, unit.source, problem)) return false;
+        const pugi::xml_node target = ChildNamed(node, "target");
+        if (target && !InlineText(target, lines, unit.target, problem)) return false;
+        unit.state = StateOf(target, unit.target, unit.source);
+        for (pugi::xml_node note = node.first_child(); note; note = note.next_sibling())
+            if (LocalName(note) == "note") unit.notes.push_back(AllText(note));
+        units.push_back(std::move(unit));
+    }
+    return true;
+}
+
+bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out, ExchangeProblem& problem) {
+    const LineIndex lines(bytes);
+    pugi::xml_document document;
+    pugi::xml_node root;
+    if (!LoadXliff(bytes, document, root, lines, problem)) return false;
+
+    std::unordered_map<std::string, pugi::xml_node> byKey;
+    std::vector<pugi::xml_node> existing = TransUnits(root);
+    for (const pugi::xml_node& node : existing) byKey.emplace(UnitKey(node), node);
+    std::unordered_map<std::string, bool> inBase;
+    for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, true);
+
+    pugi::xml_node body = ChildNamed(ChildNamed(root, "file"), "body");
+    if (!body) {
+        problem = {lines.LineAt(root.offset_debug()), "the document has no <file> with a <body>"};
+        return false;
+    }
+
+    pugi::xml_node previous;  // the unit the next new one goes after
+    for (const BaseUnit& unit : base.units) {
+        const auto found = byKey.find(unit.key);
+        if (found == byKey.end()) {
+            ExchangeUnit fresh;
+            fresh.key = unit.key;
+            fresh.source = unit.source;
+            fresh.notes = unit.notes;
+            pugi::xml_node parent = previous ? previous.parent() : body;
+            pugi::xml_node indent;
+            pugi::xml_node created;
+            if (previous) {
+                indent = parent.insert_child_after(pugi::node_pcdata, previous);
+                created = parent.insert_child_after("trans-unit", indent);
+            } else {
+                created = parent.prepend_child("trans-unit");
+                indent = parent.prepend_child(pugi::node_pcdata);
+            }
+            indent.set_value(kUnitIndent);
+            FillUnit(created, fresh);
+            previous = created;
+            continue;
+        }
+        pugi::xml_node node = found->second;
+        previous = node;
+        pugi::xml_node source = ChildNamed(node, "source");
+        std::string current;
+        ExchangeProblem ignored;
+        if (!InlineText(source, lines, current, ignored) || current != unit.source) {
+            PlaceholderMap ids;
+            int nextId = 1;
+            ReplaceInline(source, unit.source, ids, nextId);
+            pugi::xml_node target = ChildNamed(node, "target");
+            if (target && target.first_child()) {
+                pugi::xml_attribute state = target.attribute("state");
+                if (!state) state = target.append_attribute("state");
+                state = "needs-review-translation";
+            }
+        }
+        // Developer notes: replaced only when they differ.
+        std::vector<pugi::xml_node> notes;
+        std::vector<std::string> texts;
+        for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+            if (LocalName(child) == "note" && std::strcmp(child.attribute("from").value(), "developer") == 0) {
+                notes.push_back(child);
+                texts.push_back(AllText(child));
+            }
+        }
+        if (texts != unit.notes) {
+            for (const pugi::xml_node& note : notes) {
+                const pugi::xml_node before = note.previous_sibling();
+                if (before.type() == pugi::node_pcdata) node.remove_child(before);
+                node.remove_child(note);
+            }
+            pugi::xml_node last = node.last_child();
+            const bool trailingSpace = last.type() == pugi::node_pcdata;
+            if (trailingSpace) node.remove_child(last);
+            for (const std::string& note : unit.notes) AppendNote(node, note);
+            AppendText(node, kUnitIndent);
+        }
+    }
+    for (pugi::xml_node& node : existing) {
+        if (inBase.count(UnitKey(node)) != 0) continue;
+        pugi::xml_node parent = node.parent();
+        const pugi::xml_node before = node.previous_sibling();
+        if (before.type() == pugi::node_pcdata) parent.remove_child(before);
+        parent.remove_child(node);
+    }
+
+    // The prolog (declaration, comments) keeps its bytes; the root element
+    // is written as pugixml read it.
+    const std::ptrdiff_t rootStart = root.offset_debug();
+    std::size_t start = rootStart > 0 ? static_cast<std::size_t>(rootStart) : 0;
+    while (start > 0 && bytes[start] != '<') --start;
+    out.assign(bytes.substr(0, start));
+    StringWriter writer(out);
+    root.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    out += "\n";
+    return true;
+}
+
+}  // namespace textresl10n

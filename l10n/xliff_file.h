@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "l10n/base_file.h"
+#include "l10n/exchange_unit.h"
+
+// XLIFF 1.2, read and written with pugixml. pugixml reads no DTD and loads
+// no external entity; on top of that a document with a DOCTYPE is refused,
+// so no entity beyond XML's five is ever defined, and character references
+// are checked before parsing.
+namespace textresl10n {
+
+struct XliffHeader {
+    std::string original;        // the base file's name
+    std::string sourceLanguage;
+    std::string targetLanguage;
+};
+
+// A whole XLIFF 1.2 document: one trans-unit per unit (id and resname are
+// the key), printf directives and {n} placeholders as <ph>, characters
+// XML cannot hold (control characters, CR, U+FFFE, U+FFFF) as
+// <ph ctype="x-char"> holding their C++ escape; the target's state is
+// "translated" or "needs-review-translation", and an untranslated unit has
+// no target.
+std::string WriteXliff(const XliffHeader& header, const std::vector<ExchangeUnit>& units);
+
+// The units of an XLIFF 1.x document, in document order. The key is the
+// trans-unit's resname, else the location po2xliff keeps for a PO entry's
+// "#:" reference, else its id. False with the line of the problem for a
+// document that is not well-formed, holds a DOCTYPE, an undeclared entity
+// or a reference to a character XML does not allow, is not XLIFF 1.x, or
+// has a unit without source, a repeated key or inline codes that carry no
+// text (<x/>, <bx/>, <ex/>).
+bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, ExchangeProblem& problem);
+
+// The document merged with a changed base: new units added without target,
+// units of names no longer in the base removed, a unit whose source changed
+// gets the new source and, when it has a translation, the state
+// needs-review-translation; developer notes taken from the base. The rest is
+// written back as pugixml reads it: a document this program wrote keeps its
+// bytes.
+bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out, ExchangeProblem& problem);
+
+}  // namespace textresl10n

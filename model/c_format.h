@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "model/literal_body.h"
+
+// printf directives and {n} placeholders in a text, and their comparison
+// between a base text and its translation. A translation whose directives
+// take other arguments than the base text's makes printf read the wrong
+// arguments at run time: a crash or garbage.
+namespace textresgen {
+
+// What the printf directives of one text take.
+//
+// A directive is %[m$][flags][width|*[m$]][.precision|*[m$]][length]conversion.
+// "%%" takes nothing; "*" takes an int. Numbered arguments are sorted and a
+// repeated number merged. A text is a valid format when every '%' starts a
+// complete directive whose flags and length fit its conversion, either all
+// directives are numbered or none are, numbers leave no gap, and no
+// directive is %n. "100% sure" is no valid format: "% s" would be the space
+// flag with %s, which the space flag does not apply to.
+struct PrintfFormat {
+    bool valid = true;
+    std::string problem;                 // why it is not valid (UTF-8), with the character
+    std::size_t directives = 0;          // directives, "%%" included
+    std::vector<std::string> arguments;  // the type each argument must have, in order
+    // Where each directive stands: [first, second) in the text. Complete
+    // only for a valid format.
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+    // Whether the text holds a directive and is a valid format: only such
+    // a text is compared with its translations and flagged c-format.
+    bool IsFormat() const { return valid && directives > 0; }
+};
+PrintfFormat ParsePrintfFormat(LiteralValuesView text);
+
+// The highest n of the {n} placeholders in the text, -1 when there is none.
+long HighestBracePlaceholder(LiteralValuesView text);
+
+// What is wrong with `translation` against `base`: when the base is a
+// valid format with a directive, the translation must be a valid format
+// taking the same number of arguments of the same types (%d and %i alike;
+// %o %u %x %X alike; every floating conversion alike; %s, %ls, %c, %lc, %d,
+// %ld ... each its own); when the base holds {n} placeholders, the highest n
+// must be the same. Each problem is one sentence (UTF-8). Empty: no problem.
+std::vector<std::string> ComparePlaceholders(LiteralValuesView base, LiteralValuesView translation);
+
+}  // namespace textresgen

@@ -1,0 +1,464 @@
+// textresl10n end to end: the real program, the real compiler, gettext and
+// translate-toolkit. A text survives when the library compiled from the
+// imported definition holds exactly the wide string the base's library holds.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/client_library.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "support/utf16_bytes.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TEXTRESGEN_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TEXTRESGEN_UNDER_ASAN 1
+#endif
+#endif
+
+namespace textresgen::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every kind of text the codec must carry: escapes of every sort, octal and
+// hex next to digits, "??" (a trigraph once), U+001A (ends a definition file
+// when raw), U+FFFF (dropped when raw), U+FEFF, line separators, characters
+// outside the BMP raw and escaped, printf directives, {n}, a text long
+// enough for gettext to wrap, a line break inside a text, an empty text.
+const std::string kBase = std::string(
+    "# Shown in the title bar\n"
+    "# of the main window\n"
+    "App.Title=TextResGen メモ帳\n"
+    "App.Menu.File=ファイル(&F)\n"
+    "// Asked before closing a changed note\n"
+    "Dialog.Save.Prompt=Save the changes to \\\"%s\\\" before closing?\n"
+    "Status.Count=%d of %d files\\tdone\\n\n"
+    "Status.Sure=100% sure\n"
+    "Status.Position=Line {0}, column {1}\n"
+    "Status.Numbered=%2$s is %1$d years old\n"
+    "Escapes.Simple=\\a\\b\\f\\v\\r\\'\\?\\\\ and ?\?= and ?\\?/\n"
+    "Escapes.Octal=\\101\\0101\\7\\77\\377\n"
+    "Escapes.Hex=\\x41\\x263a\\x0041B\n"
+    "Escapes.Universal=\\u00e9\\U0001F600 raw 😀 𠮷\n"
+    "Escapes.Controls=SUB \\032 DEL \\177 NEL \\205 BOM \\uFEFF non \\uFFFF \\uFFFE LS \\u2028\n"
+    "Escapes.Tab=a\tb\n"
+    "Escapes.Nul=before\\0\n"
+    "Empty=\n"
+    "Long=A text long enough that gettext wraps it when msgmerge or msginit writes the file again, "
+    "at a space somewhere past the seventy-ninth column\n"
+    "Multi=first line\\nsecond line\\nthird\n");
+constexpr std::size_t kBaseMembers = 17;
+
+fs::path L10nProgram() { return TEXTRESL10N_EXE; }
+
+RunResult RunTool(const fs::path& program, const fs::path& folder, std::vector<std::string> arguments) {
+    RunOptions options;
+    options.arguments = std::move(arguments);
+    options.workingDirectory = folder;
+    return RunProgram(program, options);
+}
+
+::testing::AssertionResult Ran(const RunResult& run, int status = 0) {
+    if (run.started && run.exited && run.exitStatus == status) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "status " << run.exitStatus << " (wanted " << status << ")\nstdout: "
+                                         << run.out << "\nstderr: " << run.err << run.setupError;
+}
+
+// A real tool found when the suite was configured, or a skip.
+#define REQUIRE_TOOL(path)                                                                  \
+    if (!std::string(path).empty()) {                                                     \
+    } else                                                                                \
+        GTEST_SKIP() << #path " was not found when configuring"
+
+// The texts of the library made from a definition file, in member order.
+std::vector<std::u32string> CompiledTexts(const fs::path& work, const fs::path& definition, std::size_t members) {
+    std::string why;
+    const auto library = BuildDefinitionLibrary(work, ReadFileBytes(definition).value_or(""), why);
+    std::vector<std::u32string> texts;
+    if (!why.empty()) {
+        ADD_FAILURE() << "no library: " << why;
+        return texts;
+    }
+    if (library) {
+        EXPECT_TRUE(ReadMembers(*library, members, texts));
+    }
+    return texts;
+}
+
+class L10nTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClientBuild build;
+        std::string why;
+        compiles_ = PlatformBuild(build, why);
+        ASSERT_TRUE(WriteFileBytes(folder_ / "en.txt", Utf8WithMark(kBase)));
+    }
+    fs::path At(const std::string& name) const { return folder_ / name; }
+    RunResult L10n(std::vector<std::string> arguments) const { return RunTool(L10nProgram(), folder_.Path(), std::move(arguments)); }
+    std::string Bytes(const std::string& name) const { return ReadFileBytes(At(name)).value_or("<missing>"); }
+
+    TempDir folder_;
+    bool compiles_ = false;
+};
+
+// import(export(x)) compiled gives exactly the wide strings x compiled
+// gives, member for member, through PO (every unit translated) and through
+// XLIFF (every unit falling back to its source); gettext and
+// translate-toolkit read what was exported.
+TEST_F(L10nTest, RoundTripGivesTheSameCompiledStrings) {
+    if (!compiles_) GTEST_SKIP() << "no client build here";
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--translation", "en.txt", "--lang", "fr", "-o", "fr.po"})));
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--lang", "fr", "-o", "fr.xlf"})));
+    if (!std::string(TEXTRESL10N_MSGFMT).empty()) {
+        EXPECT_TRUE(Ran(RunTool(TEXTRESL10N_MSGFMT, folder_.Path(), {"--check-format", "-c", "-o", "fr.mo", "fr.po"})));
+    }
+    if (!std::string(TEXTRESL10N_XLIFF2PO).empty()) {
+        EXPECT_TRUE(Ran(RunTool(TEXTRESL10N_XLIFF2PO, folder_.Path(), {"fr.xlf", "from-xliff.po"})));
+    }
+    ASSERT_TRUE(Ran(L10n({"import", "fr.po", "-o", "from-po.txt"})));
+    ASSERT_TRUE(Ran(L10n({"import", "fr.xlf", "-o", "from-xliff.txt"})));
+    EXPECT_EQ(Bytes("from-po.txt").substr(0, 2), "\xFF\xFE");
+
+    const std::vector<std::u32string> expected = CompiledTexts(At("base"), At("en.txt"), kBaseMembers);
+    ASSERT_EQ(expected.size(), kBaseMembers);
+    EXPECT_EQ(CompiledTexts(At("po"), At("from-po.txt"), kBaseMembers), expected);
+    EXPECT_EQ(CompiledTexts(At("xliff"), At("from-xliff.txt"), kBaseMembers), expected);
+    // The same structure: the headers are byte for byte the same.
+    EXPECT_EQ(ReadFileBytes(At("po") / "generated" / "textresouce.h"),
+              ReadFileBytes(At("base") / "generated" / "textresouce.h"));
+}
+
+// A PO file as msginit and msgmerge write it (header filled in, long lines
+// wrapped) imports to the same definition as the file we wrote; our PO
+// through po2xliff imports to the same definition as well.
+TEST_F(L10nTest, FilesRewrittenByGettextAndTranslateToolkitImportTheSame) {
+    REQUIRE_TOOL(TEXTRESL10N_MSGMERGE);
+    // Without the Escapes.* texts: gettext cuts a text at U+0000, and XML
+    // (po2xliff's output) cannot hold control characters.
+    std::string base;
+    for (std::size_t start = 0, end; start < kBase.size(); start = end + 1) {
+        end = kBase.find('\n', start);
+        if (kBase.compare(start, 8, "Escapes.") != 0) base += kBase.substr(start, end + 1 - start);
+    }
+    ASSERT_TRUE(WriteFileBytes(At("en.txt"), Utf8WithMark(base)));
+    ASSERT_TRUE(WriteFileBytes(At("ja.txt"), Utf8WithMark("App.Title=テキスト資源 メモ帳\n"
+                                                          "Status.Count=%d / %d ファイル\\t完了\\n\n"
+                                                          "Long=gettext が書き直すと折り返されるほど長い文章です。"
+                                                          "七十九桁を超えたどこかの空白で折り返されます。 and more words\n")));
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "-o", "notes.pot"})));
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--translation", "ja.txt", "--lang", "ja", "-o", "ja.po"})));
+    ASSERT_TRUE(Ran(L10n({"import", "ja.po", "-o", "ours.txt"})));
+    ASSERT_TRUE(Ran(L10n({"import", "notes.pot", "-o", "template.txt"})));
+
+    ASSERT_TRUE(Ran(RunTool(TEXTRESL10N_MSGMERGE, folder_.Path(), {"--quiet", "-o", "merged.po", "ja.po", "notes.pot"})));
+    ASSERT_TRUE(Ran(RunTool(TEXTRESL10N_MSGINIT, folder_.Path(),
+                        {"--no-translator", "-l", "ja_JP.UTF-8", "-i", "notes.pot", "-o", "init.po"})));
+    ASSERT_NE(Bytes("merged.po"), Bytes("ja.po")) << "msgmerge wrote the file unchanged: the check proves nothing";
+    ASSERT_TRUE(Ran(L10n({"import", "merged.po", "-o", "merged.txt"})));
+    ASSERT_TRUE(Ran(L10n({"import", "init.po", "-o", "init.txt"})));
+    EXPECT_EQ(Bytes("merged.txt"), Bytes("ours.txt"));
+    EXPECT_EQ(Bytes("init.txt"), Bytes("template.txt"));
+
+    REQUIRE_TOOL(TEXTRESL10N_PO2XLIFF);
+    ASSERT_TRUE(Ran(RunTool(TEXTRESL10N_PO2XLIFF, folder_.Path(), {"ja.po", "po2xliff.xlf"})));
+    ASSERT_TRUE(Ran(L10n({"import", "po2xliff.xlf", "-o", "po2xliff.txt"})));
+    EXPECT_EQ(Bytes("po2xliff.txt"), Bytes("ours.txt"));
+}
+
+// The cycle of a release: the base changes, update merges it in place, stats
+// gates on what is left, import falls back where the translation is stale.
+class L10nUpdate : public L10nTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(L10nUpdate, MarksChangedTextsAndKeepsTheRest) {
+    const std::string file = std::string("ja.") + GetParam();
+    ASSERT_TRUE(WriteFileBytes(At("ja.txt"), Utf8WithMark("App.Title=メモ帳\nApp.Menu.File=ファイル(&F)\n"
+                                                          "Status.Count=%d / %d ファイル\\t完了\\n\n")));
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--translation", "ja.txt", "--lang", "ja", "-o", file})));
+    const std::string exported = Bytes(file);
+    ASSERT_TRUE(Ran(L10n({"update", "--base", "en.txt", file})));
+    EXPECT_EQ(Bytes(file), exported) << "an update with an unchanged base must keep every byte";
+
+    // App.Title changed, App.Menu.File unchanged, Status.Count gone, one new.
+    std::string changed = kBase;
+    const std::string oldTitle = "TextResGen メモ帳";
+    changed.replace(changed.find(oldTitle), oldTitle.size(), "TextResGen Notes");
+    changed.erase(changed.find("Status.Count="), std::string("Status.Count=%d of %d files\\tdone\\n\n").size());
+    changed += "Status.New=Ready\n";
+    ASSERT_TRUE(WriteFileBytes(At("en.txt"), Utf8WithMark(changed)));
+    ASSERT_TRUE(Ran(L10n({"update", "--base", "en.txt", file})));
+    if (file == "ja.po" && !std::string(TEXTRESL10N_MSGFMT).empty()) {
+        EXPECT_TRUE(Ran(RunTool(TEXTRESL10N_MSGFMT, folder_.Path(), {"--check-format", "-c", "-o", "ja.mo", "ja.po"})));
+    }
+
+    const RunResult stats = L10n({"stats", "--base", "en.txt", file});
+    EXPECT_TRUE(Ran(stats, 1));
+    EXPECT_EQ(stats.out, file + ": 17 units: 2 translated (1 identical to the source), 14 untranslated, 1 need review\n");
+
+    // The stale translation is not used: every member gets its base text,
+    // App.Menu.File its translation, and the layout is the new base's.
+    ASSERT_TRUE(Ran(L10n({"import", file, "-o", "ja-new.txt"})));
+    EXPECT_NE(L10n({"import", file, "-o", "ja-new.txt"}).err.find("15 of them without a usable translation"),
+              std::string::npos);
+    ASSERT_TRUE(Ran(RunTool(TEXTRESCHECK_EXE, folder_.Path(), {"en.txt", "ja-new.txt"})));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, L10nUpdate, ::testing::Values("po", "xlf"));
+
+// The pseudo-locale compiles, keeps the layout and passes the checker's
+// comparison with the base (placeholders included).
+TEST_F(L10nTest, PseudoLocaleCompilesWithTheBaseLayout) {
+    ASSERT_TRUE(Ran(L10n({"pseudo", "--base", "en.txt", "-o", "qps.txt"})));
+    EXPECT_TRUE(Ran(RunTool(TEXTRESCHECK_EXE, folder_.Path(), {"en.txt", "qps.txt"})));
+    if (!compiles_) return;
+    const std::vector<std::u32string> texts = CompiledTexts(At("qps"), At("qps.txt"), kBaseMembers);
+    ASSERT_EQ(texts.size(), kBaseMembers);
+    // Members in header order: App's entries come after the root's groups' ...
+    // find the title by its look.
+    bool found = false;
+    for (const std::u32string& text : texts) found = found || text.rfind(U"[ŢéẋţŔéšĜéñ メモ帳 ~", 0) == 0;
+    EXPECT_TRUE(found) << "no pseudo-translated title";
+}
+
+// What a hostile translator can send. A text that breaks out of its literal
+// or its line must arrive exactly as written, as one member; everything
+// else is an error, with the file's line, and nothing is written (an older
+// output stays as it was).
+struct HostileCase {
+    const char* name;
+    const char* file;
+    std::string content;
+    const char* message;  // part of the error; empty: the import succeeds
+};
+
+std::string Po(const std::string& entries) {
+    return "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n" + entries;
+}
+
+std::string Xliff(const std::string& prolog, const std::string& target) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + prolog +
+           "<xliff version=\"1.2\"><file original=\"en.txt\" source-language=\"en\" target-language=\"ja\" "
+           "datatype=\"plaintext\"><body>\n<trans-unit id=\"A.Text\"><source>Hello</source>\n<target>" +
+           target + "</target></trans-unit></body></file></xliff>\n";
+}
+
+const HostileCase kHostile[] = {
+    {"SurrogateReference", "x.xlf", Xliff("", "a&#xD800;b"), "x.xlf:4: error: the character reference '&#xD800;'"},
+    {"SurrogateBytesXliff", "x.xlf", Xliff("", "a\xED\xA0\x80" "b"), "x.xlf:4: error: the file is not UTF-8"},
+    {"SurrogateBytesPo", "x.po", Po("msgctxt \"A.Text\"\nmsgid \"Hello\"\nmsgstr \"a\xED\xA0\x80\"\n"),
+     "x.po:6: error: the msgstr is not UTF-8"},
+    {"BillionLaughs", "x.xlf",
+     Xliff("<!DOCTYPE xliff [<!ENTITY lol \"lol\"><!ENTITY lol1 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">"
+           "<!ENTITY lol2 \"&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;&lol1;\">]>\n", "&lol2;"),
+     "x.xlf:2: error: the entity reference '&lol;' is not one of XML's five"},
+    {"ExternalEntity", "x.xlf",
+     Xliff("<!DOCTYPE xliff [<!ENTITY secret SYSTEM \"file:///etc/passwd\">]>\n", "&secret;"),
+     "x.xlf:5: error: the entity reference '&secret;'"},
+    {"DoctypeWithoutEntities", "x.xlf", Xliff("<!DOCTYPE xliff SYSTEM \"file:///etc/passwd\">\n", "x"),
+     "x.xlf:2: error: the document has a DOCTYPE"},
+    {"KeyWithLineBreak", "x.po", Po("msgctxt \"A.Text\\nEvil.Name\"\nmsgid \"Hello\"\nmsgstr \"x\"\n"),
+     "x.po:4: error: the key 'A.Text<U+000A>Evil.Name' is no dotted name"},
+    {"KeyWithEquals", "x.po", Po("msgctxt \"A=1\\nB\"\nmsgid \"Hello\"\nmsgstr \"x\"\n"), "is no dotted name"},
+    {"KeyNotAName", "x.po", Po("msgctxt \"A.delete\"\nmsgid \"Hello\"\nmsgstr \"x\"\n"),
+     "x.po:4: error: entry 'delete' in 'A.delete' is a C++ keyword"},
+    {"DuplicateKey", "x.po", Po("msgctxt \"A\"\nmsgid \"a\"\nmsgstr \"x\"\n\nmsgctxt \"A\"\nmsgid \"a\"\nmsgstr \"y\"\n"),
+     "x.po:8: error: the key 'A' appears twice (first at line 4)"},
+    {"PlaceholderMismatch", "x.po",
+     Po("#, c-format\nmsgctxt \"A\"\nmsgid \"%s files\"\nmsgstr \"%d ファイル\"\n"),
+     "x.po:5: error: 'A': the translation takes argument 1 as int, the base text as char*"},
+    {"PercentN", "x.po", Po("msgctxt \"A\"\nmsgid \"%d files\"\nmsgstr \"%n ファイル\"\n"), "is %n"},
+    {"NotPo", "x.po", "<html>\n", "x.po:1: error: '<html>' is no PO keyword"},
+    {"UnclosedString", "x.po", Po("msgctxt \"A\"\nmsgid \"a\nmsgstr \"b\"\n"), "x.po:5: error: the string has no closing"},
+    {"NotXml", "x.xlf", "<xliff version=\"1.2\"><file>\n<body></file>", "x.xlf:2: error: not well-formed XML"},
+    {"Xliff2", "x.xlf", "<xliff version=\"2.0\"/>", "XLIFF version '2.0' is not read"},
+    {"TooLongForALiteral", "x.po", Po("msgctxt \"A\"\nmsgid \"a\"\nmsgstr \"" + std::string(9000, 'x') + "\"\n"),
+     "x.po:4: error: text of 'A' makes a literal of 18002 bytes"},
+};
+
+void PrintTo(const HostileCase& c, std::ostream* out) { *out << c.name; }
+
+class HostileTranslator : public L10nTest, public ::testing::WithParamInterface<HostileCase> {};
+
+TEST_P(HostileTranslator, GetsAnErrorAndNoOutput) {
+    const HostileCase& c = GetParam();
+    ASSERT_TRUE(WriteFileBytes(At(c.file), c.content));
+    ASSERT_TRUE(WriteFileBytes(At("out.txt"), "older output"));
+    const RunResult run = L10n({"import", c.file, "-o", "out.txt"});
+    EXPECT_TRUE(Ran(run, 1));
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("root:"), std::string::npos) << "a local file was read";
+    EXPECT_EQ(Bytes("out.txt"), "older output");
+    EXPECT_FALSE(fs::exists(At("out.txt.textresl10n-tmp")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HostileTranslator, ::testing::ValuesIn(kHostile),
+                         [](const ::testing::TestParamInfo<HostileCase>& info) { return info.param.name; });
+
+// Texts that would end the literal or the line when pasted as they are
+// arrive in the compiled library exactly, as the one member they belong to.
+TEST_F(L10nTest, HostileTextsArriveExactlyAsOneMember) {
+    ASSERT_TRUE(WriteFileBytes(At("x.po"), Po("msgctxt \"A.Quote\"\nmsgid \"a\"\nmsgstr \"\\\";} x; //\"\n\n"
+                                              "msgctxt \"A.Line\"\nmsgid \"b\"\nmsgstr \"b\\nEvil.Name=1\"\n\n"
+                                              "msgctxt \"A.Cr\"\nmsgid \"c\"\nmsgstr \"c\\r\\nEvil.Other=1\\\\\"\n")));
+    ASSERT_TRUE(Ran(L10n({"import", "x.po", "-o", "x.txt"})));
+    if (!compiles_) GTEST_SKIP() << "no client build here";
+    const std::vector<std::u32string> texts = CompiledTexts(At("lib"), At("x.txt"), 3);
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0], U"c\r\nEvil.Other=1\\");  // members by name: Cr, Line, Quote
+    EXPECT_EQ(texts[1], U"b\nEvil.Name=1");
+    EXPECT_EQ(texts[2], U"\";} x; //");
+    const std::string header = ReadFileBytes(At("lib") / "generated" / "textresouce.h").value_or("");
+    EXPECT_EQ(UnitsFromUtf16Le(header).find(u"Evil"), std::u16string::npos) << "a member was injected";
+}
+
+// A 50 MB msgstr: refused early, in bounded memory, nothing written.
+TEST_F(L10nTest, HugeTranslationIsRefusedInBoundedMemory) {
+    std::string po = Po("msgctxt \"A\"\nmsgid \"a\"\nmsgstr \"");
+    po.append(50u * 1024 * 1024, 'x');
+    po += "\"\n";
+    ASSERT_TRUE(WriteFileBytes(At("huge.po"), po));
+    po.clear();
+    po.shrink_to_fit();
+    RunOptions options;
+    options.arguments = {"import", "huge.po", "-o", "huge.txt"};
+    options.workingDirectory = folder_.Path();
+#ifndef TEXTRESGEN_UNDER_ASAN  // the sanitizer reserves more address space than any limit
+    // The file alone is 50 MB; a parser that held it several times over, or
+    // decoded it to UTF-32, would not fit.
+    if (CanLimitResources()) options.addressSpaceLimit = 200ull * 1024 * 1024;
+#endif
+    const RunResult run = RunProgram(L10nProgram(), options);
+    EXPECT_TRUE(Ran(run, 1));
+    EXPECT_NE(run.err.find("huge.po:6: error: the string is longer than 1024 KiB"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(At("huge.txt")));
+}
+
+}  // namespace
+}  // namespace textresgen::test
+
+namespace textresgen::test {
+namespace {
+
+// printf placeholders across languages, judged three ways that must agree:
+// textrescheck comparing two definition files, textresl10n importing a PO
+// whose translation is that text, and gettext's msgfmt --check-format on
+// the same PO entry (for base texts that are formats: only those are
+// flagged c-format).
+struct PlaceholderCase {
+    const char* name;
+    const char* base;         // literal bodies, as in a definition file
+    const char* translation;
+    const char* problem;      // part of the finding; empty: none
+};
+
+const PlaceholderCase kPlaceholders[] = {
+    {"SameTypes", "%s has %d files", "%s: %i ファイル", ""},
+    {"ReorderedNumbered", "%1$s is %2$d", "%2$d は %1$s", ""},
+    {"UnsignedClass", "%x of %u", "%o / %X", ""},
+    {"FloatingClass", "%.2f%%", "%g %%", ""},
+    {"StarWidth", "%*d", "%*i", ""},
+    {"PercentSureIsNoFormat", "100% sure", "%s", ""},
+    {"PlainText", "Open", "Ouvrir %d", ""},
+    {"TypeMismatch", "%s files", "%d ファイル", "takes argument 1 as int, the base text as char*"},
+    {"WideString", "%ls", "%s", "takes argument 1 as char*, the base text as wchar_t*"},
+    {"LongInt", "%lu", "%u", "takes argument 1 as unsigned int, the base text as unsigned long"},
+    {"CharIsNotString", "%c", "%s", "takes argument 1 as char*, the base text as int (a character)"},
+    {"FewerArguments", "%d of %d", "%d", "take 1 argument, the base text's 2 arguments"},
+    {"MoreArguments", "%d", "%d %s", "take 2 arguments, the base text's 1 argument"},
+    {"StarTakesAnInt", "%*d", "%d", "take 1 argument, the base text's 2 arguments"},
+    {"EscapedPercent", "\\x25s files", "%d", "takes argument 1 as int"},
+    {"WritesMemory", "%d", "%n", "is %n"},
+    {"MixedNumbering", "%d %s", "%1$d %s", "mixes numbered"},
+    {"Unterminated", "%d%%", "%d%", "is not terminated"},
+    {"BraceMissing", "{0} of {1}", "{0}", "highest {n} placeholder is {0}, the base text's {1}"},
+};
+
+class PlaceholderCheck : public L10nTest, public ::testing::WithParamInterface<PlaceholderCase> {};
+
+std::string PoString(const std::string& body) {
+    std::string out;
+    for (const char c : body) out += c == '"' ? std::string("\\\"") : std::string(1, c);
+    return out;
+}
+
+TEST_P(PlaceholderCheck, CheckerImportAndGettextAgree) {
+    const PlaceholderCase& c = GetParam();
+    const bool expectProblem = *c.problem != '\0';
+    ASSERT_TRUE(WriteFileBytes(At("base.txt"), Utf8WithMark(std::string("Text=") + c.base + "\n")));
+    ASSERT_TRUE(WriteFileBytes(At("tr.txt"), Utf8WithMark(std::string("Text=") + c.translation + "\n")));
+    const RunResult check = RunTool(TEXTRESCHECK_EXE, folder_.Path(), {"base.txt", "tr.txt"});
+    EXPECT_TRUE(Ran(check, expectProblem ? 1 : 0));
+    if (expectProblem) {
+        EXPECT_NE(check.out.find("tr.txt:1: error: text of 'Text': "), std::string::npos) << check.out;
+        EXPECT_NE(check.out.find(c.problem), std::string::npos) << check.out;
+    }
+
+    // The same pair as a PO entry, the base's escapes decoded by export.
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "base.txt", "--lang", "ja", "-o", "x.po"})));
+    std::string po = Bytes("x.po");
+    po.replace(po.rfind("msgstr \"\""), 9, "msgstr \"" + PoString(c.translation) + "\"");
+    ASSERT_TRUE(WriteFileBytes(At("x.po"), po));
+    const RunResult import = L10n({"import", "x.po", "-o", "x.txt"});
+    EXPECT_TRUE(Ran(import, expectProblem ? 1 : 0));
+    if (expectProblem) {
+        EXPECT_NE(import.err.find(c.problem), std::string::npos) << import.err;
+    }
+
+    if (std::string(TEXTRESL10N_MSGFMT).empty() || po.find("c-format") == std::string::npos) return;
+    const RunResult msgfmt = RunTool(TEXTRESL10N_MSGFMT, folder_.Path(), {"--check-format", "-o", "x.mo", "x.po"});
+    EXPECT_EQ(msgfmt.exitStatus != 0, expectProblem) << "msgfmt judges otherwise:\n" << msgfmt.err;
+}
+
+void PrintTo(const PlaceholderCase& c, std::ostream* out) { *out << c.name; }
+
+INSTANTIATE_TEST_SUITE_P(Cases, PlaceholderCheck, ::testing::ValuesIn(kPlaceholders),
+                         [](const ::testing::TestParamInfo<PlaceholderCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace textresgen::test
+
+namespace textresgen::test {
+namespace {
+
+// The command line follows the tools' conventions.
+struct CommandLineCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    int status;
+    const char* out;  // the start of standard output
+    const char* err;  // part of standard error
+};
+
+const CommandLineCase kCommandLines[] = {
+    {"Help", {"--help"}, 0, "usage: textresl10n export", ""},
+    {"HelpAfterCommand", {"import", "--help"}, 0, "usage: textresl10n export", ""},
+    {"Version", {"--version"}, 0, "textresl10n 1.", ""},
+    {"UnknownOption", {"export", "--bogus"}, 2, "", "unknown option '--bogus'"},
+    {"TryHelp", {"stats"}, 2, "", "Try 'textresl10n --help'"},
+    {"UnknownCommand", {"translate"}, 2, "", "unknown command 'translate'"},
+    {"MissingValue", {"import", "x.po", "-o"}, 2, "", "the option -o needs a value"},
+    {"NoFormat", {"import", "x.txt", "-o", "y.txt"}, 2, "", "must end in .po, .pot, .xlf or .xliff"},
+    {"DashDashEndsOptions", {"import", "-o", "y.txt", "--", "--help.po"}, 1, "", "--help.po: error: cannot be opened"},
+};
+
+class CommandLine : public L10nTest, public ::testing::WithParamInterface<CommandLineCase> {};
+
+TEST_P(CommandLine, FollowsTheConventions) {
+    const CommandLineCase& c = GetParam();
+    const RunResult run = L10n(c.arguments);
+    EXPECT_TRUE(Ran(run, c.status));
+    EXPECT_EQ(run.out.rfind(c.out, 0), 0u) << run.out;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+}
+
+void PrintTo(const CommandLineCase& c, std::ostream* out) { *out << c.name; }
+
+INSTANTIATE_TEST_SUITE_P(Cases, CommandLine, ::testing::ValuesIn(kCommandLines),
+                         [](const ::testing::TestParamInfo<CommandLineCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace textresgen::test
