@@ -5,6 +5,7 @@
 
 #include "check/file_check.h"
 #include "check/layout_compare.h"
+#include "check/message_text.h"
 
 namespace textrescheck {
 namespace {
@@ -37,7 +38,7 @@ std::vector<Finding> Merge(std::vector<Finding> own, std::vector<Finding> layout
 }  // namespace
 
 std::string FormatFinding(std::string_view path, const Finding& finding) {
-    std::string line(path);
+    std::string line = ShownPath(path);
     if (finding.line != 0) line += ":" + std::to_string(finding.line);
     line += ": ";
     line += SeverityWord(finding.severity);
@@ -47,7 +48,11 @@ std::string FormatFinding(std::string_view path, const Finding& finding) {
     return line;
 }
 
-int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) {
+int RunCheck(const std::vector<std::string>& paths, const ReportSink& out) {
+    return RunCheck(paths, out, [](const std::string& path) { return CheckDefinitionFile(path.c_str()); });
+}
+
+int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out, const FileChecker& checkFile) {
     const std::vector<std::string> paths =
         givenPaths.empty() ? std::vector<std::string>{kDefaultDefinitionFile} : givenPaths;
 
@@ -58,7 +63,7 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) 
     std::string referencePath;
 
     for (const std::string& path : paths) {
-        FileCheck check = CheckDefinitionFile(path.c_str());
+        FileCheck check = checkFile(path);
         std::vector<Finding> layout;
         if (check.status == FileCheck::Status::Checked && reference)
             layout = CompareLayouts(reference->index, referencePath, check.index);
@@ -86,7 +91,7 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) 
         }
     }
 
-    std::string summary = paths.size() == 1 ? paths.front() : std::to_string(paths.size()) + " files";
+    std::string summary = paths.size() == 1 ? ShownPath(paths.front()) : std::to_string(paths.size()) + " files";
     summary += ": " + Count(errors, "error", "errors") + ", " + Count(warnings, "warning", "warnings");
     if (unreadable > 0) summary += ", " + std::to_string(unreadable) + " not readable";
     out(summary + "\n");

@@ -41,6 +41,16 @@ const DefinitionIndex::Entry* DefinitionIndex::FindEntry(GroupId group, WideStri
     return found == entries_.end() ? nullptr : &found->second;
 }
 
+bool DefinitionIndex::HasEntries(GroupId group) const {
+    const auto found = entries_.lower_bound(KeyView{group, WideStringView()});
+    return found != entries_.end() && found->first.scope == group;
+}
+
+bool DefinitionIndex::HasGroupAfter(GroupId parent, WideStringView name) const {
+    const auto found = groupLookup_.upper_bound(KeyView{parent, name});
+    return found != groupLookup_.end() && found->first.scope == parent;
+}
+
 WideString DefinitionIndex::FullName(GroupId group) const {
     std::vector<const WideString*> path;
     for (; group != kRoot; group = groups_[group].parent) path.push_back(groups_[group].name);

@@ -46,6 +46,11 @@ public:
     std::optional<GroupId> FindGroup(GroupId parent, WideStringView name) const;
     const Entry* FindEntry(GroupId group, WideStringView name) const;
 
+    // Whether the group holds an entry; whether it holds a group whose name
+    // comes after `name` in the generated order (UTF-16 units).
+    bool HasEntries(GroupId group) const;
+    bool HasGroupAfter(GroupId parent, WideStringView name) const;
+
     const Group& GroupAt(GroupId id) const { return groups_[id]; }
     std::size_t GroupCount() const { return groups_.size(); }
 
