@@ -174,21 +174,22 @@ private:
             Report(verdict->severity, [&] { return DescribeNameProblem(member, *verdict); });
     }
 
-    // Two spellings of one identifier, one with universal character names
-    // ("caf\u00E9" and "café"): different names to the generator, so two
-    // members, but one name to the compiler.
+    // Two spellings of one identifier ("caf\\u00E9" and "café", "Title " and
+    // "Title"): different names to the generator, so two members, but one
+    // name to the compiler.
     void CheckOtherSpelling(GroupId group, WideStringView segment, MemberRole role, WideStringView fullName) {
-        const bool ucn = segment.find(u'\\') != WideStringView::npos;
-        if (!ucn && spellings_.empty()) return;
+        const bool respelled = segment.find(u'\\') != WideStringView::npos ||
+                               (!segment.empty() && (IsBlank(segment.front()) || IsBlank(segment.back())));
+        if (!respelled && spellings_.empty()) return;
         WideString identifier = IdentifierOf(segment);
-        if (ucn && identifier == segment) return;  // no valid universal character name in it
+        if (respelled && identifier == segment) return;
         const auto found = spellings_.find({group, identifier});
         std::size_t otherLine = 0;
         WideString other;
         if (found != spellings_.end() && found->second.spelling != segment) {
             otherLine = found->second.line;
             other = found->second.spelling;
-        } else if (ucn) {
+        } else if (respelled) {
             const DefinitionIndex& index = result_.index;
             if (const DefinitionIndex::Entry* entry = index.FindEntry(group, identifier)) {
                 otherLine = entry->firstLine;
@@ -198,14 +199,17 @@ private:
                 other = identifier;
             }
         }
-        if (ucn && found == spellings_.end()) spellings_.emplace(Spelled{group, identifier}, Spelling{WideString(segment), line_});
+        if (respelled && found == spellings_.end())
+            spellings_.emplace(Spelled{group, std::move(identifier)}, Spelling{WideString(segment), line_});
         if (otherLine == 0) return;
         Report(Severity::Error, [&] {
             return std::string(role == MemberRole::Group ? "group " : "entry ") + Quoted(fullName) +
                    " spells the identifier of " + Quoted(other) + " (line " + std::to_string(otherLine) +
-                   ") another way, with universal character names" + TwoMembers(segment);
+                   ") another way (blanks around it, universal character names)" + TwoMembers(segment);
         });
     }
+
+    static bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; }
 
     // A group S below the top level declares a member S in its enclosing
     // structure: GCC rejects the structure when an entry of it has used the

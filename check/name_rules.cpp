@@ -22,6 +22,20 @@ constexpr char32_t kFirstUcnInIdentifier = 0xA0;
 
 bool IsAsciiDigit(char32_t c) { return c >= '0' && c <= '9'; }
 
+// Space, tab, vertical tab, form feed: white space between tokens, which the
+// compiler skips around a member name.
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; }
+
+WideStringView TrimEnd(WideStringView name) {
+    while (!name.empty() && IsBlank(name.back())) name.remove_suffix(1);
+    return name;
+}
+
+WideStringView TrimStart(WideStringView name) {
+    while (!name.empty() && IsBlank(name.front())) name.remove_prefix(1);
+    return name;
+}
+
 int HexValue(char16_t c) {
     if (c >= u'0' && c <= u'9') return c - u'0';
     if (c >= u'a' && c <= u'f') return c - u'a' + 10;
@@ -73,7 +87,8 @@ Spelling Spell(WideStringView name) {
                 flaw(Reason::UcnNoCharacter, c);
                 continue;
             }
-            if (c < kFirstUcnInIdentifier && c != kDollar) {
+            // Clang takes a '$' spelled so only after the first character.
+            if (c < kFirstUcnInIdentifier && (c != kDollar || first)) {
                 flaw(Reason::UcnBasic, c);
                 continue;
             }
@@ -142,6 +157,7 @@ const char* ClangVersionNote() { return "Clang 14 knows the identifier character
 }  // namespace
 
 WideString IdentifierOf(WideStringView name) {
+    name = TrimStart(TrimEnd(name));
     if (name.find(u'\\') == WideStringView::npos) return WideString(name);
     WideString out;
     for (std::size_t i = 0; i < name.size();) {
@@ -166,7 +182,11 @@ std::optional<NameVerdict> JudgeMemberName(const MemberName& m) {
     const bool group = m.role == MemberRole::Group;
 
     if (m.name.empty()) return error(Reason::Empty);
-    const Spelling s = Spell(m.name);
+    // The compiler skips blanks around an entry's name, and after a group's
+    // (its type, "_" and the name, must stay one token).
+    const WideStringView trimmed = group ? TrimEnd(m.name) : TrimStart(TrimEnd(m.name));
+    if (trimmed.empty()) return error(Reason::Blank);
+    const Spelling s = Spell(trimmed);
     if (s.flaw) return s.flaw;
     if (const auto word = FindReservedWord(s.ascii)) {
         switch (*word) {
@@ -187,10 +207,11 @@ std::optional<NameVerdict> JudgeMemberName(const MemberName& m) {
     if (group && !m.topLevel && IdentifierOf(m.name) == IdentifierOf(m.enclosingGroup))
         return error(Reason::SameAsEnclosing);
 
-    if (IsReserved(m.name)) return warning(Reason::Reserved);
-    if (group && m.name[0] == u'_') return warning(Reason::ReservedGroupType);
+    if (IsReserved(trimmed)) return warning(Reason::Reserved);
+    if (group && trimmed[0] == u'_') return warning(Reason::ReservedGroupType);
     if (FindCommonMacro(s.ascii)) return warning(Reason::CommonMacro);
     if (s.dollar) return warning(Reason::Dollar);
+    if (trimmed.size() != m.name.size()) return warning(Reason::Blanks);
     return std::nullopt;
 }
 
@@ -266,7 +287,8 @@ std::string DescribeNameProblem(const MemberName& m, const NameVerdict& v) {
                    ", whose double underscore C++ reserves for the compiler and its library: it may clash with one "
                    "of their names";
         case Reason::CommonMacro: {
-            const CommonMacro* macro = FindCommonMacro(std::string(m.name.begin(), m.name.end()));
+            const WideString name = IdentifierOf(m.name);
+            const CommonMacro* macro = FindCommonMacro(std::string(name.begin(), name.end()));
             const std::string header(macro->header);
             const std::string expansion(macro->expansion);
             if (macro->gnuMode) {
@@ -281,6 +303,11 @@ std::string DescribeNameProblem(const MemberName& m, const NameVerdict& v) {
             return subject + "is a macro of " + header + " that becomes " + expansion + ": where " + header +
                    " is included first, the header will not compile";
         }
+        case Reason::Blank:
+            return subject + "holds only spaces or tabs: the member has no name" + kHeaderBreaks;
+        case Reason::Blanks:
+            return subject + "has spaces or tabs around it, which the compiler skips but the generator keeps: another "
+                             "line or language that spells the name without them names another member";
         case Reason::Dollar:
             return subject + "holds '$', which GCC, Clang and MSVC accept in identifiers only as an extension";
     }

@@ -29,11 +29,11 @@ struct NameProblem {
 // What is wrong with a name, found without building any text.
 struct NameVerdict {
     enum class Reason {
-        Empty, LeadingDigit, AsciiCharacter, Surrogate, Replacement, FormatCharacter, NotStart,
+        Empty, Blank, LeadingDigit, AsciiCharacter, Surrogate, Replacement, FormatCharacter, NotStart,
         NotIdentifierCharacter, NewerCharacter, StrayBackslash, UcnNoCharacter, UcnBasic,
         Keyword, Cxx20Keyword, GnuKeyword, CompilerWord, MsvcWord, WindowsMacro,
         HidesTypeS, IncludeGuard, SameAsEnclosing,
-        Reserved, ReservedGroupType, CommonMacro, Dollar,
+        Reserved, ReservedGroupType, CommonMacro, Dollar, Blanks,
     };
     Severity severity;
     Reason reason;
@@ -52,10 +52,9 @@ std::string DescribeNameProblem(const MemberName& member, const NameVerdict& ver
 // Both at once.
 std::optional<NameProblem> CheckMemberName(const MemberName& member);
 
-// The identifier a name spells for the compiler: universal character names
-// (\u00E9, \U000000E9) replaced by their characters, so that two spellings
-// of one identifier compare equal. Names without a backslash are returned
-// as they are.
+// The identifier a name spells for the compiler: the blanks around it
+// dropped, universal character names (\u00E9, \U000000E9) replaced by their
+// characters, so that two spellings of one identifier compare equal.
 textresgen::WideString IdentifierOf(textresgen::WideStringView name);
 
 }  // namespace textrescheck

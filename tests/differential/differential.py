@@ -74,11 +74,15 @@ def compile_all(tools, folder):
 
 
 def generate(tools, folder, data):
+    """False when textresgen refuses the file (ERR!)."""
     with open(os.path.join(folder, "TextResouce.txt"), "wb") as f:
         f.write(data)
     r = run([tools.generate], cwd=folder)
+    if r.returncode == 0 and r.stdout == b"ERR!\r\n":
+        return False
     if r.returncode != 0 or r.stdout:
         raise RuntimeError("textresgen failed: %r %r" % (r.stdout, r.stderr))
+    return True
 
 
 def findings(output):
@@ -94,7 +98,7 @@ def findings(output):
 
 def judge(tools, folder, data, lines):
     """None when textrescheck agrees with the compilers, else why not."""
-    generate(tools, folder, data)
+    generated = generate(tools, folder, data)
     r = run([tools.check, "TextResouce.txt"], cwd=folder)
     try:
         output = r.stdout.decode("utf-8")
@@ -102,9 +106,14 @@ def judge(tools, folder, data, lines):
         return "textrescheck printed malformed UTF-8", "", {}
     if CONTROL.search(output):
         return "textrescheck printed a control character", output, {}
-    if r.returncode not in (0, 1):
+    if r.returncode not in (0, 1, 2):
         return "textrescheck exited with %d" % r.returncode, output + r.stderr.decode("utf-8", "replace"), {}
     found = findings(output)
+    if not generated:  # a UTF-16 file that starts FE FF reads as big-endian
+        return (None if r.returncode == 2 else "textresgen refuses the file, textrescheck exits %d" % r.returncode,
+                output, {})
+    if r.returncode not in (0, 1):
+        return "textrescheck exited with %d" % r.returncode, output + r.stderr.decode("utf-8", "replace"), {}
     results = compile_all(tools, folder)
     strict_fails = [k for k, v in results.items() if v and k[1] == "c++17"]
     gnu_fails = [k for k, v in results.items() if v and k[1] == "gnu++17"]
@@ -116,7 +125,7 @@ def judge(tools, folder, data, lines):
             if not gnu_lines:
                 return "passed without naming GNU mode, but GNU mode fails", output, results
             kept = [line for number, line in enumerate(lines, 1) if number not in gnu_lines]
-            generate(tools, folder, encode_case(kept, data))
+            generate(tools, folder, encode_case(kept, data))  # a subset of what generated before
             again = compile_all(tools, folder)
             if any(again[k] for k in again if k[1] == "gnu++17"):
                 return "GNU mode still fails without the lines warned about GNU mode", output, again
