@@ -20,6 +20,7 @@ printed first, so a failing run can be replayed. Disagreeing cases are kept
 in --keep (definition file, findings, compiler messages).
 """
 import argparse
+import collections
 import concurrent.futures
 import os
 import random
@@ -146,6 +147,10 @@ def one_case(tools, seed, index, keep):
         why, output, results = judge(tools, folder, data, lines)
     except Exception as e:  # a harness failure is reported as a disagreement
         why, output, results = "harness: %s" % e, "", {}
+    summary = output.rsplit("\n", 2)[-2] if output.count("\n") >= 1 else ""
+    verdict = "unreadable" if "not readable" in summary else "clean" if " 0 errors" in summary else "rejected"
+    compiled = "no compile" if not results else "all compile" if not any(results.values()) else \
+        "some reject" if not all(results.values()) else "all reject"
     if why and keep:
         kept = os.path.join(keep, "case-%d-%d" % (seed, index))
         shutil.rmtree(kept, ignore_errors=True)
@@ -158,10 +163,9 @@ def one_case(tools, seed, index, keep):
                 f.write("\n%s -std=%s: %s\n%s" % (compiler, mode, "rejects" if text else "accepts", text or ""))
     shutil.rmtree(folder, ignore_errors=True)
     if why:
-        return "case %d: %s\n  lines: %s\n  textrescheck: %s" % (
-            index, why, [l.decode("utf-16-le", "backslashreplace") if isinstance(l, bytes) else l for l in lines],
-            output.strip().replace("\n", "\n                "))
-    return None
+        return verdict, compiled, "case %d: %s\n  lines: %s\n  textrescheck: %s" % (
+            index, why, ascii(lines), output.strip().replace("\n", "\n                "))
+    return verdict, compiled, None
 
 
 def main():
@@ -181,11 +185,14 @@ def main():
     print("seed %d (replay with TEXTRESGEN_DIFF_SEED=%d)" % (seed, seed), flush=True)
     tools = Tools(args)
     failures = []
+    tally = collections.Counter()
     with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
-        for result in pool.map(lambda i: one_case(tools, seed, i, args.keep), range(args.cases)):
-            if result:
-                failures.append(result)
-                print(result, flush=True)
+        for verdict, compiled, failure in pool.map(lambda i: one_case(tools, seed, i, args.keep), range(args.cases)):
+            tally[verdict + ", " + compiled] += 1
+            if failure:
+                failures.append(failure)
+                print(failure, flush=True)
+    print("verdicts (textrescheck, compilers): " + "; ".join("%s: %d" % kv for kv in sorted(tally.items())))
     agreed = args.cases - len(failures)
     print("%d passed, %d failed" % (agreed, len(failures)))
     return 1 if failures else 0
