@@ -7,10 +7,14 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
 
-# Clang too: the package tests build a consumer with each compiler. Python,
-# iconv and time run the benchmark's quick case.
+# Clang too: the package tests build a consumer with each compiler, and the
+# differential test compiles with both. Python, iconv and time run the
+# benchmark's quick case; Python also generates textrescheck's character
+# tables from the Unicode data files (unicode-data) and runs the differential
+# test. Ninja: the package tests rebuild with Makefiles and with Ninja.
 ensure_packages cmake:cmake make:make g++:g++ /usr/include/gtest/gtest.h:libgtest-dev clang++:clang \
-    python3:python3 iconv:libc-bin /usr/bin/time:time
+    python3:python3 iconv:libc-bin /usr/bin/time:time ninja:ninja-build \
+    /usr/share/unicode/DerivedCoreProperties.txt:unicode-data
 
 jobs=$(nproc 2>/dev/null || echo 2)
 ctest_args=(--output-on-failure -j "$jobs")
