@@ -42,7 +42,7 @@ constexpr std::string_view kCompilerWords[] = {
     "__attribute__", "__auto_type", "__bases", "__bf16", "__building_module", "__builtin_LINE",
     "__builtin_addressof", "__builtin_bit_cast", "__builtin_choose_expr", "__builtin_convertvector",
     "__builtin_has_attribute", "__builtin_launder", "__builtin_offsetof", "__builtin_shufflevector",
-    "__builtin_va_list", "__cdecl", "__char16_t", "__clang__", "__code_model_small__", "__complex__", "__const",
+    "__cdecl", "__char16_t", "__clang__", "__code_model_small__", "__complex__", "__const",
     "__const__", "__cplusplus", "__cpp_exceptions", "__cpp_rtti", "__decltype", "__direct_bases",
     "__extension__", "__float128", "__fp16", "__func__", "__gnu_linux__", "__has_attribute", "__has_builtin",
     "__has_c_attribute", "__has_cpp_attribute", "__has_declspec_attribute", "__has_extension", "__has_feature",

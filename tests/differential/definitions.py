@@ -33,6 +33,12 @@ LETTERS = ["\u00e9", "\u00df", "\u6f22", "\u03b1", "\u0416", "\U0001d400", "\u31
 NON_LETTERS = ["\u00d7", "\u00a9", "\U0001f600", "\u00a0", "\u2028", "\u202e", "\u2066", "\u200e", "\u061c",
                "\ufeff", "\ufffd", "\u2060", "\u3000", "\u2e2f", "\u0085", "\u009b", "\u2070", "\u2460",
                "\u2776", "\u3004", "\ufdd0", "\ufffe", "\u0378", "\U0002a6e0", "\U000e0001", "\U0010fffd"]
+# Pieces that are right on their own.
+SAFE_LETTERS = ["\u00e9", "\u00df", "\u6f22", "\u03b1", "\u0416", "\U0001d400", "\u3131", "\u2118", "\u00b7",
+                "\u0301", "\u0660", "\U00010570", "\U000e0100", "\u0e33"]
+SAFE_UCNS = ["\\u00E9", "\\U000000E9", "\\u6f22", "\\u0301", "\\u00B7", "\\U0001D400", "\\u0024"]
+SAFE_ESCAPES = ["\\n", "\\t", "\\\\", "\\\"", "\\x41", "\\101", "\\u00E9", "\\U0001F600", "\\0", "\\?", "\\'"]
+BLANKS = ["", " ", "\t", "\u000b", "\u000c"]
 ASCII_ODD = [" ", "\t", "-", "$", "@", "`", "+", "'", "\"", "\\", "#", "?", "9"]
 CONTROLS = ["\u0001", "\u001b", "\u007f", "\u0008", "\u000b", "\u000c"]
 SURROGATES = ["\ud800", "\udfff", "\udbff"]
@@ -59,20 +65,28 @@ def pick(rng, items):
     return items[rng.randrange(len(items))]
 
 
-def segment(rng, groups, utf16):
-    """One segment of a dotted name; `groups` are the groups it lies in."""
+def segment(rng, groups, utf16, risk):
+    """One segment of a dotted name; `groups` are the groups it lies in. With
+    probability 1 - `risk` a piece is one that compiles on its own."""
+    if rng.random() >= risk:
+        name = pick(rng, ASCII_NAMES + CONTEXTUAL[:9])
+        while rng.random() < 0.3:
+            name += pick(rng, ASCII_NAMES + SAFE_LETTERS + SAFE_UCNS)
+        return name
     roll = rng.random()
-    if roll < 0.25:
+    if roll < 0.15:
         name = pick(rng, ASCII_NAMES)
-    elif roll < 0.35:
+    elif roll < 0.27:
         name = pick(rng, KEYWORDS + CXX20_KEYWORDS + GNU_KEYWORDS + MACROS)
-    elif roll < 0.45:
+    elif roll < 0.37:
         name = pick(rng, RESERVED)
-    elif roll < 0.55:
+    elif roll < 0.47:
         name = pick(rng, CONTEXTUAL)
-    elif roll < 0.62 and groups:
+    elif roll < 0.55 and groups:
         enclosing = pick(rng, groups)
         name = pick(rng, [enclosing, "_" + enclosing, enclosing + "_"])
+    elif roll < 0.6:
+        name = pick(rng, BLANKS) + pick(rng, ASCII_NAMES) + pick(rng, BLANKS)
     else:
         name = ""
         for _ in range(rng.randrange(1, 4)):
@@ -94,11 +108,13 @@ def segment(rng, groups, utf16):
     return name
 
 
-def text(rng, utf16):
+def text(rng, utf16, risk):
     out = ""
     for _ in range(rng.randrange(0, 4)):
         roll = rng.random()
-        if roll < 0.35:
+        if rng.random() >= risk:
+            out += pick(rng, TEXT_PLAIN + SAFE_ESCAPES)
+        elif roll < 0.2:
             out += pick(rng, TEXT_PLAIN)
         elif roll < 0.8:
             out += pick(rng, TEXT_ESCAPES)
@@ -114,7 +130,7 @@ def text(rng, utf16):
     return out
 
 
-def make_name(rng, known, utf16):
+def make_name(rng, known, utf16, risk):
     """A dotted name: often one that shares groups with names before it."""
     if known and rng.random() < 0.5:
         base = pick(rng, known)
@@ -123,9 +139,9 @@ def make_name(rng, known, utf16):
         parts = []
     if rng.random() < 0.03:
         depth = rng.choice([253, 254, 255, 256, 257])
-        parts = [pick(rng, ["a", "b", "G"]) for _ in range(depth)]
+        parts = [pick(rng, ["a", "b"]) + str(level % 2) for level in range(depth)]
     for _ in range(rng.choice([1, 1, 1, 2, 2, 3]) if len(parts) < 3 else 1):
-        parts.append(segment(rng, parts, utf16))
+        parts.append(segment(rng, parts, utf16, risk))
     return parts
 
 
@@ -133,6 +149,8 @@ def make_case(rng):
     """(lines, file bytes) of one definition file."""
     encoding = rng.choice(["utf-16-le", "utf-16-le-mark", "utf-8-mark"])
     utf16 = encoding != "utf-8-mark"
+    # Most files are nearly right: each piece goes wrong only now and then.
+    risk = rng.choice([0.03, 0.08, 0.15, 0.4, 1.0])
     lines = []
     known = []
     for _ in range(rng.randrange(1, 6)):
@@ -140,9 +158,9 @@ def make_case(rng):
         if roll < 0.08:
             lines.append(pick(rng, ["# comment", "Menu.Open", "", "a.b c"]))
             continue
-        parts = make_name(rng, known, utf16)
+        parts = make_name(rng, known, utf16, risk)
         known.append(parts)
-        lines.append(".".join(parts) + "=" + text(rng, utf16))
+        lines.append(".".join(parts) + "=" + text(rng, utf16, risk))
     return lines, encode_case(lines, {"utf-16-le": b"", "utf-16-le-mark": b"\xff\xfe",
                                       "utf-8-mark": b"\xef\xbb\xbf"}[encoding])
 
