@@ -152,8 +152,6 @@ std::string DescribeCharacter(char32_t c) {
     return shown == "<" + CodePointLabel(c) + ">" ? CodePointLabel(c) : "'" + shown + "' (" + CodePointLabel(c) + ")";
 }
 
-const char* ClangVersionNote() { return "Clang 14 knows the identifier characters of Unicode "; }
-
 }  // namespace
 
 WideString IdentifierOf(WideStringView name) {
@@ -247,8 +245,8 @@ std::string DescribeNameProblem(const MemberName& m, const NameVerdict& v) {
             return subject + "holds " + DescribeCharacter(v.character) +
                    ", which is no identifier character (Unicode XID_Continue): Clang rejects the header";
         case Reason::NewerCharacter:
-            return subject + "holds " + DescribeCharacter(v.character) + ", an identifier character newer than " +
-                   ClangVersionNote() + IdentifierUnicodeVersion() + ": Clang 14 rejects the header";
+            return subject + "holds " + DescribeCharacter(v.character) + ", an identifier character added after Unicode " +
+                   IdentifierUnicodeVersion() + " (the version Clang 14 knows): Clang 14 rejects the header";
         case Reason::StrayBackslash:
             return subject +
                    "holds a backslash that begins no universal character name (\\u and 4 hex digits, or \\U and 8)" +
