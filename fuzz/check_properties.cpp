@@ -1,7 +1,6 @@
 #include "fuzz/check_properties.h"
 
 #include <cstdlib>
-#include <regex>
 #include <vector>
 
 #include "check/check_run.h"
@@ -52,6 +51,53 @@ std::string Run(const std::vector<std::string>& names, const std::vector<std::st
     return report;
 }
 
+// Reads the decimal number at text[i], advancing i; false when none is there.
+bool Number(const std::string& text, std::size_t& i, unsigned long long& value) {
+    const std::size_t start = i;
+    value = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < 19) value = value * 10 + (text[i++] - '0');
+    return i > start;
+}
+
+// Consumes `word` at text[i].
+bool Word(const std::string& text, std::size_t& i, std::string_view word) {
+    if (text.compare(i, word.size(), word) != 0) return false;
+    i += word.size();
+    return true;
+}
+
+// "N error(s), M warning(s)" at text[i].
+bool Counts(const std::string& text, std::size_t& i, unsigned long long& errors, unsigned long long& warnings) {
+    return Number(text, i, errors) && Word(text, i, errors == 1 ? " error, " : " errors, ") &&
+           Number(text, i, warnings) && Word(text, i, warnings == 1 ? " warning" : " warnings");
+}
+
+// A finding line: FILE ":" [LINE ":"] " " SEVERITY ": " MESSAGE.
+struct FindingLine {
+    std::string file;
+    unsigned long long line = ~0ull;  // ~0: about the whole file
+    std::string severity;
+    std::string message;
+};
+
+bool ParseFinding(const std::string& text, FindingLine& out) {
+    std::size_t i = 0;
+    if (!Word(text, i, "A.txt:") && !Word(text, i, "B.txt:")) return false;
+    out.file = text.substr(0, 1);
+    if (i < text.size() && text[i] != ' ') {
+        if (!Number(text, i, out.line) || out.line == 0 || !Word(text, i, ":")) return false;
+    }
+    for (const char* severity : {"error", "warning", "note"}) {
+        std::size_t j = i;
+        if (Word(text, j, " ") && Word(text, j, severity) && Word(text, j, ": ")) {
+            out.severity = severity;
+            out.message = text.substr(j);
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string CheckReportText(const std::string& report, int status, int files) {
@@ -62,10 +108,6 @@ std::string CheckReportText(const std::string& report, int status, int files) {
     }
     if (report.empty() || report.back() != '\n') return "the report does not end with a line end";
 
-    static const std::regex finding("^([AB])\\.txt(?::([1-9][0-9]*))?: (error|warning|note): (.*)$");
-    static const std::regex note("^([0-9]+) more findings on this line are not shown \\(([0-9]+) errors?, ([0-9]+) warnings?\\)$");
-    static const std::regex summary(
-        "^(?:A\\.txt|([0-9]+) files): ([0-9]+) errors?, ([0-9]+) warnings?(?:, ([0-9]+) not readable)?$");
     std::vector<std::string> lines;
     for (std::size_t start = 0; start < report.size();) {
         const std::size_t end = report.find('\n', start);
@@ -77,46 +119,54 @@ std::string CheckReportText(const std::string& report, int status, int files) {
     unsigned long long lastLine = 0;
     unsigned long long shownOnLine = 0;
     for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-        std::smatch m;
-        if (!std::regex_match(lines[i], m, finding)) return "not a finding line: " + lines[i];
-        if (m[1].str() != file) {
-            file = m[1].str();
+        FindingLine f;
+        if (!ParseFinding(lines[i], f)) return "not a finding line: " + lines[i];
+        if (f.file != file) {
+            file = f.file;
             lastLine = 0;
             shownOnLine = 0;
         }
-        const unsigned long long line = m[2].matched ? std::stoull(m[2].str()) : ~0ull;
-        if (line < lastLine) return "findings out of line order at: " + lines[i];
-        if (line != lastLine) shownOnLine = 0;
-        lastLine = line;
-        const std::string severity = m[3].str();
-        if (severity == "note") {
-            std::smatch n;
-            const std::string message = m[4].str();
-            if (!std::regex_match(message, n, note)) return "unknown note: " + lines[i];
-            if (std::stoull(n[1].str()) != std::stoull(n[2].str()) + std::stoull(n[3].str()))
-                return "a note whose counts do not add up: " + lines[i];
+        if (f.line < lastLine) return "findings out of line order at: " + lines[i];
+        if (f.line != lastLine) shownOnLine = 0;
+        lastLine = f.line;
+        if (f.severity == "note") {
+            // "N more findings on this line are not shown (E errors, W warnings)"
+            std::size_t k = 0;
+            unsigned long long total = 0, hiddenErrors = 0, hiddenWarnings = 0;
+            if (!Number(f.message, k, total) || !Word(f.message, k, " more findings on this line are not shown (") ||
+                !Counts(f.message, k, hiddenErrors, hiddenWarnings) || !Word(f.message, k, ")") ||
+                k != f.message.size())
+                return "unknown note: " + lines[i];
+            if (total != hiddenErrors + hiddenWarnings) return "a note whose counts do not add up: " + lines[i];
             if (shownOnLine < kFindingsShownPerLine) return "a note on a line that shows fewer than the cap: " + lines[i];
-            errors += std::stoull(n[2].str());
-            warnings += std::stoull(n[3].str());
+            errors += hiddenErrors;
+            warnings += hiddenWarnings;
             continue;
         }
         // The cap is for a file's own findings; the comparison with the first
         // file adds at most one per line (the topmost extra group or entry).
-        if (line != ~0ull && ++shownOnLine > kFindingsShownPerLine &&
+        if (f.line != ~0ull && ++shownOnLine > kFindingsShownPerLine &&
             (shownOnLine > kFindingsShownPerLine + 2 || lines[i].find(" is not in A.txt") == std::string::npos))
             return "more findings than the cap on: " + lines[i];
-        (severity == "error" ? errors : warnings) += 1;
+        (f.severity == "error" ? errors : warnings) += 1;
     }
-    std::smatch m;
-    if (!std::regex_match(lines.back(), m, summary)) return "not a summary: " + lines.back();
-    if ((files == 1) == m[1].matched || (m[1].matched && std::stoi(m[1].str()) != files))
-        return "the summary names the wrong number of files: " + lines.back();
-    const unsigned long long unreadable = m[4].matched ? std::stoull(m[4].str()) : 0;
+    // "A.txt: E errors, W warnings[, U not readable]" or "N files: ..."
+    const std::string& last = lines.back();
+    std::size_t k = 0;
+    unsigned long long named = 1, summaryErrors = 0, summaryWarnings = 0, unreadable = 0;
+    const bool one = Word(last, k, "A.txt: ");
+    if (!one && !(Number(last, k, named) && Word(last, k, " files: "))) return "not a summary: " + last;
+    if (!Counts(last, k, summaryErrors, summaryWarnings)) return "not a summary: " + last;
+    if (k != last.size() && !(Word(last, k, ", ") && Number(last, k, unreadable) && Word(last, k, " not readable") &&
+                              k == last.size()))
+        return "not a summary: " + last;
+    if (one != (files == 1) || named != static_cast<unsigned long long>(files))
+        return "the summary names the wrong number of files: " + last;
     // A file that cannot be read is reported as an error finding but not counted.
-    if (std::stoull(m[2].str()) + unreadable != errors || std::stoull(m[3].str()) != warnings)
-        return "the summary does not count the printed findings: " + lines.back();
-    const int expected = unreadable > 0 ? kExitUnreadable : std::stoull(m[2].str()) > 0 ? kExitErrors : kExitClean;
-    if (status != expected) return "exit status " + std::to_string(status) + " disagrees with " + lines.back();
+    if (summaryErrors + unreadable != errors || summaryWarnings != warnings)
+        return "the summary does not count the printed findings: " + last;
+    const int expected = unreadable > 0 ? kExitUnreadable : summaryErrors > 0 ? kExitErrors : kExitClean;
+    if (status != expected) return "exit status " + std::to_string(status) + " disagrees with " + last;
     return "";
 }
 
