@@ -22,7 +22,9 @@ bool IsNewerIdentifierCharacter(char32_t c);
 bool IsFormatCharacter(char32_t c);
 bool IsBidiControl(char32_t c);
 // Must not reach a terminal as it is: C0 and C1 controls, DEL, format
-// characters, line and paragraph separators, surrogates, noncharacters.
+// characters, line and paragraph separators, surrogates, noncharacters, and
+// the characters Unicode marks as default ignorable (invisible: variation
+// selectors, fillers, and code points reserved for more of them).
 bool IsUnprintable(char32_t c);
 
 // The Unicode version of the tables, and the one of the identifier rules.

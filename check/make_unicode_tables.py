@@ -82,12 +82,13 @@ def table(name, comment, points):
 def main():
     ucd, identifier_age, output = sys.argv[1], sys.argv[2], sys.argv[3]
     cutoff = tuple(int(x) for x in identifier_age.split("."))
-    derived = read_property_file(os.path.join(ucd, "DerivedCoreProperties.txt"), ["XID_Start", "XID_Continue"])
+    derived = read_property_file(os.path.join(ucd, "DerivedCoreProperties.txt"),
+                                 ["XID_Start", "XID_Continue", "Default_Ignorable_Code_Point"])
     props = read_property_file(os.path.join(ucd, "PropList.txt"), ["Bidi_Control", "Noncharacter_Code_Point"])
     ages = read_ages(os.path.join(ucd, "DerivedAge.txt"))
     format_chars = read_categories(os.path.join(ucd, "UnicodeData.txt"), {"Cf"})
     unprintable = read_categories(os.path.join(ucd, "UnicodeData.txt"), {"Cc", "Cf", "Zl", "Zp", "Cs"})
-    unprintable |= props["Noncharacter_Code_Point"]
+    unprintable |= props["Noncharacter_Code_Point"] | derived["Default_Ignorable_Code_Point"]
     with open(os.path.join(ucd, "DerivedCoreProperties.txt"), encoding="utf-8") as f:
         version = f.readline().strip("# \n").replace("DerivedCoreProperties-", "").replace(".txt", "")
 
@@ -110,7 +111,8 @@ def main():
         table("kNewerIdentifierCharacters", "XID_Continue assigned after Unicode %s." % identifier_age, newer), "\n",
         table("kFormatCharacters", "General_Category Cf: invisible characters that format text.", format_chars), "\n",
         table("kBidiControls", "Bidi_Control: they reorder the text around them.", props["Bidi_Control"]), "\n",
-        table("kUnprintable", "Cc, Cf, Zl, Zp, Cs and noncharacters: never shown as they are.", unprintable), "\n",
+        table("kUnprintable", "Cc, Cf, Zl, Zp, Cs, noncharacters and default ignorables (invisible, assigned "
+              "or not): never shown as they are.", unprintable), "\n",
         "}  // namespace textrescheck::unicode_data\n",
     ])
     os.makedirs(os.path.dirname(output) or ".", exist_ok=True)
