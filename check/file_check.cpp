@@ -1,5 +1,6 @@
 #include "check/file_check.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -75,19 +76,22 @@ public:
             CheckDefinition(definition);
         else
             CheckIgnoredLine(line);
-        if (hiddenErrors_ + hiddenWarnings_ > 0) {
-            result_.findings.push_back(
-                {line_, Severity::Note,
-                 std::to_string(hiddenErrors_ + hiddenWarnings_) + " more findings on this line are not shown (" +
-                     std::to_string(hiddenErrors_) + (hiddenErrors_ == 1 ? " error, " : " errors, ") +
-                     std::to_string(hiddenWarnings_) + (hiddenWarnings_ == 1 ? " warning)" : " warnings)")});
-        }
+        if (hiddenErrors_ + hiddenWarnings_ > 0)
+            result_.findings.push_back({line_, Severity::Note, HiddenNote(hiddenErrors_, hiddenWarnings_)});
+    }
+
+    static std::string HiddenNote(std::size_t errors, std::size_t warnings) {
+        return std::to_string(errors + warnings) + " more findings on this line are not shown (" +
+               std::to_string(errors) + (errors == 1 ? " error, " : " errors, ") + std::to_string(warnings) +
+               (warnings == 1 ? " warning)" : " warnings)");
     }
 
     // ProblemSink: counts every finding, keeps the first few of a line.
     bool Take(Severity severity) override {
         (severity == Severity::Error ? result_.errors : result_.warnings) += 1;
-        if (shownOnLine_ < kFindingsShownPerLine) {
+        const bool shown = shownOnLine_ < kFindingsShownPerLine;
+        if (textEntry_ && severity == Severity::Error) ++(shown ? textEntry_->textErrorsShown : textEntry_->textErrorsHidden);
+        if (shown) {
             ++shownOnLine_;
             return true;
         }
@@ -95,7 +99,7 @@ public:
         return false;
     }
     void Add(Severity severity, std::string message) override {
-        result_.findings.push_back({line_, severity, std::move(message)});
+        result_.findings.push_back({line_, severity, std::move(message), textEntry_ != nullptr});
     }
 
 private:
@@ -132,6 +136,8 @@ private:
             }
             group = child;
         });
+        DefinitionIndex::Entry* known = index.FindEntry(group, entryName);
+        if (known && known->textErrorsShown + known->textErrorsHidden > 0) DropTextErrors(*known);
         const std::size_t previous = index.AddEntry(group, entryName, line_);
         if (previous == 0) {
             CheckName(entryName, MemberRole::Entry, group, name);
@@ -151,7 +157,35 @@ private:
             });
         }
 
+        textEntry_ = index.FindEntry(group, entryName);
         CheckLiteralText(definition.text, name, *this);
+        textEntry_ = nullptr;
+    }
+
+    // The entry is defined again on this line: the generator drops the text
+    // of its earlier definition, so the errors of that text break nothing
+    // any more. They stay in the report as warnings that say so.
+    void DropTextErrors(DefinitionIndex::Entry& entry) {
+        const std::size_t dropped = entry.textErrorsShown + entry.textErrorsHidden;
+        result_.errors -= dropped;
+        result_.warnings += dropped;
+        std::vector<Finding>& findings = result_.findings;
+        const auto first = std::lower_bound(findings.begin(), findings.end(), entry.lastLine,
+                                            [](const Finding& f, std::size_t line) { return f.line < line; });
+        for (auto f = first; f != findings.end() && f->line == entry.lastLine; ++f) {
+            if (f->aboutText && f->severity == Severity::Error) {
+                f->severity = Severity::Warning;
+                f->message += " (but line " + std::to_string(line_) + " defines it again, and the generator drops this text)";
+            } else if (f->severity == Severity::Note && entry.textErrorsHidden > 0) {
+                // "N more findings ... (E errors, W warnings)": recount from the note's own numbers.
+                const std::size_t open = f->message.find('(');
+                const std::size_t total = std::stoul(f->message);
+                const std::size_t errors = std::stoul(f->message.substr(open + 1)) - entry.textErrorsHidden;
+                f->message = HiddenNote(errors, total - errors);
+            }
+        }
+        entry.textErrorsShown = 0;
+        entry.textErrorsHidden = 0;
     }
 
     template <typename Message>
@@ -283,6 +317,7 @@ private:
     std::size_t shownOnLine_ = 0;
     std::size_t hiddenErrors_ = 0;
     std::size_t hiddenWarnings_ = 0;
+    DefinitionIndex::Entry* textEntry_ = nullptr;  // while its text is checked
     // Names spelled with universal character names, by the identifier they spell.
     std::map<Spelled, Spelling> spellings_;
     // Nested structures that hold a group S, by that structure.

@@ -132,6 +132,11 @@ const std::vector<Row> kRows = {
       "line 1",
       "T.txt:4: warning: 'A' repeats the name of line 3: the generator keeps this later text and drops the text of "
       "line 3"}},
+    {"a broken text that a later line replaces", "A=\"\nA=x\n",
+     {"T.txt:1: warning: text of 'A' has an unescaped '\"' at character 1, which ends the literal early" + kSource +
+          " (but line 2 defines it again, and the generator drops this text)",
+      "T.txt:2: warning: 'A' repeats the name of line 1: the generator keeps this later text and drops the text of "
+      "line 1"}},
     // --- texts that do not make the intended literal
     {"unescaped quotes", "Say=He said \"hi\"\n",
      {"T.txt:1: error: text of 'Say' has an unescaped '\"' at character 9, which ends the literal early" + kSource,
@@ -286,6 +291,15 @@ TEST(CheckFile, AFloodingLineIsCutShortButCountedWhole) {
     ASSERT_EQ(check.findings.size(), kFindingsShownPerLine + 1);
     EXPECT_EQ(FormatFinding("T.txt", check.findings.back()),
               "T.txt:1: note: 15 more findings on this line are not shown (15 errors, 0 warnings)\n");
+
+    // Defined again: the generator drops that text, and its errors, shown or
+    // not, become warnings.
+    const FileCheck replaced =
+        CheckDefinitionBytes(std::string(testing::kUtf8Mark) + "A=" + std::string(25, '"') + "\nA=x\n");
+    EXPECT_EQ(replaced.errors, 0u);
+    EXPECT_EQ(replaced.warnings, 26u);
+    EXPECT_EQ(FormatFinding("T.txt", replaced.findings[kFindingsShownPerLine]),
+              "T.txt:1: note: 15 more findings on this line are not shown (0 errors, 15 warnings)\n");
 }
 
 // Clang allows 256 levels of braces; TextResource takes one.

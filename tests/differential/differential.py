@@ -179,6 +179,7 @@ def main():
     parser.add_argument("--seed", type=int)
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--keep", help="folder for the cases that disagree")
+    parser.add_argument("--case", type=int, action="append", help="run only this case of the seed (repeatable)")
     args = parser.parse_args()
     seed = os.environ.get("TEXTRESGEN_DIFF_SEED") or args.seed
     seed = int(seed) if seed is not None else random.SystemRandom().randrange(1 << 32)
@@ -187,13 +188,14 @@ def main():
     failures = []
     tally = collections.Counter()
     with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
-        for verdict, compiled, failure in pool.map(lambda i: one_case(tools, seed, i, args.keep), range(args.cases)):
+        cases = args.case or range(args.cases)
+        for verdict, compiled, failure in pool.map(lambda i: one_case(tools, seed, i, args.keep), cases):
             tally[verdict + ", " + compiled] += 1
             if failure:
                 failures.append(failure)
                 print(failure, flush=True)
     print("verdicts (textrescheck, compilers): " + "; ".join("%s: %d" % kv for kv in sorted(tally.items())))
-    agreed = args.cases - len(failures)
+    agreed = len(cases) - len(failures)
     print("%d passed, %d failed" % (agreed, len(failures)))
     return 1 if failures else 0
 
