@@ -7,11 +7,16 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
 
-# Clang too: the package tests build a consumer with each compiler. Python,
-# iconv and time run the benchmark's quick case. dpkg-shlibdeps gives the
-# .deb its dependencies; node and npm run the workflow check.
+# Clang too: the package tests build a consumer with each compiler, and the
+# differential test compiles with both. Python, iconv and time run the
+# benchmark's quick case; Python also generates textrescheck's character
+# tables from the Unicode data files (unicode-data) and runs the differential
+# test. Ninja: the package tests rebuild with Makefiles and with Ninja.
+# dpkg-shlibdeps gives the .deb its dependencies; node and npm run the
+# workflow check.
 ensure_packages cmake:cmake make:make g++:g++ /usr/include/gtest/gtest.h:libgtest-dev clang++:clang \
-    python3:python3 iconv:libc-bin /usr/bin/time:time dpkg-shlibdeps:dpkg-dev node:nodejs npm:npm
+    python3:python3 iconv:libc-bin /usr/bin/time:time ninja:ninja-build \
+    /usr/share/unicode/DerivedCoreProperties.txt:unicode-data dpkg-shlibdeps:dpkg-dev node:nodejs npm:npm
 # textresl10n reads and writes XML with pugixml; its tests use gettext and
 # translate-toolkit as real clients.
 ensure_packages /usr/include/pugixml.hpp:libpugixml-dev msgfmt:gettext po2xliff:translate-toolkit
@@ -64,42 +69,42 @@ cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan "${ctest_args[@]}"
 
-# The fuzz target for a bounded time, from a scratch copy of the corpus so the
-# inputs it adds stay out of the tree. A finding fails the run; its input is
-# kept in build/fuzz/findings.
+# The fuzz targets for a bounded time in all, shared among them, each from a
+# scratch copy of its corpus so the inputs it adds stay out of the tree. A
+# finding fails the run; its input is kept in build/fuzz/findings.
 fuzz_seconds=${TEXTRESGEN_FUZZ_SECONDS:-75}
+fuzz_target() {  # NAME CORPUS SECONDS [LIBFUZZER OPTIONS...]
+  local name=$1 corpus=$2 seconds=$3
+  shift 3
+  [[ $seconds -lt 1 ]] && seconds=1
+  local findings=build/fuzz/findings scratch=build/fuzz/scratch-$name
+  rm -rf "$scratch"
+  mkdir -p "$scratch" "$findings"
+  cp "$corpus"/* "$scratch/"
+  echo "Fuzzing $name for ${seconds} s..."
+  if ! "build/fuzz/fuzz/$name" -max_total_time="$seconds" -timeout=10 "$@" \
+      -print_final_stats=1 -artifact_prefix="$findings/$name-" "$scratch" >"build/fuzz/$name.log" 2>&1; then
+    tail -n 60 "build/fuzz/$name.log"
+    for input in "$findings"/*; do
+      echo "Finding: $input"
+      od -A x -t x1z "$input" | head -n 40
+    done
+    echo "FAILED: the fuzz target $name found a fault (see above)" >&2
+    exit 1
+  fi
+  grep -E "^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::peak_rss_mb)" "build/fuzz/$name.log" || true
+}
 if [[ $fuzz_seconds != 0 ]]; then
   ensure_packages clang++:clang
   fuzzer_runtime="$(clang++ -print-runtime-dir)/libclang_rt.fuzzer-$(uname -m).a"
   ensure_packages "$fuzzer_runtime:libclang-rt-$(clang++ -dumpversion | cut -d. -f1)-dev"
   cmake --preset fuzz
   cmake --build --preset fuzz -j "$jobs"
-  # Each target from a scratch copy of its corpus, so the inputs it adds
-  # stay out of the tree. A finding fails the run; its input is kept in
-  # build/fuzz/findings.
-  fuzz_target() {  # NAME CORPUS [LIBFUZZER OPTIONS...]
-    local name=$1 corpus=$2
-    shift 2
-    local findings=build/fuzz/findings scratch=build/fuzz/scratch-$name
-    rm -rf "$scratch"
-    mkdir -p "$scratch" "$findings"
-    cp "$corpus"/* "$scratch/"
-    echo "Fuzzing $name for ${fuzz_seconds} s..."
-    if ! "build/fuzz/fuzz/$name" -max_total_time="$fuzz_seconds" -timeout=10 "$@" \
-        -print_final_stats=1 -artifact_prefix="$findings/$name-" "$scratch" >"build/fuzz/$name.log" 2>&1; then
-      tail -n 60 "build/fuzz/$name.log"
-      for input in "$findings"/*; do
-        echo "Finding: $input"
-        od -A x -t x1z "$input" | head -n 40
-      done
-      echo "FAILED: the fuzz target $name found a fault (see above)" >&2
-      exit 1
-    fi
-    grep -E "^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::peak_rss_mb)" "build/fuzz/$name.log" || true
-  }
   rm -rf build/fuzz/findings
-  fuzz_target textresgen_fuzz fuzz/corpus -max_len=8192 -dict=fuzz/definition.dict
-  fuzz_target textresl10n_fuzz fuzz/import_corpus -max_len=16384
+  # The generator 40 %, the checker and the translators' import 30 % each.
+  fuzz_target textresgen_fuzz fuzz/corpus $((fuzz_seconds * 2 / 5)) -max_len=8192 -dict=fuzz/definition.dict
+  fuzz_target textrescheck_fuzz fuzz/corpus $((fuzz_seconds * 3 / 10)) -max_len=8192 -dict=fuzz/check.dict
+  fuzz_target textresl10n_fuzz fuzz/import_corpus $((fuzz_seconds * 3 / 10)) -max_len=16384
 fi
 
 # Main leg last, so that CTest's summary of the main build closes the output.

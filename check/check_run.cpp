@@ -5,8 +5,8 @@
 
 #include "check/file_check.h"
 #include "check/layout_compare.h"
+#include "check/message_text.h"
 #include "check/placeholder_compare.h"
-#include "cli/command_line.h"
 
 namespace textrescheck {
 namespace {
@@ -39,7 +39,7 @@ std::vector<Finding> Merge(std::vector<Finding> own, std::vector<Finding> layout
 }  // namespace
 
 std::string FormatFinding(std::string_view path, const Finding& finding) {
-    std::string line(path);
+    std::string line = ShownPath(path);
     if (finding.line != 0) line += ":" + std::to_string(finding.line);
     line += ": ";
     line += SeverityWord(finding.severity);
@@ -49,7 +49,11 @@ std::string FormatFinding(std::string_view path, const Finding& finding) {
     return line;
 }
 
-int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) {
+int RunCheck(const std::vector<std::string>& paths, const ReportSink& out) {
+    return RunCheck(paths, out, [](const std::string& path) { return CheckDefinitionFile(path.c_str()); });
+}
+
+int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out, const FileChecker& checkFile) {
     const std::vector<std::string> paths =
         givenPaths.empty() ? std::vector<std::string>{kDefaultDefinitionFile} : givenPaths;
 
@@ -61,9 +65,7 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) 
     std::optional<PlaceholderReference> placeholders;
 
     for (const std::string& path : paths) {
-        FileCheck check = CheckDefinitionFile(path.c_str());
-        // The name as given, but never a control character on the terminal.
-        const std::string shown = textresgen::cli::Printable(path);
+        FileCheck check = checkFile(path);
         std::vector<Finding> layout;
         if (check.status == FileCheck::Status::Checked && reference) {
             layout = CompareLayouts(reference->index, referencePath, check.index);
@@ -77,7 +79,7 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) 
 
         std::string report;
         for (const Finding& finding : Merge(std::move(check.findings), std::move(layout))) {
-            report += FormatFinding(shown, finding);
+            report += FormatFinding(path, finding);
             if (report.size() >= kReportChunk) {
                 out(report);
                 report.clear();
@@ -85,7 +87,7 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) 
         }
         if (check.status != FileCheck::Status::Checked) {
             ++unreadable;
-            report += FormatFinding(shown, {0, Severity::Error, check.problem});
+            report += FormatFinding(path, {0, Severity::Error, check.problem});
         }
         out(report);
 
@@ -93,13 +95,12 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out) 
         warnings += check.warnings;
         if (check.status == FileCheck::Status::Checked && !reference) {
             reference = std::move(check);
-            referencePath = shown;
+            referencePath = ShownPath(path);
             placeholders = PlaceholderReference::Read(path);
         }
     }
 
-    std::string summary =
-        paths.size() == 1 ? textresgen::cli::Printable(paths.front()) : std::to_string(paths.size()) + " files";
+    std::string summary = paths.size() == 1 ? ShownPath(paths.front()) : std::to_string(paths.size()) + " files";
     summary += ": " + Count(errors, "error", "errors") + ", " + Count(warnings, "warning", "warnings");
     if (unreadable > 0) summary += ", " + std::to_string(unreadable) + " not readable";
     out(summary + "\n");

@@ -20,7 +20,9 @@ inline constexpr const char* kDefaultDefinitionFile = "TextResouce.txt";
 // Receives the report, UTF-8 text with LF line ends, in pieces.
 using ReportSink = std::function<void(std::string_view)>;
 
-// "FILE:LINE: error: message" (no ":LINE" for line 0), with its LF.
+// "FILE:LINE: error: message" (no ":LINE" for line 0), with its LF. The
+// file name is shown as ShownPath shows it: no control character of it
+// reaches the terminal.
 std::string FormatFinding(std::string_view path, const Finding& finding);
 
 // Checks each definition file (the default one when `paths` is empty) and
@@ -29,5 +31,11 @@ std::string FormatFinding(std::string_view path, const Finding& finding);
 // Returns kExitUnreadable when any file could not be read, else kExitErrors
 // when anything is an error, else kExitClean.
 int RunCheck(const std::vector<std::string>& paths, const ReportSink& out);
+
+struct FileCheck;
+// The same, each file checked by `check` instead of read from disk (the fuzz
+// target passes bytes held in memory).
+using FileChecker = std::function<FileCheck(const std::string& path)>;
+int RunCheck(const std::vector<std::string>& paths, const ReportSink& out, const FileChecker& check);
 
 }  // namespace textrescheck

@@ -22,7 +22,7 @@ DefinitionIndex::GroupId DefinitionIndex::AddGroup(GroupId parent, WideStringVie
 std::size_t DefinitionIndex::AddEntry(GroupId group, WideStringView name, std::size_t line) {
     const auto found = entries_.find(KeyView{group, name});
     if (found == entries_.end()) {
-        entries_.emplace_hint(found, Key{group, WideString(name)}, Entry{line, line});
+        entries_.emplace_hint(found, Key{group, WideString(name)}, Entry{line, line, 0, 0});
         return 0;
     }
     const std::size_t previous = found->second.lastLine;
@@ -37,6 +37,21 @@ std::optional<DefinitionIndex::GroupId> DefinitionIndex::FindGroup(GroupId paren
 }
 
 const DefinitionIndex::Entry* DefinitionIndex::FindEntry(GroupId group, WideStringView name) const {
+    const auto found = entries_.find(KeyView{group, name});
+    return found == entries_.end() ? nullptr : &found->second;
+}
+
+bool DefinitionIndex::HasEntries(GroupId group) const {
+    const auto found = entries_.lower_bound(KeyView{group, WideStringView()});
+    return found != entries_.end() && found->first.scope == group;
+}
+
+bool DefinitionIndex::HasGroupAfter(GroupId parent, WideStringView name) const {
+    const auto found = groupLookup_.upper_bound(KeyView{parent, name});
+    return found != groupLookup_.end() && found->first.scope == parent;
+}
+
+DefinitionIndex::Entry* DefinitionIndex::FindEntry(GroupId group, WideStringView name) {
     const auto found = entries_.find(KeyView{group, name});
     return found == entries_.end() ? nullptr : &found->second;
 }

@@ -30,6 +30,10 @@ public:
     struct Entry {
         std::size_t firstLine;
         std::size_t lastLine;    // the definition whose text the generator keeps
+        // The errors found in the text of lastLine, shown and not shown: a
+        // later definition drops that text, and they no longer break anything.
+        std::uint32_t textErrorsShown = 0;
+        std::uint32_t textErrorsHidden = 0;
     };
 
     DefinitionIndex();
@@ -45,6 +49,12 @@ public:
 
     std::optional<GroupId> FindGroup(GroupId parent, WideStringView name) const;
     const Entry* FindEntry(GroupId group, WideStringView name) const;
+    Entry* FindEntry(GroupId group, WideStringView name);
+
+    // Whether the group holds an entry; whether it holds a group whose name
+    // comes after `name` in the generated order (UTF-16 units).
+    bool HasEntries(GroupId group) const;
+    bool HasGroupAfter(GroupId parent, WideStringView name) const;
 
     const Group& GroupAt(GroupId id) const { return groups_[id]; }
     std::size_t GroupCount() const { return groups_.size(); }

@@ -1,5 +1,7 @@
 #include "check/file_check.h"
 
+#include <algorithm>
+#include <map>
 #include <memory>
 
 #include "check/literal_rules.h"
@@ -18,6 +20,7 @@ using textresgen::DefinitionLine;
 using textresgen::SplitDefinitionLine;
 using textresgen::WalkDottedName;
 using textresgen::Utf16Reader;
+using textresgen::WideString;
 
 // What the first reads of a file showed, to say why it was refused.
 struct OpenProbe {
@@ -54,72 +57,230 @@ std::string WhyRefused(const OpenProbe& probe) {
     return "cannot be read";
 }
 
+// Clang's default limit of bracket nesting (-fbracket-depth); TextResource
+// itself is one level, so this many groups nested in it are one too many.
+constexpr std::size_t kClangBracketDepth = 256;
+
 // Checks the lines of one file in order and collects the findings.
-class LineChecker {
+class LineChecker final : public ProblemSink {
 public:
     explicit LineChecker(FileCheck& result) : result_(result) {}
 
     void Check(std::size_t lineNumber, WideStringView line) {
         line_ = lineNumber;
         shownOnLine_ = 0;
-        hiddenOnLine_ = 0;
+        hiddenErrors_ = 0;
+        hiddenWarnings_ = 0;
         const DefinitionLine definition = SplitDefinitionLine(line);
         if (definition.isEntry)
             CheckDefinition(definition);
         else
             CheckIgnoredLine(line);
-        if (hiddenOnLine_ > 0) {
-            result_.findings.push_back({line_, Severity::Note,
-                                        std::to_string(hiddenOnLine_) + " more findings on this line are not shown"});
+        if (hiddenErrors_ + hiddenWarnings_ > 0)
+            result_.findings.push_back({line_, Severity::Note, HiddenNote(hiddenErrors_, hiddenWarnings_)});
+    }
+
+    static std::string HiddenNote(std::size_t errors, std::size_t warnings) {
+        return std::to_string(errors + warnings) + " more findings on this line are not shown (" +
+               std::to_string(errors) + (errors == 1 ? " error, " : " errors, ") + std::to_string(warnings) +
+               (warnings == 1 ? " warning)" : " warnings)");
+    }
+
+    // ProblemSink: counts every finding, keeps the first few of a line.
+    bool Take(Severity severity) override {
+        (severity == Severity::Error ? result_.errors : result_.warnings) += 1;
+        const bool shown = shownOnLine_ < kFindingsShownPerLine;
+        if (textEntry_ && severity == Severity::Error) ++(shown ? textEntry_->textErrorsShown : textEntry_->textErrorsHidden);
+        if (shown) {
+            ++shownOnLine_;
+            return true;
         }
+        (severity == Severity::Error ? hiddenErrors_ : hiddenWarnings_) += 1;
+        return false;
+    }
+    void Add(Severity severity, std::string message) override {
+        result_.findings.push_back({line_, severity, std::move(message), textEntry_ != nullptr});
     }
 
 private:
+    using GroupId = DefinitionIndex::GroupId;
+
     void CheckDefinition(const DefinitionLine& definition) {
         const WideStringView name = definition.name;
         DefinitionIndex& index = result_.index;
-        DefinitionIndex::GroupId group = DefinitionIndex::kRoot;
+        GroupId group = DefinitionIndex::kRoot;
+        std::size_t depth = 0;
         const WideStringView entryName = WalkDottedName(name, [&](WideStringView segment, std::size_t end) {
             bool created = false;
-            const DefinitionIndex::GroupId child = index.AddGroup(group, segment, line_, created);
+            const GroupId child = index.AddGroup(group, segment, line_, created);
+            ++depth;
             if (created) {
                 CheckName(segment, MemberRole::Group, group, name);
                 if (const DefinitionIndex::Entry* entry = index.FindEntry(group, segment)) {
-                    Add(Severity::Error, "group " + Quoted(name.substr(0, end)) + " clashes with the entry of line " +
-                                             std::to_string(entry->firstLine) + TwoMembers(segment));
+                    Report(Severity::Error, [&] {
+                        return "group " + Quoted(name.substr(0, end)) + " clashes with the entry of line " +
+                               std::to_string(entry->firstLine) + TwoMembers(segment);
+                    });
+                }
+                CheckOtherSpelling(group, segment, MemberRole::Group, name.substr(0, end));
+                CheckGroupS(group, child, segment);
+                if (depth == kClangBracketDepth) {
+                    Report(Severity::Error, [&] {
+                        return "group " + Quoted(name.substr(0, end)) + " is nested " +
+                               std::to_string(kClangBracketDepth) +
+                               " groups deep: with TextResource around it the header nests its braces one level "
+                               "deeper than the " + std::to_string(kClangBracketDepth) +
+                               " that Clang allows (-fbracket-depth): Clang rejects the header";
+                    });
                 }
             }
             group = child;
         });
+        DefinitionIndex::Entry* known = index.FindEntry(group, entryName);
+        if (known && known->textErrorsShown + known->textErrorsHidden > 0) DropTextErrors(*known);
         const std::size_t previous = index.AddEntry(group, entryName, line_);
         if (previous == 0) {
             CheckName(entryName, MemberRole::Entry, group, name);
             if (const auto clash = index.FindGroup(group, entryName)) {
-                Add(Severity::Error, "entry " + Quoted(name) + " clashes with the group of line " +
-                                         std::to_string(index.GroupAt(*clash).line) + TwoMembers(entryName));
+                Report(Severity::Error, [&] {
+                    return "entry " + Quoted(name) + " clashes with the group of line " +
+                           std::to_string(index.GroupAt(*clash).line) + TwoMembers(entryName);
+                });
             }
+            CheckOtherSpelling(group, entryName, MemberRole::Entry, name);
+            CheckEntryAfterS(group, name);
         } else {
-            const std::string earlier = std::to_string(previous);
-            Add(Severity::Warning, Quoted(name) + " repeats the name of line " + earlier +
-                                       ": the generator keeps this later text and drops the text of line " + earlier);
+            Report(Severity::Warning, [&] {
+                const std::string earlier = std::to_string(previous);
+                return Quoted(name) + " repeats the name of line " + earlier +
+                       ": the generator keeps this later text and drops the text of line " + earlier;
+            });
         }
 
-        for (TextProblem& problem : CheckLiteralText(definition.text, name))
-            Add(problem.severity, std::move(problem.message));
+        textEntry_ = index.FindEntry(group, entryName);
+        CheckLiteralText(definition.text, name, *this);
+        textEntry_ = nullptr;
+    }
+
+    // The entry is defined again on this line: the generator drops the text
+    // of its earlier definition, so the errors of that text break nothing
+    // any more. They stay in the report as warnings that say so.
+    void DropTextErrors(DefinitionIndex::Entry& entry) {
+        const std::size_t dropped = entry.textErrorsShown + entry.textErrorsHidden;
+        result_.errors -= dropped;
+        result_.warnings += dropped;
+        std::vector<Finding>& findings = result_.findings;
+        const auto first = std::lower_bound(findings.begin(), findings.end(), entry.lastLine,
+                                            [](const Finding& f, std::size_t line) { return f.line < line; });
+        for (auto f = first; f != findings.end() && f->line == entry.lastLine; ++f) {
+            if (f->aboutText && f->severity == Severity::Error) {
+                f->severity = Severity::Warning;
+                f->message += " (but line " + std::to_string(line_) + " defines it again, and the generator drops this text)";
+            } else if (f->severity == Severity::Note && entry.textErrorsHidden > 0) {
+                // "N more findings ... (E errors, W warnings)": recount from the note's own numbers.
+                const std::size_t open = f->message.find('(');
+                const std::size_t total = std::stoul(f->message);
+                const std::size_t errors = std::stoul(f->message.substr(open + 1)) - entry.textErrorsHidden;
+                f->message = HiddenNote(errors, total - errors);
+            }
+        }
+        entry.textErrorsShown = 0;
+        entry.textErrorsHidden = 0;
+    }
+
+    template <typename Message>
+    void Report(Severity severity, Message message) {
+        if (Take(severity)) Add(severity, message());
     }
 
     static std::string TwoMembers(WideStringView member) {
         return ": the header declares two members named " + Quoted(member) + " and will not compile";
     }
 
-    void CheckName(WideStringView segment, MemberRole role, DefinitionIndex::GroupId group, WideStringView fullName) {
+    void CheckName(WideStringView segment, MemberRole role, GroupId group, WideStringView fullName) {
         MemberName member;
         member.name = segment;
         member.role = role;
         member.topLevel = group == DefinitionIndex::kRoot;
         member.enclosingGroup = *result_.index.GroupAt(group).name;
         member.fullName = fullName;
-        if (auto problem = CheckMemberName(member)) Add(problem->severity, std::move(problem->message));
+        if (const auto verdict = JudgeMemberName(member))
+            Report(verdict->severity, [&] { return DescribeNameProblem(member, *verdict); });
+    }
+
+    // Two spellings of one identifier ("caf\\u00E9" and "café", "Title " and
+    // "Title"): different names to the generator, so two members, but one
+    // name to the compiler.
+    void CheckOtherSpelling(GroupId group, WideStringView segment, MemberRole role, WideStringView fullName) {
+        const bool respelled = segment.find(u'\\') != WideStringView::npos ||
+                               (!segment.empty() && (IsBlank(segment.front()) || IsBlank(segment.back())));
+        if (!respelled && spellings_.empty()) return;
+        WideString identifier = IdentifierOf(segment);
+        if (respelled && identifier == segment) return;
+        const auto found = spellings_.find({group, identifier});
+        std::size_t otherLine = 0;
+        WideString other;
+        if (found != spellings_.end() && found->second.spelling != segment) {
+            otherLine = found->second.line;
+            other = found->second.spelling;
+        } else if (respelled) {
+            const DefinitionIndex& index = result_.index;
+            if (const DefinitionIndex::Entry* entry = index.FindEntry(group, identifier)) {
+                otherLine = entry->firstLine;
+                other = identifier;
+            } else if (const auto clash = index.FindGroup(group, identifier)) {
+                otherLine = index.GroupAt(*clash).line;
+                other = identifier;
+            }
+        }
+        if (respelled && found == spellings_.end())
+            spellings_.emplace(Spelled{group, std::move(identifier)}, Spelling{WideString(segment), line_});
+        if (otherLine == 0) return;
+        Report(Severity::Error, [&] {
+            return std::string(role == MemberRole::Group ? "group " : "entry ") + Quoted(fullName) +
+                   " spells the identifier of " + Quoted(other) + " (line " + std::to_string(otherLine) +
+                   ") another way (blanks around it, universal character names)" + TwoMembers(segment);
+        });
+    }
+
+    static bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; }
+
+    // A group S below the top level declares a member S in its enclosing
+    // structure: GCC rejects the structure when an entry of it has used the
+    // type S before (entries come first), and both compilers reject a group
+    // declared after it (in name order) whose members use S.
+    void CheckGroupS(GroupId parent, GroupId child, WideStringView segment) {
+        const DefinitionIndex& index = result_.index;
+        if (parent == DefinitionIndex::kRoot) return;
+        if (segment == u"S") {
+            groupS_.emplace(parent, GroupSState{child, line_, false});
+            if (index.HasEntries(parent)) {
+                ReportGroupS(parent, "an entry of it uses the type S before (GCC rejects the header)");
+            } else if (index.HasGroupAfter(parent, u"S")) {
+                ReportGroupS(parent, "a group after it uses the name S as the type (the header will not compile)");
+            }
+        } else if (segment > WideStringView(u"S")) {
+            ReportGroupS(parent, "a group after it uses the name S as the type (the header will not compile)");
+        }
+    }
+
+    void CheckEntryAfterS(GroupId group, WideStringView) {
+        if (group != DefinitionIndex::kRoot)
+            ReportGroupS(group, "an entry of it uses the type S before (GCC rejects the header)");
+    }
+
+    // Reports, once per structure, that its group S breaks it.
+    void ReportGroupS(GroupId parent, const char* why) {
+        const auto found = groupS_.find(parent);
+        if (found == groupS_.end() || found->second.reported) return;
+        found->second.reported = true;
+        const DefinitionIndex& index = result_.index;
+        Report(Severity::Error, [&] {
+            return "group " + Quoted(index.FullName(found->second.group)) + " (line " +
+                   std::to_string(found->second.line) + ") declares a member S in " +
+                   Quoted(index.FullName(parent)) + ", where " + why +
+                   ": S then no longer names the type there; rename the group";
+        });
     }
 
     // A line without "=" that looks like a dotted name.
@@ -127,25 +288,40 @@ private:
         line = line.substr(0, line.find(u'\0'));
         while (!line.empty() && (line.back() == u'\n' || line.back() == u'\r')) line.remove_suffix(1);
         if (line.find(u'.') != WideStringView::npos && line.find_first_of(u" \t") == WideStringView::npos) {
-            Add(Severity::Warning, "line holds '.' but no '=': the generator ignores it; "
-                                   "if it is meant as a definition, it lacks its '='");
+            Report(Severity::Warning, [] {
+                return "line holds '.' but no '=': the generator ignores it; "
+                       "if it is meant as a definition, it lacks its '='";
+            });
         }
     }
 
-    void Add(Severity severity, std::string message) {
-        (severity == Severity::Error ? result_.errors : result_.warnings) += 1;
-        if (shownOnLine_ == kFindingsShownPerLine) {
-            ++hiddenOnLine_;
-            return;
+    struct Spelled {
+        GroupId group;
+        WideString identifier;
+        bool operator<(const Spelled& other) const {
+            return group != other.group ? group < other.group : identifier < other.identifier;
         }
-        ++shownOnLine_;
-        result_.findings.push_back({line_, severity, std::move(message)});
-    }
+    };
+    struct Spelling {
+        WideString spelling;
+        std::size_t line;
+    };
+    struct GroupSState {
+        GroupId group;
+        std::size_t line;
+        bool reported;
+    };
 
     FileCheck& result_;
     std::size_t line_ = 0;
     std::size_t shownOnLine_ = 0;
-    std::size_t hiddenOnLine_ = 0;
+    std::size_t hiddenErrors_ = 0;
+    std::size_t hiddenWarnings_ = 0;
+    DefinitionIndex::Entry* textEntry_ = nullptr;  // while its text is checked
+    // Names spelled with universal character names, by the identifier they spell.
+    std::map<Spelled, Spelling> spellings_;
+    // Nested structures that hold a group S, by that structure.
+    std::map<GroupId, GroupSState> groupS_;
 };
 
 FileCheck CheckOpened(Utf16Reader& input) {

@@ -13,6 +13,7 @@ struct Finding {
     std::size_t line = 0;  // 1-based; 0 when it concerns the file as a whole
     Severity severity = Severity::Error;
     std::string message;
+    bool aboutText = false;  // a problem of the line's text
 };
 
 }  // namespace textrescheck

@@ -2,8 +2,9 @@
 
 #include <cstdint>
 
-#include "text/unicode.h"
+#include "check/character_classes.h"
 #include "check/message_text.h"
+#include "text/unicode.h"
 
 namespace textrescheck {
 
@@ -35,37 +36,52 @@ bool IsSimpleEscape(char16_t c) {
 // at a time, and counts the UTF-16 units the literal will hold.
 class LiteralScanner {
 public:
-    LiteralScanner(WideStringView text, WideStringView name) : text_(text), subject_("text of " + Quoted(name)) {}
+    LiteralScanner(WideStringView text, WideStringView name, ProblemSink& sink)
+        : text_(text), name_(name), sink_(sink) {}
 
-    std::vector<TextProblem> Run() {
+    void Run() {
         while (i_ < text_.size()) {
             start_ = i_;
             startCharacter_ = ++character_;
             const char32_t c = NextCodePoint(text_, i_);
             if (c == u'\\') {
                 if (!Escape()) break;
-            } else {
-                if (c == u'"') Report(Severity::Error, "has an unescaped '\"' at character " + At() +
-                                                           ", which ends the literal early" + kSourceBreaks);
-                units_ += c > 0xFFFF ? 2 : 1;
+                continue;
             }
+            if (c == u'"') {
+                Report(Severity::Error, [&] {
+                    return "has an unescaped '\"' at character " + At() + ", which ends the literal early" +
+                           kSourceBreaks;
+                });
+            } else if (IsSurrogate(c)) {
+                Report(Severity::Error, [&] {
+                    return "has an unpaired surrogate " + CodePointLabel(c) + " at character " + At() +
+                           ", which no encoding can hold: GCC cannot read the source and textresgen-utf8 refuses it" +
+                           kSourceBreaks;
+                });
+            } else if (IsFormatCharacter(c)) {
+                InvisibleCharacter(c);
+            }
+            units_ += c > 0xFFFF ? 2 : 1;
         }
         const std::uint64_t bytes = 2 * (units_ + 1);
         if (bytes > kMsvcLiteralLimitBytes) {
-            Report(Severity::Error, "makes a literal of " + std::to_string(bytes) +
-                                        " bytes (UTF-16, terminator included), more than the " +
-                                        std::to_string(kMsvcLiteralLimitBytes) +
-                                        " that MSVC accepts in one piece: MSVC stops with error C2026");
+            Report(Severity::Error, [&] {
+                return "makes a literal of " + std::to_string(bytes) +
+                       " bytes (UTF-16, terminator included), more than the " +
+                       std::to_string(kMsvcLiteralLimitBytes) +
+                       " that MSVC accepts in one piece: MSVC stops with error C2026";
+            });
         }
-        return std::move(problems_);
     }
 
 private:
     // Reads the escape after a backslash; false when the text ends there.
     bool Escape() {
         if (i_ == text_.size()) {
-            Report(Severity::Error, "ends in a backslash, which escapes the literal's closing quote" +
-                                        std::string(kSourceBreaks));
+            Report(Severity::Error, [] {
+                return "ends in a backslash, which escapes the literal's closing quote" + std::string(kSourceBreaks);
+            });
             return false;
         }
         const char16_t kind = text_[i_];
@@ -87,10 +103,20 @@ private:
         } else {
             const char32_t kept = NextCodePoint(text_, i_);
             ++character_;
-            std::string shown;
-            AppendUtf8(shown, kept);
-            Report(Severity::Warning, "has the unknown escape " + Shown() + " at character " + At() +
-                                          ": compilers warn and keep '" + shown + "' without the backslash");
+            if (kept >= 0x80) {
+                // GCC cannot convert the escape; Clang calls it an illegal encoding.
+                Report(Severity::Error, [&] {
+                    return "has a backslash before the non-ASCII character " + CodePointLabel(kept) +
+                           " at character " + At() + ", which is no escape" + kSourceBreaks;
+                });
+            } else {
+                Report(Severity::Warning, [&] {
+                    std::string shown;
+                    AppendShown(shown, kept);
+                    return "has the unknown escape " + Shown() + " at character " + At() +
+                           ": compilers warn and keep '" + shown + "' without the backslash";
+                });
+            }
             units_ += kept > 0xFFFF ? 2 : 1;
         }
         return true;
@@ -101,20 +127,30 @@ private:
         std::uint64_t value = 0;
         std::size_t digits = 0;
         for (int d; i_ < text_.size() && (d = HexValue(text_[i_])) >= 0; ++digits) {
-            if (value <= 0xFFFFFFFF) value = value * 16 + static_cast<std::uint64_t>(d);
+            if (value <= 0xFFFFFFFFF) value = value * 16 + static_cast<std::uint64_t>(d);
             Take(1);
         }
         ++units_;
         if (digits == 0) {
-            Report(Severity::Error, "has '\\x' without hex digits at character " + At() + kSourceBreaks);
+            Report(Severity::Error, [&] { return "has '\\x' without hex digits at character " + At() + kSourceBreaks; });
+        } else if (value > 0xFFFFFFFF) {
+            Report(Severity::Error, [&] {
+                return "has " + Shown() + " at character " + At() +
+                       ", larger than any wchar_t: Clang and MSVC reject the source";
+            });
         } else if (value > 0xFFFF) {
-            Report(Severity::Error, "has " + Shown() + " at character " + At() +
-                                        ", too large for the 16-bit wchar_t of Windows: MSVC and Clang reject the source");
+            Report(Severity::Error, [&] {
+                return "has " + Shown() + " at character " + At() +
+                       ", too large for the 16-bit wchar_t of Windows: MSVC rejects the source (GCC and Clang "
+                       "accept it only where wchar_t has 32 bits)";
+            });
         } else if (digits > 2) {
-            Report(Severity::Warning, "has " + Shown() + " at character " + At() + ", read as the single unit " +
-                                          CodePointLabel(static_cast<char32_t>(value)) +
-                                          ": \\x takes every hex digit that follows, so if fewer were meant the "
-                                          "rest of them is lost from the text (\\u takes exactly 4)");
+            Report(Severity::Warning, [&] {
+                return "has " + Shown() + " at character " + At() + ", read as the single unit " +
+                       CodePointLabel(static_cast<char32_t>(value)) +
+                       ": \\x takes every hex digit that follows, so if fewer were meant the rest of them is lost "
+                       "from the text (\\u takes exactly 4)";
+            });
         } else {
             CheckNul(value);
         }
@@ -130,12 +166,14 @@ private:
         }
         if (digits < wanted) {
             ++units_;
-            Report(Severity::Error, "has the incomplete " + Shown() + " at character " + At() + " (\\u takes 4 hex digits, \\U 8)" +
-                                        kSourceBreaks);
+            Report(Severity::Error, [&] {
+                return "has the incomplete " + Shown() + " at character " + At() + " (\\u takes 4 hex digits, \\U 8)" +
+                       kSourceBreaks;
+            });
         } else if (IsSurrogate(value) || value > kMaxCodePoint) {
             ++units_;
-            Report(Severity::Error, "has " + Shown() + " at character " + At() + ", which names no character" +
-                                        kSourceBreaks);
+            Report(Severity::Error,
+                   [&] { return "has " + Shown() + " at character " + At() + ", which names no character" + kSourceBreaks; });
         } else {
             units_ += value > 0xFFFF ? 2 : 1;
             CheckNul(value);
@@ -144,9 +182,31 @@ private:
 
     // A zero unit ends the string for every reader of the pointer.
     void CheckNul(std::uint64_t value) {
-        if (value == 0 && i_ < text_.size())
-            Report(Severity::Warning, "has " + Shown() + " at character " + At() +
-                                          ", which ends the string for the application: the text after it is never seen");
+        if (value == 0 && i_ < text_.size()) {
+            Report(Severity::Warning, [&] {
+                return "has " + Shown() + " at character " + At() +
+                       ", which ends the string for the application: the text after it is never seen";
+            });
+        }
+    }
+
+    // Bidirectional controls and other invisible characters that format
+    // text: they can make a line read otherwise than it is (Trojan Source).
+    // The joiners that scripts and emoji need are left alone.
+    void InvisibleCharacter(char32_t c) {
+        if (c == kZeroWidthNonJoiner || c == kZeroWidthJoiner) return;
+        Report(Severity::Warning, [&] {
+            return std::string("has the invisible ") +
+                   (IsBidiControl(c) ? "bidirectional control " : "format character ") + CodePointLabel(c) +
+                   " at character " + At() +
+                   ": it can make the text, and the code around it, read otherwise than it is (GCC warns with "
+                   "-Wbidi-chars); write it as \\u" + HexDigits(c) + " if it is meant";
+        });
+    }
+
+    static std::string HexDigits(char32_t c) {
+        const std::string label = CodePointLabel(c);
+        return label.substr(2);
     }
 
     // Consumes `count` units that are single characters (escape letters, digits).
@@ -158,24 +218,39 @@ private:
     std::string Shown() const { return Quoted(text_.substr(start_, i_ - start_)); }
     std::string At() const { return std::to_string(startCharacter_); }
 
-    void Report(Severity severity, const std::string& problem) {
-        problems_.push_back({severity, subject_ + " " + problem});
+    // The message is built only when the sink will show it.
+    template <typename Message>
+    void Report(Severity severity, Message message) {
+        if (sink_.Take(severity)) sink_.Add(severity, "text of " + Quoted(name_) + " " + message());
     }
 
     WideStringView text_;
-    std::string subject_;
+    WideStringView name_;
+    ProblemSink& sink_;
     std::size_t i_ = 0;
     std::size_t start_ = 0;
     std::size_t character_ = 0;
     std::size_t startCharacter_ = 0;
     std::uint64_t units_ = 0;
-    std::vector<TextProblem> problems_;
+};
+
+class CollectAll final : public ProblemSink {
+public:
+    bool Take(Severity) override { return true; }
+    void Add(Severity severity, std::string message) override { problems.push_back({severity, std::move(message)}); }
+    std::vector<TextProblem> problems;
 };
 
 }  // namespace
 
+void CheckLiteralText(WideStringView text, WideStringView name, ProblemSink& sink) {
+    LiteralScanner(text, name, sink).Run();
+}
+
 std::vector<TextProblem> CheckLiteralText(WideStringView text, WideStringView name) {
-    return LiteralScanner(text, name).Run();
+    CollectAll all;
+    CheckLiteralText(text, name, all);
+    return std::move(all.problems);
 }
 
 }  // namespace textrescheck

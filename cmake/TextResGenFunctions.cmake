@@ -148,6 +148,17 @@ function(textresgen_add_library target definition)
   endif()
 
   add_custom_target(textresgen_generate_${target} DEPENDS ${generate_outputs})
+  # A generated file deleted from the build tree must come back. Ninja reruns
+  # a command whose byproduct is missing, but Makefiles know byproducts only
+  # for cleaning: there the stamp would stay newer than the definition and
+  # nothing would regenerate the file. So before every build of the target a
+  # quick step removes the stamp when any generated file is missing.
+  string(REPLACE ";" "|" heal_files "${byproducts}")
+  add_custom_target(textresgen_heal_${target}
+    COMMAND "${CMAKE_COMMAND}" "-DHEAL_STAMP=${stamp}" "-DHEAL_FILES=${heal_files}"
+            -P "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TextResGenGenerate.cmake"
+    VERBATIM)
+  add_dependencies(textresgen_generate_${target} textresgen_heal_${target})
   if(arg_SAME_LAYOUT_AS)
     add_dependencies(textresgen_generate_${target} textresgen_generate_${arg_SAME_LAYOUT_AS})
   endif()

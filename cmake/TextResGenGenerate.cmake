@@ -6,7 +6,22 @@
 #
 # Inputs: GENERATOR, CONVERTER, CHECKER (textrescheck, or empty), EMULATOR ("|"-separated, may be empty),
 # DEFINITION, DIR, CONVERT_SOURCE (ON: also a UTF-8 copy of the source), STAMP.
+#
+# With HEAL_STAMP and HEAL_FILES ("|"-separated) it only removes the stamp
+# when one of the files is missing, so that the generation runs again.
 cmake_minimum_required(VERSION 3.25)
+
+if(HEAL_STAMP)
+  string(REPLACE "|" ";" files "${HEAL_FILES}")
+  foreach(file IN LISTS files)
+    if(NOT EXISTS "${file}")
+      message(STATUS "textresgen: ${file} is missing; generating again")
+      file(REMOVE "${HEAL_STAMP}")
+      break()
+    endif()
+  endforeach()
+  return()
+endif()
 
 string(REPLACE "|" ";" emulator "${EMULATOR}")
 

@@ -26,27 +26,79 @@ const std::string kReserved =
     "is an identifier that C++ reserves for the compiler and its library: it may clash with one of their names";
 const std::string kNameChar = ", which no C++ identifier may hold" + kHeader;
 
+// A name nested `groups` deep: a.b.a.b...e
+std::string Deep(int groups) {
+    std::string name;
+    for (int level = 0; level < groups; ++level) name += level % 2 ? "b." : "a.";
+    return name + "e";
+}
+
 const std::vector<Row> kRows = {
     // --- names that are no identifier, keywords, the generated code's own names
     {"space in a name", "Menu.File Open=Open\n",
      {"T.txt:1: error: entry 'File Open' in 'Menu.File Open' holds a space (U+0020)" + kNameChar}},
     {"punctuation in a group name", "My-Menu.Open=x\n",
      {"T.txt:1: error: group 'My-Menu' in 'My-Menu.Open' holds '-' (U+002D)" + kNameChar}},
-    {"tab before the =", "Title\t=x\n", {"T.txt:1: error: entry 'Title<U+0009>' holds a tab (U+0009)" + kNameChar}},
+    {"tab before the =", "Title\t=x\n",
+     {"T.txt:1: warning: entry 'Title<U+0009>' has spaces or tabs around it, which the compiler skips but the "
+      "generator keeps: another line or language that spells the name without them names another member"}},
+    {"one name with and without a blank", "Title=x\nTitle =y\n",
+     {"T.txt:2: warning: entry 'Title ' has spaces or tabs around it, which the compiler skips but the generator "
+      "keeps: another line or language that spells the name without them names another member",
+      "T.txt:2: error: entry 'Title ' spells the identifier of 'Title' (line 1) another way (blanks around it, "
+      "universal character names): the header declares two members named 'Title ' and will not compile"}},
+    {"blank before a group", " Menu.Open=x\n", {"T.txt:1: error: group ' Menu' in ' Menu.Open' holds a space (U+0020)" + kNameChar}},
     {"leading digit", "2nd=x\n", {"T.txt:1: error: entry '2nd' starts with a digit, so it is not a C++ identifier" + kHeader}},
     {"empty group name", "a..b=x\n",
      {"T.txt:1: error: empty group name in 'a..b': the member has no name and the generated code will not compile"}},
     {"empty entry name", "=x\n",
      {"T.txt:1: error: empty entry name: the member has no name and the generated code will not compile"}},
     {"ideographic space", "File\xE3\x80\x80Open=x\n",
-     {"T.txt:1: error: entry 'File\xE3\x80\x80Open' holds U+3000" + kNameChar}},
+     {"T.txt:1: error: entry 'File\xE3\x80\x80Open' holds '\xE3\x80\x80' (U+3000), which is no identifier "
+      "character (Unicode XID_Continue): Clang rejects the header"}},
+    {"a sign, not a letter", "a\xC3\x97" "b=x\n",
+     {"T.txt:1: error: entry 'a\xC3\x97" "b' holds '\xC3\x97' (U+00D7), which is no identifier character (Unicode "
+      "XID_Continue): Clang rejects the header"}},
+    {"combining mark first", "\xCC\x81" "a=x\n",
+     {"T.txt:1: error: entry '\xCC\x81" "a' starts with '\xCC\x81' (U+0301), which may continue an identifier but not "
+      "begin it (Unicode XID_Start)" + kHeader}},
+    {"letter newer than Clang knows", "a\xF0\x91\xBC\x84=x\n",
+     {"T.txt:1: error: entry 'a\xF0\x91\xBC\x84' holds '\xF0\x91\xBC\x84' (U+11F04), an identifier character "
+      "added after Unicode 14.0 (the version Clang 14 knows): Clang 14 rejects the header"}},
+    {"bidirectional control in a name", "a\xE2\x80\xAE" "b=x\n",
+     {"T.txt:1: error: entry 'a<U+202E>b' holds the invisible bidirectional control U+202E, which no C++ identifier "
+      "may hold (and which can make code read otherwise than it compiles)" + kHeader}},
+    {"backslash that is no UCN", "a\\x41=x\n",
+     {"T.txt:1: error: entry 'a\\x41' holds a backslash that begins no universal character name (\\u and 4 hex "
+      "digits, or \\U and 8)" + kHeader}},
+    {"UCN of a basic character", "a\\u0041=x\n",
+     {"T.txt:1: error: entry 'a\\u0041' spells U+0041 as a universal character name, which an identifier may not "
+      "do for a basic or control character" + kHeader}},
+    {"one identifier spelled two ways", "caf\xC3\xA9=x\ncaf\\U000000E9=y\n",
+     {"T.txt:2: error: entry 'caf\\U000000E9' spells the identifier of 'caf\xC3\xA9' (line 1) another way (blanks "
+      "around it, universal character names): the header declares two members named 'caf\\U000000E9' and will not compile"}},
+    {"GNU keyword", "typeof=x\n",
+     {"T.txt:1: error: entry 'typeof' is a keyword in GNU mode (-std=gnu++17, CMake's default): GCC and Clang "
+      "reject the header there"}},
+    {"C++20 keyword", "concept=x\n",
+     {"T.txt:1: error: entry 'concept' is a keyword of C++20: the header will not compile with -std=c++20 and "
+      "later"}},
+    {"compiler keyword", "__int128=x\n",
+     {"T.txt:1: error: entry '__int128' is a keyword, built-in or predefined macro of GCC or Clang" + kHeader}},
+    {"MSVC keyword", "__int64=x\n", {"T.txt:1: error: entry '__int64' is a keyword of MSVC: MSVC rejects the header"}},
+    {"GNU mode macro", "linux=x\n",
+     {"T.txt:1: warning: entry 'linux' is a macro that GCC and Clang predefine as 1 in GNU mode (-std=gnu++17, "
+      "CMake's default) on some platforms (Linux, Unix, 32-bit x86): the header will not compile there"}},
     {"keyword", "Edit.delete=x\n", {"T.txt:1: error: entry 'delete' in 'Edit.delete' is a C++ keyword" + kHeader}},
     {"alternative token", "not.x=y\n", {"T.txt:1: error: group 'not' in 'not.x' is a C++ keyword" + kHeader}},
     {"member type S", "S=x\n",
      {"T.txt:1: error: entry 'S' hides the type S that the generated members are declared with" + kHeader}},
-    {"group S below the top", "Menu.S.x=y\n",
-     {"T.txt:1: error: group 'S' in 'Menu.S.x' hides the type S that the generated members are declared with" +
-      kHeader}},
+    {"group S after an entry of its structure", "Menu.a=1\nMenu.S.x=y\n",
+     {"T.txt:2: error: group 'Menu.S' (line 2) declares a member S in 'Menu', where an entry of it uses the type S "
+      "before (GCC rejects the header): S then no longer names the type there; rename the group"}},
+    {"group S before a later group", "Menu.S.x=y\nMenu.Sub.z=1\n",
+     {"T.txt:2: error: group 'Menu.S' (line 1) declares a member S in 'Menu', where a group after it uses the name S "
+      "as the type (the header will not compile): S then no longer names the type there; rename the group"}},
     {"include guard", "_TextResource_=x\n",
      {"T.txt:1: error: entry '_TextResource_' is the header's include guard, a macro that expands to nothing" +
       kHeader}},
@@ -68,9 +120,6 @@ const std::vector<Row> kRows = {
     {"dollar", "a$b=x\n",
      {"T.txt:1: warning: entry 'a$b' holds '$', which GCC, Clang and MSVC accept in identifiers only as an "
       "extension"}},
-    {"non-ASCII name", "\xE5\x90\x8D\xE5\x89\x8D=x\n",
-     {"T.txt:1: warning: entry '\xE5\x90\x8D\xE5\x89\x8D' holds non-ASCII characters: the header compiles only where "
-      "the compiler accepts them in identifiers (letters in C++20 and later; not checked further)"}},
     // --- two members of one name, repeated names
     {"entry, then group of that name", "Menu=x\nTitle=t\nMenu.Open=y\n",
      {"T.txt:3: error: group 'Menu' clashes with the entry of line 1: the header declares two members named 'Menu' "
@@ -83,6 +132,11 @@ const std::vector<Row> kRows = {
       "line 1",
       "T.txt:4: warning: 'A' repeats the name of line 3: the generator keeps this later text and drops the text of "
       "line 3"}},
+    {"a broken text that a later line replaces", "A=\"\nA=x\n",
+     {"T.txt:1: warning: text of 'A' has an unescaped '\"' at character 1, which ends the literal early" + kSource +
+          " (but line 2 defines it again, and the generator drops this text)",
+      "T.txt:2: warning: 'A' repeats the name of line 1: the generator keeps this later text and drops the text of "
+      "line 1"}},
     // --- texts that do not make the intended literal
     {"unescaped quotes", "Say=He said \"hi\"\n",
      {"T.txt:1: error: text of 'Say' has an unescaped '\"' at character 9, which ends the literal early" + kSource,
@@ -97,7 +151,14 @@ const std::vector<Row> kRows = {
     {"\\x without digits", "A=\\xg\n", {"T.txt:1: error: text of 'A' has '\\x' without hex digits at character 1" + kSource}},
     {"\\x too large", "A=ab\\x41BCD\n",
      {"T.txt:1: error: text of 'A' has '\\x41BCD' at character 3, too large for the 16-bit wchar_t of Windows: MSVC "
-      "and Clang reject the source"}},
+      "rejects the source (GCC and Clang accept it only where wchar_t has 32 bits)"}},
+    {"backslash before a non-ASCII character", "A=\\\xC3\xA9\n",
+     {"T.txt:1: error: text of 'A' has a backslash before the non-ASCII character U+00E9 at character 1, which is no "
+      "escape" + kSource}},
+    {"bidirectional control in a text", "A=x\xE2\x80\xAEy\n",
+     {"T.txt:1: warning: text of 'A' has the invisible bidirectional control U+202E at character 2: it can make the "
+      "text, and the code around it, read otherwise than it is (GCC warns with -Wbidi-chars); write it as \\u202E if "
+      "it is meant"}},
     {"\\x swallowing text", "A=\\x41BC\n",
      {"T.txt:1: warning: text of 'A' has '\\x41BC' at character 1, read as the single unit U+41BC: \\x takes every "
       "hex digit that follows, so if fewer were meant the rest of them is lost from the text (\\u takes exactly 4)"}},
@@ -142,6 +203,11 @@ TEST(CheckFile, SoundLinesPrintNothing) {
         "Intro\n\n",                                         // no "=", no "."
         "min=x\nmax=y\n",                                    // function-like macros do not expand here
         "t=x\nInitString=y\nTextResource=z\n",               // used by the generated code, no clash
+        "\xE5\x90\x8D\xE5\x89\x8D=x\n\xC3\xA9t\xC3\xA9=y\n",      // identifier characters of Unicode (XID)
+        "caf\\u00E9=x\nx\\U0001D400=y\n",                      // and as universal character names
+        "Menu.S.x=y\nMenu.Open.z=1\n",                       // a nested group S with nothing after it
+        Deep(255) + "=x\n",                                // 255 groups: Clang's 256 braces with TextResource
+        "A=x\xE2\x80\x8D" "y\n",                             // a joiner in a text: emoji and scripts need it
     };
     for (const std::string& body : sound) {
         SCOPED_TRACE(body.substr(0, 60));
@@ -224,7 +290,27 @@ TEST(CheckFile, AFloodingLineIsCutShortButCountedWhole) {
     EXPECT_EQ(check.errors, 25u);
     ASSERT_EQ(check.findings.size(), kFindingsShownPerLine + 1);
     EXPECT_EQ(FormatFinding("T.txt", check.findings.back()),
-              "T.txt:1: note: 15 more findings on this line are not shown\n");
+              "T.txt:1: note: 15 more findings on this line are not shown (15 errors, 0 warnings)\n");
+
+    // Defined again: the generator drops that text, and its errors, shown or
+    // not, become warnings.
+    const FileCheck replaced =
+        CheckDefinitionBytes(std::string(testing::kUtf8Mark) + "A=" + std::string(25, '"') + "\nA=x\n");
+    EXPECT_EQ(replaced.errors, 0u);
+    EXPECT_EQ(replaced.warnings, 26u);
+    EXPECT_EQ(FormatFinding("T.txt", replaced.findings[kFindingsShownPerLine]),
+              "T.txt:1: note: 15 more findings on this line are not shown (0 errors, 15 warnings)\n");
+}
+
+// Clang allows 256 levels of braces; TextResource takes one.
+TEST(CheckFile, NestingBeyondClangsBracketDepth) {
+    const std::vector<std::string> printed = PrintedLines(Deep(256) + "=x\n");
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_EQ(printed[0].rfind("T.txt:1: error: group '", 0), 0u);
+    EXPECT_NE(printed[0].find("' is nested 256 groups deep: with TextResource around it the header nests its braces "
+                              "one level deeper than the 256 that Clang allows (-fbracket-depth): Clang rejects the "
+                              "header"),
+              std::string::npos);
 }
 
 TEST(CheckFile, BigEndianMarkIsRefused) {

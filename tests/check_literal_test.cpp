@@ -70,8 +70,8 @@ TEST(CheckLiteral, PositionsCountCharactersNotUnits) {
               Strings{"W has the unknown escape '\\q' at character 5: compilers warn and keep 'q' without the "
                       "backslash"});
     EXPECT_EQ(Problems(u"\\\U0001F600x\""),
-              (Strings{"W has the unknown escape '\\\xF0\x9F\x98\x80' at character 1: compilers warn and keep "
-                       "'\xF0\x9F\x98\x80' without the backslash",
+              (Strings{"E has a backslash before the non-ASCII character U+1F600 at character 1, which is no escape: "
+                       "the source will not compile",
                        "E has an unescaped '\"' at character 4, which ends the literal early: the source will not "
                        "compile"}));
 }

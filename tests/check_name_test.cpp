@@ -56,8 +56,23 @@ TEST(CheckName, IdentifierSpelling) {
         {WideString(u"a") + char16_t(0xD800), kError},  // unpaired surrogate
         {u"9$", kError},           // the digit decides first
         {u"a$", kWarning},
-        {u"\u00E9t\u00E9", kWarning},        // Latin letters
-        {u"\U0001D400", kWarning},           // a letter outside the BMP, a valid pair
+        {u"\u00E9t\u00E9", std::nullopt},    // Latin letters
+        {u"\U0001D400", std::nullopt},       // a letter outside the BMP, a valid pair
+        {u"a\u00B7", std::nullopt},          // middle dot: XID_Continue
+        {u"\u00B7a", kError},                // but not XID_Start
+        {u"a\u00AD", kError},                // soft hyphen: a format character
+        {u"a\u00A9", kError},                // a symbol
+        {u"\u0660", kError},                 // a digit cannot begin a name
+        {u"a\U0001F600", kError},            // emoji are no identifier characters
+        {u"caf\\u00E9", std::nullopt},       // universal character names of letters
+        {u"caf\\U000000e9", std::nullopt},
+        {u"a\\u0024", kWarning},             // '$' spelled as a UCN
+        {u"\\u0024a", kError},               // which Clang refuses first
+        {u"a\\u00D7", kError},               // a UCN of no identifier character
+        {u"\\u0301a", kError},               // a UCN of a mark cannot begin a name
+        {u"a\\uD800", kError},               // names no character
+        {u"a\\u12", kError},                 // incomplete
+        {u"a\\", kError},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Trace(c.name));

@@ -151,6 +151,29 @@ TEST(OutputFailure, HeaderWriteFailsPartWay) {
     EXPECT_EQ(folder.Read(kSource), SourceBytes({u"\tt." + name + u" = L\"x\";"}));
 }
 
+// A partial source that cannot be removed (the folder is read-only) is
+// emptied, so that nothing that looks complete but is not remains.
+TEST(OutputFailure, PartialSourceInReadOnlyFolderIsEmptied) {
+    std::u16string definitions;
+    for (int i = 0; i < 3000; ++i) definitions += u"Key" + UnitsFromUtf8(std::to_string(i)) + u"=a text of some length\n";
+    ProgramFolder folder;
+    folder.Write(kDefinition, Utf16LeWithMark(definitions));
+    folder.Write(kSource, "an old source");
+    namespace fs = std::filesystem;
+    fs::permissions(folder / kSource, fs::perms::all);
+    fs::permissions(folder.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+    RunOptions options;
+    options.fileSizeLimit = 100000;
+    options.dropPrivileges = true;  // so that the folder's permissions apply
+    const RunResult run = folder.Run(options);
+    fs::permissions(folder.Path(), fs::perms::owner_all);
+    if (!run.started) GTEST_SKIP() << "cannot run the program as an unprivileged user: " << run.setupError;
+    EXPECT_TRUE(ReportedFileError(run));
+    EXPECT_EQ(folder.Entries(), (Names{kDefinition, kSource}));
+    EXPECT_EQ(folder.Read(kSource), "");
+}
+
 // The same header fits without the limit: the limit is what failed it.
 TEST(OutputFailure, HeaderWriteFailsPartWayControl) {
     std::u16string name;

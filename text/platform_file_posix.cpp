@@ -70,14 +70,34 @@ public:
     bool Close() override { return CloseHandle(); }
 
     void Discard() override {
-        CloseHandle();
         // Only a regular file is removed: a device or a link put in the
-        // output's place belongs to someone else.
+        // output's place belongs to someone else. Where it cannot be removed
+        // (a folder without write permission), it is emptied instead, so that
+        // no file that looks complete but is not stays behind.
         struct stat info {};
-        if (::lstat(path_.c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(path_.c_str());
+        const bool known = fd_ >= 0 ? ::fstat(fd_, &info) == 0 : ::lstat(path_.c_str(), &info) == 0;
+        if (known && S_ISREG(info.st_mode) && !RemoveOwnFile(info)) Empty();
+        CloseHandle();
     }
 
 private:
+    // Removes the path when it still names the open file; true when it is gone.
+    bool RemoveOwnFile(const struct stat& open) const {
+        struct stat named {};
+        if (::lstat(path_.c_str(), &named) != 0 || named.st_dev != open.st_dev || named.st_ino != open.st_ino)
+            return true;  // the name is no longer ours: nothing of ours to remove there
+        return ::unlink(path_.c_str()) == 0;
+    }
+
+    void Empty() {
+        int fd = fd_;
+        if (fd < 0) fd = ::open(path_.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) return;
+        while (::ftruncate(fd, 0) != 0 && errno == EINTR) {
+        }
+        if (fd != fd_) ::close(fd);
+    }
+
     bool CloseHandle() {
         if (fd_ < 0) return true;
         const int result = ::close(fd_);

@@ -68,9 +68,15 @@ public:
     void Discard() override {
         CloseFile();
         const DWORD attributes = GetFileAttributesW(path_.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES &&
-            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0)
-            DeleteFileW(path_.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES ||
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0)
+            return;
+        if (DeleteFileW(path_.c_str())) return;
+        // Where it cannot be removed, it is emptied, so that no file that
+        // looks complete but is not stays behind.
+        const HANDLE emptied = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (emptied != INVALID_HANDLE_VALUE) CloseHandle(emptied);
     }
 
 private:

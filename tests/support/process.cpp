@@ -157,7 +157,9 @@ bool SetLimit(int resource, unsigned long long bytes) {
     if (!SetLimit(RLIMIT_STACK, options.stackLimit)) FailInChild(report, "setrlimit stack");
     if (!SetLimit(RLIMIT_AS, options.addressSpaceLimit)) FailInChild(report, "setrlimit address space");
     if (options.fileSizeLimit != 0) {
-        ::signal(SIGXFSZ, SIG_IGN);  // kept across exec: a write past the limit fails with EFBIG
+        // As a shell leaves it: the signal's default action ends a process
+        // that writes past the limit, unless the program ignores the signal.
+        ::signal(SIGXFSZ, SIG_DFL);
         if (!SetLimit(RLIMIT_FSIZE, options.fileSizeLimit)) FailInChild(report, "setrlimit file size");
     }
     if (options.dropPrivileges && ::geteuid() == 0) {

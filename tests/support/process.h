@@ -17,8 +17,9 @@ struct RunOptions {
     // CanLimitResources() says so.
     unsigned long long stackLimit = 0;
     unsigned long long addressSpaceLimit = 0;
-    // Files larger than this cannot be written: a write past it fails (the
-    // signal that would otherwise end the process is ignored).
+    // Files larger than this cannot be written (ulimit -f). The signal
+    // SIGXFSZ keeps its default action, which ends a program that writes past
+    // the limit unless the program ignores it.
     unsigned long long fileSizeLimit = 0;
     // When the tests run with full rights (root), run the program as an
     // unprivileged user instead, so that file permissions apply to it.
