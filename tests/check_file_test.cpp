@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "check_test_support.h"
+#include "support/failing_source.h"
+#include "support/utf16_bytes.h"
 
 namespace textrescheck {
 namespace {
 
 using namespace std::string_literals;
 using testing::PrintedLines;
-using testing::Utf16Le;
 
 struct Row {
     const char* kind;
@@ -264,12 +265,13 @@ TEST(CheckFile, LiteralLengthCountsUtf16UnitsAfterEscapes) {
 
 TEST(CheckFile, Utf16AndUtf8FilesGiveTheSameFindings) {
     const std::string body = "Title=Hello\r\nMenu.2nd=x\r\nTitle=Again\r\n";
+    const std::u16string units = textresgen::test::UnitsFromUtf8(body);
     const std::vector<std::string> expected = {
         "T.txt:2: error: entry '2nd' in 'Menu.2nd' starts with a digit, so it is not a C++ identifier" + kHeader,
         "T.txt:3: warning: 'Title' repeats the name of line 1: the generator keeps this later text and drops the "
         "text of line 1"};
     EXPECT_EQ(PrintedLines(body), expected);
-    for (const std::string& bytes : {"\xFF\xFE" + Utf16Le(body), Utf16Le(body)}) {
+    for (const std::string& bytes : {textresgen::test::Utf16LeWithMark(units), textresgen::test::Utf16Le(units)}) {
         const FileCheck check = CheckDefinitionBytes(bytes);
         ASSERT_EQ(check.status, FileCheck::Status::Checked);
         std::vector<std::string> printed;
@@ -327,24 +329,11 @@ TEST(CheckFile, BigEndianMarkIsRefused) {
 namespace textrescheck {
 namespace {
 
-// Serves its bytes in reads as large as asked for, then fails.
-class FailingSource final : public textresgen::ByteSource {
-public:
-    explicit FailingSource(std::string bytes) : bytes_(std::move(bytes)) {}
-    Status Read(unsigned char* buffer, std::size_t capacity, std::size_t& count) override {
-        count = 0;
-        while (count < capacity && position_ < bytes_.size())
-            buffer[count++] = static_cast<unsigned char>(bytes_[position_++]);
-        return count > 0 ? Status::Data : Status::Error;
-    }
-
-private:
-    std::string bytes_;
-    std::size_t position_ = 0;
-};
+using textresgen::test::FailingSource;
+constexpr std::size_t kWhole = static_cast<std::size_t>(-1);
 
 TEST(CheckFile, ReadErrorAtTheStartMakesTheFileUnreadable) {
-    const FileCheck check = CheckDefinitionSource(std::make_unique<FailingSource>(""));
+    const FileCheck check = CheckDefinitionSource(std::make_unique<FailingSource>("", kWhole));
     EXPECT_EQ(check.status, FileCheck::Status::Unreadable);
     EXPECT_EQ(check.problem, "cannot be read: it is a folder, or reading it failed");
     EXPECT_EQ(CheckDefinitionSource(nullptr).problem, "cannot be opened: it is missing or not accessible");
@@ -352,7 +341,7 @@ TEST(CheckFile, ReadErrorAtTheStartMakesTheFileUnreadable) {
 
 TEST(CheckFile, ReadErrorPartWayKeepsWhatWasFoundAndSaysWhere) {
     const FileCheck check =
-        CheckDefinitionSource(std::make_unique<FailingSource>(std::string(testing::kUtf8Mark) + "A=1\nS=2\n"));
+        CheckDefinitionSource(std::make_unique<FailingSource>(std::string(testing::kUtf8Mark) + "A=1\nS=2\n", kWhole));
     EXPECT_EQ(check.status, FileCheck::Status::ReadFailed);
     EXPECT_EQ(check.problem, "reading failed after line 2: the generator stops with ERR! and writes nothing");
     ASSERT_EQ(check.findings.size(), 1u);

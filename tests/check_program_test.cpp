@@ -2,20 +2,15 @@
 // statuses, several files at once, and the executable itself.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
-
 #include "check/check_run.h"
 #include "check_test_support.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "support/utf16_bytes.h"
 
 namespace textrescheck {
 namespace {
@@ -25,20 +20,10 @@ using namespace std::string_literals;
 
 class CheckProgram : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        dir_ = fs::temp_directory_path() / ("textrescheck-test-" + std::to_string(stamp));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
-
     std::string Write(const std::string& name, const std::string& bytes) {
-        const fs::path path = dir_ / name;
+        const fs::path path = folder_ / name;
         fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
+        EXPECT_TRUE(textresgen::test::WriteFileBytes(path, bytes));
         return path.string();
     }
     std::string Utf8File(const std::string& name, const std::string& body) {
@@ -49,12 +34,13 @@ protected:
     int Run(const std::vector<std::string>& paths, std::string& report) {
         report.clear();
         const int status = RunCheck(paths, [&](std::string_view piece) { report += piece; });
-        const std::string prefix = (dir_ / "").string();
+        const std::string prefix = (folder_.Path() / "").string();
         for (std::size_t at; (at = report.find(prefix)) != std::string::npos;) report.erase(at, prefix.size());
         return status;
     }
 
-    fs::path dir_;
+    textresgen::test::TempDir folder_;
+    const fs::path& dir_ = folder_.Path();
 };
 
 TEST_F(CheckProgram, CleanFilePrintsOnlyTheSummary) {
@@ -148,50 +134,47 @@ TEST_F(CheckProgram, TheFirstReadableFileIsTheReference) {
     EXPECT_NE(report.find("de.txt:1: error: entry 'B' is not in ja.txt"), std::string::npos) << report;
 }
 
-#ifndef _WIN32
-// The executable itself, run through the shell in the temporary folder.
-int RunExecutable(const fs::path& dir, const std::string& arguments, std::string& output) {
-    const fs::path out = dir / "report.out";
-    const std::string command = "cd '" + dir.string() + "' && '" TEXTRESCHECK_EXE "' " + arguments + " > '" +
-                                out.string() + "' 2>&1";
-    const int status = std::system(command.c_str());
-    std::ifstream in(out, std::ios::binary);
-    output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    fs::remove(out);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// The executable itself, run in the temporary folder; its standard output
+// and standard error together.
+int RunExecutable(const fs::path& dir, const std::vector<std::string>& arguments, std::string& output) {
+    textresgen::test::RunOptions options;
+    options.arguments = arguments;
+    options.workingDirectory = dir;
+    const textresgen::test::RunResult run = textresgen::test::RunProgram(TEXTRESCHECK_EXE, options);
+    output = run.out + run.err;
+    return run.started && run.exited ? run.exitStatus : -1;
 }
 
 TEST_F(CheckProgram, ExecutableEndToEnd) {
     std::string output;
     // No argument: TextResouce.txt of the current folder, which is missing.
-    EXPECT_EQ(RunExecutable(dir_, "", output), 2);
+    EXPECT_EQ(RunExecutable(dir_, {}, output), 2);
     EXPECT_EQ(output,
               "TextResouce.txt: error: cannot be opened: it is missing or not accessible\n"
               "TextResouce.txt: 0 errors, 0 warnings, 1 not readable\n");
 
     // UTF-16LE with its mark, CR LF line ends, a Japanese name: UTF-8 out.
-    Write("TextResouce.txt", "\xFF\xFE" + testing::Utf16Le("Title=Hello\r\n") + "\x0D\x54\x24\0\x3D\0x\0\r\0\n\0"s);
-    EXPECT_EQ(RunExecutable(dir_, "", output), 0);
+    Write("TextResouce.txt", textresgen::test::Utf16LeWithMark(u"Title=Hello\r\n\u540D$=x\r\n"));
+    EXPECT_EQ(RunExecutable(dir_, {}, output), 0);
     EXPECT_EQ(output,
               "TextResouce.txt:2: warning: entry '\xE5\x90\x8D$' holds '$', which GCC, Clang and MSVC accept in "
               "identifiers only as an extension\n"
               "TextResouce.txt: 0 errors, 1 warning\n");
 
     Utf8File("bad.txt", "Menu=x\nMenu.Open=y\n");
-    EXPECT_EQ(RunExecutable(dir_, "bad.txt", output), 1);
+    EXPECT_EQ(RunExecutable(dir_, {"bad.txt"}, output), 1);
     EXPECT_EQ(output,
               "bad.txt:2: error: group 'Menu' clashes with the entry of line 1: the header declares two members named "
               "'Menu' and will not compile\n"
               "bad.txt: 1 error, 0 warnings\n");
 
-    EXPECT_EQ(RunExecutable(dir_, "TextResouce.txt bad.txt", output), 1);
+    EXPECT_EQ(RunExecutable(dir_, {"TextResouce.txt", "bad.txt"}, output), 1);
     EXPECT_NE(output.find("bad.txt: error: entry 'Title' is missing (TextResouce.txt:1)"), std::string::npos);
     // Its own clash, the entry and group Menu extra, Title and the Japanese name missing.
     EXPECT_NE(output.find("2 files: 5 errors, 1 warning\n"), std::string::npos) << output;
 
-    EXPECT_EQ(RunExecutable(dir_, "bad.txt nothere.txt", output), 2);
+    EXPECT_EQ(RunExecutable(dir_, {"bad.txt", "nothere.txt"}, output), 2);
 }
-#endif
 
 }  // namespace
 }  // namespace textrescheck

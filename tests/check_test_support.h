@@ -24,14 +24,4 @@ inline std::vector<std::string> PrintedLines(std::string_view utf8Body) {
     return lines;
 }
 
-// UTF-16LE bytes of an ASCII text.
-inline std::string Utf16Le(std::string_view ascii) {
-    std::string bytes;
-    for (const char c : ascii) {
-        bytes += c;
-        bytes += '\0';
-    }
-    return bytes;
-}
-
 }  // namespace textrescheck::testing
