@@ -8,11 +8,14 @@
 #include "check/message_text.h"
 #include "check/name_rules.h"
 #include "model/definition_line.h"
+#include "model/generated_names.h"
 #include "text/memory_bytes.h"
 #include "text/platform_file.h"
 #include "text/utf16_reader.h"
 
 namespace textrescheck {
+
+namespace names = textresgen::names;
 namespace {
 
 using textresgen::ByteSource;
@@ -252,14 +255,14 @@ private:
     void CheckGroupS(GroupId parent, GroupId child, WideStringView segment) {
         const DefinitionIndex& index = result_.index;
         if (parent == DefinitionIndex::kRoot) return;
-        if (segment == u"S") {
+        if (segment == names::kMemberType) {
             groupS_.emplace(parent, GroupSState{child, line_, false});
             if (index.HasEntries(parent)) {
                 ReportGroupS(parent, "an entry of it uses the type S before (GCC rejects the header)");
-            } else if (index.HasGroupAfter(parent, u"S")) {
+            } else if (index.HasGroupAfter(parent, names::kMemberType)) {
                 ReportGroupS(parent, "a group after it uses the name S as the type (the header will not compile)");
             }
-        } else if (segment > WideStringView(u"S")) {
+        } else if (segment > names::kMemberType) {
             ReportGroupS(parent, "a group after it uses the name S as the type (the header will not compile)");
         }
     }

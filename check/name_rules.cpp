@@ -3,11 +3,13 @@
 #include "check/character_classes.h"
 #include "check/cpp_words.h"
 #include "check/message_text.h"
+#include "model/generated_names.h"
 #include "text/unicode.h"
 
 namespace textrescheck {
 
 using namespace textresgen::unicode;
+namespace names = textresgen::names;
 namespace {
 
 using textresgen::WideString;
@@ -132,7 +134,7 @@ bool IsReserved(WideStringView name) {
 }
 
 std::string StructureType(WideStringView group) {
-    WideString type = u"_";
+    WideString type(1, names::kGroupTypePrefix);
     type += group;
     return Quoted(type);
 }
@@ -200,8 +202,8 @@ std::optional<NameVerdict> JudgeMemberName(const MemberName& m) {
     // Names the generated code itself uses. Inside TextResource a member S
     // clashes with the typedef; in a nested structure an entry S is declared
     // with the type S it hides, which GCC rejects.
-    if (s.ascii == "S" && (m.topLevel || !group)) return error(Reason::HidesTypeS);
-    if (s.ascii == "_TextResource_") return error(Reason::IncludeGuard);
+    if (trimmed == names::kMemberType && (m.topLevel || !group)) return error(Reason::HidesTypeS);
+    if (trimmed == names::kIncludeGuard) return error(Reason::IncludeGuard);
     if (group && !m.topLevel && IdentifierOf(m.name) == IdentifierOf(m.enclosingGroup))
         return error(Reason::SameAsEnclosing);
 
