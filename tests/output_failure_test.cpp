@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,99 +26,88 @@ std::string ExampleDefinition() {
     return Utf16LeWithMark(u"Title=Hello\r\nZeta=a=b\r\nMenu.Edit=Edit\r\nMenu.File=File\r\nMenu.Sub.Open=Reopen\r\n");
 }
 
-TEST(OutputFailure, SourceIsDirectory) {
-    ProgramFolder folder;
-    folder.Write(kDefinition, ExampleDefinition());
-    std::filesystem::create_directory(folder / kSource);
-    EXPECT_TRUE(ReportedFileError(folder.Run()));
-    EXPECT_EQ(folder.Entries(), (Names{kDefinition, kSource}));
-    EXPECT_TRUE(std::filesystem::is_empty(folder / kSource));
-}
+// An output that cannot be opened: a folder in its place, a file another
+// program holds, or (Linux) a link to /dev/full, which opens but fails every
+// write with ENOSPC, standing in for a full disk.
+enum class Blocker { Folder, Held, FullDevice };
 
-TEST(OutputFailure, SourceIsDirectoryLeavesOldHeader) {
-    ProgramFolder folder;
-    folder.Write(kDefinition, ExampleDefinition());
-    std::filesystem::create_directory(folder / kSource);
-    folder.Write(kHeader, kOldHeader);
-    EXPECT_TRUE(ReportedFileError(folder.Run()));
-    EXPECT_EQ(folder.Read(kHeader), kOldHeader);
-}
+struct BlockedCase {
+    const char* name;
+    const char* output;  // kSource or kHeader
+    Blocker blocker;
+};
 
-TEST(OutputFailure, HeaderIsDirectory) {
-    ProgramFolder folder;
-    folder.Write(kDefinition, ExampleDefinition());
-    std::filesystem::create_directory(folder / kHeader);
-    EXPECT_TRUE(ReportedFileError(folder.Run()));
-    EXPECT_TRUE(MatchesGolden(folder.Read(kSource).value_or(""), "example.cpp.golden"));
-    EXPECT_TRUE(std::filesystem::is_empty(folder / kHeader));
-}
-
-// An existing header held by another program: it cannot be opened, and
-// stays as it was; the source is complete.
-TEST(OutputFailure, HeldHeaderIsUntouched) {
-    ProgramFolder folder;
-    folder.Write(kDefinition, ExampleDefinition());
-    folder.Write(kHeader, kOldHeader);
-    {
-        // Released before the checks: on Windows the hold blocks our reads too.
-        const ExclusiveHold hold(folder / kHeader);
-        ASSERT_TRUE(hold.Held());
-        EXPECT_TRUE(ReportedFileError(folder.Run()));
-    }
-    EXPECT_TRUE(MatchesGolden(folder.Read(kSource).value_or(""), "example.cpp.golden"));
-    EXPECT_EQ(folder.Read(kHeader), kOldHeader);
-}
-
-// An existing source held by another program: it stays as it was, and the
-// header is not opened.
-TEST(OutputFailure, HeldSourceIsUntouched) {
-    ProgramFolder folder;
-    folder.Write(kDefinition, ExampleDefinition());
-    folder.Write(kSource, "old source");
-    folder.Write(kHeader, kOldHeader);
-    {
-        const ExclusiveHold hold(folder / kSource);
-        ASSERT_TRUE(hold.Held());
-        EXPECT_TRUE(ReportedFileError(folder.Run()));
-    }
-    EXPECT_EQ(folder.Read(kSource), "old source");
-    EXPECT_EQ(folder.Read(kHeader), kOldHeader);
-}
-
+const BlockedCase kBlockedCases[] = {
+    {"SourceIsFolder", kSource, Blocker::Folder},
+    {"HeaderIsFolder", kHeader, Blocker::Folder},
+    {"SourceHeld", kSource, Blocker::Held},
+    {"HeaderHeld", kHeader, Blocker::Held},
 #ifdef __linux__
-
-// /dev/full accepts the open and fails every write with ENOSPC. A link to it
-// stands in for a full disk; the link itself is not the program's to remove.
-TEST(OutputFailure, SourceOnFullDevice) {
-    ProgramFolder folder;
-    folder.Write(kDefinition, ExampleDefinition());
-    std::filesystem::create_symlink("/dev/full", folder / kSource);
-    EXPECT_TRUE(ReportedFileError(folder.Run()));
-    EXPECT_EQ(folder.Entries(), (Names{kDefinition, kSource}));
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / kSource));
-    EXPECT_EQ(std::filesystem::read_symlink(folder / kSource), "/dev/full");
-}
-
-TEST(OutputFailure, SourceOnFullDeviceLeavesOldHeader) {
-    ProgramFolder folder;
-    folder.Write(kDefinition, ExampleDefinition());
-    std::filesystem::create_symlink("/dev/full", folder / kSource);
-    folder.Write(kHeader, kOldHeader);
-    EXPECT_TRUE(ReportedFileError(folder.Run()));
-    EXPECT_EQ(folder.Read(kHeader), kOldHeader);
-}
-
-TEST(OutputFailure, HeaderOnFullDevice) {
-    ProgramFolder folder;
-    folder.Write(kDefinition, ExampleDefinition());
-    std::filesystem::create_symlink("/dev/full", folder / kHeader);
-    EXPECT_TRUE(ReportedFileError(folder.Run()));
-    EXPECT_TRUE(MatchesGolden(folder.Read(kSource).value_or(""), "example.cpp.golden"));
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / kHeader));
-    EXPECT_EQ(std::filesystem::read_symlink(folder / kHeader), "/dev/full");
-}
-
+    {"SourceOnFullDevice", kSource, Blocker::FullDevice},
+    {"HeaderOnFullDevice", kHeader, Blocker::FullDevice},
 #endif
+};
+
+void PrintTo(const BlockedCase& c, std::ostream* os) { *os << c.name; }
+
+class BlockedOutput : public ::testing::TestWithParam<BlockedCase> {};
+
+// Each case runs with and without an old file beside the blocked one. A
+// blocked source ends the run before the header is opened; a blocked header
+// leaves a complete source. What stands in the blocked output's place is
+// never changed: the folder stays empty, the held file keeps its bytes, the
+// link is not the program's to remove.
+TEST_P(BlockedOutput, ReportsAndLeavesTheRestSound) {
+    const BlockedCase& c = GetParam();
+    const bool blockingSource = std::string(c.output) == kSource;
+    const char* other = blockingSource ? kHeader : kSource;
+    const std::string kOldOther = "old file, not generated";
+    for (const bool oldOther : {false, true}) {
+        SCOPED_TRACE(oldOther ? "beside an old file" : "alone");
+        ProgramFolder folder;
+        folder.Write(kDefinition, ExampleDefinition());
+        if (oldOther) folder.Write(other, kOldOther);
+        RunResult run;
+        switch (c.blocker) {
+            case Blocker::Folder:
+                std::filesystem::create_directory(folder / c.output);
+                run = folder.Run();
+                break;
+            case Blocker::FullDevice:
+                std::filesystem::create_symlink("/dev/full", folder / c.output);
+                run = folder.Run();
+                break;
+            case Blocker::Held: {
+                folder.Write(c.output, kOldHeader);
+                // Released before the checks: on Windows the hold blocks our reads too.
+                const ExclusiveHold hold(folder / c.output);
+                ASSERT_TRUE(hold.Held());
+                run = folder.Run();
+                break;
+            }
+        }
+        EXPECT_TRUE(ReportedFileError(run));
+
+        switch (c.blocker) {
+            case Blocker::Folder: EXPECT_TRUE(std::filesystem::is_empty(folder / c.output)); break;
+            case Blocker::FullDevice:
+                EXPECT_TRUE(std::filesystem::is_symlink(folder / c.output));
+                EXPECT_EQ(std::filesystem::read_symlink(folder / c.output), "/dev/full");
+                break;
+            case Blocker::Held: EXPECT_EQ(folder.Read(c.output), kOldHeader); break;
+        }
+        if (!blockingSource) {
+            EXPECT_TRUE(MatchesGolden(folder.Read(kSource).value_or(""), "example.cpp.golden"));
+        } else if (oldOther) {
+            EXPECT_EQ(folder.Read(kHeader), kOldOther);
+        } else {
+            EXPECT_EQ(folder.Entries(), (Names{kDefinition, kSource}));  // no header opened
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, BlockedOutput, ::testing::ValuesIn(kBlockedCases),
+                         [](const ::testing::TestParamInfo<BlockedCase>& info) { return std::string(info.param.name); });
 
 #ifndef _WIN32
 
