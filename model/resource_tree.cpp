@@ -5,47 +5,81 @@
 #include <limits>
 #include <stdexcept>
 
+#include "model/name_sort.h"
+
 namespace textresgen {
 namespace {
 
 constexpr std::size_t kMaxRecords = std::numeric_limits<std::uint32_t>::max() - 1;
-
-// Counting sort of record indices by an owner key: a stable grouping, so
-// within one owner the indices stay in the order they were created.
-template <typename OwnerOf>
-std::vector<std::uint32_t> GroupByOwner(std::size_t records, std::size_t owners, OwnerOf ownerOf,
-                                        std::vector<std::uint32_t>& starts) {
-    starts.assign(owners + 1, 0);
-    for (std::size_t i = 0; i < records; ++i) ++starts[ownerOf(i) + 1];
-    for (std::size_t g = 0; g < owners; ++g) starts[g + 1] += starts[g];
-    std::vector<std::uint32_t> order(records);
-    std::vector<std::uint32_t> fill(starts.begin(), starts.end() - 1);
-    for (std::size_t i = 0; i < records; ++i) order[fill[ownerOf(i)]++] = static_cast<std::uint32_t>(i);
-    return order;
-}
+constexpr std::size_t kFirstLookupSize = 1024;
+// Records this far ahead in a loop over records in file order are asked for
+// before they are needed.
+constexpr std::size_t kAhead = 8;
 
 // Equality of two names as one memory comparison.
 bool SameName(WideStringView a, WideStringView b) {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
 }
 
+struct GroupNames {
+    const BlockVector<ResourceNode>& groups;
+    WideStringView Name(std::uint32_t id) const { return groups[id].name; }
+    const void* Record(std::uint32_t id) const { return &groups[id]; }
+};
+
+struct EntryNames {
+    const BlockVector<ResourceEntry>& entries;
+    WideStringView Name(std::uint32_t id) const { return entries[id].Name(); }
+    const void* Record(std::uint32_t id) const { return &entries[id]; }
+};
+
+// Sorts ids[0, count) by the names `names` gives them; returns how many it
+// kept, at the front: of ids with the same name only the last (the highest
+// id) is kept when `keepLastOnly`.
+template <typename Names>
+std::size_t SortIds(std::uint32_t* ids, std::size_t count, const Names& names, std::vector<NameSortItem>& items,
+                    bool keepLastOnly) {
+    items.resize(count);
+    for (std::size_t i = 0; i < count; ++i) items[i].id = ids[i];
+    SortByName(items.data(), count, names);
+    std::size_t kept = 0;
+    for (const NameSortItem& item : items)
+        if (!keepLastOnly || item.sameAsNext == 0) ids[kept++] = item.id;
+    return kept;
+}
+
 }  // namespace
 
-ResourceTree::ResourceTree() {
-    groups_.push_back(ResourceNode{});
-    links_.push_back(BuildLinks{});
-}
+ResourceTree::ResourceTree() { groups_.push_back(ResourceNode{}); }
 
+// Four units at a time; a multiply and a shift per step mix them well enough
+// for a table indexed by the low bits of the result's upper half.
 std::uint32_t ResourceTree::HashName(GroupId parent, WideStringView name) {
-    std::uint64_t h = 0xCBF29CE484222325ull ^ (static_cast<std::uint64_t>(parent) * 0x9E3779B97F4A7C15ull);
-    for (const char16_t unit : name) h = (h ^ unit) * 0x100000001B3ull;
-    return static_cast<std::uint32_t>(h ^ (h >> 29));
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = (static_cast<std::uint64_t>(parent) + 1) * kMultiplier ^ name.size();
+    const char16_t* units = name.data();
+    std::size_t left = name.size();
+    for (; left >= 4; left -= 4, units += 4) {
+        std::uint64_t word;
+        std::memcpy(&word, units, sizeof word);
+        h = (h ^ word) * kMultiplier;
+        h ^= h >> 29;
+    }
+    if (left > 0) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, units, left * sizeof(char16_t));
+        h = (h ^ word) * kMultiplier;
+        h ^= h >> 29;
+    }
+    h *= kMultiplier;
+    return static_cast<std::uint32_t>(h >> 32);
 }
 
-// Kept at most three quarters full; each growth at least doubles the table.
+// Kept at most three quarters full; each growth doubles the table and visits
+// only its slots.
 void ResourceTree::GrowLookup() {
-    std::size_t size = 1024;
-    while (size < 2 * (hashed_ + 1)) size *= 2;
+    std::size_t size = lookup_.empty() ? kFirstLookupSize : 2 * lookup_.size();
+    while (4 * groups_.size() > 3 * size) size *= 2;
     std::vector<LookupSlot> grown(size);
     const std::size_t mask = size - 1;
     for (const LookupSlot& old : lookup_) {
@@ -57,61 +91,40 @@ void ResourceTree::GrowLookup() {
     lookup_.swap(grown);
 }
 
-void ResourceTree::AddToLookup(GroupId id, std::uint32_t hash) {
-    if (4 * (hashed_ + 1) > 3 * lookup_.size()) GrowLookup();
-    const std::size_t mask = lookup_.size() - 1;
-    std::size_t slot = hash & mask;
-    while (lookup_[slot].idPlusOne != 0) slot = (slot + 1) & mask;
-    lookup_[slot] = LookupSlot{id + 1, hash};
-    ++hashed_;
-}
-
 GroupId ResourceTree::Child(GroupId parent, WideStringView name) {
-    const GroupId recent = links_[parent].recentChild;
-    if (recent != 0 && SameName(groups_[recent].name, name)) return recent;
-    const GroupId found = FindOrAddChild(parent, name);
-    links_[parent].recentChild = found;
+    const std::uint32_t hash = HashName(parent, name);
+    const ResourceNode& owner = groups_[parent];
+    if (owner.childCount != 0 && owner.firstValue == hash && SameName(groups_[owner.firstChild].name, name))
+        return owner.firstChild;
+    const GroupId found = AddChild(parent, name, hash);
+    ResourceNode& updated = groups_[parent];  // adding a group may have moved the first block
+    updated.firstChild = found;
+    updated.firstValue = hash;
     return found;
 }
 
-// A group with few children searches its list of them: they were created
-// close together, so this stays in cache. Beyond kListedChildren, its
-// children go into the hash table.
-GroupId ResourceTree::FindOrAddChild(GroupId parent, WideStringView name) {
-    const std::uint32_t count = links_[parent].childCount;
-    std::uint32_t hash = 0;
-    if (count <= kListedChildren) {
-        for (GroupId id = links_[parent].newestChild; id != 0; id = links_[id].olderSibling)
-            if (SameName(groups_[id].name, name)) return id;
-    } else {
-        hash = HashName(parent, name);
-        const std::size_t mask = lookup_.size() - 1;
-        for (std::size_t slot = hash & mask; lookup_[slot].idPlusOne != 0; slot = (slot + 1) & mask) {
-            if (lookup_[slot].hash != hash) continue;
-            const GroupId id = lookup_[slot].idPlusOne - 1;
-            const ResourceNode& group = groups_[id];
-            if (group.parent == parent && SameName(group.name, name)) return id;
-        }
+// Finds the child in the table, or creates it.
+GroupId ResourceTree::AddChild(GroupId parent, WideStringView name, std::uint32_t hash) {
+    // Every group but the root is in the table; room for one more.
+    if (4 * groups_.size() > 3 * lookup_.size()) GrowLookup();
+    const std::size_t mask = lookup_.size() - 1;
+    std::size_t slot = hash & mask;
+    for (; lookup_[slot].idPlusOne != 0; slot = (slot + 1) & mask) {
+        if (lookup_[slot].hash != hash) continue;
+        const GroupId id = lookup_[slot].idPlusOne - 1;
+        const ResourceNode& group = groups_[id];
+        if (group.parent == parent && SameName(group.name, name)) return id;
     }
 
-    if (groups_.size() >= kMaxRecords) throw std::length_error("too many groups");
+    if (groups_.size() >= kMaxRecords || name.size() > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("too many groups or too long a name");
     ResourceNode group;
     group.name = WideStringView(arena_.Store(name), name.size());
     group.parent = parent;
     groups_.push_back(group);
     const auto id = static_cast<GroupId>(groups_.size() - 1);
-    links_.push_back(BuildLinks{0, 0, links_[parent].newestChild, 0});
-    links_[parent].newestChild = id;
-    links_[parent].childCount = count + 1;
-
-    if (count > kListedChildren) {
-        AddToLookup(id, hash);
-    } else if (count == kListedChildren) {
-        // The list just outgrew itself: from now on this parent's children
-        // are found through the table.
-        for (GroupId child = id; child != 0; child = links_[child].olderSibling)
-            AddToLookup(child, HashName(parent, groups_[child].name));
-    }
+    lookup_[slot] = LookupSlot{id + 1, hash};
+    ++groups_[parent].childCount;
     return id;
 }
 
@@ -132,51 +145,107 @@ void ResourceTree::Value(GroupId group, WideStringView name, WideStringView text
     }
     entries_.push_back(ResourceEntry{stored, group, static_cast<std::uint32_t>(name.size()),
                                      static_cast<std::uint64_t>(text.size()) << 1 | (narrow ? 1u : 0u)});
+    ++groups_[group].valueCount;
 }
 
 void ResourceTree::Finish() {
     if (finished_) return;
     finished_ = true;
     lookup_ = std::vector<LookupSlot>();  // no more lookups: give the memory back
-    links_ = BlockVector<BuildLinks>();
+    SortChildren();
+    OrderVisits();
+    SortEntries();
+}
 
-    std::vector<std::uint32_t> starts;
+// Children grouped by parent with a counting sort (the counts were kept while
+// building), then each parent's sorted by name. childVisits_ holds group ids
+// until OrderVisits turns them into places in the visiting order.
+void ResourceTree::SortChildren() {
+    const std::size_t count = groups_.size();
+    std::uint32_t end = 0;
+    for (std::size_t g = 0; g < count; ++g) {
+        end += groups_[g].childCount;
+        groups_[g].firstChild = end;  // the end of its range for now
+    }
+    // Backwards, so that each range ends up starting at firstChild, in id order.
+    childVisits_.assign(count - 1, 0);  // every group but the root is a child
+    for (std::size_t g = count - 1; g > 0; --g) {
+        if (g > kAhead) PrefetchForRead(&groups_[groups_[g - kAhead].parent]);
+        childVisits_[--groups_[groups_[g].parent].firstChild] = static_cast<std::uint32_t>(g);
+    }
+    std::vector<NameSortItem> items;
+    const GroupNames names{groups_};
+    for (std::size_t g = 0; g < count; ++g) {
+        const ResourceNode& group = groups_[g];
+        if (group.childCount > 1)
+            SortIds(childVisits_.data() + group.firstChild, group.childCount, names, items, false);
+    }
+}
 
-    // Entries: grouped by their group, sorted by name, the last definition of
-    // a name kept. Ties in name are broken by creation order, so the latest
-    // definition ends each run of equal names.
-    valueOrder_ = GroupByOwner(
-        entries_.size(), groups_.size(), [this](std::size_t i) { return entries_[i].group; }, starts);
-    std::size_t kept = 0;
-    for (std::size_t g = 0; g < groups_.size(); ++g) {
-        const auto begin = valueOrder_.begin() + starts[g];
-        const auto end = valueOrder_.begin() + starts[g + 1];
-        std::sort(begin, end, [this](std::uint32_t a, std::uint32_t b) {
-            const int order = entries_[a].Name().compare(entries_[b].Name());
-            return order != 0 ? order < 0 : a < b;
-        });
-        groups_[g].firstValue = static_cast<std::uint32_t>(kept);
-        for (auto it = begin; it != end; ++it) {
-            const bool replaced = it + 1 != end && entries_[*it].Name() == entries_[*(it + 1)].Name();
-            if (!replaced) valueOrder_[kept++] = *it;
+// Numbers the groups in the order the writers visit them: depth first from
+// the root, children by name. childVisits_ then holds those numbers instead
+// of ids. Each group's entries get their place in valueOrder_ in the same
+// order (firstValue is set to the end of the range for SortEntries).
+void ResourceTree::OrderVisits() {
+    visitOrder_.clear();
+    visitOrder_.reserve(groups_.size());
+    visitOrder_.push_back(kRoot);
+    std::uint32_t entriesEnd = groups_[kRoot].valueCount;
+    groups_[kRoot].firstValue = entriesEnd;
+    struct Frame {
+        GroupId group;
+        std::uint32_t next;
+    };
+    std::vector<Frame> stack{{kRoot, 0}};
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        const ResourceNode& group = groups_[frame.group];
+        if (frame.next == group.childCount) {
+            stack.pop_back();
+            continue;
         }
-        groups_[g].valueCount = static_cast<std::uint32_t>(kept - groups_[g].firstValue);
+        std::uint32_t* slot = childVisits_.data() + group.firstChild + frame.next++;
+        if (frame.next + kAhead < group.childCount) PrefetchForRead(&groups_[slot[kAhead]]);
+        const GroupId child = *slot;
+        *slot = static_cast<std::uint32_t>(visitOrder_.size());
+        visitOrder_.push_back(child);
+        ResourceNode& node = groups_[child];
+        entriesEnd += node.valueCount;
+        node.firstValue = entriesEnd;
+        stack.push_back({child, 0});  // `frame` is not used after this
+    }
+}
+
+// Entries grouped by group in visiting order with a counting sort, then each
+// group's sorted by name; of a name defined several times the last
+// definition is kept, and the kept ones are packed to the front.
+void ResourceTree::SortEntries() {
+    const std::size_t count = entries_.size();
+    valueOrder_.assign(count, 0);
+    for (std::size_t i = count; i-- > 0;) {
+        if (i >= kAhead) PrefetchForRead(&groups_[entries_[i - kAhead].group]);
+        valueOrder_[--groups_[entries_[i].group].firstValue] = static_cast<std::uint32_t>(i);
+    }
+    std::vector<NameSortItem> items;
+    const EntryNames names{entries_};
+    std::size_t kept = 0;
+    for (std::size_t visit = 0; visit < visitOrder_.size(); ++visit) {
+        if (visit + kAhead < visitOrder_.size()) PrefetchForRead(&groups_[visitOrder_[visit + kAhead]]);
+        ResourceNode& group = groups_[visitOrder_[visit]];
+        std::uint32_t* range = valueOrder_.data() + group.firstValue;
+        const std::size_t values = group.valueCount;
+        group.firstValue = static_cast<std::uint32_t>(kept);
+        if (values > 1) {
+            // Sorted in place, then moved down over the ones dropped before.
+            const std::size_t left = SortIds(range, values, names, items, true);
+            std::memmove(valueOrder_.data() + kept, range, left * sizeof *range);
+            kept += left;
+        } else if (values == 1) {
+            valueOrder_[kept++] = *range;
+        }
+        group.valueCount = static_cast<std::uint32_t>(kept - group.firstValue);
     }
     valueOrder_.resize(kept);
-
-    // Child groups: grouped by parent, sorted by name (unique per parent).
-    // The root is nobody's child; it sorts first as its own parent and is
-    // skipped.
-    childOrder_ = GroupByOwner(
-        groups_.size(), groups_.size(), [this](std::size_t i) { return groups_[i].parent; }, starts);
-    for (std::size_t g = 0; g < groups_.size(); ++g) {
-        auto begin = childOrder_.begin() + starts[g];
-        const auto end = childOrder_.begin() + starts[g + 1];
-        if (g == kRoot) ++begin;
-        std::sort(begin, end, [this](GroupId a, GroupId b) { return groups_[a].name < groups_[b].name; });
-        groups_[g].firstChild = static_cast<std::uint32_t>(begin - childOrder_.begin());
-        groups_[g].childCount = static_cast<std::uint32_t>(end - begin);
-    }
 }
 
 }  // namespace textresgen

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/block_vector.h"
+#include "model/prefetch.h"
 #include "model/unit_arena.h"
 #include "text/wide_string.h"
 
@@ -14,6 +15,8 @@ using GroupId = std::uint32_t;
 
 // A group of the dotted names: the structure it becomes in the header. After
 // Finish(), its entries and child groups are contiguous ranges, in name order.
+// (While the tree is built, the four numbers hold the tree's own
+// bookkeeping.)
 struct ResourceNode {
     WideStringView name;         // empty for the root
     GroupId parent = 0;
@@ -53,11 +56,17 @@ struct ResourceEntry {
 //
 // Names are ordered by unsigned UTF-16 code units, a prefix before the longer
 // name. A later Value for the same full name replaces the earlier text. A name
-// may be an entry and a group of the same node at once.
+// may be an entry and a group of the same node at once. Group ids returned by
+// Child stay valid after Finish.
 //
-// The tree is flat (records in vectors, units in an arena) rather than nodes
+// The tree is flat (records in blocks, units in an arena) rather than nodes
 // owning nodes: it costs a few dozen bytes per name, and neither building,
-// walking nor destroying it recurses, however deep the names nest.
+// walking nor destroying it recurses, however deep the names nest. Records
+// stay where reading put them, in file order; Finish lays out the order in
+// which the writers visit them (groups depth first, each group's entries and
+// children by name) in arrays of indices, and the read accessors ask for the
+// records a few visits ahead, so that a shuffled file is written without
+// waiting on one cache miss after another.
 class ResourceTree {
 public:
     static constexpr GroupId kRoot = 0;
@@ -74,48 +83,69 @@ public:
     // The fixed name of the generated top-level structure.
     static WideStringView TypeName() { return u"TextResource"; }
 
-    // Read access, valid after Finish().
+    // Read access, valid after Finish(). The writers visit groups depth
+    // first, each group's entries then its children in name order; that is
+    // the order the index arrays hold, and these accessors prefetch along it.
     const ResourceNode& Group(GroupId id) const { return groups_[id]; }
     const ResourceEntry& ValueAt(const ResourceNode& group, std::uint32_t index) const {
-        return entries_[valueOrder_[group.firstValue + index]];
+        const std::size_t position = group.firstValue + index;
+        PrefetchEntries(position);
+        return entries_[valueOrder_[position]];
     }
     GroupId ChildAt(const ResourceNode& group, std::uint32_t index) const {
-        return childOrder_[group.firstChild + index];
+        const std::uint32_t visit = childVisits_[group.firstChild + index];
+        PrefetchGroups(visit);
+        return visitOrder_[visit];
     }
     std::size_t GroupCount() const { return groups_.size(); }
     std::size_t EntryCount() const { return valueOrder_.size(); }
 
 private:
+    // Records this many visits ahead have their names asked for, and twice as
+    // far ahead the records themselves.
+    static constexpr std::size_t kPrefetchAhead = 8;
+
+    TEXTRESGEN_PREFETCH_INLINE void PrefetchEntries(std::size_t position) const {
+        if (position + 2 * kPrefetchAhead < valueOrder_.size())
+            PrefetchForRead(&entries_[valueOrder_[position + 2 * kPrefetchAhead]]);
+        if (position + kPrefetchAhead < valueOrder_.size())
+            PrefetchForRead(entries_[valueOrder_[position + kPrefetchAhead]].units);
+    }
+    TEXTRESGEN_PREFETCH_INLINE void PrefetchGroups(std::size_t visit) const {
+        if (visit + 2 * kPrefetchAhead < visitOrder_.size())
+            PrefetchForRead(&groups_[visitOrder_[visit + 2 * kPrefetchAhead]]);
+        if (visit + kPrefetchAhead < visitOrder_.size())
+            PrefetchForRead(groups_[visitOrder_[visit + kPrefetchAhead]].name.data());
+    }
+
     static std::uint32_t HashName(GroupId parent, WideStringView name);
-    GroupId FindOrAddChild(GroupId parent, WideStringView name);
-    void AddToLookup(GroupId id, std::uint32_t hash);
+    GroupId AddChild(GroupId parent, WideStringView name, std::uint32_t hash);
     void GrowLookup();
+    void SortChildren();
+    void OrderVisits();
+    void SortEntries();
 
     UnitArena arena_;
     BlockVector<ResourceNode> groups_;
     BlockVector<ResourceEntry> entries_;
-    std::vector<std::uint32_t> valueOrder_;  // entry indices, by group then name
-    std::vector<GroupId> childOrder_;        // group ids, by parent then name
-    // While the tree is built: per group, the child found last (consecutive
-    // definition lines mostly share their leading groups, so this answers
-    // most lookups with one name comparison) and its children as a list.
-    struct BuildLinks {
-        GroupId recentChild;   // 0 = none yet
-        GroupId newestChild;   // head of the children list, 0 = none
-        GroupId olderSibling;  // next in the parent's list, 0 = end
-        std::uint32_t childCount;
-    };
-    static constexpr std::uint32_t kListedChildren = 16;
-    BlockVector<BuildLinks> links_;
-    // Open-addressing table keyed by parent and name, holding the children of
-    // groups with more than kListedChildren of them. The slot keeps the hash
-    // so that probing and growing do not visit the groups themselves.
+    // After Finish: entry indices, the groups in visiting order, each group's
+    // entries by name, replaced ones left out.
+    std::vector<std::uint32_t> valueOrder_;
+    // After Finish: group ids in visiting order (depth first, the root first),
+    // and for each group's children, by name, their places in that order.
+    std::vector<GroupId> visitOrder_;
+    std::vector<std::uint32_t> childVisits_;
+
+    // While the tree is built, every group's children are found through one
+    // open-addressing table keyed by parent and name; the slot keeps the hash
+    // so that probing and growing do not visit the groups themselves. Each
+    // group also remembers the child found last and its hash (in firstChild
+    // and firstValue): consecutive lines mostly share their leading groups.
     struct LookupSlot {
         std::uint32_t idPlusOne = 0;  // 0 = empty
         std::uint32_t hash = 0;
     };
     std::vector<LookupSlot> lookup_;
-    std::size_t hashed_ = 0;
     bool finished_ = false;
 };
 
