@@ -21,6 +21,13 @@ struct NameSortItem {
     std::uint16_t sameAsNext = 0;  // on return: 1 when the next item has the same name
 };
 
+// A stretch of items still to be sorted from `depth` units on; SortByName's
+// work list, kept by the caller so that sorting many small groups does not
+// allocate every time.
+struct NameSortRun {
+    std::size_t begin, end, depth;
+};
+
 namespace name_sort_detail {
 
 // Units past the end count as 0, so a name that ends sorts before the longer
@@ -28,8 +35,6 @@ namespace name_sort_detail {
 // kGoesOn units were left are the same name.
 constexpr std::size_t kUnitsPerKey = 8;
 constexpr std::uint16_t kGoesOn = kUnitsPerKey + 1;
-// Runs this short are sorted by comparing names outright.
-constexpr std::size_t kShortRun = 16;
 // How many records ahead the loops over a run ask for memory.
 constexpr std::size_t kAhead = 8;
 
@@ -56,6 +61,82 @@ inline bool KeyBefore(const NameSortItem& a, const NameSortItem& b) {
     if (a.low != b.low) return a.low < b.low;
     if (a.left != b.left) return a.left < b.left;
     return a.id < b.id;
+}
+
+// Byte `digit` of an item's key, most significant first: the eight bytes of
+// `high`, the eight of `low`, then `left`.
+constexpr unsigned kKeyDigits = 17;
+inline unsigned KeyDigit(const NameSortItem& item, unsigned digit) {
+    if (digit < 8) return static_cast<unsigned>(item.high >> (56 - 8 * digit)) & 0xFFu;
+    if (digit < 16) return static_cast<unsigned>(item.low >> (56 - 8 * (digit - 8))) & 0xFFu;
+    return item.left;
+}
+
+// Stretches this short are sorted by insertion.
+constexpr std::size_t kInsertionRun = 32;
+
+inline void InsertionSort(NameSortItem* items, std::size_t count) {
+    for (std::size_t i = 1; i < count; ++i) {
+        const NameSortItem item = items[i];
+        std::size_t j = i;
+        for (; j > 0 && KeyBefore(item, items[j - 1]); --j) items[j] = items[j - 1];
+        items[j] = item;
+    }
+}
+
+// Sorts items by key, then id: most significant byte first, in place
+// (American flag sort), down to stretches short enough for insertion sort.
+// A comparison sort of a million keys mispredicts a branch at almost every
+// comparison; this reads each item once per byte that still tells items
+// apart, and once (a count only) per byte they all share.
+inline void SortByKey(NameSortItem* items, std::size_t count) {
+    if (count <= kInsertionRun) {
+        InsertionSort(items, count);
+        return;
+    }
+    struct Bucket {
+        std::size_t begin, end;
+        unsigned digit;
+    };
+    std::vector<Bucket> buckets{{0, count, 0}};
+    while (!buckets.empty()) {
+        const Bucket bucket = buckets.back();
+        buckets.pop_back();
+        NameSortItem* first = items + bucket.begin;
+        const std::size_t n = bucket.end - bucket.begin;
+        if (n <= kInsertionRun) {
+            InsertionSort(first, n);
+            continue;
+        }
+        if (bucket.digit == kKeyDigits) {  // one key throughout: by id
+            std::sort(first, first + n, [](const NameSortItem& a, const NameSortItem& b) { return a.id < b.id; });
+            continue;
+        }
+        std::size_t counts[256] = {};
+        for (std::size_t i = 0; i < n; ++i) ++counts[KeyDigit(first[i], bucket.digit)];
+        if (counts[KeyDigit(first[0], bucket.digit)] == n) {  // no split on this byte
+            buckets.push_back({bucket.begin, bucket.end, bucket.digit + 1});
+            continue;
+        }
+        std::size_t next[256], end[256];
+        std::size_t at = 0;
+        for (unsigned b = 0; b < 256; ++b) {
+            next[b] = at;
+            at += counts[b];
+            end[b] = at;
+        }
+        for (unsigned b = 0; b < 256; ++b) {
+            while (next[b] < end[b]) {
+                NameSortItem item = first[next[b]];
+                for (unsigned d = KeyDigit(item, bucket.digit); d != b; d = KeyDigit(item, bucket.digit))
+                    std::swap(item, first[next[d]++]);
+                first[next[b]++] = item;
+            }
+        }
+        std::size_t start = bucket.begin;
+        for (unsigned b = 0; b < 256; start += counts[b++])
+            if (counts[b] > 1) buckets.push_back({start, start + counts[b], bucket.digit + 1});
+    }
 }
 
 // Loads the records of the next items ahead of their names: the records and
@@ -92,24 +173,6 @@ std::size_t SharedLength(const NameSortItem* items, std::size_t count, std::size
     return shared;
 }
 
-template <typename Names>
-void SortShortRun(NameSortItem* items, std::size_t count, std::size_t depth, const Names& names) {
-    for (std::size_t i = 1; i < count; ++i) {
-        const NameSortItem item = items[i];
-        const WideStringView name = names.Name(item.id).substr(depth);
-        std::size_t j = i;
-        for (; j > 0; --j) {
-            const int order = names.Name(items[j - 1].id).substr(depth).compare(name);
-            if (order < 0 || (order == 0 && items[j - 1].id < item.id)) break;
-            items[j] = items[j - 1];
-        }
-        items[j] = item;
-    }
-    for (std::size_t i = 0; i + 1 < count; ++i)
-        items[i].sameAsNext = names.Name(items[i].id).substr(depth) == names.Name(items[i + 1].id).substr(depth);
-    if (count > 0) items[count - 1].sameAsNext = 0;
-}
-
 }  // namespace name_sort_detail
 
 // Sorts `items` by the names of their records: by unsigned UTF-16 code units,
@@ -124,27 +187,21 @@ void SortShortRun(NameSortItem* items, std::size_t count, std::size_t depth, con
 // skips it in one pass. Cost: about n log n key comparisons plus one read of
 // every unit that tells two names apart.
 template <typename Names>
-void SortByName(NameSortItem* items, std::size_t count, const Names& names) {
+void SortByName(NameSortItem* items, std::size_t count, const Names& names, std::vector<NameSortRun>& runs) {
     using namespace name_sort_detail;
-    if (count <= kShortRun) {
-        SortShortRun(items, count, 0, names);
-        return;
-    }
-    struct Run {
-        std::size_t begin, end, depth;
-    };
-    std::vector<Run> runs{{0, count, 0}};
+    runs.clear();
+    if (count > 0) runs.push_back({0, count, 0});
     while (!runs.empty()) {
-        const Run run = runs.back();
+        const NameSortRun run = runs.back();
         runs.pop_back();
         NameSortItem* first = items + run.begin;
         const std::size_t n = run.end - run.begin;
-        if (n <= kShortRun) {
-            SortShortRun(first, n, run.depth, names);
+        if (n == 1) {
+            first->sameAsNext = 0;
             continue;
         }
         FillKeys(first, n, run.depth, names);
-        std::sort(first, first + n, KeyBefore);
+        SortByKey(first, n);
         if (SameKey(first[0], first[n - 1]) && first[0].left == kGoesOn) {
             // Nothing told apart: skip what all the names share, then go on.
             runs.push_back({run.begin, run.end, run.depth + SharedLength(first, n, run.depth, names)});

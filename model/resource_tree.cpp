@@ -36,12 +36,19 @@ struct EntryNames {
 // Sorts ids[0, count) by the names `names` gives them; returns how many it
 // kept, at the front: of ids with the same name only the last (the highest
 // id) is kept when `keepLastOnly`.
+// The sort's scratch, reused from group to group.
+struct SortScratch {
+    std::vector<NameSortItem> items;
+    std::vector<NameSortRun> runs;
+};
+
 template <typename Names>
-std::size_t SortIds(std::uint32_t* ids, std::size_t count, const Names& names, std::vector<NameSortItem>& items,
+std::size_t SortIds(std::uint32_t* ids, std::size_t count, const Names& names, SortScratch& scratch,
                     bool keepLastOnly) {
+    std::vector<NameSortItem>& items = scratch.items;
     items.resize(count);
     for (std::size_t i = 0; i < count; ++i) items[i].id = ids[i];
-    SortByName(items.data(), count, names);
+    SortByName(items.data(), count, names, scratch.runs);
     std::size_t kept = 0;
     for (const NameSortItem& item : items)
         if (!keepLastOnly || item.sameAsNext == 0) ids[kept++] = item.id;
@@ -173,12 +180,12 @@ void ResourceTree::SortChildren() {
         if (g > kAhead) PrefetchForRead(&groups_[groups_[g - kAhead].parent]);
         childVisits_[--groups_[groups_[g].parent].firstChild] = static_cast<std::uint32_t>(g);
     }
-    std::vector<NameSortItem> items;
+    SortScratch scratch;
     const GroupNames names{groups_};
     for (std::size_t g = 0; g < count; ++g) {
         const ResourceNode& group = groups_[g];
         if (group.childCount > 1)
-            SortIds(childVisits_.data() + group.firstChild, group.childCount, names, items, false);
+            SortIds(childVisits_.data() + group.firstChild, group.childCount, names, scratch, false);
     }
 }
 
@@ -226,7 +233,7 @@ void ResourceTree::SortEntries() {
         if (i >= kAhead) PrefetchForRead(&groups_[entries_[i - kAhead].group]);
         valueOrder_[--groups_[entries_[i].group].firstValue] = static_cast<std::uint32_t>(i);
     }
-    std::vector<NameSortItem> items;
+    SortScratch scratch;
     const EntryNames names{entries_};
     std::size_t kept = 0;
     for (std::size_t visit = 0; visit < visitOrder_.size(); ++visit) {
@@ -237,7 +244,7 @@ void ResourceTree::SortEntries() {
         group.firstValue = static_cast<std::uint32_t>(kept);
         if (values > 1) {
             // Sorted in place, then moved down over the ones dropped before.
-            const std::size_t left = SortIds(range, values, names, items, true);
+            const std::size_t left = SortIds(range, values, names, scratch, true);
             std::memmove(valueOrder_.data() + kept, range, left * sizeof *range);
             kept += left;
         } else if (values == 1) {
