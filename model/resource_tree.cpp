@@ -86,7 +86,7 @@ std::uint32_t ResourceTree::HashName(GroupId parent, WideStringView name) {
 // only its slots.
 void ResourceTree::GrowLookup() {
     std::size_t size = lookup_.empty() ? kFirstLookupSize : 2 * lookup_.size();
-    while (4 * groups_.size() > 3 * size) size *= 2;
+    while (4 * (hashed_ + 1) > 3 * size) size *= 2;
     std::vector<LookupSlot> grown(size);
     const std::size_t mask = size - 1;
     for (const LookupSlot& old : lookup_) {
@@ -103,26 +103,33 @@ GroupId ResourceTree::Child(GroupId parent, WideStringView name) {
     const ResourceNode& owner = groups_[parent];
     if (owner.childCount != 0 && owner.firstValue == hash && SameName(groups_[owner.firstChild].name, name))
         return owner.firstChild;
-    const GroupId found = AddChild(parent, name, hash);
-    ResourceNode& updated = groups_[parent];  // adding a group may have moved the first block
-    updated.firstChild = found;
-    updated.firstValue = hash;
-    return found;
+    const GroupId found = owner.childCount > 1 ? FindChild(parent, name, hash) : kRoot;
+    if (found != kRoot) {
+        ResourceNode& updated = groups_[parent];
+        updated.firstChild = found;
+        updated.firstValue = hash;
+        return found;
+    }
+    return AddChild(parent, name, hash);
 }
 
-// Finds the child in the table, or creates it.
-GroupId ResourceTree::AddChild(GroupId parent, WideStringView name, std::uint32_t hash) {
-    // Every group but the root is in the table; room for one more.
-    if (4 * groups_.size() > 3 * lookup_.size()) GrowLookup();
+// The child in the table; kRoot (nobody's child) when absent.
+GroupId ResourceTree::FindChild(GroupId parent, WideStringView name, std::uint32_t hash) const {
     const std::size_t mask = lookup_.size() - 1;
-    std::size_t slot = hash & mask;
-    for (; lookup_[slot].idPlusOne != 0; slot = (slot + 1) & mask) {
+    for (std::size_t slot = hash & mask; lookup_[slot].idPlusOne != 0; slot = (slot + 1) & mask) {
         if (lookup_[slot].hash != hash) continue;
         const GroupId id = lookup_[slot].idPlusOne - 1;
         const ResourceNode& group = groups_[id];
         if (group.parent == parent && SameName(group.name, name)) return id;
     }
+    return kRoot;
+}
 
+// Creates the child, known to be absent. A group's only child is not put in
+// the table: it is the child found last, so the record finds it (names one
+// group deeper than any other are common, and the table is memory touched at
+// random). The second child puts both in.
+GroupId ResourceTree::AddChild(GroupId parent, WideStringView name, std::uint32_t hash) {
     if (groups_.size() >= kMaxRecords || name.size() > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("too many groups or too long a name");
     ResourceNode group;
@@ -130,9 +137,22 @@ GroupId ResourceTree::AddChild(GroupId parent, WideStringView name, std::uint32_
     group.parent = parent;
     groups_.push_back(group);
     const auto id = static_cast<GroupId>(groups_.size() - 1);
-    lookup_[slot] = LookupSlot{id + 1, hash};
-    ++groups_[parent].childCount;
+    ResourceNode& owner = groups_[parent];  // adding a group may have moved the first block
+    if (owner.childCount == 1) AddToLookup(owner.firstChild, owner.firstValue);
+    if (owner.childCount >= 1) AddToLookup(id, hash);
+    ++owner.childCount;
+    owner.firstChild = id;
+    owner.firstValue = hash;
     return id;
+}
+
+void ResourceTree::AddToLookup(GroupId id, std::uint32_t hash) {
+    if (4 * (hashed_ + 1) > 3 * lookup_.size()) GrowLookup();
+    const std::size_t mask = lookup_.size() - 1;
+    std::size_t slot = hash & mask;
+    while (lookup_[slot].idPlusOne != 0) slot = (slot + 1) & mask;
+    lookup_[slot] = LookupSlot{id + 1, hash};
+    ++hashed_;
 }
 
 void ResourceTree::Value(GroupId group, WideStringView name, WideStringView text) {

@@ -119,7 +119,9 @@ private:
     }
 
     static std::uint32_t HashName(GroupId parent, WideStringView name);
+    GroupId FindChild(GroupId parent, WideStringView name, std::uint32_t hash) const;
     GroupId AddChild(GroupId parent, WideStringView name, std::uint32_t hash);
+    void AddToLookup(GroupId id, std::uint32_t hash);
     void GrowLookup();
     void SortChildren();
     void OrderVisits();
@@ -136,16 +138,18 @@ private:
     std::vector<GroupId> visitOrder_;
     std::vector<std::uint32_t> childVisits_;
 
-    // While the tree is built, every group's children are found through one
-    // open-addressing table keyed by parent and name; the slot keeps the hash
-    // so that probing and growing do not visit the groups themselves. Each
-    // group also remembers the child found last and its hash (in firstChild
-    // and firstValue): consecutive lines mostly share their leading groups.
+    // While the tree is built, the children of every group with more than one
+    // are found through one open-addressing table keyed by parent and name;
+    // the slot keeps the hash so that probing and growing do not visit the
+    // groups themselves. Each group also remembers the child found last and
+    // its hash (in firstChild and firstValue): consecutive lines mostly share
+    // their leading groups.
     struct LookupSlot {
         std::uint32_t idPlusOne = 0;  // 0 = empty
         std::uint32_t hash = 0;
     };
     std::vector<LookupSlot> lookup_;
+    std::size_t hashed_ = 0;
     bool finished_ = false;
 };
 
