@@ -211,19 +211,32 @@ void ResourceTree::SortChildren() {
 
 // Numbers the groups in the order the writers visit them: depth first from
 // the root, children by name. childVisits_ then holds those numbers instead
-// of ids. Each group's entries get their place in valueOrder_ in the same
-// order (firstValue is set to the end of the range for SortEntries).
+// of ids, each group's block of them placed in the visiting order too, so
+// that the writers read it front to back. Each group's entries get their
+// place in valueOrder_ in the same order (firstValue is set to the end of the
+// range for SortEntries).
 void ResourceTree::OrderVisits() {
+    std::vector<std::uint32_t> visits(childVisits_.size());
+    std::uint32_t nextBlock = 0;
+    std::uint32_t entriesEnd = 0;
     visitOrder_.clear();
     visitOrder_.reserve(groups_.size());
-    visitOrder_.push_back(kRoot);
-    std::uint32_t entriesEnd = groups_[kRoot].valueCount;
-    groups_[kRoot].firstValue = entriesEnd;
     struct Frame {
         GroupId group;
-        std::uint32_t next;
+        std::uint32_t next;      // children entered so far
+        std::uint32_t idsFirst;  // where childVisits_ lists the ids of its children
     };
-    std::vector<Frame> stack{{kRoot, 0}};
+    std::vector<Frame> stack;
+    const auto enter = [&](GroupId id) {
+        ResourceNode& node = groups_[id];
+        stack.push_back({id, 0, node.firstChild});
+        node.firstChild = nextBlock;
+        nextBlock += node.childCount;
+        entriesEnd += node.valueCount;
+        node.firstValue = entriesEnd;
+        visitOrder_.push_back(id);
+    };
+    enter(kRoot);
     while (!stack.empty()) {
         Frame& frame = stack.back();
         const ResourceNode& group = groups_[frame.group];
@@ -231,16 +244,13 @@ void ResourceTree::OrderVisits() {
             stack.pop_back();
             continue;
         }
-        std::uint32_t* slot = childVisits_.data() + group.firstChild + frame.next++;
-        if (frame.next + kAhead < group.childCount) PrefetchForRead(&groups_[slot[kAhead]]);
-        const GroupId child = *slot;
-        *slot = static_cast<std::uint32_t>(visitOrder_.size());
-        visitOrder_.push_back(child);
-        ResourceNode& node = groups_[child];
-        entriesEnd += node.valueCount;
-        node.firstValue = entriesEnd;
-        stack.push_back({child, 0});  // `frame` is not used after this
+        const std::uint32_t* ids = childVisits_.data() + frame.idsFirst;
+        if (frame.next + kAhead < group.childCount) PrefetchForRead(&groups_[ids[frame.next + kAhead]]);
+        visits[group.firstChild + frame.next] = static_cast<std::uint32_t>(visitOrder_.size());
+        const GroupId child = ids[frame.next++];
+        enter(child);  // `frame` is not used after this
     }
+    childVisits_.swap(visits);
 }
 
 // Entries grouped by group in visiting order with a counting sort, then each
