@@ -255,7 +255,10 @@ void ResourceTree::OrderVisits() {
 
 // Entries grouped by group in visiting order with a counting sort, then each
 // group's sorted by name; of a name defined several times the last
-// definition is kept, and the kept ones are packed to the front.
+// definition is kept. Groups are sorted in id order, which follows the file,
+// so the names the sort reads lie close together when the file keeps related
+// lines together; then, only if some definition was replaced, the kept ones
+// are packed to the front in visiting order.
 void ResourceTree::SortEntries() {
     const std::size_t count = entries_.size();
     valueOrder_.assign(count, 0);
@@ -265,22 +268,24 @@ void ResourceTree::SortEntries() {
     }
     SortScratch scratch;
     const EntryNames names{entries_};
+    bool replaced = false;
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+        ResourceNode& group = groups_[g];
+        if (group.valueCount < 2) continue;
+        const std::size_t kept =
+            SortIds(valueOrder_.data() + group.firstValue, group.valueCount, names, scratch, true);
+        replaced |= kept < group.valueCount;
+        group.valueCount = static_cast<std::uint32_t>(kept);
+    }
+    if (!replaced) return;
     std::size_t kept = 0;
     for (std::size_t visit = 0; visit < visitOrder_.size(); ++visit) {
         if (visit + kAhead < visitOrder_.size()) PrefetchForRead(&groups_[visitOrder_[visit + kAhead]]);
         ResourceNode& group = groups_[visitOrder_[visit]];
-        std::uint32_t* range = valueOrder_.data() + group.firstValue;
-        const std::size_t values = group.valueCount;
+        std::memmove(valueOrder_.data() + kept, valueOrder_.data() + group.firstValue,
+                     group.valueCount * sizeof(std::uint32_t));
         group.firstValue = static_cast<std::uint32_t>(kept);
-        if (values > 1) {
-            // Sorted in place, then moved down over the ones dropped before.
-            const std::size_t left = SortIds(range, values, names, scratch, true);
-            std::memmove(valueOrder_.data() + kept, range, left * sizeof *range);
-            kept += left;
-        } else if (values == 1) {
-            valueOrder_[kept++] = *range;
-        }
-        group.valueCount = static_cast<std::uint32_t>(kept - group.firstValue);
+        kept += group.valueCount;
     }
     valueOrder_.resize(kept);
 }
