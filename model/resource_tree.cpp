@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 #include "model/name_sort.h"
 
@@ -185,8 +186,8 @@ void ResourceTree::Finish() {
 }
 
 // Children grouped by parent with a counting sort (the counts were kept while
-// building), then each parent's sorted by name. childVisits_ holds group ids
-// until OrderVisits turns them into places in the visiting order.
+// building), then each parent's sorted by name; OrderVisits then moves the
+// blocks into visiting order.
 void ResourceTree::SortChildren() {
     const std::size_t count = groups_.size();
     std::uint32_t end = 0;
@@ -195,36 +196,33 @@ void ResourceTree::SortChildren() {
         groups_[g].firstChild = end;  // the end of its range for now
     }
     // Backwards, so that each range ends up starting at firstChild, in id order.
-    childVisits_.assign(count - 1, 0);  // every group but the root is a child
+    childOrder_.assign(count - 1, 0);  // every group but the root is a child
     for (std::size_t g = count - 1; g > 0; --g) {
         if (g > kAhead) PrefetchForRead(&groups_[groups_[g - kAhead].parent]);
-        childVisits_[--groups_[groups_[g].parent].firstChild] = static_cast<std::uint32_t>(g);
+        childOrder_[--groups_[groups_[g].parent].firstChild] = static_cast<std::uint32_t>(g);
     }
     SortScratch scratch;
     const GroupNames names{groups_};
     for (std::size_t g = 0; g < count; ++g) {
         const ResourceNode& group = groups_[g];
         if (group.childCount > 1)
-            SortIds(childVisits_.data() + group.firstChild, group.childCount, names, scratch, false);
+            SortIds(childOrder_.data() + group.firstChild, group.childCount, names, scratch, false);
     }
 }
 
-// Numbers the groups in the order the writers visit them: depth first from
-// the root, children by name. childVisits_ then holds those numbers instead
-// of ids, each group's block of them placed in the visiting order too, so
-// that the writers read it front to back. Each group's entries get their
-// place in valueOrder_ in the same order (firstValue is set to the end of the
-// range for SortEntries).
+// Walks the groups in the order the writers visit them: depth first from the
+// root, children by name. Moves each group's block of children to where the
+// walk reaches the group, so that the writers read the blocks front to back,
+// and gives each group's entries their place in valueOrder_ in the same order
+// (firstValue is set to the end of the range for SortEntries).
 void ResourceTree::OrderVisits() {
-    std::vector<std::uint32_t> visits(childVisits_.size());
+    std::vector<GroupId> blocks(childOrder_.size());
     std::uint32_t nextBlock = 0;
     std::uint32_t entriesEnd = 0;
-    visitOrder_.clear();
-    visitOrder_.reserve(groups_.size());
     struct Frame {
         GroupId group;
-        std::uint32_t next;      // children entered so far
-        std::uint32_t idsFirst;  // where childVisits_ lists the ids of its children
+        std::uint32_t next;    // children entered so far
+        std::uint32_t first;   // where childOrder_ lists its children
     };
     std::vector<Frame> stack;
     const auto enter = [&](GroupId id) {
@@ -234,7 +232,6 @@ void ResourceTree::OrderVisits() {
         nextBlock += node.childCount;
         entriesEnd += node.valueCount;
         node.firstValue = entriesEnd;
-        visitOrder_.push_back(id);
     };
     enter(kRoot);
     while (!stack.empty()) {
@@ -244,13 +241,13 @@ void ResourceTree::OrderVisits() {
             stack.pop_back();
             continue;
         }
-        const std::uint32_t* ids = childVisits_.data() + frame.idsFirst;
-        if (frame.next + kAhead < group.childCount) PrefetchForRead(&groups_[ids[frame.next + kAhead]]);
-        visits[group.firstChild + frame.next] = static_cast<std::uint32_t>(visitOrder_.size());
-        const GroupId child = ids[frame.next++];
+        const GroupId* children = childOrder_.data() + frame.first;
+        if (frame.next + kAhead < group.childCount) PrefetchForRead(&groups_[children[frame.next + kAhead]]);
+        const GroupId child = children[frame.next];
+        blocks[group.firstChild + frame.next++] = child;
         enter(child);  // `frame` is not used after this
     }
-    childVisits_.swap(visits);
+    childOrder_.swap(blocks);
 }
 
 // Entries grouped by group in visiting order with a counting sort, then each
@@ -279,13 +276,25 @@ void ResourceTree::SortEntries() {
     }
     if (!replaced) return;
     std::size_t kept = 0;
-    for (std::size_t visit = 0; visit < visitOrder_.size(); ++visit) {
-        if (visit + kAhead < visitOrder_.size()) PrefetchForRead(&groups_[visitOrder_[visit + kAhead]]);
-        ResourceNode& group = groups_[visitOrder_[visit]];
+    std::vector<std::pair<GroupId, std::uint32_t>> stack{{kRoot, 0}};  // group, children entered
+    const auto pack = [&](GroupId id) {
+        ResourceNode& group = groups_[id];
         std::memmove(valueOrder_.data() + kept, valueOrder_.data() + group.firstValue,
                      group.valueCount * sizeof(std::uint32_t));
         group.firstValue = static_cast<std::uint32_t>(kept);
         kept += group.valueCount;
+    };
+    pack(kRoot);
+    while (!stack.empty()) {
+        auto& [id, next] = stack.back();
+        const ResourceNode& group = groups_[id];
+        if (next == group.childCount) {
+            stack.pop_back();
+            continue;
+        }
+        const GroupId child = childOrder_[group.firstChild + next++];
+        pack(child);
+        stack.push_back({child, 0});
     }
     valueOrder_.resize(kept);
 }

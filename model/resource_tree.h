@@ -84,8 +84,10 @@ public:
     static WideStringView TypeName() { return u"TextResource"; }
 
     // Read access, valid after Finish(). The writers visit groups depth
-    // first, each group's entries then its children in name order; that is
-    // the order the index arrays hold, and these accessors prefetch along it.
+    // first, each group's entries then its children in name order; the index
+    // arrays hold that order (entries exactly, children as blocks per group
+    // in the order the groups are visited), and these accessors prefetch
+    // along them.
     const ResourceNode& Group(GroupId id) const { return groups_[id]; }
     const ResourceEntry& ValueAt(const ResourceNode& group, std::uint32_t index) const {
         const std::size_t position = group.firstValue + index;
@@ -93,9 +95,9 @@ public:
         return entries_[valueOrder_[position]];
     }
     GroupId ChildAt(const ResourceNode& group, std::uint32_t index) const {
-        const std::uint32_t visit = childVisits_[group.firstChild + index];
-        PrefetchGroups(visit);
-        return visitOrder_[visit];
+        const std::size_t position = group.firstChild + index;
+        PrefetchGroups(position);
+        return childOrder_[position];
     }
     std::size_t GroupCount() const { return groups_.size(); }
     std::size_t EntryCount() const { return valueOrder_.size(); }
@@ -111,11 +113,11 @@ private:
         if (position + kPrefetchAhead < valueOrder_.size())
             PrefetchForRead(entries_[valueOrder_[position + kPrefetchAhead]].units);
     }
-    TEXTRESGEN_PREFETCH_INLINE void PrefetchGroups(std::size_t visit) const {
-        if (visit + 2 * kPrefetchAhead < visitOrder_.size())
-            PrefetchForRead(&groups_[visitOrder_[visit + 2 * kPrefetchAhead]]);
-        if (visit + kPrefetchAhead < visitOrder_.size())
-            PrefetchForRead(groups_[visitOrder_[visit + kPrefetchAhead]].name.data());
+    TEXTRESGEN_PREFETCH_INLINE void PrefetchGroups(std::size_t position) const {
+        if (position + 2 * kPrefetchAhead < childOrder_.size())
+            PrefetchForRead(&groups_[childOrder_[position + 2 * kPrefetchAhead]]);
+        if (position + kPrefetchAhead < childOrder_.size())
+            PrefetchForRead(groups_[childOrder_[position + kPrefetchAhead]].name.data());
     }
 
     static std::uint32_t HashName(GroupId parent, WideStringView name);
@@ -133,10 +135,9 @@ private:
     // After Finish: entry indices, the groups in visiting order, each group's
     // entries by name, replaced ones left out.
     std::vector<std::uint32_t> valueOrder_;
-    // After Finish: group ids in visiting order (depth first, the root first),
-    // and for each group's children, by name, their places in that order.
-    std::vector<GroupId> visitOrder_;
-    std::vector<std::uint32_t> childVisits_;
+    // After Finish: child group ids, each group's by name, the groups' blocks
+    // in the order the groups are visited.
+    std::vector<GroupId> childOrder_;
 
     // While the tree is built, the children of every group with more than one
     // are found through one open-addressing table keyed by parent and name;
