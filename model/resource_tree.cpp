@@ -250,12 +250,34 @@ void ResourceTree::OrderVisits() {
     childOrder_.swap(blocks);
 }
 
+// Calls `visit` for every group in the order the writers visit them (depth
+// first, children by name), asking for the records of groups a few child
+// places ahead.
+template <typename Visit>
+void ResourceTree::VisitGroups(Visit visit) {
+    std::vector<std::pair<GroupId, std::uint32_t>> stack{{kRoot, 0}};  // group, children entered
+    visit(kRoot);
+    while (!stack.empty()) {
+        auto& [id, next] = stack.back();
+        const ResourceNode& group = groups_[id];
+        if (next == group.childCount) {
+            stack.pop_back();
+            continue;
+        }
+        const std::size_t position = group.firstChild + next++;
+        if (position + kAhead < childOrder_.size()) PrefetchForRead(&groups_[childOrder_[position + kAhead]]);
+        const GroupId child = childOrder_[position];
+        visit(child);
+        stack.push_back({child, 0});  // `id` and `next` are not used after this
+    }
+}
+
 // Entries grouped by group in visiting order with a counting sort, then each
-// group's sorted by name; of a name defined several times the last
-// definition is kept. Groups are sorted in id order, which follows the file,
-// so the names the sort reads lie close together when the file keeps related
-// lines together; then, only if some definition was replaced, the kept ones
-// are packed to the front in visiting order.
+// group's sorted by name, the groups in visiting order too; of a name defined
+// several times the last definition is kept, and the kept ones are packed to
+// the front as they are sorted. The entries' records and names are asked for
+// a little ahead of the sort across group boundaries: most groups hold few
+// entries, and their names lie anywhere in the arena.
 void ResourceTree::SortEntries() {
     const std::size_t count = entries_.size();
     valueOrder_.assign(count, 0);
@@ -265,37 +287,27 @@ void ResourceTree::SortEntries() {
     }
     SortScratch scratch;
     const EntryNames names{entries_};
-    bool replaced = false;
-    for (std::size_t g = 0; g < groups_.size(); ++g) {
-        ResourceNode& group = groups_[g];
-        if (group.valueCount < 2) continue;
-        const std::size_t kept =
-            SortIds(valueOrder_.data() + group.firstValue, group.valueCount, names, scratch, true);
-        replaced |= kept < group.valueCount;
-        group.valueCount = static_cast<std::uint32_t>(kept);
-    }
-    if (!replaced) return;
     std::size_t kept = 0;
-    std::vector<std::pair<GroupId, std::uint32_t>> stack{{kRoot, 0}};  // group, children entered
-    const auto pack = [&](GroupId id) {
+    std::size_t recordsAsked = 0;  // positions whose records were asked for
+    std::size_t namesAsked = 0;    // and whose names
+    VisitGroups([&](GroupId id) {
         ResourceNode& group = groups_[id];
-        std::memmove(valueOrder_.data() + kept, valueOrder_.data() + group.firstValue,
-                     group.valueCount * sizeof(std::uint32_t));
-        group.firstValue = static_cast<std::uint32_t>(kept);
-        kept += group.valueCount;
-    };
-    pack(kRoot);
-    while (!stack.empty()) {
-        auto& [id, next] = stack.back();
-        const ResourceNode& group = groups_[id];
-        if (next == group.childCount) {
-            stack.pop_back();
-            continue;
+        const std::size_t first = group.firstValue;
+        const std::size_t values = group.valueCount;
+        if (values > 2 * kAhead) {  // a long range: the sort asks for its own records
+            recordsAsked = std::max(recordsAsked, first + values);
+            namesAsked = std::max(namesAsked, first + values);
         }
-        const GroupId child = childOrder_[group.firstChild + next++];
-        pack(child);
-        stack.push_back({child, 0});
-    }
+        for (; recordsAsked < std::min(first + values + 2 * kAhead, count); ++recordsAsked)
+            PrefetchForRead(&entries_[valueOrder_[recordsAsked]]);
+        for (; namesAsked < std::min(first + values + kAhead, count); ++namesAsked)
+            PrefetchForRead(entries_[valueOrder_[namesAsked]].units);
+        const std::size_t left = values > 1 ? SortIds(valueOrder_.data() + first, values, names, scratch, true) : values;
+        std::memmove(valueOrder_.data() + kept, valueOrder_.data() + first, left * sizeof(std::uint32_t));
+        group.firstValue = static_cast<std::uint32_t>(kept);
+        group.valueCount = static_cast<std::uint32_t>(left);
+        kept += left;
+    });
     valueOrder_.resize(kept);
 }
 

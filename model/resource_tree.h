@@ -128,6 +128,8 @@ private:
     void SortChildren();
     void OrderVisits();
     void SortEntries();
+    template <typename Visit>
+    void VisitGroups(Visit visit);
 
     UnitArena arena_;
     BlockVector<ResourceNode> groups_;
