@@ -84,11 +84,19 @@ inline void InsertionSort(NameSortItem* items, std::size_t count) {
     }
 }
 
+// The first byte of `bits`, from the most significant, that is not zero.
+inline unsigned FirstNonZeroByte(std::uint64_t bits) {
+    unsigned byte = 0;
+    while ((bits >> (56 - 8 * byte) & 0xFFu) == 0) ++byte;
+    return byte;
+}
+
 // Sorts items by key, then id: most significant byte first, in place
 // (American flag sort), down to stretches short enough for insertion sort.
 // A comparison sort of a million keys mispredicts a branch at almost every
-// comparison; this reads each item once per byte that still tells items
-// apart, and once (a count only) per byte they all share.
+// comparison; this reads each item three times per byte that splits its
+// stretch (to find that byte, to count, to move), and skips in one pass the
+// bytes all keys of a stretch share, such as the high bytes of ASCII units.
 inline void SortByKey(NameSortItem* items, std::size_t count) {
     if (count <= kInsertionRun) {
         InsertionSort(items, count);
@@ -96,9 +104,8 @@ inline void SortByKey(NameSortItem* items, std::size_t count) {
     }
     struct Bucket {
         std::size_t begin, end;
-        unsigned digit;
     };
-    std::vector<Bucket> buckets{{0, count, 0}};
+    std::vector<Bucket> buckets{{0, count}};
     while (!buckets.empty()) {
         const Bucket bucket = buckets.back();
         buckets.pop_back();
@@ -108,16 +115,26 @@ inline void SortByKey(NameSortItem* items, std::size_t count) {
             InsertionSort(first, n);
             continue;
         }
-        if (bucket.digit == kKeyDigits) {  // one key throughout: by id
+        std::uint64_t highDiffers = 0, lowDiffers = 0;
+        unsigned leftDiffers = 0;
+        for (std::size_t i = 1; i < n; ++i) {
+            highDiffers |= first[i].high ^ first[0].high;
+            lowDiffers |= first[i].low ^ first[0].low;
+            leftDiffers |= static_cast<unsigned>(first[i].left ^ first[0].left);
+        }
+        unsigned digit = kKeyDigits;
+        if (highDiffers != 0)
+            digit = FirstNonZeroByte(highDiffers);
+        else if (lowDiffers != 0)
+            digit = 8 + FirstNonZeroByte(lowDiffers);
+        else if (leftDiffers != 0)
+            digit = 16;
+        if (digit == kKeyDigits) {  // one key throughout: by id
             std::sort(first, first + n, [](const NameSortItem& a, const NameSortItem& b) { return a.id < b.id; });
             continue;
         }
         std::size_t counts[256] = {};
-        for (std::size_t i = 0; i < n; ++i) ++counts[KeyDigit(first[i], bucket.digit)];
-        if (counts[KeyDigit(first[0], bucket.digit)] == n) {  // no split on this byte
-            buckets.push_back({bucket.begin, bucket.end, bucket.digit + 1});
-            continue;
-        }
+        for (std::size_t i = 0; i < n; ++i) ++counts[KeyDigit(first[i], digit)];
         std::size_t next[256], end[256];
         std::size_t at = 0;
         for (unsigned b = 0; b < 256; ++b) {
@@ -128,14 +145,14 @@ inline void SortByKey(NameSortItem* items, std::size_t count) {
         for (unsigned b = 0; b < 256; ++b) {
             while (next[b] < end[b]) {
                 NameSortItem item = first[next[b]];
-                for (unsigned d = KeyDigit(item, bucket.digit); d != b; d = KeyDigit(item, bucket.digit))
+                for (unsigned d = KeyDigit(item, digit); d != b; d = KeyDigit(item, digit))
                     std::swap(item, first[next[d]++]);
                 first[next[b]++] = item;
             }
         }
         std::size_t start = bucket.begin;
         for (unsigned b = 0; b < 256; start += counts[b++])
-            if (counts[b] > 1) buckets.push_back({start, start + counts[b], bucket.digit + 1});
+            if (counts[b] > 1) buckets.push_back({start, start + counts[b]});
     }
 }
 
