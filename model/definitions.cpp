@@ -29,14 +29,7 @@ DefinitionLine SplitDefinitionLine(WideStringView line) {
 
 void AddDefinitionLine(ResourceTree& tree, WideStringView line) {
     const DefinitionLine definition = SplitDefinitionLine(line);
-    if (!definition.isEntry) return;
-    const WideStringView name = definition.name;
-
-    GroupId group = ResourceTree::kRoot;
-    std::size_t start = 0;
-    for (std::size_t dot; (dot = name.find(u'.', start)) != WideStringView::npos; start = dot + 1)
-        group = tree.Child(group, name.substr(start, dot - start));
-    tree.Value(group, name.substr(start), definition.text);
+    if (definition.isEntry) tree.Define(definition.name, definition.text);
 }
 
 bool ReadDefinitions(Utf16TextFile& input, ResourceTree& tree) {

@@ -77,6 +77,12 @@ public:
     GroupId Child(GroupId parent, WideStringView name);
     // Sets the text of entry `name` of `group`, replacing an earlier text.
     void Value(GroupId group, WideStringView name, WideStringView text);
+    // One definition: the groups of `dottedName` before its last "." (each as
+    // Child finds or creates it), and in the last of them the entry after it
+    // (as Value sets it). Definitions are taken in small batches whose
+    // lookups overlap in memory; Child, Value and Finish complete a batch
+    // first.
+    void Define(WideStringView dottedName, WideStringView text);
     // Sorts every group's entries and children and drops replaced entries.
     void Finish();
 
@@ -121,7 +127,10 @@ private:
     }
 
     static std::uint32_t HashName(GroupId parent, WideStringView name);
+    GroupId FindOrAddChild(GroupId parent, WideStringView name, std::uint32_t hash);
     GroupId FindChild(GroupId parent, WideStringView name, std::uint32_t hash) const;
+    std::uint32_t StoreEntry(GroupId group, WideStringView name, WideStringView text);
+    void ResolvePending();
     GroupId AddChild(GroupId parent, WideStringView name, std::uint32_t hash);
     void AddToLookup(GroupId id, std::uint32_t hash);
     void GrowLookup();
@@ -153,6 +162,30 @@ private:
     };
     std::vector<LookupSlot> lookup_;
     std::size_t hashed_ = 0;
+
+    // Definitions whose groups are still to be found: the entry (stored, its
+    // group not yet set) and where pendingUnits_ holds the dotted group part
+    // of its name, or the earlier pending line with the same group part;
+    // while resolving, the group reached and the next segment.
+    static constexpr std::uint32_t kNone = ~std::uint32_t{0};
+    struct PendingLine {
+        std::uint32_t entry;
+        std::uint32_t sameAs = kNone;
+        std::size_t from = 0;  // the group part in pendingUnits_
+        std::size_t next = 0;  // start of the segment to resolve next
+        std::size_t end = 0;
+        GroupId parent = kRoot;
+        std::size_t segmentEnd = 0;
+        std::uint32_t hash = 0;
+    };
+    static constexpr std::size_t kBatchLines = 64;
+    static constexpr std::size_t kBatchUnits = std::size_t{1} << 16;
+    std::vector<PendingLine> pending_;
+    std::vector<std::uint32_t> active_;  // pending lines with segments left
+    std::vector<char16_t> pendingUnits_;
+    // The group part of the last resolved line and its group (kRoot: none).
+    WideString lastGroupPart_;
+    GroupId lastGroup_ = kRoot;
     bool finished_ = false;
 };
 
