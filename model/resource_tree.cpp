@@ -177,29 +177,31 @@ void ResourceTree::Define(WideStringView dottedName, WideStringView text) {
     const WideStringView leaf = dottedName.substr(dot + 1);
     // Lines of one group mostly follow each other: the same group part as the
     // line before needs no lookup at all.
-    if (pending_.empty()) {
-        if (lastGroup_ != kRoot && SameName(groupPart, lastGroupPart_)) {
-            StoreEntry(lastGroup_, leaf, text);
-            ++groups_[lastGroup_].valueCount;
-            return;
-        }
-    } else {
-        const PendingLine& previous = pending_.back();
-        const std::uint32_t owner = previous.sameAs == kNone ? static_cast<std::uint32_t>(pending_.size() - 1)
-                                                             : previous.sameAs;
-        const PendingLine& resolved = pending_[owner];
-        if (SameName(groupPart, WideStringView(pendingUnits_.data() + resolved.from, resolved.end - resolved.from))) {
-            pending_.push_back(PendingLine{StoreEntry(kRoot, leaf, text), owner});
-            return;
-        }
+    if (pending_.empty() && lastGroup_ != kRoot && SameName(groupPart, lastGroupPart_)) {
+        StoreEntry(lastGroup_, leaf, text);
+        ++groups_[lastGroup_].valueCount;
+        return;
     }
     // The entry is stored now, in line order; its group is filled in when the
     // batch is resolved.
     const std::uint32_t entry = StoreEntry(kRoot, leaf, text);
-    const std::size_t from = pendingUnits_.size();
-    pendingUnits_.insert(pendingUnits_.end(), groupPart.begin(), groupPart.end());
-    pending_.push_back(PendingLine{entry, kNone, from, from, pendingUnits_.size()});
+    if (!pending_.empty() && SameName(groupPart, PendingGroupPart(pending_.back()))) {
+        const PendingLine& previous = pending_.back();
+        pending_.push_back(PendingLine{entry, previous.sameAs == kNone ? static_cast<std::uint32_t>(pending_.size() - 1)
+                                                                       : previous.sameAs});
+    } else {
+        const std::size_t from = pendingUnits_.size();
+        pendingUnits_.insert(pendingUnits_.end(), groupPart.begin(), groupPart.end());
+        pending_.push_back(PendingLine{entry, kNone, from, from, pendingUnits_.size()});
+    }
     if (pending_.size() == kBatchLines || pendingUnits_.size() >= kBatchUnits) ResolvePending();
+}
+
+// The dotted group part of a pending line (the one it shares, when it has the
+// same as an earlier line).
+WideStringView ResourceTree::PendingGroupPart(const PendingLine& line) const {
+    const PendingLine& owner = line.sameAs == kNone ? line : pending_[line.sameAs];
+    return WideStringView(pendingUnits_.data() + owner.from, owner.end - owner.from);
 }
 
 // Resolves the pending lines' groups one level at a time: first a pass that
@@ -249,9 +251,8 @@ void ResourceTree::ResolvePending() {
         ++groups_[group].valueCount;
     }
     const PendingLine& last = pending_.back();
-    const PendingLine& lastResolved = last.sameAs == kNone ? last : pending_[last.sameAs];
-    lastGroup_ = lastResolved.parent;
-    lastGroupPart_.assign(units + lastResolved.from, lastResolved.end - lastResolved.from);
+    lastGroup_ = last.sameAs == kNone ? last.parent : pending_[last.sameAs].parent;
+    lastGroupPart_.assign(PendingGroupPart(last));
     pending_.clear();
     pendingUnits_.clear();
 }

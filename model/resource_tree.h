@@ -130,6 +130,8 @@ private:
     GroupId FindOrAddChild(GroupId parent, WideStringView name, std::uint32_t hash);
     GroupId FindChild(GroupId parent, WideStringView name, std::uint32_t hash) const;
     std::uint32_t StoreEntry(GroupId group, WideStringView name, WideStringView text);
+    struct PendingLine;
+    WideStringView PendingGroupPart(const PendingLine& line) const;
     void ResolvePending();
     GroupId AddChild(GroupId parent, WideStringView name, std::uint32_t hash);
     void AddToLookup(GroupId id, std::uint32_t hash);

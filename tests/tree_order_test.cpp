@@ -102,5 +102,62 @@ TEST(TreeOrder, EntriesAndChildrenInCodeUnitOrderLastDefinitionKept) {
     }
 }
 
+// Every entry as "path=text" in the writers' order: depth first, a group's
+// entries by name, then its children by name.
+std::vector<std::u16string> Flatten(const ResourceTree& tree) {
+    std::vector<std::u16string> out;
+    std::vector<std::pair<GroupId, std::u16string>> stack{{ResourceTree::kRoot, u""}};
+    while (!stack.empty()) {
+        const auto [id, path] = stack.back();
+        stack.pop_back();
+        const ResourceNode& group = tree.Group(id);
+        for (std::uint32_t i = 0; i < group.valueCount; ++i)
+            out.push_back(path + std::u16string(tree.ValueAt(group, i).Name()) + u"=" + tree.ValueAt(group, i).Text());
+        for (std::uint32_t i = group.childCount; i-- > 0;) {
+            const GroupId child = tree.ChildAt(group, i);
+            stack.push_back({child, path + std::u16string(tree.Group(child).name) + u"."});
+        }
+    }
+    return out;
+}
+
+// Define takes lines in batches and skips the lookups of a group part equal
+// to the line before's; it must build the tree Child and Value build one
+// segment at a time. Runs of one group part, empty segments, deep and long
+// group parts, across many batches, with Child and Value calls in between.
+TEST(TreeOrder, DefineBuildsWhatChildAndValueBuild) {
+    std::mt19937 random(11);
+    const std::u16string segments[] = {u"", u"a", u"b", u"ab", std::u16string(70000, u'x'), u"a.b.a.b.a.b.a"};
+    ResourceTree batched;
+    ResourceTree direct;
+    std::u16string name;
+    for (int line = 0; line < 3000; ++line) {
+        if (line <= 64) {  // a batch that ends with a repeated group part, then an empty one
+            name = line < 64 ? u"q." : u".";
+        } else if (random() % 2 != 0) {  // otherwise the group part of the line before
+            name.clear();
+            for (unsigned depth = random() % 4; depth > 0; --depth) name += segments[random() % 5 % 3 == 0 ? 0 : random() % 6] + u".";
+        } else {
+            name.erase(name.rfind(u'.') == std::u16string::npos ? 0 : name.rfind(u'.') + 1);
+        }
+        name += segments[random() % 4];
+        const std::u16string text = u"t" + std::u16string(1, char16_t(u'0' + line % 10));
+        batched.Define(name, text);
+        GroupId group = ResourceTree::kRoot;
+        std::size_t start = 0;
+        for (std::size_t dot; (dot = name.find(u'.', start)) != std::u16string::npos; start = dot + 1)
+            group = direct.Child(group, name.substr(start, dot - start));
+        direct.Value(group, name.substr(start), text);
+        if (line % 500 == 499) {  // the API in between completes a batch
+            EXPECT_EQ(batched.Child(ResourceTree::kRoot, u"a"), batched.Child(ResourceTree::kRoot, u"a"));
+            direct.Child(ResourceTree::kRoot, u"a");
+        }
+    }
+    batched.Finish();
+    direct.Finish();
+    EXPECT_EQ(batched.GroupCount(), direct.GroupCount());
+    EXPECT_TRUE(Flatten(batched) == Flatten(direct));
+}
+
 }  // namespace
 }  // namespace textresgen
