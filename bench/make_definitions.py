@@ -8,6 +8,8 @@
       wide        COUNT groups under the top level, one entry each, shuffled
       repeat      COUNT/100 names, each defined about a hundred times
       descending  the string table in descending name order
+      sixdeep     names six segments deep, a random word at every level, random
+                  order: almost every entry has a path of five groups its own
   make_definitions.py deep GROUPS FILE     one line nesting GROUPS groups
   make_definitions.py long UNITS FILE      one line of UNITS units
   make_definitions.py edge COPIES FILE     the corner cases of the line rules
@@ -167,6 +169,17 @@ def write_random(count, path):
     write_lines(path, lines())
 
 
+def write_sixdeep(count, path):
+    # As `random`, but every name six segments deep: past the first level each
+    # entry brings about four groups of its own.
+    rng = random.Random(20261216)
+
+    def lines():
+        for _ in range(count):
+            yield ".".join(random_segment(rng) for _ in range(6)) + "=" + text_units(rng)
+    write_lines(path, lines())
+
+
 def write_flat(count, path):
     # The table's names with "_" for ".": all in the top level, shuffled.
     rng = random.Random(20261212)
@@ -264,7 +277,7 @@ def write_edge(copies, path, utf8=False):
 
 WRITERS = {
     "entries": write_entries, "random": write_random, "flat": write_flat, "wide": write_wide,
-    "repeat": write_repeat, "descending": write_descending,
+    "repeat": write_repeat, "descending": write_descending, "sixdeep": write_sixdeep,
     "deep": write_deep, "long": write_long, "edge": write_edge,
     "edge8": lambda copies, path: write_edge(copies, path, utf8=True),
 }

@@ -39,6 +39,7 @@ SHAPES = [
     ("wide", "wide", 4.0),
     ("repeat", "repeat", 4.0),
     ("descending", "descending", 4.0),
+    ("sixdeep", "six deep", 4.0),
 ]
 SIZES = [("10k", 10_000, 5), ("100k", 100_000, 5), ("1M", 1_000_000, 5), ("3M", 3_000_000, 3)]
 
