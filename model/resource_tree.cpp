@@ -284,13 +284,13 @@ void ResourceTree::Finish() {
     finished_ = true;
     lookup_ = std::vector<LookupSlot>();  // no more lookups: give the memory back
     SortChildren();
-    OrderVisits();
+    LayOutLevels();
     SortEntries();
 }
 
 // Children grouped by parent with a counting sort (the counts were kept while
-// building), then each parent's sorted by name; OrderVisits then moves the
-// blocks into visiting order.
+// building), then each parent's sorted by name; LayOutLevels then moves the
+// blocks into breadth-first order.
 void ResourceTree::SortChildren() {
     const std::size_t count = groups_.size();
     std::uint32_t end = 0;
@@ -313,74 +313,40 @@ void ResourceTree::SortChildren() {
     }
 }
 
-// Walks the groups in the order the writers visit them: depth first from the
-// root, children by name. Moves each group's block of children to where the
-// walk reaches the group, so that the writers read the blocks front to back,
-// and gives each group's entries their place in valueOrder_ in the same order
-// (firstValue is set to the end of the range for SortEntries).
-void ResourceTree::OrderVisits() {
-    std::vector<GroupId> blocks(childOrder_.size());
-    std::uint32_t nextBlock = 0;
+// Lays out the groups level by level (breadth first, children by name):
+// each group's block of children, and its entries' range in valueOrder_
+// (firstValue is set to the end of the range for SortEntries). The writers
+// walk depth first, but what they read next at each level then lies ahead
+// in these arrays, so prefetching along them works; and building the layout
+// is one pass over an array that grows behind the reading, not a depth-first
+// walk in which every step waits for the record before.
+void ResourceTree::LayOutLevels() {
+    std::vector<GroupId> blocks;
+    blocks.reserve(childOrder_.size());
     std::uint32_t entriesEnd = 0;
-    struct Frame {
-        GroupId group;
-        std::uint32_t next;    // children entered so far
-        std::uint32_t first;   // where childOrder_ lists its children
-    };
-    std::vector<Frame> stack;
-    const auto enter = [&](GroupId id) {
+    const auto place = [&](GroupId id) {
         ResourceNode& node = groups_[id];
-        stack.push_back({id, 0, node.firstChild});
-        node.firstChild = nextBlock;
-        nextBlock += node.childCount;
+        const GroupId* children = childOrder_.data() + node.firstChild;
+        node.firstChild = static_cast<std::uint32_t>(blocks.size());
+        blocks.insert(blocks.end(), children, children + node.childCount);
         entriesEnd += node.valueCount;
         node.firstValue = entriesEnd;
     };
-    enter(kRoot);
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
-        const ResourceNode& group = groups_[frame.group];
-        if (frame.next == group.childCount) {
-            stack.pop_back();
-            continue;
-        }
-        const GroupId* children = childOrder_.data() + frame.first;
-        if (frame.next + kAhead < group.childCount) PrefetchForRead(&groups_[children[frame.next + kAhead]]);
-        const GroupId child = children[frame.next];
-        blocks[group.firstChild + frame.next++] = child;
-        enter(child);  // `frame` is not used after this
+    place(kRoot);
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (i + 2 * kAhead < blocks.size()) PrefetchForRead(&groups_[blocks[i + 2 * kAhead]]);
+        if (i + kAhead < blocks.size()) PrefetchForRead(childOrder_.data() + groups_[blocks[i + kAhead]].firstChild);
+        place(blocks[i]);
     }
     childOrder_.swap(blocks);
 }
 
-// Calls `visit` for every group in the order the writers visit them (depth
-// first, children by name), asking for the records of groups a few child
-// places ahead.
-template <typename Visit>
-void ResourceTree::VisitGroups(Visit visit) {
-    std::vector<std::pair<GroupId, std::uint32_t>> stack{{kRoot, 0}};  // group, children entered
-    visit(kRoot);
-    while (!stack.empty()) {
-        auto& [id, next] = stack.back();
-        const ResourceNode& group = groups_[id];
-        if (next == group.childCount) {
-            stack.pop_back();
-            continue;
-        }
-        const std::size_t position = group.firstChild + next++;
-        if (position + kAhead < childOrder_.size()) PrefetchForRead(&groups_[childOrder_[position + kAhead]]);
-        const GroupId child = childOrder_[position];
-        visit(child);
-        stack.push_back({child, 0});  // `id` and `next` are not used after this
-    }
-}
-
-// Entries grouped by group in visiting order with a counting sort, then each
-// group's sorted by name, the groups in visiting order too; of a name defined
-// several times the last definition is kept, and the kept ones are packed to
-// the front as they are sorted. The entries' records and names are asked for
-// a little ahead of the sort across group boundaries: most groups hold few
-// entries, and their names lie anywhere in the arena.
+// Entries grouped by group, level by level, with a counting sort, then each
+// group's sorted by name, in the same order; of a name defined several times
+// the last definition is kept, and the kept ones are packed to the front as
+// they are sorted. The entries' records and names are asked for a little
+// ahead of the sort across group boundaries: most groups hold few entries,
+// and their names lie anywhere in the arena.
 void ResourceTree::SortEntries() {
     const std::size_t count = entries_.size();
     valueOrder_.assign(count, 0);
@@ -393,7 +359,7 @@ void ResourceTree::SortEntries() {
     std::size_t kept = 0;
     std::size_t recordsAsked = 0;  // positions whose records were asked for
     std::size_t namesAsked = 0;    // and whose names
-    VisitGroups([&](GroupId id) {
+    const auto sort = [&](GroupId id) {
         ResourceNode& group = groups_[id];
         const std::size_t first = group.firstValue;
         const std::size_t values = group.valueCount;
@@ -410,7 +376,12 @@ void ResourceTree::SortEntries() {
         group.firstValue = static_cast<std::uint32_t>(kept);
         group.valueCount = static_cast<std::uint32_t>(left);
         kept += left;
-    });
+    };
+    sort(kRoot);
+    for (std::size_t i = 0; i < childOrder_.size(); ++i) {
+        if (i + kAhead < childOrder_.size()) PrefetchForRead(&groups_[childOrder_[i + kAhead]]);
+        sort(childOrder_[i]);
+    }
     valueOrder_.resize(kept);
 }
 

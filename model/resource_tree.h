@@ -62,11 +62,11 @@ struct ResourceEntry {
 // The tree is flat (records in blocks, units in an arena) rather than nodes
 // owning nodes: it costs a few dozen bytes per name, and neither building,
 // walking nor destroying it recurses, however deep the names nest. Records
-// stay where reading put them, in file order; Finish lays out the order in
-// which the writers visit them (groups depth first, each group's entries and
-// children by name) in arrays of indices, and the read accessors ask for the
-// records a few visits ahead, so that a shuffled file is written without
-// waiting on one cache miss after another.
+// stay where reading put them, in file order; Finish lays out each group's
+// entries and children in name order in arrays of indices, level by level,
+// and the read accessors ask for records and names a few places ahead in
+// them, so that a shuffled file is written without waiting on one cache miss
+// after another.
 class ResourceTree {
 public:
     static constexpr GroupId kRoot = 0;
@@ -90,10 +90,10 @@ public:
     static WideStringView TypeName() { return u"TextResource"; }
 
     // Read access, valid after Finish(). The writers visit groups depth
-    // first, each group's entries then its children in name order; the index
-    // arrays hold that order (entries exactly, children as blocks per group
-    // in the order the groups are visited), and these accessors prefetch
-    // along them.
+    // first, each group's entries then its children in name order. The index
+    // arrays hold the groups level by level, so what a depth-first walk reads
+    // next at each level lies a little further on in them, and these
+    // accessors prefetch along them.
     const ResourceNode& Group(GroupId id) const { return groups_[id]; }
     const ResourceEntry& ValueAt(const ResourceNode& group, std::uint32_t index) const {
         const std::size_t position = group.firstValue + index;
@@ -109,7 +109,7 @@ public:
     std::size_t EntryCount() const { return valueOrder_.size(); }
 
 private:
-    // Records this many visits ahead have their names asked for, and twice as
+    // Records this many places ahead have their names asked for, and twice as
     // far ahead the records themselves.
     static constexpr std::size_t kPrefetchAhead = 8;
 
@@ -137,19 +137,18 @@ private:
     void AddToLookup(GroupId id, std::uint32_t hash);
     void GrowLookup();
     void SortChildren();
-    void OrderVisits();
+    void LayOutLevels();
     void SortEntries();
-    template <typename Visit>
-    void VisitGroups(Visit visit);
 
     UnitArena arena_;
     BlockVector<ResourceNode> groups_;
     BlockVector<ResourceEntry> entries_;
-    // After Finish: entry indices, the groups in visiting order, each group's
-    // entries by name, replaced ones left out.
+    // After Finish: entry indices, each group's by name, replaced ones left
+    // out, the groups level by level (breadth first, children by name).
     std::vector<std::uint32_t> valueOrder_;
-    // After Finish: child group ids, each group's by name, the groups' blocks
-    // in the order the groups are visited.
+    // After Finish: child group ids, each group's block by name, the blocks
+    // in the same order of the groups. It is also that order itself: the
+    // root's children, then their children, and so on.
     std::vector<GroupId> childOrder_;
 
     // While the tree is built, the children of every group with more than one
