@@ -190,6 +190,30 @@ std::size_t SharedLength(const NameSortItem* items, std::size_t count, std::size
     return shared;
 }
 
+// Sorts a few items by comparing their names outright, and marks equal
+// neighbours: for a small group whose names were just read, cheaper than
+// making keys.
+template <typename Names>
+void SortFew(NameSortItem* items, std::size_t count, const Names& names) {
+    for (std::size_t i = 1; i < count; ++i) {
+        const NameSortItem item = items[i];
+        const WideStringView name = names.Name(item.id);
+        std::size_t j = i;
+        for (; j > 0; --j) {
+            const int order = names.Name(items[j - 1].id).compare(name);
+            if (order < 0 || (order == 0 && items[j - 1].id < item.id)) break;
+            items[j] = items[j - 1];
+        }
+        items[j] = item;
+    }
+    for (std::size_t i = 0; i + 1 < count; ++i)
+        items[i].sameAsNext = names.Name(items[i].id) == names.Name(items[i + 1].id) ? 1 : 0;
+    items[count - 1].sameAsNext = 0;
+}
+
+// Groups this small are sorted by SortFew.
+constexpr std::size_t kFew = 8;
+
 }  // namespace name_sort_detail
 
 // Sorts `items` by the names of their records: by unsigned UTF-16 code units,
@@ -207,7 +231,11 @@ template <typename Names>
 void SortByName(NameSortItem* items, std::size_t count, const Names& names, std::vector<NameSortRun>& runs) {
     using namespace name_sort_detail;
     runs.clear();
-    if (count > 0) runs.push_back({0, count, 0});
+    if (count <= kFew) {
+        if (count > 0) SortFew(items, count, names);
+        return;
+    }
+    runs.push_back({0, count, 0});
     while (!runs.empty()) {
         const NameSortRun run = runs.back();
         runs.pop_back();
