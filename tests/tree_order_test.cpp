@@ -71,8 +71,9 @@ Names NameSets(int set) {
 TEST(TreeOrder, EntriesAndChildrenInCodeUnitOrderLastDefinitionKept) {
     for (int set : {0, 1, 2, 4, 10, 19, 20, 21, 40, 300, 3000}) {
         SCOPED_TRACE("name set " + std::to_string(set));
-        Names lines = NameSets(set);
-        lines.insert(lines.end(), lines.begin(), lines.end());  // every name at least twice
+        const Names names = NameSets(set);
+        Names lines = names;
+        lines.insert(lines.end(), names.begin(), names.end());  // every name at least twice
         std::shuffle(lines.begin(), lines.end(), std::mt19937(set));
 
         ResourceTree tree;
