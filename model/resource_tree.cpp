@@ -357,30 +357,40 @@ void ResourceTree::SortEntries() {
     SortScratch scratch;
     const EntryNames names{entries_};
     std::size_t kept = 0;
-    std::size_t recordsAsked = 0;  // positions whose records were asked for
-    std::size_t namesAsked = 0;    // and whose names
-    const auto sort = [&](GroupId id) {
-        ResourceNode& group = groups_[id];
+    const auto sort = [&](ResourceNode& group) {
         const std::size_t first = group.firstValue;
         const std::size_t values = group.valueCount;
-        if (values > 2 * kAhead) {  // a long range: the sort asks for its own records
-            recordsAsked = std::max(recordsAsked, first + values);
-            namesAsked = std::max(namesAsked, first + values);
-        }
-        for (; recordsAsked < std::min(first + values + 2 * kAhead, count); ++recordsAsked)
-            PrefetchForRead(&entries_[valueOrder_[recordsAsked]]);
-        for (; namesAsked < std::min(first + values + kAhead, count); ++namesAsked)
-            PrefetchForRead(entries_[valueOrder_[namesAsked]].units);
         const std::size_t left = values > 1 ? SortIds(valueOrder_.data() + first, values, names, scratch, true) : values;
         std::memmove(valueOrder_.data() + kept, valueOrder_.data() + first, left * sizeof(std::uint32_t));
         group.firstValue = static_cast<std::uint32_t>(kept);
         group.valueCount = static_cast<std::uint32_t>(left);
         kept += left;
     };
-    sort(kRoot);
-    for (std::size_t i = 0; i < childOrder_.size(); ++i) {
-        if (i + kAhead < childOrder_.size()) PrefetchForRead(&groups_[childOrder_[i + kAhead]]);
-        sort(childOrder_[i]);
+    // The groups in the order they are sorted: the root, then childOrder_.
+    // Sorting a group reads its entries' records and names, which lie anywhere
+    // in the arena: they are asked for a few groups ahead, the group's record
+    // first, then its entries' records, then their names. A group with one
+    // entry reads nothing, and a long one asks for its own as it sorts.
+    const std::size_t groups = childOrder_.size() + 1;
+    const auto groupAt = [&](std::size_t k) -> ResourceNode& { return groups_[k == 0 ? kRoot : childOrder_[k - 1]]; };
+    const auto worthAsking = [](const ResourceNode& group) {
+        return group.valueCount > 1 && group.valueCount <= 2 * kAhead;
+    };
+    for (std::size_t k = 0; k < groups; ++k) {
+        if (k + 3 * kAhead < groups) PrefetchForRead(&groupAt(k + 3 * kAhead));
+        if (k + 2 * kAhead < groups) {
+            const ResourceNode& ahead = groupAt(k + 2 * kAhead);
+            if (worthAsking(ahead))
+                for (std::size_t j = 0; j < ahead.valueCount; ++j)
+                    PrefetchForRead(&entries_[valueOrder_[ahead.firstValue + j]]);
+        }
+        if (k + kAhead < groups) {
+            const ResourceNode& ahead = groupAt(k + kAhead);
+            if (worthAsking(ahead))
+                for (std::size_t j = 0; j < ahead.valueCount; ++j)
+                    PrefetchForRead(entries_[valueOrder_[ahead.firstValue + j]].units);
+        }
+        sort(groupAt(k));
     }
     valueOrder_.resize(kept);
 }
