@@ -2,6 +2,14 @@
 """Writes benchmark definition files (UTF-16LE with FF FE, CR LF lines).
 
   make_definitions.py entries COUNT FILE   a string table of COUNT entries
+  make_definitions.py SHAPE COUNT FILE     COUNT entries of another shape:
+      random      names 1 to 6 deep, a random word at every level, random order
+      flat        every entry directly in the top level, shuffled
+      wide        COUNT groups under the top level, one entry each, shuffled
+      repeat      COUNT/100 names, each defined about a hundred times
+      descending  the string table in descending name order
+      sixdeep     names six segments deep, a random word at every level, random
+                  order: almost every entry has a path of five groups its own
   make_definitions.py deep GROUPS FILE     one line nesting GROUPS groups
   make_definitions.py long UNITS FILE      one line of UNITS units
   make_definitions.py edge COPIES FILE     the corner cases of the line rules
@@ -12,7 +20,9 @@ screens, panels and controls below them, names 1 to 6 segments deep, most
 entries 3 or 4 deep, several to a few dozen entries per group. Lines come in
 the clustered order people keep such files in, with a few stragglers added
 at the end and a few names defined twice. Texts are 10 to 60 units, about a
-third Japanese. The output depends only on the arguments (fixed seed).
+third Japanese. The other shapes are what generators and merges of many
+modules produce; each has its own seed. The output depends only on the
+arguments.
 """
 import random
 import sys
@@ -124,6 +134,85 @@ def write_entries(count, path):
     flush(path, lines)
 
 
+# ---------------------------------------------------------------- other shapes
+
+def table_names(count, seed):
+    """The names of a clustered string table of `count` entries."""
+    return [name for name, _ in string_table(count, random.Random(seed))]
+
+
+def write_lines(path, lines_of):
+    """Writes the lines `lines_of` yields, in pieces."""
+    lines = []
+    for line in lines_of:
+        lines.append(line)
+        if len(lines) >= 20000:
+            flush(path, lines)
+    flush(path, lines)
+
+
+def random_segment(rng):
+    """A word, often numbered: about 9 thousand different segments."""
+    word = rng.choice(WORDS)
+    return word + str(rng.randrange(100)) if rng.random() < 0.5 else word
+
+
+def write_random(count, path):
+    # Names 1 to 6 segments deep, every segment drawn afresh, lines in no
+    # order: past the second level almost every entry has its own group path.
+    rng = random.Random(20261211)
+
+    def lines():
+        for _ in range(count):
+            depth = rng.randint(1, 6)
+            yield ".".join(random_segment(rng) for _ in range(depth)) + "=" + text_units(rng)
+    write_lines(path, lines())
+
+
+def write_sixdeep(count, path):
+    # As `random`, but every name six segments deep: past the first level each
+    # entry brings about four groups of its own.
+    rng = random.Random(20261216)
+
+    def lines():
+        for _ in range(count):
+            yield ".".join(random_segment(rng) for _ in range(6)) + "=" + text_units(rng)
+    write_lines(path, lines())
+
+
+def write_flat(count, path):
+    # The table's names with "_" for ".": all in the top level, shuffled.
+    rng = random.Random(20261212)
+    names = [name.replace(".", "_") for name in table_names(count, 20261212)]
+    rng.shuffle(names)
+    write_lines(path, (name + "=" + text_units(rng) for name in names))
+
+
+def write_wide(count, path):
+    # One group per table name under the top level, each with one entry.
+    rng = random.Random(20261213)
+    names = [name.replace(".", "_") for name in table_names(count, 20261213)]
+    rng.shuffle(names)
+    write_lines(path, (name + ".Text=" + text_units(rng) for name in names))
+
+
+def write_repeat(count, path):
+    # count/100 table names, each line one of them at random: every name is
+    # defined about a hundred times, the last definition wins.
+    rng = random.Random(20261214)
+    names = table_names(max(1, count // 100), 20261214)
+    write_lines(path, (rng.choice(names) + "=" + text_units(rng) for _ in range(count)))
+
+
+def write_descending(count, path):
+    # The clustered table sorted backwards by name (by code unit; a name
+    # defined twice keeps its two lines in their order).
+    rng = random.Random(20261215)
+    pairs = list(string_table(count, rng))
+    pairs.sort(key=lambda pair: pair[0], reverse=True)
+    write_lines(path, (name + "=" + text for name, text in pairs))
+
+
 _started = set()
 
 
@@ -186,12 +275,19 @@ def write_edge(copies, path, utf8=False):
             out.write(b"\xff\xfe" + text.encode("utf-16-le", "surrogatepass"))
 
 
+WRITERS = {
+    "entries": write_entries, "random": write_random, "flat": write_flat, "wide": write_wide,
+    "repeat": write_repeat, "descending": write_descending, "sixdeep": write_sixdeep,
+    "deep": write_deep, "long": write_long, "edge": write_edge,
+    "edge8": lambda copies, path: write_edge(copies, path, utf8=True),
+}
+
+
 def main():
-    if len(sys.argv) != 4 or sys.argv[1] not in ("entries", "deep", "long", "edge", "edge8"):
+    if len(sys.argv) != 4 or sys.argv[1] not in WRITERS:
         sys.exit(__doc__)
     kind, size, path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
-    {"entries": write_entries, "deep": write_deep, "long": write_long, "edge": write_edge,
-     "edge8": lambda copies, path: write_edge(copies, path, utf8=True)}[kind](size, path)
+    WRITERS[kind](size, path)
 
 
 if __name__ == "__main__":

@@ -6,11 +6,9 @@ namespace textresgen {
 
 void AddDefinitionLine(ResourceTree& tree, WideStringView line) {
     const DefinitionLine definition = SplitDefinitionLine(line);
-    if (!definition.isEntry) return;
-    GroupId group = ResourceTree::kRoot;
-    const WideStringView entry =
-        WalkDottedName(definition.name, [&](WideStringView segment, std::size_t) { group = tree.Child(group, segment); });
-    tree.Value(group, entry, definition.text);
+    // The tree walks the dotted name itself, a batch of lines at a time, so
+    // that the lookups of neighbouring lines overlap.
+    if (definition.isEntry) tree.Define(definition.name, definition.text);
 }
 
 bool ReadDefinitions(Utf16Reader& input, ResourceTree& tree) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/block_vector.h"
+#include "model/prefetch.h"
 #include "model/unit_arena.h"
 #include "text/wide_string.h"
 
@@ -14,6 +15,8 @@ using GroupId = std::uint32_t;
 
 // A group of the dotted names: the structure it becomes in the header. After
 // Finish(), its entries and child groups are contiguous ranges, in name order.
+// (While the tree is built, the four numbers hold the tree's own
+// bookkeeping.)
 struct ResourceNode {
     WideStringView name;         // empty for the root
     GroupId parent = 0;
@@ -53,11 +56,17 @@ struct ResourceEntry {
 //
 // Names are ordered by unsigned UTF-16 code units, a prefix before the longer
 // name. A later Value for the same full name replaces the earlier text. A name
-// may be an entry and a group of the same node at once.
+// may be an entry and a group of the same node at once. Group ids returned by
+// Child stay valid after Finish.
 //
-// The tree is flat (records in vectors, units in an arena) rather than nodes
+// The tree is flat (records in blocks, units in an arena) rather than nodes
 // owning nodes: it costs a few dozen bytes per name, and neither building,
-// walking nor destroying it recurses, however deep the names nest.
+// walking nor destroying it recurses, however deep the names nest. Records
+// stay where reading put them, in file order; Finish lays out each group's
+// entries and children in name order in arrays of indices, level by level,
+// and the read accessors ask for records and names a few places ahead in
+// them, so that a shuffled file is written without waiting on one cache miss
+// after another.
 class ResourceTree {
 public:
     static constexpr GroupId kRoot = 0;
@@ -68,51 +77,113 @@ public:
     GroupId Child(GroupId parent, WideStringView name);
     // Sets the text of entry `name` of `group`, replacing an earlier text.
     void Value(GroupId group, WideStringView name, WideStringView text);
+    // One definition: the groups of `dottedName` before its last "." (each as
+    // Child finds or creates it), and in the last of them the entry after it
+    // (as Value sets it). Definitions are taken in small batches whose
+    // lookups overlap in memory; Child, Value and Finish complete a batch
+    // first.
+    void Define(WideStringView dottedName, WideStringView text);
     // Sorts every group's entries and children and drops replaced entries.
     void Finish();
 
-    // Read access, valid after Finish().
+    // Read access, valid after Finish(). The writers visit groups depth
+    // first, each group's entries then its children in name order. The index
+    // arrays hold the groups level by level, so what a depth-first walk reads
+    // next at each level lies a little further on in them, and these
+    // accessors prefetch along them.
     const ResourceNode& Group(GroupId id) const { return groups_[id]; }
     const ResourceEntry& ValueAt(const ResourceNode& group, std::uint32_t index) const {
-        return entries_[valueOrder_[group.firstValue + index]];
+        const std::size_t position = group.firstValue + index;
+        PrefetchEntries(position);
+        return entries_[valueOrder_[position]];
     }
     GroupId ChildAt(const ResourceNode& group, std::uint32_t index) const {
-        return childOrder_[group.firstChild + index];
+        const std::size_t position = group.firstChild + index;
+        PrefetchGroups(position);
+        return childOrder_[position];
     }
     std::size_t GroupCount() const { return groups_.size(); }
     std::size_t EntryCount() const { return valueOrder_.size(); }
 
 private:
+    // Records this many places ahead have their names asked for, and twice as
+    // far ahead the records themselves.
+    static constexpr std::size_t kPrefetchAhead = 8;
+
+    TEXTRESGEN_PREFETCH_INLINE void PrefetchEntries(std::size_t position) const {
+        if (position + 2 * kPrefetchAhead < valueOrder_.size())
+            PrefetchForRead(&entries_[valueOrder_[position + 2 * kPrefetchAhead]]);
+        if (position + kPrefetchAhead < valueOrder_.size())
+            PrefetchForRead(entries_[valueOrder_[position + kPrefetchAhead]].units);
+    }
+    TEXTRESGEN_PREFETCH_INLINE void PrefetchGroups(std::size_t position) const {
+        if (position + 2 * kPrefetchAhead < childOrder_.size())
+            PrefetchForRead(&groups_[childOrder_[position + 2 * kPrefetchAhead]]);
+        if (position + kPrefetchAhead < childOrder_.size())
+            PrefetchForRead(groups_[childOrder_[position + kPrefetchAhead]].name.data());
+    }
+
     static std::uint32_t HashName(GroupId parent, WideStringView name);
-    GroupId FindOrAddChild(GroupId parent, WideStringView name);
+    GroupId FindOrAddChild(GroupId parent, WideStringView name, std::uint32_t hash);
+    GroupId FindChild(GroupId parent, WideStringView name, std::uint32_t hash) const;
+    std::uint32_t StoreEntry(GroupId group, WideStringView name, WideStringView text);
+    struct PendingLine;
+    WideStringView PendingGroupPart(const PendingLine& line) const;
+    void ResolvePending();
+    GroupId AddChild(GroupId parent, WideStringView name, std::uint32_t hash);
     void AddToLookup(GroupId id, std::uint32_t hash);
     void GrowLookup();
+    void SortChildren();
+    void LayOutLevels();
+    void SortEntries();
 
     UnitArena arena_;
     BlockVector<ResourceNode> groups_;
     BlockVector<ResourceEntry> entries_;
-    std::vector<std::uint32_t> valueOrder_;  // entry indices, by group then name
-    std::vector<GroupId> childOrder_;        // group ids, by parent then name
-    // While the tree is built: per group, the child found last (consecutive
-    // definition lines mostly share their leading groups, so this answers
-    // most lookups with one name comparison) and its children as a list.
-    struct BuildLinks {
-        GroupId recentChild;   // 0 = none yet
-        GroupId newestChild;   // head of the children list, 0 = none
-        GroupId olderSibling;  // next in the parent's list, 0 = end
-        std::uint32_t childCount;
-    };
-    static constexpr std::uint32_t kListedChildren = 16;
-    BlockVector<BuildLinks> links_;
-    // Open-addressing table keyed by parent and name, holding the children of
-    // groups with more than kListedChildren of them. The slot keeps the hash
-    // so that probing and growing do not visit the groups themselves.
+    // After Finish: entry indices, each group's by name, replaced ones left
+    // out, the groups level by level (breadth first, children by name).
+    std::vector<std::uint32_t> valueOrder_;
+    // After Finish: child group ids, each group's block by name, the blocks
+    // in the same order of the groups. It is also that order itself: the
+    // root's children, then their children, and so on.
+    std::vector<GroupId> childOrder_;
+
+    // While the tree is built, the children of every group with more than one
+    // are found through one open-addressing table keyed by parent and name;
+    // the slot keeps the hash so that probing and growing do not visit the
+    // groups themselves. Each group also remembers the child found last and
+    // its hash (in firstChild and firstValue): consecutive lines mostly share
+    // their leading groups.
     struct LookupSlot {
         std::uint32_t idPlusOne = 0;  // 0 = empty
         std::uint32_t hash = 0;
     };
     std::vector<LookupSlot> lookup_;
     std::size_t hashed_ = 0;
+
+    // Definitions whose groups are still to be found: the entry (stored, its
+    // group not yet set) and where pendingUnits_ holds the dotted group part
+    // of its name, or the earlier pending line with the same group part;
+    // while resolving, the group reached and the next segment.
+    static constexpr std::uint32_t kNone = ~std::uint32_t{0};
+    struct PendingLine {
+        std::uint32_t entry;
+        std::uint32_t sameAs = kNone;
+        std::size_t from = 0;  // the group part in pendingUnits_
+        std::size_t next = 0;  // start of the segment to resolve next
+        std::size_t end = 0;
+        GroupId parent = kRoot;
+        std::size_t segmentEnd = 0;
+        std::uint32_t hash = 0;
+    };
+    static constexpr std::size_t kBatchLines = 64;
+    static constexpr std::size_t kBatchUnits = std::size_t{1} << 16;
+    std::vector<PendingLine> pending_;
+    std::vector<std::uint32_t> active_;  // pending lines with segments left
+    std::vector<char16_t> pendingUnits_;
+    // The group part of the last resolved line and its group (kRoot: none).
+    WideString lastGroupPart_;
+    GroupId lastGroup_ = kRoot;
     bool finished_ = false;
 };
 

@@ -1,0 +1,269 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "model/prefetch.h"
+#include "text/wide_string.h"
+
+namespace textresgen {
+
+// One record to sort by name: its id, and room for the sort's work.
+struct NameSortItem {
+    // Working key: the next eight units of the name (past its end: 0), the
+    // first one highest, and how many units were left (9 for nine or more).
+    std::uint64_t high = 0;
+    std::uint64_t low = 0;
+    std::uint32_t id = 0;
+    std::uint16_t left = 0;
+    std::uint16_t sameAsNext = 0;  // on return: 1 when the next item has the same name
+};
+
+// A stretch of items still to be sorted from `depth` units on; SortByName's
+// work list, kept by the caller so that sorting many small groups does not
+// allocate every time.
+struct NameSortRun {
+    std::size_t begin, end, depth;
+};
+
+namespace name_sort_detail {
+
+// Units past the end count as 0, so a name that ends sorts before the longer
+// names that share its units; names whose keys are equal and say fewer than
+// kGoesOn units were left are the same name.
+constexpr std::size_t kUnitsPerKey = 8;
+constexpr std::uint16_t kGoesOn = kUnitsPerKey + 1;
+// How many records ahead the loops over a run ask for memory.
+constexpr std::size_t kAhead = 8;
+
+inline std::uint64_t PackUnits(const char16_t* units, std::size_t count) {
+    std::uint64_t packed = 0;
+    for (std::size_t k = 0; k < 4; ++k) packed = packed << 16 | (k < count ? units[k] : 0u);
+    return packed;
+}
+
+inline void SetKey(NameSortItem& item, WideStringView name, std::size_t depth) {
+    const std::size_t left = name.size() - depth;
+    const char16_t* units = name.data() + depth;
+    item.high = PackUnits(units, left);
+    item.low = left > 4 ? PackUnits(units + 4, left - 4) : 0;
+    item.left = static_cast<std::uint16_t>(left < kGoesOn ? left : kGoesOn);
+}
+
+inline bool SameKey(const NameSortItem& a, const NameSortItem& b) {
+    return a.high == b.high && a.low == b.low && a.left == b.left;
+}
+
+inline bool KeyBefore(const NameSortItem& a, const NameSortItem& b) {
+    if (a.high != b.high) return a.high < b.high;
+    if (a.low != b.low) return a.low < b.low;
+    if (a.left != b.left) return a.left < b.left;
+    return a.id < b.id;
+}
+
+// Byte `digit` of an item's key, most significant first: the eight bytes of
+// `high`, the eight of `low`, then `left`.
+constexpr unsigned kKeyDigits = 17;
+inline unsigned KeyDigit(const NameSortItem& item, unsigned digit) {
+    if (digit < 8) return static_cast<unsigned>(item.high >> (56 - 8 * digit)) & 0xFFu;
+    if (digit < 16) return static_cast<unsigned>(item.low >> (56 - 8 * (digit - 8))) & 0xFFu;
+    return item.left;
+}
+
+// Stretches this short are sorted by insertion.
+constexpr std::size_t kInsertionRun = 32;
+
+inline void InsertionSort(NameSortItem* items, std::size_t count) {
+    for (std::size_t i = 1; i < count; ++i) {
+        const NameSortItem item = items[i];
+        std::size_t j = i;
+        for (; j > 0 && KeyBefore(item, items[j - 1]); --j) items[j] = items[j - 1];
+        items[j] = item;
+    }
+}
+
+// The first byte of `bits`, from the most significant, that is not zero.
+inline unsigned FirstNonZeroByte(std::uint64_t bits) {
+    unsigned byte = 0;
+    while ((bits >> (56 - 8 * byte) & 0xFFu) == 0) ++byte;
+    return byte;
+}
+
+// Sorts items by key, then id: most significant byte first, in place
+// (American flag sort), down to stretches short enough for insertion sort.
+// A comparison sort of a million keys mispredicts a branch at almost every
+// comparison; this reads each item three times per byte that splits its
+// stretch (to find that byte, to count, to move), and skips in one pass the
+// bytes all keys of a stretch share, such as the high bytes of ASCII units.
+inline void SortByKey(NameSortItem* items, std::size_t count) {
+    if (count <= kInsertionRun) {
+        InsertionSort(items, count);
+        return;
+    }
+    struct Bucket {
+        std::size_t begin, end;
+    };
+    std::vector<Bucket> buckets{{0, count}};
+    while (!buckets.empty()) {
+        const Bucket bucket = buckets.back();
+        buckets.pop_back();
+        NameSortItem* first = items + bucket.begin;
+        const std::size_t n = bucket.end - bucket.begin;
+        if (n <= kInsertionRun) {
+            InsertionSort(first, n);
+            continue;
+        }
+        std::uint64_t highDiffers = 0, lowDiffers = 0;
+        unsigned leftDiffers = 0;
+        for (std::size_t i = 1; i < n; ++i) {
+            highDiffers |= first[i].high ^ first[0].high;
+            lowDiffers |= first[i].low ^ first[0].low;
+            leftDiffers |= static_cast<unsigned>(first[i].left ^ first[0].left);
+        }
+        unsigned digit = kKeyDigits;
+        if (highDiffers != 0)
+            digit = FirstNonZeroByte(highDiffers);
+        else if (lowDiffers != 0)
+            digit = 8 + FirstNonZeroByte(lowDiffers);
+        else if (leftDiffers != 0)
+            digit = 16;
+        if (digit == kKeyDigits) {  // one key throughout: by id
+            std::sort(first, first + n, [](const NameSortItem& a, const NameSortItem& b) { return a.id < b.id; });
+            continue;
+        }
+        std::size_t counts[256] = {};
+        for (std::size_t i = 0; i < n; ++i) ++counts[KeyDigit(first[i], digit)];
+        std::size_t next[256], end[256];
+        std::size_t at = 0;
+        for (unsigned b = 0; b < 256; ++b) {
+            next[b] = at;
+            at += counts[b];
+            end[b] = at;
+        }
+        for (unsigned b = 0; b < 256; ++b) {
+            while (next[b] < end[b]) {
+                NameSortItem item = first[next[b]];
+                for (unsigned d = KeyDigit(item, digit); d != b; d = KeyDigit(item, digit))
+                    std::swap(item, first[next[d]++]);
+                first[next[b]++] = item;
+            }
+        }
+        std::size_t start = bucket.begin;
+        for (unsigned b = 0; b < 256; start += counts[b++])
+            if (counts[b] > 1) buckets.push_back({start, start + counts[b]});
+    }
+}
+
+// Loads the records of the next items ahead of their names: the records and
+// the names they point to both lie in file order, not in the run's order.
+template <typename Names>
+TEXTRESGEN_PREFETCH_INLINE void PrefetchAhead(const NameSortItem* items, std::size_t i, std::size_t count, std::size_t depth,
+                   const Names& names) {
+    if (i + 2 * kAhead < count) PrefetchForRead(names.Record(items[i + 2 * kAhead].id));
+    if (i + kAhead < count) PrefetchForRead(names.Name(items[i + kAhead].id).data() + depth);
+}
+
+template <typename Names>
+void FillKeys(NameSortItem* items, std::size_t count, std::size_t depth, const Names& names) {
+    for (std::size_t i = 0; i < count; ++i) {
+        PrefetchAhead(items, i, count, depth, names);
+        SetKey(items[i], names.Name(items[i].id), depth);
+    }
+}
+
+// How many units from `depth` on every name of the run shares with the first
+// (the names all go on past `depth` + kUnitsPerKey with the same units).
+template <typename Names>
+std::size_t SharedLength(const NameSortItem* items, std::size_t count, std::size_t depth, const Names& names) {
+    const WideStringView first = names.Name(items[0].id).substr(depth);
+    std::size_t shared = first.size();
+    for (std::size_t i = 1; i < count && shared > kUnitsPerKey; ++i) {
+        PrefetchAhead(items, i, count, depth, names);
+        const WideStringView other = names.Name(items[i].id).substr(depth);
+        const std::size_t limit = std::min(shared, other.size());
+        std::size_t k = 0;
+        while (k < limit && first[k] == other[k]) ++k;
+        shared = k;
+    }
+    return shared;
+}
+
+// Sorts a few items by comparing their names outright, and marks equal
+// neighbours: for a small group whose names were just read, cheaper than
+// making keys.
+template <typename Names>
+void SortFew(NameSortItem* items, std::size_t count, const Names& names) {
+    for (std::size_t i = 1; i < count; ++i) {
+        const NameSortItem item = items[i];
+        const WideStringView name = names.Name(item.id);
+        std::size_t j = i;
+        for (; j > 0; --j) {
+            const int order = names.Name(items[j - 1].id).compare(name);
+            if (order < 0 || (order == 0 && items[j - 1].id < item.id)) break;
+            items[j] = items[j - 1];
+        }
+        items[j] = item;
+    }
+    for (std::size_t i = 0; i + 1 < count; ++i)
+        items[i].sameAsNext = names.Name(items[i].id) == names.Name(items[i + 1].id) ? 1 : 0;
+    items[count - 1].sameAsNext = 0;
+}
+
+// Groups this small are sorted by SortFew.
+constexpr std::size_t kFew = 8;
+
+}  // namespace name_sort_detail
+
+// Sorts `items` by the names of their records: by unsigned UTF-16 code units,
+// a name before the longer names it begins, the same name by id. Marks each
+// item followed by one of the same name.
+//
+// `names.Name(id)` gives a record's name and `names.Record(id)` the address
+// it is read from. The sort compares keys held beside the ids, each made of
+// the next few units of a name, so it reads name memory once per item and
+// level rather than twice per comparison; runs of equal keys are sorted again
+// on the following units, and a run whose names all share a long stretch
+// skips it in one pass. Cost: about n log n key comparisons plus one read of
+// every unit that tells two names apart.
+template <typename Names>
+void SortByName(NameSortItem* items, std::size_t count, const Names& names, std::vector<NameSortRun>& runs) {
+    using namespace name_sort_detail;
+    runs.clear();
+    if (count <= kFew) {
+        if (count > 0) SortFew(items, count, names);
+        return;
+    }
+    runs.push_back({0, count, 0});
+    while (!runs.empty()) {
+        const NameSortRun run = runs.back();
+        runs.pop_back();
+        NameSortItem* first = items + run.begin;
+        const std::size_t n = run.end - run.begin;
+        if (n == 1) {
+            first->sameAsNext = 0;
+            continue;
+        }
+        FillKeys(first, n, run.depth, names);
+        SortByKey(first, n);
+        if (SameKey(first[0], first[n - 1]) && first[0].left == kGoesOn) {
+            // Nothing told apart: skip what all the names share, then go on.
+            runs.push_back({run.begin, run.end, run.depth + SharedLength(first, n, run.depth, names)});
+            continue;
+        }
+        for (std::size_t a = 0; a < n;) {
+            std::size_t b = a + 1;
+            while (b < n && SameKey(first[b], first[a])) ++b;
+            if (b - a > 1 && first[a].left == kGoesOn) {
+                runs.push_back({run.begin + a, run.begin + b, run.depth + kUnitsPerKey});
+            } else {
+                // One name, or one name defined several times, by id.
+                for (std::size_t k = a; k < b; ++k) first[k].sameAsNext = k + 1 < b ? 1 : 0;
+            }
+            a = b;
+        }
+    }
+}
+
+}  // namespace textresgen
