@@ -9,7 +9,7 @@
       repeat      COUNT/100 names, each defined about a hundred times
       descending  the string table in descending name order
       sixdeep     names six segments deep, a random word at every level, random
-                  order: almost every entry has a path of five groups its own
+                  order: past the first level, groups of every entry's own
   make_definitions.py deep GROUPS FILE     one line nesting GROUPS groups
   make_definitions.py long UNITS FILE      one line of UNITS units
   make_definitions.py edge COPIES FILE     the corner cases of the line rules
@@ -171,7 +171,7 @@ def write_random(count, path):
 
 def write_sixdeep(count, path):
     # As `random`, but every name six segments deep: past the first level each
-    # entry brings about four groups of its own.
+    # entry brings almost four groups of its own.
     rng = random.Random(20261216)
 
     def lines():

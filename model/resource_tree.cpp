@@ -361,7 +361,8 @@ void ResourceTree::SortEntries() {
         const std::size_t first = group.firstValue;
         const std::size_t values = group.valueCount;
         const std::size_t left = values > 1 ? SortIds(valueOrder_.data() + first, values, names, scratch, true) : values;
-        std::memmove(valueOrder_.data() + kept, valueOrder_.data() + first, left * sizeof(std::uint32_t));
+        if (left > 0 && first != kept)
+            std::memmove(valueOrder_.data() + kept, valueOrder_.data() + first, left * sizeof(std::uint32_t));
         group.firstValue = static_cast<std::uint32_t>(kept);
         group.valueCount = static_cast<std::uint32_t>(left);
         kept += left;
