@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fuzz/check_properties.h"
+#include "support/temp_dir.h"
 
 namespace textrescheck::properties {
 namespace {
@@ -19,23 +20,12 @@ namespace fs = std::filesystem;
 
 const fs::path kCorpus = TEXTRESGEN_CORPUS_DIR;
 
-std::vector<std::string> CorpusFiles() {
-    std::vector<std::string> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(kCorpus))
-        if (entry.is_regular_file()) files.push_back(entry.path().filename().string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+std::vector<std::string> CorpusFiles() { return textresgen::test::SortedFileNames(kCorpus); }
 
 class CheckCorpusReplay : public testing::TestWithParam<std::string> {};
 
 TEST_P(CheckCorpusReplay, KeepsEveryProperty) {
-    EXPECT_EQ(CheckReport(ReadBytes(kCorpus / GetParam())), "") << "corpus file " << GetParam();
+    EXPECT_EQ(CheckReport(textresgen::test::ReadFileBytes(kCorpus / GetParam()).value_or("")), "") << "corpus file " << GetParam();
 }
 
 INSTANTIATE_TEST_SUITE_P(Fuzz, CheckCorpusReplay, testing::ValuesIn(CorpusFiles()),

@@ -17,13 +17,7 @@ namespace fs = std::filesystem;
 
 const fs::path kCorpus = TEXTRESL10N_IMPORT_CORPUS_DIR;
 
-std::vector<std::string> CorpusFiles() {
-    std::vector<std::string> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(kCorpus))
-        if (entry.is_regular_file()) files.push_back(entry.path().filename().string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
+std::vector<std::string> CorpusFiles() { return textresgen::test::SortedFileNames(kCorpus); }
 
 class ImportCorpusReplay : public testing::TestWithParam<std::string> {};
 

@@ -21,13 +21,7 @@ using namespace std::string_literals;  // literals holding U+0000
 const fs::path kCorpus = TEXTRESGEN_CORPUS_DIR;
 
 // File names of the corpus, sorted.
-std::vector<std::string> CorpusFiles() {
-    std::vector<std::string> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(kCorpus))
-        if (entry.is_regular_file()) files.push_back(entry.path().filename().string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
+std::vector<std::string> CorpusFiles() { return textresgen::test::SortedFileNames(kCorpus); }
 
 // ---------------------------------------------------------------- replay
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace textresgen::test {
 
@@ -25,6 +26,8 @@ private:
 
 // The whole file as bytes; nothing when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
+// The names of the regular files in a folder, sorted (a fuzzing corpus).
+std::vector<std::string> SortedFileNames(const std::filesystem::path& folder);
 // Creates or replaces the file with exactly these bytes; false on failure.
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
