@@ -88,15 +88,17 @@ bool Utf16Reader::StartReading() {
 // they decode to. Keeps the carried bytes.
 void Utf16Reader::SizeBuffers(std::size_t chunk) {
     readChunk_ = chunk;
-    bytes_.resize(chunk + 4);
+    // UTF-16 is read straight into decoded_; bytes_ then only holds the
+    // probe and a carried byte.
+    if (utf8_ || bytes_.empty()) bytes_.resize(chunk + 4);
     decoded_.resize(chunk + Utf8Decoder::kMaxPending + 4);
     units_.resize(decoded_.size() + 1);
     lineEnds_.reserve(units_.size());  // at most one per unit: never reallocated while filled
 }
 
-bool Utf16Reader::ReadBytes(std::size_t offset) {
+bool Utf16Reader::ReadBytes(unsigned char* into, std::size_t offset) {
     std::size_t got = 0;
-    switch (source_->Read(bytes_.data() + offset, readChunk_, got)) {
+    switch (source_->Read(into + offset, readChunk_, got)) {
         case ByteSource::Status::Data:
             byteCount_ = offset + got;
             if (got == readChunk_ && readChunk_ < kReadChunk) SizeBuffers(2 * readChunk_);
@@ -151,6 +153,14 @@ void Utf16Reader::EndInput() {
     inputEnded_ = true;
 }
 
+// An odd last byte of `bytes` (byteCount_ of them) waits in bytes_ for its
+// partner; at the end of the input it is ignored.
+void Utf16Reader::CarryOddByte(const unsigned char* bytes) {
+    const bool odd = (byteCount_ & 1u) != 0;
+    if (odd) bytes_[0] = bytes[byteCount_ - 1];
+    byteCount_ = odd && !sourceEnded_ ? 1 : 0;
+}
+
 // Decodes and translates the next read of the input into units_. False when
 // the input has ended (or failed) and nothing is left.
 bool Utf16Reader::Refill() {
@@ -159,25 +169,27 @@ bool Utf16Reader::Refill() {
     lineEnds_.clear();
     nextLineEnd_ = 0;
     while (unitEnd_ == 0 && !inputEnded_) {
-        if (!sourceEnded_ && !ReadBytes(byteCount_)) return false;
         std::size_t count = 0;
         if (utf8_) {
+            if (!sourceEnded_ && !ReadBytes(bytes_.data(), byteCount_)) return false;
             count = decoder_.Decode(bytes_.data(), byteCount_, decoded_.data());
             byteCount_ = 0;
             if (sourceEnded_) decoder_.DropPending();
+        } else if (kLittleEndianHost) {
+            // The bytes are the units: read straight into decoded_, behind
+            // the bytes carried over from the last read.
+            std::memcpy(decoded_.data(), bytes_.data(), byteCount_);
+            if (!sourceEnded_ && !ReadBytes(reinterpret_cast<unsigned char*>(decoded_.data()), byteCount_))
+                return false;
+            count = byteCount_ / 2;
+            CarryOddByte(reinterpret_cast<const unsigned char*>(decoded_.data()));
         } else {
+            if (!sourceEnded_ && !ReadBytes(bytes_.data(), byteCount_)) return false;
             count = byteCount_ / 2;
             const unsigned char* b = bytes_.data();
-            if (kLittleEndianHost) {
-                std::memcpy(decoded_.data(), b, count * sizeof(char16_t));
-            } else {
-                for (std::size_t i = 0; i < count; ++i)
-                    decoded_[i] = static_cast<char16_t>(b[2 * i] | (b[2 * i + 1] << 8));
-            }
-            // An odd byte waits for its partner; at the end it is ignored.
-            const bool odd = (byteCount_ & 1u) != 0;
-            if (odd) bytes_[0] = bytes_[byteCount_ - 1];
-            byteCount_ = odd && !sourceEnded_ ? 1 : 0;
+            for (std::size_t i = 0; i < count; ++i)
+                decoded_[i] = static_cast<char16_t>(b[2 * i] | (b[2 * i + 1] << 8));
+            CarryOddByte(b);
         }
         TranslateUnits(decoded_.data(), count);
         if (sourceEnded_ && !inputEnded_) EndInput();

@@ -42,7 +42,8 @@ private:
     bool StartReading();
     void SizeBuffers(std::size_t chunk);
     bool Refill();
-    bool ReadBytes(std::size_t offset);
+    bool ReadBytes(unsigned char* into, std::size_t offset);
+    void CarryOddByte(const unsigned char* bytes);
     void TranslateUnits(const char16_t* units, std::size_t count);
     void EndInput();
 
