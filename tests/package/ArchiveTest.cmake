@@ -6,13 +6,7 @@
 # Inputs: SOURCE_DIR, BUILD_DIR, CONFIG, WORK, CXX, GENERATOR, VERSION.
 cmake_minimum_required(VERSION 3.25)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}")
-  endif()
-  set(output "${out}" PARENT_SCOPE)
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/../RunCommand.cmake")
 
 file(REMOVE_RECURSE "${WORK}")
 get_filename_component(cmake_bin "${CMAKE_COMMAND}" DIRECTORY)
