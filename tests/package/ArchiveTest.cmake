@@ -7,6 +7,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 include("${CMAKE_CURRENT_LIST_DIR}/../RunCommand.cmake")
+include("${CMAKE_CURRENT_LIST_DIR}/GoldenExample.cmake")
 
 file(REMOVE_RECURSE "${WORK}")
 get_filename_component(cmake_bin "${CMAKE_COMMAND}" DIRECTORY)
@@ -48,13 +49,5 @@ foreach(program IN ITEMS textresgen-utf8 textrescheck)
   endif()
 endforeach()
 # textresgen takes no arguments: it generates in its working folder.
-file(MAKE_DIRECTORY "${WORK}/run")
-file(COPY_FILE "${SOURCE_DIR}/tests/package/example-definition.txt" "${WORK}/run/TextResouce.txt")
-run("${CMAKE_COMMAND}" -E chdir "${WORK}/run" "${WORK}/deb/usr/bin/textresgen")
-foreach(pair IN ITEMS "textresouce.cpp|example.cpp.golden" "textresouce.h|example.h.golden")
-  string(REPLACE "|" ";" pair "${pair}")
-  list(GET pair 0 made)
-  list(GET pair 1 golden)
-  run("${CMAKE_COMMAND}" -E compare_files "${WORK}/run/${made}" "${SOURCE_DIR}/tests/golden/${golden}")
-endforeach()
+expect_golden_example("${WORK}/deb/usr/bin/textresgen")
 message(STATUS "${debs}: control fields, files and programs as expected")
