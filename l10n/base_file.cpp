@@ -111,4 +111,12 @@ bool ReadBaseFile(const std::string& path, BaseFile& base, std::string& error) {
     return ReadBaseSource(textresgen::OpenFileSource(path.c_str()), path, base, error);
 }
 
+ExchangeUnit UntranslatedUnit(const BaseUnit& unit) {
+    ExchangeUnit fresh;
+    fresh.key = unit.key;
+    fresh.source = unit.source;
+    fresh.notes = unit.notes;
+    return fresh;
+}
+
 }  // namespace textresl10n

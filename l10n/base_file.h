@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "l10n/exchange_unit.h"
 #include "model/literal_body.h"
 #include "text/byte_stream.h"
 
@@ -33,5 +34,9 @@ struct BaseFile {
 bool ReadBaseFile(const std::string& path, BaseFile& base, std::string& error);
 bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, const std::string& shownPath, BaseFile& base,
                     std::string& error);
+
+// The exchange unit of a base unit not yet translated: its key, source and
+// notes, no target.
+ExchangeUnit UntranslatedUnit(const BaseUnit& unit);
 
 }  // namespace textresl10n

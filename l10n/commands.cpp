@@ -222,10 +222,7 @@ private:
         units.reserve(base.units.size());
         std::size_t reviews = 0;
         for (const BaseUnit& unit : base.units) {
-            ExchangeUnit out;
-            out.key = unit.key;
-            out.source = unit.source;
-            out.notes = unit.notes;
+            ExchangeUnit out = UntranslatedUnit(unit);
             const auto found = translated.find(unit.key);
             if (found != translated.end() && !isTemplate) {
                 out.target = found->second->source;

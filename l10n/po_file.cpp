@@ -532,11 +532,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base) {
     for (const BaseUnit& unit : base.units) {
         const auto found = byKey.find(unit.key);
         if (found == byKey.end()) {
-            ExchangeUnit fresh;
-            fresh.key = unit.key;
-            fresh.source = unit.source;
-            fresh.notes = unit.notes;
-            out.push_back(UnitLines(fresh, nullptr));
+            out.push_back(UnitLines(UntranslatedUnit(unit), nullptr));
             continue;
         }
         const PoEntry& entry = *found->second;

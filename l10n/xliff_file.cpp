@@ -497,10 +497,6 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
     for (const BaseUnit& unit : base.units) {
         const auto found = byKey.find(unit.key);
         if (found == byKey.end()) {
-            ExchangeUnit fresh;
-            fresh.key = unit.key;
-            fresh.source = unit.source;
-            fresh.notes = unit.notes;
             pugi::xml_node parent = previous ? previous.parent() : body;
             pugi::xml_node indent;
             pugi::xml_node created;
@@ -512,7 +508,7 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
                 indent = parent.prepend_child(pugi::node_pcdata);
             }
             indent.set_value(kUnitIndent);
-            FillUnit(created, fresh);
+            FillUnit(created, UntranslatedUnit(unit));
             previous = created;
             continue;
         }

@@ -7,14 +7,6 @@
 #include "support/program_folder.h"
 #include "support/utf16_bytes.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define TEXTRESGEN_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TEXTRESGEN_UNDER_ASAN 1
-#endif
-#endif
-
 namespace textresgen::test {
 namespace {
 
@@ -22,21 +14,9 @@ namespace {
 // alone needs 48 MB, more than the 32 MB of address space allowed here.
 constexpr unsigned long long kAddressSpace = 32ull << 20;
 
-bool CanRunUnderLimit(std::string& why) {
-#ifdef TEXTRESGEN_UNDER_ASAN
-    why = "the address sanitizer reserves more address space than the limit allows";
-    return false;
-#endif
-    if (!CanLimitResources()) {
-        why = "no address space limit on this platform";
-        return false;
-    }
-    return true;
-}
-
 TEST(MemoryExhaustion, EndsWithMessageAndStatusOne) {
     std::string why;
-    if (!CanRunUnderLimit(why)) GTEST_SKIP() << why;
+    if (!CanLimitAddressSpace(why)) GTEST_SKIP() << why;
     ProgramFolder folder;
     folder.Write(kDefinition, Utf8WithMark("k=" + std::string(24'000'000, 'x') + "\n"));
     RunOptions options;
@@ -55,7 +35,7 @@ TEST(MemoryExhaustion, EndsWithMessageAndStatusOne) {
 // definition is what failed the run above.
 TEST(MemoryExhaustion, SmallDefinitionUnderSameLimit) {
     std::string why;
-    if (!CanRunUnderLimit(why)) GTEST_SKIP() << why;
+    if (!CanLimitAddressSpace(why)) GTEST_SKIP() << why;
     ProgramFolder folder;
     folder.Write(kDefinition, Utf8WithMark("k=" + std::string(1000, 'x') + "\n"));
     RunOptions options;

@@ -18,7 +18,6 @@ namespace textresgen::test {
 namespace {
 
 using namespace std::string_literals;
-using Lines = std::vector<std::u16string>;
 
 struct ReadCase {
     const char* name;

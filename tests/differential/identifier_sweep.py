@@ -18,30 +18,14 @@ import collections
 import os
 import re
 import subprocess
+import sys
 import tempfile
 
-
-def read_property(path, wanted):
-    found = set()
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            fields = [x.strip() for x in line.split("#")[0].split(";")]
-            if len(fields) >= 2 and fields[1] == wanted:
-                first, _, last = fields[0].partition("..")
-                found.update(range(int(first, 16), int(last or first, 16) + 1))
-    return found
-
-
-def read_ages(path):
-    ages = {}
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            fields = [x.strip() for x in line.split("#")[0].split(";")]
-            if len(fields) >= 2:
-                first, _, last = fields[0].partition("..")
-                for c in range(int(first, 16), int(last or first, 16) + 1):
-                    ages[c] = fields[1]
-    return ages
+# The Unicode data files are read by the script that makes textrescheck's
+# tables from them (without leaving compiled bytecode in the source tree).
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir, "check"))
+from make_unicode_tables import read_ages, read_property_file  # noqa: E402
 
 
 def accepted(compiler, mode, points, start, folder):
@@ -61,9 +45,10 @@ def main():
     parser.add_argument("--compiler", nargs="+", default=["g++", "clang++"])
     parser.add_argument("--mode", nargs="+", default=["c++17", "gnu++17"])
     args = parser.parse_args()
-    xid_start = read_property(os.path.join(args.ucd, "DerivedCoreProperties.txt"), "XID_Start")
-    xid_continue = read_property(os.path.join(args.ucd, "DerivedCoreProperties.txt"), "XID_Continue")
-    ages = read_ages(os.path.join(args.ucd, "DerivedAge.txt"))
+    derived = read_property_file(os.path.join(args.ucd, "DerivedCoreProperties.txt"), ["XID_Start", "XID_Continue"])
+    xid_start, xid_continue = derived["XID_Start"], derived["XID_Continue"]
+    # Ages as the file writes them ("14.0"), for the report.
+    ages = {c: ".".join(map(str, age)) for c, age in read_ages(os.path.join(args.ucd, "DerivedAge.txt")).items()}
     points = [c for c in range(0x80, 0x30000) if not 0xD800 <= c <= 0xDFFF]
     points += sorted({c for c in xid_continue if c >= 0x30000} | set(range(0x30000, 0x110000, 0x1001)))
     with tempfile.TemporaryDirectory() as folder:

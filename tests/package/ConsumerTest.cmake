@@ -18,13 +18,7 @@
 # (MODE=prefix).
 cmake_minimum_required(VERSION 3.25)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}")
-  endif()
-  set(output "${out}" PARENT_SCOPE)
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/../RunCommand.cmake")
 
 # Fails unless every piece occurs in `text`, each after the one before.
 function(expect_in_order text)
@@ -55,6 +49,17 @@ endfunction()
 # Timestamps have whole seconds: wait past the second of the last write.
 function(wait_past_this_second)
   execute_process(COMMAND "${CMAKE_COMMAND}" -E sleep 1.1)
+endfunction()
+
+# Builds `dir`, which must fail: if it succeeds, stops with `built` and the
+# build's output; else expects every further argument in that output, in order.
+function(expect_build_failure dir built)
+  execute_process(COMMAND "${CMAKE_COMMAND}" --build "${dir}" --config Release
+                  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(status EQUAL 0)
+    message(FATAL_ERROR "${built}:\n${output}")
+  endif()
+  expect_in_order("${output}" ${ARGN})
 endfunction()
 
 file(REMOVE_RECURSE "${WORK}")
@@ -155,12 +160,7 @@ expect_in_order("${output}"
 set(bad_build "${WORK}/mismatch-build")
 set(bad "${SOURCE_DIR}/tests/package/mismatch")
 run("${CMAKE_COMMAND}" -S "${bad}" -B "${bad_build}" ${configure_args})
-execute_process(COMMAND "${CMAKE_COMMAND}" --build "${bad_build}" --config Release
-                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
-if(status EQUAL 0)
-  message(FATAL_ERROR "libraries with different layouts were built:\n${output}")
-endif()
-expect_in_order("${output}"
+expect_build_failure("${bad_build}" "libraries with different layouts were built"
   "textresgen: texts_ja and texts_en do not declare the same TextResource layout "
   "(${bad}/japanese.txt vs ${bad}/english.txt)")
 
@@ -168,12 +168,7 @@ expect_in_order("${output}"
 set(checked_build "${WORK}/checked-build")
 set(checked "${SOURCE_DIR}/tests/package/checked")
 run("${CMAKE_COMMAND}" -S "${checked}" -B "${checked_build}" ${configure_args})
-execute_process(COMMAND "${CMAKE_COMMAND}" --build "${checked_build}" --config Release
-                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
-if(status EQUAL 0)
-  message(FATAL_ERROR "a definition with a keyword as a name was built despite CHECK:\n${output}")
-endif()
-expect_in_order("${output}"
+expect_build_failure("${checked_build}" "a definition with a keyword as a name was built despite CHECK"
   "${checked}/texts.txt:2: error: entry 'delete' in 'Menu.delete' is a C++ keyword"
   "textrescheck rejects ${checked}/texts.txt")
 
@@ -189,11 +184,6 @@ if(NOT ja_header STREQUAL en_header OR NOT ja_source MATCHES "8b954f30")  # é–‹ã
   message(FATAL_ERROR "the PO file's library does not hold its translation with the base's layout")
 endif()
 run("${CMAKE_COMMAND}" -S "${exchange}" -B "${exchange_build}" -DBAD=ON)
-execute_process(COMMAND "${CMAKE_COMMAND}" --build "${exchange_build}" --config Release
-                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
-if(status EQUAL 0)
-  message(FATAL_ERROR "a PO file with a placeholder mismatch was built:\n${output}")
-endif()
-expect_in_order("${output}"
+expect_build_failure("${exchange_build}" "a PO file with a placeholder mismatch was built"
   "${exchange}/bad.po:8: error: 'Greeting': the translation takes argument 1 as int, the base text as char*")
 message(STATUS "consumer through find_package with ${CXX}: all checks passed")

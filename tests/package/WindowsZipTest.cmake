@@ -7,13 +7,8 @@
 # may be empty), OBJDUMP.
 cmake_minimum_required(VERSION 3.25)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}")
-  endif()
-  set(output "${out}" PARENT_SCOPE)
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/../RunCommand.cmake")
+include("${CMAKE_CURRENT_LIST_DIR}/GoldenExample.cmake")
 
 string(REPLACE "|" ";" emulator "${EMULATOR}")
 file(REMOVE_RECURSE "${WORK}")
@@ -53,15 +48,7 @@ foreach(program IN ITEMS textresgen textrescheck textresgen-utf8)
   endforeach()
 endforeach()
 
-file(MAKE_DIRECTORY "${WORK}/run")
-file(COPY_FILE "${SOURCE_DIR}/tests/package/example-definition.txt" "${WORK}/run/TextResouce.txt")
-run("${CMAKE_COMMAND}" -E chdir "${WORK}/run" ${emulator} "${bin}/textresgen.exe")
-foreach(pair IN ITEMS "textresouce.cpp|example.cpp.golden" "textresouce.h|example.h.golden")
-  string(REPLACE "|" ";" pair "${pair}")
-  list(GET pair 0 made)
-  list(GET pair 1 golden)
-  run("${CMAKE_COMMAND}" -E compare_files "${WORK}/run/${made}" "${SOURCE_DIR}/tests/golden/${golden}")
-endforeach()
+expect_golden_example(${emulator} "${bin}/textresgen.exe")
 
 foreach(program IN ITEMS textrescheck textresgen-utf8)
   run(${emulator} "${bin}/${program}.exe" --version)

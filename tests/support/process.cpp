@@ -19,6 +19,14 @@
 extern char** environ;
 #endif
 
+#if defined(__SANITIZE_ADDRESS__)
+#define TEXTRESGEN_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TEXTRESGEN_UNDER_ASAN 1
+#endif
+#endif
+
 namespace textresgen::test {
 
 #ifdef _WIN32
@@ -249,5 +257,17 @@ RunResult RunProgram(const std::filesystem::path& program, const RunOptions& opt
 }
 
 #endif
+
+bool CanLimitAddressSpace(std::string& why) {
+#ifdef TEXTRESGEN_UNDER_ASAN
+    why = "the address sanitizer reserves more address space than the limit allows";
+    return false;
+#endif
+    if (!CanLimitResources()) {
+        why = "no address space limit on this platform";
+        return false;
+    }
+    return true;
+}
 
 }  // namespace textresgen::test

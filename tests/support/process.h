@@ -41,4 +41,9 @@ RunResult RunProgram(const std::filesystem::path& program, const RunOptions& opt
 // Whether the limits and dropPrivileges of RunOptions work here.
 bool CanLimitResources();
 
+// Whether addressSpaceLimit works here: not without CanLimitResources(), nor
+// under the address sanitizer, which reserves more address space than any
+// limit allows. False with the reason in `why`.
+bool CanLimitAddressSpace(std::string& why);
+
 }  // namespace textresgen::test

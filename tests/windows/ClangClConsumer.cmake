@@ -5,12 +5,7 @@
 # DEFINITION, GENERATOR.
 cmake_minimum_required(VERSION 3.25)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}")
-  endif()
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/../RunCommand.cmake")
 
 file(REMOVE_RECURSE "${PREFIX}" "${BINARY}")
 run("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}")
