@@ -341,12 +341,15 @@ void ResourceTree::LayOutLevels() {
     childOrder_.swap(blocks);
 }
 
-// Entries grouped by group, level by level, with a counting sort, then each
-// group's sorted by name, in the same order; of a name defined several times
-// the last definition is kept, and the kept ones are packed to the front as
-// they are sorted. The entries' records and names are asked for a little
-// ahead of the sort across group boundaries: most groups hold few entries,
-// and their names lie anywhere in the arena.
+// Entries grouped by group with a counting sort (each group's range lies in
+// the level-by-level order LayOutLevels gave), then each group's sorted by
+// name; of a name defined several times the last definition is kept. Groups
+// are sorted in id order, the order in which the file introduced them, so a
+// table kept tidy reads its records and names front to back; the kept
+// entries are then packed to the front, range by range in layout order. For a
+// shuffled file, the entries' records and names are asked for a little ahead
+// of the sort across group boundaries: most groups hold few entries, and
+// their names lie anywhere in the arena.
 void ResourceTree::SortEntries() {
     const std::size_t count = entries_.size();
     valueOrder_.assign(count, 0);
@@ -356,42 +359,40 @@ void ResourceTree::SortEntries() {
     }
     SortScratch scratch;
     const EntryNames names{entries_};
-    std::size_t kept = 0;
-    const auto sort = [&](ResourceNode& group) {
-        const std::size_t first = group.firstValue;
-        const std::size_t values = group.valueCount;
-        const std::size_t left = values > 1 ? SortIds(valueOrder_.data() + first, values, names, scratch, true) : values;
-        if (left > 0 && first != kept)
-            std::memmove(valueOrder_.data() + kept, valueOrder_.data() + first, left * sizeof(std::uint32_t));
-        group.firstValue = static_cast<std::uint32_t>(kept);
-        group.valueCount = static_cast<std::uint32_t>(left);
-        kept += left;
-    };
-    // The groups in the order they are sorted: the root, then childOrder_.
-    // Sorting a group reads its entries' records and names, which lie anywhere
-    // in the arena: they are asked for a few groups ahead, the group's record
-    // first, then its entries' records, then their names. A group with one
-    // entry reads nothing, and a long one asks for its own as it sorts.
-    const std::size_t groups = childOrder_.size() + 1;
-    const auto groupAt = [&](std::size_t k) -> ResourceNode& { return groups_[k == 0 ? kRoot : childOrder_[k - 1]]; };
+    const std::size_t groups = groups_.size();
     const auto worthAsking = [](const ResourceNode& group) {
         return group.valueCount > 1 && group.valueCount <= 2 * kAhead;
     };
-    for (std::size_t k = 0; k < groups; ++k) {
-        if (k + 3 * kAhead < groups) PrefetchForRead(&groupAt(k + 3 * kAhead));
-        if (k + 2 * kAhead < groups) {
-            const ResourceNode& ahead = groupAt(k + 2 * kAhead);
+    for (std::size_t g = 0; g < groups; ++g) {
+        if (g + 2 * kAhead < groups) {
+            const ResourceNode& ahead = groups_[g + 2 * kAhead];
             if (worthAsking(ahead))
                 for (std::size_t j = 0; j < ahead.valueCount; ++j)
                     PrefetchForRead(&entries_[valueOrder_[ahead.firstValue + j]]);
         }
-        if (k + kAhead < groups) {
-            const ResourceNode& ahead = groupAt(k + kAhead);
+        if (g + kAhead < groups) {
+            const ResourceNode& ahead = groups_[g + kAhead];
             if (worthAsking(ahead))
                 for (std::size_t j = 0; j < ahead.valueCount; ++j)
                     PrefetchForRead(entries_[valueOrder_[ahead.firstValue + j]].units);
         }
-        sort(groupAt(k));
+        ResourceNode& group = groups_[g];
+        if (group.valueCount > 1)
+            group.valueCount = static_cast<std::uint32_t>(
+                SortIds(valueOrder_.data() + group.firstValue, group.valueCount, names, scratch, true));
+    }
+    std::size_t kept = 0;
+    const auto pack = [&](ResourceNode& group) {
+        const std::size_t first = group.firstValue;
+        if (group.valueCount > 0 && first != kept)
+            std::memmove(valueOrder_.data() + kept, valueOrder_.data() + first, group.valueCount * sizeof(std::uint32_t));
+        group.firstValue = static_cast<std::uint32_t>(kept);
+        kept += group.valueCount;
+    };
+    pack(groups_[kRoot]);
+    for (std::size_t k = 0; k < childOrder_.size(); ++k) {
+        if (k + kAhead < childOrder_.size()) PrefetchForRead(&groups_[childOrder_[k + kAhead]]);
+        pack(groups_[childOrder_[k]]);
     }
     valueOrder_.resize(kept);
 }
