@@ -343,11 +343,11 @@ void ResourceTree::LayOutLevels() {
 
 // Entries grouped by group with a counting sort (each group's range lies in
 // the level-by-level order LayOutLevels gave), then each group's sorted by
-// name; of a name defined several times the last definition is kept. Groups
-// are sorted in id order, the order in which the file introduced them, so a
-// table kept tidy reads its records and names front to back; the kept
-// entries are then packed to the front, range by range in layout order. For a
-// shuffled file, the entries' records and names are asked for a little ahead
+// name; of a name defined several times the last definition is kept, at the
+// front of the range (the replaced ones stay behind it, unread). Groups are
+// sorted in id order, the order in which the file introduced them, so a
+// table kept tidy reads its records and names front to back. For a shuffled
+// file, the entries' records and names are asked for a little ahead
 // of the sort across group boundaries: most groups hold few entries, and
 // their names lie anywhere in the arena.
 void ResourceTree::SortEntries() {
@@ -380,21 +380,8 @@ void ResourceTree::SortEntries() {
         if (group.valueCount > 1)
             group.valueCount = static_cast<std::uint32_t>(
                 SortIds(valueOrder_.data() + group.firstValue, group.valueCount, names, scratch, true));
+        entryCount_ += group.valueCount;
     }
-    std::size_t kept = 0;
-    const auto pack = [&](ResourceNode& group) {
-        const std::size_t first = group.firstValue;
-        if (group.valueCount > 0 && first != kept)
-            std::memmove(valueOrder_.data() + kept, valueOrder_.data() + first, group.valueCount * sizeof(std::uint32_t));
-        group.firstValue = static_cast<std::uint32_t>(kept);
-        kept += group.valueCount;
-    };
-    pack(groups_[kRoot]);
-    for (std::size_t k = 0; k < childOrder_.size(); ++k) {
-        if (k + kAhead < childOrder_.size()) PrefetchForRead(&groups_[childOrder_[k + kAhead]]);
-        pack(groups_[childOrder_[k]]);
-    }
-    valueOrder_.resize(kept);
 }
 
 }  // namespace textresgen

@@ -103,7 +103,7 @@ public:
         return childOrder_[position];
     }
     std::size_t GroupCount() const { return groups_.size(); }
-    std::size_t EntryCount() const { return valueOrder_.size(); }
+    std::size_t EntryCount() const { return entryCount_; }
 
 private:
     // Records this many places ahead have their names asked for, and twice as
@@ -140,9 +140,11 @@ private:
     UnitArena arena_;
     BlockVector<ResourceNode> groups_;
     BlockVector<ResourceEntry> entries_;
-    // After Finish: entry indices, each group's by name, replaced ones left
-    // out, the groups level by level (breadth first, children by name).
+    // After Finish: entry indices, each group's range by name, the ranges
+    // level by level (breadth first, children by name). A range keeps its
+    // replaced entries behind the ones it holds.
     std::vector<std::uint32_t> valueOrder_;
+    std::size_t entryCount_ = 0;
     // After Finish: child group ids, each group's block by name, the blocks
     // in the same order of the groups. It is also that order itself: the
     // root's children, then their children, and so on.
