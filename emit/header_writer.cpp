@@ -18,7 +18,7 @@ public:
         } else {
             file_.Print("\n");
             Indent(depth);
-            file_.Print("struct %s\n", {GroupType(group.name)});
+            file_.Print("struct %s\n", {GroupType(group.Name())});
             Indent(depth);
             file_.Print("{\n");
         }
@@ -30,7 +30,7 @@ public:
         if (depth == 0)
             file_.Print("};\n\n#endif\n");
         else
-            file_.Print("} %s;\n", {group.name});
+            file_.Print("} %s;\n", {group.Name()});
     }
 
 private:

@@ -19,7 +19,7 @@ public:
 
     void Enter(const ResourceNode& group, std::size_t depth) {
         if (depth > 0) {
-            path_.append(group.name);
+            path_.append(group.Name());
             path_.push_back(u'.');
         }
         const std::size_t shared = path_.size();
@@ -35,7 +35,7 @@ public:
     }
 
     void Leave(const ResourceNode& group, std::size_t depth) {
-        if (depth > 0) path_.resize(path_.size() - group.name.size() - 1);
+        if (depth > 0) path_.resize(path_.size() - group.Name().size() - 1);
     }
 
 private:

@@ -43,11 +43,17 @@ private:
     static constexpr std::size_t kFirstCapacity = 64;
     static constexpr std::size_t kFull = static_cast<std::size_t>(-1);  // the first block is whole
 
+    // Blocks start on a cache line, so that records of 32 bytes or less
+    // never straddle two.
+    static constexpr std::align_val_t kBlockAlignment{64};
+
     struct Release {
-        void operator()(T* block) const { ::operator delete(block); }
+        void operator()(T* block) const { ::operator delete(block, kBlockAlignment); }
     };
 
-    static T* Allocate(std::size_t records) { return static_cast<T*>(::operator new(records * sizeof(T))); }
+    static T* Allocate(std::size_t records) {
+        return static_cast<T*>(::operator new(records * sizeof(T), kBlockAlignment));
+    }
 
     // Doubles the first block until it has the full size; later blocks are
     // allocated whole.

@@ -24,7 +24,7 @@ bool SameName(WideStringView a, WideStringView b) {
 
 struct GroupNames {
     const BlockVector<ResourceNode>& groups;
-    WideStringView Name(std::uint32_t id) const { return groups[id].name; }
+    WideStringView Name(std::uint32_t id) const { return groups[id].Name(); }
     const void* Record(std::uint32_t id) const { return &groups[id]; }
 };
 
@@ -106,7 +106,7 @@ GroupId ResourceTree::Child(GroupId parent, WideStringView name) {
 
 GroupId ResourceTree::FindOrAddChild(GroupId parent, WideStringView name, std::uint32_t hash) {
     const ResourceNode& owner = groups_[parent];
-    if (owner.childCount != 0 && owner.firstValue == hash && SameName(groups_[owner.firstChild].name, name))
+    if (owner.childCount != 0 && owner.firstValue == hash && SameName(groups_[owner.firstChild].Name(), name))
         return owner.firstChild;
     const GroupId found = owner.childCount > 1 ? FindChild(parent, name, hash) : kRoot;
     if (found != kRoot) {
@@ -125,7 +125,7 @@ GroupId ResourceTree::FindChild(GroupId parent, WideStringView name, std::uint32
         if (lookup_[slot].hash != hash) continue;
         const GroupId id = lookup_[slot].idPlusOne - 1;
         const ResourceNode& group = groups_[id];
-        if (group.parent == parent && SameName(group.name, name)) return id;
+        if (group.parent == parent && SameName(group.Name(), name)) return id;
     }
     return kRoot;
 }
@@ -138,7 +138,8 @@ GroupId ResourceTree::AddChild(GroupId parent, WideStringView name, std::uint32_
     if (groups_.size() >= kMaxRecords || name.size() > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("too many groups or too long a name");
     ResourceNode group;
-    group.name = WideStringView(arena_.Store(name), name.size());
+    group.nameUnits = arena_.Store(name);
+    group.nameLength = static_cast<std::uint32_t>(name.size());
     group.parent = parent;
     groups_.push_back(group);
     const auto id = static_cast<GroupId>(groups_.size() - 1);

@@ -17,14 +17,20 @@ using GroupId = std::uint32_t;
 // Finish(), its entries and child groups are contiguous ranges, in name order.
 // (While the tree is built, the four numbers hold the tree's own
 // bookkeeping.)
+//
+// 32 bytes, so that a record read at random is one cache line, not two.
 struct ResourceNode {
-    WideStringView name;         // empty for the root
+    const char16_t* nameUnits = nullptr;  // the root's name is empty
+    std::uint32_t nameLength = 0;
     GroupId parent = 0;
     std::uint32_t firstValue = 0;
     std::uint32_t valueCount = 0;
     std::uint32_t firstChild = 0;
     std::uint32_t childCount = 0;
+
+    WideStringView Name() const { return {nameUnits, nameLength}; }
 };
+static_assert(sizeof(ResourceNode) == 32);
 
 // One named text of a group: a member of type S and its initialiser.
 // A text whose units are all below U+0100 (most texts of Western languages)
@@ -120,7 +126,7 @@ private:
         if (position + 2 * kPrefetchAhead < childOrder_.size())
             PrefetchForRead(&groups_[childOrder_[position + 2 * kPrefetchAhead]]);
         if (position + kPrefetchAhead < childOrder_.size())
-            PrefetchForRead(groups_[childOrder_[position + kPrefetchAhead]].name.data());
+            PrefetchForRead(groups_[childOrder_[position + kPrefetchAhead]].nameUnits);
     }
 
     static std::uint32_t HashName(GroupId parent, WideStringView name);

@@ -124,7 +124,7 @@ TEST(ResourceTreeStorage, RecordsSurviveBlockGrowth) {
     ASSERT_EQ(tree.EntryCount(), static_cast<std::size_t>(kGroups));
     for (int i = 0; i < kGroups; i += 1013) {
         const ResourceNode& group = tree.Group(ids[i]);
-        EXPECT_EQ(group.name, Name(i));
+        EXPECT_EQ(group.Name(), Name(i));
         EXPECT_EQ(group.parent, ResourceTree::kRoot);
         ASSERT_EQ(group.valueCount, 1u);
         EXPECT_EQ(tree.ValueAt(group, 0).Text(), Name(i) + u"-text");

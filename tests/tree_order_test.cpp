@@ -98,7 +98,7 @@ TEST(TreeOrder, EntriesAndChildrenInCodeUnitOrderLastDefinitionKept) {
             ASSERT_EQ(std::u16string(entry.Name()), expected->first) << "entry " << i;
             EXPECT_EQ(entry.Text(), expected->second) << "entry " << i;
             ASSERT_EQ(tree.ChildAt(root, i), expectedGroup->second) << "child " << i;
-            EXPECT_EQ(std::u16string(tree.Group(expectedGroup->second).name), expectedGroup->first);
+            EXPECT_EQ(std::u16string(tree.Group(expectedGroup->second).Name()), expectedGroup->first);
         }
     }
 }
@@ -116,7 +116,7 @@ std::vector<std::u16string> Flatten(const ResourceTree& tree) {
             out.push_back(path + std::u16string(tree.ValueAt(group, i).Name()) + u"=" + tree.ValueAt(group, i).Text());
         for (std::uint32_t i = group.childCount; i-- > 0;) {
             const GroupId child = tree.ChildAt(group, i);
-            stack.push_back({child, path + std::u16string(tree.Group(child).name) + u"."});
+            stack.push_back({child, path + std::u16string(tree.Group(child).Name()) + u"."});
         }
     }
     return out;
