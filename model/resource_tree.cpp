@@ -248,7 +248,7 @@ void ResourceTree::ResolvePending() {
     }
     for (const PendingLine& line : pending_) {
         const GroupId group = line.sameAs == kNone ? line.parent : pending_[line.sameAs].parent;
-        entries_[line.entry].group = group;
+        entryGroups_[line.entry] = group;
         ++groups_[group].valueCount;
     }
     const PendingLine& last = pending_.back();
@@ -260,8 +260,9 @@ void ResourceTree::ResolvePending() {
 
 // Stores the entry's name and text; its group's count is the caller's to add.
 std::uint32_t ResourceTree::StoreEntry(GroupId group, WideStringView name, WideStringView text) {
-    if (entries_.size() >= kMaxRecords || name.size() > std::numeric_limits<std::uint32_t>::max())
-        throw std::length_error("too many or too long names");
+    if (entries_.size() >= kMaxRecords || name.size() > std::numeric_limits<std::uint32_t>::max() ||
+        text.size() > std::numeric_limits<std::uint32_t>::max() >> 1)
+        throw std::length_error("too many or too long names, or too long a text");
     char16_t high = 0;
     for (const char16_t unit : text) high |= unit;  // a loop compilers vectorise
     const bool narrow = high < 0x100;
@@ -274,8 +275,9 @@ std::uint32_t ResourceTree::StoreEntry(GroupId group, WideStringView name, WideS
     } else {
         std::copy(text.begin(), text.end(), stored + name.size());
     }
-    entries_.push_back(ResourceEntry{stored, group, static_cast<std::uint32_t>(name.size()),
-                                     static_cast<std::uint64_t>(text.size()) << 1 | (narrow ? 1u : 0u)});
+    entries_.push_back(ResourceEntry{stored, static_cast<std::uint32_t>(name.size()),
+                                     static_cast<std::uint32_t>(text.size()) << 1 | (narrow ? 1u : 0u)});
+    entryGroups_.push_back(group);
     return static_cast<std::uint32_t>(entries_.size() - 1);
 }
 
@@ -355,9 +357,10 @@ void ResourceTree::SortEntries() {
     const std::size_t count = entries_.size();
     valueOrder_.assign(count, 0);
     for (std::size_t i = count; i-- > 0;) {
-        if (i >= kAhead) PrefetchForRead(&groups_[entries_[i - kAhead].group]);
-        valueOrder_[--groups_[entries_[i].group].firstValue] = static_cast<std::uint32_t>(i);
+        if (i >= kAhead) PrefetchForRead(&groups_[entryGroups_[i - kAhead]]);
+        valueOrder_[--groups_[entryGroups_[i]].firstValue] = static_cast<std::uint32_t>(i);
     }
+    entryGroups_ = BlockVector<GroupId>();
     SortScratch scratch;
     const EntryNames names{entries_};
     const std::size_t groups = groups_.size();
