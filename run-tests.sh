@@ -59,9 +59,9 @@ if [[ ${TEXTRESGEN_SKIP_WINDOWS:-0} != 1 ]]; then
     scripts/fetch-pugixml-source.sh build/third_party/pugixml
     cmake --preset mingw
     cmake --build --preset mingw -j "$jobs"
-    # Wine now and then fails to start a program: twice in some thirty runs
-    # of this leg a test ended within 10 ms with no output at all, and passed
-    # when run again. So a failed test is run once more here; every test also
+    # Wine now and then fails to start a program: three times in some thirty
+    # runs of this leg a test ended within 20 ms with no output at all, and
+    # passed when run again. So a failed test is run once more here; every test also
     # runs natively, without a second chance, in the legs below.
     ctest --preset mingw "${ctest_args[@]}" --repeat until-pass:2
     cpack --preset mingw
