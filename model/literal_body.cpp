@@ -1,6 +1,7 @@
 #include "model/literal_body.h"
 
 #include "text/unicode.h"
+#include "text/utf8_encoder.h"
 
 namespace textresgen {
 namespace {
@@ -190,21 +191,7 @@ bool ValuesToUtf8(LiteralValuesView values, std::string& utf8) {
     utf8.reserve(values.size());
     for (const char32_t c : values) {
         if (IsSurrogate(c) || c > kMaxCodePoint) return false;
-        if (c < 0x80) {
-            utf8 += static_cast<char>(c);
-        } else if (c < 0x800) {
-            utf8 += static_cast<char>(0xC0 | (c >> 6));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            utf8 += static_cast<char>(0xE0 | (c >> 12));
-            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xF0 | (c >> 18));
-            utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        AppendUtf8(utf8, c);
     }
     return true;
 }
