@@ -1,11 +1,14 @@
 #include "emit/header_writer.h"
 
-#include "emit/group_walk.h"
+#include "model/group_walk.h"
 #include "model/generated_names.h"
 
 namespace textresgen {
 namespace {
 
+// Every line is written as pieces that go straight into the writer's buffer,
+// with the line ends spelled out: a deep file's header holds several lines
+// per group, and formats would cost more than the copying.
 class HeaderPrinter {
 public:
     HeaderPrinter(const ResourceTree& tree, Utf16Writer& file) : tree_(tree), file_(file) {}
@@ -16,52 +19,60 @@ public:
                         {names::kIncludeGuard, names::kIncludeGuard, names::kTypeName});
             file_.Print("\ttypedef const wchar_t* %s;\n\n", {names::kMemberType});
         } else {
-            file_.Print("\n");
+            //   <empty line>
+            //   <tabs>struct _Name
+            //   <tabs>{
+            file_.PrintUnits(kLineEnd);
             Indent(depth);
-            file_.Print("struct %s\n", {GroupType(group.Name())});
+            file_.PrintUnits(u"struct ");
+            file_.PrintUnits(WideStringView(&names::kGroupTypePrefix, 1));
+            file_.PrintUnits(group.Name());
+            file_.PrintUnits(kLineEnd);
             Indent(depth);
-            file_.Print("{\n");
+            file_.PrintUnits(u"{");
+            file_.PrintUnits(kLineEnd);
         }
         WriteMembers(group, depth + 1);
     }
 
     void Leave(const ResourceNode& group, std::size_t depth) {
         Indent(depth);
-        if (depth == 0)
+        if (depth == 0) {
             file_.Print("};\n\n#endif\n");
-        else
-            file_.Print("} %s;\n", {group.Name()});
+            return;
+        }
+        file_.PrintUnits(u"} ");
+        file_.PrintUnits(group.Name());
+        file_.PrintUnits(u";");
+        file_.PrintUnits(kLineEnd);
     }
 
 private:
-    void Indent(std::size_t depth) { file_.PrintRepeated(u'\t', depth); }
+    static constexpr WideStringView kLineEnd = Utf16Writer::kLineEnd;
 
-    WideStringView GroupType(WideStringView name) {
-        type_.assign(1, names::kGroupTypePrefix);
-        type_.append(name);
-        return type_;
+    void Indent(std::size_t depth) {
+        if (tabs_.size() < depth) tabs_.resize(depth, u'\t');
+        file_.PrintUnits(WideStringView(tabs_.data(), depth));
     }
 
-    // One line per entry, "\tS Open;" after the indent, each assembled in
-    // `line_` and written with one call.
+    // One line per entry, "\tS Open;" after the indent.
     void WriteMembers(const ResourceNode& group, std::size_t indent) {
         if (group.valueCount == 0) return;
-        line_.assign(indent, u'\t');
-        line_.append(names::kMemberType);
-        line_.push_back(u' ');
-        const std::size_t shared = line_.size();
+        member_.assign(indent, u'\t');
+        member_.append(names::kMemberType);
+        member_.push_back(u' ');
         for (std::uint32_t i = 0; i < group.valueCount; ++i) {
-            line_.append(tree_.ValueAt(group, i).Name());
-            line_.push_back(u';');
-            file_.PrintLine(line_);
-            line_.resize(shared);
+            file_.PrintUnits(member_);
+            file_.PrintUnits(tree_.ValueAt(group, i).Name());
+            file_.PrintUnits(u";");
+            file_.PrintUnits(kLineEnd);
         }
     }
 
     const ResourceTree& tree_;
     Utf16Writer& file_;
-    WideString line_;
-    WideString type_;
+    WideString tabs_;
+    WideString member_;  // the indent and "S "
 };
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include "emit/source_writer.h"
 
-#include "emit/group_walk.h"
+#include "model/group_walk.h"
 #include "model/generated_names.h"
 
 namespace textresgen {
 namespace {
 
+// Names and texts hold no line end, so every line is written as pieces that
+// go straight into the writer's buffer, its line end spelled out.
 // `path_` holds what every assignment of the current group starts with,
 // "\tt." and the member path ("Menu.Sub."), extended on entering a group and
 // cut back on leaving it.
@@ -22,15 +24,17 @@ public:
             path_.append(group.Name());
             path_.push_back(u'.');
         }
-        const std::size_t shared = path_.size();
         for (std::uint32_t i = 0; i < group.valueCount; ++i) {
             const ResourceEntry& entry = tree_.ValueAt(group, i);
-            path_.append(entry.Name());
-            path_.append(u" = L\"");
-            file_.PrintText(path_);
-            PrintEntryText(entry);  // not copied into `path_`: texts can be huge
-            file_.PrintLine(u"\";");
-            path_.resize(shared);
+            file_.PrintUnits(path_);
+            file_.PrintUnits(entry.Name());
+            file_.PrintUnits(u" = L\"");
+            if (entry.TextIsNarrow())
+                file_.PrintNarrowUnits(entry.NarrowText(), entry.TextLength());
+            else
+                file_.PrintUnits(entry.WideText());
+            file_.PrintUnits(u"\";");
+            file_.PrintUnits(Utf16Writer::kLineEnd);
         }
     }
 
@@ -39,13 +43,6 @@ public:
     }
 
 private:
-    void PrintEntryText(const ResourceEntry& entry) {
-        if (entry.TextIsNarrow())
-            file_.PrintNarrowText(entry.NarrowText(), entry.TextLength());
-        else
-            file_.PrintText(entry.WideText());
-    }
-
     const ResourceTree& tree_;
     Utf16Writer& file_;
     WideString path_;

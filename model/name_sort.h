@@ -38,17 +38,26 @@ constexpr std::uint16_t kGoesOn = kUnitsPerKey + 1;
 // How many records ahead the loops over a run ask for memory.
 constexpr std::size_t kAhead = 8;
 
+// A unit as the order sees it: with `kDotFirst`, "." counts as 0, below
+// every unit a name can hold (names hold no U+0000).
+template <bool kDotFirst>
+inline std::uint64_t KeyUnit(char16_t unit) {
+    return kDotFirst && unit == u'.' ? 0u : unit;
+}
+
+template <bool kDotFirst>
 inline std::uint64_t PackUnits(const char16_t* units, std::size_t count) {
     std::uint64_t packed = 0;
-    for (std::size_t k = 0; k < 4; ++k) packed = packed << 16 | (k < count ? units[k] : 0u);
+    for (std::size_t k = 0; k < 4; ++k) packed = packed << 16 | (k < count ? KeyUnit<kDotFirst>(units[k]) : 0u);
     return packed;
 }
 
+template <bool kDotFirst>
 inline void SetKey(NameSortItem& item, WideStringView name, std::size_t depth) {
     const std::size_t left = name.size() - depth;
     const char16_t* units = name.data() + depth;
-    item.high = PackUnits(units, left);
-    item.low = left > 4 ? PackUnits(units + 4, left - 4) : 0;
+    item.high = PackUnits<kDotFirst>(units, left);
+    item.low = left > 4 ? PackUnits<kDotFirst>(units + 4, left - 4) : 0;
     item.left = static_cast<std::uint16_t>(left < kGoesOn ? left : kGoesOn);
 }
 
@@ -169,7 +178,7 @@ template <typename Names>
 void FillKeys(NameSortItem* items, std::size_t count, std::size_t depth, const Names& names) {
     for (std::size_t i = 0; i < count; ++i) {
         PrefetchAhead(items, i, count, depth, names);
-        SetKey(items[i], names.Name(items[i].id), depth);
+        SetKey<Names::kDotFirst>(items[i], names.Name(items[i].id), depth);
     }
 }
 
@@ -190,6 +199,16 @@ std::size_t SharedLength(const NameSortItem* items, std::size_t count, std::size
     return shared;
 }
 
+// Negative, zero or positive as `a` sorts before, with or after `b`.
+template <bool kDotFirst>
+int CompareNames(WideStringView a, WideStringView b) {
+    if (!kDotFirst) return a.compare(b);
+    const std::size_t shorter = std::min(a.size(), b.size());
+    for (std::size_t k = 0; k < shorter; ++k)
+        if (a[k] != b[k]) return KeyUnit<true>(a[k]) < KeyUnit<true>(b[k]) ? -1 : 1;
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
 // Sorts a few items by comparing their names outright, and marks equal
 // neighbours: for a small group whose names were just read, cheaper than
 // making keys.
@@ -200,7 +219,7 @@ void SortFew(NameSortItem* items, std::size_t count, const Names& names) {
         const WideStringView name = names.Name(item.id);
         std::size_t j = i;
         for (; j > 0; --j) {
-            const int order = names.Name(items[j - 1].id).compare(name);
+            const int order = CompareNames<Names::kDotFirst>(names.Name(items[j - 1].id), name);
             if (order < 0 || (order == 0 && items[j - 1].id < item.id)) break;
             items[j] = items[j - 1];
         }
@@ -221,7 +240,8 @@ constexpr std::size_t kFew = 8;
 // item followed by one of the same name.
 //
 // `names.Name(id)` gives a record's name and `names.Record(id)` the address
-// it is read from. The sort compares keys held beside the ids, each made of
+// it is read from; `Names::kDotFirst` sorts "." below every other unit (for
+// dotted paths: a group before the groups inside it, then its siblings). The sort compares keys held beside the ids, each made of
 // the next few units of a name, so it reads name memory once per item and
 // level rather than twice per comparison; runs of equal keys are sorted again
 // on the following units, and a run whose names all share a long stretch

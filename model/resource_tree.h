@@ -11,26 +11,16 @@
 
 namespace textresgen {
 
-using GroupId = std::uint32_t;
-
-// A group of the dotted names: the structure it becomes in the header. After
-// Finish(), its entries and child groups are contiguous ranges, in name order.
-// (While the tree is built, the four numbers hold the tree's own
-// bookkeeping.)
-//
-// 32 bytes, so that a record read at random is one cache line, not two.
+// A group of the dotted names as the writers meet it (see WalkGroups in
+// model/group_walk.h): its name and its entries, a range in name order. A
+// group that holds only groups has no entries.
 struct ResourceNode {
-    const char16_t* nameUnits = nullptr;  // the root's name is empty
-    std::uint32_t nameLength = 0;
-    GroupId parent = 0;
+    WideStringView name;  // the root's name is empty
     std::uint32_t firstValue = 0;
     std::uint32_t valueCount = 0;
-    std::uint32_t firstChild = 0;
-    std::uint32_t childCount = 0;
 
-    WideStringView Name() const { return {nameUnits, nameLength}; }
+    WideStringView Name() const { return name; }
 };
-static_assert(sizeof(ResourceNode) == 32);
 
 // One named text of a group: a member of type S and its initialiser.
 // A text whose units are all below U+0100 (most texts of Western languages)
@@ -60,62 +50,67 @@ struct ResourceEntry {
 };
 static_assert(sizeof(ResourceEntry) == 16);
 
-// The definitions arranged by their dotted names. Filled through Child and
-// Value, then frozen by Finish; the writers only read it afterwards.
+// A group path that holds entries, as Finish orders them: the dotted group
+// part of their names ("Menu.Sub"; the root's is empty and has no segment)
+// and the range of its entries.
+struct GroupPath {
+    const char16_t* units = nullptr;
+    std::uint32_t length = 0;
+    std::uint32_t valueCount = 0;  // entries defined; after Finish, entries kept
+    std::uint32_t firstValue = 0;  // after Finish
+
+    WideStringView Units() const { return {units, length}; }
+};
+
+// The definitions arranged by their dotted names. Filled through Define, then
+// frozen by Finish; the writers only read it afterwards, through WalkGroups.
 //
 // Names are ordered by unsigned UTF-16 code units, a prefix before the longer
-// name. A later Value for the same full name replaces the earlier text. A name
-// may be an entry and a group of the same node at once. Group ids returned by
-// Child stay valid after Finish.
+// name. A later definition of the same full name replaces the earlier text. A
+// name may be an entry and a group of the same group at once.
 //
-// The tree is flat (records in blocks, units in an arena) rather than nodes
-// owning nodes: it costs a few dozen bytes per name, and neither building,
-// walking nor destroying it recurses, however deep the names nest. Records
-// stay where reading put them, in file order; Finish lays out each group's
-// entries and children in name order in arrays of indices, level by level,
-// and the read accessors ask for records and names a few places ahead in
-// them, so that a shuffled file is written without waiting on one cache miss
-// after another.
+// There are no group records. Each distinct group part of the names ("Menu.Sub"
+// of "Menu.Sub.Open") is stored once, with its entries counted against it.
+// Finish sorts these paths as whole strings, a "." below every other unit:
+// that order is the writers' depth-first order, every group before the groups
+// inside it and a group's children by name, so the walk takes the groups to
+// open and close from where each path parts from the one before. A file that
+// gives every entry a group path of its own then costs one path per entry
+// rather than a record per group, and the writers read the paths and entries
+// front to back in arrays, asking for what they read next a little ahead.
 class ResourceTree {
 public:
-    static constexpr GroupId kRoot = 0;
-
     ResourceTree();
 
-    // The child group `name` of `parent`, created when absent.
-    GroupId Child(GroupId parent, WideStringView name);
-    // Sets the text of entry `name` of `group`, replacing an earlier text.
-    void Value(GroupId group, WideStringView name, WideStringView text);
-    // One definition: the groups of `dottedName` before its last "." (each as
-    // Child finds or creates it), and in the last of them the entry after it
-    // (as Value sets it). Definitions are taken in small batches whose
-    // lookups overlap in memory; Child, Value and Finish complete a batch
-    // first.
+    // One definition: the entry after the last "." of `dottedName`, in the
+    // group the part before it names (the root when there is no "."). Names
+    // hold no U+0000 (a definition line ends at one). Definitions are taken
+    // in small batches whose lookups overlap in memory; Finish completes the
+    // last batch.
     void Define(WideStringView dottedName, WideStringView text);
-    // Sorts every group's entries and children and drops replaced entries.
+    // Orders the paths and every path's entries and drops replaced entries.
     void Finish();
 
-    // Read access, valid after Finish(). The writers visit groups depth
-    // first, each group's entries then its children in name order. The index
-    // arrays hold the groups level by level, so what a depth-first walk reads
-    // next at each level lies a little further on in them, and these
-    // accessors prefetch along them.
-    const ResourceNode& Group(GroupId id) const { return groups_[id]; }
+    // Read access, valid after Finish(): the paths in the writers' order (the
+    // root's first) and their entries. Both accessors ask for what comes a
+    // few places further on.
+    std::size_t PathCount() const { return order_.size(); }
+    const GroupPath& PathAt(std::size_t rank) const {
+        PrefetchPaths(rank);
+        return paths_[order_[rank]];
+    }
     const ResourceEntry& ValueAt(const ResourceNode& group, std::uint32_t index) const {
         const std::size_t position = group.firstValue + index;
         PrefetchEntries(position);
         return entries_[valueOrder_[position]];
     }
-    GroupId ChildAt(const ResourceNode& group, std::uint32_t index) const {
-        const std::size_t position = group.firstChild + index;
-        PrefetchGroups(position);
-        return childOrder_[position];
-    }
-    std::size_t GroupCount() const { return groups_.size(); }
     std::size_t EntryCount() const { return entryCount_; }
 
 private:
-    // Records this many places ahead have their names asked for, and twice as
+    using PathId = std::uint32_t;
+    static constexpr PathId kRootPath = 0;
+
+    // Records this many places ahead have their units asked for, and twice as
     // far ahead the records themselves.
     static constexpr std::size_t kPrefetchAhead = 8;
 
@@ -125,77 +120,60 @@ private:
         if (position + kPrefetchAhead < valueOrder_.size())
             PrefetchForRead(entries_[valueOrder_[position + kPrefetchAhead]].units);
     }
-    TEXTRESGEN_PREFETCH_INLINE void PrefetchGroups(std::size_t position) const {
-        if (position + 2 * kPrefetchAhead < childOrder_.size())
-            PrefetchForRead(&groups_[childOrder_[position + 2 * kPrefetchAhead]]);
-        if (position + kPrefetchAhead < childOrder_.size())
-            PrefetchForRead(groups_[childOrder_[position + kPrefetchAhead]].nameUnits);
+    TEXTRESGEN_PREFETCH_INLINE void PrefetchPaths(std::size_t rank) const {
+        if (rank + 2 * kPrefetchAhead < order_.size()) PrefetchForRead(&paths_[order_[rank + 2 * kPrefetchAhead]]);
+        if (rank + kPrefetchAhead < order_.size()) PrefetchForRead(paths_[order_[rank + kPrefetchAhead]].units);
     }
 
-    static std::uint32_t HashName(GroupId parent, WideStringView name);
-    GroupId FindOrAddChild(GroupId parent, WideStringView name, std::uint32_t hash);
-    GroupId FindChild(GroupId parent, WideStringView name, std::uint32_t hash) const;
-    std::uint32_t StoreEntry(GroupId group, WideStringView name, WideStringView text);
+    static std::uint32_t HashUnits(WideStringView units);
+    PathId FindOrAddPath(WideStringView units, std::uint32_t hash);
+    void AddToLookup(PathId id, std::uint32_t hash);
+    void GrowLookup();
+    void StoreEntry(PathId path, WideStringView name, WideStringView text);
     struct PendingLine;
     WideStringView PendingGroupPart(const PendingLine& line) const;
     void ResolvePending();
-    GroupId AddChild(GroupId parent, WideStringView name, std::uint32_t hash);
-    void AddToLookup(GroupId id, std::uint32_t hash);
-    void GrowLookup();
-    void SortChildren();
-    void LayOutLevels();
+    void SortPaths();
     void SortEntries();
 
     UnitArena arena_;
-    BlockVector<ResourceNode> groups_;
+    BlockVector<GroupPath> paths_;
     BlockVector<ResourceEntry> entries_;
-    BlockVector<GroupId> entryGroups_;  // each entry's group, until Finish
-    // After Finish: entry indices, each group's range by name, the ranges
-    // level by level (breadth first, children by name). A range keeps its
+    BlockVector<PathId> entryPaths_;  // each entry's path, until Finish
+    // After Finish: path ids in the writers' order; entry indices, each
+    // path's range by name, the ranges in the same order. A range keeps its
     // replaced entries behind the ones it holds.
+    std::vector<PathId> order_;
     std::vector<std::uint32_t> valueOrder_;
     std::size_t entryCount_ = 0;
-    // After Finish: child group ids, each group's block by name, the blocks
-    // in the same order of the groups. It is also that order itself: the
-    // root's children, then their children, and so on.
-    std::vector<GroupId> childOrder_;
 
-    // While the tree is built, the children of every group with more than one
-    // are found through one open-addressing table keyed by parent and name;
-    // the slot keeps the hash so that probing and growing do not visit the
-    // groups themselves. Each group also remembers the child found last and
-    // its hash (in firstChild and firstValue): consecutive lines mostly share
-    // their leading groups.
+    // While reading, every path but the root's is found through one
+    // open-addressing table; the slot keeps the hash so that probing and
+    // growing do not visit the paths themselves.
     struct LookupSlot {
         std::uint32_t idPlusOne = 0;  // 0 = empty
         std::uint32_t hash = 0;
     };
     std::vector<LookupSlot> lookup_;
-    std::size_t hashed_ = 0;
 
-    // Definitions whose groups are still to be found: the entry (stored, its
-    // group not yet set) and where pendingUnits_ holds the dotted group part
-    // of its name, or the earlier pending line with the same group part;
-    // while resolving, the group reached and the next segment.
+    // Definitions whose path is still to be found: the entry (stored, its
+    // path not yet set) and where pendingUnits_ holds its group part, or the
+    // earlier pending line with the same group part; while resolving, the
+    // hash and the path found.
     static constexpr std::uint32_t kNone = ~std::uint32_t{0};
     struct PendingLine {
         std::uint32_t entry;
         std::uint32_t sameAs = kNone;
         std::size_t from = 0;  // the group part in pendingUnits_
-        std::size_t next = 0;  // start of the segment to resolve next
         std::size_t end = 0;
-        GroupId parent = kRoot;
-        std::size_t segmentEnd = 0;
         std::uint32_t hash = 0;
+        PathId path = kRootPath;
     };
     static constexpr std::size_t kBatchLines = 64;
     static constexpr std::size_t kBatchUnits = std::size_t{1} << 16;
     std::vector<PendingLine> pending_;
-    std::vector<std::uint32_t> active_;  // pending lines with segments left
     std::vector<char16_t> pendingUnits_;
-    // The group part of the last resolved line and its group (kRoot: none).
-    WideString lastGroupPart_;
-    GroupId lastGroup_ = kRoot;
+    PathId lastPath_ = kRootPath;  // the path of the last resolved line
     bool finished_ = false;
 };
 

@@ -147,7 +147,7 @@ TEST(ReadErrors, SameDefinitionWithoutErrorIsRead) {
     ResourceTree tree;
     ASSERT_TRUE(ReadDefinitions(input, tree));
     EXPECT_EQ(tree.EntryCount(), 3u);
-    EXPECT_EQ(tree.GroupCount(), 2u);  // the root and b
+    EXPECT_EQ(tree.PathCount(), 2u);  // the root and b
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The resource tree: the order of members and assignments (by unsigned UTF-16
 // code units, a prefix before the longer name, entries before groups, lines
-// in any order) and the storage behind it (narrow and wide texts, children
-// found through a list or a table, records across block growth).
+// in any order) and the storage behind it (narrow and wide texts, records
+// and the path table across their growth).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -71,41 +71,22 @@ TEST(ResourceTreeStorage, TextsKeepEveryUnitWhetherStoredNarrowOrWide) {
                                     u"a\xD83D\xDE00", std::u16string(1, u'\0') + u"x"};
     ResourceTree tree;
     for (std::size_t i = 0; i < std::size(texts); ++i)
-        tree.Value(ResourceTree::kRoot, std::u16string(1, static_cast<char16_t>(u'a' + i)), texts[i]);
+        tree.Define(std::u16string(1, static_cast<char16_t>(u'a' + i)), texts[i]);
     tree.Finish();
-    const ResourceNode& root = tree.Group(ResourceTree::kRoot);
+    const GroupPath& root = tree.PathAt(0);
     ASSERT_EQ(root.valueCount, std::size(texts));
+    const ResourceNode group{{}, root.firstValue, root.valueCount};
     for (std::uint32_t i = 0; i < root.valueCount; ++i) {
-        const ResourceEntry& entry = tree.ValueAt(root, i);
+        const ResourceEntry& entry = tree.ValueAt(group, i);
         EXPECT_EQ(entry.Text(), texts[i]) << "entry " << i;
         EXPECT_EQ(entry.TextIsNarrow(), texts[i].find_first_of(u"\u0100\u65E5\xD83D") == std::u16string::npos);
     }
 }
 
-TEST(ResourceTreeStorage, ChildrenFoundAgainBeforeAndAfterTheListOutgrowsItself) {
-    ResourceTree tree;
-    const GroupId wide = tree.Child(ResourceTree::kRoot, u"Wide");
-    std::vector<GroupId> ids;
-    for (int i = 0; i < 40; ++i) {
-        ids.push_back(tree.Child(wide, u"G" + std::u16string(1, static_cast<char16_t>(u'A' + i))));
-        // Every child made so far is found again, whichever way it is kept.
-        for (int j = 0; j <= i; j += 7)
-            EXPECT_EQ(tree.Child(wide, u"G" + std::u16string(1, static_cast<char16_t>(u'A' + j))), ids[j]);
-    }
-    for (int i = 39; i >= 0; --i)
-        EXPECT_EQ(tree.Child(wide, u"G" + std::u16string(1, static_cast<char16_t>(u'A' + i))), ids[i]);
-    // The same name under another parent is another group.
-    EXPECT_NE(tree.Child(ResourceTree::kRoot, u"GA"), ids[0]);
-    tree.Finish();
-    EXPECT_EQ(tree.GroupCount(), 1u + 1u + 40u + 1u);
-    const ResourceNode& group = tree.Group(wide);
-    ASSERT_EQ(group.childCount, 40u);
-    for (std::uint32_t i = 0; i < 40; ++i) EXPECT_EQ(tree.ChildAt(group, i), ids[i]);
-}
-
-// Records live in blocks whose first one starts small and doubles: groups and
-// entries far past the first block boundary (65536 records) keep their names,
-// texts and parents through every growth.
+// Records live in blocks whose first one starts small and doubles, and paths
+// are found through a table that grows: paths and entries far past the first
+// block boundary (65536 records) keep their names and texts, and a path
+// defined again after the growths is the same group.
 TEST(ResourceTreeStorage, RecordsSurviveBlockGrowth) {
     constexpr int kGroups = 70000;
     const auto Name = [](int i) {
@@ -113,21 +94,16 @@ TEST(ResourceTreeStorage, RecordsSurviveBlockGrowth) {
         return u"n" + std::u16string(digits.begin(), digits.end());
     };
     ResourceTree tree;
-    std::vector<GroupId> ids;
-    for (int i = 0; i < kGroups; ++i) {
-        const GroupId group = tree.Child(ResourceTree::kRoot, Name(i));
-        ids.push_back(group);
-        tree.Value(group, u"v", Name(i) + u"-text");
-    }
-    for (int i = 0; i < kGroups; i += 997) EXPECT_EQ(tree.Child(ResourceTree::kRoot, Name(i)), ids[i]);
+    for (int i = 0; i < kGroups; ++i) tree.Define(Name(i) + u".v", Name(i) + u"-text");
+    for (int i = 0; i < kGroups; i += 997) tree.Define(Name(i) + u".w", u"again");
     tree.Finish();
-    ASSERT_EQ(tree.EntryCount(), static_cast<std::size_t>(kGroups));
-    for (int i = 0; i < kGroups; i += 1013) {
-        const ResourceNode& group = tree.Group(ids[i]);
-        EXPECT_EQ(group.Name(), Name(i));
-        EXPECT_EQ(group.parent, ResourceTree::kRoot);
-        ASSERT_EQ(group.valueCount, 1u);
-        EXPECT_EQ(tree.ValueAt(group, 0).Text(), Name(i) + u"-text");
+    ASSERT_EQ(tree.PathCount(), 1u + kGroups);
+    ASSERT_EQ(tree.EntryCount(), static_cast<std::size_t>(kGroups + (kGroups + 996) / 997));
+    for (std::size_t rank = 1; rank < tree.PathCount(); rank += 1013) {
+        const GroupPath& path = tree.PathAt(rank);
+        const ResourceNode group{path.Units(), path.firstValue, path.valueCount};
+        ASSERT_GE(group.valueCount, 1u);
+        EXPECT_EQ(tree.ValueAt(group, 0).Text(), std::u16string(path.Units()) + u"-text");
     }
 }
 

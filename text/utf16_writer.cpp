@@ -124,6 +124,42 @@ void Utf16Writer::PrintNarrowText(const unsigned char* units, std::size_t count)
     }
 }
 
+void Utf16Writer::PrintUnitsSlowly(WideStringView units) {
+    const char16_t* next = units.data();
+    std::size_t left = units.size();
+    while (left > 0) {
+        if (outPos_ + 2 > writeCapacity_) Flush();
+        const std::size_t batch = std::min(left, (writeCapacity_ - outPos_) / 2);
+        unsigned char* out = out_.get() + outPos_;
+        if (kLittleEndianHost) {
+            std::memcpy(out, next, 2 * batch);
+        } else {
+            for (std::size_t i = 0; i < batch; ++i) {
+                out[2 * i] = static_cast<unsigned char>(next[i] & 0xFF);
+                out[2 * i + 1] = static_cast<unsigned char>(next[i] >> 8);
+            }
+        }
+        outPos_ += 2 * batch;
+        next += batch;
+        left -= batch;
+    }
+}
+
+void Utf16Writer::PrintNarrowUnits(const unsigned char* units, std::size_t count) {
+    while (count > 0) {
+        if (outPos_ + 2 > writeCapacity_) Flush();
+        const std::size_t batch = std::min(count, (writeCapacity_ - outPos_) / 2);
+        unsigned char* out = out_.get() + outPos_;
+        for (std::size_t i = 0; i < batch; ++i) {
+            out[2 * i] = units[i];
+            out[2 * i + 1] = 0;
+        }
+        outPos_ += 2 * batch;
+        units += batch;
+        count -= batch;
+    }
+}
+
 void Utf16Writer::PrintRepeated(char16_t unit, std::size_t count) {
     if (unit == kLF) {
         while (count-- > 0) PutUnit(unit);

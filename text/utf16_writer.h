@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
+#include <cstring>
 #include <stdexcept>
 #include <string_view>
 
+#include "text/byte_order.h"
 #include "text/byte_stream.h"
 #include "text/wide_string.h"
 
@@ -42,6 +44,24 @@ public:
     void PrintNarrowText(const unsigned char* units, std::size_t count);
     // Writes `count` copies of `unit`.
     void PrintRepeated(char16_t unit, std::size_t count);
+
+    // The line end of a generated file, for callers that assemble lines
+    // themselves and write them with the two calls below.
+    static constexpr std::u16string_view kLineEnd = u"\r\n";
+    // Write units exactly as they are, LF included: for text already holding
+    // kLineEnd, or known to hold no LF (names and texts of definitions). The
+    // writers' inner loops call these once or several times per line, so the
+    // common case is a copy into the buffer, inline.
+    void PrintUnits(WideStringView units) {
+        if (kLittleEndianHost && 2 * units.size() <= writeCapacity_ - outPos_) {
+            std::memcpy(out_.get() + outPos_, units.data(), 2 * units.size());
+            outPos_ += 2 * units.size();
+            return;
+        }
+        PrintUnitsSlowly(units);
+    }
+    // Units given by their low byte (U+0000..U+00FF).
+    void PrintNarrowUnits(const unsigned char* units, std::size_t count);
     // Flushes and closes; throws OutputError when that fails, after which
     // Discard removes what was written.
     void Close();
@@ -50,6 +70,7 @@ public:
 
 private:
     void PutUnit(char16_t unit);
+    void PrintUnitsSlowly(WideStringView units);
     void PrintFormatText(std::string_view text);
     void Flush();
 
