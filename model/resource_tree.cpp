@@ -101,21 +101,24 @@ void ResourceTree::GrowLookup() {
     lookup_.swap(grown);
 }
 
-// The path of these units, stored when new.
-ResourceTree::PathId ResourceTree::FindOrAddPath(WideStringView units, std::uint32_t hash) {
-    if (!lookup_.empty()) {
-        const std::size_t mask = lookup_.size() - 1;
-        for (std::size_t slot = hash & mask; lookup_[slot].idPlusOne != 0; slot = (slot + 1) & mask) {
-            if (lookup_[slot].hash != hash) continue;
-            const PathId id = lookup_[slot].idPlusOne - 1;
-            if (SameName(paths_[id].Units(), units)) return id;
-        }
+// The path of these units; kNone when there is none yet.
+ResourceTree::PathId ResourceTree::FindPath(WideStringView units, std::uint32_t hash) const {
+    const std::size_t mask = lookup_.size() - 1;
+    for (std::size_t slot = hash & mask; lookup_[slot].idPlusOne != 0; slot = (slot + 1) & mask) {
+        if (lookup_[slot].hash != hash) continue;
+        const PathId id = lookup_[slot].idPlusOne - 1;
+        if (SameName(paths_[id].Units(), units)) return id;
     }
-    if (paths_.size() >= kMaxRecords || units.size() > std::numeric_limits<std::uint32_t>::max())
+    return kNone;
+}
+
+// A new path, its units not yet stored (the caller stores them and sets them
+// before the next lookup).
+ResourceTree::PathId ResourceTree::AddPath(std::size_t length, std::uint32_t hash) {
+    if (paths_.size() >= kMaxRecords || length > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("too many groups or too long a name");
     GroupPath path;
-    path.units = arena_.Store(units);
-    path.length = static_cast<std::uint32_t>(units.size());
+    path.length = static_cast<std::uint32_t>(length);
     paths_.push_back(path);
     const auto id = static_cast<PathId>(paths_.size() - 1);
     AddToLookup(id, hash);
@@ -147,19 +150,23 @@ void ResourceTree::Define(WideStringView dottedName, WideStringView text) {
         ++paths_[lastPath_].valueCount;
         return;
     }
-    // The entry is stored now, in line order; its path is filled in when the
-    // batch is resolved.
-    StoreEntry(kRootPath, leaf, text);
-    const auto entry = static_cast<std::uint32_t>(entries_.size() - 1);
+    // The line waits for its batch: its group part (unless it is the one of
+    // the line before), its entry's name and text.
+    PendingLine line;
     if (!pending_.empty() && SameName(groupPart, PendingGroupPart(pending_.back()))) {
         const PendingLine& previous = pending_.back();
-        pending_.push_back(PendingLine{entry, previous.sameAs == kNone ? static_cast<std::uint32_t>(pending_.size() - 1)
-                                                                       : previous.sameAs});
+        line.sameAs = previous.sameAs == kNone ? static_cast<std::uint32_t>(pending_.size() - 1) : previous.sameAs;
     } else {
-        const std::size_t from = pendingUnits_.size();
+        line.groupFrom = pendingUnits_.size();
         pendingUnits_.insert(pendingUnits_.end(), groupPart.begin(), groupPart.end());
-        pending_.push_back(PendingLine{entry, kNone, from, pendingUnits_.size()});
+        line.groupLength = groupPart.size();
     }
+    line.leafFrom = pendingUnits_.size();
+    line.leafLength = leaf.size();
+    pendingUnits_.insert(pendingUnits_.end(), leaf.begin(), leaf.end());
+    pendingUnits_.insert(pendingUnits_.end(), text.begin(), text.end());
+    line.textLength = text.size();
+    pending_.push_back(line);
     if (pending_.size() == kBatchLines || pendingUnits_.size() >= kBatchUnits) ResolvePending();
 }
 
@@ -167,14 +174,17 @@ void ResourceTree::Define(WideStringView dottedName, WideStringView text) {
 // as an earlier line).
 WideStringView ResourceTree::PendingGroupPart(const PendingLine& line) const {
     const PendingLine& owner = line.sameAs == kNone ? line : pending_[line.sameAs];
-    return WideStringView(pendingUnits_.data() + owner.from, owner.end - owner.from);
+    return WideStringView(pendingUnits_.data() + owner.groupFrom, owner.groupLength);
 }
 
-// Finds the pending lines' paths: a pass that hashes every group part and
-// asks for its table slot, one that asks for the path a matching slot names,
-// one that asks for that path's units, then the lookups themselves, in line
-// order. A lookup that goes to memory costs a few hundred nanoseconds here;
-// a batch's lookups overlap instead of following each other.
+// Finds the pending lines' paths and stores their entries, in line order: a
+// pass that hashes every group part and asks for its table slot, one that
+// asks for the path a matching slot names, one that asks for that path's
+// units, then the lookups themselves. A lookup that goes to memory costs a
+// few hundred nanoseconds here; a batch's lookups overlap instead of
+// following each other. A new path's units are stored right before its first
+// entry's name: where most paths hold one entry, the writers then find both
+// in the same place.
 void ResourceTree::ResolvePending() {
     if (pending_.empty()) return;
     if (lookup_.empty()) GrowLookup();
@@ -194,9 +204,18 @@ void ResourceTree::ResolvePending() {
         if (line.sameAs == kNone && slot.idPlusOne != 0 && slot.hash == line.hash)
             PrefetchForRead(paths_[slot.idPlusOne - 1].units);
     }
+    const char16_t* units = pendingUnits_.data();
     for (PendingLine& line : pending_) {
-        line.path = line.sameAs == kNone ? FindOrAddPath(PendingGroupPart(line), line.hash) : pending_[line.sameAs].path;
-        entryPaths_[line.entry] = line.path;
+        const WideStringView leaf(units + line.leafFrom, line.leafLength);
+        const WideStringView text(units + line.leafFrom + line.leafLength, line.textLength);
+        line.path = line.sameAs == kNone ? FindPath(PendingGroupPart(line), line.hash) : pending_[line.sameAs].path;
+        if (line.path == kNone) {
+            const WideStringView groupPart = PendingGroupPart(line);
+            line.path = AddPath(groupPart.size(), line.hash);
+            paths_[line.path].units = StoreEntry(line.path, leaf, text, groupPart);
+        } else {
+            StoreEntry(line.path, leaf, text);
+        }
         ++paths_[line.path].valueCount;
     }
     lastPath_ = pending_.back().path;
@@ -204,9 +223,10 @@ void ResourceTree::ResolvePending() {
     pendingUnits_.clear();
 }
 
-// Stores the entry's name and text; counting it against its path is the
-// caller's (a pending line's is counted when it is resolved).
-void ResourceTree::StoreEntry(PathId path, WideStringView name, WideStringView text) {
+// Stores the entry's name and text, after `prefix` (a new path's units) when
+// one is given; returns where `prefix` went. Counting the entry against its
+// path is the caller's.
+const char16_t* ResourceTree::StoreEntry(PathId path, WideStringView name, WideStringView text, WideStringView prefix) {
     if (entries_.size() >= kMaxRecords || name.size() > std::numeric_limits<std::uint32_t>::max() ||
         text.size() > std::numeric_limits<std::uint32_t>::max() >> 1)
         throw std::length_error("too many or too long names, or too long a text");
@@ -214,7 +234,9 @@ void ResourceTree::StoreEntry(PathId path, WideStringView name, WideStringView t
     for (const char16_t unit : text) high |= unit;  // a loop compilers vectorise
     const bool narrow = high < 0x100;
     const std::size_t textUnits = narrow ? (text.size() + 1) / 2 : text.size();
-    char16_t* stored = arena_.Reserve(name.size() + textUnits);
+    char16_t* const start = arena_.Reserve(prefix.size() + name.size() + textUnits);
+    std::copy(prefix.begin(), prefix.end(), start);
+    char16_t* const stored = start + prefix.size();
     std::copy(name.begin(), name.end(), stored);
     if (narrow) {
         auto* bytes = reinterpret_cast<unsigned char*>(stored + name.size());
@@ -225,6 +247,7 @@ void ResourceTree::StoreEntry(PathId path, WideStringView name, WideStringView t
     entries_.push_back(ResourceEntry{stored, static_cast<std::uint32_t>(name.size()),
                                      static_cast<std::uint32_t>(text.size()) << 1 | (narrow ? 1u : 0u)});
     entryPaths_.push_back(path);
+    return start;
 }
 
 void ResourceTree::Finish() {

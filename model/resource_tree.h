@@ -126,10 +126,11 @@ private:
     }
 
     static std::uint32_t HashUnits(WideStringView units);
-    PathId FindOrAddPath(WideStringView units, std::uint32_t hash);
+    PathId FindPath(WideStringView units, std::uint32_t hash) const;
+    PathId AddPath(std::size_t length, std::uint32_t hash);
     void AddToLookup(PathId id, std::uint32_t hash);
     void GrowLookup();
-    void StoreEntry(PathId path, WideStringView name, WideStringView text);
+    const char16_t* StoreEntry(PathId path, WideStringView name, WideStringView text, WideStringView prefix = {});
     struct PendingLine;
     WideStringView PendingGroupPart(const PendingLine& line) const;
     void ResolvePending();
@@ -156,16 +157,18 @@ private:
     };
     std::vector<LookupSlot> lookup_;
 
-    // Definitions whose path is still to be found: the entry (stored, its
-    // path not yet set) and where pendingUnits_ holds its group part, or the
-    // earlier pending line with the same group part; while resolving, the
-    // hash and the path found.
+    // Definitions whose path is still to be found, in line order: the group
+    // part in pendingUnits_ (or the earlier pending line with the same one),
+    // the entry's name and text there too; while resolving, the hash and the
+    // path found.
     static constexpr std::uint32_t kNone = ~std::uint32_t{0};
     struct PendingLine {
-        std::uint32_t entry;
         std::uint32_t sameAs = kNone;
-        std::size_t from = 0;  // the group part in pendingUnits_
-        std::size_t end = 0;
+        std::size_t groupFrom = 0;
+        std::size_t groupLength = 0;
+        std::size_t leafFrom = 0;  // the name, then the text
+        std::size_t leafLength = 0;
+        std::size_t textLength = 0;
         std::uint32_t hash = 0;
         PathId path = kRootPath;
     };
