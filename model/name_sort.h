@@ -209,28 +209,29 @@ int CompareNames(WideStringView a, WideStringView b) {
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-// Sorts a few items by comparing their names outright, and marks equal
-// neighbours: for a small group whose names were just read, cheaper than
+// Sorts a few items whose names share their first `depth` units by
+// comparing the rest outright, and marks equal neighbours: for a small group
+// whose names were just read, or a small run left by the keys, cheaper than
 // making keys.
 template <typename Names>
-void SortFew(NameSortItem* items, std::size_t count, const Names& names) {
+void SortFew(NameSortItem* items, std::size_t count, const Names& names, std::size_t depth) {
+    const auto rest = [&](const NameSortItem& item) { return names.Name(item.id).substr(depth); };
     for (std::size_t i = 1; i < count; ++i) {
         const NameSortItem item = items[i];
-        const WideStringView name = names.Name(item.id);
+        const WideStringView name = rest(item);
         std::size_t j = i;
         for (; j > 0; --j) {
-            const int order = CompareNames<Names::kDotFirst>(names.Name(items[j - 1].id), name);
+            const int order = CompareNames<Names::kDotFirst>(rest(items[j - 1]), name);
             if (order < 0 || (order == 0 && items[j - 1].id < item.id)) break;
             items[j] = items[j - 1];
         }
         items[j] = item;
     }
-    for (std::size_t i = 0; i + 1 < count; ++i)
-        items[i].sameAsNext = names.Name(items[i].id) == names.Name(items[i + 1].id) ? 1 : 0;
+    for (std::size_t i = 0; i + 1 < count; ++i) items[i].sameAsNext = rest(items[i]) == rest(items[i + 1]) ? 1 : 0;
     items[count - 1].sameAsNext = 0;
 }
 
-// Groups this small are sorted by SortFew.
+// Groups and runs this small are sorted by SortFew.
 constexpr std::size_t kFew = 8;
 
 }  // namespace name_sort_detail
@@ -241,18 +242,19 @@ constexpr std::size_t kFew = 8;
 //
 // `names.Name(id)` gives a record's name and `names.Record(id)` the address
 // it is read from; `Names::kDotFirst` sorts "." below every other unit (for
-// dotted paths: a group before the groups inside it, then its siblings). The sort compares keys held beside the ids, each made of
-// the next few units of a name, so it reads name memory once per item and
-// level rather than twice per comparison; runs of equal keys are sorted again
-// on the following units, and a run whose names all share a long stretch
-// skips it in one pass. Cost: about n log n key comparisons plus one read of
+// dotted paths: a group before the groups inside it, then its siblings).
+// The sort compares keys held beside the ids, each made of the next few
+// units of a name, so it reads name memory once per item and level rather
+// than twice per comparison; runs of equal keys are sorted again on the
+// following units (a run of a few by comparing the rest of their names),
+// and a run whose names all share a long stretch skips it in one pass. Cost: about n log n key comparisons plus one read of
 // every unit that tells two names apart.
 template <typename Names>
 void SortByName(NameSortItem* items, std::size_t count, const Names& names, std::vector<NameSortRun>& runs) {
     using namespace name_sort_detail;
     runs.clear();
     if (count <= kFew) {
-        if (count > 0) SortFew(items, count, names);
+        if (count > 0) SortFew(items, count, names, 0);
         return;
     }
     runs.push_back({0, count, 0});
@@ -261,8 +263,8 @@ void SortByName(NameSortItem* items, std::size_t count, const Names& names, std:
         runs.pop_back();
         NameSortItem* first = items + run.begin;
         const std::size_t n = run.end - run.begin;
-        if (n == 1) {
-            first->sameAsNext = 0;
+        if (n <= kFew) {
+            SortFew(first, n, names, run.depth);
             continue;
         }
         FillKeys(first, n, run.depth, names);
