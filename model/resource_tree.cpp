@@ -150,6 +150,15 @@ void ResourceTree::Define(WideStringView dottedName, WideStringView text) {
         ++paths_[lastPath_].valueCount;
         return;
     }
+    // A long line is placed at once, after the batch before it: copied into
+    // the batch, its text would be held twice.
+    if (groupPart.size() + leaf.size() + text.size() > kLongLine) {
+        ResolvePending();
+        if (lookup_.empty()) GrowLookup();
+        const std::uint32_t hash = HashUnits(groupPart);
+        lastPath_ = PlaceEntry(FindPath(groupPart, hash), groupPart, hash, leaf, text);
+        return;
+    }
     // The line waits for its batch: its group part (unless it is the one of
     // the line before), its entry's name and text.
     PendingLine line;
@@ -206,21 +215,29 @@ void ResourceTree::ResolvePending() {
     }
     const char16_t* units = pendingUnits_.data();
     for (PendingLine& line : pending_) {
-        const WideStringView leaf(units + line.leafFrom, line.leafLength);
-        const WideStringView text(units + line.leafFrom + line.leafLength, line.textLength);
-        line.path = line.sameAs == kNone ? FindPath(PendingGroupPart(line), line.hash) : pending_[line.sameAs].path;
-        if (line.path == kNone) {
-            const WideStringView groupPart = PendingGroupPart(line);
-            line.path = AddPath(groupPart.size(), line.hash);
-            paths_[line.path].units = StoreEntry(line.path, leaf, text, groupPart);
-        } else {
-            StoreEntry(line.path, leaf, text);
-        }
-        ++paths_[line.path].valueCount;
+        const WideStringView groupPart = PendingGroupPart(line);
+        const PathId found = line.sameAs == kNone ? FindPath(groupPart, line.hash) : pending_[line.sameAs].path;
+        line.path = PlaceEntry(found, groupPart, line.hash, WideStringView(units + line.leafFrom, line.leafLength),
+                               WideStringView(units + line.leafFrom + line.leafLength, line.textLength));
     }
     lastPath_ = pending_.back().path;
     pending_.clear();
     pendingUnits_.clear();
+}
+
+// Stores the entry in the path found for its group part (kNone: a new path,
+// whose units are stored right before the entry's name); returns the path.
+ResourceTree::PathId ResourceTree::PlaceEntry(PathId found, WideStringView groupPart, std::uint32_t hash,
+                                              WideStringView leaf, WideStringView text) {
+    PathId path = found;
+    if (path == kNone) {
+        path = AddPath(groupPart.size(), hash);
+        paths_[path].units = StoreEntry(path, leaf, text, groupPart);
+    } else {
+        StoreEntry(path, leaf, text);
+    }
+    ++paths_[path].valueCount;
+    return path;
 }
 
 // Stores the entry's name and text, after `prefix` (a new path's units) when

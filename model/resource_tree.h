@@ -130,6 +130,8 @@ private:
     PathId AddPath(std::size_t length, std::uint32_t hash);
     void AddToLookup(PathId id, std::uint32_t hash);
     void GrowLookup();
+    PathId PlaceEntry(PathId found, WideStringView groupPart, std::uint32_t hash, WideStringView leaf,
+                      WideStringView text);
     const char16_t* StoreEntry(PathId path, WideStringView name, WideStringView text, WideStringView prefix = {});
     struct PendingLine;
     WideStringView PendingGroupPart(const PendingLine& line) const;
@@ -174,6 +176,7 @@ private:
     };
     static constexpr std::size_t kBatchLines = 64;
     static constexpr std::size_t kBatchUnits = std::size_t{1} << 16;
+    static constexpr std::size_t kLongLine = kBatchUnits / 4;
     std::vector<PendingLine> pending_;
     std::vector<char16_t> pendingUnits_;
     PathId lastPath_ = kRootPath;  // the path of the last resolved line
