@@ -53,6 +53,7 @@ public:
     // writers' inner loops call these once or several times per line, so the
     // common case is a copy into the buffer, inline.
     void PrintUnits(WideStringView units) {
+        if (units.empty()) return;  // an empty view may have no address, which memcpy must not get
         if (kLittleEndianHost && 2 * units.size() <= writeCapacity_ - outPos_) {
             std::memcpy(out_.get() + outPos_, units.data(), 2 * units.size());
             outPos_ += 2 * units.size();
