@@ -150,50 +150,38 @@ void ResourceTree::Define(WideStringView dottedName, WideStringView text) {
         ++paths_[lastPath_].valueCount;
         return;
     }
-    // A long line is placed at once, after the batch before it: copied into
-    // the batch, its text would be held twice.
-    if (groupPart.size() + leaf.size() + text.size() > kLongLine) {
-        ResolvePending();
-        if (lookup_.empty()) GrowLookup();
-        const std::uint32_t hash = HashUnits(groupPart);
-        lastPath_ = PlaceEntry(FindPath(groupPart, hash), groupPart, hash, leaf, text);
-        return;
-    }
-    // The line waits for its batch: its group part (unless it is the one of
-    // the line before), its entry's name and text.
+    // The entry is stored now, in line order; its path is found when the
+    // batch is resolved. The first line of a run of one group part stores
+    // that group part right before its name and text: if the path turns out
+    // to be new, those units become the path's, next to its first entry
+    // (where most paths hold one entry, the writers then find both in one
+    // place); if it exists, they stay unused.
     PendingLine line;
+    line.entry = static_cast<std::uint32_t>(entries_.size());
     if (!pending_.empty() && SameName(groupPart, PendingGroupPart(pending_.back()))) {
         const PendingLine& previous = pending_.back();
         line.sameAs = previous.sameAs == kNone ? static_cast<std::uint32_t>(pending_.size() - 1) : previous.sameAs;
+        StoreEntry(kNone, leaf, text);
     } else {
-        line.groupFrom = pendingUnits_.size();
-        pendingUnits_.insert(pendingUnits_.end(), groupPart.begin(), groupPart.end());
+        line.groupUnits = StoreEntry(kNone, leaf, text, groupPart);
         line.groupLength = groupPart.size();
     }
-    line.leafFrom = pendingUnits_.size();
-    line.leafLength = leaf.size();
-    pendingUnits_.insert(pendingUnits_.end(), leaf.begin(), leaf.end());
-    pendingUnits_.insert(pendingUnits_.end(), text.begin(), text.end());
-    line.textLength = text.size();
     pending_.push_back(line);
-    if (pending_.size() == kBatchLines || pendingUnits_.size() >= kBatchUnits) ResolvePending();
+    if (pending_.size() == kBatchLines) ResolvePending();
 }
 
 // The group part of a pending line (the one it shares, when it has the same
 // as an earlier line).
 WideStringView ResourceTree::PendingGroupPart(const PendingLine& line) const {
     const PendingLine& owner = line.sameAs == kNone ? line : pending_[line.sameAs];
-    return WideStringView(pendingUnits_.data() + owner.groupFrom, owner.groupLength);
+    return WideStringView(owner.groupUnits, owner.groupLength);
 }
 
-// Finds the pending lines' paths and stores their entries, in line order: a
-// pass that hashes every group part and asks for its table slot, one that
-// asks for the path a matching slot names, one that asks for that path's
-// units, then the lookups themselves. A lookup that goes to memory costs a
-// few hundred nanoseconds here; a batch's lookups overlap instead of
-// following each other. A new path's units are stored right before its first
-// entry's name: where most paths hold one entry, the writers then find both
-// in the same place.
+// Finds the pending lines' paths: a pass that hashes every group part and
+// asks for its table slot, one that asks for the path a matching slot names,
+// one that asks for that path's units, then the lookups themselves, in line
+// order. A lookup that goes to memory costs a few hundred nanoseconds here;
+// a batch's lookups overlap instead of following each other.
 void ResourceTree::ResolvePending() {
     if (pending_.empty()) return;
     if (lookup_.empty()) GrowLookup();
@@ -213,36 +201,26 @@ void ResourceTree::ResolvePending() {
         if (line.sameAs == kNone && slot.idPlusOne != 0 && slot.hash == line.hash)
             PrefetchForRead(paths_[slot.idPlusOne - 1].units);
     }
-    const char16_t* units = pendingUnits_.data();
     for (PendingLine& line : pending_) {
-        const WideStringView groupPart = PendingGroupPart(line);
-        const PathId found = line.sameAs == kNone ? FindPath(groupPart, line.hash) : pending_[line.sameAs].path;
-        line.path = PlaceEntry(found, groupPart, line.hash, WideStringView(units + line.leafFrom, line.leafLength),
-                               WideStringView(units + line.leafFrom + line.leafLength, line.textLength));
+        if (line.sameAs != kNone) {
+            line.path = pending_[line.sameAs].path;
+        } else {
+            line.path = FindPath(PendingGroupPart(line), line.hash);
+            if (line.path == kNone) {
+                line.path = AddPath(line.groupLength, line.hash);
+                paths_[line.path].units = line.groupUnits;
+            }
+        }
+        entryPaths_[line.entry] = line.path;
+        ++paths_[line.path].valueCount;
     }
     lastPath_ = pending_.back().path;
     pending_.clear();
-    pendingUnits_.clear();
 }
 
-// Stores the entry in the path found for its group part (kNone: a new path,
-// whose units are stored right before the entry's name); returns the path.
-ResourceTree::PathId ResourceTree::PlaceEntry(PathId found, WideStringView groupPart, std::uint32_t hash,
-                                              WideStringView leaf, WideStringView text) {
-    PathId path = found;
-    if (path == kNone) {
-        path = AddPath(groupPart.size(), hash);
-        paths_[path].units = StoreEntry(path, leaf, text, groupPart);
-    } else {
-        StoreEntry(path, leaf, text);
-    }
-    ++paths_[path].valueCount;
-    return path;
-}
-
-// Stores the entry's name and text, after `prefix` (a new path's units) when
-// one is given; returns where `prefix` went. Counting the entry against its
-// path is the caller's.
+// Stores the entry's name and text, after `prefix` (a group part that may
+// become a new path's units) when one is given; returns where `prefix` went.
+// Counting the entry against its path is the caller's.
 const char16_t* ResourceTree::StoreEntry(PathId path, WideStringView name, WideStringView text, WideStringView prefix) {
     if (entries_.size() >= kMaxRecords || name.size() > std::numeric_limits<std::uint32_t>::max() ||
         text.size() > std::numeric_limits<std::uint32_t>::max() >> 1)

@@ -130,8 +130,6 @@ private:
     PathId AddPath(std::size_t length, std::uint32_t hash);
     void AddToLookup(PathId id, std::uint32_t hash);
     void GrowLookup();
-    PathId PlaceEntry(PathId found, WideStringView groupPart, std::uint32_t hash, WideStringView leaf,
-                      WideStringView text);
     const char16_t* StoreEntry(PathId path, WideStringView name, WideStringView text, WideStringView prefix = {});
     struct PendingLine;
     WideStringView PendingGroupPart(const PendingLine& line) const;
@@ -159,26 +157,21 @@ private:
     };
     std::vector<LookupSlot> lookup_;
 
-    // Definitions whose path is still to be found, in line order: the group
-    // part in pendingUnits_ (or the earlier pending line with the same one),
-    // the entry's name and text there too; while resolving, the hash and the
-    // path found.
+    // Definitions whose path is still to be found, in line order: the entry
+    // (stored, its path not yet set) and its group part where the arena holds
+    // it, or the earlier pending line with the same one; while resolving,
+    // the hash and the path found.
     static constexpr std::uint32_t kNone = ~std::uint32_t{0};
     struct PendingLine {
+        std::uint32_t entry = 0;
         std::uint32_t sameAs = kNone;
-        std::size_t groupFrom = 0;
+        const char16_t* groupUnits = nullptr;
         std::size_t groupLength = 0;
-        std::size_t leafFrom = 0;  // the name, then the text
-        std::size_t leafLength = 0;
-        std::size_t textLength = 0;
         std::uint32_t hash = 0;
         PathId path = kRootPath;
     };
     static constexpr std::size_t kBatchLines = 64;
-    static constexpr std::size_t kBatchUnits = std::size_t{1} << 16;
-    static constexpr std::size_t kLongLine = kBatchUnits / 4;
     std::vector<PendingLine> pending_;
-    std::vector<char16_t> pendingUnits_;
     PathId lastPath_ = kRootPath;  // the path of the last resolved line
     bool finished_ = false;
 };
