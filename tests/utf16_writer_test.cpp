@@ -90,8 +90,19 @@ TEST(WriteUtf16, OutputLargerThanBufferIsComplete) {
     file.PrintText(text);
     file.PrintRepeated(u'\t', 300000);
     file.PrintRepeated(u'\n', 3);
+    // Units as they are, in pieces of every size around the buffer's: LF
+    // stays LF, and narrow units come out as their wide selves.
+    std::u16string pieces;
+    const unsigned char narrow[] = {'A', 0xE9, '\n', 0xFF};
+    for (std::size_t size = 1; size < 70000; size = size * 3 + 1) {
+        const std::u16string piece(size, static_cast<char16_t>(u'\n' + size % 0x3000));
+        file.PrintUnits(piece);
+        file.PrintUnits({});
+        file.PrintNarrowUnits(narrow, 4);
+        pieces += piece + u"A\u00E9\n\u00FF";
+    }
     file.Close();
-    expected += Utf16Le(std::u16string(300000, u'\t')) + Utf16Le(u"\r\n\r\n\r\n");
+    expected += Utf16Le(std::u16string(300000, u'\t')) + Utf16Le(u"\r\n\r\n\r\n") + Utf16Le(pieces);
     EXPECT_TRUE(bytes == expected) << "sizes " << bytes.size() << " and " << expected.size();
 }
 

@@ -18,6 +18,18 @@ constexpr std::size_t kWriteBuffer = 256 * 1024;
 constexpr char16_t kLF = unicode::kLineFeed;
 constexpr char16_t kCR = unicode::kCarriageReturn;
 
+// Copies `count` units to `out` low byte first.
+void StoreUnits(unsigned char* out, const char16_t* units, std::size_t count) {
+    if (kLittleEndianHost) {
+        std::memcpy(out, units, 2 * count);
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        out[2 * i] = static_cast<unsigned char>(units[i] & 0xFF);
+        out[2 * i + 1] = static_cast<unsigned char>(units[i] >> 8);
+    }
+}
+
 }  // namespace
 
 Utf16Writer::Utf16Writer() = default;
@@ -70,14 +82,7 @@ void Utf16Writer::PrintText(WideStringView text) {
         std::size_t lineEnds = 0;  // a count, not a flag: compilers vectorise sums
         for (std::size_t i = 0; i < batch; ++i) lineEnds += units[i] == kLF;
         if (lineEnds == 0) {
-            if (kLittleEndianHost) {
-                std::memcpy(out, units, 2 * batch);
-            } else {
-                for (std::size_t i = 0; i < batch; ++i) {
-                    out[2 * i] = static_cast<unsigned char>(units[i] & 0xFF);
-                    out[2 * i + 1] = static_cast<unsigned char>(units[i] >> 8);
-                }
-            }
+            StoreUnits(out, units, batch);
             outPos_ += 2 * batch;
             units += batch;
             left -= batch;
@@ -130,15 +135,7 @@ void Utf16Writer::PrintUnitsSlowly(WideStringView units) {
     while (left > 0) {
         if (outPos_ + 2 > writeCapacity_) Flush();
         const std::size_t batch = std::min(left, (writeCapacity_ - outPos_) / 2);
-        unsigned char* out = out_.get() + outPos_;
-        if (kLittleEndianHost) {
-            std::memcpy(out, next, 2 * batch);
-        } else {
-            for (std::size_t i = 0; i < batch; ++i) {
-                out[2 * i] = static_cast<unsigned char>(next[i] & 0xFF);
-                out[2 * i + 1] = static_cast<unsigned char>(next[i] >> 8);
-            }
-        }
+        StoreUnits(out_.get() + outPos_, next, batch);
         outPos_ += 2 * batch;
         next += batch;
         left -= batch;
