@@ -76,17 +76,19 @@ struct GroupPath {
 // inside it and a group's children by name, so the walk takes the groups to
 // open and close from where each path parts from the one before. A file that
 // gives every entry a group path of its own then costs one path per entry
-// rather than a record per group, and the writers read the paths and entries
-// front to back in arrays, asking for what they read next a little ahead.
+// rather than a record per group; the writers go through the paths and
+// entries by arrays of their ids in the writers' order, asking for what they
+// read next a little ahead.
 class ResourceTree {
 public:
     ResourceTree();
 
     // One definition: the entry after the last "." of `dottedName`, in the
     // group the part before it names (the root when there is no "."). Names
-    // hold no U+0000 (a definition line ends at one). Definitions are taken
-    // in small batches whose lookups overlap in memory; Finish completes the
-    // last batch.
+    // hold no U+0000 and names and texts no LF, as the line rules give them
+    // (the writers copy both as they are). Definitions are taken in small
+    // batches whose lookups overlap in memory; Finish completes the last
+    // batch.
     void Define(WideStringView dottedName, WideStringView text);
     // Orders the paths and every path's entries and drops replaced entries.
     void Finish();
