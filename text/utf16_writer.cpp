@@ -68,38 +68,14 @@ void Utf16Writer::PutUnit(char16_t unit) {
     out_[outPos_++] = static_cast<unsigned char>(unit >> 8);
 }
 
+// The runs between line ends go out as they are; each LF as CR LF.
 void Utf16Writer::PrintText(WideStringView text) {
-    const char16_t* units = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        if (outPos_ + 4 > writeCapacity_) Flush();
-        // Each unit takes at most four bytes (LF becomes CR LF).
-        const std::size_t batch = std::min(left, (writeCapacity_ - outPos_) / 4);
-        unsigned char* out = out_.get() + outPos_;
-        // Names and texts hold no LF: after a quick look for one (a loop
-        // without exits, which compilers vectorise), the units are copied
-        // as they are.
-        std::size_t lineEnds = 0;  // a count, not a flag: compilers vectorise sums
-        for (std::size_t i = 0; i < batch; ++i) lineEnds += units[i] == kLF;
-        if (lineEnds == 0) {
-            StoreUnits(out, units, batch);
-            outPos_ += 2 * batch;
-            units += batch;
-            left -= batch;
-            continue;
-        }
-        for (std::size_t i = 0; i < batch; ++i) {
-            const char16_t unit = units[i];
-            if (unit == kLF) {
-                *out++ = static_cast<unsigned char>(kCR);
-                *out++ = 0;
-            }
-            *out++ = static_cast<unsigned char>(unit & 0xFF);
-            *out++ = static_cast<unsigned char>(unit >> 8);
-        }
-        outPos_ = static_cast<std::size_t>(out - out_.get());
-        units += batch;
-        left -= batch;
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t lineEnd = std::min(text.find(kLF, from), text.size());
+        PrintUnits(text.substr(from, lineEnd - from));
+        if (lineEnd == text.size()) return;
+        PutUnit(kLF);
+        from = lineEnd + 1;
     }
 }
 
@@ -110,22 +86,13 @@ void Utf16Writer::PrintLine(WideStringView text) {
 
 void Utf16Writer::PrintNarrowText(const unsigned char* units, std::size_t count) {
     while (count > 0) {
-        if (outPos_ + 4 > writeCapacity_) Flush();
-        const std::size_t batch = std::min(count, (writeCapacity_ - outPos_) / 4);
-        unsigned char* out = out_.get() + outPos_;
-        std::size_t lineEnds = 0;  // a count, not a flag: compilers vectorise sums
-        for (std::size_t i = 0; i < batch; ++i) lineEnds += units[i] == kLF;
-        if (lineEnds == 0) {
-            for (std::size_t i = 0; i < batch; ++i) {
-                out[2 * i] = units[i];
-                out[2 * i + 1] = 0;
-            }
-            outPos_ += 2 * batch;
-        } else {
-            for (std::size_t i = 0; i < batch; ++i) PutUnit(units[i]);
-        }
-        units += batch;
-        count -= batch;
+        const auto* lineEnd = static_cast<const unsigned char*>(std::memchr(units, kLF, count));
+        const std::size_t run = lineEnd == nullptr ? count : static_cast<std::size_t>(lineEnd - units);
+        PrintNarrowUnits(units, run);
+        if (lineEnd == nullptr) return;
+        PutUnit(kLF);
+        units += run + 1;
+        count -= run + 1;
     }
 }
 
