@@ -1,5 +1,6 @@
 #include "emit/header_writer.h"
 
+#include "emit/walk_pieces.h"
 #include "model/group_walk.h"
 #include "model/generated_names.h"
 
@@ -18,21 +19,35 @@ public:
             file_.Print("#ifndef %s\n#define %s\n\nstruct %s\n{\n",
                         {names::kIncludeGuard, names::kIncludeGuard, names::kTypeName});
             file_.Print("\ttypedef const wchar_t* %s;\n\n", {names::kMemberType});
-        } else {
-            //   <empty line>
-            //   <tabs>struct _Name
-            //   <tabs>{
-            file_.PrintUnits(kLineEnd);
-            Indent(depth);
-            file_.PrintUnits(u"struct ");
-            file_.PrintUnits(WideStringView(&names::kGroupTypePrefix, 1));
-            file_.PrintUnits(group.Name());
-            file_.PrintUnits(kLineEnd);
-            Indent(depth);
-            file_.PrintUnits(u"{");
+            return;
+        }
+        //   <empty line>
+        //   <tabs>struct _Name
+        //   <tabs>{
+        file_.PrintUnits(kLineEnd);
+        Indent(depth);
+        file_.PrintUnits(u"struct ");
+        file_.PrintUnits(WideStringView(&names::kGroupTypePrefix, 1));
+        file_.PrintUnits(group.Name());
+        file_.PrintUnits(kLineEnd);
+        Indent(depth);
+        file_.PrintUnits(u"{");
+        file_.PrintUnits(kLineEnd);
+    }
+
+    void Reopen(const ResourceNode&, std::size_t) {}
+
+    // One line per entry, "\tS Open;" after the group's indent.
+    void Entries(const ResourceNode& group, std::size_t depth) {
+        member_.assign(depth + 1, u'\t');
+        member_.append(names::kMemberType);
+        member_.push_back(u' ');
+        for (std::uint32_t i = 0; i < group.valueCount; ++i) {
+            file_.PrintUnits(member_);
+            file_.PrintUnits(tree_.ValueAt(group, i).Name());
+            file_.PrintUnits(u";");
             file_.PrintUnits(kLineEnd);
         }
-        WriteMembers(group, depth + 1);
     }
 
     void Leave(const ResourceNode& group, std::size_t depth) {
@@ -55,20 +70,6 @@ private:
         file_.PrintUnits(WideStringView(tabs_.data(), depth));
     }
 
-    // One line per entry, "\tS Open;" after the indent.
-    void WriteMembers(const ResourceNode& group, std::size_t indent) {
-        if (group.valueCount == 0) return;
-        member_.assign(indent, u'\t');
-        member_.append(names::kMemberType);
-        member_.push_back(u' ');
-        for (std::uint32_t i = 0; i < group.valueCount; ++i) {
-            file_.PrintUnits(member_);
-            file_.PrintUnits(tree_.ValueAt(group, i).Name());
-            file_.PrintUnits(u";");
-            file_.PrintUnits(kLineEnd);
-        }
-    }
-
     const ResourceTree& tree_;
     Utf16Writer& file_;
     WideString tabs_;
@@ -77,9 +78,14 @@ private:
 
 }  // namespace
 
-void WriteHeader(const ResourceTree& tree, Utf16Writer& file) {
-    HeaderPrinter printer(tree, file);
-    WalkGroups(tree, printer);
+void WriteHeader(const ResourceTree& tree, Utf16Writer& file, const PieceOptions& pieces) {
+    WriteWalkInPieces(
+        tree, file,
+        [&tree](Utf16Writer& out, WalkCut from, WalkCut to) {
+            HeaderPrinter printer(tree, out);
+            WalkGroups(tree, printer, from, to);
+        },
+        pieces);
 }
 
 }  // namespace textresgen

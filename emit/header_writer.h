@@ -1,5 +1,6 @@
 #pragma once
 
+#include "emit/walk_pieces.h"
 #include "model/resource_tree.h"
 #include "text/utf16_writer.h"
 
@@ -24,6 +25,7 @@ namespace textresgen {
 //   };
 //
 //   #endif
-void WriteHeader(const ResourceTree& tree, Utf16Writer& file);
+// A large tree is written in pieces on several threads (emit/walk_pieces.h).
+void WriteHeader(const ResourceTree& tree, Utf16Writer& file, const PieceOptions& pieces = {});
 
 }  // namespace textresgen

@@ -1,5 +1,6 @@
 #include "emit/source_writer.h"
 
+#include "emit/walk_pieces.h"
 #include "model/group_walk.h"
 #include "model/generated_names.h"
 
@@ -24,6 +25,11 @@ public:
             path_.append(group.Name());
             path_.push_back(u'.');
         }
+    }
+
+    void Reopen(const ResourceNode& group, std::size_t depth) { Enter(group, depth); }
+
+    void Entries(const ResourceNode& group, std::size_t) {
         for (std::uint32_t i = 0; i < group.valueCount; ++i) {
             const ResourceEntry& entry = tree_.ValueAt(group, i);
             file_.PrintUnits(path_);
@@ -50,14 +56,19 @@ private:
 
 }  // namespace
 
-void WriteSource(const ResourceTree& tree, Utf16Writer& file) {
+void WriteSource(const ResourceTree& tree, Utf16Writer& file, const PieceOptions& pieces) {
     file.Print("#include \"");
     file.Print(names::kHeaderFile);
     file.Print("\"\n\n");
     file.Print("\nextern \"C\" __declspec(dllexport) void %s(%s& %s)\n{\n",
                {names::kInitFunction, names::kTypeName, names::kInitParameter});
-    SourcePrinter printer(tree, file);
-    WalkGroups(tree, printer);
+    WriteWalkInPieces(
+        tree, file,
+        [&tree](Utf16Writer& out, WalkCut from, WalkCut to) {
+            SourcePrinter printer(tree, out);
+            WalkGroups(tree, printer, from, to);
+        },
+        pieces);
     file.Print("}\n");
 }
 

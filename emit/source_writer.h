@@ -1,5 +1,6 @@
 #pragma once
 
+#include "emit/walk_pieces.h"
 #include "model/resource_tree.h"
 #include "text/utf16_writer.h"
 
@@ -16,6 +17,7 @@ namespace textresgen {
 //   	t.Title = L"Notes";
 //   	t.Menu.Open = L"Open";
 //   }
-void WriteSource(const ResourceTree& tree, Utf16Writer& file);
+// A large tree is written in pieces on several threads (emit/walk_pieces.h).
+void WriteSource(const ResourceTree& tree, Utf16Writer& file, const PieceOptions& pieces = {});
 
 }  // namespace textresgen

@@ -107,6 +107,9 @@ public:
         return entries_[valueOrder_[position]];
     }
     std::size_t EntryCount() const { return entryCount_; }
+    // Positions of the entry order: the entries kept and, behind each
+    // group's range, the ones replaced.
+    std::size_t PositionCount() const { return valueOrder_.size(); }
 
 private:
     using PathId = std::uint32_t;

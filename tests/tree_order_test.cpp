@@ -57,8 +57,9 @@ Trace TreeTrace(const ResourceTree& tree) {
     struct Visitor {
         const ResourceTree& tree;
         Trace out;
-        void Enter(const ResourceNode& group, std::size_t) {
-            out.push_back(u"{" + std::u16string(group.Name()));
+        void Enter(const ResourceNode& group, std::size_t) { out.push_back(u"{" + std::u16string(group.Name())); }
+        void Reopen(const ResourceNode&, std::size_t) {}
+        void Entries(const ResourceNode& group, std::size_t) {
             for (std::uint32_t i = 0; i < group.valueCount; ++i)
                 out.push_back(std::u16string(tree.ValueAt(group, i).Name()) + u"=" + tree.ValueAt(group, i).Text());
         }

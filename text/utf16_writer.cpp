@@ -40,12 +40,34 @@ bool Utf16Writer::Open(const char* path) { return Open(CreateFileSink(path)); }
 bool Utf16Writer::Open(std::unique_ptr<ByteSink> sink) {
     sink_ = std::move(sink);
     if (!sink_) return false;
-    writeCapacity_ = kFirstWriteBuffer;
-    out_.reset(new unsigned char[writeCapacity_]);
+    if (!out_) {  // a writer opened again keeps its buffer
+        writeCapacity_ = kFirstWriteBuffer;
+        out_.reset(new unsigned char[writeCapacity_]);
+    }
     out_[0] = 0xFF;
     out_[1] = 0xFE;
     outPos_ = 2;
     return true;
+}
+
+bool Utf16Writer::OpenContinuation(std::unique_ptr<ByteSink> sink) {
+    if (!Open(std::move(sink))) return false;
+    outPos_ = 0;
+    return true;
+}
+
+// Small pieces join the buffer; a large one goes to the sink as it is.
+void Utf16Writer::PrintEncoded(const unsigned char* bytes, std::size_t size) {
+    if (size == 0) return;
+    if (size > writeCapacity_ - outPos_) {
+        Flush();
+        if (size > writeCapacity_ - outPos_) {
+            if (!sink_->Write(bytes, size)) throw OutputError();
+            return;
+        }
+    }
+    std::memcpy(out_.get() + outPos_, bytes, size);
+    outPos_ += size;
 }
 
 void Utf16Writer::Flush() {

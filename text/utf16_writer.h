@@ -31,6 +31,9 @@ public:
     // Creates or truncates the file and writes the mark FF FE.
     bool Open(const char* path);
     bool Open(std::unique_ptr<ByteSink> sink);
+    // Opens a writer for a later part of a file that another writer started:
+    // no mark. What it writes is handed to that writer's PrintEncoded.
+    bool OpenContinuation(std::unique_ptr<ByteSink> sink);
     // Writes `format` (ASCII), each "%s" replaced by the next argument's
     // units. Arguments are never read as formats. Throws OutputError.
     //   Print("struct _%s\n", {u"Menu"})  ->  struct _Menu CR LF
@@ -63,6 +66,8 @@ public:
     }
     // Units given by their low byte (U+0000..U+00FF).
     void PrintNarrowUnits(const unsigned char* units, std::size_t count);
+    // Writes bytes a continuation writer produced, as they are.
+    void PrintEncoded(const unsigned char* bytes, std::size_t size);
     // Flushes and closes; throws OutputError when that fails, after which
     // Discard removes what was written.
     void Close();
