@@ -6,6 +6,7 @@
 #include "emit/source_writer.h"
 #include "model/definition_reader.h"
 #include "model/generated_names.h"
+#include "model/work_threads.h"
 #include "text/console.h"
 #include "text/memory_bytes.h"
 #include "text/platform_file.h"
@@ -40,7 +41,7 @@ bool Generate(std::unique_ptr<ByteSource> input, const OpenOutput& openSource, c
     Utf16Reader reader;
     if (!reader.Open(std::move(input))) return false;
     ResourceTree tree;
-    if (!ReadDefinitions(reader, tree)) return false;
+    if (!ReadDefinitions(reader, tree, ThreadsForThisMachine())) return false;
     if (!WriteOutput(openSource, [&](Utf16Writer& file) { WriteSource(tree, file); })) return false;
     if (!WriteOutput(openHeader, [&](Utf16Writer& file) { WriteHeader(tree, file); })) return false;
     reader.Close();

@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "model/work_threads.h"
+
 namespace textresgen {
 namespace {
-
-constexpr unsigned kMostThreads = 4;
 
 // Thrown inside a worker whose piece is no longer wanted: writing has ended.
 struct Stopped {};
@@ -158,8 +158,7 @@ private:
 };
 
 unsigned ThreadCount(const PieceOptions& options) {
-    if (options.threads > 0) return options.threads;
-    return std::min(std::max(std::thread::hardware_concurrency(), 1u), kMostThreads);
+    return options.threads > 0 ? options.threads : ThreadsForThisMachine();
 }
 
 }  // namespace

@@ -13,8 +13,8 @@ struct PieceOptions {
     // Entry positions per piece (see CutBefore): a few hundred kilobytes of
     // output for the usual names and texts.
     std::size_t positionsPerPiece = 2048;
-    // Threads formatting pieces, this one included; 0: one per core, at
-    // most four. With one, the walk is formatted straight into the file.
+    // Threads formatting pieces, this one included; 0: ThreadsForThisMachine.
+    // With one, the walk is formatted straight into the file.
     unsigned threads = 0;
     // Bytes a piece holds in memory. A piece that makes more (a few entries
     // can: every line of a deeply nested group starts with its depth in tabs)

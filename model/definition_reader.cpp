@@ -11,11 +11,11 @@ void AddDefinitionLine(ResourceTree& tree, WideStringView line) {
     if (definition.isEntry) tree.Define(definition.name, definition.text);
 }
 
-bool ReadDefinitions(Utf16Reader& input, ResourceTree& tree) {
+bool ReadDefinitions(Utf16Reader& input, ResourceTree& tree, unsigned threads) {
     WideStringView line;
     while (input.ReadLine(line)) AddDefinitionLine(tree, line);
     if (input.ReadFailed()) return false;
-    tree.Finish();
+    tree.Finish(threads);
     return true;
 }
 

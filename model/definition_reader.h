@@ -11,8 +11,9 @@ namespace textresgen {
 // line without "=" is ignored.
 void AddDefinitionLine(ResourceTree& tree, WideStringView line);
 
-// Reads every line of `input` into the tree and finishes it. False when a
-// read error stopped the reading early.
-bool ReadDefinitions(Utf16Reader& input, ResourceTree& tree);
+// Reads every line of `input` into the tree and finishes it (on `threads`
+// threads, see ResourceTree::Finish). False when a read error stopped the
+// reading early.
+bool ReadDefinitions(Utf16Reader& input, ResourceTree& tree, unsigned threads = 1);
 
 }  // namespace textresgen

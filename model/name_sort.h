@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/prefetch.h"
+#include "model/work_threads.h"
 #include "text/wide_string.h"
 
 namespace textresgen {
@@ -27,6 +28,10 @@ struct NameSortItem {
 struct NameSortRun {
     std::size_t begin, end, depth;
 };
+
+// SortByNameOnThreads shares sorts of at least this many items among its
+// threads.
+constexpr std::size_t kSharedSortSize = std::size_t{1} << 15;
 
 namespace name_sort_detail {
 
@@ -100,6 +105,45 @@ inline unsigned FirstNonZeroByte(std::uint64_t bits) {
     return byte;
 }
 
+// Partitions items by the first byte of the key in which they differ, into
+// `counts[b]` items of byte value b, in order; false (items untouched) when
+// all keys are equal.
+inline bool PartitionOnFirstDifference(NameSortItem* first, std::size_t n, std::size_t (&counts)[256]) {
+    std::uint64_t highDiffers = 0, lowDiffers = 0;
+    unsigned leftDiffers = 0;
+    for (std::size_t i = 1; i < n; ++i) {
+        highDiffers |= first[i].high ^ first[0].high;
+        lowDiffers |= first[i].low ^ first[0].low;
+        leftDiffers |= static_cast<unsigned>(first[i].left ^ first[0].left);
+    }
+    unsigned digit = kKeyDigits;
+    if (highDiffers != 0)
+        digit = FirstNonZeroByte(highDiffers);
+    else if (lowDiffers != 0)
+        digit = 8 + FirstNonZeroByte(lowDiffers);
+    else if (leftDiffers != 0)
+        digit = 16;
+    if (digit == kKeyDigits) return false;
+    std::fill(counts, counts + 256, std::size_t{0});
+    for (std::size_t i = 0; i < n; ++i) ++counts[KeyDigit(first[i], digit)];
+    std::size_t next[256], end[256];
+    std::size_t at = 0;
+    for (unsigned b = 0; b < 256; ++b) {
+        next[b] = at;
+        at += counts[b];
+        end[b] = at;
+    }
+    for (unsigned b = 0; b < 256; ++b) {
+        while (next[b] < end[b]) {
+            NameSortItem item = first[next[b]];
+            for (unsigned d = KeyDigit(item, digit); d != b; d = KeyDigit(item, digit))
+                std::swap(item, first[next[d]++]);
+            first[next[b]++] = item;
+        }
+    }
+    return true;
+}
+
 // Sorts items by key, then id: most significant byte first, in place
 // (American flag sort), down to stretches short enough for insertion sort.
 // A comparison sort of a million keys mispredicts a branch at almost every
@@ -124,40 +168,10 @@ inline void SortByKey(NameSortItem* items, std::size_t count) {
             InsertionSort(first, n);
             continue;
         }
-        std::uint64_t highDiffers = 0, lowDiffers = 0;
-        unsigned leftDiffers = 0;
-        for (std::size_t i = 1; i < n; ++i) {
-            highDiffers |= first[i].high ^ first[0].high;
-            lowDiffers |= first[i].low ^ first[0].low;
-            leftDiffers |= static_cast<unsigned>(first[i].left ^ first[0].left);
-        }
-        unsigned digit = kKeyDigits;
-        if (highDiffers != 0)
-            digit = FirstNonZeroByte(highDiffers);
-        else if (lowDiffers != 0)
-            digit = 8 + FirstNonZeroByte(lowDiffers);
-        else if (leftDiffers != 0)
-            digit = 16;
-        if (digit == kKeyDigits) {  // one key throughout: by id
+        std::size_t counts[256];
+        if (!PartitionOnFirstDifference(first, n, counts)) {  // one key throughout: by id
             std::sort(first, first + n, [](const NameSortItem& a, const NameSortItem& b) { return a.id < b.id; });
             continue;
-        }
-        std::size_t counts[256] = {};
-        for (std::size_t i = 0; i < n; ++i) ++counts[KeyDigit(first[i], digit)];
-        std::size_t next[256], end[256];
-        std::size_t at = 0;
-        for (unsigned b = 0; b < 256; ++b) {
-            next[b] = at;
-            at += counts[b];
-            end[b] = at;
-        }
-        for (unsigned b = 0; b < 256; ++b) {
-            while (next[b] < end[b]) {
-                NameSortItem item = first[next[b]];
-                for (unsigned d = KeyDigit(item, digit); d != b; d = KeyDigit(item, digit))
-                    std::swap(item, first[next[d]++]);
-                first[next[b]++] = item;
-            }
         }
         std::size_t start = bucket.begin;
         for (unsigned b = 0; b < 256; start += counts[b++])
@@ -233,6 +247,46 @@ void SortFew(NameSortItem* items, std::size_t count, const Names& names, std::si
 
 // Groups and runs this small are sorted by SortFew.
 constexpr std::size_t kFew = 8;
+// Items first[0, n), the run starting at `begin`, hold keys made at `depth`,
+// sorted: each stretch of one name (once or several times) is marked, each
+// stretch of equal keys whose names go on becomes a run.
+inline void SplitRuns(NameSortItem* first, std::size_t n, std::size_t begin, std::size_t depth,
+                      std::vector<NameSortRun>& runs) {
+    for (std::size_t a = 0; a < n;) {
+        std::size_t b = a + 1;
+        while (b < n && SameKey(first[b], first[a])) ++b;
+        if (b - a > 1 && first[a].left == kGoesOn) {
+            runs.push_back({begin + a, begin + b, depth + kUnitsPerKey});
+        } else {
+            // One name, or one name defined several times, by id.
+            for (std::size_t k = a; k < b; ++k) first[k].sameAsNext = k + 1 < b ? 1 : 0;
+        }
+        a = b;
+    }
+}
+
+// Sorts every run on the list, and the runs they leave, until none is left.
+template <typename Names>
+void SortRuns(NameSortItem* items, const Names& names, std::vector<NameSortRun>& runs) {
+    while (!runs.empty()) {
+        const NameSortRun run = runs.back();
+        runs.pop_back();
+        NameSortItem* first = items + run.begin;
+        const std::size_t n = run.end - run.begin;
+        if (n <= kFew) {
+            SortFew(first, n, names, run.depth);
+            continue;
+        }
+        FillKeys(first, n, run.depth, names);
+        SortByKey(first, n);
+        if (SameKey(first[0], first[n - 1]) && first[0].left == kGoesOn) {
+            // Nothing told apart: skip what all the names share, then go on.
+            runs.push_back({run.begin, run.end, run.depth + SharedLength(first, n, run.depth, names)});
+            continue;
+        }
+        SplitRuns(first, n, run.begin, run.depth, runs);
+    }
+}
 
 }  // namespace name_sort_detail
 
@@ -258,34 +312,52 @@ void SortByName(NameSortItem* items, std::size_t count, const Names& names, std:
         return;
     }
     runs.push_back({0, count, 0});
-    while (!runs.empty()) {
-        const NameSortRun run = runs.back();
-        runs.pop_back();
-        NameSortItem* first = items + run.begin;
-        const std::size_t n = run.end - run.begin;
-        if (n <= kFew) {
-            SortFew(first, n, names, run.depth);
-            continue;
-        }
-        FillKeys(first, n, run.depth, names);
-        SortByKey(first, n);
-        if (SameKey(first[0], first[n - 1]) && first[0].left == kGoesOn) {
-            // Nothing told apart: skip what all the names share, then go on.
-            runs.push_back({run.begin, run.end, run.depth + SharedLength(first, n, run.depth, names)});
-            continue;
-        }
-        for (std::size_t a = 0; a < n;) {
-            std::size_t b = a + 1;
-            while (b < n && SameKey(first[b], first[a])) ++b;
-            if (b - a > 1 && first[a].left == kGoesOn) {
-                runs.push_back({run.begin + a, run.begin + b, run.depth + kUnitsPerKey});
-            } else {
-                // One name, or one name defined several times, by id.
-                for (std::size_t k = a; k < b; ++k) first[k].sameAsNext = k + 1 < b ? 1 : 0;
-            }
-            a = b;
-        }
+    SortRuns(items, names, runs);
+}
+
+// The same order as SortByName, on `threads` threads when the sort is large:
+// the keys are made in slices, one pass splits the items on the first byte
+// in which keys differ, and each thread sorts a share of the resulting
+// stretches to the end (they never mix again).
+template <typename Names>
+void SortByNameOnThreads(NameSortItem* items, std::size_t count, const Names& names, std::vector<NameSortRun>& runs,
+                         unsigned threads) {
+    using namespace name_sort_detail;
+    if (threads < 2 || count < kSharedSortSize) {
+        SortByName(items, count, names, runs);
+        return;
     }
+    RunOnThreads(threads, [&](unsigned t) {
+        const std::size_t from = count * t / threads, to = count * (t + 1) / threads;
+        FillKeys(items + from, to - from, 0, names);
+    });
+    std::size_t counts[256];
+    if (!PartitionOnFirstDifference(items, count, counts)) {
+        SortByName(items, count, names, runs);  // one key throughout
+        return;
+    }
+    // Share t: the buckets from firstBucket[t], items from firstItem[t].
+    std::vector<unsigned> firstBucket(threads + 1, 256);
+    std::vector<std::size_t> firstItem(threads + 1, count);
+    firstBucket[0] = 0;
+    firstItem[0] = 0;
+    unsigned bucket = 0;
+    std::size_t item = 0;
+    for (unsigned t = 1; t < threads; ++t) {
+        while (bucket < 256 && item < count * t / threads) item += counts[bucket++];
+        firstBucket[t] = bucket;
+        firstItem[t] = item;
+    }
+    RunOnThreads(threads, [&](unsigned t) {
+        std::vector<NameSortRun> ownRuns;
+        std::size_t begin = firstItem[t];
+        for (unsigned b = firstBucket[t]; b < firstBucket[t + 1]; begin += counts[b++]) {
+            if (counts[b] == 0) continue;
+            SortByKey(items + begin, counts[b]);
+            SplitRuns(items + begin, counts[b], begin, 0, ownRuns);
+            SortRuns(items, names, ownRuns);
+        }
+    });
 }
 
 }  // namespace textresgen

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "model/name_sort.h"
+#include "model/work_threads.h"
 
 namespace textresgen {
 namespace {
@@ -43,16 +44,16 @@ struct SortScratch {
     std::vector<NameSortRun> runs;
 };
 
-// Sorts ids[0, count) by the names `names` gives them; returns how many it
-// kept, at the front: of ids with the same name only the last (the highest
-// id) is kept when `keepLastOnly`.
+// Sorts ids[0, count) by the names `names` gives them, a large sort on
+// `threads` threads; returns how many it kept, at the front: of ids with the
+// same name only the last (the highest id) is kept when `keepLastOnly`.
 template <typename Names>
 std::size_t SortIds(std::uint32_t* ids, std::size_t count, const Names& names, SortScratch& scratch,
-                    bool keepLastOnly) {
+                    bool keepLastOnly, unsigned threads = 1) {
     std::vector<NameSortItem>& items = scratch.items;
     items.resize(count);
     for (std::size_t i = 0; i < count; ++i) items[i].id = ids[i];
-    SortByName(items.data(), count, names, scratch.runs);
+    SortByNameOnThreads(items.data(), count, names, scratch.runs, threads);
     std::size_t kept = 0;
     for (const NameSortItem& item : items)
         if (!keepLastOnly || item.sameAsNext == 0) ids[kept++] = item.id;
@@ -245,24 +246,24 @@ const char16_t* ResourceTree::StoreEntry(PathId path, WideStringView name, WideS
     return start;
 }
 
-void ResourceTree::Finish() {
+void ResourceTree::Finish(unsigned threads) {
     if (finished_) return;
     ResolvePending();
     finished_ = true;
     lookup_ = std::vector<LookupSlot>();  // no more lookups: give the memory back
-    SortPaths();
-    SortEntries();
+    SortPaths(threads);
+    SortEntries(threads);
 }
 
 // The paths in the writers' order, the root's first (it is empty and has no
 // segment); then each path's entry range, in that order (firstValue is set
 // to the end of the range for SortEntries).
-void ResourceTree::SortPaths() {
+void ResourceTree::SortPaths(unsigned threads) {
     const std::size_t count = paths_.size();
     order_.resize(count);
     for (std::size_t i = 0; i < count; ++i) order_[i] = static_cast<PathId>(i);
     SortScratch scratch;
-    SortIds(order_.data() + 1, count - 1, PathNames{paths_}, scratch, false);
+    SortIds(order_.data() + 1, count - 1, PathNames{paths_}, scratch, false, threads);
     std::uint32_t end = 0;
     for (std::size_t rank = 0; rank < count; ++rank) {
         if (rank + kAhead < count) PrefetchForRead(&paths_[order_[rank + kAhead]]);
@@ -276,11 +277,12 @@ void ResourceTree::SortPaths() {
 // name; of a name defined several times the last definition is kept, at the
 // front of the range (the replaced ones stay behind it, unread). Paths are
 // sorted in id order, the order in which the file introduced them, so a
-// table kept tidy reads its records and names front to back. For a shuffled
-// file, the entries' records and names are asked for a little ahead of the
-// sort across path boundaries: most paths hold few entries, and their names
-// lie anywhere in the arena.
-void ResourceTree::SortEntries() {
+// table kept tidy reads its records and names front to back; each thread
+// takes a stretch of them, and the few large groups are sorted afterwards,
+// each on every thread. For a shuffled file, the entries' records and names
+// are asked for a little ahead of the sort across path boundaries: most
+// paths hold few entries, and their names lie anywhere in the arena.
+void ResourceTree::SortEntries(unsigned threads) {
     const std::size_t count = entries_.size();
     valueOrder_.assign(count, 0);
     for (std::size_t i = count; i-- > 0;) {
@@ -288,31 +290,54 @@ void ResourceTree::SortEntries() {
         valueOrder_[--paths_[entryPaths_[i]].firstValue] = static_cast<std::uint32_t>(i);
     }
     entryPaths_ = BlockVector<PathId>();
-    SortScratch scratch;
     const EntryNames names{entries_};
     const std::size_t paths = paths_.size();
+    // A large group is sorted on every thread; few paths are not worth threads.
+    const bool shareLarge = threads > 1;
+    const auto large = [&](const GroupPath& path) { return shareLarge && path.valueCount >= kSharedSortSize; };
+    const unsigned shares = paths >= kSharedSortSize ? threads : 1;
     const auto worthAsking = [](const GroupPath& path) {
         return path.valueCount > 1 && path.valueCount <= 2 * kAhead;
     };
-    for (std::size_t p = 0; p < paths; ++p) {
-        if (p + 2 * kAhead < paths) {
-            const GroupPath& ahead = paths_[p + 2 * kAhead];
-            if (worthAsking(ahead))
-                for (std::size_t j = 0; j < ahead.valueCount; ++j)
-                    PrefetchForRead(&entries_[valueOrder_[ahead.firstValue + j]]);
+    std::vector<std::size_t> kept(shares, 0);
+    std::vector<std::vector<PathId>> largePaths(shares);
+    RunOnThreads(shares, [&](unsigned t) {
+        SortScratch scratch;
+        const std::size_t end = paths * (t + 1) / shares;
+        for (std::size_t p = paths * t / shares; p < end; ++p) {
+            if (p + 2 * kAhead < end) {
+                const GroupPath& ahead = paths_[p + 2 * kAhead];
+                if (worthAsking(ahead))
+                    for (std::size_t j = 0; j < ahead.valueCount; ++j)
+                        PrefetchForRead(&entries_[valueOrder_[ahead.firstValue + j]]);
+            }
+            if (p + kAhead < end) {
+                const GroupPath& ahead = paths_[p + kAhead];
+                if (worthAsking(ahead))
+                    for (std::size_t j = 0; j < ahead.valueCount; ++j)
+                        PrefetchForRead(entries_[valueOrder_[ahead.firstValue + j]].units);
+            }
+            GroupPath& path = paths_[p];
+            if (large(path)) {
+                largePaths[t].push_back(static_cast<PathId>(p));
+                continue;
+            }
+            if (path.valueCount > 1)
+                path.valueCount = static_cast<std::uint32_t>(
+                    SortIds(valueOrder_.data() + path.firstValue, path.valueCount, names, scratch, true));
+            kept[t] += path.valueCount;
         }
-        if (p + kAhead < paths) {
-            const GroupPath& ahead = paths_[p + kAhead];
-            if (worthAsking(ahead))
-                for (std::size_t j = 0; j < ahead.valueCount; ++j)
-                    PrefetchForRead(entries_[valueOrder_[ahead.firstValue + j]].units);
-        }
-        GroupPath& path = paths_[p];
-        if (path.valueCount > 1)
+    });
+    SortScratch scratch;
+    for (const std::vector<PathId>& share : largePaths) {
+        for (const PathId id : share) {
+            GroupPath& path = paths_[id];
             path.valueCount = static_cast<std::uint32_t>(
-                SortIds(valueOrder_.data() + path.firstValue, path.valueCount, names, scratch, true));
-        entryCount_ += path.valueCount;
+                SortIds(valueOrder_.data() + path.firstValue, path.valueCount, names, scratch, true, threads));
+            entryCount_ += path.valueCount;
+        }
     }
+    for (const std::size_t k : kept) entryCount_ += k;
 }
 
 }  // namespace textresgen

@@ -90,8 +90,9 @@ public:
     // batches whose lookups overlap in memory; Finish completes the last
     // batch.
     void Define(WideStringView dottedName, WideStringView text);
-    // Orders the paths and every path's entries and drops replaced entries.
-    void Finish();
+    // Orders the paths and every path's entries and drops replaced entries;
+    // a large tree's sorting is shared among `threads` threads.
+    void Finish(unsigned threads = 1);
 
     // Read access, valid after Finish(): the paths in the writers' order (the
     // root's first) and their entries. Both accessors ask for what comes a
@@ -139,8 +140,8 @@ private:
     struct PendingLine;
     WideStringView PendingGroupPart(const PendingLine& line) const;
     void ResolvePending();
-    void SortPaths();
-    void SortEntries();
+    void SortPaths(unsigned threads);
+    void SortEntries(unsigned threads);
 
     UnitArena arena_;
     BlockVector<GroupPath> paths_;
