@@ -11,9 +11,10 @@ namespace textresgen {
 // line without "=" is ignored.
 void AddDefinitionLine(ResourceTree& tree, WideStringView line);
 
-// Reads every line of `input` into the tree and finishes it (on `threads`
-// threads, see ResourceTree::Finish). False when a read error stopped the
-// reading early.
+// Reads every line of `input` into the tree and finishes it. With two
+// threads or more, a large file is read and its lines cut on a second thread
+// while this one fills the tree, and Finish shares its sorting among
+// `threads`. False when a read error stopped the reading early.
 bool ReadDefinitions(Utf16Reader& input, ResourceTree& tree, unsigned threads = 1);
 
 }  // namespace textresgen

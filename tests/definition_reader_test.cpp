@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "emit/header_writer.h"
+#include "emit/source_writer.h"
 #include "model/definition_reader.h"
 #include "model/resource_tree.h"
 #include "support/failing_source.h"
@@ -148,6 +150,53 @@ TEST(ReadErrors, SameDefinitionWithoutErrorIsRead) {
     ASSERT_TRUE(ReadDefinitions(input, tree));
     EXPECT_EQ(tree.EntryCount(), 3u);
     EXPECT_EQ(tree.PathCount(), 2u);  // the root and b
+}
+
+// A large file is read on a second thread: the same tree as on one, with
+// lines of every kind past the lines read first, definitions too large to
+// copy (at the start of a batch and after others), and a read error there.
+std::string LargeDefinition() {
+    std::u16string text = u"\xFEFF";
+    for (int i = 0; i < 30000; ++i) {
+        text += u"g" + UnitsFromUtf8(std::to_string(i % 97)) + u".k" + UnitsFromUtf8(std::to_string(i % 7919)) + u"=v" +
+                UnitsFromUtf8(std::to_string(i)) + u"\r\n";
+        if (i % 1000 == 999) text += u"no equals sign\n=empty name\n";
+        if (i == 5000 || i == 5001 || i == 20000) text += u"big.k" + UnitsFromUtf8(std::to_string(i)) + u"=" + std::u16string(40000, u'\x3042') + u"\n";
+    }
+    return Utf16Le(text);
+}
+
+std::string ReadAndWrite(std::unique_ptr<ByteSource> source, unsigned threads, bool& read) {
+    Utf16Reader input;
+    EXPECT_TRUE(input.Open(std::move(source)));
+    ResourceTree tree;
+    read = ReadDefinitions(input, tree, threads);
+    if (!read) return {};
+    std::string source;
+    std::string header;
+    Utf16Writer file;
+    file.Open(std::make_unique<MemorySink>(source));
+    WriteSource(tree, file);
+    file.Close();
+    file.Open(std::make_unique<MemorySink>(header));
+    WriteHeader(tree, file);
+    file.Close();
+    return source + header;
+}
+
+TEST(ReadingOnTwoThreads, SameTreeAsOneThread) {
+    const std::string definition = LargeDefinition();
+    bool read = false;
+    const std::string expected = ReadAndWrite(std::make_unique<MemorySource>(definition, 3001), 1, read);
+    ASSERT_TRUE(read);
+    for (const unsigned threads : {2u, 3u}) {
+        EXPECT_TRUE(ReadAndWrite(std::make_unique<MemorySource>(definition, 3001), threads, read) == expected);
+        EXPECT_TRUE(read);
+    }
+    for (const std::size_t cut : {definition.size() / 2, definition.size() - 3}) {
+        ReadAndWrite(std::make_unique<FailingSource>(definition.substr(0, cut), 3001), 2, read);
+        EXPECT_FALSE(read) << cut;
+    }
 }
 
 }  // namespace
