@@ -13,8 +13,10 @@ namespace textresgen {
 
 // One record to sort by name: its id, and room for the sort's work.
 struct NameSortItem {
-    // Working key: the next eight units of the name (past its end: 0), the
-    // first one highest, and how many units were left (9 for nine or more).
+    // Working key: the next eight units of the name (sixteen when every name
+    // of the sort is below U+0100, a byte each), past its end 0, the first
+    // one highest, and how many units were left (one more than the key holds
+    // when more are).
     std::uint64_t high = 0;
     std::uint64_t low = 0;
     std::uint32_t id = 0;
@@ -37,9 +39,12 @@ namespace name_sort_detail {
 
 // Units past the end count as 0, so a name that ends sorts before the longer
 // names that share its units; names whose keys are equal and say fewer than
-// kGoesOn units were left are the same name.
-constexpr std::size_t kUnitsPerKey = 8;
-constexpr std::uint16_t kGoesOn = kUnitsPerKey + 1;
+// GoesOn units were left are the same name. A key holds kUnits units: 8 of
+// 16 bits, or 16 of 8 bits for names whose units are all below U+0100.
+template <std::size_t kUnits>
+constexpr std::uint16_t GoesOn() {
+    return kUnits + 1;
+}
 // How many records ahead the loops over a run ask for memory.
 constexpr std::size_t kAhead = 8;
 
@@ -50,20 +55,24 @@ inline std::uint64_t KeyUnit(char16_t unit) {
     return kDotFirst && unit == u'.' ? 0u : unit;
 }
 
-template <bool kDotFirst>
+template <bool kDotFirst, std::size_t kUnits>
 inline std::uint64_t PackUnits(const char16_t* units, std::size_t count) {
+    constexpr std::size_t kPerWord = kUnits / 2;
+    constexpr unsigned kBits = 64 / kPerWord;
     std::uint64_t packed = 0;
-    for (std::size_t k = 0; k < 4; ++k) packed = packed << 16 | (k < count ? KeyUnit<kDotFirst>(units[k]) : 0u);
+    for (std::size_t k = 0; k < kPerWord; ++k)
+        packed = packed << kBits | (k < count ? KeyUnit<kDotFirst>(units[k]) : 0u);
     return packed;
 }
 
-template <bool kDotFirst>
+template <bool kDotFirst, std::size_t kUnits>
 inline void SetKey(NameSortItem& item, WideStringView name, std::size_t depth) {
+    constexpr std::size_t kPerWord = kUnits / 2;
     const std::size_t left = name.size() - depth;
     const char16_t* units = name.data() + depth;
-    item.high = PackUnits<kDotFirst>(units, left);
-    item.low = left > 4 ? PackUnits<kDotFirst>(units + 4, left - 4) : 0;
-    item.left = static_cast<std::uint16_t>(left < kGoesOn ? left : kGoesOn);
+    item.high = PackUnits<kDotFirst, kUnits>(units, left);
+    item.low = left > kPerWord ? PackUnits<kDotFirst, kUnits>(units + kPerWord, left - kPerWord) : 0;
+    item.left = static_cast<std::uint16_t>(left < GoesOn<kUnits>() ? left : GoesOn<kUnits>());
 }
 
 inline bool SameKey(const NameSortItem& a, const NameSortItem& b) {
@@ -188,21 +197,21 @@ TEXTRESGEN_PREFETCH_INLINE void PrefetchAhead(const NameSortItem* items, std::si
     if (i + kAhead < count) PrefetchForRead(names.Name(items[i + kAhead].id).data() + depth);
 }
 
-template <typename Names>
+template <std::size_t kUnits, typename Names>
 void FillKeys(NameSortItem* items, std::size_t count, std::size_t depth, const Names& names) {
     for (std::size_t i = 0; i < count; ++i) {
         PrefetchAhead(items, i, count, depth, names);
-        SetKey<Names::kDotFirst>(items[i], names.Name(items[i].id), depth);
+        SetKey<Names::kDotFirst, kUnits>(items[i], names.Name(items[i].id), depth);
     }
 }
 
 // How many units from `depth` on every name of the run shares with the first
-// (the names all go on past `depth` + kUnitsPerKey with the same units).
-template <typename Names>
+// (the names all go on past `depth` + kUnits with the same units).
+template <std::size_t kUnits, typename Names>
 std::size_t SharedLength(const NameSortItem* items, std::size_t count, std::size_t depth, const Names& names) {
     const WideStringView first = names.Name(items[0].id).substr(depth);
     std::size_t shared = first.size();
-    for (std::size_t i = 1; i < count && shared > kUnitsPerKey; ++i) {
+    for (std::size_t i = 1; i < count && shared > kUnits; ++i) {
         PrefetchAhead(items, i, count, depth, names);
         const WideStringView other = names.Name(items[i].id).substr(depth);
         const std::size_t limit = std::min(shared, other.size());
@@ -250,13 +259,14 @@ constexpr std::size_t kFew = 8;
 // Items first[0, n), the run starting at `begin`, hold keys made at `depth`,
 // sorted: each stretch of one name (once or several times) is marked, each
 // stretch of equal keys whose names go on becomes a run.
-inline void SplitRuns(NameSortItem* first, std::size_t n, std::size_t begin, std::size_t depth,
-                      std::vector<NameSortRun>& runs) {
+template <std::size_t kUnits>
+void SplitRuns(NameSortItem* first, std::size_t n, std::size_t begin, std::size_t depth,
+               std::vector<NameSortRun>& runs) {
     for (std::size_t a = 0; a < n;) {
         std::size_t b = a + 1;
         while (b < n && SameKey(first[b], first[a])) ++b;
-        if (b - a > 1 && first[a].left == kGoesOn) {
-            runs.push_back({begin + a, begin + b, depth + kUnitsPerKey});
+        if (b - a > 1 && first[a].left == GoesOn<kUnits>()) {
+            runs.push_back({begin + a, begin + b, depth + kUnits});
         } else {
             // One name, or one name defined several times, by id.
             for (std::size_t k = a; k < b; ++k) first[k].sameAsNext = k + 1 < b ? 1 : 0;
@@ -266,7 +276,7 @@ inline void SplitRuns(NameSortItem* first, std::size_t n, std::size_t begin, std
 }
 
 // Sorts every run on the list, and the runs they leave, until none is left.
-template <typename Names>
+template <std::size_t kUnits, typename Names>
 void SortRuns(NameSortItem* items, const Names& names, std::vector<NameSortRun>& runs) {
     while (!runs.empty()) {
         const NameSortRun run = runs.back();
@@ -277,14 +287,14 @@ void SortRuns(NameSortItem* items, const Names& names, std::vector<NameSortRun>&
             SortFew(first, n, names, run.depth);
             continue;
         }
-        FillKeys(first, n, run.depth, names);
+        FillKeys<kUnits>(first, n, run.depth, names);
         SortByKey(first, n);
-        if (SameKey(first[0], first[n - 1]) && first[0].left == kGoesOn) {
+        if (SameKey(first[0], first[n - 1]) && first[0].left == GoesOn<kUnits>()) {
             // Nothing told apart: skip what all the names share, then go on.
-            runs.push_back({run.begin, run.end, run.depth + SharedLength(first, n, run.depth, names)});
+            runs.push_back({run.begin, run.end, run.depth + SharedLength<kUnits>(first, n, run.depth, names)});
             continue;
         }
-        SplitRuns(first, n, run.begin, run.depth, runs);
+        SplitRuns<kUnits>(first, n, run.begin, run.depth, runs);
     }
 }
 
@@ -303,8 +313,12 @@ void SortRuns(NameSortItem* items, const Names& names, std::vector<NameSortRun>&
 // following units (a run of a few by comparing the rest of their names),
 // and a run whose names all share a long stretch skips it in one pass. Cost: about n log n key comparisons plus one read of
 // every unit that tells two names apart.
+//
+// `narrow` (every unit of every name below U+0100) lets each key hold twice
+// as many units, so fewer runs need their names read again.
 template <typename Names>
-void SortByName(NameSortItem* items, std::size_t count, const Names& names, std::vector<NameSortRun>& runs) {
+void SortByName(NameSortItem* items, std::size_t count, const Names& names, std::vector<NameSortRun>& runs,
+                bool narrow = false) {
     using namespace name_sort_detail;
     runs.clear();
     if (count <= kFew) {
@@ -312,28 +326,24 @@ void SortByName(NameSortItem* items, std::size_t count, const Names& names, std:
         return;
     }
     runs.push_back({0, count, 0});
-    SortRuns(items, names, runs);
+    if (narrow)
+        SortRuns<16>(items, names, runs);
+    else
+        SortRuns<8>(items, names, runs);
 }
 
-// The same order as SortByName, on `threads` threads when the sort is large:
-// the keys are made in slices, one pass splits the items on the first byte
-// in which keys differ, and each thread sorts a share of the resulting
-// stretches to the end (they never mix again).
-template <typename Names>
-void SortByNameOnThreads(NameSortItem* items, std::size_t count, const Names& names, std::vector<NameSortRun>& runs,
-                         unsigned threads) {
-    using namespace name_sort_detail;
-    if (threads < 2 || count < kSharedSortSize) {
-        SortByName(items, count, names, runs);
-        return;
-    }
+namespace name_sort_detail {
+
+template <std::size_t kUnits, typename Names>
+void SortOnThreads(NameSortItem* items, std::size_t count, const Names& names, std::vector<NameSortRun>& runs,
+                   unsigned threads) {
     RunOnThreads(threads, [&](unsigned t) {
         const std::size_t from = count * t / threads, to = count * (t + 1) / threads;
-        FillKeys(items + from, to - from, 0, names);
+        FillKeys<kUnits>(items + from, to - from, 0, names);
     });
     std::size_t counts[256];
     if (!PartitionOnFirstDifference(items, count, counts)) {
-        SortByName(items, count, names, runs);  // one key throughout
+        SortByName(items, count, names, runs, kUnits == 16);  // one key throughout
         return;
     }
     // Share t: the buckets from firstBucket[t], items from firstItem[t].
@@ -354,10 +364,28 @@ void SortByNameOnThreads(NameSortItem* items, std::size_t count, const Names& na
         for (unsigned b = firstBucket[t]; b < firstBucket[t + 1]; begin += counts[b++]) {
             if (counts[b] == 0) continue;
             SortByKey(items + begin, counts[b]);
-            SplitRuns(items + begin, counts[b], begin, 0, ownRuns);
-            SortRuns(items, names, ownRuns);
+            SplitRuns<kUnits>(items + begin, counts[b], begin, 0, ownRuns);
+            SortRuns<kUnits>(items, names, ownRuns);
         }
     });
+}
+
+}  // namespace name_sort_detail
+
+// The same order as SortByName, on `threads` threads when the sort is large:
+// the keys are made in slices, one pass splits the items on the first byte
+// in which keys differ, and each thread sorts a share of the resulting
+// stretches to the end (they never mix again).
+template <typename Names>
+void SortByNameOnThreads(NameSortItem* items, std::size_t count, const Names& names, std::vector<NameSortRun>& runs,
+                         unsigned threads, bool narrow = false) {
+    using namespace name_sort_detail;
+    if (threads < 2 || count < kSharedSortSize)
+        SortByName(items, count, names, runs, narrow);
+    else if (narrow)
+        SortOnThreads<16>(items, count, names, runs, threads);
+    else
+        SortOnThreads<8>(items, count, names, runs, threads);
 }
 
 }  // namespace textresgen

@@ -23,6 +23,14 @@ bool SameName(WideStringView a, WideStringView b) {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
 }
 
+// True when every unit is below U+0100: the sort's keys then hold twice as
+// many units.
+bool AllBelow0100(WideStringView units) {
+    char16_t high = 0;
+    for (const char16_t unit : units) high |= unit;
+    return high < 0x100;
+}
+
 // Group paths, sorted with "." below every unit.
 struct PathNames {
     static constexpr bool kDotFirst = true;
@@ -45,15 +53,16 @@ struct SortScratch {
 };
 
 // Sorts ids[0, count) by the names `names` gives them, a large sort on
-// `threads` threads; returns how many it kept, at the front: of ids with the
-// same name only the last (the highest id) is kept when `keepLastOnly`.
+// `threads` threads (`narrow`: see SortByName); returns how many it kept, at
+// the front: of ids with the same name only the last (the highest id) is
+// kept when `keepLastOnly`.
 template <typename Names>
 std::size_t SortIds(std::uint32_t* ids, std::size_t count, const Names& names, SortScratch& scratch,
-                    bool keepLastOnly, unsigned threads = 1) {
+                    bool keepLastOnly, bool narrow, unsigned threads = 1) {
     std::vector<NameSortItem>& items = scratch.items;
     items.resize(count);
     for (std::size_t i = 0; i < count; ++i) items[i].id = ids[i];
-    SortByNameOnThreads(items.data(), count, names, scratch.runs, threads);
+    SortByNameOnThreads(items.data(), count, names, scratch.runs, threads, narrow);
     std::size_t kept = 0;
     for (const NameSortItem& item : items)
         if (!keepLastOnly || item.sameAsNext == 0) ids[kept++] = item.id;
@@ -210,6 +219,7 @@ void ResourceTree::ResolvePending() {
             if (line.path == kNone) {
                 line.path = AddPath(line.groupLength, line.hash);
                 paths_[line.path].units = line.groupUnits;
+                if (pathsNarrow_) pathsNarrow_ = AllBelow0100(paths_[line.path].Units());
             }
         }
         entryPaths_[line.entry] = line.path;
@@ -229,6 +239,7 @@ const char16_t* ResourceTree::StoreEntry(PathId path, WideStringView name, WideS
     char16_t high = 0;
     for (const char16_t unit : text) high |= unit;  // a loop compilers vectorise
     const bool narrow = high < 0x100;
+    if (namesNarrow_) namesNarrow_ = AllBelow0100(name);
     const std::size_t textUnits = narrow ? (text.size() + 1) / 2 : text.size();
     char16_t* const start = arena_.Reserve(prefix.size() + name.size() + textUnits);
     std::copy(prefix.begin(), prefix.end(), start);
@@ -263,7 +274,7 @@ void ResourceTree::SortPaths(unsigned threads) {
     order_.resize(count);
     for (std::size_t i = 0; i < count; ++i) order_[i] = static_cast<PathId>(i);
     SortScratch scratch;
-    SortIds(order_.data() + 1, count - 1, PathNames{paths_}, scratch, false, threads);
+    SortIds(order_.data() + 1, count - 1, PathNames{paths_}, scratch, false, pathsNarrow_, threads);
     std::uint32_t end = 0;
     for (std::size_t rank = 0; rank < count; ++rank) {
         if (rank + kAhead < count) PrefetchForRead(&paths_[order_[rank + kAhead]]);
@@ -324,7 +335,7 @@ void ResourceTree::SortEntries(unsigned threads) {
             }
             if (path.valueCount > 1)
                 path.valueCount = static_cast<std::uint32_t>(
-                    SortIds(valueOrder_.data() + path.firstValue, path.valueCount, names, scratch, true));
+                    SortIds(valueOrder_.data() + path.firstValue, path.valueCount, names, scratch, true, namesNarrow_));
             kept[t] += path.valueCount;
         }
     });
@@ -333,7 +344,7 @@ void ResourceTree::SortEntries(unsigned threads) {
         for (const PathId id : share) {
             GroupPath& path = paths_[id];
             path.valueCount = static_cast<std::uint32_t>(
-                SortIds(valueOrder_.data() + path.firstValue, path.valueCount, names, scratch, true, threads));
+                SortIds(valueOrder_.data() + path.firstValue, path.valueCount, names, scratch, true, namesNarrow_, threads));
             entryCount_ += path.valueCount;
         }
     }

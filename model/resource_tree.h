@@ -179,6 +179,10 @@ private:
     static constexpr std::size_t kBatchLines = 64;
     std::vector<PendingLine> pending_;
     PathId lastPath_ = kRootPath;  // the path of the last resolved line
+    // Whether every unit of the paths, and of the entries' names, is below
+    // U+0100 (see SortByName).
+    bool pathsNarrow_ = true;
+    bool namesNarrow_ = true;
     bool finished_ = false;
 };
 

@@ -176,32 +176,36 @@ TEST(TreeOrder, BatchesAndRunsOfOneGroupPart) {
 
 // Large sorts are shared among threads: 40000 paths, a group of 40000
 // entries, the root's entries whose names all share their first 12 units
-// (no byte of the first key tells them apart), names defined twice. The same
-// order on two and three threads as the model's.
+// (no byte of the first key tells them apart), names defined twice; names
+// all below U+0100 (keys of 16 units) and not. The same order on two and
+// three threads as the model's.
 TEST(TreeOrder, SortsSharedAmongThreads) {
-    std::mt19937 random(5);
-    const auto word = [&] {
-        std::u16string w;
-        for (unsigned n = 1 + random() % 6; n > 0; --n) w.push_back(char16_t(u'a' + random() % (n == 1 ? 3 : 26)));
-        return w;
-    };
-    Names lines;
-    for (int i = 0; i < 40000; ++i) {
-        lines.push_back(word() + u"." + word() + (i % 2 ? u"." + word() : u"") + u".e");
-        lines.push_back(u"big." + word() + word() + word());
-        lines.push_back(u"common_prefix" + word() + word());
-    }
-    for (int i = 0; i < 6000; ++i) lines.push_back(lines[random() % lines.size()]);
-    for (const unsigned threads : {2u, 3u}) {
-        ResourceTree tree;
-        Model model;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const std::u16string text = u"t" + std::u16string(1, char16_t(u'0' + i % 10));
-            tree.Define(lines[i], text);
-            model.Define(lines[i], text);
+    for (const char16_t high : {u'z', u'\x3042'}) {
+        std::mt19937 random(5);
+        const auto word = [&] {
+            std::u16string w;
+            for (unsigned n = 1 + random() % 6; n > 0; --n)
+                w.push_back(n == 2 && random() % 4 == 0 ? high : char16_t(u'a' + random() % (n == 1 ? 3 : 26)));
+            return w;
+        };
+        Names lines;
+        for (int i = 0; i < 40000; ++i) {
+            lines.push_back(word() + u"." + word() + (i % 2 ? u"." + word() : u"") + u".e");
+            lines.push_back(u"big." + word() + word() + word());
+            lines.push_back(u"common_prefix" + word() + word());
         }
-        tree.Finish(threads);
-        EXPECT_TRUE(TreeTrace(tree) == ModelTrace(model)) << threads << " threads";
+        for (int i = 0; i < 6000; ++i) lines.push_back(lines[random() % lines.size()]);
+        for (const unsigned threads : {2u, 3u}) {
+            ResourceTree tree;
+            Model model;
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                const std::u16string text = u"t" + std::u16string(1, char16_t(u'0' + i % 10));
+                tree.Define(lines[i], text);
+                model.Define(lines[i], text);
+            }
+            tree.Finish(threads);
+            EXPECT_TRUE(TreeTrace(tree) == ModelTrace(model)) << threads << " threads, " << int(high);
+        }
     }
 }
 
