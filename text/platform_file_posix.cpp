@@ -122,12 +122,15 @@ std::unique_ptr<ByteSource> OpenFileSource(const char* path) {
 }
 
 std::unique_ptr<ByteSink> CreateFileSink(const char* path) {
-    // Not O_TRUNC: the file is emptied only once the lock is ours.
+    // Not O_TRUNC: the file is emptied only once the lock is ours. An empty
+    // file is left alone: truncating it changes nothing, but on ext4 it
+    // would make closing the file start writing back everything written to
+    // it (the safeguard for programs that replace a file's content in place).
     const int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
     struct stat info {};
     const bool ok = TakeLock(fd, LOCK_EX) && ::fstat(fd, &info) == 0 &&
-                    (!S_ISREG(info.st_mode) || ::ftruncate(fd, 0) == 0);
+                    (!S_ISREG(info.st_mode) || info.st_size == 0 || ::ftruncate(fd, 0) == 0);
     if (!ok) {
         ::close(fd);
         return nullptr;
