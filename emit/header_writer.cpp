@@ -124,13 +124,7 @@ private:
 }  // namespace
 
 void WriteHeader(const ResourceTree& tree, Utf16Writer& file, const PieceOptions& pieces) {
-    WriteWalkInPieces(
-        tree, file,
-        [&tree](Utf16Writer& out, WalkCut from, WalkCut to) {
-            HeaderPrinter printer(tree, out);
-            WalkGroups(tree, printer, from, to);
-        },
-        pieces);
+    PrintWalkInPieces<HeaderPrinter>(tree, file, pieces);
 }
 
 }  // namespace textresgen

@@ -62,13 +62,7 @@ void WriteSource(const ResourceTree& tree, Utf16Writer& file, const PieceOptions
     file.Print("\"\n\n");
     file.Print("\nextern \"C\" __declspec(dllexport) void %s(%s& %s)\n{\n",
                {names::kInitFunction, names::kTypeName, names::kInitParameter});
-    WriteWalkInPieces(
-        tree, file,
-        [&tree](Utf16Writer& out, WalkCut from, WalkCut to) {
-            SourcePrinter printer(tree, out);
-            WalkGroups(tree, printer, from, to);
-        },
-        pieces);
+    PrintWalkInPieces<SourcePrinter>(tree, file, pieces);
     file.Print("}\n");
 }
 

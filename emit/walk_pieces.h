@@ -35,4 +35,17 @@ using FormatPiece = std::function<void(Utf16Writer& out, WalkCut from, WalkCut t
 void WriteWalkInPieces(const ResourceTree& tree, Utf16Writer& file, const FormatPiece& format,
                        const PieceOptions& options = {});
 
+// The same with a WalkGroups visitor: a fresh `Printer(tree, out)` walks
+// each piece.
+template <typename Printer>
+void PrintWalkInPieces(const ResourceTree& tree, Utf16Writer& file, const PieceOptions& options) {
+    WriteWalkInPieces(
+        tree, file,
+        [&tree](Utf16Writer& out, WalkCut from, WalkCut to) {
+            Printer printer(tree, out);
+            WalkGroups(tree, printer, from, to);
+        },
+        options);
+}
+
 }  // namespace textresgen
