@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "model/resource_tree.h"
+#include "model/work_threads.h"
 #include "support/generated.h"
 #include "support/utf16_bytes.h"
 
@@ -104,6 +106,26 @@ TEST(ResourceTreeStorage, RecordsSurviveBlockGrowth) {
         const ResourceNode group{path.Units(), path.firstValue, path.valueCount};
         ASSERT_GE(group.valueCount, 1u);
         EXPECT_EQ(tree.ValueAt(group, 0).Text(), std::u16string(path.Units()) + u"-text");
+    }
+}
+
+// Every call runs once, whatever the count; what one throws reaches the
+// caller after all have ended, whichever thread it ran on.
+TEST(WorkThreads, EveryCallOnceFailuresReachTheCaller) {
+    for (const unsigned count : {1u, 2u, 5u}) {
+        std::vector<int> calls(count, 0);
+        RunOnThreads(count, [&](unsigned index) { ++calls[index]; });
+        EXPECT_EQ(calls, std::vector<int>(count, 1)) << count;
+        for (unsigned failing = 0; failing < count; ++failing) {
+            std::vector<int> ended(count, 0);
+            EXPECT_THROW(RunOnThreads(count,
+                                      [&](unsigned index) {
+                                          ended[index] = 1;
+                                          if (index == failing) throw std::length_error("too long");
+                                      }),
+                         std::length_error);
+            EXPECT_EQ(ended, std::vector<int>(count, 1)) << count << " " << failing;
+        }
     }
 }
 
