@@ -5,7 +5,8 @@
 // names, surrogates and U+FFFF, empty segments, names defined several times,
 // groups of every size around the point where short runs are sorted by plain
 // comparison, and lines that reach the tree in batches and by its shortcut
-// for a group part equal to the line before's.
+// for a group part equal to the line before's. The walk taken in pieces
+// (as the writers take it on several threads) must make the same steps.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -66,6 +67,43 @@ Trace TreeTrace(const ResourceTree& tree) {
         void Leave(const ResourceNode&, std::size_t) { out.push_back(u"}"); }
     } visitor{tree, {}};
     WalkGroups(tree, visitor);
+    return visitor.out;
+}
+
+// The walk taken in pieces, cut before every entry position: each piece
+// reopens the groups open at its start, at depths 0, 1, 2, ..., and the
+// pieces together make the whole walk, depths included.
+Trace PiecesTrace(const ResourceTree& tree, bool wholeWalk) {
+    struct Visitor {
+        const ResourceTree& tree;
+        Trace out;
+        std::size_t reopened = 0;
+        void Enter(const ResourceNode& group, std::size_t depth) { Note(u"{" + std::u16string(group.Name()), depth); }
+        void Reopen(const ResourceNode&, std::size_t depth) {
+            if (depth != reopened++) out.push_back(u"reopened out of order");
+        }
+        void Entries(const ResourceNode& group, std::size_t depth) {
+            for (std::uint32_t i = 0; i < group.valueCount; ++i)
+                Note(std::u16string(tree.ValueAt(group, i).Name()) + u"=" + tree.ValueAt(group, i).Text(), depth);
+        }
+        void Leave(const ResourceNode&, std::size_t depth) { Note(u"}", depth); }
+        void Note(const std::u16string& step, std::size_t depth) {
+            out.push_back(step + u"@" + std::u16string(depth, u'+'));
+        }
+    } visitor{tree, {}};
+    if (wholeWalk) {
+        WalkGroups(tree, visitor);
+        return visitor.out;
+    }
+    WalkCut from;
+    for (std::size_t position = 1; position <= tree.PositionCount(); ++position) {
+        const WalkCut to = position < tree.PositionCount() ? CutBefore(tree, position) : WalkEnd(tree);
+        if (to == from) continue;
+        visitor.reopened = 0;
+        WalkGroups(tree, visitor, from, to);
+        from = to;
+    }
+    if (from == WalkCut{}) WalkGroups(tree, visitor);  // no entries at all
     return visitor.out;
 }
 
@@ -142,6 +180,7 @@ TEST(TreeOrder, GroupsAndEntriesInCodeUnitOrderLastDefinitionKept) {
         }
         tree.Finish();
         ASSERT_EQ(TreeTrace(tree), ModelTrace(model));
+        EXPECT_EQ(PiecesTrace(tree, false), PiecesTrace(tree, true));
     }
 }
 
