@@ -9,7 +9,8 @@ The verdict must agree:
 
 - exit 0: both compilers accept the pair in strict mode; a failure in GNU
   mode only needs a warning naming "GNU mode", and leaving out the lines so
-  warned must make GNU mode compile;
+  warned (again on the smaller file, as a group is warned about on the line
+  that opens it) must make GNU mode compile;
 - exit 1: some compiler rejects the pair in some mode, or every error names
   the compiler or mode that would reject it ("MSVC", "C++20");
 - any other exit status, a crash, or output that is not clean UTF-8 is a
@@ -97,6 +98,36 @@ def findings(output):
     return found
 
 
+def gnu_lines_of(found):
+    return {n for n, severity, message in found if "GNU mode" in message and severity != "note"}
+
+
+def gnu_mode_without_warned_lines(tools, folder, data, lines, found):
+    """Leaves out the lines warned about GNU mode until GNU mode compiles.
+
+    A name is judged where it first appears: a group named after a GNU macro
+    is warned about on the line that opens it, not on every later line of the
+    group. Without that line the next one opens the group and is warned about
+    in its turn, so the lines are left out round by round, each round
+    checking the smaller file again. (None, results) when GNU mode compiles,
+    else (why, results); every round leaves out at least one line.
+    """
+    results = {}
+    while True:
+        warned = gnu_lines_of(found)
+        if not warned:
+            return "GNU mode still fails without the lines warned about GNU mode", results
+        lines = [line for number, line in enumerate(lines, 1) if number not in warned]
+        generate(tools, folder, encode_case(lines, data))  # a subset of what generated before
+        results = compile_all(tools, folder)
+        if not any(results[k] for k in results if k[1] == "gnu++17"):
+            return None, results
+        r = run([tools.check, "TextResouce.txt"], cwd=folder)
+        if r.returncode != 0:
+            return "textrescheck rejects a subset of a file it passed", results
+        found = findings(r.stdout.decode("utf-8"))
+
+
 def judge(tools, folder, data, lines):
     """None when textrescheck agrees with the compilers, else why not."""
     generated = generate(tools, folder, data)
@@ -122,14 +153,11 @@ def judge(tools, folder, data, lines):
         if strict_fails:
             return "passed, but %s rejects it" % ", ".join(" ".join(k) for k in strict_fails), output, results
         if gnu_fails:
-            gnu_lines = {n for n, severity, message in found if "GNU mode" in message and severity != "note"}
-            if not gnu_lines:
+            if not gnu_lines_of(found):
                 return "passed without naming GNU mode, but GNU mode fails", output, results
-            kept = [line for number, line in enumerate(lines, 1) if number not in gnu_lines]
-            generate(tools, folder, encode_case(kept, data))  # a subset of what generated before
-            again = compile_all(tools, folder)
-            if any(again[k] for k in again if k[1] == "gnu++17"):
-                return "GNU mode still fails without the lines warned about GNU mode", output, again
+            why, again = gnu_mode_without_warned_lines(tools, folder, data, lines, found)
+            if why:
+                return why, output, again
         return None, output, results
     if strict_fails or gnu_fails:
         return None, output, results
