@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "check/message_text.h"
 #include "l10n/file_io.h"
 #include "l10n/message_text.h"
 #include "model/definition_line.h"
@@ -40,7 +41,8 @@ bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, const std::s
                     std::string& error) {
     textresgen::Utf16Reader reader;
     if (!source || !reader.Open(std::move(source))) {
-        error = path + ": cannot be read: it is missing, not accessible, or starts with the big-endian mark FE FF";
+        error = textrescheck::ShownPath(path) +
+                ": cannot be read: it is missing, not accessible, or starts with the big-endian mark FE FF";
         return false;
     }
     std::vector<RawUnit> raw;
@@ -67,14 +69,14 @@ bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, const std::s
         pendingNotes.clear();
     }
     if (reader.ReadFailed()) {
-        error = path + ": reading failed after line " + std::to_string(lineNumber);
+        error = textrescheck::ShownPath(path) + ": reading failed after line " + std::to_string(lineNumber);
         return false;
     }
 
     base.units.clear();
     base.units.reserve(raw.size());
     for (RawUnit& unit : raw) {
-        const std::string where = path + ":" + std::to_string(unit.line) + ": ";
+        const std::string where = textrescheck::ShownPath(path) + ":" + std::to_string(unit.line) + ": ";
         BaseUnit out;
         textresgen::LiteralValues nameValues;
         if (!textresgen::UnitsToValues(unit.name, nameValues) || !textresgen::ValuesToUtf8(nameValues, out.key)) {

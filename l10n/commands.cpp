@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "check/file_check.h"
+#include "check/message_text.h"
 #include "l10n/file_io.h"
 #include "l10n/message_text.h"
 #include "l10n/po_file.h"
@@ -22,6 +23,9 @@ namespace textresl10n {
 namespace {
 
 using textresgen::LiteralValues;
+// File names come from the command line, often from a glob over files that
+// translators sent: shown with their control characters made visible.
+using textrescheck::ShownPath;
 
 constexpr const char* kUsage =
     "usage: textresl10n export --base BASE [--translation DEFINITION] --lang LANG [--source-lang LANG] -o FILE\n"
@@ -51,7 +55,7 @@ constexpr const char* kHelp =
     "unfinished units, 2 wrong command line, 3 out of memory.\n";
 
 std::string FormatProblem(const std::string& path, const ExchangeProblem& problem, const char* severity = "error") {
-    std::string line = path;
+    std::string line = ShownPath(path);
     if (problem.line != 0) line += ":" + std::to_string(problem.line);
     return line + ": " + severity + ": " + problem.message + "\n";
 }
@@ -168,20 +172,20 @@ private:
     bool ReadFile(const std::string& path, std::string& bytes) {
         const ReadStatus status = ReadWholeFile(path, bytes);
         if (status == ReadStatus::Read) return true;
-        err_(path + ": error: " + DescribeReadStatus(status) + "\n");
+        err_(ShownPath(path) + ": error: " + DescribeReadStatus(status) + "\n");
         return false;
     }
 
     bool Write(const std::string& path, const std::string& bytes) {
         if (WriteFileReplacing(path, bytes)) return true;
-        err_(path + ": error: cannot be written (the folder is missing or not writable, or the disk is full); "
+        err_(ShownPath(path) + ": error: cannot be written (the folder is missing or not writable, or the disk is full); "
                     "it is left as it was\n");
         return false;
     }
 
     bool ExchangePath(const std::string& path, ExchangeFormat& format) {
         if (FormatOfPath(path, format)) return true;
-        err_(path + ": error: the file name must end in .po, .pot, .xlf or .xliff, which names its format\n");
+        err_(ShownPath(path) + ": error: the file name must end in .po, .pot, .xlf or .xliff, which names its format\n");
         return false;
     }
 
@@ -232,7 +236,7 @@ private:
                 if (!mismatches.empty()) {
                     out.state = UnitState::NeedsReview;
                     ++reviews;
-                    err_(options_.translation + ":" + std::to_string(found->second->line) + ": warning: " +
+                    err_(ShownPath(options_.translation) + ":" + std::to_string(found->second->line) + ": warning: " +
                          Quoted(unit.key) + ": " + mismatches.front() + "; exported as needing review\n");
                 }
                 translated.erase(found);
@@ -241,20 +245,20 @@ private:
         }
         for (const BaseUnit& unit : translation.units) {
             if (translated.count(unit.key) != 0)
-                err_(options_.translation + ":" + std::to_string(unit.line) + ": warning: " + Quoted(unit.key) +
-                     " is not in " + options_.base + "; left out\n");
+                err_(ShownPath(options_.translation) + ":" + std::to_string(unit.line) + ": warning: " +
+                     Quoted(unit.key) + " is not in " + ShownPath(options_.base) + "; left out\n");
         }
 
         std::string bytes;
         if (format == ExchangeFormat::Po) {
-            bytes = WritePo({BaseName(options_.base), options_.language}, units);
+            bytes = WritePo({ShownPath(BaseName(options_.base)), options_.language}, units);
         } else {
-            bytes = WriteXliff({BaseName(options_.base), options_.sourceLanguage, options_.language}, units);
+            bytes = WriteXliff({ShownPath(BaseName(options_.base)), options_.sourceLanguage, options_.language}, units);
         }
         if (!Write(options_.output, bytes)) return kExitProblems;
         std::size_t done = 0;
         for (const ExchangeUnit& unit : units) done += unit.state == UnitState::Translated;
-        err_(options_.output + ": " + std::to_string(units.size()) + " units, " + std::to_string(done) + " translated" +
+        err_(ShownPath(options_.output) + ": " + std::to_string(units.size()) + " units, " + std::to_string(done) + " translated" +
              (reviews > 0 ? ", " + std::to_string(reviews) + " needing review" : "") + "\n");
         return kExitOk;
     }
@@ -299,7 +303,7 @@ private:
             }
         }
         if (updated != bytes && !Write(path, updated)) return kExitProblems;
-        err_(path + ": " + std::to_string(added) + " added, " + std::to_string(old.size()) + " removed, " +
+        err_(ShownPath(path) + ": " + std::to_string(added) + " added, " + std::to_string(old.size()) + " removed, " +
              std::to_string(review) + " marked for review" + (updated == bytes ? " (unchanged)" : "") + "\n");
         return kExitOk;
     }
@@ -323,12 +327,12 @@ private:
         for (const ExchangeProblem& error : result.errors) report += FormatProblem(path, error);
         if (!result.ok) {
             const std::size_t count = result.errors.size();
-            err_(report + path + ": " + std::to_string(count) + (count == 1 ? " error; " : " errors; ") +
-                 options_.output + " is not written\n");
+            err_(report + ShownPath(path) + ": " + std::to_string(count) + (count == 1 ? " error; " : " errors; ") +
+                 ShownPath(options_.output) + " is not written\n");
             return kExitProblems;
         }
         if (!Write(options_.output, result.definition)) return kExitProblems;
-        err_(report + path + ": " + std::to_string(result.units) + " units imported, " +
+        err_(report + ShownPath(path) + ": " + std::to_string(result.units) + " units imported, " +
              std::to_string(result.fellBack) + " of them without a usable translation took their source text\n");
         return kExitOk;
     }
@@ -355,7 +359,7 @@ private:
         }
         writer.Close();
         if (!Write(options_.output, bytes)) return kExitProblems;
-        err_(options_.output + ": " + std::to_string(base.units.size()) + " pseudo-translated texts\n");
+        err_(ShownPath(options_.output) + ": " + std::to_string(base.units.size()) + " pseudo-translated texts\n");
         return kExitOk;
     }
 
@@ -400,11 +404,11 @@ private:
                         break;
                 }
             }
-            std::string line = path + ": " + std::to_string(base.units.size()) + " units: " +
+            std::string line = ShownPath(path) + ": " + std::to_string(base.units.size()) + " units: " +
                                std::to_string(translated) + " translated (" + std::to_string(identical) +
                                " identical to the source), " + std::to_string(untranslated) + " untranslated, " +
                                std::to_string(review) + " need review";
-            if (!byKey.empty()) line += ", " + std::to_string(byKey.size()) + " not in " + options_.base;
+            if (!byKey.empty()) line += ", " + std::to_string(byKey.size()) + " not in " + ShownPath(options_.base);
             out_(line + "\n");
             unfinished = unfinished || untranslated > 0 || review > 0;
         }

@@ -448,6 +448,26 @@ TEST_P(CommandLine, FollowsTheConventions) {
 
 void PrintTo(const CommandLineCase& c, std::ostream* out) { *out << c.name; }
 
+// File names often come from a glob over what translators sent: their
+// control characters must not reach the terminal, whichever message shows
+// them. (Missing files, as Windows allows no such names.)
+TEST_F(L10nTest, FileNamesReachNoTerminalAsControlCharacters) {
+    const std::string escape = "a\x1b[31m\x07";
+    const std::vector<std::vector<std::string>> commands = {
+        {"import", escape + ".po", "-o", "out.txt"},
+        {"stats", "--base", escape + ".txt", "x.po"},
+        {"export", "--base", "en.txt", "--translation", escape + ".txt", "--lang", "ja", "-o", "x.po"},
+        {"update", "--base", "en.txt", escape + ".xlf"},
+    };
+    for (const auto& command : commands) {
+        const RunResult run = L10n(command);
+        EXPECT_TRUE(Ran(run, 1)) << command.front();
+        for (const char c : run.out + run.err)
+            EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 && c != '\n') << command.front() << ": " << run.err;
+        EXPECT_NE(run.err.find("a<U+001B>[31m<U+0007>."), std::string::npos) << command.front() << ": " << run.err;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, CommandLine, ::testing::ValuesIn(kCommandLines),
                          [](const ::testing::TestParamInfo<CommandLineCase>& info) { return info.param.name; });
 
