@@ -49,6 +49,13 @@ std::size_t DecodeUtf8(const std::string& s, std::size_t at, unsigned& code) {
 
 std::string Hint(const Tool& tool) { return std::string("try '") + tool.name + " --help'\n"; }
 
+bool TakesValue(const Tool& tool, const char* argument) {
+    if (tool.valueOptions == nullptr) return false;
+    for (const char* const* option = tool.valueOptions; *option != nullptr; ++option)
+        if (std::strcmp(*option, argument) == 0) return true;
+    return false;
+}
+
 }  // namespace
 
 const char* Version() { return TEXTRESGEN_VERSION; }
@@ -100,6 +107,9 @@ CommandLine ParseCommandLine(const Tool& tool, int argc, const char* const* argv
             CommandLine version;
             version.out = std::string(tool.name) + " " + Version() + "\n";
             return version;
+        } else if (TakesValue(tool, argument)) {
+            if (i + 1 == argc) return UsageError(tool, std::string("the option ") + argument + " needs a value");
+            line.values.push_back({argument, argv[++i]});
         } else {
             return UsageError(tool, "unknown option '" + Printable(argument) + "'");
         }

@@ -10,6 +10,15 @@ namespace textresgen::cli {
 struct Tool {
     const char* name;  // as typed, e.g. "textrescheck"
     const char* help;  // the --help text, from "usage:" on; ends with '\n'
+    // The options that take the next argument as their value, as typed
+    // ("-o", "--lang"), ending with nullptr; none when null.
+    const char* const* valueOptions = nullptr;
+};
+
+// An option given with its value: {"--lang", "ja"}.
+struct OptionValue {
+    std::string option;
+    std::string value;
 };
 
 // The outcome of reading a command line. Either the tool runs on the
@@ -21,6 +30,7 @@ struct CommandLine {
     std::string out;
     std::string err;
     std::vector<std::string> operands;
+    std::vector<OptionValue> values;  // in command-line order
 };
 
 // The status of a command line the tool cannot use (unknown option, wrong
@@ -35,7 +45,9 @@ const char* Version();
 // that starts with '-' (except "-" alone) is an unknown option: one line on
 // standard error, then a hint to try --help, status kExitUsage. "--" ends the
 // options: every argument after it is an operand, so files named "-x" or
-// "--help" can be given. Options are recognised anywhere before "--".
+// "--help" can be given. Options are recognised anywhere before "--". An
+// option of tool.valueOptions takes the next argument, whatever it is, as
+// its value; missing at the end, it is a usage error.
 CommandLine ParseCommandLine(const Tool& tool, int argc, const char* const* argv);
 
 // A usage error found by the tool itself (say, a missing operand), reported

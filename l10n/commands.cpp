@@ -5,6 +5,7 @@
 
 #include "check/file_check.h"
 #include "check/message_text.h"
+#include "cli/command_line.h"
 #include "l10n/file_io.h"
 #include "l10n/message_text.h"
 #include "l10n/po_file.h"
@@ -14,10 +15,6 @@
 #include "model/literal_body.h"
 #include "text/memory_bytes.h"
 #include "text/utf16_writer.h"
-
-#ifndef TEXTRESL10N_VERSION
-#define TEXTRESL10N_VERSION "unknown"
-#endif
 
 namespace textresl10n {
 namespace {
@@ -72,38 +69,32 @@ struct Options {
     std::vector<std::string> files;
 };
 
-// False with a message for an unknown option or a missing value.
-bool ParseArguments(const std::vector<std::string>& arguments, Options& options, std::string& error) {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool isOption = !optionsEnded && argument.size() > 1 && argument[0] == '-';
-        if (!isOption) {
-            if (options.command.empty()) options.command = argument;
-            else options.files.push_back(argument);
-            continue;
-        }
-        if (argument == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        std::string* value = nullptr;
-        if (argument == "--base") value = &options.base;
-        else if (argument == "--translation") value = &options.translation;
-        else if (argument == "--lang") value = &options.language;
-        else if (argument == "--source-lang") value = &options.sourceLanguage;
-        else if (argument == "-o" || argument == "--output") value = &options.output;
-        if (value == nullptr) {
-            error = "unknown option " + Quoted(argument);
-            return false;
-        }
-        if (i + 1 == arguments.size()) {
-            error = "the option " + argument + " needs a value";
-            return false;
-        }
-        *value = arguments[++i];
+const char* const kValueOptions[] = {"--base", "--translation", "--lang", "--source-lang", "-o", "--output", nullptr};
+
+const textresgen::cli::Tool& L10nTool() {
+    static const std::string help = std::string(kUsage) + kHelp;
+    static const textresgen::cli::Tool tool = {"textresl10n", help.c_str(), kValueOptions};
+    return tool;
+}
+
+// The command and its files from the operands, each option's value from the
+// last time it is given.
+Options OptionsOf(const textresgen::cli::CommandLine& line) {
+    Options options;
+    for (const std::string& operand : line.operands) {
+        if (options.command.empty()) options.command = operand;
+        else options.files.push_back(operand);
     }
-    return true;
+    for (const textresgen::cli::OptionValue& given : line.values) {
+        const std::string& option = given.option;
+        std::string& slot = option == "--base"          ? options.base
+                            : option == "--translation" ? options.translation
+                            : option == "--lang"        ? options.language
+                            : option == "--source-lang" ? options.sourceLanguage
+                                                        : options.output;  // -o, --output
+        slot = given.value;
+    }
+    return options;
 }
 
 std::string BaseName(const std::string& path) {
@@ -130,19 +121,12 @@ public:
     Program(const TextSink& out, const TextSink& err) : out_(out), err_(err) {}
 
     int Run(const std::vector<std::string>& arguments) {
-        for (const std::string& argument : arguments) {
-            if (argument == "--") break;
-            if (argument == "--help" || argument == "-h") {
-                out_(std::string(kUsage) + kHelp);
-                return kExitOk;
-            }
-            if (argument == "--version") {
-                out_(std::string("textresl10n ") + TEXTRESL10N_VERSION + "\n");
-                return kExitOk;
-            }
-        }
-        std::string error;
-        if (!ParseArguments(arguments, options_, error)) return Usage(error);
+        std::vector<const char*> argv;
+        for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+        const textresgen::cli::CommandLine line =
+            textresgen::cli::ParseCommandLine(L10nTool(), static_cast<int>(argv.size()), argv.data());
+        if (!line.run) return Stop(line);
+        options_ = OptionsOf(line);
         const std::string& command = options_.command;
         if (command == "export") return Export();
         if (command == "update") return Update();
@@ -154,10 +138,12 @@ public:
     }
 
 private:
-    int Usage(const std::string& problem) {
-        err_("textresl10n: " + problem + "\n" + kUsage + "Try 'textresl10n --help' for more.\n");
-        return kExitUsage;
+    int Stop(const textresgen::cli::CommandLine& line) {
+        if (!line.out.empty()) out_(line.out);
+        if (!line.err.empty()) err_(line.err);
+        return line.status;
     }
+    int Usage(const std::string& problem) { return Stop(textresgen::cli::UsageError(L10nTool(), problem)); }
 
     bool Need(bool present, const char* what, std::string& problem) {
         if (!present && problem.empty()) problem = std::string(options_.command) + " needs " + what;

@@ -1,5 +1,5 @@
-// The command-line conventions of the companion tools, textrescheck and
-// textresgen-utf8, run as real programs: --help, --version, unknown options,
+// The command-line conventions of the companion tools, textrescheck,
+// textresgen-utf8 and textresl10n, run as real programs: --help, --version, unknown options,
 // "--" before file names that start with '-', control characters in what
 // they echo back.
 #include <gtest/gtest.h>
@@ -20,10 +20,11 @@ struct Tool {
 
 const Tool kCheck = {"textrescheck", TEXTRESCHECK_EXE};
 const Tool kUtf8 = {"textresgen-utf8", TEXTRESGEN_UTF8_EXE};
+const Tool kL10n = {"textresl10n", TEXTRESL10N_EXE};
 
 struct Case {
     const char* what;
-    const Tool* tool;  // nullptr: both tools
+    const Tool* tool;  // nullptr: every tool
     std::vector<std::string> arguments;
     int status;
     std::string out;  // "{tool}" stands for the tool's name, "{version}" for the project version
@@ -73,7 +74,7 @@ std::string LfLineEnds(std::string text) {
 
 TEST(CommandLine, CompanionToolsFollowTheConventions) {
     for (const Case& c : kCases) {
-        for (const Tool* tool : {&kCheck, &kUtf8}) {
+        for (const Tool* tool : {&kCheck, &kUtf8, &kL10n}) {
             if (c.tool != nullptr && c.tool != tool) continue;
             SCOPED_TRACE(std::string(tool->name) + ": " + c.what);
             TempDir dir;

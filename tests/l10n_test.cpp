@@ -425,11 +425,10 @@ struct CommandLineCase {
 };
 
 const CommandLineCase kCommandLines[] = {
-    {"Help", {"--help"}, 0, "usage: textresl10n export", ""},
     {"HelpAfterCommand", {"import", "--help"}, 0, "usage: textresl10n export", ""},
-    {"Version", {"--version"}, 0, "textresl10n 1.", ""},
+    {"HelpAsOptionValueIsAValue", {"import", "x.po", "-o", "--help"}, 1, "", "x.po: error: cannot be opened"},
     {"UnknownOption", {"export", "--bogus"}, 2, "", "unknown option '--bogus'"},
-    {"TryHelp", {"stats"}, 2, "", "Try 'textresl10n --help'"},
+    {"NeedsBase", {"stats"}, 2, "", "textresl10n: stats needs --base"},
     {"UnknownCommand", {"translate"}, 2, "", "unknown command 'translate'"},
     {"MissingValue", {"import", "x.po", "-o"}, 2, "", "the option -o needs a value"},
     {"NoFormat", {"import", "x.txt", "-o", "y.txt"}, 2, "", "must end in .po, .pot, .xlf or .xliff"},
