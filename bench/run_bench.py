@@ -8,14 +8,17 @@
 
 Builds the Release program (preset "release"), writes the definition files
 into a temporary folder, runs each case several times interleaved with its
-floor, and prints the medians. String tables come in several shapes (see
-make_definitions.py), each at 10 thousand to 3 million entries. Floors: `iconv -f UTF-16LE -t UTF-16LE` of the
+floor (the sizes of one shape taking turns, run by run), and prints the
+medians. String tables come in several shapes (see make_definitions.py),
+each at 10 thousand to 3 million entries. Floors: `iconv -f UTF-16LE -t UTF-16LE` of the
 same input into a file (every unit decoded and re-encoded once); for the deep
 case `head -c N /dev/zero` into a file, N being the size of the header.
 Everything written is removed at the end. Exit status 1 when an output
 differs from the reference path, or (full run) when a target is missed.
 """
 import argparse
+import collections
+import itertools
 import math
 import os
 import platform
@@ -153,41 +156,47 @@ def remove_outputs(folder):
             pass
 
 
-def measure(program, kind, size, runs, folder):
-    source = make_input(kind, size, folder)
-    input_bytes = os.path.getsize(source)
-    # The input was just written: its write-back to disk is done here,
+def measure(program, cases, runs, work):
+    """Medians of `runs` runs of each case, with its floor run right after
+    each program run. The cases (one shape at several sizes) take turns run
+    by run, so that a slow spell of the machine falls on every size alike
+    and the growth from one size to the next compares like with like."""
+    inputs = []
+    for name, kind, size in cases:
+        folder = os.path.join(work, "case-" + name.replace(" ", "-"))
+        inputs.append((kind, folder, make_input(kind, size, folder)))
+    # The inputs were just written: their write-back to disk is done here,
     # outside the timed runs, not left to the kernel to start during them.
     os.sync()
-    times, cpu, rss, floor_times, floor_cpu, floor_rss = [], [], [], [], [], []
-    header_bytes = 0
+    samples = [collections.defaultdict(list) for _ in cases]
     for _ in range(runs):
+        for (kind, folder, source), got in zip(inputs, samples):
+            remove_outputs(folder)
+            wall, seconds, peak = run([program], folder)
+            got["time"].append(wall)
+            got["cpu"].append(seconds)
+            got["rss"].append(peak)
+            header_bytes = os.path.getsize(os.path.join(folder, "textresouce.h"))
+            got["output"] = [header_bytes + os.path.getsize(os.path.join(folder, "textresouce.cpp"))]
+            remove_outputs(folder)
+            with open(os.path.join(folder, "floor.out"), "wb") as out:
+                if kind == "deep":
+                    wall, seconds, peak = run(["head", "-c", str(header_bytes), "/dev/zero"], folder, stdout=out)
+                else:
+                    wall, seconds, peak = run(["iconv", "-f", "UTF-16LE", "-t", "UTF-16LE", "TextResouce.txt"],
+                                              folder, stdout=out)
+            got["floor"].append(wall)
+            got["floor_cpu"].append(seconds)
+            got["floor_rss"].append(peak)
+    results = []
+    for (name, kind, size), (_, folder, source), got in zip(cases, inputs, samples):
         remove_outputs(folder)
-        wall, seconds, peak = run([program], folder)
-        times.append(wall)
-        cpu.append(seconds)
-        rss.append(peak)
-        header_bytes = os.path.getsize(os.path.join(folder, "textresouce.h"))
-        output_bytes = header_bytes + os.path.getsize(os.path.join(folder, "textresouce.cpp"))
-        remove_outputs(folder)
-        with open(os.path.join(folder, "floor.out"), "wb") as out:
-            if kind == "deep":
-                wall, seconds, peak = run(["head", "-c", str(header_bytes), "/dev/zero"], folder, stdout=out)
-            else:
-                wall, seconds, peak = run(["iconv", "-f", "UTF-16LE", "-t", "UTF-16LE", "TextResouce.txt"],
-                                          folder, stdout=out)
-        floor_times.append(wall)
-        floor_cpu.append(seconds)
-        floor_rss.append(peak)
-    remove_outputs(folder)
-    os.remove(source)
-    return {
-        "kind": kind, "size": size,
-        "input": input_bytes, "output": output_bytes, "runs": runs,
-        "time": statistics.median(times), "cpu": statistics.median(cpu), "rss": statistics.median(rss),
-        "floor": statistics.median(floor_times), "floor_cpu": statistics.median(floor_cpu),
-        "floor_rss": statistics.median(floor_rss),
-    }
+        input_bytes = os.path.getsize(source)
+        shutil.rmtree(folder)
+        result = {key: statistics.median(values) for key, values in got.items()}
+        result.update({"kind": kind, "size": size, "input": input_bytes, "runs": runs})
+        results.append((name, result))
+    return results
 
 
 def report(results):
@@ -267,10 +276,12 @@ def main():
             wanted = args.cases.split(",")
             cases = [c for c in CASES if c[0] in wanted]
         results = []
-        for name, kind, size, runs in cases:
+        # Consecutive cases of one shape and run count are measured together.
+        for (kind, runs), group in itertools.groupby(cases, key=lambda c: (c[1], c[3])):
+            group = [(name, kind, size) for name, kind, size, _ in group]
             runs = 1 if args.quick else (args.runs or runs)
-            results.append((name, measure(program, kind, size, runs, os.path.join(work, "case"))))
-            print("  %-18s done (load %s)" % (name, load()), flush=True)
+            results += measure(program, group, runs, work)
+            print("  %-28s done (load %s)" % (", ".join(name for name, _, _ in group), load()), flush=True)
         report(results)
         print()
         print("Load average at end: " + load())
