@@ -275,12 +275,33 @@ void SplitRuns(NameSortItem* first, std::size_t n, std::size_t begin, std::size_
     }
 }
 
+// Asks for what the next runs on the list read first: the records of the
+// run after next, and the names of the next one where they go on. Most runs
+// below the first level are a few items whose names lie anywhere in memory;
+// their misses then overlap with the sorting of the run before.
+template <typename Names>
+TEXTRESGEN_PREFETCH_INLINE void PrefetchNextRuns(const NameSortItem* items, const std::vector<NameSortRun>& runs,
+                                                 const Names& names) {
+    const std::size_t left = runs.size();
+    if (left >= 2) {
+        const NameSortRun& after = runs[left - 2];
+        for (std::size_t i = after.begin; i < after.end && i < after.begin + kFew; ++i)
+            PrefetchForRead(names.Record(items[i].id));
+    }
+    if (left >= 1) {
+        const NameSortRun& next = runs[left - 1];
+        for (std::size_t i = next.begin; i < next.end && i < next.begin + kFew; ++i)
+            PrefetchForRead(names.Name(items[i].id).data() + next.depth);
+    }
+}
+
 // Sorts every run on the list, and the runs they leave, until none is left.
 template <std::size_t kUnits, typename Names>
 void SortRuns(NameSortItem* items, const Names& names, std::vector<NameSortRun>& runs) {
     while (!runs.empty()) {
         const NameSortRun run = runs.back();
         runs.pop_back();
+        PrefetchNextRuns(items, runs, names);
         NameSortItem* first = items + run.begin;
         const std::size_t n = run.end - run.begin;
         if (n <= kFew) {
