@@ -262,8 +262,8 @@ def growth(results):
         shape_ok = grew("user") <= bound * 1.15 and grew("rss") <= bound * 1.15
         print("%s, %d -> %d entries: user x%.2f, memory x%.2f; n log n x%.2f: %s" % (
             label, n1, n2, grew("user"), grew("rss"), bound, "ok" if shape_ok else "GROWS FASTER THAN n log n"))
-        print("  not judged: wall x%.2f, CPU x%.2f, system x%.2f (dd of the same bytes: system x%.2f)" % (
-            grew("time"), grew("cpu"), grew("system"), grew("write_system")))
+        print("  not judged: wall x%.2f, CPU x%.2f, system %.2f -> %.2f s (dd of the same bytes: %.2f -> %.2f s)" % (
+            grew("time"), grew("cpu"), r1["system"], r2["system"], r1["write_system"], r2["write_system"]))
         ok &= shape_ok
     return ok
 
