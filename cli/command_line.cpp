@@ -56,6 +56,17 @@ bool TakesValue(const Tool& tool, const char* argument) {
     return false;
 }
 
+// Control characters (C0, DEL, C1), and the invisible characters that can
+// make a terminal line read other than its bytes: the bidirectional controls
+// (they reorder what follows, so "a.txt<U+202E>exe" would show as
+// "a.txtexe" reversed), zero-width characters and the line and paragraph
+// separators.
+bool IsHidden(unsigned code) {
+    return code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x061C || (code >= 0x200B && code <= 0x200F) ||
+           (code >= 0x2028 && code <= 0x202E) || code == 0x2060 || (code >= 0x2066 && code <= 0x2069) ||
+           code == 0xFEFF;
+}
+
 }  // namespace
 
 const char* Version() { return TEXTRESGEN_VERSION; }
@@ -70,7 +81,7 @@ std::string Printable(const std::string& text) {
             AppendHex(out, static_cast<unsigned char>(text[at]), 2);
             out += '>';
             ++at;
-        } else if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) {
+        } else if (IsHidden(code)) {
             out += "<U+";
             AppendHex(out, code, 4);
             out += '>';
