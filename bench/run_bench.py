@@ -202,6 +202,8 @@ def measure(program, cases, runs, work):
                 _, _, system, _ = run(["dd", "if=/dev/zero", "of=floor.out", "bs=%d" % MIB,
                                        "count=%d" % output_bytes, "iflag=count_bytes", "status=none"], folder)
                 got["write_system"].append(system)
+            # Nothing written is left to be written back while the next case runs.
+            remove_outputs(folder)
     results = []
     for (name, kind, size), (_, folder, source), got in zip(cases, inputs, samples):
         remove_outputs(folder)
