@@ -2,13 +2,14 @@
 
 #include <cstdint>
 
-#include "check/character_classes.h"
+#include "charclass/character_classes.h"
 #include "check/message_text.h"
 #include "text/unicode.h"
 
 namespace textrescheck {
 
 using namespace textresgen::unicode;
+using namespace textresgen::charclass;
 namespace {
 
 using textresgen::WideStringView;

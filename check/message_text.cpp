@@ -2,13 +2,14 @@
 
 #include <cstdio>
 
-#include "check/character_classes.h"
+#include "charclass/character_classes.h"
 #include "text/unicode.h"
 #include "text/utf8_encoder.h"
 
 namespace textrescheck {
 
 using namespace textresgen::unicode;
+using namespace textresgen::charclass;
 namespace {
 
 constexpr std::size_t kHeadShown = 40;  // code points kept before "[...]"

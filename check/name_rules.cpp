@@ -1,6 +1,6 @@
 #include "check/name_rules.h"
 
-#include "check/character_classes.h"
+#include "charclass/character_classes.h"
 #include "check/cpp_words.h"
 #include "check/message_text.h"
 #include "model/generated_names.h"
@@ -9,6 +9,7 @@
 namespace textrescheck {
 
 using namespace textresgen::unicode;
+using namespace textresgen::charclass;
 namespace names = textresgen::names;
 namespace {
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "charclass/character_classes.h"
+
 #ifndef TEXTRESGEN_VERSION
 #error "TEXTRESGEN_VERSION must come from the CMake project version"
 #endif
@@ -56,17 +58,6 @@ bool TakesValue(const Tool& tool, const char* argument) {
     return false;
 }
 
-// Control characters (C0, DEL, C1), and the invisible characters that can
-// make a terminal line read other than its bytes: the bidirectional controls
-// (they reorder what follows, so "a.txt<U+202E>exe" would show as
-// "a.txtexe" reversed), zero-width characters and the line and paragraph
-// separators.
-bool IsHidden(unsigned code) {
-    return code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x061C || (code >= 0x200B && code <= 0x200F) ||
-           (code >= 0x2028 && code <= 0x202E) || code == 0x2060 || (code >= 0x2066 && code <= 0x2069) ||
-           code == 0xFEFF;
-}
-
 }  // namespace
 
 const char* Version() { return TEXTRESGEN_VERSION; }
@@ -81,9 +72,9 @@ std::string Printable(const std::string& text) {
             AppendHex(out, static_cast<unsigned char>(text[at]), 2);
             out += '>';
             ++at;
-        } else if (IsHidden(code)) {
+        } else if (charclass::IsUnprintable(code)) {
             out += "<U+";
-            AppendHex(out, code, 4);
+            AppendHex(out, code, code > 0xFFFFF ? 6 : code > 0xFFFF ? 5 : 4);
             out += '>';
             at += length;
         } else {

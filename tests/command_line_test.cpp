@@ -47,8 +47,9 @@ const Case kCases[] = {
 #ifndef _WIN32  // Windows hands programs their arguments in its code page, where these bytes are lost
     {"C1 control and a byte that is not UTF-8", nullptr, {"-\xc2\x9b\xff\xe3\x81\x82"}, 2, "",
      "{tool}: unknown option '-<U+009B><FF>\xe3\x81\x82'\n" + kHint},
-    {"bidirectional override and zero-width space", nullptr, {"-a\xe2\x80\xaetxt.exe\xe2\x80\x8b"}, 2, "",
-     "{tool}: unknown option '-a<U+202E>txt.exe<U+200B>'\n" + kHint},
+    {"bidirectional override, zero-width space and an invisible tag", nullptr,
+     {"-a\xe2\x80\xaetxt.exe\xe2\x80\x8b\xf3\xa0\x81\x81"}, 2, "",
+     "{tool}: unknown option '-a<U+202E>txt.exe<U+200B><U+E0041>'\n" + kHint},
 #endif
     {"file named -x after --", &kCheck, {"--", "-x"}, 0, "-x: 0 errors, 0 warnings\n", ""},
     {"--help after -- is a file", &kCheck, {"--", "--help"}, 2,

@@ -21,10 +21,10 @@ import subprocess
 import sys
 import tempfile
 
-# The Unicode data files are read by the script that makes textrescheck's
+# The Unicode data files are read by the script that makes the character
 # tables from them (without leaving compiled bytecode in the source tree).
 sys.dont_write_bytecode = True
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir, "check"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir, "charclass"))
 from make_unicode_tables import read_ages, read_property_file  # noqa: E402
 
 

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace textrescheck {
+namespace textresgen::charclass {
 
 // The joiners that scripts and emoji sequences need: format characters that
 // belong in texts.
@@ -31,4 +31,4 @@ bool IsUnprintable(char32_t c);
 const char* UnicodeDatabaseVersion();
 const char* IdentifierUnicodeVersion();
 
-}  // namespace textrescheck
+}  // namespace textresgen::charclass

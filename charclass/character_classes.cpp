@@ -1,9 +1,9 @@
-#include "check/character_classes.h"
+#include "charclass/character_classes.h"
 
-#include "check/code_point_range.h"
+#include "charclass/code_point_range.h"
 #include "unicode_tables.inc"
 
-namespace textrescheck {
+namespace textresgen::charclass {
 
 namespace data = unicode_data;
 
@@ -29,4 +29,4 @@ bool IsUnprintable(char32_t c) { return InRanges(data::kUnprintable, c); }
 const char* UnicodeDatabaseVersion() { return data::kDatabaseVersion; }
 const char* IdentifierUnicodeVersion() { return data::kIdentifierVersion; }
 
-}  // namespace textrescheck
+}  // namespace textresgen::charclass

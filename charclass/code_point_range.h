@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-namespace textrescheck {
+namespace textresgen::charclass {
 
 // A run of code points, both ends included. Tables of them are sorted and
 // do not overlap.
@@ -20,4 +20,4 @@ bool InRanges(const CodePointRange (&table)[N], char32_t c) {
     return found != table && c <= (found - 1)->last;
 }
 
-}  // namespace textrescheck
+}  // namespace textresgen::charclass
