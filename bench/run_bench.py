@@ -206,7 +206,6 @@ def measure(program, cases, runs, work):
             remove_outputs(folder)
     results = []
     for (name, kind, size), (_, folder, source), got in zip(cases, inputs, samples):
-        remove_outputs(folder)
         input_bytes = os.path.getsize(source)
         shutil.rmtree(folder)
         result = {key: statistics.median(values) for key, values in got.items()}
@@ -283,6 +282,10 @@ def main():
     parser.add_argument("--shapes", help="comma-separated shapes to check and run (default: all): " +
                         ",".join(kind for kind, _, _ in SHAPES))
     args = parser.parse_args()
+    unknown = [name for name in (args.cases or "").split(",") if name and name not in [c[0] for c in CASES]]
+    if unknown:
+        parser.error("no case named %s; the cases: %s" % (
+            ", ".join(repr(name) for name in unknown), ", ".join(c[0] for c in CASES)))
 
     program = build(args.build_dir)
     work = tempfile.mkdtemp(prefix="textresgen-bench-")
@@ -302,10 +305,6 @@ def main():
         cases = CASES[:1] if args.quick else [c for c in CASES if c[1] in shapes or c[1] in ("deep", "long")]
         if args.cases:
             wanted = args.cases.split(",")
-            unknown = [name for name in wanted if name not in [c[0] for c in CASES]]
-            if unknown:
-                parser.error("no case named %s; the cases: %s" % (
-                    ", ".join(repr(name) for name in unknown), ", ".join(c[0] for c in CASES)))
             cases = [c for c in CASES if c[0] in wanted]
         results = []
         # Consecutive cases of one shape and run count are measured together.
