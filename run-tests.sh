@@ -7,19 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
 
-# Clang too: the package tests build a consumer with each compiler, and the
-# differential test compiles with both. Python, iconv and time run the
-# benchmark's quick case; Python also generates textrescheck's character
-# tables from the Unicode data files (unicode-data) and runs the differential
-# test. Ninja: the package tests rebuild with Makefiles and with Ninja.
-# dpkg-shlibdeps gives the .deb its dependencies; node and npm run the
-# workflow check.
-ensure_packages cmake:cmake make:make g++:g++ /usr/include/gtest/gtest.h:libgtest-dev clang++:clang \
-    python3:python3 iconv:libc-bin /usr/bin/time:time ninja:ninja-build \
-    /usr/share/unicode/DerivedCoreProperties.txt:unicode-data dpkg-shlibdeps:dpkg-dev node:nodejs npm:npm
-# textresl10n reads and writes XML with pugixml; its tests use gettext and
-# translate-toolkit as real clients.
-ensure_packages /usr/include/pugixml.hpp:libpugixml-dev msgfmt:gettext po2xliff:translate-toolkit
+# What each part needs, and why, is listed in scripts/dependencies.txt.
+ensure_dependencies generator tools tests
 
 jobs=$(nproc 2>/dev/null || echo 2)
 ctest_args=(--output-on-failure -j "$jobs")
@@ -40,6 +29,12 @@ for workflow in .github/workflows/*.yml; do
   echo "Workflow schema: $workflow is valid"
 done
 
+# The install steps of those jobs and the README against the one list of
+# dependencies; then the first command of the README as on a fresh machine,
+# with everything but the generator's dependencies hidden.
+scripts/check-workflow-dependencies.sh
+scripts/example-without-tools-deps.sh
+
 # The benchmark's 10 thousand case: proves the bench runs and that the
 # Release program's outputs match the reference path. No time is judged.
 python3 bench/run_bench.py --quick
@@ -51,10 +46,7 @@ python3 bench/run_bench.py --quick
 # llvm-lib and llvm-rc, which CMake wants for a Windows target), and leaves
 # the Windows zip in build/mingw/packages.
 if [[ ${TEXTRESGEN_SKIP_WINDOWS:-0} != 1 ]]; then
-    clang_version=$(clang++ -dumpversion | cut -d. -f1)
-    ensure_packages x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64 wine:wine /usr/lib/wine/wine64:wine64 \
-        /usr/src/googletest/CMakeLists.txt:googletest "clang-cl-$clang_version:clang-tools-$clang_version" \
-        lld-link:lld llvm-lib:llvm llvm-rc:llvm
+    ensure_dependencies windows
     # No pugixml for Windows in Debian: built from Debian's source package.
     scripts/fetch-pugixml-source.sh build/third_party/pugixml
     cmake --preset mingw
@@ -106,9 +98,7 @@ fuzz_target() {  # NAME CORPUS SECONDS [LIBFUZZER OPTIONS...]
   grep -E "^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::peak_rss_mb)" "build/fuzz/$name.log" || true
 }
 if [[ $fuzz_seconds != 0 ]]; then
-  ensure_packages clang++:clang
-  fuzzer_runtime="$(clang++ -print-runtime-dir)/libclang_rt.fuzzer-$(uname -m).a"
-  ensure_packages "$fuzzer_runtime:libclang-rt-$(clang++ -dumpversion | cut -d. -f1)-dev"
+  ensure_dependencies fuzz
   cmake --preset fuzz
   cmake --build --preset fuzz -j "$jobs"
   rm -rf build/fuzz/findings

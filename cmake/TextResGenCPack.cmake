@@ -1,5 +1,5 @@
-# Release packages of what `cmake --install` installs (the three programs and
-# the CMake package, plus the documentation):
+# Release packages of what `cmake --install` installs (the programs and the
+# CMake package, plus the documentation):
 #   Windows (the MinGW build):  textresgen-<version>-windows-x86_64.zip
 #   Linux:                      textresgen-<version>-linux-x86_64.tar.gz and textresgen_<version>_<arch>.deb
 #   other systems:              a .tar.gz
@@ -9,9 +9,23 @@ if(NOT TEXTRESGEN_INSTALL)
 endif()
 
 include(GNUInstallDirs)
-install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/docs/install.md"
-              "${PROJECT_SOURCE_DIR}/docs/msvc.md"
-        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/textresgen)
+# The README and every page it links to, in the same folders, so that its
+# links work where it is installed.
+set(doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/textresgen)
+install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION ${doc_dir})
+file(READ "${PROJECT_SOURCE_DIR}/README.md" readme)
+# (A link's "](" is not matched whole: a bracket would split CMake's list.)
+string(REGEX MATCHALL "\\(([A-Za-z0-9_./-]+\\.md)\\)" links "${readme}")
+list(TRANSFORM links REPLACE "^\\((.*)\\)$" "\\1")
+list(REMOVE_DUPLICATES links)
+foreach(page IN LISTS links)
+  if(NOT EXISTS "${PROJECT_SOURCE_DIR}/${page}")
+    message(FATAL_ERROR "README.md links to ${page}, which does not exist")
+  endif()
+  cmake_path(GET page PARENT_PATH folder)
+  install(FILES "${PROJECT_SOURCE_DIR}/${page}" DESTINATION ${doc_dir}/${folder})
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/README.md")
 
 set(CPACK_PACKAGE_NAME textresgen)
 set(CPACK_PACKAGE_VENDOR textresgen)

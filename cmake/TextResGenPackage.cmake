@@ -1,9 +1,10 @@
 # The CMake side of textresgen: the names a consumer uses, the same from this
 # build tree (add_subdirectory) as from an install (find_package).
-add_executable(TextResGen::textresgen ALIAS textresgen)
-add_executable(TextResGen::textresgen-utf8 ALIAS textresgen-utf8)
-add_executable(TextResGen::textrescheck ALIAS textrescheck)
-add_executable(TextResGen::textresl10n ALIAS textresl10n)
+# `programs` names the programs this build makes (the companion tools are
+# left out when TEXTRESGEN_GENERATOR_ONLY is on).
+foreach(program IN LISTS programs)
+  add_executable(TextResGen::${program} ALIAS ${program})
+endforeach()
 include("${CMAKE_CURRENT_LIST_DIR}/TextResGenFunctions.cmake")
 
 option(TEXTRESGEN_INSTALL "Install the program and its CMake package" ${PROJECT_IS_TOP_LEVEL})
@@ -14,7 +15,7 @@ endif()
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 set(package_dir lib/cmake/TextResGen)
-install(TARGETS textresgen textresgen-utf8 textrescheck textresl10n EXPORT TextResGenTargets
+install(TARGETS ${programs} EXPORT TextResGenTargets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(EXPORT TextResGenTargets NAMESPACE TextResGen:: DESTINATION ${package_dir})
 configure_package_config_file("${CMAKE_CURRENT_LIST_DIR}/TextResGenConfig.cmake.in"

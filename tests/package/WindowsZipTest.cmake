@@ -25,7 +25,7 @@ run("${CMAKE_COMMAND}" -E chdir "${WORK}/unpacked" "${CMAKE_COMMAND}" -E tar xf 
 set(bin "${WORK}/unpacked/${name}/bin")
 
 foreach(file IN ITEMS lib/cmake/TextResGen/TextResGenConfig.cmake lib/cmake/TextResGen/TextResGenTargets.cmake
-                      lib/cmake/TextResGen/TextResGenFunctions.cmake share/doc/textresgen/install.md)
+                      lib/cmake/TextResGen/TextResGenFunctions.cmake share/doc/textresgen/docs/install.md)
   if(NOT EXISTS "${WORK}/unpacked/${name}/${file}")
     message(FATAL_ERROR "${zip} lacks ${file}")
   endif()
