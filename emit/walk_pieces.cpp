@@ -6,8 +6,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "model/work_threads.h"
@@ -28,17 +26,10 @@ public:
                 unsigned threads)
         : file_(file), format_(format), cuts_(std::move(cuts)), heldBytes_(options.heldBytes), slots_(2 * threads) {}
 
+    // Work() claims pieces until none is left, so threads that cannot be
+    // started leave theirs to the others.
     void Run(unsigned threads) {
-        std::vector<std::thread> helpers;
-        for (unsigned i = 1; i < threads; ++i) {
-            try {
-                helpers.emplace_back([this] { Work(); });
-            } catch (const std::system_error&) {
-                break;  // no more threads to be had: go on with those there are
-            }
-        }
-        Work();
-        for (std::thread& helper : helpers) helper.join();
+        RunOnThreads(threads, [this](unsigned) { Work(); });
         if (failure_) std::rethrow_exception(failure_);
     }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -20,11 +19,15 @@ void RunOnThreads(unsigned count, const std::function<void(unsigned index)>& wor
         }
     };
     std::vector<std::thread> helpers;
+    helpers.reserve(count > 0 ? count - 1 : 0);  // may throw, but before any thread runs
     unsigned started = 1;
     for (; started < count; ++started) {
+        // A thread that cannot be started, for want of threads or of memory,
+        // leaves its calls to this one. Letting the exception out here would
+        // destroy the threads already running, which ends the program.
         try {
             helpers.emplace_back(call, started);
-        } catch (const std::system_error&) {
+        } catch (...) {
             break;
         }
     }
