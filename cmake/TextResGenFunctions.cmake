@@ -31,7 +31,8 @@ function(textresgen_add_library target definition)
   if(arg_UNPARSED_ARGUMENTS OR arg_KEYWORDS_MISSING_VALUES)
     message(FATAL_ERROR "textresgen_add_library(${target} ${definition}): unexpected arguments "
                         "'${arg_UNPARSED_ARGUMENTS}${arg_KEYWORDS_MISSING_VALUES}'; "
-                        "usage: textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>] [CHECK])")
+                        "usage: textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>] [CHECK]) "
+                        "or textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff> BASE <base-target> [CHECK])")
   endif()
   set(tools TextResGen::textresgen TextResGen::textresgen-utf8)
   set(checker "")
