@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "model/literal_body.h"
+#include "codec/literal_body.h"
 
 namespace textresl10n {
 namespace {

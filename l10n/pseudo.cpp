@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/c_format.h"
+#include "codec/c_format.h"
 
 namespace textresl10n {
 namespace {

@@ -7,8 +7,8 @@
 #include <pugixml.hpp>
 
 #include "l10n/message_text.h"
-#include "model/c_format.h"
-#include "model/literal_body.h"
+#include "codec/c_format.h"
+#include "codec/literal_body.h"
 
 namespace textresl10n {
 namespace {

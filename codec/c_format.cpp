@@ -1,4 +1,4 @@
-#include "model/c_format.h"
+#include "codec/c_format.h"
 
 #include <map>
 

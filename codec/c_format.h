@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/literal_body.h"
+#include "codec/literal_body.h"
 
 // printf directives and {n} placeholders in a text, and their comparison
 // between a base text and its translation. A translation whose directives

@@ -1,4 +1,4 @@
-#include "model/literal_body.h"
+#include "codec/literal_body.h"
 
 #include "text/unicode.h"
 #include "text/utf8_encoder.h"
