@@ -80,13 +80,15 @@ public:
 
 private:
     enum class Numbering { Unknown, Numbered, Unnumbered };
+    static constexpr std::size_t kArgumentZero = static_cast<std::size_t>(-1);
 
     bool Fail(const std::string& why) {
         result_.problem = "the directive at character " + std::to_string(start_ + 1) + " " + why;
         return false;
     }
 
-    // Reads "m$" after digits; returns 0 when the digits are not followed by '$'.
+    // Reads "m$" after digits; returns 0 when the digits are not followed by
+    // '$', and kArgumentZero for "0$", which numbers no argument.
     std::size_t Number() {
         std::size_t n = 0;
         std::size_t j = i_;
@@ -96,10 +98,11 @@ private:
         }
         if (j == i_ || j >= text_.size() || text_[j] != U'$') return 0;
         i_ = j + 1;
-        return n;
+        return n == 0 ? kArgumentZero : n;
     }
 
     bool Use(std::size_t number, const std::string& type) {
+        if (number == kArgumentZero) return Fail("numbers argument 0, but printf counts arguments from 1");
         const Numbering kind = number == 0 ? Numbering::Unnumbered : Numbering::Numbered;
         if (numbered_ == Numbering::Unknown) numbered_ = kind;
         if (numbered_ != kind) return Fail("mixes numbered (%1$s) and unnumbered (%s) arguments");

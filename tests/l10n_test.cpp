@@ -364,6 +364,7 @@ const PlaceholderCase kPlaceholders[] = {
     {"EscapedPercent", "\\x25s files", "%d", "takes argument 1 as int"},
     {"WritesMemory", "%d", "%n", "is %n"},
     {"MixedNumbering", "%d %s", "%1$d %s", "mixes numbered"},
+    {"ArgumentZero", "%d", "%0$d", "numbers argument 0"},
     {"Unterminated", "%d%%", "%d%", "is not terminated"},
     {"BraceMissing", "{0} of {1}", "{0}", "highest {n} placeholder is {0}, the base text's {1}"},
 };
