@@ -1,6 +1,7 @@
 #include "codec/literal_body.h"
 
 #include "text/unicode.h"
+#include "text/utf8_decoder.h"
 #include "text/utf8_encoder.h"
 
 namespace textresgen {
@@ -199,38 +200,10 @@ bool ValuesToUtf8(LiteralValuesView values, std::string& utf8) {
 bool Utf8ToValues(std::string_view utf8, LiteralValues& values, std::size_t& badOffset) {
     values.clear();
     values.reserve(utf8.size());
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(utf8[k]); };
     for (std::size_t i = 0; i < utf8.size();) {
-        const unsigned char lead = byte(i);
-        std::size_t length = 0;
         char32_t c = 0;
-        char32_t least = 0;
-        if (lead < 0x80) {
-            values.push_back(lead);
-            ++i;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2, c = lead & 0x1F, least = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3, c = lead & 0x0F, least = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4, c = lead & 0x07, least = 0x10000;
-        } else {
-            badOffset = i;
-            return false;
-        }
-        if (utf8.size() - i < length) {
-            badOffset = i;
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((byte(i + k) & 0xC0) != 0x80) {
-                badOffset = i;
-                return false;
-            }
-            c = (c << 6) | (byte(i + k) & 0x3F);
-        }
-        if (c < least || c > kMaxCodePoint || IsSurrogate(c)) {
+        const std::size_t length = DecodeUtf8Step(utf8, i, c);
+        if (length == 0) {
             badOffset = i;
             return false;
         }

@@ -9,6 +9,7 @@
 #include "l10n/message_text.h"
 #include "codec/c_format.h"
 #include "codec/literal_body.h"
+#include "text/utf8_decoder.h"
 
 namespace textresl10n {
 namespace {
@@ -103,12 +104,10 @@ bool CheckBytes(std::string_view bytes, ExchangeProblem& problem) {
             ++i;
             continue;
         }
-        std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
-        LiteralValues one;
-        std::size_t bad = 0;
-        if (i + length > bytes.size() || !textresgen::Utf8ToValues(bytes.substr(i, length), one, bad) || one.size() != 1)
-            return fail("the file is not UTF-8 here");
-        if (!IsXmlChar(one[0])) return fail("a character XML does not allow (U+FFFE or U+FFFF)");
+        char32_t c = 0;
+        const std::size_t length = textresgen::DecodeUtf8Step(bytes, i, c);
+        if (length == 0) return fail("the file is not UTF-8 here");
+        if (!IsXmlChar(c)) return fail("a character XML does not allow (U+FFFE or U+FFFF)");
         i += length;
     }
     return true;
