@@ -150,9 +150,10 @@ std::string DescribeCharacter(char32_t c) {
     }
     if (c == kReplacementCharacter) return "U+FFFD (malformed UTF-8 in the file?)";
     if (IsSurrogate(c)) return "an unpaired surrogate " + CodePointLabel(c);
+    if (IsUnprintable(c) || c > kMaxCodePoint) return CodePointLabel(c);
     std::string shown;
     AppendShown(shown, c);
-    return shown == "<" + CodePointLabel(c) + ">" ? CodePointLabel(c) : "'" + shown + "' (" + CodePointLabel(c) + ")";
+    return "'" + shown + "' (" + CodePointLabel(c) + ")";
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ set(allowed_driver   driver emit model text)
 set(allowed_codec    codec text)
 set(allowed_check    check codec model text cli charclass)
 set(allowed_utf8tool utf8tool text cli)
-set(allowed_cli      cli charclass)
+set(allowed_cli      cli charclass text)
 set(allowed_charclass charclass)
 set(allowed_l10n     l10n check codec model text cli)
 
