@@ -1,5 +1,6 @@
 #include "codec/literal_body.h"
 
+#include "codec/literal_lexer.h"
 #include "text/unicode.h"
 #include "text/utf8_decoder.h"
 #include "text/utf8_encoder.h"
@@ -8,117 +9,6 @@ namespace textresgen {
 namespace {
 
 using namespace unicode;
-
-int HexValue(char32_t c) {
-    if (c >= U'0' && c <= U'9') return static_cast<int>(c - U'0');
-    if (c >= U'a' && c <= U'f') return static_cast<int>(c - U'a') + 10;
-    if (c >= U'A' && c <= U'F') return static_cast<int>(c - U'A') + 10;
-    return -1;
-}
-
-char32_t SimpleEscape(char16_t c) {
-    switch (c) {
-        case u'n': return U'\n';
-        case u't': return U'\t';
-        case u'v': return U'\v';
-        case u'b': return U'\b';
-        case u'r': return U'\r';
-        case u'f': return U'\f';
-        case u'a': return U'\a';
-        case u'\\': return U'\\';
-        case u'\'': return U'\'';
-        case u'"': return U'"';
-        case u'?': return U'?';
-        default: return 0;
-    }
-}
-
-// Decodes one body, tracking the position in code points for messages.
-class BodyDecoder {
-public:
-    BodyDecoder(WideStringView body, LiteralValues& values, LiteralProblem& problem)
-        : body_(body), values_(values), problem_(problem) {}
-
-    bool Run() {
-        values_.clear();
-        values_.reserve(body_.size());
-        while (i_ < body_.size()) {
-            start_ = ++character_;
-            const char32_t c = NextCodePoint(body_, i_);
-            if (c == U'\\') {
-                if (!Escape()) return false;
-            } else if (c == U'"') {
-                return Fail("an unescaped '\"' ends the literal early");
-            } else if (IsSurrogate(c)) {
-                return Fail("an unpaired surrogate is no character a compiler can read");
-            } else {
-                values_.push_back(c);
-            }
-        }
-        return true;
-    }
-
-private:
-    bool Escape() {
-        if (i_ == body_.size()) return Fail("a backslash at the end escapes the literal's closing quote");
-        const char16_t kind = body_[i_];
-        if (const char32_t simple = SimpleEscape(kind)) {
-            Take();
-            values_.push_back(simple);
-        } else if (kind >= u'0' && kind <= u'7') {
-            char32_t value = 0;
-            for (int digits = 0; digits < 3 && i_ < body_.size() && body_[i_] >= u'0' && body_[i_] <= u'7'; ++digits) {
-                value = value * 8 + static_cast<char32_t>(body_[i_] - u'0');
-                Take();
-            }
-            values_.push_back(value);
-        } else if (kind == u'x') {
-            Take();
-            char32_t value = 0;
-            std::size_t digits = 0;
-            for (int d; i_ < body_.size() && (d = HexValue(body_[i_])) >= 0; ++digits) {
-                if (value <= 0xFFFF) value = value * 16 + static_cast<char32_t>(d);
-                Take();
-            }
-            if (digits == 0) return Fail("'\\x' has no hex digits");
-            if (value > 0xFFFF) return Fail("'\\x' gives a value above 0xFFFF, too large for a 16-bit wchar_t");
-            values_.push_back(value);
-        } else if (kind == u'u' || kind == u'U') {
-            Take();
-            const std::size_t wanted = kind == u'u' ? 4 : 8;
-            char32_t value = 0;
-            std::size_t digits = 0;
-            for (int d; digits < wanted && i_ < body_.size() && (d = HexValue(body_[i_])) >= 0; ++digits) {
-                value = value * 16 + static_cast<char32_t>(d);
-                Take();
-            }
-            if (digits < wanted) return Fail("an incomplete \\u or \\U (\\u takes 4 hex digits, \\U 8)");
-            if (IsSurrogate(value) || value > kMaxCodePoint) return Fail("a \\u or \\U that names no character");
-            values_.push_back(value);
-        } else {
-            return Fail("an escape that C++ does not define: compilers read it differently");
-        }
-        return true;
-    }
-
-    void Take() {
-        ++i_;
-        ++character_;
-    }
-
-    bool Fail(const char* message) {
-        problem_.character = start_;
-        problem_.message = message;
-        return false;
-    }
-
-    WideStringView body_;
-    LiteralValues& values_;
-    LiteralProblem& problem_;
-    std::size_t i_ = 0;
-    std::size_t character_ = 0;
-    std::size_t start_ = 0;
-};
 
 void AppendAscii(WideString& out, const char* text) {
     while (*text != '\0') out += static_cast<char16_t>(*text++);
@@ -141,7 +31,43 @@ void AppendHex(WideString& out, char32_t value, int digits) {
 }  // namespace
 
 bool DecodeLiteralBody(WideStringView body, LiteralValues& values, LiteralProblem& problem) {
-    return BodyDecoder(body, values, problem).Run();
+    values.clear();
+    values.reserve(body.size());
+    const auto fail = [&](const LiteralToken& token, const char* message) {
+        problem.character = token.character;
+        problem.message = message;
+        return false;
+    };
+    LiteralLexer lexer(body);
+    for (LiteralToken token; lexer.Next(token);) {
+        const auto value = static_cast<char32_t>(token.value);
+        switch (token.kind) {
+            case LiteralToken::Kind::Character:
+                if (value == U'"') return fail(token, "an unescaped '\"' ends the literal early");
+                if (IsSurrogate(value)) return fail(token, "an unpaired surrogate is no character a compiler can read");
+                break;
+            case LiteralToken::Kind::SimpleEscape:
+            case LiteralToken::Kind::Octal:
+                break;
+            case LiteralToken::Kind::Hex:
+                if (token.value > 0xFFFF)
+                    return fail(token, "'\\x' gives a value above 0xFFFF, too large for a 16-bit wchar_t");
+                break;
+            case LiteralToken::Kind::Universal:
+                if (IsSurrogate(value) || token.value > kMaxCodePoint)
+                    return fail(token, "a \\u or \\U that names no character");
+                break;
+            case LiteralToken::Kind::HexWithoutDigits: return fail(token, "'\\x' has no hex digits");
+            case LiteralToken::Kind::IncompleteUniversal:
+                return fail(token, "an incomplete \\u or \\U (\\u takes 4 hex digits, \\U 8)");
+            case LiteralToken::Kind::UnknownEscape:
+                return fail(token, "an escape that C++ does not define: compilers read it differently");
+            case LiteralToken::Kind::BackslashAtEnd:
+                return fail(token, "a backslash at the end escapes the literal's closing quote");
+        }
+        values.push_back(value);
+    }
+    return true;
 }
 
 WideString EncodeLiteralBody(LiteralValuesView values) {
