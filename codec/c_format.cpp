@@ -1,5 +1,6 @@
 #include "codec/c_format.h"
 
+#include <algorithm>
 #include <map>
 
 namespace textresgen {
@@ -251,16 +252,34 @@ std::string Arguments(std::size_t count) {
 
 PrintfFormat ParsePrintfFormat(LiteralValuesView text) { return FormatParser(text).Run(); }
 
-long HighestBracePlaceholder(LiteralValuesView text) {
-    long highest = -1;
+std::vector<BracePlaceholder> FindBracePlaceholders(LiteralValuesView text) {
+    constexpr std::size_t kMaxDigits = 6;  // {n} beyond a million is no placeholder; n fits a long
+    std::vector<BracePlaceholder> found;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != U'{') continue;
         std::size_t j = i + 1;
         long n = 0;
-        while (j < text.size() && IsDigit(text[j]) && j - i <= 6) n = n * 10 + static_cast<long>(text[j++] - U'0');
-        if (j > i + 1 && j < text.size() && text[j] == U'}' && n > highest) highest = n;
+        while (j < text.size() && IsDigit(text[j]) && j - i <= kMaxDigits)
+            n = n * 10 + static_cast<long>(text[j++] - U'0');
+        if (j > i + 1 && j < text.size() && text[j] == U'}') found.push_back({i, j + 1, n});
     }
+    return found;
+}
+
+long HighestBracePlaceholder(LiteralValuesView text) {
+    long highest = -1;
+    for (const BracePlaceholder& p : FindBracePlaceholders(text)) highest = std::max(highest, p.number);
     return highest;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> PlaceholderSpans(LiteralValuesView text) {
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+    PrintfFormat format = ParsePrintfFormat(text);
+    if (format.IsFormat()) spans = std::move(format.spans);
+    // No directive holds a brace, so the two kinds never overlap.
+    for (const BracePlaceholder& p : FindBracePlaceholders(text)) spans.emplace_back(p.begin, p.end);
+    std::sort(spans.begin(), spans.end());
+    return spans;
 }
 
 std::vector<std::string> ComparePlaceholders(LiteralValuesView base, LiteralValuesView translation) {

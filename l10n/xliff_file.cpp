@@ -210,19 +210,7 @@ void AppendInline(pugi::xml_node element, const std::string& utf8, PlaceholderMa
     std::size_t bad = 0;
     textresgen::Utf8ToValues(utf8, values, bad);
     // Spans to protect: printf directives of a valid format, {n} placeholders.
-    std::vector<std::pair<std::size_t, std::size_t>> spans;
-    const textresgen::PrintfFormat format = textresgen::ParsePrintfFormat(values);
-    if (format.IsFormat()) spans = format.spans;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (values[i] != U'{') continue;
-        std::size_t j = i + 1;
-        while (j < values.size() && values[j] >= U'0' && values[j] <= U'9' && j - i <= 6) ++j;
-        if (j > i + 1 && j < values.size() && values[j] == U'}') {
-            const bool inside = std::any_of(spans.begin(), spans.end(), [&](const auto& s) { return i >= s.first && i < s.second; });
-            if (!inside) spans.emplace_back(i, j + 1);
-        }
-    }
-    std::sort(spans.begin(), spans.end());
+    const auto spans = textresgen::PlaceholderSpans(values);
 
     std::string pending;
     const auto flush = [&] {
