@@ -9,6 +9,7 @@
 #include "l10n/message_text.h"
 #include "codec/c_format.h"
 #include "codec/literal_body.h"
+#include "codec/literal_lexer.h"
 #include "text/utf8_decoder.h"
 
 namespace textresl10n {
@@ -79,11 +80,8 @@ bool CheckBytes(std::string_view bytes, ExchangeProblem& problem) {
                 char32_t value = 0;
                 bool ok = !digits.empty() && digits.size() <= 8;
                 for (const char c : digits) {
-                    int d = -1;
-                    if (c >= '0' && c <= '9') d = c - '0';
-                    else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-                    else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-                    if (d < 0) ok = false;
+                    const int d = textresgen::HexValue(static_cast<unsigned char>(c));
+                    if (d < 0 || (!hex && d > 9)) ok = false;
                     else value = value * (hex ? 16 : 10) + static_cast<char32_t>(d);
                 }
                 if (!ok || !IsXmlChar(value))
