@@ -3,6 +3,7 @@
 #include "charclass/character_classes.h"
 #include "check/cpp_words.h"
 #include "check/message_text.h"
+#include "codec/literal_lexer.h"
 #include "model/generated_names.h"
 #include "text/unicode.h"
 
@@ -39,27 +40,14 @@ WideStringView TrimStart(WideStringView name) {
     return name;
 }
 
-int HexValue(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    return -1;
-}
-
 // Reads the universal character name starting at the backslash name[i]:
 // true with its value and `i` past it, false when the backslash begins none.
 bool ReadUcn(WideStringView name, std::size_t& i, char32_t& value) {
-    if (i + 1 >= name.size() || (name[i + 1] != u'u' && name[i + 1] != u'U')) return false;
-    const std::size_t digits = name[i + 1] == u'u' ? 4 : 8;
-    if (i + 2 + digits > name.size()) return false;
-    std::uint64_t v = 0;
-    for (std::size_t k = 0; k < digits; ++k) {
-        const int d = HexValue(name[i + 2 + k]);
-        if (d < 0) return false;
-        v = v * 16 + static_cast<std::uint64_t>(d);
-    }
-    i += 2 + digits;
-    value = static_cast<char32_t>(v > 0xFFFFFFFFu ? 0xFFFFFFFFu : v);
+    textresgen::LiteralToken token;
+    textresgen::LiteralLexer(name.substr(i)).Next(token);
+    if (token.kind != textresgen::LiteralToken::Kind::Universal) return false;
+    i += token.end;
+    value = static_cast<char32_t>(token.value);
     return true;
 }
 
@@ -150,9 +138,10 @@ std::string DescribeCharacter(char32_t c) {
     }
     if (c == kReplacementCharacter) return "U+FFFD (malformed UTF-8 in the file?)";
     if (IsSurrogate(c)) return "an unpaired surrogate " + CodePointLabel(c);
+    if (IsUnprintable(c) || c > kMaxCodePoint) return CodePointLabel(c);
     std::string shown;
     AppendShown(shown, c);
-    return shown == "<" + CodePointLabel(c) + ">" ? CodePointLabel(c) : "'" + shown + "' (" + CodePointLabel(c) + ")";
+    return "'" + shown + "' (" + CodePointLabel(c) + ")";
 }
 
 }  // namespace

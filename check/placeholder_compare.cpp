@@ -1,7 +1,7 @@
 #include "check/placeholder_compare.h"
 
 #include "check/message_text.h"
-#include "model/c_format.h"
+#include "codec/c_format.h"
 #include "model/definition_line.h"
 #include "text/utf16_reader.h"
 

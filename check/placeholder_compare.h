@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "check/finding.h"
-#include "model/literal_body.h"
+#include "codec/literal_body.h"
 #include "text/wide_string.h"
 
 namespace textrescheck {

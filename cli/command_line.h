@@ -57,10 +57,4 @@ CommandLine UsageError(const Tool& tool, const std::string& message);
 // Writes `out` and `err` of a command line that stops the tool; returns its status.
 int Finish(const CommandLine& line);
 
-// `text` safe to print on a terminal: what charclass::IsUnprintable names
-// (controls, bidirectional and other format characters, line separators,
-// invisible characters) becomes <U+XXXX>, and bytes that are not UTF-8
-// become <XX>. "a<U+202E>txt.exe" would otherwise show reversed.
-std::string Printable(const std::string& text);
-
 }  // namespace textresgen::cli

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "l10n/exchange_unit.h"
-#include "model/literal_body.h"
+#include "codec/literal_body.h"
 #include "text/byte_stream.h"
 
 // The base (source-language) definition file, as the translators' files see

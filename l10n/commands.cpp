@@ -11,8 +11,8 @@
 #include "l10n/po_file.h"
 #include "l10n/pseudo.h"
 #include "l10n/xliff_file.h"
-#include "model/c_format.h"
-#include "model/literal_body.h"
+#include "codec/c_format.h"
+#include "codec/literal_body.h"
 #include "text/memory_bytes.h"
 #include "text/utf16_writer.h"
 

@@ -1,50 +1,28 @@
 #include "l10n/message_text.h"
 
-#include <cstdio>
+#include <vector>
 
-#include "model/literal_body.h"
+#include "cli/shown_text.h"
+#include "text/unicode.h"
+#include "text/utf8_decoder.h"
 
 namespace textresl10n {
 namespace {
 
-constexpr std::size_t kShownValues = 120;
+constexpr std::size_t kShownCharacters = 120;  // more, and the middle becomes "[...]"
 
-std::string Label(const char* format, unsigned value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
-
-bool IsControl(char32_t c) {
-    return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069) || (c >= 0xD800 && c <= 0xDFFF) || c == 0xFEFF;
-}
-
-// A value above U+10FFFF stands for a byte that is not UTF-8: 0x110000 + byte.
-constexpr char32_t kStrayByte = 0x110000;
-
-void AppendValue(std::string& out, char32_t c) {
-    if (c >= kStrayByte) {
-        out += Label("<%02X>", static_cast<unsigned>(c - kStrayByte));
-        return;
-    }
-    if (IsControl(c)) {
-        out += Label("<U+%04X>", static_cast<unsigned>(c));
-        return;
-    }
-    std::string utf8;
-    textresgen::ValuesToUtf8(textresgen::LiteralValues(1, c), utf8);
-    out += utf8;
-}
-
-std::string QuoteValues(const std::u32string& values) {
+// `starts` holds where each character begins, and the end of the text last;
+// append(out, begin, end) shows the characters between two of them.
+template <typename Append>
+std::string QuoteCharacters(const std::vector<std::size_t>& starts, Append append) {
+    const std::size_t count = starts.size() - 1;
     std::string out = "'";
-    if (values.size() <= kShownValues) {
-        for (const char32_t c : values) AppendValue(out, c);
+    if (count <= kShownCharacters) {
+        append(out, starts.front(), starts.back());
     } else {
-        for (std::size_t i = 0; i < kShownValues / 2; ++i) AppendValue(out, values[i]);
+        append(out, starts.front(), starts[kShownCharacters / 2]);
         out += "[...]";
-        for (std::size_t i = values.size() - kShownValues / 2; i < values.size(); ++i) AppendValue(out, values[i]);
+        append(out, starts[count - kShownCharacters / 2], starts.back());
     }
     return out + "'";
 }
@@ -52,34 +30,29 @@ std::string QuoteValues(const std::u32string& values) {
 }  // namespace
 
 std::string Quoted(std::string_view utf8) {
-    // Decodes leniently: a byte that starts no valid sequence is shown as <XX>.
-    std::u32string values;
+    // A byte that is not part of well-formed UTF-8 counts as one character.
+    std::vector<std::size_t> starts{0};
     for (std::size_t i = 0; i < utf8.size();) {
-        textresgen::LiteralValues one;
-        std::size_t bad = 0;
-        std::size_t length = 1;
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        if (lead >= 0xF0) length = 4; else if (lead >= 0xE0) length = 3; else if (lead >= 0xC0) length = 2;
-        if (i + length <= utf8.size() && textresgen::Utf8ToValues(utf8.substr(i, length), one, bad) && one.size() == 1) {
-            values.push_back(one[0]);
-            i += length;
-        } else {
-            values.push_back(kStrayByte + lead);
-            ++i;
-        }
+        char32_t c = 0;
+        const std::size_t length = textresgen::DecodeUtf8Step(utf8, i, c);
+        i += length == 0 ? 1 : length;
+        starts.push_back(i);
     }
-    return QuoteValues(values);
+    return QuoteCharacters(starts, [&](std::string& out, std::size_t begin, std::size_t end) {
+        textresgen::cli::AppendPrintable(out, utf8.substr(begin, end - begin));
+    });
 }
 
 std::string Quoted(std::u16string_view units) {
-    std::u32string values;
+    std::vector<std::size_t> starts{0};
     for (std::size_t i = 0; i < units.size();) {
-        char32_t c = units[i++];
-        if (c >= 0xD800 && c <= 0xDBFF && i < units.size() && units[i] >= 0xDC00 && units[i] <= 0xDFFF)
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[i++] - 0xDC00);
-        values.push_back(c);
+        textresgen::unicode::NextCodePoint(units, i);
+        starts.push_back(i);
     }
-    return QuoteValues(values);
+    return QuoteCharacters(starts, [&](std::string& out, std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end;)
+            textresgen::cli::AppendShown(out, textresgen::unicode::NextCodePoint(units, i));
+    });
 }
 
 }  // namespace textresl10n

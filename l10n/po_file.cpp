@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "l10n/message_text.h"
-#include "model/c_format.h"
+#include "codec/c_format.h"
 
 namespace textresl10n {
 namespace {

@@ -1,10 +1,6 @@
 #include "l10n/pseudo.h"
 
-#include <algorithm>
-#include <utility>
-#include <vector>
-
-#include "model/c_format.h"
+#include "codec/c_format.h"
 
 namespace textresl10n {
 namespace {
@@ -15,25 +11,10 @@ constexpr char32_t kUpper[26] = {U'Á', U'Ɓ', U'Ç', U'Đ', U'É', U'Ƒ', U'Ĝ'
 constexpr char32_t kLower[26] = {U'á', U'ƀ', U'ç', U'đ', U'é', U'ƒ', U'ĝ', U'ĥ', U'í', U'ĵ', U'ķ', U'ĺ', U'ɱ',
                                  U'ñ', U'ó', U'þ', U'ǫ', U'ŕ', U'š', U'ţ', U'ú', U'ṽ', U'ŵ', U'ẋ', U'ý', U'ž'};
 
-// Placeholders to keep: the directives of a valid format, {n}.
-std::vector<std::pair<std::size_t, std::size_t>> KeptSpans(textresgen::LiteralValuesView text) {
-    std::vector<std::pair<std::size_t, std::size_t>> spans;
-    const textresgen::PrintfFormat format = textresgen::ParsePrintfFormat(text);
-    if (format.IsFormat()) spans = format.spans;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != U'{') continue;
-        std::size_t j = i + 1;
-        while (j < text.size() && text[j] >= U'0' && text[j] <= U'9') ++j;
-        if (j > i + 1 && j < text.size() && text[j] == U'}') spans.emplace_back(i, j + 1);
-    }
-    std::sort(spans.begin(), spans.end());
-    return spans;
-}
-
 }  // namespace
 
 textresgen::LiteralValues PseudoTranslate(textresgen::LiteralValuesView text) {
-    const auto spans = KeptSpans(text);
+    const auto spans = textresgen::PlaceholderSpans(text);
     textresgen::LiteralValues out = U"[";
     std::size_t span = 0;
     for (std::size_t i = 0; i < text.size();) {

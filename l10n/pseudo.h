@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/literal_body.h"
+#include "codec/literal_body.h"
 
 namespace textresl10n {
 

@@ -7,8 +7,10 @@
 #include <pugixml.hpp>
 
 #include "l10n/message_text.h"
-#include "model/c_format.h"
-#include "model/literal_body.h"
+#include "codec/c_format.h"
+#include "codec/literal_body.h"
+#include "codec/literal_lexer.h"
+#include "text/utf8_decoder.h"
 
 namespace textresl10n {
 namespace {
@@ -78,11 +80,8 @@ bool CheckBytes(std::string_view bytes, ExchangeProblem& problem) {
                 char32_t value = 0;
                 bool ok = !digits.empty() && digits.size() <= 8;
                 for (const char c : digits) {
-                    int d = -1;
-                    if (c >= '0' && c <= '9') d = c - '0';
-                    else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-                    else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-                    if (d < 0) ok = false;
+                    const int d = textresgen::HexValue(static_cast<unsigned char>(c));
+                    if (d < 0 || (!hex && d > 9)) ok = false;
                     else value = value * (hex ? 16 : 10) + static_cast<char32_t>(d);
                 }
                 if (!ok || !IsXmlChar(value))
@@ -103,12 +102,10 @@ bool CheckBytes(std::string_view bytes, ExchangeProblem& problem) {
             ++i;
             continue;
         }
-        std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
-        LiteralValues one;
-        std::size_t bad = 0;
-        if (i + length > bytes.size() || !textresgen::Utf8ToValues(bytes.substr(i, length), one, bad) || one.size() != 1)
-            return fail("the file is not UTF-8 here");
-        if (!IsXmlChar(one[0])) return fail("a character XML does not allow (U+FFFE or U+FFFF)");
+        char32_t c = 0;
+        const std::size_t length = textresgen::DecodeUtf8Step(bytes, i, c);
+        if (length == 0) return fail("the file is not UTF-8 here");
+        if (!IsXmlChar(c)) return fail("a character XML does not allow (U+FFFE or U+FFFF)");
         i += length;
     }
     return true;
@@ -211,19 +208,7 @@ void AppendInline(pugi::xml_node element, const std::string& utf8, PlaceholderMa
     std::size_t bad = 0;
     textresgen::Utf8ToValues(utf8, values, bad);
     // Spans to protect: printf directives of a valid format, {n} placeholders.
-    std::vector<std::pair<std::size_t, std::size_t>> spans;
-    const textresgen::PrintfFormat format = textresgen::ParsePrintfFormat(values);
-    if (format.IsFormat()) spans = format.spans;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (values[i] != U'{') continue;
-        std::size_t j = i + 1;
-        while (j < values.size() && values[j] >= U'0' && values[j] <= U'9' && j - i <= 6) ++j;
-        if (j > i + 1 && j < values.size() && values[j] == U'}') {
-            const bool inside = std::any_of(spans.begin(), spans.end(), [&](const auto& s) { return i >= s.first && i < s.second; });
-            if (!inside) spans.emplace_back(i, j + 1);
-        }
-    }
-    std::sort(spans.begin(), spans.end());
+    const auto spans = textresgen::PlaceholderSpans(values);
 
     std::string pending;
     const auto flush = [&] {

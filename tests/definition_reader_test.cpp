@@ -166,9 +166,9 @@ std::string LargeDefinition() {
     return Utf16Le(text);
 }
 
-std::string ReadAndWrite(std::unique_ptr<ByteSource> source, unsigned threads, bool& read) {
+std::string ReadAndWrite(std::unique_ptr<ByteSource> definitions, unsigned threads, bool& read) {
     Utf16Reader input;
-    EXPECT_TRUE(input.Open(std::move(source)));
+    EXPECT_TRUE(input.Open(std::move(definitions)));
     ResourceTree tree;
     read = ReadDefinitions(input, tree, threads);
     if (!read) return {};

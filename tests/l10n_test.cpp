@@ -254,6 +254,8 @@ const HostileCase kHostile[] = {
      "x.xlf:2: error: the document has a DOCTYPE"},
     {"KeyWithLineBreak", "x.po", Po("msgctxt \"A.Text\\nEvil.Name\"\nmsgid \"Hello\"\nmsgstr \"x\"\n"),
      "x.po:4: error: the key 'A.Text<U+000A>Evil.Name' is no dotted name"},
+    {"KeyWithRightToLeftMark", "x.po", Po("msgctxt \"A\xE2\x80\x8F\\nB\"\nmsgid \"Hello\"\nmsgstr \"x\"\n"),
+     "x.po:4: error: the key 'A<U+200F><U+000A>B' is no dotted name"},
     {"KeyWithEquals", "x.po", Po("msgctxt \"A=1\\nB\"\nmsgid \"Hello\"\nmsgstr \"x\"\n"), "is no dotted name"},
     {"KeyNotAName", "x.po", Po("msgctxt \"A.delete\"\nmsgid \"Hello\"\nmsgstr \"x\"\n"),
      "x.po:4: error: entry 'delete' in 'A.delete' is a C++ keyword"},
@@ -364,6 +366,7 @@ const PlaceholderCase kPlaceholders[] = {
     {"EscapedPercent", "\\x25s files", "%d", "takes argument 1 as int"},
     {"WritesMemory", "%d", "%n", "is %n"},
     {"MixedNumbering", "%d %s", "%1$d %s", "mixes numbered"},
+    {"ArgumentZero", "%d", "%0$d", "numbers argument 0"},
     {"Unterminated", "%d%%", "%d%", "is not terminated"},
     {"BraceMissing", "{0} of {1}", "{0}", "highest {n} placeholder is {0}, the base text's {1}"},
 };

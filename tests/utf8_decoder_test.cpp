@@ -7,6 +7,7 @@
 
 #include "support/read_lines.h"
 #include "support/utf16_bytes.h"
+#include "text/utf8_decoder.h"
 
 namespace textresgen::test {
 namespace {
@@ -105,6 +106,30 @@ TEST(ReadUtf8Blocks, MalformedAstrideBlockEnd) {
         const ReadResult result = ReadAllLines(Utf8WithMark(head + "\xF1\x80\x80\xE1\x80\xC2" "b\xF0\x9F"));
         ASSERT_EQ(result.lines.size(), 1u);
         EXPECT_TRUE(result.lines[0] == std::u16string(before, u'x') + u"\uFFFD\uFFFD\uFFFDb");
+    }
+}
+
+// The one-character step that the tools decode with: only well-formed
+// UTF-8 gives a character; anything else gives length 0.
+TEST(DecodeUtf8Step, TakesOnlyWellFormedCharacters) {
+    const struct {
+        std::string bytes;
+        std::size_t length;
+        char32_t c;
+    } cases[] = {
+        {"a", 1, U'a'},           {"\xC2\x80", 2, 0x80},         {"\xE0\xA0\x80", 3, 0x800},
+        {"\xF0\x9F\x98\x80", 4, 0x1F600}, {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF},
+        {"\x80", 0, 0},          {"\xC0\xAF", 0, 0},           {"\xE0\x80\x80", 0, 0},
+        {"\xED\xA0\x80", 0, 0}, {"\xF4\x90\x80\x80", 0, 0}, {"\xE3\x81", 0, 0},
+        {"\xC3" "a", 0, 0},       {"\xF5\x80\x80\x80", 0, 0},
+    };
+    for (const auto& c : cases) {
+        char32_t decoded = 0;
+        const std::string text = "x" + c.bytes;
+        EXPECT_EQ(DecodeUtf8Step(text, 1, decoded), c.length) << Printable(UnitsFromUtf8(c.bytes));
+        if (c.length != 0) {
+            EXPECT_EQ(decoded, c.c);
+        }
     }
 }
 

@@ -34,22 +34,25 @@ bool Continues(const unsigned char* sequence, std::size_t index, const LeadInfo&
     return b >= 0x80 && b <= 0xBF;
 }
 
-std::size_t Emit(const unsigned char* s, std::size_t length, char16_t* out) {
+// The code point of a well-formed sequence of `length` bytes.
+char32_t CodePointOf(const unsigned char* s, std::size_t length) {
     switch (length) {
-        case 2:
-            out[0] = static_cast<char16_t>(((s[0] & 0x1Fu) << 6) | (s[1] & 0x3Fu));
-            return 1;
-        case 3:
-            out[0] = static_cast<char16_t>(((s[0] & 0x0Fu) << 12) | ((s[1] & 0x3Fu) << 6) | (s[2] & 0x3Fu));
-            return 1;
-        default: {
-            const unsigned long code = ((s[0] & 0x07ul) << 18) | ((s[1] & 0x3Ful) << 12) |
-                                       ((s[2] & 0x3Ful) << 6) | (s[3] & 0x3Ful);
-            out[0] = unicode::HighSurrogateOf(static_cast<char32_t>(code));
-            out[1] = unicode::LowSurrogateOf(static_cast<char32_t>(code));
-            return 2;
-        }
+        case 1: return s[0];
+        case 2: return ((s[0] & 0x1Fu) << 6) | (s[1] & 0x3Fu);
+        case 3: return ((s[0] & 0x0Fu) << 12) | ((s[1] & 0x3Fu) << 6) | (s[2] & 0x3Fu);
+        default: return ((s[0] & 0x07u) << 18) | ((s[1] & 0x3Fu) << 12) | ((s[2] & 0x3Fu) << 6) | (s[3] & 0x3Fu);
     }
+}
+
+std::size_t Emit(const unsigned char* s, std::size_t length, char16_t* out) {
+    const char32_t code = CodePointOf(s, length);
+    if (code < unicode::kFirstSupplementary) {
+        out[0] = static_cast<char16_t>(code);
+        return 1;
+    }
+    out[0] = unicode::HighSurrogateOf(code);
+    out[1] = unicode::LowSurrogateOf(code);
+    return 2;
 }
 
 // A sequence broken off by the byte `next` yields U+FFFD, unless that byte is
@@ -62,6 +65,16 @@ std::size_t Broken(unsigned char next, char16_t* out) {
 }
 
 }  // namespace
+
+std::size_t DecodeUtf8Step(std::string_view bytes, std::size_t at, char32_t& c) {
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
+    const LeadInfo lead = Lead(s[0]);
+    if (lead.length == 0 || bytes.size() - at < lead.length) return 0;
+    for (std::size_t k = 1; k < lead.length; ++k)
+        if (!Continues(s, k, lead)) return 0;
+    c = CodePointOf(s, lead.length);
+    return lead.length;
+}
 
 std::size_t Utf8Decoder::Decode(const unsigned char* bytes, std::size_t size, char16_t* out) {
     char16_t* const start = out;

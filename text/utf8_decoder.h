@@ -1,8 +1,16 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 namespace textresgen {
+
+// The one place UTF-8 is decoded. One character of well-formed UTF-8 at
+// `bytes[at]`: its length in bytes (1 to 4), with the code point in `c`; 0
+// when the bytes there begin no well-formed sequence (a byte that cannot
+// lead, a missing continuation byte, an overlong form, an encoded surrogate,
+// a value above U+10FFFF, a sequence cut by the end of `bytes`).
+std::size_t DecodeUtf8Step(std::string_view bytes, std::size_t at, char32_t& c);
 
 // Incremental UTF-8 to UTF-16 decoder. Each maximal ill-formed subsequence
 // becomes one U+FFFD; a character above U+FFFF becomes a surrogate pair.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/command_line.h"
+#include "cli/shown_text.h"
 #include "text/platform_file.h"
 #include "utf8tool/utf16le_to_utf8.h"
 

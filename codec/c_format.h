@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/literal_body.h"
+#include "codec/literal_body.h"
 
 // printf directives and {n} placeholders in a text, and their comparison
 // between a base text and its translation. A translation whose directives
@@ -36,8 +36,22 @@ struct PrintfFormat {
 };
 PrintfFormat ParsePrintfFormat(LiteralValuesView text);
 
+// A {n} placeholder: 1 to 6 decimal digits in braces, at [begin, end) in the text.
+struct BracePlaceholder {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    long number = 0;
+};
+// The {n} placeholders of the text, in order. The one place they are read.
+std::vector<BracePlaceholder> FindBracePlaceholders(LiteralValuesView text);
+
 // The highest n of the {n} placeholders in the text, -1 when there is none.
 long HighestBracePlaceholder(LiteralValuesView text);
+
+// Where the placeholders that a translator must keep as they are stand:
+// the directives of a valid format and the {n} placeholders, as [first,
+// second) spans, sorted.
+std::vector<std::pair<std::size_t, std::size_t>> PlaceholderSpans(LiteralValuesView text);
 
 // What is wrong with `translation` against `base`: when the base is a
 // valid format with a directive, the translation must be a valid format

@@ -1,5 +1,6 @@
-#include "model/c_format.h"
+#include "codec/c_format.h"
 
+#include <algorithm>
 #include <map>
 
 namespace textresgen {
@@ -80,13 +81,15 @@ public:
 
 private:
     enum class Numbering { Unknown, Numbered, Unnumbered };
+    static constexpr std::size_t kArgumentZero = static_cast<std::size_t>(-1);
 
     bool Fail(const std::string& why) {
         result_.problem = "the directive at character " + std::to_string(start_ + 1) + " " + why;
         return false;
     }
 
-    // Reads "m$" after digits; returns 0 when the digits are not followed by '$'.
+    // Reads "m$" after digits; returns 0 when the digits are not followed by
+    // '$', and kArgumentZero for "0$", which numbers no argument.
     std::size_t Number() {
         std::size_t n = 0;
         std::size_t j = i_;
@@ -96,10 +99,11 @@ private:
         }
         if (j == i_ || j >= text_.size() || text_[j] != U'$') return 0;
         i_ = j + 1;
-        return n;
+        return n == 0 ? kArgumentZero : n;
     }
 
     bool Use(std::size_t number, const std::string& type) {
+        if (number == kArgumentZero) return Fail("numbers argument 0, but printf counts arguments from 1");
         const Numbering kind = number == 0 ? Numbering::Unnumbered : Numbering::Numbered;
         if (numbered_ == Numbering::Unknown) numbered_ = kind;
         if (numbered_ != kind) return Fail("mixes numbered (%1$s) and unnumbered (%s) arguments");
@@ -248,16 +252,34 @@ std::string Arguments(std::size_t count) {
 
 PrintfFormat ParsePrintfFormat(LiteralValuesView text) { return FormatParser(text).Run(); }
 
-long HighestBracePlaceholder(LiteralValuesView text) {
-    long highest = -1;
+std::vector<BracePlaceholder> FindBracePlaceholders(LiteralValuesView text) {
+    constexpr std::size_t kMaxDigits = 6;  // {n} beyond a million is no placeholder; n fits a long
+    std::vector<BracePlaceholder> found;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != U'{') continue;
         std::size_t j = i + 1;
         long n = 0;
-        while (j < text.size() && IsDigit(text[j]) && j - i <= 6) n = n * 10 + static_cast<long>(text[j++] - U'0');
-        if (j > i + 1 && j < text.size() && text[j] == U'}' && n > highest) highest = n;
+        while (j < text.size() && IsDigit(text[j]) && j - i <= kMaxDigits)
+            n = n * 10 + static_cast<long>(text[j++] - U'0');
+        if (j > i + 1 && j < text.size() && text[j] == U'}') found.push_back({i, j + 1, n});
     }
+    return found;
+}
+
+long HighestBracePlaceholder(LiteralValuesView text) {
+    long highest = -1;
+    for (const BracePlaceholder& p : FindBracePlaceholders(text)) highest = std::max(highest, p.number);
     return highest;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> PlaceholderSpans(LiteralValuesView text) {
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+    PrintfFormat format = ParsePrintfFormat(text);
+    if (format.IsFormat()) spans = std::move(format.spans);
+    // No directive holds a brace, so the two kinds never overlap.
+    for (const BracePlaceholder& p : FindBracePlaceholders(text)) spans.emplace_back(p.begin, p.end);
+    std::sort(spans.begin(), spans.end());
+    return spans;
 }
 
 std::vector<std::string> ComparePlaceholders(LiteralValuesView base, LiteralValuesView translation) {
