@@ -1,9 +1,14 @@
-# textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>] [CHECK])
+# textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>]
+#                        [LANGUAGE <tag>] [CATALOG <name>] [CHECK])
 #
 # Builds the SHARED library <target> from the text resources that textresgen
 # generates from <definition-file>. <target> gets an INTERFACE include
 # directory holding "textresouce.h" in UTF-8, so host code includes the
-# TextResource structure with no special compiler flags.
+# TextResource structure with no special compiler flags, and beside it
+# "textresouce_layout.h", the fingerprint of that structure's layout
+# (textresgen-layout). The library exports TextResGenLayout(), which returns
+# the same fingerprint, so that the run-time Catalog refuses a library whose
+# members would not sit where the application expects them.
 #
 # The generated files are rewritten only when their content changes, so a
 # rebuild that does not change the definition recompiles nothing, and a change
@@ -13,28 +18,58 @@
 # the same TextResource structure. An application that loads either library
 # at run time then reads every member at the same place.
 #
+# LANGUAGE <tag>: the library is one language of a catalog, named as the
+# run-time Catalog looks for it: <catalog>_<tag> with no "lib" prefix, e.g.
+# notes_ja.so or notes_ja.dll, in TEXTRESGEN_LANGUAGE_FOLDER (by default the
+# folder "languages" of the top of the build tree), the same for every
+# configuration. <tag> is a language tag: letters, digits and '-', starting
+# with 2 to 8 letters ("en", "ja", "pt-BR", "zh-Hant").
+#
+# CATALOG <name>: the catalog's name; by default that of the SAME_LAYOUT_AS
+# or BASE target, else <target> itself.
+#
 # CHECK: textrescheck reads the definition file before each generation and
 # the build fails, with its line-numbered findings, when it reports an error.
 #
-# textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff> BASE <base-target> [CHECK]):
+# textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff> BASE <base-target>
+#                        [LANGUAGE <tag>] [CATALOG <name>] [CHECK]):
 # a translators' file is imported (textresl10n import) at build time and
 # built like a definition file, with SAME_LAYOUT_AS <base-target> implied.
 # An import error (a placeholder mismatch, a key that is no name) fails the
 # build with the file's line.
 #
-# Needs the executables TextResGen::textresgen and TextResGen::textresgen-utf8,
-# from find_package(TextResGen) or from this project's own build.
+# Needs the executables TextResGen::textresgen, TextResGen::textresgen-utf8
+# and TextResGen::textresgen-layout, from find_package(TextResGen) or from
+# this project's own build.
 include_guard(GLOBAL)
 
+set(TEXTRESGEN_LANGUAGE_FOLDER "${CMAKE_BINARY_DIR}/languages" CACHE PATH
+    "Folder of the language libraries that textresgen_add_library builds with LANGUAGE")
+
 function(textresgen_add_library target definition)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "CHECK" "SAME_LAYOUT_AS;BASE" "")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "CHECK" "SAME_LAYOUT_AS;BASE;LANGUAGE;CATALOG" "")
   if(arg_UNPARSED_ARGUMENTS OR arg_KEYWORDS_MISSING_VALUES)
     message(FATAL_ERROR "textresgen_add_library(${target} ${definition}): unexpected arguments "
                         "'${arg_UNPARSED_ARGUMENTS}${arg_KEYWORDS_MISSING_VALUES}'; "
-                        "usage: textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>] [CHECK]) "
-                        "or textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff> BASE <base-target> [CHECK])")
+                        "usage: textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>] "
+                        "[LANGUAGE <tag>] [CATALOG <name>] [CHECK]) "
+                        "or textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff> BASE <base-target> "
+                        "[LANGUAGE <tag>] [CATALOG <name>] [CHECK])")
   endif()
-  set(tools TextResGen::textresgen TextResGen::textresgen-utf8)
+  # An empty value leaves the variable undefined: still a value to refuse.
+  foreach(keyword IN ITEMS LANGUAGE CATALOG)
+    if(NOT DEFINED arg_${keyword} AND keyword IN_LIST ARGN)
+      set(arg_${keyword} "")
+    endif()
+  endforeach()
+  if(DEFINED arg_LANGUAGE)
+    _textresgen_check_language_tag("${target}" "${arg_LANGUAGE}")
+  endif()
+  if(DEFINED arg_CATALOG AND NOT arg_CATALOG MATCHES "^[A-Za-z0-9_-]+$")
+    message(FATAL_ERROR "textresgen_add_library(${target}): CATALOG '${arg_CATALOG}' is not a catalog name; "
+                        "use letters, digits, '_' and '-' only (it becomes part of a file name)")
+  endif()
+  set(tools TextResGen::textresgen TextResGen::textresgen-utf8 TextResGen::textresgen-layout)
   set(checker "")
   if(arg_CHECK)
     list(APPEND tools TextResGen::textrescheck)
@@ -57,8 +92,10 @@ function(textresgen_add_library target definition)
   set(utf16_header "${dir}/utf16/textresouce.h")
   set(utf8_source "${dir}/utf8/textresouce.cpp")
   set(utf8_header "${dir}/include/textresouce.h")
+  set(layout_header "${dir}/include/textresouce_layout.h")
+  set(layout_source "${dir}/layout/textresouce_layout.cpp")
   set(stamp "${dir}/generated.stamp")
-  file(MAKE_DIRECTORY "${dir}/utf16" "${dir}/utf8" "${dir}/include")
+  file(MAKE_DIRECTORY "${dir}/utf16" "${dir}/utf8" "${dir}/include" "${dir}/layout")
 
   # GCC (MinGW too) reads UTF-16LE with -finput-charset; -ffreestanding keeps
   # it from pre-including <stdc-predef.h>, which it would read as UTF-16LE as
@@ -101,7 +138,7 @@ function(textresgen_add_library target definition)
     string(REPLACE ";" "|" emulator "${CMAKE_CROSSCOMPILING_EMULATOR}")
   endif()
 
-  set(byproducts "${utf16_source}" "${utf16_header}" "${utf8_header}")
+  set(byproducts "${utf16_source}" "${utf16_header}" "${utf8_header}" "${layout_header}" "${layout_source}")
   if(convert_source)
     list(APPEND byproducts "${utf8_source}")
   endif()
@@ -111,6 +148,7 @@ function(textresgen_add_library target definition)
     COMMAND "${CMAKE_COMMAND}"
             "-DGENERATOR=$<TARGET_FILE:TextResGen::textresgen>"
             "-DCONVERTER=$<TARGET_FILE:TextResGen::textresgen-utf8>"
+            "-DLAYOUT_TOOL=$<TARGET_FILE:TextResGen::textresgen-layout>"
             "-DCHECKER=${checker}"
             "-DEMULATOR=${emulator}"
             "-DDEFINITION=${definition}"
@@ -164,12 +202,13 @@ function(textresgen_add_library target definition)
     add_dependencies(textresgen_generate_${target} textresgen_generate_${arg_SAME_LAYOUT_AS})
   endif()
 
-  add_library(${target} SHARED "${library_source}")
+  # The layout stamp is ASCII: it needs none of the options of the UTF-16 source.
+  add_library(${target} SHARED "${library_source}" "${layout_source}")
   add_dependencies(${target} textresgen_generate_${target})
   if(source_options)
     set_source_files_properties("${library_source}" PROPERTIES COMPILE_OPTIONS "${source_options}")
   endif()
-  # The generated source marks InitString with __declspec(dllexport), which
+  # The generated sources mark InitString and TextResGenLayout with __declspec(dllexport), which
   # Windows compilers know; ELF and Mach-O export it by default visibility.
   if(NOT WIN32 AND NOT CYGWIN)
     # An option, not a definition: CMake drops function-style definitions.
@@ -180,7 +219,96 @@ function(textresgen_add_library target definition)
   target_include_directories(${target} INTERFACE "$<BUILD_INTERFACE:${dir}/include>")
   set_target_properties(${target} PROPERTIES
     TEXTRESGEN_LAYOUT_HEADER "${utf16_header}"
-    TEXTRESGEN_DEFINITION "${definition}")
+    TEXTRESGEN_DEFINITION "${definition}"
+    TEXTRESGEN_SAME_LAYOUT_AS "${arg_SAME_LAYOUT_AS}")
+  if(DEFINED arg_CATALOG)
+    set_target_properties(${target} PROPERTIES TEXTRESGEN_CATALOG "${arg_CATALOG}")
+  endif()
+  if(DEFINED arg_LANGUAGE)
+    # One folder for every configuration: "$<1:...>" keeps multi-config
+    # generators from appending one of their own. RUNTIME for DLLs.
+    set(folder "${TEXTRESGEN_LANGUAGE_FOLDER}")
+    cmake_path(ABSOLUTE_PATH folder BASE_DIRECTORY "${CMAKE_BINARY_DIR}" NORMALIZE)
+    set_target_properties(${target} PROPERTIES
+      TEXTRESGEN_LANGUAGE "${arg_LANGUAGE}"
+      PREFIX ""
+      LIBRARY_OUTPUT_DIRECTORY "$<1:${folder}>"
+      RUNTIME_OUTPUT_DIRECTORY "$<1:${folder}>")
+  endif()
+  # The catalog of a library whose SAME_LAYOUT_AS target is declared later
+  # is known only once that one is: the deferred peer check names it then.
+  _textresgen_name_library("${target}")
+endfunction()
+
+# Fails unless `tag` has the shape of a BCP 47 language tag: subtags of
+# letters and digits joined by '-', the first one 2 to 8 letters, none longer
+# than 8. It becomes part of the library's file name.
+function(_textresgen_check_language_tag target tag)
+  set(valid FALSE)
+  if(tag MATCHES "^[A-Za-z0-9]+(-[A-Za-z0-9]+)*$")
+    string(REPLACE "-" ";" subtags "${tag}")
+    list(GET subtags 0 first)
+    string(LENGTH "${first}" length)
+    set(valid TRUE)
+    if(NOT first MATCHES "^[A-Za-z]+$" OR length LESS 2)
+      set(valid FALSE)
+    endif()
+    foreach(subtag IN LISTS subtags)
+      string(LENGTH "${subtag}" length)
+      if(length GREATER 8)
+        set(valid FALSE)
+      endif()
+    endforeach()
+  endif()
+  if(NOT valid)
+    message(FATAL_ERROR "textresgen_add_library(${target}): LANGUAGE '${tag}' is not a language tag; "
+                        "use letters, digits and '-' only, starting with 2 to 8 letters, "
+                        "at most 8 characters between two '-' (en, ja, pt-BR, zh-Hant)")
+  endif()
+endfunction()
+
+# Sets TEXTRESGEN_CATALOG of `target` (its CATALOG, else the catalog of its
+# SAME_LAYOUT_AS target, else its own name) and, with LANGUAGE, the file name
+# <catalog>_<tag>. Does nothing yet while a SAME_LAYOUT_AS target on the way
+# is still to be declared.
+function(_textresgen_name_library target)
+  set(at "${target}")
+  set(seen "")
+  while(TRUE)
+    # Compared as strings: "no" (Norwegian) and "off" are names here, not false.
+    get_target_property(catalog ${at} TEXTRESGEN_CATALOG)
+    if(NOT catalog MATCHES "-NOTFOUND$")
+      break()
+    endif()
+    get_target_property(other ${at} TEXTRESGEN_SAME_LAYOUT_AS)
+    if(other STREQUAL "" OR other MATCHES "-NOTFOUND$" OR other IN_LIST seen)
+      set(catalog "${at}")
+      break()
+    endif()
+    if(NOT TARGET ${other})
+      return()
+    endif()
+    list(APPEND seen "${at}")
+    set(at "${other}")
+  endwhile()
+  set_target_properties(${target} PROPERTIES TEXTRESGEN_CATALOG "${catalog}")
+  get_target_property(tag ${target} TEXTRESGEN_LANGUAGE)
+  if(tag MATCHES "-NOTFOUND$")
+    return()
+  endif()
+  set(name "${catalog}_${tag}")
+  # Two libraries of one name would overwrite each other in the one folder
+  # (file systems that ignore case too).
+  string(TOLOWER "${name}" key)
+  get_property(taken GLOBAL PROPERTY TEXTRESGEN_LANGUAGE_LIBRARIES)
+  foreach(entry IN LISTS taken)
+    if(entry MATCHES "^([^=]*)=(.*)$" AND CMAKE_MATCH_1 STREQUAL key AND NOT CMAKE_MATCH_2 STREQUAL target)
+      message(FATAL_ERROR "textresgen_add_library(${target}): LANGUAGE ${tag} of catalog ${catalog} is "
+                          "already built by ${CMAKE_MATCH_2}; both would be the library ${name}")
+    endif()
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY TEXTRESGEN_LANGUAGE_LIBRARIES "${key}=${target}")
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME "${name}")
 endfunction()
 
 function(_textresgen_check_layout_peer target other)
@@ -191,6 +319,10 @@ function(_textresgen_check_layout_peer target other)
   get_target_property(header ${other} TEXTRESGEN_LAYOUT_HEADER)
   if(NOT header)
     message(FATAL_ERROR "${usage}: ${other} was not made by textresgen_add_library")
+  endif()
+  get_target_property(catalog ${target} TEXTRESGEN_CATALOG)
+  if(catalog MATCHES "-NOTFOUND$")
+    _textresgen_name_library("${target}")
   endif()
 endfunction()
 

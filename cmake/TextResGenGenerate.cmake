@@ -4,8 +4,11 @@
 # file the build uses only when its bytes differ, so that an unchanged result
 # keeps its timestamp and nothing that includes it is rebuilt.
 #
-# Inputs: GENERATOR, CONVERTER, CHECKER (textrescheck, or empty), EMULATOR ("|"-separated, may be empty),
-# DEFINITION, DIR, CONVERT_SOURCE (ON: also a UTF-8 copy of the source), STAMP.
+# textresgen-layout then stamps the layout: textresouce_layout.h beside the
+# UTF-8 header in DIR/include, textresouce_layout.cpp in DIR/layout.
+#
+# Inputs: GENERATOR, CONVERTER, LAYOUT_TOOL, CHECKER (textrescheck, or empty), EMULATOR ("|"-separated,
+# may be empty), DEFINITION, DIR, CONVERT_SOURCE (ON: also a UTF-8 copy of the source), STAMP.
 #
 # With HEAL_STAMP and HEAL_FILES ("|"-separated) it only removes the stamp
 # when one of the files is missing, so that the generation runs again.
@@ -57,6 +60,11 @@ function(to_utf8 from to)
   endif()
 endfunction()
 to_utf8("${stage}/textresouce.h" "${stage}/textresouce.utf8.h")
+execute_process(COMMAND ${emulator} "${LAYOUT_TOOL}" "${stage}/textresouce.h" "${stage}"
+                RESULT_VARIABLE status ERROR_VARIABLE errors)
+if(NOT status EQUAL 0 OR NOT EXISTS "${stage}/textresouce_layout.h" OR NOT EXISTS "${stage}/textresouce_layout.cpp")
+  message(FATAL_ERROR "textresgen-layout failed on the header for ${DEFINITION} (status ${status}): ${errors}")
+endif()
 if(CONVERT_SOURCE)
   to_utf8("${stage}/textresouce.cpp" "${stage}/textresouce.utf8.cpp")
   file(COPY_FILE "${stage}/textresouce.utf8.cpp" "${DIR}/utf8/textresouce.cpp" ONLY_IF_DIFFERENT)
@@ -64,4 +72,6 @@ endif()
 file(COPY_FILE "${stage}/textresouce.cpp" "${DIR}/utf16/textresouce.cpp" ONLY_IF_DIFFERENT)
 file(COPY_FILE "${stage}/textresouce.h" "${DIR}/utf16/textresouce.h" ONLY_IF_DIFFERENT)
 file(COPY_FILE "${stage}/textresouce.utf8.h" "${DIR}/include/textresouce.h" ONLY_IF_DIFFERENT)
+file(COPY_FILE "${stage}/textresouce_layout.h" "${DIR}/include/textresouce_layout.h" ONLY_IF_DIFFERENT)
+file(COPY_FILE "${stage}/textresouce_layout.cpp" "${DIR}/layout/textresouce_layout.cpp" ONLY_IF_DIFFERENT)
 file(TOUCH "${STAMP}")
