@@ -67,10 +67,12 @@ ctest --preset asan "${ctest_args[@]}"
 
 # The generator's unit tests under ThreadSanitizer: reading, sorting and
 # writing share their work among threads, and a data race there would not
-# show in the outputs every time. TSAN_OPTIONS makes a report fail the run.
+# show in the outputs every time. The run-time library's tests too. TSAN_OPTIONS makes a report fail the run.
 cmake --preset tsan
 cmake --build --preset tsan -j "$jobs"
 TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/textresgen_tests --gtest_brief=1
+# The run-time library's readers against a thousand language switches.
+TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/runtime/textresgen_runtime_tests --gtest_brief=1
 
 # The fuzz targets for a bounded time in all, shared among them, each from a
 # scratch copy of its corpus so the inputs it adds stay out of the tree. A

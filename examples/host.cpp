@@ -1,63 +1,25 @@
-// A small application that shows its texts in one language, then switches to
-// another at run time by loading that language's library instead.
-// Usage: host <language library>...   (each one is loaded in turn)
+// The notes application: shows its texts in the language the user prefers,
+// then switches at run time to each language named on the command line.
+// Its language libraries are in the folder "languages" beside it; the
+// run-time library picks one, checks that it was built from this program's
+// layout of TextResource, and falls back to English when it was not.
+// Usage: notes_host [LANGUAGE-TAG...]
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <dlfcn.h>
 #endif
 
+#include <textresgen/runtime.h>
+
 #include "textresouce.h"
+#include "textresouce_layout.h"
 
 namespace {
 
-using InitStringFn = void (*)(TextResource&);
-
-// One loaded language library. Its texts live in the library's read-only
-// data, so the structure it filled is valid only while it stays loaded.
-class LanguageLibrary {
-public:
-    explicit LanguageLibrary(const char* path) {
-#ifdef _WIN32
-        std::wstring wide(MAX_PATH * 4, L'\0');
-        int n = MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), static_cast<int>(wide.size()));
-        wide.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);
-        handle_ = LoadLibraryW(wide.c_str());
-        if (handle_) init_ = reinterpret_cast<InitStringFn>(
-            reinterpret_cast<void*>(GetProcAddress(handle_, "InitString")));
-#else
-        handle_ = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-        if (handle_) init_ = reinterpret_cast<InitStringFn>(dlsym(handle_, "InitString"));
-#endif
-    }
-    ~LanguageLibrary() {
-        if (!handle_) return;
-#ifdef _WIN32
-        FreeLibrary(handle_);
-#else
-        dlclose(handle_);
-#endif
-    }
-    LanguageLibrary(const LanguageLibrary&) = delete;
-    LanguageLibrary& operator=(const LanguageLibrary&) = delete;
-
-    bool Fill(TextResource& texts) const {
-        if (!init_) return false;
-        init_(texts);
-        return true;
-    }
-
-private:
-#ifdef _WIN32
-    HMODULE handle_ = nullptr;
-#else
-    void* handle_ = nullptr;
-#endif
-    InitStringFn init_ = nullptr;
-};
+using Notes = textresgen::Loaded<TextResource>;
 
 // wchar_t is UTF-16 on Windows and UTF-32 elsewhere; the terminal wants UTF-8.
 std::string ToUtf8(const wchar_t* text) {
@@ -87,15 +49,24 @@ std::string ToUtf8(const wchar_t* text) {
     return out;
 }
 
-const char* BaseName(const char* path) {
-    const char* base = path;
-    for (const char* p = path; *p; ++p)
-        if (*p == '/' || *p == '\\') base = p + 1;
-    return base;
-}
-
 void Show(const char* label, const wchar_t* text) {
     std::printf("  %-22s %s\n", label, ToUtf8(text).c_str());
+}
+
+void ShowLanguage(const Notes& notes) {
+    for (const std::string& refused : notes.Refused()) std::printf("  refused: %s\n", refused.c_str());
+    std::printf("[%s]\n", notes.Language().c_str());
+    const TextResource& t = notes.Get();
+    Show("App.Title", t.App.Title);
+    Show("Menu.File.Open", t.Menu.File.Open);
+    Show("Dialog.Save.Prompt", t.Dialog.Save.Prompt);
+    Show("Message.Info.Welcome", t.Message.Info.Welcome);
+}
+
+std::string Joined(const std::vector<std::string>& tags) {
+    std::string joined;
+    for (const std::string& tag : tags) joined += (joined.empty() ? "" : ", ") + tag;
+    return joined.empty() ? "(none)" : joined;
 }
 
 }  // namespace
@@ -104,22 +75,22 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     SetConsoleOutputCP(CP_UTF8);
 #endif
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <language library>...\n", argv[0]);
-        return 2;
-    }
-    for (int i = 1; i < argc; ++i) {
-        LanguageLibrary language(argv[i]);
-        TextResource texts{};
-        if (!language.Fill(texts)) {
-            std::fprintf(stderr, "host: cannot load InitString from %s\n", argv[i]);
-            return 1;
+    try {
+        const textresgen::Catalog<TextResource> catalog(textresgen::FolderOfThisProgram() / "languages", "notes", "en");
+        const std::vector<std::string> preferred = textresgen::PreferredLanguages();
+        std::printf("available: %s\npreferred: %s\n", Joined(catalog.Available()).c_str(), Joined(preferred).c_str());
+        // The texts every window reads; a switch replaces them whole, and a
+        // window still holding the old ones keeps their library loaded.
+        textresgen::CurrentLanguage<TextResource> current(catalog.Load(preferred));
+        ShowLanguage(*current.Get());
+        for (int i = 1; i < argc; ++i) {
+            std::printf("switching to %s\n", argv[i]);
+            current.Set(catalog.Load({argv[i]}));
+            ShowLanguage(*current.Get());
         }
-        std::printf("[%s]\n", BaseName(argv[i]));
-        Show("App.Title", texts.App.Title);
-        Show("Menu.File.Open", texts.Menu.File.Open);
-        Show("Dialog.Save.Prompt", texts.Dialog.Save.Prompt);
-        Show("Message.Info.Welcome", texts.Message.Info.Welcome);
+    } catch (const textresgen::LoadError& error) {
+        std::fprintf(stderr, "notes: %s\n", error.what());
+        return 1;
     }
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "cli/command_line.h"
+#include "cli/shown_text.h"
 #include "layouttool/layout_stamp.h"
 
 namespace {

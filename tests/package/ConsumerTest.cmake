@@ -1,7 +1,9 @@
 # Installs textresgen into a temporary prefix, then builds projects that use
 # it through find_package(TextResGen) as any consumer would (cmake -P):
-#  1. the notes example: two languages, a host that loads one library, then
-#     the other, and prints the same members in both;
+#  1. the notes example: an application linking TextResGen::runtime loads
+#     the language that LANGUAGE or LANG asks for, falls back to English,
+#     switches at run time, and refuses the library built from an older
+#     layout, naming it;
 #  2. rebuilds: an unrelated change leaves the generated files and libraries
 #     untouched; a changed text regenerates, reaches the output, and leaves
 #     the header, so no host code, untouched;
@@ -85,23 +87,39 @@ if(NOT MODE STREQUAL "subdir" AND NOT found STREQUAL "TextResGen_DIR:PATH=${pref
   message(FATAL_ERROR "TextResGen was not taken from the temporary install: ${found}")
 endif()
 run("${CMAKE_COMMAND}" --build "${app_build}" --config Release)
-file(STRINGS "${app_build}/run-Release.txt" command)
-list(GET command 0 host)
-list(GET command 1 english)
-list(GET command 2 japanese)
+file(STRINGS "${app_build}/run-Release.txt" host)
+file(GLOB english "${app_build}/languages/notes_en.*")
+file(GLOB japanese "${app_build}/languages/notes_ja.*")
+# The host with only the given variables of the user's languages set.
+function(run_host)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "" "ENV;ARGS")
+  run("${CMAKE_COMMAND}" -E env --unset=LANGUAGE --unset=LC_ALL --unset=LC_MESSAGES --unset=LANG ${arg_ENV}
+      "${host}" ${arg_ARGS})
+  set(output "${output}" PARENT_SCOPE)
+endfunction()
 
-run(${command})
+run_host(ENV LANGUAGE=de_AT:ja LANG=en_US.UTF-8 ARGS ja fr)
 expect_in_order("${output}"
-  "App.Title              TextResGen Notes\n"
-  "Dialog.Save.Prompt     Save the changes to \"%s\" before closing?\n"
+  "preferred: de-AT, ja, en-US\n"
+  "[de]\n"
+  "App.Title              TextResGen Notizen\n"
+  "switching to ja\n"
+  "[ja]\n"
   "App.Title              テキストリソース メモ帳\n"
   "Dialog.Save.Prompt     閉じる前に「%s」への変更を保存しますか？\n"
-  "Message.Info.Welcome   お帰りなさい、𠮷田さん！\n")
-# The host switches at run time, whichever library comes first.
-run("${host}" "${japanese}" "${english}")
-expect_in_order("${output}"
-  "Menu.File.Open         開く(&O)...\n"
-  "Menu.File.Open         &Open...\n")
+  "Message.Info.Welcome   お帰りなさい、𠮷田さん！\n"
+  "switching to fr\n"
+  "refused: "
+  "notes_fr"
+  "another layout"
+  "[en]\n"
+  "App.Title              TextResGen Notes\n"
+  "Dialog.Save.Prompt     Save the changes to \"%s\" before closing?\n")
+# The C locale asks for nothing: the fallback. LANG alone is enough.
+run_host(ENV LANGUAGE=de LANG=C)
+expect_in_order("${output}" "preferred: (none)\n" "[en]\n")
+run_host(ENV LANG=ja_JP.UTF-8 ARGS en)
+expect_in_order("${output}" "[ja]\n" "Menu.File.Open         開く(&O)...\n" "[en]\n" "Menu.File.Open         &Open...\n")
 
 if(MODE STREQUAL "subdir")
   message(STATUS "example through add_subdirectory with ${CXX}: all checks passed")
@@ -151,7 +169,7 @@ if(NOT header_before STREQUAL header_after)
   message(FATAL_ERROR "a new text alone rewrote a header, the English source or the host: "
                       "${header_before} -> ${header_after}")
 endif()
-run("${host}" "${english}" "${japanese}")
+run_host(ENV LANG=en_US ARGS ja)
 expect_in_order("${output}"
   "Message.Info.Welcome   Welcome back, Yoshida!\n"
   "Message.Info.Welcome   ようこそ、𠮷田さん。\n")

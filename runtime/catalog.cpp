@@ -1,0 +1,129 @@
+// Finding, opening and checking the language libraries of a Catalog; the
+// template in runtime.h only adds the structure's type.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "runtime/platform.h"
+
+namespace textresgen::detail {
+namespace {
+
+constexpr char kStampFunction[] = "TextResGenLayout";
+constexpr char kInitFunction[] = "InitString";
+// A stamp is a short ASCII string; a longer one is not ours.
+constexpr std::size_t kLongestStamp = 256;
+
+// Text from a library (its loader's message, its stamp) and paths, safe to
+// show: anything outside printable ASCII becomes \xNN.
+std::string Shown(const std::string& text) {
+    std::string shown;
+    for (const unsigned char c : text) {
+        if (c >= 0x20 && c < 0x7F) {
+            shown.push_back(static_cast<char>(c));
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
+std::string Shown(const std::filesystem::path& path) { return Shown(path.u8string()); }
+
+std::string FileName(const CatalogSettings& settings, const std::string& tag) {
+    return settings.prefix + "_" + tag + LibrarySuffix();
+}
+
+// "" when the library carries the expected stamp; else why it is refused.
+// `note` says that an unstamped library was let through.
+std::string CheckStamp(const Library& library, const CatalogSettings& settings, const char* expected,
+                       std::string& note) {
+    const auto stamp = reinterpret_cast<const char* (*)()>(library.Find(kStampFunction));
+    if (stamp == nullptr) {
+        if (!settings.acceptUnstamped) return "it has no layout stamp (not built by textresgen_add_library, or too old)";
+        note = "loaded without a layout stamp: its layout is unchecked";
+        return "";
+    }
+    const char* found = stamp();
+    if (found == nullptr || std::memchr(found, '\0', kLongestStamp) == nullptr)
+        return "its layout stamp is not readable";
+    if (std::strcmp(found, expected) != 0)
+        return "it was built from another layout (" + Shown(std::string(found)) + ", the application expects " +
+               expected + "): rebuild it from the current definitions";
+    return "";
+}
+
+}  // namespace
+
+std::vector<std::string> AvailableLanguages(const CatalogSettings& settings) {
+    std::vector<std::string> tags;
+    const std::string start = settings.prefix + "_";
+    const std::string end = LibrarySuffix();
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(settings.folder, error), last; !error && entry != last;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().u8string();
+        if (name.size() <= start.size() + end.size() || name.compare(0, start.size(), start) != 0 ||
+            name.compare(name.size() - end.size(), end.size(), end) != 0)
+            continue;
+        std::string tag = name.substr(start.size(), name.size() - start.size() - end.size());
+        if (IsLanguageTag(tag)) tags.push_back(std::move(tag));
+    }
+    std::sort(tags.begin(), tags.end());
+    return tags;
+}
+
+Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>& wanted, const char* fingerprint,
+                 const std::function<std::string(Function initString)>& fill) {
+    // The order of lookup: every wanted tag's best match in turn, then the fallback.
+    std::vector<std::string> order;
+    const std::vector<std::string> available = AvailableLanguages(settings);
+    for (const std::string& tag : wanted) {
+        const std::string match = LookupLanguage({tag}, available, "");
+        if (!match.empty() && std::find(order.begin(), order.end(), match) == order.end()) order.push_back(match);
+    }
+    if (std::find(order.begin(), order.end(), settings.fallback) == order.end()) order.push_back(settings.fallback);
+
+    Opened opened;
+    for (const std::string& tag : order) {
+        const std::filesystem::path path = settings.folder / FileName(settings, tag);
+        std::string why;
+        std::string note;
+        if (!IsLanguageTag(tag)) {
+            why = "the fallback is not a language tag";
+        } else if (auto library = Library::Open(path, why)) {
+            why = CheckStamp(*library, settings, fingerprint, note);
+            const Function init = library->Find(kInitFunction);
+            if (why.empty() && init == nullptr) why = "it exports no InitString";
+            if (why.empty()) why = fill(init);
+            if (why.empty()) {
+                if (!note.empty()) opened.refused.push_back(Shown(path) + ": " + note);
+                opened.language = tag;
+                opened.library = std::move(library);
+                return opened;
+            }
+        }
+        opened.refused.push_back(Shown(path) + ": " + Shown(why));
+    }
+    std::string message = "no language library could be loaded";
+    for (const std::string& line : opened.refused) message += "\n  " + line;
+    throw LoadError(message);
+}
+
+std::string CheckFilled(const unsigned char* members, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const wchar_t* member = nullptr;
+        std::memcpy(&member, members + i * sizeof member, sizeof member);
+        if (member == nullptr)
+            return "its InitString leaves member " + std::to_string(i + 1) + " of " + std::to_string(count) +
+                   " empty (another layout)";
+    }
+    return "";
+}
+
+}  // namespace textresgen::detail

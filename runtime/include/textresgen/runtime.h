@@ -1,0 +1,208 @@
+// The run-time half of textresgen: an application finds the language
+// libraries that textresgen_add_library built, picks the one the user
+// prefers, checks that it was built from the layout of the application's
+// TextResource, and fills the structure from it. Needs only the standard
+// library and the platform's loader.
+//
+//   #include <textresgen/runtime.h>
+//   #include "textresouce_layout.h"   // the layout's fingerprint, beside textresouce.h
+//
+//   textresgen::Catalog<TextResource> catalog(textresgen::FolderOfThisProgram() / "languages", "notes", "en");
+//   auto texts = catalog.Load(textresgen::PreferredLanguages());
+//   std::wprintf(L"%ls\n", texts->Get().App.Title);
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace textresgen {
+
+// ---- Language tags ---------------------------------------------------------
+
+// True when `tag` is a well-formed BCP 47 language tag ("de", "de-AT",
+// "sr-Latn-RS", "x-pirate"): letters, digits and '-' in the shape the
+// standard gives, at most 64 characters. Only such tags become part of a
+// file name.
+bool IsLanguageTag(std::string_view tag);
+
+// The BCP 47 form of a POSIX locale name: "de_AT.UTF-8@euro" -> "de-AT",
+// "sr_RS@latin" -> "sr-Latn-RS". Empty when it has none ("C", "POSIX",
+// "C.UTF-8", garbage, anything that would not be a well-formed tag).
+std::string LanguageTagOfLocale(std::string_view locale);
+
+// The user's preferred UI languages, best first, as BCP 47 tags:
+// {"de-AT", "de", "en"}. Windows: GetUserPreferredUILanguages. macOS:
+// CFLocaleCopyPreferredLanguages. Elsewhere the environment, as gettext
+// reads it (LanguagesFromEnvironment).
+std::vector<std::string> PreferredLanguages();
+
+// The POSIX rule, with `variable` reading the environment: the locale is the
+// first non-empty of LC_ALL, LC_MESSAGES and LANG; when it is the C locale
+// (or none is set) the list is empty. Otherwise LANGUAGE, a colon-separated
+// list, comes first, then the locale itself. Each entry goes through
+// LanguageTagOfLocale; entries without a tag are skipped, repeats dropped.
+std::vector<std::string> LanguagesFromEnvironment(const std::function<const char*(const char* name)>& variable);
+
+// RFC 4647 lookup: for each wanted tag in turn, that tag and then ever
+// shorter prefixes of it ("de-Latn-AT", "de-Latn", "de"; a singleton is
+// dropped with what follows it) are compared with the available tags,
+// without regard to case; the first match, as spelled in `available`, is
+// returned. `fallback` when none matches. Wanted tags that are not
+// well-formed, and "*", are passed over.
+std::string LookupLanguage(const std::vector<std::string>& wanted, const std::vector<std::string>& available,
+                           const std::string& fallback);
+
+// The folder of the running program's executable (absolute), for finding
+// the language folder installed beside it. Empty when the system does not say.
+std::filesystem::path FolderOfThisProgram();
+
+// ---- Loading ---------------------------------------------------------------
+
+// Not even the fallback language could be loaded. what() names every file
+// tried and why it was refused.
+class LoadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The layout fingerprint of a generated structure: textresouce_layout.h,
+// written beside textresouce.h, specialises it for TextResource.
+template <class Texts>
+struct LayoutOf;
+
+namespace detail {
+
+class Library;  // a loaded language library; unloaded when the last owner lets go
+
+struct CatalogSettings {
+    std::filesystem::path folder;  // absolute
+    std::string prefix;
+    std::string fallback;
+    bool acceptUnstamped = false;
+};
+
+// A function of a library, before it is cast to its real type.
+using Function = void (*)();
+
+// One language library, opened and checked, ready to fill a structure.
+struct Opened {
+    std::string language;
+    std::shared_ptr<const Library> library;
+    std::vector<std::string> refused;
+};
+
+// The tags of the language libraries in the folder, sorted.
+std::vector<std::string> AvailableLanguages(const CatalogSettings& settings);
+
+// Opens the candidates in the order of LookupLanguage, then the fallback,
+// until one has the expected stamp and an InitString; `fill` then fills the
+// caller's structure from it and returns "" or why it refuses the result
+// (the library is then unloaded and the next candidate tried). Throws
+// LoadError when none is left.
+Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>& wanted, const char* fingerprint,
+                 const std::function<std::string(Function initString)>& fill);
+
+// "" when each of `count` pointers at `members` is set; else which is not.
+std::string CheckFilled(const unsigned char* members, std::size_t count);
+
+}  // namespace detail
+
+// One language, loaded: the texts stay valid as long as this object (or a
+// copy of the shared_ptr that holds it) lives, even after another language
+// has been loaded.
+template <class Texts>
+class Loaded {
+public:
+    const std::string& Language() const { return language_; }     // the tag chosen, e.g. "de"
+    const Texts& Get() const { return texts_; }                    // every member filled
+    const std::vector<std::string>& Refused() const { return refused_; }  // "<file>: <reason>" for each skipped
+
+    Loaded(detail::Opened opened, const Texts& texts)
+        : language_(std::move(opened.language)), refused_(std::move(opened.refused)),
+          library_(std::move(opened.library)), texts_(texts) {}
+
+private:
+    std::string language_;
+    std::vector<std::string> refused_;
+    std::shared_ptr<const detail::Library> library_;
+    Texts texts_;
+};
+
+// The language libraries of one application in one folder: the files
+// "<prefix>_<tag>.so" (".dll" on Windows, ".dylib" on macOS), as
+// textresgen_add_library names them with CATALOG <prefix> and LANGUAGE <tag>.
+template <class Texts>
+class Catalog {
+    static_assert(std::is_trivially_copyable_v<Texts> && std::is_standard_layout_v<Texts>,
+                  "Texts must be the TextResource structure that textresgen generated");
+    static_assert(sizeof(Texts) % sizeof(const wchar_t*) == 0,
+                  "Texts must be the TextResource structure that textresgen generated");
+
+public:
+    // `folder` is made absolute here: libraries are loaded by absolute path only.
+    Catalog(std::filesystem::path folder, std::string prefix, std::string fallback)
+        : settings_{std::filesystem::absolute(std::move(folder)), std::move(prefix), std::move(fallback)} {}
+
+    // Also load libraries that carry no layout stamp (built before stamps,
+    // or by hand). Each one loaded is named in Refused() as unchecked. Its
+    // InitString still may not write past the structure or leave a member null.
+    void AcceptUnstamped(bool accept) { settings_.acceptUnstamped = accept; }
+
+    std::vector<std::string> Available() const { return detail::AvailableLanguages(settings_); }
+
+    // Picks by LookupLanguage, verifies, fills. The handle keeps its library
+    // loaded for as long as anyone holds it; a later Load switches. Throws
+    // LoadError when not even the fallback can be loaded.
+    std::shared_ptr<const Loaded<Texts>> Load(const std::vector<std::string>& wanted) const {
+        std::unique_ptr<Filled> filled;
+        detail::Opened opened = detail::OpenFirst(settings_, wanted, LayoutOf<Texts>::kFingerprint,
+                                                  [&filled](detail::Function initString) { return Fill(initString, filled); });
+        return std::make_shared<const Loaded<Texts>>(std::move(opened), filled->texts);
+    }
+
+private:
+    // InitString writes into `texts`; a library of a longer layout would
+    // write on into `guard`, which is then found written.
+    struct Filled {
+        Texts texts;
+        std::array<const wchar_t*, 512> guard;
+    };
+
+    static std::string Fill(detail::Function initString, std::unique_ptr<Filled>& filled) {
+        filled = std::make_unique<Filled>();  // zeroed: value-initialised
+        reinterpret_cast<void (*)(Texts&)>(initString)(filled->texts);
+        for (const wchar_t* p : filled->guard)
+            if (p != nullptr) return "its InitString writes past the end of the structure (another layout)";
+        return detail::CheckFilled(reinterpret_cast<const unsigned char*>(&filled->texts),
+                                   sizeof(Texts) / sizeof(const wchar_t*));
+    }
+
+    detail::CatalogSettings settings_;
+};
+
+// The language an application shows now, for many threads: Get() gives a
+// reader the whole of one language, never a mix, and keeps it loaded while
+// the reader holds it; Set() switches for later readers.
+template <class Texts>
+class CurrentLanguage {
+public:
+    using Handle = std::shared_ptr<const Loaded<Texts>>;
+    explicit CurrentLanguage(Handle first) : current_(std::move(first)) {}
+    Handle Get() const { return std::atomic_load(&current_); }
+    void Set(Handle next) { std::atomic_store(&current_, std::move(next)); }
+
+private:
+    Handle current_;
+};
+
+}  // namespace textresgen

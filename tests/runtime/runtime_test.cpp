@@ -1,0 +1,186 @@
+// The run-time library: language tags from the environment, RFC 4647
+// lookup, and real language libraries loaded through the system's loader
+// (built by textresgen_add_library, and unstamped ones written by hand).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cwchar>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <textresgen/runtime.h>
+
+#include "textresouce_layout.h"
+
+namespace textresgen {
+namespace {
+
+using Environment = std::map<std::string, std::string>;
+
+std::vector<std::string> FromEnvironment(const Environment& environment) {
+    return LanguagesFromEnvironment([&environment](const char* name) -> const char* {
+        const auto found = environment.find(name);
+        return found == environment.end() ? nullptr : found->second.c_str();
+    });
+}
+
+TEST(Runtime, PreferredLanguagesFromTheEnvironment) {
+    const struct {
+        Environment environment;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {{{"LANG", "de_AT.UTF-8"}}, {"de-AT"}},
+        {{{"LANGUAGE", "de_AT:ja"}, {"LANG", "en_US.UTF-8"}}, {"de-AT", "ja", "en-US"}},
+        {{{"LANGUAGE", "fr"}, {"LC_ALL", "it_IT"}, {"LC_MESSAGES", "es_ES"}, {"LANG", "pt_BR"}}, {"fr", "it-IT"}},
+        {{{"LC_ALL", ""}, {"LC_MESSAGES", "es_ES.ISO-8859-1"}, {"LANG", "pt_BR"}}, {"es-ES"}},
+        {{{"LANG", "de_AT.UTF-8@euro"}}, {"de-AT"}},
+        {{{"LANG", "sr_RS@latin"}}, {"sr-Latn-RS"}},
+        {{{"LANG", "uz_UZ.UTF-8@cyrillic"}}, {"uz-Cyrl-UZ"}},
+        // The C locale: gettext ignores LANGUAGE then, and so does this.
+        {{{"LANGUAGE", "de"}, {"LANG", "C"}}, {}},
+        {{{"LANGUAGE", "de"}, {"LC_ALL", "POSIX"}, {"LANG", "de_DE"}}, {}},
+        {{{"LANGUAGE", "de"}, {"LANG", "C.UTF-8"}}, {}},
+        {{{"LANGUAGE", "de"}}, {}},
+        {{}, {}},
+        // Empty entries, repeats (any case) and garbage are passed over.
+        {{{"LANGUAGE", "::de::DE:de_AT:de-at:"}, {"LANG", "de_DE.UTF-8"}}, {"de", "de-AT", "de-DE"}},
+        {{{"LANGUAGE", "../../tmp/x:/etc/passwd:de\\x:..:ja"}, {"LANG", "en"}}, {"ja", "en"}},
+        {{{"LANGUAGE", "x-pirate:en_GB\x1b[31m:a:toolonglanguage"}, {"LANG", "C:/Windows/x"}}, {"x-pirate"}},
+        {{{"LANGUAGE", "x-pirate:en_GB\x1b[31m"}, {"LANG", "nl_BE"}}, {"x-pirate", "nl-BE"}},
+    };
+    for (const auto& c : cases) {
+        std::string shown;
+        for (const auto& [name, value] : c.environment) shown += name + "=" + value + " ";
+        EXPECT_EQ(FromEnvironment(c.environment), c.expected) << shown;
+    }
+}
+
+#ifdef _WIN32
+// GetUserPreferredUILanguages: Windows (and Wine) always name at least one.
+TEST(Runtime, PreferredLanguagesOfWindows) {
+    const std::vector<std::string> tags = PreferredLanguages();
+    ASSERT_FALSE(tags.empty());
+    for (const std::string& tag : tags) EXPECT_TRUE(IsLanguageTag(tag)) << tag;
+}
+#endif
+
+TEST(Runtime, LanguageTagShapes) {
+    for (const char* good : {"de", "de-AT", "zh-Hant-TW", "sr-Latn-RS", "es-419", "zh-yue-HK", "sl-rozaj-biske",
+                             "de-CH-1901", "en-US-u-ca-gregory", "en-x-private", "x-whatever", "QAA"})
+        EXPECT_TRUE(IsLanguageTag(good)) << good;
+    for (const char* bad : {"", "d", "de-", "-de", "de--AT", "de_AT", "../de", "de/AT", "de.AT", "de AT",
+                            "toolonglanguage", "de-a", "de-a-b", "en-x", "x", "de-AT-", "de\n",
+                            "abcdefgh-abcdefgh-abcdefgh-abcdefgh-abcdefgh-abcdefgh-abcdefgh-abcd"})
+        EXPECT_FALSE(IsLanguageTag(bad)) << bad;
+}
+
+TEST(Runtime, LookupAsRfc4647) {
+    const std::vector<std::string> available = {"de", "en", "EN-gb", "zh-Hant", "pt-BR", "x-pirate"};
+    const struct {
+        std::vector<std::string> wanted;
+        const char* expected;
+    } cases[] = {
+        {{"de-AT"}, "de"},
+        {{"DE-at"}, "de"},
+        {{"en-GB-oxendict"}, "EN-gb"},
+        {{"zh-Hant-TW"}, "zh-Hant"},
+        {{"zh-Hans-CN"}, "fallback"},   // zh-Hans, zh: neither is there
+        {{"de-x-foo"}, "de"},           // de-x-foo, then de (the singleton x goes with foo)
+        {{"de-a-bcd-x-y"}, "de"},
+        {{"pt"}, "fallback"},           // lookup never lengthens a tag
+        {{"fr", "ja", "pt-BR-x-1"}, "pt-BR"},
+        {{"*", "en"}, "en"},
+        {{"x-pirate"}, "x-pirate"},
+        {{"../de", "de/../en", "en"}, "en"},
+        {{}, "fallback"},
+    };
+    for (const auto& c : cases) {
+        std::string shown;
+        for (const std::string& tag : c.wanted) shown += tag + " ";
+        EXPECT_EQ(LookupLanguage(c.wanted, available, "fallback"), c.expected) << shown;
+    }
+}
+
+Catalog<TextResource> TestCatalog() { return Catalog<TextResource>(TEXTRESGEN_TEST_LANGUAGES, "rt", "en"); }
+
+TEST(Runtime, RealLibrariesAreCheckedBeforeUse) {
+    const Catalog<TextResource> catalog = TestCatalog();
+    EXPECT_EQ(catalog.Available(), (std::vector<std::string>{"de", "en", "es", "fr", "it", "ja", "pt"}));
+    const struct {
+        std::vector<std::string> wanted;
+        bool acceptUnstamped;
+        const char* language;
+        const wchar_t* count;
+        std::vector<std::pair<const char*, const char*>> refused;  // each line of Refused(): its file, its reason
+    } cases[] = {
+        {{"de-AT"}, false, "de", L"%d Notizen", {}},
+        {{"fr"}, false, "en", L"%d notes", {{"rt_fr", "was built from another layout"}}},
+        {{"ja", "de"}, false, "de", L"%d Notizen", {{"rt_ja", "was built from another layout"}}},
+        {{"it"}, false, "en", L"%d notes", {{"rt_it", "no layout stamp"}}},
+        {{"it"}, true, "it", L"%d note", {{"rt_it", "unchecked"}}},
+        {{"pt", "es", "fr"}, true, "en", L"%d notes",
+         {{"rt_pt", "member 3 of 3 empty"}, {"rt_es", "writes past the end"}, {"rt_fr", "was built from another layout"}}},
+        {{"ko"}, false, "en", L"%d notes", {}},
+    };
+    for (const auto& c : cases) {
+        Catalog<TextResource> tried = catalog;
+        tried.AcceptUnstamped(c.acceptUnstamped);
+        const auto loaded = tried.Load(c.wanted);
+        const std::string shown = c.wanted.front() + (c.acceptUnstamped ? " (unstamped accepted)" : "");
+        EXPECT_EQ(loaded->Language(), c.language) << shown;
+        EXPECT_STREQ(loaded->Get().A.Count, c.count) << shown;
+        ASSERT_EQ(loaded->Refused().size(), c.refused.size()) << shown;
+        for (std::size_t i = 0; i < c.refused.size(); ++i) {
+            const std::string& line = loaded->Refused()[i];
+            EXPECT_NE(line.find(c.refused[i].first), std::string::npos) << shown << ": " << line;
+            EXPECT_NE(line.find(c.refused[i].second), std::string::npos) << shown << ": " << line;
+        }
+    }
+}
+
+TEST(Runtime, NoFallbackNamesEveryFileTried) {
+    for (const char* fallback : {"fr", "zz", "../en"}) {
+        try {
+            Catalog<TextResource>(TEXTRESGEN_TEST_LANGUAGES, "rt", fallback).Load({"ja"});
+            ADD_FAILURE() << fallback << ": loaded";
+        } catch (const LoadError& error) {
+            const std::string what = error.what();
+            EXPECT_NE(what.find("rt_ja"), std::string::npos) << what;
+            EXPECT_NE(what.find(fallback), std::string::npos) << what;
+        }
+    }
+}
+
+// Readers take the current language and read its texts while another thread
+// switches between two libraries a thousand times: no reader may see a mix,
+// or a text of a library already unloaded (the sanitizers' legs run this too).
+TEST(Runtime, SwitchingUnderReaders) {
+    const Catalog<TextResource> catalog = TestCatalog();
+    CurrentLanguage<TextResource> current(catalog.Load({"en"}));
+    std::atomic<bool> done{false};
+    std::atomic<long> mixed{0};
+    std::atomic<long> reads{0};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 8; ++i) {
+        readers.emplace_back([&] {
+            while (!done.load()) {
+                const auto texts = current.Get();
+                const bool german = texts->Language() == "de";
+                if (std::wcscmp(texts->Get().A.Count, german ? L"%d Notizen" : L"%d notes") != 0 ||
+                    std::wcscmp(texts->Get().A.Beta, german ? L"Beta (de)" : L"Beta") != 0)
+                    ++mixed;
+                ++reads;
+            }
+        });
+    }
+    for (int i = 0; i < 1000; ++i) current.Set(catalog.Load({i % 2 == 0 ? "de" : "en"}));
+    done = true;
+    for (std::thread& reader : readers) reader.join();
+    EXPECT_EQ(mixed.load(), 0);
+    EXPECT_GT(reads.load(), 0);
+}
+
+}  // namespace
+}  // namespace textresgen
