@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Benchmark of the run-time library: load and switch times of two language
+"""Benchmark of the run-time library: load and switch times of three language
 libraries of N strings (default 100,000) each, built from definitions this
 script writes (groups of 50 entries, 20 groups to a module; texts of 20 to
 60 characters, a third of them Japanese, different in each language).
@@ -11,14 +11,14 @@ import os
 import random
 import subprocess
 import sys
-import tempfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-SOURCE = os.path.dirname(HERE)
+BENCH = os.path.dirname(os.path.abspath(__file__))
+HERE = os.path.join(BENCH, "runtime")
+SOURCE = os.path.dirname(BENCH)
 
 
 def write_definitions(folder, entries):
-    for name, seed in (("a.txt", 1), ("b.txt", 2)):
+    for name, seed in (("a.txt", 1), ("b.txt", 2), ("c.txt", 3)):
         rng = random.Random(seed)
         lines = []
         for i in range(entries):
@@ -37,13 +37,16 @@ def main():
     parser.add_argument("--runs", type=int, default=21)
     parser.add_argument("--build-dir", default=os.path.join(SOURCE, "build", "runtime-bench"))
     args = parser.parse_args()
-    with tempfile.TemporaryDirectory() as definitions:
-        write_definitions(definitions, args.entries)
-        subprocess.run(["cmake", "-S", HERE, "-B", args.build_dir, "-DCMAKE_BUILD_TYPE=Release",
-                        f"-DTEXTRESGEN_SOURCE_DIR={SOURCE}", f"-DDEFINITIONS={definitions}"],
-                       check=True, stdout=subprocess.DEVNULL)
-        subprocess.run(["cmake", "--build", args.build_dir, "-j", str(os.cpu_count() or 2)],
-                       check=True, stdout=subprocess.DEVNULL)
+    # The definitions stay in the build folder: the build reads them again
+    # whenever it reruns the generator.
+    definitions = os.path.join(os.path.abspath(args.build_dir), "definitions")
+    os.makedirs(definitions, exist_ok=True)
+    write_definitions(definitions, args.entries)
+    subprocess.run(["cmake", "-S", HERE, "-B", args.build_dir, "-DCMAKE_BUILD_TYPE=Release",
+                    f"-DTEXTRESGEN_SOURCE_DIR={SOURCE}", f"-DDEFINITIONS={definitions}"],
+                   check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", args.build_dir, "-j", str(os.cpu_count() or 2)],
+                   check=True, stdout=subprocess.DEVNULL)
     sizes = {name: os.path.getsize(os.path.join(args.build_dir, "languages", name))
              for name in os.listdir(os.path.join(args.build_dir, "languages"))}
     for name, size in sorted(sizes.items()):
