@@ -494,7 +494,7 @@ ImportResult ImportExchange(std::string_view bytes, ExchangeFormat format) {
     // (a key that is no C++ name, a clash of an entry and a group, a text
     // too long for one literal) is an error of this file's unit.
     textrescheck::FileCheck check = textrescheck::CheckDefinitionBytes(definition);
-    for (const textrescheck::Finding& finding : check.findings) {
+    for (const textrescheck::Diagnostic& finding : check.findings) {
         if (finding.severity == textrescheck::Severity::Note) continue;
         const std::size_t line = finding.line >= 1 && finding.line <= units.size() ? units[finding.line - 1].line : 0;
         ExchangeProblem found{line, finding.message};

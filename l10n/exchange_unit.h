@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "check/diagnostic.h"
+
 // One unit of an exchange file (PO or XLIFF), whatever the format.
 namespace textresl10n {
 
@@ -22,10 +24,7 @@ struct ExchangeUnit {
     std::size_t line = 0;            // where the unit starts in its file
 };
 
-// A problem with a file, at a line (0: the file as a whole).
-struct ExchangeProblem {
-    std::size_t line = 0;
-    std::string message;
-};
+// A problem of an exchange file: {line (0: the file as a whole), message}.
+using ExchangeProblem = textrescheck::Diagnostic;
 
 }  // namespace textresl10n

@@ -275,7 +275,7 @@ TEST(CheckFile, Utf16AndUtf8FilesGiveTheSameFindings) {
         const FileCheck check = CheckDefinitionBytes(bytes);
         ASSERT_EQ(check.status, FileCheck::Status::Checked);
         std::vector<std::string> printed;
-        for (const Finding& f : check.findings) printed.push_back(FormatFinding("T.txt", f));
+        for (const Diagnostic& f : check.findings) printed.push_back(testing::FormatFinding("T.txt", f));
         for (std::string& line : printed) line.pop_back();
         EXPECT_EQ(printed, expected);
     }
@@ -291,7 +291,7 @@ TEST(CheckFile, AFloodingLineIsCutShortButCountedWhole) {
     const FileCheck check = CheckDefinitionBytes(std::string(testing::kUtf8Mark) + "A=" + std::string(25, '"') + "\n");
     EXPECT_EQ(check.errors, 25u);
     ASSERT_EQ(check.findings.size(), kFindingsShownPerLine + 1);
-    EXPECT_EQ(FormatFinding("T.txt", check.findings.back()),
+    EXPECT_EQ(testing::FormatFinding("T.txt", check.findings.back()),
               "T.txt:1: note: 15 more findings on this line are not shown (15 errors, 0 warnings)\n");
 
     // Defined again: the generator drops that text, and its errors, shown or
@@ -300,7 +300,7 @@ TEST(CheckFile, AFloodingLineIsCutShortButCountedWhole) {
         CheckDefinitionBytes(std::string(testing::kUtf8Mark) + "A=" + std::string(25, '"') + "\nA=x\n");
     EXPECT_EQ(replaced.errors, 0u);
     EXPECT_EQ(replaced.warnings, 26u);
-    EXPECT_EQ(FormatFinding("T.txt", replaced.findings[kFindingsShownPerLine]),
+    EXPECT_EQ(testing::FormatFinding("T.txt", replaced.findings[kFindingsShownPerLine]),
               "T.txt:1: note: 15 more findings on this line are not shown (0 errors, 15 warnings)\n");
 }
 
