@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "l10n/base_file.h"
+#include "l10n/exchange_unit.h"
+
+// The file formats translators' tools exchange, behind one interface; the
+// commands never ask which one they hold.
+namespace textresl10n {
+
+// What a new exchange file says besides its units.
+struct ExchangeHeader {
+    std::string original;        // the base file's name
+    std::string sourceLanguage;
+    std::string targetLanguage;  // empty for a template
+};
+
+class ExchangeFormat {
+public:
+    virtual ~ExchangeFormat() = default;
+    // The units of a file's bytes, in file order.
+    virtual bool Read(std::string_view bytes, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) const = 0;
+    // A whole new file of the units.
+    virtual std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const = 0;
+    // The file merged with a changed base, and the units it held before.
+    virtual bool Update(std::string_view bytes, const BaseFile& base, std::vector<ExchangeUnit>& before,
+                        std::string& merged, ExchangeProblem& problem) const = 0;
+};
+
+// gettext PO (po_file.h) and XLIFF 1.2 (xliff_file.h).
+const ExchangeFormat& PoFormat();
+const ExchangeFormat& XliffFormat();
+
+// The format a file name's extension names (.po/.pot, .xlf/.xliff, in any
+// case); null for any other.
+const ExchangeFormat* FormatOfPath(const std::string& path);
+
+}  // namespace textresl10n
