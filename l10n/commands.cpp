@@ -31,8 +31,9 @@ constexpr const char* kHelp =
     "  stats    counts per FILE; exit status 1 when a unit is untranslated or\n"
     "           needs review\n"
     "\n"
-    "Exit status: 0 done, 1 a file has errors (nothing is written) or stats found\n"
-    "unfinished units, 2 wrong command line, 3 out of memory.\n";
+    "Exit status: 0 done, 1 a file has errors (nothing is written), standard output\n"
+    "cannot be written or stats found unfinished units, 2 wrong command line, 3 out\n"
+    "of memory.\n";
 
 const char* const kValueOptions[] = {"--base", "--translation", "--lang", "--source-lang", "-o", "--output", nullptr};
 
