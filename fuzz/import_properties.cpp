@@ -8,7 +8,7 @@ namespace textresl10n::properties {
 
 std::string CheckImport(std::string_view input) {
     if (input.empty()) return "";
-    const ExchangeFormat& format = (static_cast<unsigned char>(input[0]) & 1u) == 0 ? PoFormat() : XliffFormat();
+    const ExchangeFormat& format = *FormatOfPath((static_cast<unsigned char>(input[0]) & 1u) == 0 ? "in.po" : "in.xlf");
     const ImportResult result = ImportExchange(input.substr(1), format);
     if (!result.ok) {
         if (result.errors.empty()) return "the import failed without an error";

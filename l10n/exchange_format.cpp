@@ -13,7 +13,7 @@ public:
         return ParsePo(bytes, document, problem) && PoUnits(document, units, problem);
     }
     std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const override {
-        return WritePo({header.original, header.targetLanguage}, units);
+        return WritePo(header, units);
     }
     bool Update(std::string_view bytes, const BaseFile& base, std::vector<ExchangeUnit>& before, std::string& merged,
                 ExchangeProblem& problem) const override {
@@ -30,7 +30,7 @@ public:
         return ReadXliff(bytes, units, problem);
     }
     std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const override {
-        return WriteXliff({header.original, header.sourceLanguage, header.targetLanguage}, units);
+        return WriteXliff(header, units);
     }
     bool Update(std::string_view bytes, const BaseFile& base, std::vector<ExchangeUnit>& before, std::string& merged,
                 ExchangeProblem& problem) const override {
@@ -40,23 +40,15 @@ public:
 
 }  // namespace
 
-const ExchangeFormat& PoFormat() {
-    static const Po po;
-    return po;
-}
-
-const ExchangeFormat& XliffFormat() {
-    static const Xliff xliff;
-    return xliff;
-}
-
 const ExchangeFormat* FormatOfPath(const std::string& path) {
+    static const Po po;
+    static const Xliff xliff;
     const std::size_t dot = path.find_last_of('.');
     if (dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos) return nullptr;
     std::string extension = path.substr(dot + 1);
     for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    if (extension == "po" || extension == "pot") return &PoFormat();
-    if (extension == "xlf" || extension == "xliff") return &XliffFormat();
+    if (extension == "po" || extension == "pot") return &po;
+    if (extension == "xlf" || extension == "xliff") return &xliff;
     return nullptr;
 }
 

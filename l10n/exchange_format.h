@@ -11,13 +11,6 @@
 // commands never ask which one they hold.
 namespace textresl10n {
 
-// What a new exchange file says besides its units.
-struct ExchangeHeader {
-    std::string original;        // the base file's name
-    std::string sourceLanguage;
-    std::string targetLanguage;  // empty for a template
-};
-
 class ExchangeFormat {
 public:
     virtual ~ExchangeFormat() = default;
@@ -30,12 +23,9 @@ public:
                         std::string& merged, ExchangeProblem& problem) const = 0;
 };
 
-// gettext PO (po_file.h) and XLIFF 1.2 (xliff_file.h).
-const ExchangeFormat& PoFormat();
-const ExchangeFormat& XliffFormat();
-
-// The format a file name's extension names (.po/.pot, .xlf/.xliff, in any
-// case); null for any other.
+// The format a file name's extension names, in any case: gettext PO
+// (po_file.h) for .po and .pot, XLIFF 1.2 (xliff_file.h) for .xlf and
+// .xliff; null for any other.
 const ExchangeFormat* FormatOfPath(const std::string& path);
 
 }  // namespace textresl10n

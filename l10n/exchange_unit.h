@@ -24,6 +24,13 @@ struct ExchangeUnit {
     std::size_t line = 0;            // where the unit starts in its file
 };
 
+// What a new exchange file says besides its units.
+struct ExchangeHeader {
+    std::string original;        // the base file's name (PO: Project-Id-Version)
+    std::string sourceLanguage;  // XLIFF only
+    std::string targetLanguage;  // empty for a template
+};
+
 // A problem of an exchange file: {line (0: the file as a whole), message}.
 using ExchangeProblem = textrescheck::Diagnostic;
 

@@ -111,14 +111,8 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     if (!options.translation.empty() && !ReadBase(options.translation, translation, err)) return false;
     // The translation's texts as translated units, compared with the base like any exchange file.
     std::vector<ExchangeUnit> translated;
-    for (const BaseUnit& unit : translation.units) {
-        ExchangeUnit done;
-        done.key = unit.key;
-        done.target = unit.source;
-        done.state = UnitState::Translated;
-        done.line = unit.line;
-        translated.push_back(std::move(done));
-    }
+    for (const BaseUnit& unit : translation.units)
+        translated.push_back({unit.key, "", unit.source, UnitState::Translated, {}, unit.line});
     const BaseComparison comparison = CompareWithBase(base, translated);
 
     std::vector<ExchangeUnit> units;
