@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // What textrescheck and textresl10n tell about a file, and how they print it.
 namespace textrescheck {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <map>
-#include <unordered_map>
 #include <memory>
+#include <unordered_map>
 
 #include "check/literal_rules.h"
 #include "check/message_text.h"

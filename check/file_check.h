@@ -22,7 +22,7 @@ struct FileCheck {
     Status status = Status::Checked;
     std::string problem;            // why it is Unreadable or ReadFailed
     std::vector<Diagnostic> findings;  // in line order; past a few per line,
-                                    // one note says how many more there were
+                                       // one note says how many more there were
     std::size_t errors = 0;         // every finding counted, shown or not
     std::size_t warnings = 0;
     DefinitionIndex index;          // the names it declares
