@@ -7,14 +7,7 @@ namespace {
 
 constexpr std::size_t kReportChunk = 64 * 1024;  // bytes handed to the sink at a time
 
-const char* SeverityWord(Severity severity) {
-    switch (severity) {
-        case Severity::Error: return "error";
-        case Severity::Warning: return "warning";
-        case Severity::Note: break;
-    }
-    return "note";
-}
+const char* const kSeverityWords[] = {"note", "warning", "error"};  // by Severity
 
 }  // namespace
 
@@ -23,7 +16,7 @@ std::string FormatDiagnostic(const Diagnostic& diagnostic) {
     if (diagnostic.line != 0) line += ":" + std::to_string(diagnostic.line);
     if (diagnostic.line != 0 && diagnostic.column != 0) line += ":" + std::to_string(diagnostic.column);
     line += ": ";
-    line += SeverityWord(diagnostic.severity);
+    line += kSeverityWords[static_cast<int>(diagnostic.severity)];
     line += ": ";
     line += diagnostic.message;
     line += "\n";

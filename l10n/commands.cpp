@@ -150,9 +150,14 @@ int Run(const std::vector<std::string>& arguments, const TextSink& out, const Te
 
 int RunL10n(const std::vector<std::string>& arguments, const TextSink& out, const TextSink& err) {
     Reporter reporter(err);
-    const int status = Run(arguments, out, err, reporter);
-    reporter.Flush();
-    return status;
+    try {
+        const int status = Run(arguments, out, err, reporter);
+        reporter.Flush();
+        return status;
+    } catch (...) {  // out of memory, standard output failed: what was found still shown
+        reporter.Flush();
+        throw;
+    }
 }
 
 }  // namespace textresl10n

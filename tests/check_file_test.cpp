@@ -287,6 +287,38 @@ TEST(CheckFile, CountsErrorsAndWarnings) {
     EXPECT_EQ(check.warnings, 2u);  // repeat, ERROR
 }
 
+// The one format of every diagnostic of textrescheck and textresl10n, and
+// the reporter's counts: errors and warnings, never notes.
+TEST(CheckFile, DiagnosticsPrintAsFileLineColumnSeverity) {
+    struct Case {
+        const char* file;
+        std::size_t line, column;
+        Severity severity;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {"T.txt", 0, 0, Severity::Error, "T.txt: error: m\n"},
+        {"T.txt", 3, 0, Severity::Warning, "T.txt:3: warning: m\n"},
+        {"T.txt", 3, 7, Severity::Note, "T.txt:3:7: note: m\n"},
+        {"T.txt", 0, 7, Severity::Error, "T.txt: error: m\n"},  // no column without a line
+        {"a\x1b.txt", 2, 0, Severity::Error, "a<U+001B>.txt:2: error: m\n"},
+    };
+    std::string all, expected;
+    Reporter reporter([&](std::string_view text) { all += text; });
+    for (const Case& c : cases) {
+        Diagnostic diagnostic(c.line, "m", c.severity);
+        diagnostic.column = c.column;
+        diagnostic.file = c.file;
+        EXPECT_EQ(FormatDiagnostic(diagnostic), c.printed);
+        reporter.Report(diagnostic);
+        expected += c.printed;
+    }
+    reporter.Flush();
+    EXPECT_EQ(all, expected);
+    EXPECT_EQ(reporter.Errors(), 3u);
+    EXPECT_EQ(reporter.Warnings(), 1u);
+}
+
 TEST(CheckFile, AFloodingLineIsCutShortButCountedWhole) {
     const FileCheck check = CheckDefinitionBytes(std::string(testing::kUtf8Mark) + "A=" + std::string(25, '"') + "\n");
     EXPECT_EQ(check.errors, 25u);
