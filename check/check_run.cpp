@@ -11,43 +11,21 @@
 namespace textrescheck {
 namespace {
 
-constexpr std::size_t kReportChunk = 64 * 1024;  // bytes handed to the sink at a time
-
-const char* SeverityWord(Severity severity) {
-    switch (severity) {
-        case Severity::Error: return "error";
-        case Severity::Warning: return "warning";
-        case Severity::Note: break;
-    }
-    return "note";
-}
-
 std::string Count(std::size_t count, const char* singular, const char* plural) {
     return std::to_string(count) + " " + (count == 1 ? singular : plural);
 }
 
 // A file's own findings and its layout findings, in line order; findings
 // about the whole file (line 0) last.
-std::vector<Finding> Merge(std::vector<Finding> own, std::vector<Finding> layout) {
-    const auto lineKey = [](const Finding& f) { return f.line == 0 ? static_cast<std::size_t>(-1) : f.line; };
+std::vector<Diagnostic> Merge(std::vector<Diagnostic> own, std::vector<Diagnostic> layout) {
+    const auto lineKey = [](const Diagnostic& f) { return f.line == 0 ? static_cast<std::size_t>(-1) : f.line; };
     own.insert(own.end(), std::make_move_iterator(layout.begin()), std::make_move_iterator(layout.end()));
     std::stable_sort(own.begin(), own.end(),
-                     [&](const Finding& a, const Finding& b) { return lineKey(a) < lineKey(b); });
+                     [&](const Diagnostic& a, const Diagnostic& b) { return lineKey(a) < lineKey(b); });
     return own;
 }
 
 }  // namespace
-
-std::string FormatFinding(std::string_view path, const Finding& finding) {
-    std::string line = ShownPath(path);
-    if (finding.line != 0) line += ":" + std::to_string(finding.line);
-    line += ": ";
-    line += SeverityWord(finding.severity);
-    line += ": ";
-    line += finding.message;
-    line += "\n";
-    return line;
-}
 
 int RunCheck(const std::vector<std::string>& paths, const ReportSink& out) {
     return RunCheck(paths, out, [](const std::string& path) { return CheckDefinitionFile(path.c_str()); });
@@ -57,8 +35,7 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out, 
     const std::vector<std::string> paths =
         givenPaths.empty() ? std::vector<std::string>{kDefaultDefinitionFile} : givenPaths;
 
-    std::size_t errors = 0;
-    std::size_t warnings = 0;
+    Reporter reporter(out);
     std::size_t unreadable = 0;
     std::optional<FileCheck> reference;
     std::string referencePath;
@@ -66,33 +43,36 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out, 
 
     for (const std::string& path : paths) {
         FileCheck check = checkFile(path);
-        std::vector<Finding> layout;
+        std::vector<Diagnostic> layout;
         if (check.status == FileCheck::Status::Checked && reference) {
             layout = CompareLayouts(reference->index, referencePath, check.index);
             if (placeholders) {
-                std::vector<Finding> mismatches = placeholders->Compare(path);
+                std::vector<Diagnostic> mismatches = placeholders->Compare(path);
                 layout.insert(layout.end(), std::make_move_iterator(mismatches.begin()),
                               std::make_move_iterator(mismatches.end()));
             }
         }
-        check.errors += layout.size();
 
-        std::string report;
-        for (const Finding& finding : Merge(std::move(check.findings), std::move(layout))) {
-            report += FormatFinding(path, finding);
-            if (report.size() >= kReportChunk) {
-                out(report);
-                report.clear();
-            }
+        // Every finding is counted, the ones past a line's cap too.
+        std::size_t shownErrors = 0, shownWarnings = 0;
+        for (const Diagnostic& finding : check.findings) {
+            shownErrors += finding.severity == Severity::Error;
+            shownWarnings += finding.severity == Severity::Warning;
+        }
+        reporter.CountUnshown(check.errors - shownErrors, check.warnings - shownWarnings);
+        for (Diagnostic& finding : Merge(std::move(check.findings), std::move(layout))) {
+            finding.file = path;
+            reporter.Report(std::move(finding));
         }
         if (check.status != FileCheck::Status::Checked) {
+            // Counted as not readable, not as an error.
             ++unreadable;
-            report += FormatFinding(path, {0, Severity::Error, check.problem});
+            Diagnostic refused(0, check.problem);
+            refused.file = path;
+            reporter.Print(FormatDiagnostic(refused));
         }
-        out(report);
+        reporter.Flush();
 
-        errors += check.errors;
-        warnings += check.warnings;
         if (check.status == FileCheck::Status::Checked && !reference) {
             reference = std::move(check);
             referencePath = ShownPath(path);
@@ -101,12 +81,13 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out, 
     }
 
     std::string summary = paths.size() == 1 ? ShownPath(paths.front()) : std::to_string(paths.size()) + " files";
-    summary += ": " + Count(errors, "error", "errors") + ", " + Count(warnings, "warning", "warnings");
+    summary += ": " + Count(reporter.Errors(), "error", "errors") + ", " + Count(reporter.Warnings(), "warning", "warnings");
     if (unreadable > 0) summary += ", " + std::to_string(unreadable) + " not readable";
-    out(summary + "\n");
+    reporter.Print(summary + "\n");
+    reporter.Flush();
 
     if (unreadable > 0) return kExitUnreadable;
-    return errors > 0 ? kExitErrors : kExitClean;
+    return reporter.Errors() > 0 ? kExitErrors : kExitClean;
 }
 
 }  // namespace textrescheck

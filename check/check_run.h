@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/finding.h"
+#include "check/diagnostic.h"
 
 namespace textrescheck {
 
@@ -18,12 +18,7 @@ inline constexpr int kExitUnreadable = 2;  // a file could not be read
 inline constexpr const char* kDefaultDefinitionFile = "TextResouce.txt";
 
 // Receives the report, UTF-8 text with LF line ends, in pieces.
-using ReportSink = std::function<void(std::string_view)>;
-
-// "FILE:LINE: error: message" (no ":LINE" for line 0), with its LF. The
-// file name is shown as ShownPath shows it: no control character of it
-// reaches the terminal.
-std::string FormatFinding(std::string_view path, const Finding& finding);
+using ReportSink = Reporter::Sink;
 
 // Checks each definition file (the default one when `paths` is empty) and
 // writes its findings in file order; each file after the first that could be

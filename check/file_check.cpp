@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <unordered_map>
 
 #include "check/literal_rules.h"
 #include "check/message_text.h"
@@ -79,8 +80,11 @@ public:
             CheckDefinition(definition);
         else
             CheckIgnoredLine(line);
-        if (hiddenErrors_ + hiddenWarnings_ > 0)
-            result_.findings.push_back({line_, Severity::Note, HiddenNote(hiddenErrors_, hiddenWarnings_)});
+        if (hiddenErrors_ + hiddenWarnings_ > 0) {
+            hiddenByLine_[line_] = {hiddenErrors_, hiddenWarnings_};
+            result_.findings.push_back({line_, HiddenNote(hiddenErrors_, hiddenWarnings_), Severity::Note});
+            aboutText_.push_back(false);
+        }
     }
 
     static std::string HiddenNote(std::size_t errors, std::size_t warnings) {
@@ -102,7 +106,8 @@ public:
         return false;
     }
     void Add(Severity severity, std::string message) override {
-        result_.findings.push_back({line_, severity, std::move(message), textEntry_ != nullptr});
+        result_.findings.push_back({line_, std::move(message), severity});
+        aboutText_.push_back(textEntry_ != nullptr);
     }
 
 private:
@@ -172,19 +177,18 @@ private:
         const std::size_t dropped = entry.textErrorsShown + entry.textErrorsHidden;
         result_.errors -= dropped;
         result_.warnings += dropped;
-        std::vector<Finding>& findings = result_.findings;
+        std::vector<Diagnostic>& findings = result_.findings;
         const auto first = std::lower_bound(findings.begin(), findings.end(), entry.lastLine,
-                                            [](const Finding& f, std::size_t line) { return f.line < line; });
+                                            [](const Diagnostic& f, std::size_t line) { return f.line < line; });
         for (auto f = first; f != findings.end() && f->line == entry.lastLine; ++f) {
-            if (f->aboutText && f->severity == Severity::Error) {
+            if (aboutText_[static_cast<std::size_t>(f - findings.begin())] && f->severity == Severity::Error) {
                 f->severity = Severity::Warning;
                 f->message += " (but line " + std::to_string(line_) + " defines it again, and the generator drops this text)";
             } else if (f->severity == Severity::Note && entry.textErrorsHidden > 0) {
-                // "N more findings ... (E errors, W warnings)": recount from the note's own numbers.
-                const std::size_t open = f->message.find('(');
-                const std::size_t total = std::stoul(f->message);
-                const std::size_t errors = std::stoul(f->message.substr(open + 1)) - entry.textErrorsHidden;
-                f->message = HiddenNote(errors, total - errors);
+                Hidden& hidden = hiddenByLine_.at(entry.lastLine);
+                hidden.errors -= entry.textErrorsHidden;
+                hidden.warnings += entry.textErrorsHidden;
+                f->message = HiddenNote(hidden.errors, hidden.warnings);
             }
         }
         entry.textErrorsShown = 0;
@@ -314,6 +318,10 @@ private:
         std::size_t line;
         bool reported;
     };
+    struct Hidden {
+        std::size_t errors;
+        std::size_t warnings;
+    };
 
     FileCheck& result_;
     std::size_t line_ = 0;
@@ -321,6 +329,9 @@ private:
     std::size_t hiddenErrors_ = 0;
     std::size_t hiddenWarnings_ = 0;
     DefinitionIndex::Entry* textEntry_ = nullptr;  // while its text is checked
+    std::vector<bool> aboutText_;  // of each finding: a problem of its line's text
+    // The findings past the cap of a line, by line, for the note that counts them.
+    std::unordered_map<std::size_t, Hidden> hiddenByLine_;
     // Names spelled with universal character names, by the identifier they spell.
     std::map<Spelled, Spelling> spellings_;
     // Nested structures that hold a group S, by that structure.

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "check/definition_index.h"
-#include "check/finding.h"
+#include "check/diagnostic.h"
 #include "text/byte_stream.h"
 
 namespace textrescheck {
@@ -21,8 +21,8 @@ struct FileCheck {
     };
     Status status = Status::Checked;
     std::string problem;            // why it is Unreadable or ReadFailed
-    std::vector<Finding> findings;  // in line order; past a few per line,
-                                    // one note says how many more there were
+    std::vector<Diagnostic> findings;  // in line order; past a few per line,
+                                       // one note says how many more there were
     std::size_t errors = 0;         // every finding counted, shown or not
     std::size_t warnings = 0;
     DefinitionIndex index;          // the names it declares

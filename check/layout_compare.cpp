@@ -44,29 +44,29 @@ std::string Describe(const DefinitionIndex& index, bool isGroup, GroupId group, 
 
 }  // namespace
 
-std::vector<Finding> CompareLayouts(const DefinitionIndex& reference, std::string_view referencePath,
+std::vector<Diagnostic> CompareLayouts(const DefinitionIndex& reference, std::string_view referencePath,
                                     const DefinitionIndex& other) {
     const std::string path(referencePath);
 
     // Missing names, in the order of the reference file.
-    std::vector<std::pair<std::size_t, Finding>> missing;
+    std::vector<std::pair<std::size_t, Diagnostic>> missing;
     ForEachAbsent(reference, other, [&](bool isGroup, GroupId group, WideStringView name) {
         const std::size_t line = LineOf(reference, isGroup, group, name);
         const std::string what = Describe(reference, isGroup, group, name);
-        missing.push_back({line, {0, Severity::Error,
+        missing.push_back({line, {0,
                                   what + (isGroup ? " is missing with all its entries (" : " is missing (") + path +
                                       ":" + std::to_string(line) + ")" + kMembersMove}});
     });
     std::stable_sort(missing.begin(), missing.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
 
-    std::vector<Finding> findings;
+    std::vector<Diagnostic> findings;
     ForEachAbsent(other, reference, [&](bool isGroup, GroupId group, WideStringView name) {
-        findings.push_back({LineOf(other, isGroup, group, name), Severity::Error,
+        findings.push_back({LineOf(other, isGroup, group, name),
                             Describe(other, isGroup, group, name) + " is not in " + path + kMembersMove});
     });
     std::stable_sort(findings.begin(), findings.end(),
-                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+                     [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
     for (auto& [line, finding] : missing) findings.push_back(std::move(finding));
     return findings;
 }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "check/definition_index.h"
-#include "check/finding.h"
+#include "check/diagnostic.h"
 
 namespace textrescheck {
 
@@ -14,7 +14,7 @@ namespace textrescheck {
 // own line). A group that is missing or extra as a whole is reported once,
 // not entry by entry. Every finding is an error: one member more or less
 // moves all members after it.
-std::vector<Finding> CompareLayouts(const DefinitionIndex& reference, std::string_view referencePath,
+std::vector<Diagnostic> CompareLayouts(const DefinitionIndex& reference, std::string_view referencePath,
                                     const DefinitionIndex& other);
 
 }  // namespace textrescheck

@@ -191,8 +191,8 @@ private:
 class CollectAll final : public ProblemSink {
 public:
     bool Take(Severity) override { return true; }
-    void Add(Severity severity, std::string message) override { problems.push_back({severity, std::move(message)}); }
-    std::vector<TextProblem> problems;
+    void Add(Severity severity, std::string message) override { problems.push_back({0, std::move(message), severity}); }
+    std::vector<Diagnostic> problems;
 };
 
 }  // namespace
@@ -201,7 +201,7 @@ void CheckLiteralText(WideStringView text, WideStringView name, ProblemSink& sin
     LiteralScanner(text, name, sink).Run();
 }
 
-std::vector<TextProblem> CheckLiteralText(WideStringView text, WideStringView name) {
+std::vector<Diagnostic> CheckLiteralText(WideStringView text, WideStringView name) {
     CollectAll all;
     CheckLiteralText(text, name, all);
     return std::move(all.problems);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "check/finding.h"
+#include "check/diagnostic.h"
 #include "text/wide_string.h"
 
 namespace textrescheck {
@@ -12,11 +12,6 @@ namespace textrescheck {
 // MSVC's limit for one string literal before concatenation (error C2026).
 // A wide literal counts 2 bytes per UTF-16 unit, its terminator included.
 inline constexpr std::size_t kMsvcLiteralLimitBytes = 16380;
-
-struct TextProblem {
-    Severity severity;
-    std::string message;
-};
 
 // Receives problems as they are found. Take() counts one; only when it
 // returns true is the message built and handed to Add(), so that a line with
@@ -36,7 +31,7 @@ protected:
 // the text, from 1. In file order, the length check last. Time linear in the
 // length of the text; memory independent of it.
 void CheckLiteralText(textresgen::WideStringView text, textresgen::WideStringView name, ProblemSink& sink);
-// The same, every problem built and returned.
-std::vector<TextProblem> CheckLiteralText(textresgen::WideStringView text, textresgen::WideStringView name);
+// The same, every problem built and returned (line 0).
+std::vector<Diagnostic> CheckLiteralText(textresgen::WideStringView text, textresgen::WideStringView name);
 
 }  // namespace textrescheck

@@ -304,10 +304,10 @@ std::string DescribeNameProblem(const MemberName& m, const NameVerdict& v) {
     return subject;
 }
 
-std::optional<NameProblem> CheckMemberName(const MemberName& member) {
+std::optional<Diagnostic> CheckMemberName(const MemberName& member) {
     const auto verdict = JudgeMemberName(member);
     if (!verdict) return std::nullopt;
-    return NameProblem{verdict->severity, DescribeNameProblem(member, *verdict)};
+    return Diagnostic{0, DescribeNameProblem(member, *verdict), verdict->severity};
 }
 
 }  // namespace textrescheck

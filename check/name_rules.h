@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "check/finding.h"
+#include "check/diagnostic.h"
 #include "text/wide_string.h"
 
 namespace textrescheck {
@@ -19,11 +19,6 @@ struct MemberName {
     bool topLevel = true;                        // a member of TextResource itself
     textresgen::WideStringView enclosingGroup;   // the group it belongs to, unless topLevel
     textresgen::WideStringView fullName;         // the dotted name of the line, for the message
-};
-
-struct NameProblem {
-    Severity severity;
-    std::string message;
 };
 
 // What is wrong with a name, found without building any text.
@@ -49,8 +44,8 @@ struct NameVerdict {
 std::optional<NameVerdict> JudgeMemberName(const MemberName& member);
 // The message for a verdict of JudgeMemberName on the same member.
 std::string DescribeNameProblem(const MemberName& member, const NameVerdict& verdict);
-// Both at once.
-std::optional<NameProblem> CheckMemberName(const MemberName& member);
+// Both at once (line 0).
+std::optional<Diagnostic> CheckMemberName(const MemberName& member);
 
 // The identifier a name spells for the compiler: the blanks around it
 // dropped, universal character names (\u00E9, \U000000E9) replaced by their

@@ -45,7 +45,7 @@ std::optional<PlaceholderReference> PlaceholderReference::Read(const std::string
     return reference;
 }
 
-std::vector<Finding> PlaceholderReference::Compare(const std::string& path) const {
+std::vector<Diagnostic> PlaceholderReference::Compare(const std::string& path) const {
     std::unordered_map<WideString, Text> texts;
     ReadTexts(path, [&](WideStringView name, std::size_t line, WideStringView text) {
         const auto found = texts_.find(WideString(name));
@@ -55,11 +55,11 @@ std::vector<Finding> PlaceholderReference::Compare(const std::string& path) cons
         if (textresgen::DecodeLiteralBody(text, values, problem)) texts[WideString(name)] = {line, std::move(values)};
         else texts.erase(WideString(name));
     });
-    std::vector<Finding> findings;
+    std::vector<Diagnostic> findings;
     for (const auto& [name, text] : texts) {
         const Text& base = texts_.at(name);
         for (const std::string& problem : textresgen::ComparePlaceholders(base.values, text.values)) {
-            findings.push_back({text.line, Severity::Error,
+            findings.push_back({text.line,
                                 "text of " + Quoted(name) + ": " + problem + " (" + path_ + ":" +
                                     std::to_string(base.line) + "): printf reads the wrong arguments at run time"});
         }

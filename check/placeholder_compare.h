@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "check/finding.h"
+#include "check/diagnostic.h"
 #include "codec/literal_body.h"
 #include "text/wide_string.h"
 
@@ -26,7 +26,7 @@ public:
     // format or holds {n} and that takes other arguments than it: an error
     // at its line. Texts that are no valid literal body are left to the
     // file's own check.
-    std::vector<Finding> Compare(const std::string& path) const;
+    std::vector<Diagnostic> Compare(const std::string& path) const;
 
 private:
     struct Text {

@@ -2,13 +2,13 @@
 
 #include "check/file_check.h"
 #include "fuzz/pipeline_properties.h"
-#include "l10n/commands.h"
+#include "l10n/operations.h"
 
 namespace textresl10n::properties {
 
 std::string CheckImport(std::string_view input) {
     if (input.empty()) return "";
-    const ExchangeFormat format = (static_cast<unsigned char>(input[0]) & 1u) == 0 ? ExchangeFormat::Po : ExchangeFormat::Xliff;
+    const ExchangeFormat& format = *FormatOfPath((static_cast<unsigned char>(input[0]) & 1u) == 0 ? "in.po" : "in.xlf");
     const ImportResult result = ImportExchange(input.substr(1), format);
     if (!result.ok) {
         if (result.errors.empty()) return "the import failed without an error";

@@ -1,9 +1,8 @@
 #include "l10n/base_file.h"
 
+#include <memory>
 #include <unordered_map>
 
-#include "check/message_text.h"
-#include "l10n/file_io.h"
 #include "l10n/message_text.h"
 #include "model/definition_line.h"
 #include "text/platform_file.h"
@@ -37,12 +36,12 @@ bool CommentText(WideStringView line, WideString& text) {
 
 }  // namespace
 
-bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, const std::string& path, BaseFile& base,
-                    std::string& error) {
+bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error) {
+    error.file = path;
     textresgen::Utf16Reader reader;
+    std::unique_ptr<textresgen::ByteSource> source = textresgen::OpenFileSource(path.c_str());
     if (!source || !reader.Open(std::move(source))) {
-        error = textrescheck::ShownPath(path) +
-                ": cannot be read: it is missing, not accessible, or starts with the big-endian mark FE FF";
+        error.message = "cannot be read: it is missing, not accessible, or starts with the big-endian mark FE FF";
         return false;
     }
     std::vector<RawUnit> raw;
@@ -69,28 +68,28 @@ bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, const std::s
         pendingNotes.clear();
     }
     if (reader.ReadFailed()) {
-        error = textrescheck::ShownPath(path) + ": reading failed after line " + std::to_string(lineNumber);
+        error.message = "reading failed after line " + std::to_string(lineNumber);
         return false;
     }
 
     base.units.clear();
     base.units.reserve(raw.size());
     for (RawUnit& unit : raw) {
-        const std::string where = textrescheck::ShownPath(path) + ":" + std::to_string(unit.line) + ": ";
+        error.line = unit.line;
         BaseUnit out;
         textresgen::LiteralValues nameValues;
         if (!textresgen::UnitsToValues(unit.name, nameValues) || !textresgen::ValuesToUtf8(nameValues, out.key)) {
-            error = where + "the name " + Quoted(unit.name) + " holds an unpaired surrogate, which has no UTF-8 form";
+            error.message = "the name " + Quoted(unit.name) + " holds an unpaired surrogate, which has no UTF-8 form";
             return false;
         }
         textresgen::LiteralProblem problem;
         if (!textresgen::DecodeLiteralBody(unit.body, out.values, problem)) {
-            error = where + "the text of " + Quoted(unit.name) + " is not a valid literal body: " + problem.message +
+            error.message = "the text of " + Quoted(unit.name) + " is not a valid literal body: " + problem.message +
                     " (character " + std::to_string(problem.character) + ")";
             return false;
         }
         if (!textresgen::ValuesToUtf8(out.values, out.source)) {
-            error = where + "the text of " + Quoted(unit.name) +
+            error.message = "the text of " + Quoted(unit.name) +
                     " holds a \\x escape giving a surrogate, which no exchange file can carry";
             return false;
         }
@@ -107,10 +106,6 @@ bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, const std::s
         base.units.push_back(std::move(out));
     }
     return true;
-}
-
-bool ReadBaseFile(const std::string& path, BaseFile& base, std::string& error) {
-    return ReadBaseSource(textresgen::OpenFileSource(path.c_str()), path, base, error);
 }
 
 ExchangeUnit UntranslatedUnit(const BaseUnit& unit) {

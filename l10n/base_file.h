@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,12 +27,10 @@ struct BaseFile {
 // Reads a definition file (UTF-16LE or UTF-8 with its mark) exactly as the
 // generator does. A repeated name keeps its place and takes its last text.
 // Comment lines are lines without "=" that start with "#" or "//"; the
-// marker and one space after it are dropped. False with `error`
-// ("FILE:LINE: message" or "FILE: message") when the file cannot be read, a
+// marker and one space after it are dropped. False with `error` (an error of
+// the file, at its line when there is one) when the file cannot be read, a
 // text is not a valid literal body, or a name or text has no UTF-8 form.
-bool ReadBaseFile(const std::string& path, BaseFile& base, std::string& error);
-bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, const std::string& shownPath, BaseFile& base,
-                    std::string& error);
+bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error);
 
 // The exchange unit of a base unit not yet translated: its key, source and
 // notes, no target.

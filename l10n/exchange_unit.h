@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "check/diagnostic.h"
+
 // One unit of an exchange file (PO or XLIFF), whatever the format.
 namespace textresl10n {
 
@@ -22,10 +24,14 @@ struct ExchangeUnit {
     std::size_t line = 0;            // where the unit starts in its file
 };
 
-// A problem with a file, at a line (0: the file as a whole).
-struct ExchangeProblem {
-    std::size_t line = 0;
-    std::string message;
+// What a new exchange file says besides its units.
+struct ExchangeHeader {
+    std::string original;        // the base file's name (PO: Project-Id-Version)
+    std::string sourceLanguage;  // XLIFF only
+    std::string targetLanguage;  // empty for a template
 };
+
+// A problem of an exchange file: {line (0: the file as a whole), message}.
+using ExchangeProblem = textrescheck::Diagnostic;
 
 }  // namespace textresl10n

@@ -8,12 +8,23 @@
 
 #include "l10n/commands.h"
 #include "text/console.h"
-#include "text/utf16_writer.h"
+
+namespace {
+
+// A write to standard output failed: it is reported as that, not lost.
+struct StandardOutputFailed {};
+
+void WriteOut(std::string_view text) {
+    textresgen::WriteStandardOutput(text);
+    if (std::ferror(stdout)) throw StandardOutputFailed{};
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     try {
         std::vector<std::string> arguments(argv + 1, argv + argc);
-        return textresl10n::RunL10n(arguments, textresgen::WriteStandardOutput, [](std::string_view text) {
+        return textresl10n::RunL10n(arguments, WriteOut, [](std::string_view text) {
             std::fwrite(text.data(), 1, text.size(), stderr);
             std::fflush(stderr);
         });
@@ -21,8 +32,10 @@ int main(int argc, char** argv) {
         std::fputs("textresl10n: out of memory\n", stderr);
     } catch (const std::length_error&) {
         std::fputs("textresl10n: out of memory (a file too large)\n", stderr);
-    } catch (const textresgen::OutputError&) {
-        std::fputs("textresl10n: out of memory\n", stderr);
+    } catch (const StandardOutputFailed&) {
+        std::fputs("textresl10n: standard output: error: cannot be written (a full disk, or a reader that went away)\n",
+                   stderr);
+        return textresl10n::kExitProblems;
     }
     return textresl10n::kExitMemory;
 }

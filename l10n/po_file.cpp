@@ -421,15 +421,15 @@ std::string Join(const std::vector<std::vector<std::string>>& entries, const cha
     return out;
 }
 
-std::vector<std::string> HeaderLines(const PoHeader& header) {
+std::vector<std::string> HeaderLines(const ExchangeHeader& header) {
     std::vector<std::string> lines = {"msgid \"\"", "msgstr \"\""};
     const auto field = [&](const std::string& text) {
         std::string line = "\"";
         AppendEscaped(line, text + "\n");
         lines.push_back(line + "\"");
     };
-    field("Project-Id-Version: " + header.project);
-    field("Language: " + header.language);
+    field("Project-Id-Version: " + header.original);
+    field("Language: " + header.targetLanguage);
     field("MIME-Version: 1.0");
     field("Content-Type: text/plain; charset=UTF-8");
     field("Content-Transfer-Encoding: 8bit");
@@ -491,7 +491,7 @@ bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, Excha
     return true;
 }
 
-std::string WritePo(const PoHeader& header, const std::vector<ExchangeUnit>& units) {
+std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) {
     std::vector<std::vector<std::string>> entries;
     entries.reserve(units.size() + 1);
     entries.push_back(HeaderLines(header));

@@ -58,14 +58,9 @@ bool ParsePo(std::string_view bytes, PoDocument& document, ExchangeProblem& prob
 // msgctxt, a repeated key, or a string that is not UTF-8.
 bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem);
 
-struct PoHeader {
-    std::string project;   // shown as Project-Id-Version
-    std::string language;  // the translation's language
-};
-
 // A whole PO file: the header, then one entry per unit. Texts holding a
 // valid printf format get the c-format flag; NeedsReview units get fuzzy.
-std::string WritePo(const PoHeader& header, const std::vector<ExchangeUnit>& units);
+std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units);
 
 // `document` merged with a changed base, as msgmerge does: units in the
 // base's order; a new name added untranslated; an entry whose source text

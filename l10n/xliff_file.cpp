@@ -400,7 +400,7 @@ std::vector<pugi::xml_node> TransUnits(const pugi::xml_node& root) {
 
 }  // namespace
 
-std::string WriteXliff(const XliffHeader& header, const std::vector<ExchangeUnit>& units) {
+std::string WriteXliff(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) {
     pugi::xml_document document;
     pugi::xml_node root = document.append_child("xliff");
     root.append_attribute("version") = "1.2";

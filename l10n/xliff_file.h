@@ -13,19 +13,13 @@
 // are checked before parsing.
 namespace textresl10n {
 
-struct XliffHeader {
-    std::string original;        // the base file's name
-    std::string sourceLanguage;
-    std::string targetLanguage;
-};
-
 // A whole XLIFF 1.2 document: one trans-unit per unit (id and resname are
 // the key), printf directives and {n} placeholders as <ph>, characters
 // XML cannot hold (control characters, CR, U+FFFE, U+FFFF) as
 // <ph ctype="x-char"> holding their C++ escape; the target's state is
 // "translated" or "needs-review-translation", and an untranslated unit has
 // no target.
-std::string WriteXliff(const XliffHeader& header, const std::vector<ExchangeUnit>& units);
+std::string WriteXliff(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units);
 
 // The units of an XLIFF 1.x document, in document order. The key is the
 // trans-unit's resname, else the location po2xliff keeps for a PO entry's

@@ -275,7 +275,7 @@ TEST(CheckFile, Utf16AndUtf8FilesGiveTheSameFindings) {
         const FileCheck check = CheckDefinitionBytes(bytes);
         ASSERT_EQ(check.status, FileCheck::Status::Checked);
         std::vector<std::string> printed;
-        for (const Finding& f : check.findings) printed.push_back(FormatFinding("T.txt", f));
+        for (const Diagnostic& f : check.findings) printed.push_back(testing::FormatFinding("T.txt", f));
         for (std::string& line : printed) line.pop_back();
         EXPECT_EQ(printed, expected);
     }
@@ -287,11 +287,43 @@ TEST(CheckFile, CountsErrorsAndWarnings) {
     EXPECT_EQ(check.warnings, 2u);  // repeat, ERROR
 }
 
+// The one format of every diagnostic of textrescheck and textresl10n, and
+// the reporter's counts: errors and warnings, never notes.
+TEST(CheckFile, DiagnosticsPrintAsFileLineColumnSeverity) {
+    struct Case {
+        const char* file;
+        std::size_t line, column;
+        Severity severity;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {"T.txt", 0, 0, Severity::Error, "T.txt: error: m\n"},
+        {"T.txt", 3, 0, Severity::Warning, "T.txt:3: warning: m\n"},
+        {"T.txt", 3, 7, Severity::Note, "T.txt:3:7: note: m\n"},
+        {"T.txt", 0, 7, Severity::Error, "T.txt: error: m\n"},  // no column without a line
+        {"a\x1b.txt", 2, 0, Severity::Error, "a<U+001B>.txt:2: error: m\n"},
+    };
+    std::string all, expected;
+    Reporter reporter([&](std::string_view text) { all += text; });
+    for (const Case& c : cases) {
+        Diagnostic diagnostic(c.line, "m", c.severity);
+        diagnostic.column = c.column;
+        diagnostic.file = c.file;
+        EXPECT_EQ(FormatDiagnostic(diagnostic), c.printed);
+        reporter.Report(diagnostic);
+        expected += c.printed;
+    }
+    reporter.Flush();
+    EXPECT_EQ(all, expected);
+    EXPECT_EQ(reporter.Errors(), 3u);
+    EXPECT_EQ(reporter.Warnings(), 1u);
+}
+
 TEST(CheckFile, AFloodingLineIsCutShortButCountedWhole) {
     const FileCheck check = CheckDefinitionBytes(std::string(testing::kUtf8Mark) + "A=" + std::string(25, '"') + "\n");
     EXPECT_EQ(check.errors, 25u);
     ASSERT_EQ(check.findings.size(), kFindingsShownPerLine + 1);
-    EXPECT_EQ(FormatFinding("T.txt", check.findings.back()),
+    EXPECT_EQ(testing::FormatFinding("T.txt", check.findings.back()),
               "T.txt:1: note: 15 more findings on this line are not shown (15 errors, 0 warnings)\n");
 
     // Defined again: the generator drops that text, and its errors, shown or
@@ -300,7 +332,7 @@ TEST(CheckFile, AFloodingLineIsCutShortButCountedWhole) {
         CheckDefinitionBytes(std::string(testing::kUtf8Mark) + "A=" + std::string(25, '"') + "\nA=x\n");
     EXPECT_EQ(replaced.errors, 0u);
     EXPECT_EQ(replaced.warnings, 26u);
-    EXPECT_EQ(FormatFinding("T.txt", replaced.findings[kFindingsShownPerLine]),
+    EXPECT_EQ(testing::FormatFinding("T.txt", replaced.findings[kFindingsShownPerLine]),
               "T.txt:1: note: 15 more findings on this line are not shown (0 errors, 15 warnings)\n");
 }
 

@@ -18,8 +18,8 @@ std::vector<std::string> Differences(const std::string& reference, const std::st
     const FileCheck first = CheckDefinitionBytes(std::string(testing::kUtf8Mark) + reference);
     const FileCheck second = CheckDefinitionBytes(std::string(testing::kUtf8Mark) + other);
     std::vector<std::string> lines;
-    for (const Finding& finding : CompareLayouts(first.index, "en.txt", second.index)) {
-        lines.push_back(FormatFinding("ja.txt", finding));
+    for (const Diagnostic& finding : CompareLayouts(first.index, "en.txt", second.index)) {
+        lines.push_back(testing::FormatFinding("ja.txt", finding));
         lines.back().pop_back();
     }
     return lines;

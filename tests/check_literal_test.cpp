@@ -14,7 +14,7 @@ using textresgen::WideString;
 // Severity and the message part after "text of 'A' ", for brevity.
 std::vector<std::string> Problems(const WideString& text) {
     std::vector<std::string> out;
-    for (const TextProblem& p : CheckLiteralText(text, u"A")) {
+    for (const Diagnostic& p : CheckLiteralText(text, u"A")) {
         const std::string prefix = "text of 'A' ";
         EXPECT_EQ(p.message.compare(0, prefix.size(), prefix), 0) << p.message;
         out.push_back(std::string(p.severity == Severity::Error ? "E " : "W ") + p.message.substr(prefix.size()));

@@ -11,12 +11,18 @@ namespace textrescheck::testing {
 
 inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
+// A finding as the program prints it for the file `path`.
+inline std::string FormatFinding(std::string path, Diagnostic finding) {
+    finding.file = std::move(path);
+    return FormatDiagnostic(finding);
+}
+
 // The printed finding lines (without their LF) for a definition file whose
 // body is given in UTF-8 and stored with the UTF-8 mark, named T.txt.
 inline std::vector<std::string> PrintedLines(std::string_view utf8Body) {
     const FileCheck check = CheckDefinitionBytes(std::string(kUtf8Mark) + std::string(utf8Body));
     std::vector<std::string> lines;
-    for (const Finding& finding : check.findings) {
+    for (const Diagnostic& finding : check.findings) {
         std::string line = FormatFinding("T.txt", finding);
         line.pop_back();
         lines.push_back(line);

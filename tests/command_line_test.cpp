@@ -30,6 +30,7 @@ struct Case {
     std::string out;  // "{tool}" stands for the tool's name, "{version}" for the project version
     std::string err;
     bool outIsPrefix = false;
+    const char* standardOutput = "";  // where standard output goes instead of being captured
 };
 
 const std::string kHint = "try '{tool} --help'\n";
@@ -56,6 +57,11 @@ const Case kCases[] = {
      "--help" + kMissing + "--help: 0 errors, 0 warnings, 1 not readable\n", ""},
     {"control character in a file name", &kCheck, {"--", "a\x1b.txt"}, 2,
      "a<U+001B>.txt" + kMissing + "a<U+001B>.txt: 0 errors, 0 warnings, 1 not readable\n", ""},
+#ifdef __linux__
+    {"standard output that cannot be written", &kL10n, {"--version"}, 1, "",
+     "{tool}: standard output: error: cannot be written (a full disk, or a reader that went away)\n", false,
+     "/dev/full"},
+#endif
     {"one operand", &kUtf8, {"--", "-x"}, 2, "", "{tool}: expects two files, INPUT and OUTPUT\n" + kHint},
 };
 
@@ -85,6 +91,7 @@ TEST(CommandLine, CompanionToolsFollowTheConventions) {
             RunOptions options;
             options.arguments = c.arguments;
             options.workingDirectory = dir.Path();
+            options.standardOutput = c.standardOutput;
             const RunResult result = RunProgram(tool->path, options);
             ASSERT_TRUE(result.started) << result.setupError;
             ASSERT_TRUE(result.exited);

@@ -70,7 +70,8 @@ std::wstring Quote(const std::wstring& argument) {
 
 RunResult RunProgram(const std::filesystem::path& program, const RunOptions& options) {
     RunResult result;
-    if (options.stackLimit || options.addressSpaceLimit || options.fileSizeLimit || options.dropPrivileges) {
+    if (options.stackLimit || options.addressSpaceLimit || options.fileSizeLimit || options.dropPrivileges ||
+        !options.standardOutput.empty()) {
         result.setupError = "process limits are not supported on this platform";
         return result;
     }
@@ -156,7 +157,8 @@ bool SetLimit(int resource, unsigned long long bytes) {
 [[noreturn]] void RunChild(char* const* arguments, const RunOptions& options, const std::string& outPath,
                            const std::string& errPath, char* const* environment, int report) {
     const int in = ::open("/dev/null", O_RDONLY);
-    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const std::string& outFile = options.standardOutput.empty() ? outPath : options.standardOutput.native();
+    const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (in < 0 || out < 0 || err < 0) FailInChild(report, "open capture");
     if (::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) FailInChild(report, "dup2");

@@ -24,6 +24,9 @@ struct RunOptions {
     // When the tests run with full rights (root), run the program as an
     // unprivileged user instead, so that file permissions apply to it.
     bool dropPrivileges = false;
+    // (POSIX) Standard output goes to this file instead of being captured,
+    // e.g. /dev/full, where every write fails.
+    std::filesystem::path standardOutput;
 };
 
 struct RunResult {

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "l10n/base_file.h"
+#include "l10n/exchange_unit.h"
+#include "codec/literal_body.h"
+
+// A translation compared with the base it was made from: which names it
+// lacks or has too many, which texts it translates for an older source,
+// which translations take other printf arguments or {n} than their source.
+namespace textresl10n {
+
+// A name of the base and what the translation holds for it.
+struct ComparedUnit {
+    const BaseUnit* base = nullptr;
+    const ExchangeUnit* translation = nullptr;  // null: the translation lacks the name
+    bool sourceChanged = false;                 // it was made for another source text than the base's
+};
+
+struct BaseComparison {
+    std::vector<ComparedUnit> units;             // the base's names, in its order
+    std::vector<const ExchangeUnit*> notInBase;  // the translation's other units, in its order
+};
+
+// Pairs the units by key (each key appears once in either).
+BaseComparison CompareWithBase(const BaseFile& base, const std::vector<ExchangeUnit>& translation);
+
+// The state that counts: Untranslated without a unit; a translation made for
+// an older source text needs review, whatever its file says.
+UnitState StateAgainstBase(const ComparedUnit& unit);
+
+// How a translation's printf directives and {n} placeholders differ from
+// those of its source, one message each; none when it takes the same
+// arguments.
+std::vector<std::string> PlaceholderMismatches(textresgen::LiteralValuesView source,
+                                               textresgen::LiteralValuesView translation);
+
+}  // namespace textresl10n

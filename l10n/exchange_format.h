@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "l10n/base_file.h"
+#include "l10n/exchange_unit.h"
+
+// The file formats translators' tools exchange, behind one interface; the
+// commands never ask which one they hold.
+namespace textresl10n {
+
+class ExchangeFormat {
+public:
+    virtual ~ExchangeFormat() = default;
+    // The units of a file's bytes, in file order.
+    virtual bool Read(std::string_view bytes, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) const = 0;
+    // A whole new file of the units.
+    virtual std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const = 0;
+    // The file merged with a changed base, and the units it held before.
+    virtual bool Update(std::string_view bytes, const BaseFile& base, std::vector<ExchangeUnit>& before,
+                        std::string& merged, ExchangeProblem& problem) const = 0;
+};
+
+// The format a file name's extension names, in any case: gettext PO
+// (po_file.h) for .po and .pot, XLIFF 1.2 (xliff_file.h) for .xlf and
+// .xliff; null for any other.
+const ExchangeFormat* FormatOfPath(const std::string& path);
+
+}  // namespace textresl10n

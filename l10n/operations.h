@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check/diagnostic.h"
+#include "l10n/exchange_format.h"
+
+// What textresl10n's commands do with files, given complete options: read,
+// compare with the base, write, report. The command line is read elsewhere.
+namespace textresl10n {
+
+using textrescheck::Reporter;
+
+struct Options {
+    std::string command;
+    std::string base;
+    std::string translation;
+    std::string language;
+    std::string sourceLanguage = "en";
+    std::string output;
+    std::vector<std::string> files;
+};
+
+// The format the file name names; null, with the error reported, for none.
+const ExchangeFormat* FormatOfFile(const std::string& path, Reporter& err);
+
+// Each command reports to `err` (stats its counts to `out`) and returns
+// false when a file had errors (stats: or a unit is unfinished).
+bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTemplate, Reporter& err);
+bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& err);
+bool ImportFile(const Options& options, const ExchangeFormat& format, Reporter& err);
+bool PseudoFile(const Options& options, Reporter& err);
+bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err);
+
+struct ImportResult {
+    bool ok = false;
+    std::string definition;               // the definition file (UTF-16LE, FF FE, CR LF) when ok
+    std::vector<ExchangeProblem> errors;  // in file order
+    std::vector<ExchangeProblem> warnings;
+    std::size_t units = 0;
+    std::size_t fellBack = 0;             // units that took their source text
+};
+
+// Turns an exchange file into a definition file: one line per unit in file
+// order, each translated text encoded back into a literal body; a unit
+// without a usable translation takes its source text. Every key must be a
+// dotted name, every translation must take the printf arguments its source
+// takes, and the result must pass textrescheck without errors; otherwise
+// nothing is produced.
+ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format);
+
+}  // namespace textresl10n
