@@ -208,8 +208,9 @@ function(textresgen_add_library target definition)
   if(source_options)
     set_source_files_properties("${library_source}" PROPERTIES COMPILE_OPTIONS "${source_options}")
   endif()
-  # The generated sources mark InitString and TextResGenLayout with __declspec(dllexport), which
-  # Windows compilers know; ELF and Mach-O export it by default visibility.
+  # The generated sources mark InitString and TextResGenLayout with
+  # __declspec(dllexport), which Windows compilers know; ELF and Mach-O
+  # export them by default visibility.
   if(NOT WIN32 AND NOT CYGWIN)
     # An option, not a definition: CMake drops function-style definitions.
     target_compile_options(${target} PRIVATE

@@ -1,14 +1,17 @@
 // The command-line conventions of the companion tools, textrescheck,
-// textresgen-utf8 and textresl10n, run as real programs: --help, --version, unknown options,
-// "--" before file names that start with '-', control characters in what
-// they echo back.
+// textresgen-utf8, textresgen-layout and textresl10n, run as real programs: --help, --version,
+// unknown options, "--" before file names that start with '-', control
+// characters in what they echo back. And the layout fingerprint, in process
+// and through textresgen-layout.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "layouttool/layout_stamp.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "support/utf16_bytes.h"
 
 namespace textresgen::test {
 namespace {
@@ -21,6 +24,7 @@ struct Tool {
 const Tool kCheck = {"textrescheck", TEXTRESCHECK_EXE};
 const Tool kUtf8 = {"textresgen-utf8", TEXTRESGEN_UTF8_EXE};
 const Tool kL10n = {"textresl10n", TEXTRESL10N_EXE};
+const Tool kLayout = {"textresgen-layout", TEXTRESGEN_LAYOUT_EXE};
 
 struct Case {
     const char* what;
@@ -63,6 +67,7 @@ const Case kCases[] = {
      "/dev/full"},
 #endif
     {"one operand", &kUtf8, {"--", "-x"}, 2, "", "{tool}: expects two files, INPUT and OUTPUT\n" + kHint},
+    {"one operand", &kLayout, {"--", "-x"}, 2, "", "{tool}: expects HEADER and OUTPUT_FOLDER\n" + kHint},
 };
 
 std::string Expand(std::string text, const Tool& tool) {
@@ -83,7 +88,7 @@ std::string LfLineEnds(std::string text) {
 
 TEST(CommandLine, CompanionToolsFollowTheConventions) {
     for (const Case& c : kCases) {
-        for (const Tool* tool : {&kCheck, &kUtf8, &kL10n}) {
+        for (const Tool* tool : {&kCheck, &kUtf8, &kLayout, &kL10n}) {
             if (c.tool != nullptr && c.tool != tool) continue;
             SCOPED_TRACE(std::string(tool->name) + ": " + c.what);
             TempDir dir;
@@ -117,6 +122,67 @@ TEST(CommandLine, ConverterWritesTheFileNamedAfterDoubleDash) {
     ASSERT_TRUE(result.exited);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(ReadFileBytes(dir / "-y"), std::optional<std::string>("\xEF\xBB\xBF" "A"));
+}
+
+// Header bytes and the FNV-1a hash of them, worked out apart from the code
+// under test (the first three are the published FNV-1a 64 test vectors).
+// Only bytes that start with the UTF-16LE mark are a header textresgen-layout
+// stamps; it refuses the others, and leaves the files in the folder as they were.
+struct FingerprintCase {
+    std::string bytes;
+    const char* hash;
+    const char* refusal;  // nullptr: stamped
+};
+
+const std::string kMarkRefusal = "does not start with the UTF-16LE mark FF FE";
+const FingerprintCase kFingerprints[] = {
+    {"", "cbf29ce484222325", kMarkRefusal.c_str()},
+    {"a", "af63dc4c8601ec8c", kMarkRefusal.c_str()},
+    {"foobar", "85944171f73967e8", kMarkRefusal.c_str()},
+    {"\xFE\xFF" + std::string("\0s", 2), "6e7c02708749e3e7", kMarkRefusal.c_str()},
+    {"\xFF\xFE" "A", "f994d61be478d883", "ends in the middle of a UTF-16 unit"},
+    {"\xFF\xFE", "0a99c807b6f645b0", nullptr},
+    {Utf16LeWithMark(u"struct TextResource {\r\n"), "c1653e89aae70a24", nullptr},
+};
+
+TEST(LayoutStamp, FingerprintIsTheFnv1aOfTheHeaderBytes) {
+    for (const FingerprintCase& c : kFingerprints) {
+        SCOPED_TRACE(c.hash);
+        LayoutHash hash;
+        hash.Add(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size());
+        const std::string fingerprint = std::string("textresgen-layout-1:") + c.hash;
+        EXPECT_EQ(LayoutFingerprint(hash.Value()), fingerprint);
+
+        TempDir dir;
+        ASSERT_TRUE(WriteFileBytes(dir / "textresouce.h", c.bytes));
+        ASSERT_TRUE(WriteFileBytes(dir / "textresouce_layout.cpp", "old"));
+        RunOptions options;
+        options.arguments = {"textresouce.h", "."};
+        options.workingDirectory = dir.Path();
+        const RunResult result = RunProgram(kLayout.path, options);
+        ASSERT_TRUE(result.exited);
+        const std::optional<std::string> source = ReadFileBytes(dir / "textresouce_layout.cpp");
+        const std::optional<std::string> header = ReadFileBytes(dir / "textresouce_layout.h");
+        if (c.refusal) {
+            EXPECT_EQ(result.exitStatus, 1);
+            EXPECT_NE(result.err.find(std::string("textresgen-layout: textresouce.h: ") + c.refusal),
+                      std::string::npos)
+                << result.err;
+            EXPECT_EQ(source, std::optional<std::string>("old"));
+            EXPECT_FALSE(header.has_value());
+            continue;
+        }
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(source, "// Written by textresgen-layout from textresouce.h: stamps this language library with "
+                          "its layout.\nextern \"C\" __declspec(dllexport) const char* TextResGenLayout(void) { "
+                          "return \"" + fingerprint + "\"; }\n");
+        ASSERT_TRUE(header.has_value());
+        EXPECT_NE(header->find("#include \"textresouce.h\"\n"), std::string::npos) << *header;
+        EXPECT_NE(header->find("template <> struct LayoutOf<::TextResource> {\n"
+                               "    static constexpr const char* kFingerprint = \"" + fingerprint + "\";\n"),
+                  std::string::npos)
+            << *header;
+    }
 }
 
 }  // namespace

@@ -11,7 +11,11 @@
 #  4. CHECK on a definition with a C++ keyword as a name: the build fails with
 #     textrescheck's finding;
 #  5. a language kept as a PO file (BASE): imported and built with the base's
-#     layout; a PO with a placeholder mismatch fails the build at its line.
+#     layout; a PO with a placeholder mismatch fails the build at its line;
+#  6. the layout stamp: LANGUAGE libraries loaded from the languages folder
+#     by their catalog names export the fingerprint of the host's
+#     textresouce_layout.h when their layout is the host's, another one
+#     when it is not.
 # With MODE=subdir instead: step 1 only, the example taking textresgen from
 # its source tree through add_subdirectory. With MODE=prefix: step 1 only,
 # with textresgen found in PREFIX, where it was unpacked from a package.
@@ -120,6 +124,16 @@ run_host(ENV LANGUAGE=de LANG=C)
 expect_in_order("${output}" "preferred: (none)\n" "[en]\n")
 run_host(ENV LANG=ja_JP.UTF-8 ARGS en)
 expect_in_order("${output}" "[ja]\n" "Menu.File.Open         開く(&O)...\n" "[en]\n" "Menu.File.Open         &Open...\n")
+# A library without a layout stamp, dropped into the folder by hand, is
+# refused for that before its InitString runs.
+if(CMAKE_HOST_SYSTEM_NAME STREQUAL "Linux")
+  run("${CXX}" -shared -fPIC -DLANGUAGE_KIND=1 "${SOURCE_DIR}/tests/runtime/unstamped.cpp"
+      -o "${app_build}/languages/notes_it.so")
+  run_host(ENV LANG=it_IT.UTF-8)
+  expect_in_order("${output}" "available: de, en, fr, it, ja\n" "refused: " "notes_it.so: it has no layout stamp"
+                  "[en]\n")
+  file(REMOVE "${app_build}/languages/notes_it.so")
+endif()
 
 if(MODE STREQUAL "subdir")
   message(STATUS "example through add_subdirectory with ${CXX}: all checks passed")
@@ -133,9 +147,11 @@ endif()
 set(gen "${app_build}/textresgen")
 set(generated
   "${gen}/notes_en/utf16/textresouce.cpp" "${gen}/notes_en/utf16/textresouce.h"
-  "${gen}/notes_en/include/textresouce.h"
+  "${gen}/notes_en/include/textresouce.h" "${gen}/notes_en/include/textresouce_layout.h"
+  "${gen}/notes_en/layout/textresouce_layout.cpp"
   "${gen}/notes_ja/utf16/textresouce.cpp" "${gen}/notes_ja/utf16/textresouce.h"
-  "${gen}/notes_ja/include/textresouce.h")
+  "${gen}/notes_ja/include/textresouce.h" "${gen}/notes_ja/include/textresouce_layout.h"
+  "${gen}/notes_ja/layout/textresouce_layout.cpp")
 timestamps(before ${generated} "${english}" "${japanese}")
 wait_past_this_second()
 file(TOUCH "${app}/host.cpp")
@@ -148,6 +164,7 @@ endif()
 
 # A new text for one member: only that language's source changes.
 timestamps(header_before "${gen}/notes_ja/utf16/textresouce.h" "${gen}/notes_ja/include/textresouce.h"
+           "${gen}/notes_ja/include/textresouce_layout.h" "${gen}/notes_ja/layout/textresouce_layout.cpp"
            "${gen}/notes_en/utf16/textresouce.cpp" "${host}")
 timestamps(source_before "${gen}/notes_ja/utf16/textresouce.cpp")
 file(READ "${app}/japanese.txt" text)
@@ -160,13 +177,14 @@ wait_past_this_second()
 file(WRITE "${app}/japanese.txt" "${edited}")
 run("${CMAKE_COMMAND}" --build "${app_build}" --config Release)
 timestamps(header_after "${gen}/notes_ja/utf16/textresouce.h" "${gen}/notes_ja/include/textresouce.h"
+           "${gen}/notes_ja/include/textresouce_layout.h" "${gen}/notes_ja/layout/textresouce_layout.cpp"
            "${gen}/notes_en/utf16/textresouce.cpp" "${host}")
 timestamps(source_after "${gen}/notes_ja/utf16/textresouce.cpp")
 if(source_before STREQUAL source_after)
   message(FATAL_ERROR "editing japanese.txt did not regenerate its source")
 endif()
 if(NOT header_before STREQUAL header_after)
-  message(FATAL_ERROR "a new text alone rewrote a header, the English source or the host: "
+  message(FATAL_ERROR "a new text alone rewrote a header, the layout stamp, the English source or the host: "
                       "${header_before} -> ${header_after}")
 endif()
 run_host(ENV LANG=en_US ARGS ja)
@@ -204,4 +222,31 @@ endif()
 run("${CMAKE_COMMAND}" -S "${exchange}" -B "${exchange_build}" -DBAD=ON)
 expect_build_failure("${exchange_build}" "a PO file with a placeholder mismatch was built"
   "${exchange}/bad.po:8: error: 'Greeting': the translation takes argument 1 as int, the base text as char*")
+
+# 6. The layout stamp.
+set(stamp_build "${WORK}/stamp-build")
+run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}/tests/package/stamp" -B "${stamp_build}" ${configure_args})
+run("${CMAKE_COMMAND}" --build "${stamp_build}" --config Release)
+file(STRINGS "${stamp_build}/run-Release.txt" command)
+list(POP_BACK command catalog)
+if(NOT catalog STREQUAL "stamp ja")
+  message(FATAL_ERROR "stamp_ja, SAME_LAYOUT_AS a library of CATALOG stamp declared after it, "
+                      "has catalog and language '${catalog}'")
+endif()
+list(GET command 1 english)
+list(GET command 2 japanese)
+list(GET command 3 french)
+run(${command})
+if(NOT output MATCHES "^compiled with (textresgen-layout-1:[0-9a-f]+)\n")
+  message(FATAL_ERROR "the host's textresouce_layout.h gives no fingerprint:\n${output}")
+endif()
+set(own "${CMAKE_MATCH_1}")
+string(LENGTH "${own}" length)
+if(NOT length EQUAL 36)
+  message(FATAL_ERROR "a fingerprint of ${length} characters: ${own}")
+endif()
+expect_in_order("${output}"
+  "${english}: ${own} same\n"
+  "${japanese}: ${own} same\n"
+  "${french}: textresgen-layout-1:" " different\n")
 message(STATUS "consumer through find_package with ${CXX}: all checks passed")

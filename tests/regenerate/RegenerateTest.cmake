@@ -31,10 +31,11 @@ run("${CMAKE_COMMAND}" -S "${app}" -B "${build}" -G "${GENERATOR}" "-DCMAKE_CXX_
 run("${CMAKE_COMMAND}" --build "${build}")
 
 file(GLOB_RECURSE generated LIST_DIRECTORIES false RELATIVE "${build}"
-     "${build}/textresgen/*/utf16/*" "${build}/textresgen/*/utf8/*" "${build}/textresgen/*/include/*")
+     "${build}/textresgen/*/utf16/*" "${build}/textresgen/*/utf8/*" "${build}/textresgen/*/include/*"
+     "${build}/textresgen/*/layout/*")
 list(LENGTH generated count)
-if(count LESS 6)
-  message(FATAL_ERROR "expected at least 6 generated files, found: ${generated}")
+if(count LESS 10)
+  message(FATAL_ERROR "expected at least 10 generated files, found: ${generated}")
 endif()
 foreach(file IN LISTS generated)
   file(REMOVE "${build}/${file}")
