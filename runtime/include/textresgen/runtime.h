@@ -13,11 +13,11 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -198,10 +198,24 @@ class CurrentLanguage {
 public:
     using Handle = std::shared_ptr<const Loaded<Texts>>;
     explicit CurrentLanguage(Handle first) : current_(std::move(first)) {}
-    Handle Get() const { return std::atomic_load(&current_); }
-    void Set(Handle next) { std::atomic_store(&current_, std::move(next)); }
+
+    Handle Get() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return current_;
+    }
+
+    // The old language is let go after the lock: unloading its library, when
+    // this was its last holder, does not hold up the readers.
+    void Set(Handle next) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            current_.swap(next);
+        }
+        next.reset();
+    }
 
 private:
+    mutable std::mutex mutex_;
     Handle current_;
 };
 
