@@ -3,7 +3,7 @@
 # and builds the notes example from it through find_package
 # (ConsumerTest.cmake, MODE=prefix); where a .deb is made (Linux), unpacks it
 # too and runs its programs from usr/bin.
-# Inputs: SOURCE_DIR, BUILD_DIR, CONFIG, WORK, CXX, GENERATOR, VERSION.
+# Inputs: SOURCE_DIR, BUILD_DIR, CONFIG, WORK, CXX, CXX_FLAGS (may be empty), GENERATOR, VERSION.
 cmake_minimum_required(VERSION 3.25)
 
 include("${CMAKE_CURRENT_LIST_DIR}/../RunCommand.cmake")
@@ -21,7 +21,7 @@ endif()
 file(MAKE_DIRECTORY "${WORK}/unpacked")
 run("${CMAKE_COMMAND}" -E chdir "${WORK}/unpacked" "${CMAKE_COMMAND}" -E tar xf "${archives}")
 string(REGEX REPLACE "^.*/|\\.tar\\.gz$|\\.zip$" "" top "${archives}")
-run("${CMAKE_COMMAND}" -DSOURCE_DIR=${SOURCE_DIR} -DBUILD_DIR=${BUILD_DIR} -DCONFIG=${CONFIG} -DCXX=${CXX}
+run("${CMAKE_COMMAND}" -DSOURCE_DIR=${SOURCE_DIR} -DBUILD_DIR=${BUILD_DIR} -DCONFIG=${CONFIG} -DCXX=${CXX} "-DCXX_FLAGS=${CXX_FLAGS}"
     "-DGENERATOR=${GENERATOR}" -DMODE=prefix "-DPREFIX=${WORK}/unpacked/${top}" "-DWORK=${WORK}/consumer"
     -P "${CMAKE_CURRENT_LIST_DIR}/ConsumerTest.cmake")
 message(STATUS "${archives}: ${output}")

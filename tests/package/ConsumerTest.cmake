@@ -20,8 +20,9 @@
 # its source tree through add_subdirectory. With MODE=prefix: step 1 only,
 # with textresgen found in PREFIX, where it was unpacked from a package.
 # Inputs: SOURCE_DIR, BUILD_DIR (built textresgen), CONFIG, WORK (scratch
-# folder), CXX (the consumer's compiler), GENERATOR, MODE (optional), PREFIX
-# (MODE=prefix).
+# folder), CXX (the consumer's compiler), CXX_FLAGS (its flags: those of a
+# sanitizer build, whose installed run-time library is instrumented; may be
+# empty), GENERATOR, MODE (optional), PREFIX (MODE=prefix).
 cmake_minimum_required(VERSION 3.25)
 
 include("${CMAKE_CURRENT_LIST_DIR}/../RunCommand.cmake")
@@ -71,6 +72,9 @@ endfunction()
 file(REMOVE_RECURSE "${WORK}")
 set(prefix "${WORK}/prefix")
 set(configure_args -G "${GENERATOR}" "-DCMAKE_CXX_COMPILER=${CXX}" -DCMAKE_BUILD_TYPE=Release)
+if(CXX_FLAGS)
+  list(APPEND configure_args "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}")
+endif()
 if(MODE STREQUAL "subdir")
   list(APPEND configure_args "-DTEXTRESGEN_SOURCE_DIR=${SOURCE_DIR}")
 elseif(MODE STREQUAL "prefix")
