@@ -107,7 +107,7 @@ Catalog<TextResource> TestCatalog() { return Catalog<TextResource>(TEXTRESGEN_TE
 
 TEST(Runtime, RealLibrariesAreCheckedBeforeUse) {
     const Catalog<TextResource> catalog = TestCatalog();
-    EXPECT_EQ(catalog.Available(), (std::vector<std::string>{"de", "en", "es", "fr", "it", "ja", "pt"}));
+    EXPECT_EQ(catalog.Available(), (std::vector<std::string>{"de", "en", "es", "fr", "it", "ja", "ko", "pt"}));
     const struct {
         std::vector<std::string> wanted;
         bool acceptUnstamped;
@@ -122,7 +122,8 @@ TEST(Runtime, RealLibrariesAreCheckedBeforeUse) {
         {{"it"}, true, "it", L"%d note", {{"rt_it", "unchecked"}}},
         {{"pt", "es", "fr"}, true, "en", L"%d notes",
          {{"rt_pt", "member 3 of 3 empty"}, {"rt_es", "writes past the end"}, {"rt_fr", "was built from another layout"}}},
-        {{"ko"}, false, "en", L"%d notes", {}},
+        {{"ko-KR"}, false, "en", L"%d notes", {{"rt_ko", "was built from another layout"}}},
+        {{"pl"}, false, "en", L"%d notes", {}},
     };
     for (const auto& c : cases) {
         Catalog<TextResource> tried = catalog;
