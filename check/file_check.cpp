@@ -76,8 +76,10 @@ public:
         hiddenErrors_ = 0;
         hiddenWarnings_ = 0;
         const DefinitionLine definition = SplitDefinitionLine(line);
-        if (definition.isEntry)
+        if (definition.isEntry) {
             CheckDefinition(definition);
+            CheckTextCutByCR(line, definition);
+        }
         else
             CheckIgnoredLine(line);
         if (hiddenErrors_ + hiddenWarnings_ > 0) {
@@ -287,6 +289,23 @@ private:
                    std::to_string(found->second.line) + ") declares a member S in " +
                    Quoted(index.FullName(parent)) + ", where " + why +
                    ": S then no longer names the type there; rename the group";
+        });
+    }
+
+    // A lone CR ends the text but not the line (only LF does): whatever
+    // follows it on the line, often the next definitions of a file saved
+    // with old Mac line ends, is never generated.
+    void CheckTextCutByCR(WideStringView line, const DefinitionLine& definition) {
+        const std::size_t cr = static_cast<std::size_t>(definition.text.data() - line.data()) + definition.text.size();
+        if (cr >= line.size() || line[cr] != u'\r') return;
+        WideStringView rest = line.substr(cr + 1);
+        rest = rest.substr(0, rest.find(u'\0'));
+        while (!rest.empty() && (rest.back() == u'\n' || rest.back() == u'\r')) rest.remove_suffix(1);
+        if (rest.empty()) return;
+        Report(Severity::Warning, [&] {
+            return "text of " + Quoted(definition.name) + " ends at a lone CR (U+000D) at character " +
+                   std::to_string(definition.text.size() + 1) + ", and the generator ignores the rest of the line, " +
+                   Quoted(rest) + ": only LF or CR LF ends a line";
         });
     }
 
