@@ -10,6 +10,7 @@
 #include "check/name_rules.h"
 #include "model/definition_line.h"
 #include "model/generated_names.h"
+#include "text/file_problem.h"
 #include "text/memory_bytes.h"
 #include "text/platform_file.h"
 #include "text/utf16_reader.h"
@@ -29,6 +30,7 @@ using textresgen::WideString;
 // What the first reads of a file showed, to say why it was refused.
 struct OpenProbe {
     bool opened = false;
+    textresgen::FileProblem problem = textresgen::FileProblem::Other;  // when not opened
     bool readError = false;
     unsigned char head[2] = {};
     std::size_t headCount = 0;
@@ -53,6 +55,8 @@ private:
 };
 
 std::string WhyRefused(const OpenProbe& probe) {
+    if (!probe.opened && probe.problem == textresgen::FileProblem::InUse)
+        return "cannot be opened: another program has it open and does not share it (close it there)";
     if (!probe.opened) return "cannot be opened: it is missing or not accessible";
     if (probe.readError) return "cannot be read: it is a folder, or reading it failed";
     if (probe.headCount == 2 && probe.head[0] == 0xFE && probe.head[1] == 0xFF)
@@ -373,9 +377,10 @@ FileCheck CheckOpened(Utf16Reader& input) {
 
 }  // namespace
 
-FileCheck CheckDefinitionSource(std::unique_ptr<ByteSource> source) {
+FileCheck CheckDefinitionSource(std::unique_ptr<ByteSource> source, textresgen::FileProblem problem) {
     OpenProbe probe;
     probe.opened = source != nullptr;
+    probe.problem = problem;
     Utf16Reader input;
     if (!probe.opened || !input.Open(std::make_unique<ProbingSource>(std::move(source), probe))) {
         FileCheck refused;
@@ -386,7 +391,18 @@ FileCheck CheckDefinitionSource(std::unique_ptr<ByteSource> source) {
     return CheckOpened(input);
 }
 
-FileCheck CheckDefinitionFile(const char* path) { return CheckDefinitionSource(textresgen::OpenFileSource(path)); }
+FileCheck CheckDefinitionFile(const char* path) {
+    if (textresgen::NamesDevice(path)) {
+        FileCheck refused;
+        refused.status = FileCheck::Status::Unreadable;
+        refused.problem = "names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension), "
+                          "not a file: it is not read";
+        return refused;
+    }
+    std::unique_ptr<ByteSource> source = textresgen::OpenFileSource(path);
+    const textresgen::FileProblem problem = source ? textresgen::FileProblem::Other : textresgen::LastFileProblem();
+    return CheckDefinitionSource(std::move(source), problem);
+}
 
 FileCheck CheckDefinitionBytes(std::string_view bytes) {
     return CheckDefinitionSource(std::make_unique<textresgen::MemorySource>(bytes));

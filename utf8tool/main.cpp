@@ -7,6 +7,7 @@
 #include "cli/command_line.h"
 #include "cli/shown_text.h"
 #include "text/console.h"
+#include "text/file_problem.h"
 #include "text/platform_file.h"
 #include "utf8tool/utf16le_to_utf8.h"
 
@@ -32,6 +33,8 @@ int Fail(const char* what, const char* path) {
     return 1;
 }
 
+bool InUse() { return textresgen::LastFileProblem() == textresgen::FileProblem::InUse; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -44,10 +47,20 @@ int main(int argc, char** argv) {
     const char* const input = line.operands[0].c_str();
     const char* const output = line.operands[1].c_str();
 
+    for (const char* path : {input, output})
+        if (textresgen::NamesDevice(path))
+            return Fail("names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension), "
+                        "not a file",
+                        path);
     auto source = textresgen::OpenFileSource(input);
-    if (!source) return Fail("cannot open for reading", input);
+    if (!source)
+        return Fail(InUse() ? "cannot open for reading: another program has it open and does not share it"
+                            : "cannot open for reading",
+                    input);
     auto sink = textresgen::CreateFileSink(output);
-    if (!sink) return Fail("cannot create", output);
+    if (!sink)
+        return Fail(InUse() ? "cannot create: another program has it open and does not share it" : "cannot create",
+                    output);
 
     textresgen::Utf16LeToUtf8 converter;
     std::string utf8;
