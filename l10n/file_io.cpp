@@ -57,7 +57,8 @@ WriteStatus WriteFileReplacing(const std::string& path, std::string_view bytes) 
     }
     if (!textresgen::RenameOver(temporary.c_str(), path.c_str())) {
         // Asked before Discard, whose own calls set the system's last error.
-        const bool inUse = textresgen::LastFileProblem() == textresgen::FileProblem::InUse;
+        const bool inUse = textresgen::LastFileProblem() == textresgen::FileProblem::InUse ||
+                           textresgen::FileInUse(path.c_str());
         sink->Discard();
         return inUse ? WriteStatus::InUse : WriteStatus::Failed;
     }

@@ -17,6 +17,12 @@ enum class FileProblem {
 // right after the failure, before any other file call.
 FileProblem LastFileProblem();
 
+// Whether another program holds the existing file open without sharing it
+// (Windows) or under a lock (POSIX flock), asked after an operation failed
+// with a less telling error: replacing a file in use fails on Windows as
+// "access denied" on some systems.
+bool FileInUse(const char* path);
+
 // True on Windows when the last part of the path names a device rather than
 // a file: CON, PRN, AUX, NUL, COM1-COM9 or LPT1-LPT9, in any case, with any
 // extension or trailing blanks ("con.po", "Nul.txt", "out\\LPT1.xlf").
