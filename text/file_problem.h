@@ -30,7 +30,7 @@ bool FileInUse(const char* path);
 // on the console. Always false elsewhere, where these are ordinary names.
 bool NamesDevice(std::string_view path);
 
-// The same test on every platform, for the tests.
+// The rule NamesDevice applies on Windows, answered on every platform.
 bool IsWindowsDeviceName(std::string_view path);
 
 }  // namespace textresgen
