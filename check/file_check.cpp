@@ -10,6 +10,7 @@
 #include "check/name_rules.h"
 #include "model/definition_line.h"
 #include "model/generated_names.h"
+#include "text/file_problem.h"
 #include "text/memory_bytes.h"
 #include "text/platform_file.h"
 #include "text/utf16_reader.h"
@@ -29,6 +30,7 @@ using textresgen::WideString;
 // What the first reads of a file showed, to say why it was refused.
 struct OpenProbe {
     bool opened = false;
+    textresgen::FileProblem problem = textresgen::FileProblem::Other;  // when not opened
     bool readError = false;
     unsigned char head[2] = {};
     std::size_t headCount = 0;
@@ -53,6 +55,8 @@ private:
 };
 
 std::string WhyRefused(const OpenProbe& probe) {
+    if (!probe.opened && probe.problem == textresgen::FileProblem::InUse)
+        return "cannot be opened: another program has it open and does not share it (close it there)";
     if (!probe.opened) return "cannot be opened: it is missing or not accessible";
     if (probe.readError) return "cannot be read: it is a folder, or reading it failed";
     if (probe.headCount == 2 && probe.head[0] == 0xFE && probe.head[1] == 0xFF)
@@ -76,8 +80,10 @@ public:
         hiddenErrors_ = 0;
         hiddenWarnings_ = 0;
         const DefinitionLine definition = SplitDefinitionLine(line);
-        if (definition.isEntry)
+        if (definition.isEntry) {
             CheckDefinition(definition);
+            CheckTextCutByCR(line, definition);
+        }
         else
             CheckIgnoredLine(line);
         if (hiddenErrors_ + hiddenWarnings_ > 0) {
@@ -290,6 +296,23 @@ private:
         });
     }
 
+    // A lone CR ends the text but not the line (only LF does): whatever
+    // follows it on the line, often the next definitions of a file saved
+    // with old Mac line ends, is never generated.
+    void CheckTextCutByCR(WideStringView line, const DefinitionLine& definition) {
+        const std::size_t cr = static_cast<std::size_t>(definition.text.data() - line.data()) + definition.text.size();
+        if (cr >= line.size() || line[cr] != u'\r') return;
+        WideStringView rest = line.substr(cr + 1);
+        rest = rest.substr(0, rest.find(u'\0'));
+        while (!rest.empty() && (rest.back() == u'\n' || rest.back() == u'\r')) rest.remove_suffix(1);
+        if (rest.empty()) return;
+        Report(Severity::Warning, [&] {
+            return "text of " + Quoted(definition.name) + " ends at a lone CR (U+000D) at character " +
+                   std::to_string(definition.text.size() + 1) + ", and the generator ignores the rest of the line, " +
+                   Quoted(rest) + ": only LF or CR LF ends a line";
+        });
+    }
+
     // A line without "=" that looks like a dotted name.
     void CheckIgnoredLine(WideStringView line) {
         line = line.substr(0, line.find(u'\0'));
@@ -354,9 +377,10 @@ FileCheck CheckOpened(Utf16Reader& input) {
 
 }  // namespace
 
-FileCheck CheckDefinitionSource(std::unique_ptr<ByteSource> source) {
+FileCheck CheckDefinitionSource(std::unique_ptr<ByteSource> source, textresgen::FileProblem problem) {
     OpenProbe probe;
     probe.opened = source != nullptr;
+    probe.problem = problem;
     Utf16Reader input;
     if (!probe.opened || !input.Open(std::make_unique<ProbingSource>(std::move(source), probe))) {
         FileCheck refused;
@@ -367,7 +391,18 @@ FileCheck CheckDefinitionSource(std::unique_ptr<ByteSource> source) {
     return CheckOpened(input);
 }
 
-FileCheck CheckDefinitionFile(const char* path) { return CheckDefinitionSource(textresgen::OpenFileSource(path)); }
+FileCheck CheckDefinitionFile(const char* path) {
+    if (textresgen::NamesDevice(path)) {
+        FileCheck refused;
+        refused.status = FileCheck::Status::Unreadable;
+        refused.problem = "names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension), "
+                          "not a file: it is not read";
+        return refused;
+    }
+    std::unique_ptr<ByteSource> source = textresgen::OpenFileSource(path);
+    const textresgen::FileProblem problem = source ? textresgen::FileProblem::Other : textresgen::LastFileProblem();
+    return CheckDefinitionSource(std::move(source), problem);
+}
 
 FileCheck CheckDefinitionBytes(std::string_view bytes) {
     return CheckDefinitionSource(std::make_unique<textresgen::MemorySource>(bytes));

@@ -9,6 +9,7 @@
 #include "check/definition_index.h"
 #include "check/diagnostic.h"
 #include "text/byte_stream.h"
+#include "text/file_problem.h"
 
 namespace textrescheck {
 
@@ -37,7 +38,9 @@ inline constexpr std::size_t kFindingsShownPerLine = 10;
 FileCheck CheckDefinitionFile(const char* path);
 // The same for the bytes of a definition file held in memory.
 FileCheck CheckDefinitionBytes(std::string_view bytes);
-// The same for any byte source (null: the file could not be opened).
-FileCheck CheckDefinitionSource(std::unique_ptr<textresgen::ByteSource> source);
+// The same for any byte source (null: the file could not be opened, for
+// the reason `problem`).
+FileCheck CheckDefinitionSource(std::unique_ptr<textresgen::ByteSource> source,
+                                textresgen::FileProblem problem = textresgen::FileProblem::Other);
 
 }  // namespace textrescheck

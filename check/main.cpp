@@ -2,7 +2,6 @@
 // reports, line by line, what would break the generated C++. Never writes a
 // file. Usage: textrescheck [--help] [--version] [--] [FILE...] (default:
 // TextResouce.txt).
-#include <cstdio>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -34,13 +33,13 @@ const textresgen::cli::Tool kTool = {
 
 int main(int argc, char** argv) {
     try {
-        const textresgen::cli::CommandLine line = textresgen::cli::ParseCommandLine(kTool, argc - 1, argv + 1);
+        const textresgen::cli::CommandLine line = textresgen::cli::ParseProgramArguments(kTool, argc, argv);
         if (!line.run) return textresgen::cli::Finish(line);
         return textrescheck::RunCheck(line.operands, textresgen::WriteStandardOutput);
     } catch (const std::bad_alloc&) {
-        std::fputs("textrescheck: out of memory\n", stderr);
+        textresgen::WriteStandardError("textrescheck: out of memory\n");
     } catch (const std::length_error&) {
-        std::fputs("textrescheck: out of memory (definition too large)\n", stderr);
+        textresgen::WriteStandardError("textrescheck: out of memory (definition too large)\n");
     }
     return 3;  // neither a finding nor a file problem
 }

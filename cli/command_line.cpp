@@ -1,9 +1,10 @@
 #include "cli/command_line.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "cli/shown_text.h"
+#include "text/console.h"
+#include "text/program_arguments.h"
 
 #ifndef TEXTRESGEN_VERSION
 #error "TEXTRESGEN_VERSION must come from the CMake project version"
@@ -60,10 +61,16 @@ CommandLine ParseCommandLine(const Tool& tool, int argc, const char* const* argv
     return line;
 }
 
+CommandLine ParseProgramArguments(const Tool& tool, int argc, char** argv) {
+    const std::vector<std::string> arguments = ProgramArguments(argc, argv);
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+    return ParseCommandLine(tool, static_cast<int>(pointers.size()), pointers.data());
+}
+
 int Finish(const CommandLine& line) {
-    std::fwrite(line.out.data(), 1, line.out.size(), stdout);
-    std::fflush(stdout);
-    std::fwrite(line.err.data(), 1, line.err.size(), stderr);
+    WriteStandardOutput(line.out);
+    WriteStandardError(line.err);
     return line.status;
 }
 

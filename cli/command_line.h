@@ -49,6 +49,9 @@ const char* Version();
 // option of tool.valueOptions takes the next argument, whatever it is, as
 // its value; missing at the end, it is a usage error.
 CommandLine ParseCommandLine(const Tool& tool, int argc, const char* const* argv);
+// The same for the arguments main() received, read as the user typed them
+// (text/program_arguments.h: on Windows from the wide command line).
+CommandLine ParseProgramArguments(const Tool& tool, int argc, char** argv);
 
 // A usage error found by the tool itself (say, a missing operand), reported
 // like an unknown option.

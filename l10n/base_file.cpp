@@ -3,8 +3,10 @@
 #include <memory>
 #include <unordered_map>
 
+#include "l10n/file_io.h"
 #include "l10n/message_text.h"
 #include "model/definition_line.h"
+#include "text/file_problem.h"
 #include "text/platform_file.h"
 #include "text/utf16_reader.h"
 
@@ -39,7 +41,15 @@ bool CommentText(WideStringView line, WideString& text) {
 bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error) {
     error.file = path;
     textresgen::Utf16Reader reader;
+    if (textresgen::NamesDevice(path)) {
+        error.message = kDeviceName;
+        return false;
+    }
     std::unique_ptr<textresgen::ByteSource> source = textresgen::OpenFileSource(path.c_str());
+    if (!source && textresgen::LastFileProblem() == textresgen::FileProblem::InUse) {
+        error.message = DescribeReadStatus(ReadStatus::InUse);
+        return false;
+    }
     if (!source || !reader.Open(std::move(source))) {
         error.message = "cannot be read: it is missing, not accessible, or starts with the big-endian mark FE FF";
         return false;

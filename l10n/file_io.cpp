@@ -2,14 +2,21 @@
 
 #include <vector>
 
+#include "text/file_problem.h"
 #include "text/platform_file.h"
 
 namespace textresl10n {
 
+const char* const kDeviceName =
+    "names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension), not a file: "
+    "use another name";
+
 ReadStatus ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
+    if (textresgen::NamesDevice(path)) return ReadStatus::Device;
     auto source = textresgen::OpenFileSource(path.c_str());
-    if (!source) return ReadStatus::Missing;
+    if (!source) return textresgen::LastFileProblem() == textresgen::FileProblem::InUse ? ReadStatus::InUse
+                                                                                         : ReadStatus::Missing;
     std::vector<unsigned char> buffer(64 * 1024);
     for (;;) {
         std::size_t count = 0;
@@ -28,6 +35,9 @@ std::string DescribeReadStatus(ReadStatus status) {
     switch (status) {
         case ReadStatus::Read: break;
         case ReadStatus::Missing: return "cannot be opened: it is missing or not accessible";
+        case ReadStatus::InUse:
+            return "cannot be opened: another program has it open and does not share it (close it there)";
+        case ReadStatus::Device: return kDeviceName;
         case ReadStatus::Failed: return "cannot be read: it is a folder, or reading it failed";
         case ReadStatus::TooLarge:
             return "is larger than " + std::to_string(kMaxInputBytes / (1024 * 1024)) + " MiB, more than any exchange file needs";
@@ -35,19 +45,24 @@ std::string DescribeReadStatus(ReadStatus status) {
     return "was read";
 }
 
-bool WriteFileReplacing(const std::string& path, std::string_view bytes) {
+WriteStatus WriteFileReplacing(const std::string& path, std::string_view bytes) {
+    // The temporary name starts like the path, so it names the same device.
+    if (textresgen::NamesDevice(path)) return WriteStatus::Device;
     const std::string temporary = path + ".textresl10n-tmp";
     auto sink = textresgen::CreateFileSink(temporary.c_str());
-    if (!sink) return false;
+    if (!sink) return WriteStatus::Failed;
     if (!sink->Write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()) || !sink->Close()) {
         sink->Discard();
-        return false;
+        return WriteStatus::Failed;
     }
     if (!textresgen::RenameOver(temporary.c_str(), path.c_str())) {
+        // Asked before Discard, whose own calls set the system's last error.
+        const bool inUse = textresgen::LastFileProblem() == textresgen::FileProblem::InUse ||
+                           textresgen::FileInUse(path.c_str());
         sink->Discard();
-        return false;
+        return inUse ? WriteStatus::InUse : WriteStatus::Failed;
     }
-    return true;
+    return WriteStatus::Written;
 }
 
 }  // namespace textresl10n

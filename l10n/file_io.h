@@ -11,9 +11,13 @@ namespace textresl10n {
 // comes near it, and the limit bounds the memory a hostile file can take.
 inline constexpr std::size_t kMaxInputBytes = 256u * 1024 * 1024;
 
-enum class ReadStatus { Read, Missing, Failed, TooLarge };
+enum class ReadStatus { Read, Missing, InUse, Device, Failed, TooLarge };
 
-// Reads the whole file, at most kMaxInputBytes.
+// The message for a path that names a device of Windows.
+extern const char* const kDeviceName;
+
+// Reads the whole file, at most kMaxInputBytes. A name of a Windows device
+// (CON, NUL, ...) is refused there before anything is opened.
 ReadStatus ReadWholeFile(const std::string& path, std::string& bytes);
 // Why a read failed, as a message fragment.
 std::string DescribeReadStatus(ReadStatus status);
@@ -22,6 +26,7 @@ std::string DescribeReadStatus(ReadStatus status);
 // `path`: `path` holds either its old bytes or all of the new ones, never a
 // part. False when that failed; `path` is then as it was and the temporary
 // file is gone.
-bool WriteFileReplacing(const std::string& path, std::string_view bytes);
+enum class WriteStatus { Written, InUse, Device, Failed };
+WriteStatus WriteFileReplacing(const std::string& path, std::string_view bytes);
 
 }  // namespace textresl10n

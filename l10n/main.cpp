@@ -8,6 +8,7 @@
 
 #include "l10n/commands.h"
 #include "text/console.h"
+#include "text/program_arguments.h"
 
 namespace {
 
@@ -23,18 +24,15 @@ void WriteOut(std::string_view text) {
 
 int main(int argc, char** argv) {
     try {
-        std::vector<std::string> arguments(argv + 1, argv + argc);
-        return textresl10n::RunL10n(arguments, WriteOut, [](std::string_view text) {
-            std::fwrite(text.data(), 1, text.size(), stderr);
-            std::fflush(stderr);
-        });
+        const std::vector<std::string> arguments = textresgen::ProgramArguments(argc, argv);
+        return textresl10n::RunL10n(arguments, WriteOut, textresgen::WriteStandardError);
     } catch (const std::bad_alloc&) {
-        std::fputs("textresl10n: out of memory\n", stderr);
+        textresgen::WriteStandardError("textresl10n: out of memory\n");
     } catch (const std::length_error&) {
-        std::fputs("textresl10n: out of memory (a file too large)\n", stderr);
+        textresgen::WriteStandardError("textresl10n: out of memory (a file too large)\n");
     } catch (const StandardOutputFailed&) {
-        std::fputs("textresl10n: standard output: error: cannot be written (a full disk, or a reader that went away)\n",
-                   stderr);
+        textresgen::WriteStandardError(
+            "textresl10n: standard output: error: cannot be written (a full disk, or a reader that went away)\n");
         return textresl10n::kExitProblems;
     }
     return textresl10n::kExitMemory;

@@ -36,9 +36,18 @@ bool ReadFile(const std::string& path, std::string& bytes, Reporter& err) {
 }
 
 bool Write(const std::string& path, const std::string& bytes, Reporter& err) {
-    if (WriteFileReplacing(path, bytes)) return true;
-    err.Report(About(path, 0, "cannot be written (the folder is missing or not writable, or the disk is full); "
-                              "it is left as it was"));
+    switch (WriteFileReplacing(path, bytes)) {
+        case WriteStatus::Written: return true;
+        case WriteStatus::InUse:
+            err.Report(About(path, 0, "cannot be replaced: another program has it open and does not share it "
+                                      "(close it there); it is left as it was"));
+            break;
+        case WriteStatus::Device: err.Report(About(path, 0, std::string(kDeviceName) + "; nothing is written")); break;
+        case WriteStatus::Failed:
+            err.Report(About(path, 0, "cannot be written (the folder is missing or not writable, or the disk is full); "
+                                      "it is left as it was"));
+            break;
+    }
     return false;
 }
 

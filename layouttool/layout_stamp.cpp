@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "text/file_problem.h"
 #include "text/platform_file.h"
 
 namespace textresgen {
@@ -99,7 +100,11 @@ bool WriteReplacing(const std::string& path, const std::string& text) {
 }  // namespace
 
 std::optional<LayoutFailure> WriteLayoutFiles(const std::string& header, const std::string& folder) {
+    if (NamesDevice(header))
+        return LayoutFailure{header, "names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9), not a file"};
     auto source = OpenFileSource(header.c_str());
+    if (!source && LastFileProblem() == FileProblem::InUse)
+        return LayoutFailure{header, "cannot be opened: another program has it open and does not share it"};
     if (!source) return LayoutFailure{header, "cannot be opened: it is missing or not accessible"};
     std::string error;
     const std::optional<std::string> fingerprint = ReadLayoutFingerprint(*source, error);

@@ -4,11 +4,12 @@
 // fingerprint exported by each language library) into OUTPUT_FOLDER.
 // Exit status 0 on success, 1 with a message when a file fails, 2 when the
 // command line is wrong.
-#include <cstdio>
+#include <string>
 
 #include "cli/command_line.h"
 #include "cli/shown_text.h"
 #include "layouttool/layout_stamp.h"
+#include "text/console.h"
 
 namespace {
 
@@ -35,13 +36,12 @@ const textresgen::cli::Tool kTool = {
 
 int main(int argc, char** argv) {
     namespace cli = textresgen::cli;
-    const cli::CommandLine line = cli::ParseCommandLine(kTool, argc - 1, argv + 1);
+    const cli::CommandLine line = cli::ParseProgramArguments(kTool, argc, argv);
     if (!line.run) return cli::Finish(line);
     if (line.operands.size() != 2)
         return cli::Finish(cli::UsageError(kTool, "expects HEADER and OUTPUT_FOLDER"));
     const auto failure = textresgen::WriteLayoutFiles(line.operands[0], line.operands[1]);
     if (!failure) return 0;
-    std::fprintf(stderr, "textresgen-layout: %s: %s\n", cli::Printable(failure->file).c_str(),
-                 failure->what.c_str());
+    textresgen::WriteStandardError("textresgen-layout: " + cli::Printable(failure->file) + ": " + failure->what + "\n");
     return 1;
 }

@@ -175,6 +175,9 @@ const std::vector<Row> kRows = {
     {"literal too long for MSVC", "Long=" + std::string(8190, 'a') + "\n",
      {"T.txt:1: error: text of 'Long' makes a literal of 16382 bytes (UTF-16, terminator included), more than the "
       "16380 that MSVC accepts in one piece: MSVC stops with error C2026"}},
+    {"lone CR cutting the line", "Title=Hello\rMenu.File=File\rMenu.Quit=Quit\r\n",
+     {"T.txt:1: warning: text of 'Title' ends at a lone CR (U+000D) at character 6, and the generator ignores the "
+      "rest of the line, 'Menu.File=File<U+000D>Menu.Quit=Quit': only LF or CR LF ends a line"}},
     // --- a line the generator ignores
     {"definition without =", "Intro\nMenu.File\n",
      {"T.txt:2: warning: line holds '.' but no '=': the generator ignores it; if it is meant as a definition, it "
@@ -238,14 +241,19 @@ TEST(CheckFile, LineNumbersCountDeliveredLines) {
     // line, where it ends the text); blank lines count.
     const std::string body = "A=1\r\n\r\nB=2\rjunk\n\nS=3\n";
     EXPECT_EQ(PrintedLines(body),
-              std::vector<std::string>{"T.txt:5: error: entry 'S' hides the type S that the generated members are "
-                                       "declared with" + kHeader});
+              (std::vector<std::string>{"T.txt:3: warning: text of 'B' ends at a lone CR (U+000D) at character 2, and "
+                                        "the generator ignores the rest of the line, 'junk': only LF or CR LF ends a "
+                                        "line",
+                                        "T.txt:5: error: entry 'S' hides the type S that the generated members are "
+                                        "declared with" + kHeader}));
 }
 
 TEST(CheckFile, TextEndsWhereTheGeneratorEndsIt) {
     // The text stops at the lone CR and the line at U+0000: the quote after
-    // either is never copied into the literal.
-    EXPECT_EQ(PrintedLines("A=ok\r\"\nB=ok\0\"\n"s), std::vector<std::string>{});
+    // either is never copied into the literal (only the CR's cut is told).
+    EXPECT_EQ(PrintedLines("A=ok\r\"\nB=ok\0\"\n"s),
+              std::vector<std::string>{"T.txt:1: warning: text of 'A' ends at a lone CR (U+000D) at character 3, and "
+                                       "the generator ignores the rest of the line, '\"': only LF or CR LF ends a line"});
     // An "=" after U+0000 does not make a definition.
     EXPECT_EQ(PrintedLines("S\0=x\n"s), std::vector<std::string>{});
 }

@@ -12,6 +12,12 @@
 #include "support/temp_dir.h"
 #include "support/utf16_bytes.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
 namespace textrescheck {
 namespace {
 
@@ -95,6 +101,16 @@ TEST_F(CheckProgram, UnreadableFilesExitTwo) {
     // An unreadable file outweighs errors in the others, and the others are still checked.
     EXPECT_EQ(Run({sound, missing, bad}, report), kExitUnreadable);
     EXPECT_EQ(report.substr(report.rfind('\n', report.size() - 2) + 1), "3 files: 1 error, 0 warnings, 1 not readable\n");
+#ifndef _WIN32
+    // Held by another program's exclusive lock (the Windows sharing
+    // violation is in tests/windows): in use, not missing.
+    const int held = ::open(sound.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    EXPECT_EQ(Run({sound}, report), kExitUnreadable);
+    EXPECT_EQ(report.substr(0, report.find('\n')),
+              "en.txt: error: cannot be opened: another program has it open and does not share it (close it there)");
+    ::close(held);
+#endif
 }
 
 TEST_F(CheckProgram, SeveralLanguagesShareOneLayout) {

@@ -2,11 +2,12 @@
 // file, for compilers that read only UTF-8 and for host code that includes
 // the generated header. Exit status 0 on success, 1 with a message when a
 // file fails, 2 when the command line is wrong.
-#include <cstdio>
 #include <string>
 
 #include "cli/command_line.h"
 #include "cli/shown_text.h"
+#include "text/console.h"
+#include "text/file_problem.h"
 #include "text/platform_file.h"
 #include "utf8tool/utf16le_to_utf8.h"
 
@@ -28,26 +29,38 @@ const textresgen::cli::Tool kTool = {
     "2 the command line is wrong.\n"};
 
 int Fail(const char* what, const char* path) {
-    std::fprintf(stderr, "textresgen-utf8: %s: %s\n", textresgen::cli::Printable(path).c_str(), what);
+    textresgen::WriteStandardError("textresgen-utf8: " + textresgen::cli::Printable(path) + ": " + what + "\n");
     return 1;
 }
+
+bool InUse() { return textresgen::LastFileProblem() == textresgen::FileProblem::InUse; }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     using textresgen::ByteSource;
     namespace cli = textresgen::cli;
-    const cli::CommandLine line = cli::ParseCommandLine(kTool, argc - 1, argv + 1);
+    const cli::CommandLine line = cli::ParseProgramArguments(kTool, argc, argv);
     if (!line.run) return cli::Finish(line);
     if (line.operands.size() != 2)
         return cli::Finish(cli::UsageError(kTool, "expects two files, INPUT and OUTPUT"));
     const char* const input = line.operands[0].c_str();
     const char* const output = line.operands[1].c_str();
 
+    for (const char* path : {input, output})
+        if (textresgen::NamesDevice(path))
+            return Fail("names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension), "
+                        "not a file",
+                        path);
     auto source = textresgen::OpenFileSource(input);
-    if (!source) return Fail("cannot open for reading", input);
+    if (!source)
+        return Fail(InUse() ? "cannot open for reading: another program has it open and does not share it"
+                            : "cannot open for reading",
+                    input);
     auto sink = textresgen::CreateFileSink(output);
-    if (!sink) return Fail("cannot create", output);
+    if (!sink)
+        return Fail(InUse() ? "cannot create: another program has it open and does not share it" : "cannot create",
+                    output);
 
     textresgen::Utf16LeToUtf8 converter;
     std::string utf8;
@@ -76,10 +89,9 @@ int main(int argc, char** argv) {
     }
     if (!converted) {
         sink->Discard();
-        std::fprintf(stderr,
-                     "textresgen-utf8: %s: unpaired surrogate or odd last byte at byte %llu; "
-                     "it has no UTF-8 form\n",
-                     cli::Printable(input).c_str(), static_cast<unsigned long long>(converter.ErrorOffset()));
+        textresgen::WriteStandardError("textresgen-utf8: " + cli::Printable(input) +
+                                       ": unpaired surrogate or odd last byte at byte " +
+                                       std::to_string(converter.ErrorOffset()) + "; it has no UTF-8 form\n");
         return 1;
     }
     if (!sink->Write(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size()) ||

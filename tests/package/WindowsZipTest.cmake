@@ -31,7 +31,8 @@ foreach(file IN ITEMS lib/cmake/TextResGen/TextResGenConfig.cmake lib/cmake/Text
   endif()
 endforeach()
 
-# Only DLLs every Windows has: KERNEL32, msvcrt and the other system DLLs,
+# Only DLLs every Windows has: KERNEL32, msvcrt and the other system DLLs
+# (shell32 for CommandLineToArgvW),
 # no libstdc++-6, libgcc_s_seh-1 or libwinpthread-1.
 foreach(program IN ITEMS textresgen textrescheck textresgen-utf8 textresgen-layout)
   run("${OBJDUMP}" -p "${bin}/${program}.exe")
@@ -42,7 +43,7 @@ foreach(program IN ITEMS textresgen textrescheck textresgen-utf8 textresgen-layo
   foreach(import IN LISTS imports)
     string(REPLACE "DLL Name: " "" dll "${import}")
     string(TOLOWER "${dll}" dll)
-    if(NOT dll MATCHES "^(kernel32|msvcrt|user32|advapi32|ws2_32|ntdll|api-ms-win-[a-z0-9-]+)\\.dll$")
+    if(NOT dll MATCHES "^(kernel32|msvcrt|user32|advapi32|shell32|ws2_32|ntdll|api-ms-win-[a-z0-9-]+)\\.dll$")
       message(FATAL_ERROR "${program}.exe in ${zip} needs ${dll}, which Windows does not have")
     endif()
   endforeach()
