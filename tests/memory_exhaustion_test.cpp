@@ -62,7 +62,7 @@ TEST(MemoryExhaustion, SmallDefinitionUnderSameLimit) {
     EXPECT_EQ(folder.Read(kSource), SourceBytes({u"\tt.k = L\"" + std::u16string(1000, u'x') + u"\";"}));
 }
 
-#if defined(TEXTRESGEN_FAULT_SHIM) && !defined(TEXTRESGEN_TEST_SANITIZED)
+#if defined(TEXTRESGEN_ALLOC_FAULT_SHIM) && !defined(TEXTRESGEN_TEST_SANITIZED)
 
 // Each allocation after the definition is first read fails in turn (every
 // so many of them, to keep the sweep short), with the program believing it
@@ -86,7 +86,7 @@ TEST(MemoryExhaustion, EveryFailingAllocationLeavesOutputsWholeOrAsTheyWere) {
         reference.Write(kDefinition, bytes);
         RunOptions counted;
         counted.environment =
-            FaultInjection({nprocs, from, {"TEXTRESGEN_COUNT_MALLOC_TO", (reference.Path() / "count").string()}});
+            AllocationFaultInjection({nprocs, from, {"TEXTRESGEN_COUNT_MALLOC_TO", (reference.Path() / "count").string()}});
         ASSERT_TRUE(Succeeded(reference.Run(counted)));
         const long allocations = std::stol(reference.Read("count").value_or("0"));
         ASSERT_GT(allocations, 100);
@@ -102,7 +102,7 @@ TEST(MemoryExhaustion, EveryFailingAllocationLeavesOutputsWholeOrAsTheyWere) {
             folder.Write(kSource, "old source");
             folder.Write(kHeader, "old header");
             RunOptions options;
-            options.environment = FaultInjection({nprocs, from, {"TEXTRESGEN_FAIL_MALLOC", std::to_string(n)}});
+            options.environment = AllocationFaultInjection({nprocs, from, {"TEXTRESGEN_FAIL_MALLOC", std::to_string(n)}});
             const RunResult run = folder.Run(options);
             ASSERT_TRUE(run.started) << run.setupError;
             ASSERT_TRUE(run.exited) << "ended by signal " << -run.exitStatus << "; stderr: " << run.err;

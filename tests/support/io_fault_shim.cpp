@@ -10,25 +10,13 @@
 //                                    file system would).
 //   TEXTRESGEN_FAIL_READ=name        read() of that file fails with EIO once
 //   TEXTRESGEN_FAIL_READ_AFTER=N     N bytes of it have been delivered.
-//   TEXTRESGEN_FAIL_MALLOC=N         the N-th malloc() (operator new too)
-//   TEXTRESGEN_FAIL_MALLOC_FROM=name counted from the first read() of the
-//                                    file `name` returns null, once.
-//   TEXTRESGEN_COUNT_MALLOC_TO=path  at exit, the number of malloc() calls
-//                                    counted so writes to `path`.
-//   TEXTRESGEN_NPROCS=N              get_nprocs() and sysconf() report N
-//                                    processors, so the program starts as
-//                                    many threads as on such a machine.
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-extern "C" void* __libc_malloc(std::size_t size);
 
 namespace {
 
@@ -54,49 +42,7 @@ Function Next(const char* symbol) {
 
 unsigned long long delivered = 0;
 
-// Read once before main; malloc must not look at the environment itself.
-long failingMalloc = 0;
-const char* countFrom = nullptr;
-long processors = 0;
-std::atomic<bool> counting{false};
-std::atomic<long> mallocs{0};
-
-__attribute__((destructor)) void WriteCount() {
-    const char* path = std::getenv("TEXTRESGEN_COUNT_MALLOC_TO");
-    if (path == nullptr) return;
-    if (std::FILE* file = std::fopen(path, "w")) {
-        std::fprintf(file, "%ld\n", mallocs.load());
-        std::fclose(file);
-    }
-}
-
-__attribute__((constructor)) void ReadSettings() {
-    if (const char* n = std::getenv("TEXTRESGEN_FAIL_MALLOC")) failingMalloc = std::strtol(n, nullptr, 10);
-    countFrom = std::getenv("TEXTRESGEN_FAIL_MALLOC_FROM");
-    if (const char* n = std::getenv("TEXTRESGEN_NPROCS")) processors = std::strtol(n, nullptr, 10);
-}
-
 }  // namespace
-
-extern "C" void* malloc(std::size_t size) {
-    if (counting.load(std::memory_order_relaxed) &&
-        mallocs.fetch_add(1, std::memory_order_relaxed) + 1 == failingMalloc) {
-        errno = ENOMEM;
-        return nullptr;
-    }
-    return __libc_malloc(size);
-}
-
-extern "C" int get_nprocs() {
-    static const auto realGetNprocs = Next<int (*)()>("get_nprocs");
-    return processors > 0 ? static_cast<int>(processors) : realGetNprocs();
-}
-
-extern "C" long sysconf(int name) {
-    static const auto realSysconf = Next<long (*)(int)>("sysconf");
-    if (processors > 0 && (name == _SC_NPROCESSORS_ONLN || name == _SC_NPROCESSORS_CONF)) return processors;
-    return realSysconf(name);
-}
 
 extern "C" int close(int fd) {
     static const auto realClose = Next<int (*)(int)>("close");
@@ -111,7 +57,6 @@ extern "C" int close(int fd) {
 
 extern "C" ssize_t read(int fd, void* buffer, size_t count) {
     static const auto realRead = Next<ssize_t (*)(int, void*, size_t)>("read");
-    if (countFrom != nullptr && !counting.load() && IsFileNamed(fd, countFrom)) counting = true;
     if (!IsFileNamed(fd, std::getenv("TEXTRESGEN_FAIL_READ"))) return realRead(fd, buffer, count);
     const char* after = std::getenv("TEXTRESGEN_FAIL_READ_AFTER");
     const unsigned long long limit = after != nullptr ? std::strtoull(after, nullptr, 10) : 0;
