@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -183,13 +183,12 @@ bool ResolveOutput(const char* path, std::string& resolved) {
         resolved = path;
         return true;
     }
-    char* real = ::realpath(path, nullptr);
-    if (real == nullptr) {
+    const std::unique_ptr<char, void (*)(void*)> real(::realpath(path, nullptr), std::free);
+    if (!real) {
         if (errno == ENOMEM) throw std::bad_alloc();
         return false;
     }
-    resolved = real;
-    std::free(real);
+    resolved = real.get();
     return true;
 }
 
