@@ -56,6 +56,12 @@ function(textresgen_add_library target definition)
                         "or textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff> BASE <base-target> "
                         "[LANGUAGE <tag>] [CATALOG <name>] [CHECK])")
   endif()
+  # A ';' would split the path into a list in every command line made from
+  # it, so the build would look for files that do not exist.
+  if(definition MATCHES ";")
+    message(FATAL_ERROR "textresgen_add_library(${target}): the definition path '${definition}' holds a ';', "
+                        "which CMake cannot pass to the build as one path; rename the file or its folder")
+  endif()
   # An empty value leaves the variable undefined: still a value to refuse.
   foreach(keyword IN ITEMS LANGUAGE CATALOG)
     if(NOT DEFINED arg_${keyword} AND keyword IN_LIST ARGN)

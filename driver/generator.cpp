@@ -16,11 +16,11 @@
 namespace textresgen {
 namespace {
 
-// Opens an output and writes it whole. On a write or close failure, or when
-// memory runs out, the incomplete output is removed; false on a file failure.
+// Opens an output and writes it whole beside its place, closed but not yet
+// put there. On a write or close failure, or when memory runs out, what was
+// written is removed; false on a file failure.
 template <typename Write>
-bool WriteOutput(const OpenOutput& open, Write write) {
-    Utf16Writer file;
+bool WriteOutput(Utf16Writer& file, const OpenOutput& open, Write write) {
     if (!file.Open(open())) return false;
     try {
         write(file);
@@ -42,9 +42,26 @@ bool Generate(std::unique_ptr<ByteSource> input, const OpenOutput& openSource, c
     if (!reader.Open(std::move(input))) return false;
     ResourceTree tree;
     if (!ReadDefinitions(reader, tree, ThreadsForThisMachine())) return false;
-    if (!WriteOutput(openSource, [&](Utf16Writer& file) { WriteSource(tree, file); })) return false;
-    if (!WriteOutput(openHeader, [&](Utf16Writer& file) { WriteHeader(tree, file); })) return false;
+    // Both files are written in full before either is put in its place, so
+    // that a run that ends early (out of memory, a signal) leaves the old
+    // pair; an exception leaves through the writers' destructors, which
+    // remove what they wrote. A header that cannot be written still leaves
+    // the source complete, as a header that cannot be opened always has.
+    Utf16Writer source;
+    if (!WriteOutput(source, openSource, [&](Utf16Writer& file) { WriteSource(tree, file); })) return false;
+    Utf16Writer header;
+    const bool headerWritten = WriteOutput(header, openHeader, [&](Utf16Writer& file) { WriteHeader(tree, file); });
     reader.Close();
+    if (!source.Commit()) {
+        source.Discard();
+        header.Discard();
+        return false;
+    }
+    if (!headerWritten) return false;
+    if (!header.Commit()) {
+        header.Discard();
+        return false;
+    }
     return true;
 }
 
@@ -53,8 +70,8 @@ int RunGenerator() {
     // depends on it, since the streams never consult the locale.
     std::setlocale(LC_ALL, "Japanese");
     if (!Generate(
-            OpenFileSource(names::kDefinitionFile), [] { return CreateFileSink(names::kSourceFile); },
-            [] { return CreateFileSink(names::kHeaderFile); }))
+            OpenRegularFileSource(names::kDefinitionFile), [] { return CreateReplacingFileSink(names::kSourceFile); },
+            [] { return CreateReplacingFileSink(names::kHeaderFile); }))
         WriteStandardOutput(kFileErrorLine);
     return 0;
 }

@@ -17,10 +17,12 @@ using OpenOutput = std::function<std::unique_ptr<ByteSink>()>;
 
 // The whole job: reads the definitions from `input` (null: it could not be
 // opened), then opens and writes the source, then opens and writes the
-// header. The input stays open until both are written. False at the first
-// file problem, which ends the job at once; an output whose writing failed
-// is removed, so a generated file is complete or absent. Memory exhaustion
-// is left to the caller (std::bad_alloc, std::length_error).
+// header, then commits the source and the header (ByteSink::Commit). The
+// input stays open until both are written. False at the first file problem,
+// which ends the job at once; an output whose writing failed is discarded,
+// and a source written in full is still committed, so a generated file is
+// complete or as it was. Memory exhaustion is left to the caller
+// (std::bad_alloc, std::length_error), with neither output committed.
 bool Generate(std::unique_ptr<ByteSource> input, const OpenOutput& openSource, const OpenOutput& openHeader);
 
 // Generate in the current folder: TextResouce.txt in, textresouce.cpp and

@@ -3,6 +3,8 @@
 // UTF-8. Labelled "heavy" (ctest -LE heavy leaves them out).
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -193,6 +195,68 @@ TEST(Heavy, Utf8TextOfOnlyMalformedBytes) {
     const std::u16string text(kReplacementsPerCopy * kCopies, u'\uFFFD');
     EXPECT_TRUE(folder.Read(kSource) == SourceBytes({u"\tt.k = L\"" + text + u"\";"}));
 }
+
+#ifndef _WIN32
+
+// A run ended by a signal at any moment (reading, writing either file,
+// putting them in place) leaves each output as it was or complete, never cut
+// off; the next run removes what the ended one left beside them. The
+// definition is rewritten between the runs, so the old and the new outputs
+// differ everywhere.
+TEST(Heavy, SignalLeavesEachOutputAsItWasOrComplete) {
+    // 20 MB of texts make the source large, 4000 nested groups the header
+    // (about 50 MB), so that writing takes most of the run.
+    const auto definition = [](char16_t letter) {
+        std::u16string text;
+        for (int i = 0; i < 200; ++i)
+            text += u"Group" + UnitsFromUtf8(std::to_string(i % 7)) + u".Key" + letter + UnitsFromUtf8(std::to_string(i)) +
+                    u"=" + std::u16string(50'000, letter) + u"\n";
+        for (int level = 0; level < 4000; ++level) text += u"a.";
+        return Utf16LeWithMark(text + u"Leaf" + letter + u"=x\n");
+    };
+    ProgramFolder folder;
+    folder.Write(kDefinition, definition(u'o'));
+    ASSERT_TRUE(Succeeded(folder.Run()));
+    const std::optional<std::string> oldSource = folder.Read(kSource), oldHeader = folder.Read(kHeader);
+    // The new pair, and how long a run over the old one takes.
+    folder.Write(kDefinition, definition(u'n'));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Succeeded(folder.Run()));
+    const auto runMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    const std::optional<std::string> newSource = folder.Read(kSource), newHeader = folder.Read(kHeader);
+    ASSERT_FALSE(oldSource == newSource || oldHeader == newHeader);
+    folder.Write(kSource, *oldSource);
+    folder.Write(kHeader, *oldHeader);
+
+    const struct {
+        int signal;
+        double atPartOfRun;
+    } kCases[] = {{SIGTERM, 0.1}, {SIGKILL, 0.3}, {SIGINT, 0.5},  {SIGHUP, 0.6},  {SIGTERM, 0.7},  {SIGKILL, 0.8},
+                  {SIGTERM, 0.9}, {SIGKILL, 0.95}, {SIGTERM, 1.0}, {SIGKILL, 1.05}, {SIGTERM, 1.2}, {SIGTERM, 3.0}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE("signal " + std::to_string(c.signal) + " at " + std::to_string(c.atPartOfRun) + " of " +
+                     std::to_string(runMs.count()) + " ms");
+        RunOptions options;
+        options.signal = c.signal;
+        options.signalAfterMs = static_cast<unsigned>(c.atPartOfRun * static_cast<double>(runMs.count()));
+        const RunResult run = folder.Run(options);
+        ASSERT_TRUE(run.started) << run.setupError;
+        const std::optional<std::string> source = folder.Read(kSource), header = folder.Read(kHeader);
+        EXPECT_TRUE(source == oldSource || source == newSource) << "source of " << (source ? source->size() : 0) << " bytes";
+        EXPECT_TRUE(header == oldHeader || header == newHeader) << "header of " << (header ? header->size() : 0) << " bytes";
+        if (run.exited) {
+            EXPECT_TRUE(source == newSource && header == newHeader);
+        }
+        // Back to the old pair for the next case.
+        folder.Write(kSource, *oldSource);
+        folder.Write(kHeader, *oldHeader);
+    }
+    ASSERT_TRUE(Succeeded(folder.Run()));
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{kDefinition, kSource, kHeader}));
+    EXPECT_TRUE(folder.Read(kSource) == newSource && folder.Read(kHeader) == newHeader);
+}
+
+#endif
 
 }  // namespace
 }  // namespace textresgen::test

@@ -2,10 +2,21 @@
 // status 1, never "ERR!" (which means a file problem), no output left.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include "support/fault_injection.h"
 #include "support/program_folder.h"
 #include "support/utf16_bytes.h"
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TEXTRESGEN_TEST_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define TEXTRESGEN_TEST_SANITIZED 1
+#endif
+#endif
 
 namespace textresgen::test {
 namespace {
@@ -50,6 +61,69 @@ TEST(MemoryExhaustion, SmallDefinitionUnderSameLimit) {
     EXPECT_TRUE(Succeeded(folder.Run(options)));
     EXPECT_EQ(folder.Read(kSource), SourceBytes({u"\tt.k = L\"" + std::u16string(1000, u'x') + u"\";"}));
 }
+
+#if defined(TEXTRESGEN_ALLOC_FAULT_SHIM) && !defined(TEXTRESGEN_TEST_SANITIZED)
+
+// Each allocation after the definition is first read fails in turn (every
+// so many of them, to keep the sweep short), with the program believing it
+// has 1, 2 or 4 cores, so that a failure also meets reading, sorting and
+// writing threads already running. The run either absorbs the failure and
+// writes the complete pair, or ends with the documented line and status 1
+// with both old outputs as they were; it never aborts, and leaves no
+// temporary file. (A sanitizer's allocator cannot be replaced this way.)
+TEST(MemoryExhaustion, EveryFailingAllocationLeavesOutputsWholeOrAsTheyWere) {
+    std::string definition;
+    for (int i = 0; i < 5000; ++i)
+        definition += "Group" + std::to_string(i % 40) + ".Key" + std::to_string(i) + "=text " + std::to_string(i) + "\n";
+    const std::string bytes = Utf8WithMark(definition);
+    const std::vector<std::string> pair{kDefinition, kSource, kHeader};
+    for (const unsigned threads : {1u, 2u, 4u}) {
+        SCOPED_TRACE(std::to_string(threads) + " threads");
+        const std::pair<std::string, std::string> nprocs{"TEXTRESGEN_NPROCS", std::to_string(threads)};
+        const std::pair<std::string, std::string> from{"TEXTRESGEN_FAIL_MALLOC_FROM", kDefinition};
+        // The complete pair, and how many allocations make it.
+        ProgramFolder reference;
+        reference.Write(kDefinition, bytes);
+        RunOptions counted;
+        counted.environment =
+            AllocationFaultInjection({nprocs, from, {"TEXTRESGEN_COUNT_MALLOC_TO", (reference.Path() / "count").string()}});
+        ASSERT_TRUE(Succeeded(reference.Run(counted)));
+        const long allocations = std::stol(reference.Read("count").value_or("0"));
+        ASSERT_GT(allocations, 100);
+        const std::string source = reference.Read(kSource).value_or("");
+        const std::string header = reference.Read(kHeader).value_or("");
+
+        ProgramFolder folder;
+        folder.Write(kDefinition, bytes);
+        const long stride = std::max(1L, allocations / 150);
+        int ranOutOfMemory = 0;
+        for (long n = threads; n <= allocations && !HasFailure(); n += stride) {
+            SCOPED_TRACE("allocation " + std::to_string(n) + " of " + std::to_string(allocations) + " fails");
+            folder.Write(kSource, "old source");
+            folder.Write(kHeader, "old header");
+            RunOptions options;
+            options.environment = AllocationFaultInjection({nprocs, from, {"TEXTRESGEN_FAIL_MALLOC", std::to_string(n)}});
+            const RunResult run = folder.Run(options);
+            ASSERT_TRUE(run.started) << run.setupError;
+            ASSERT_TRUE(run.exited) << "ended by signal " << -run.exitStatus << "; stderr: " << run.err;
+            EXPECT_EQ(folder.Entries(), pair);
+            if (run.exitStatus == 0) {
+                EXPECT_TRUE(Succeeded(run));
+                EXPECT_TRUE(folder.Read(kSource) == source && folder.Read(kHeader) == header);
+                continue;
+            }
+            ++ranOutOfMemory;
+            EXPECT_EQ(run.exitStatus, 1);
+            EXPECT_EQ(run.out, "");
+            EXPECT_EQ(run.err, "textresgen: out of memory\n");
+            EXPECT_EQ(folder.Read(kSource), "old source");
+            EXPECT_EQ(folder.Read(kHeader), "old header");
+        }
+        EXPECT_GT(ranOutOfMemory, 0);  // the failures did reach the program
+    }
+}
+
+#endif
 
 }  // namespace
 }  // namespace textresgen::test

@@ -6,6 +6,14 @@
 
 #include <filesystem>
 #include <ostream>
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#endif
 #include <string>
 #include <vector>
 
@@ -111,6 +119,106 @@ INSTANTIATE_TEST_SUITE_P(Program, BlockedOutput, ::testing::ValuesIn(kBlockedCas
 
 #ifndef _WIN32
 
+// What stands in a file's place when it is not a regular file, or is a link.
+enum class Stand { Fifo, Socket, DeviceLink, DanglingLink, FileLink };
+
+struct StandInCase {
+    const char* name;
+    const char* file;  // kDefinition, kSource or kHeader
+    Stand stand;
+};
+
+const StandInCase kStandInCases[] = {
+    {"FifoAsInput", kDefinition, Stand::Fifo},          {"FifoAsSource", kSource, Stand::Fifo},
+    {"FifoAsHeader", kHeader, Stand::Fifo},             {"SocketAsInput", kDefinition, Stand::Socket},
+    {"SocketAsSource", kSource, Stand::Socket},         {"SocketAsHeader", kHeader, Stand::Socket},
+    {"DeviceAsInput", kDefinition, Stand::DeviceLink},  {"DeviceAsSource", kSource, Stand::DeviceLink},
+    {"DeviceAsHeader", kHeader, Stand::DeviceLink},     {"DanglingLinkAsSource", kSource, Stand::DanglingLink},
+    {"DanglingLinkAsHeader", kHeader, Stand::DanglingLink}, {"LinkToFileAsSource", kSource, Stand::FileLink},
+    {"LinkToFileAsHeader", kHeader, Stand::FileLink},
+};
+
+void PrintTo(const StandInCase& c, std::ostream* os) { *os << c.name; }
+
+bool MakeSocket(const std::filesystem::path& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.native().size() >= sizeof address.sun_path) return false;
+    std::strcpy(address.sun_path, path.c_str());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0) return false;
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);  // the socket file stays
+    return bound;
+}
+
+class StandIn : public ::testing::TestWithParam<StandInCase> {};
+
+// Nothing in a file's place makes the program wait (a FIFO would block an
+// ordinary open until its other end opened). A FIFO, a socket, a device or a
+// dangling link is refused with ERR! and left as it is; what comes before it
+// is complete, nothing after it is opened. A link to a regular file is
+// followed: the file it leads to is replaced, the link stays.
+TEST_P(StandIn, IsRefusedWithoutWaitingOrFollowedWhenALinkToAFile) {
+    namespace fs = std::filesystem;
+    const StandInCase& c = GetParam();
+    ProgramFolder folder;
+    TempDir elsewhere;
+    if (std::string(c.file) != kDefinition) folder.Write(kDefinition, ExampleDefinition());
+    const fs::path place = folder / c.file;
+    switch (c.stand) {
+        case Stand::Fifo: ASSERT_EQ(::mkfifo(place.c_str(), 0666), 0); break;
+        case Stand::Socket: ASSERT_TRUE(MakeSocket(place)); break;
+        case Stand::DeviceLink: fs::create_symlink("/dev/null", place); break;
+        case Stand::DanglingLink: fs::create_symlink(elsewhere / "missing", place); break;
+        case Stand::FileLink:
+            ASSERT_TRUE(WriteFileBytes(elsewhere / "target", "an old file"));
+            fs::create_symlink(elsewhere / "target", place);
+            break;
+    }
+    const fs::file_type before = fs::symlink_status(place).type();
+    RunOptions options;
+    options.timeoutMs = 20000;
+    const RunResult run = folder.Run(options);
+    ASSERT_FALSE(run.timedOut) << "the program waited";
+    EXPECT_EQ(fs::symlink_status(place).type(), before);
+    const bool source = std::string(c.file) == kSource;
+    if (c.stand == Stand::FileLink) {
+        EXPECT_TRUE(Succeeded(run));
+        EXPECT_TRUE(MatchesGolden(ReadFileBytes(elsewhere / "target").value_or(""),
+                                  source ? "example.cpp.golden" : "example.h.golden"));
+        EXPECT_EQ(fs::read_symlink(place), elsewhere / "target");
+        EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere.Path()), fs::directory_iterator()), 1);
+        EXPECT_EQ(folder.Entries(), (Names{kDefinition, kSource, kHeader}));
+        return;
+    }
+    EXPECT_TRUE(ReportedFileError(run));
+    if (std::string(c.file) == kDefinition) {
+        EXPECT_EQ(folder.Entries(), Names{kDefinition});
+    } else if (source) {
+        EXPECT_EQ(folder.Entries(), (Names{kDefinition, kSource}));
+    } else {
+        EXPECT_EQ(folder.Entries(), (Names{kDefinition, kSource, kHeader}));
+        EXPECT_TRUE(MatchesGolden(folder.Read(kSource).value_or(""), "example.cpp.golden"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, StandIn, ::testing::ValuesIn(kStandInCases),
+                         [](const ::testing::TestParamInfo<StandInCase>& info) { return std::string(info.param.name); });
+
+// The temporary files a killed run left beside the outputs are taken over
+// and gone after the next run, which writes the pair as usual.
+TEST(OutputFailure, LeftoverTemporaryFilesAreReplaced) {
+    ProgramFolder folder;
+    folder.Write(kDefinition, ExampleDefinition());
+    const std::string leftovers[] = {std::string(kSource) + ".textresgen-tmp", std::string(kHeader) + ".textresgen-tmp"};
+    for (const std::string& leftover : leftovers) folder.Write(leftover, "cut off by a kill");
+    EXPECT_TRUE(Succeeded(folder.Run()));
+    EXPECT_EQ(folder.Entries(), (Names{kDefinition, kSource, kHeader}));
+    EXPECT_TRUE(MatchesGolden(folder.Read(kSource).value_or(""), "example.cpp.golden"));
+    EXPECT_TRUE(MatchesGolden(folder.Read(kHeader).value_or(""), "example.h.golden"));
+}
+
 // A regular file that fills up part way (a file size limit makes the write
 // past it fail with EFBIG): the partly written file is removed.
 TEST(OutputFailure, SourceWriteFailsPartWay) {
@@ -141,27 +249,32 @@ TEST(OutputFailure, HeaderWriteFailsPartWay) {
     EXPECT_EQ(folder.Read(kSource), SourceBytes({u"\tt." + name + u" = L\"x\";"}));
 }
 
-// A partial source that cannot be removed (the folder is read-only) is
-// emptied, so that nothing that looks complete but is not remains.
-TEST(OutputFailure, PartialSourceInReadOnlyFolderIsEmptied) {
-    std::u16string definitions;
-    for (int i = 0; i < 3000; ++i) definitions += u"Key" + UnitsFromUtf8(std::to_string(i)) + u"=a text of some length\n";
-    ProgramFolder folder;
-    folder.Write(kDefinition, Utf16LeWithMark(definitions));
-    folder.Write(kSource, "an old source");
+// In a folder without write permission no temporary file can be written
+// beside the source, so the source is refused (ERR!) and stays as it was,
+// as does a read-only source in a folder that may be written.
+TEST(OutputFailure, SourceThatCannotBeReplacedStaysAsItWas) {
     namespace fs = std::filesystem;
-    fs::permissions(folder / kSource, fs::perms::all);
-    fs::permissions(folder.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                       fs::perms::others_read | fs::perms::others_exec);
-    RunOptions options;
-    options.fileSizeLimit = 100000;
-    options.dropPrivileges = true;  // so that the folder's permissions apply
-    const RunResult run = folder.Run(options);
-    fs::permissions(folder.Path(), fs::perms::owner_all);
-    if (!run.started) GTEST_SKIP() << "cannot run the program as an unprivileged user: " << run.setupError;
-    EXPECT_TRUE(ReportedFileError(run));
-    EXPECT_EQ(folder.Entries(), (Names{kDefinition, kSource}));
-    EXPECT_EQ(folder.Read(kSource), "");
+    for (const bool readOnlyFolder : {true, false}) {
+        SCOPED_TRACE(readOnlyFolder ? "read-only folder" : "read-only source");
+        std::u16string definitions;
+        for (int i = 0; i < 3000; ++i) definitions += u"Key" + UnitsFromUtf8(std::to_string(i)) + u"=a text of some length\n";
+        ProgramFolder folder;
+        folder.Write(kDefinition, Utf16LeWithMark(definitions));
+        folder.Write(kSource, "an old source");
+        const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+        const fs::perms listable = fs::perms::group_exec | fs::perms::others_exec | fs::perms::owner_all | readOnly;
+        fs::permissions(folder / kSource, readOnlyFolder ? fs::perms::all : readOnly);
+        fs::permissions(folder.Path(), readOnlyFolder ? listable : fs::perms::all);
+        RunOptions options;
+        options.fileSizeLimit = 100000;
+        options.dropPrivileges = true;  // so that the permissions apply
+        const RunResult run = folder.Run(options);
+        fs::permissions(folder.Path(), fs::perms::owner_all);
+        if (!run.started) GTEST_SKIP() << "cannot run the program as an unprivileged user: " << run.setupError;
+        EXPECT_TRUE(ReportedFileError(run));
+        EXPECT_EQ(folder.Entries(), (Names{kDefinition, kSource}));
+        EXPECT_EQ(folder.Read(kSource), "an old source");
+    }
 }
 
 // The same header fits without the limit: the limit is what failed it.

@@ -23,8 +23,13 @@ public:
     virtual bool Write(const unsigned char* data, std::size_t size) = 0;
     // Completes and closes the destination; false when that failed.
     virtual bool Close() = 0;
+    // After Close: puts what was written in its place, where the sink writes
+    // beside its destination first (CreateReplacingFileSink); false when that
+    // failed. Other sinks have nothing to do.
+    virtual bool Commit() { return true; }
     // Closes the destination and removes what was written, so that a
-    // half-written file is never mistaken for a complete one.
+    // half-written file is never mistaken for a complete one. Also after a
+    // Close that was not followed by a Commit.
     virtual void Discard() = 0;
 };
 

@@ -9,6 +9,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "text/platform_file.h"
@@ -25,6 +28,29 @@ bool TakeLock(int fd, int operation) {
     }
     return true;
 }
+
+bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, size);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (put == 0) return false;
+        data += put;
+        size -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+bool CloseDescriptor(int& fd) {
+    if (fd < 0) return true;
+    const int result = ::close(fd);
+    fd = -1;
+    return result == 0;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 class PosixFileSource final : public ByteSource {
 public:
@@ -53,19 +79,7 @@ public:
     PosixFileSink(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     ~PosixFileSink() override { CloseHandle(); }
 
-    bool Write(const unsigned char* data, std::size_t size) override {
-        while (size > 0) {
-            const ssize_t put = ::write(fd_, data, size);
-            if (put < 0) {
-                if (errno == EINTR) continue;
-                return false;
-            }
-            if (put == 0) return false;
-            data += put;
-            size -= static_cast<std::size_t>(put);
-        }
-        return true;
-    }
+    bool Write(const unsigned char* data, std::size_t size) override { return WriteAll(fd_, data, size); }
 
     bool Close() override { return CloseHandle(); }
 
@@ -98,16 +112,100 @@ private:
         if (fd != fd_) ::close(fd);
     }
 
-    bool CloseHandle() {
-        if (fd_ < 0) return true;
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result == 0;
-    }
+    bool CloseHandle() { return CloseDescriptor(fd_); }
 
     int fd_;
     std::string path_;
 };
+
+// Writes the temporary file beside the destination and renames it over the
+// destination on Commit. The old destination, when there is one, stays open
+// and locked until then, so that another writer is refused as before.
+class ReplacingFileSink final : public ByteSink {
+public:
+    ReplacingFileSink(int fd, const struct stat& own, int held, std::string destination, std::string temporary)
+        : fd_(fd), own_(own), held_(held), destination_(std::move(destination)), temporary_(std::move(temporary)) {}
+    ~ReplacingFileSink() override { Discard(); }
+
+    bool Write(const unsigned char* data, std::size_t size) override { return WriteAll(fd_, data, size); }
+
+    // The bytes reach the disk before the rename can: after a power cut the
+    // destination is the old file or the whole new one.
+    bool Close() override {
+        if (fd_ < 0) return closed_;
+        int synced;
+        while ((synced = ::fsync(fd_)) != 0 && errno == EINTR) {
+        }
+        const bool closed = CloseDescriptor(fd_);
+        closed_ = synced == 0 && closed;
+        return closed_;
+    }
+
+    bool Commit() override {
+        if (!closed_ || committed_) return committed_;
+        committed_ = ::rename(temporary_.c_str(), destination_.c_str()) == 0;
+        if (committed_) CloseDescriptor(held_);
+        return committed_;
+    }
+
+    void Discard() override {
+        CloseDescriptor(fd_);
+        if (!committed_) {
+            // Removed only while the name is still our file: a run that
+            // took it over after us must keep it.
+            struct stat named {};
+            if (::lstat(temporary_.c_str(), &named) == 0 && SameFile(named, own_)) ::unlink(temporary_.c_str());
+            committed_ = true;  // nothing left to do
+        }
+        CloseDescriptor(held_);
+    }
+
+private:
+    int fd_;
+    struct stat own_;
+    int held_;  // the old destination, -1 when there was none
+    std::string destination_;
+    std::string temporary_;
+    bool closed_ = false;
+    bool committed_ = false;
+};
+
+// The file an output path leads to: the path itself, or for a link the
+// final target of its chain. False when that cannot be told (a dangling
+// link, a loop).
+bool ResolveOutput(const char* path, std::string& resolved) {
+    struct stat info {};
+    if (::lstat(path, &info) != 0) {
+        resolved = path;
+        return errno == ENOENT;
+    }
+    if (!S_ISLNK(info.st_mode)) {
+        resolved = path;
+        return true;
+    }
+    const std::unique_ptr<char, void (*)(void*)> real(::realpath(path, nullptr), std::free);
+    if (!real) {
+        if (errno == ENOMEM) throw std::bad_alloc();
+        return false;
+    }
+    resolved = real.get();
+    return true;
+}
+
+// Opens an existing file without waiting (a FIFO blocks an ordinary open
+// until its other end is opened) and keeps it only when it is a regular file.
+int OpenRegular(const char* path, int flags, struct stat& info) {
+    const int fd = ::open(path, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) return -1;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status != -1) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+    return fd;
+}
 
 }  // namespace
 
@@ -119,6 +217,63 @@ std::unique_ptr<ByteSource> OpenFileSource(const char* path) {
         return nullptr;
     }
     return std::make_unique<PosixFileSource>(fd);
+}
+
+std::unique_ptr<ByteSource> OpenRegularFileSource(const char* path) {
+    // Looked at before it is opened: opening a device may do something.
+    struct stat info {};
+    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+    const int fd = OpenRegular(path, O_RDONLY, info);
+    if (fd < 0) return nullptr;
+    if (!TakeLock(fd, LOCK_SH)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixFileSource>(fd);
+}
+
+std::unique_ptr<ByteSink> CreateReplacingFileSink(const char* path) {
+    std::string destination;
+    if (!ResolveOutput(path, destination)) return nullptr;
+    std::string temporary = destination + kTemporarySuffix;
+    // An existing destination must be a regular file this process may write
+    // and nobody else holds; it is opened (not truncated) to find that out
+    // and to hold it until it is replaced.
+    int held = -1;
+    struct stat old {};
+    if (::stat(destination.c_str(), &old) == 0) {
+        if (!S_ISREG(old.st_mode)) return nullptr;
+        held = OpenRegular(destination.c_str(), O_WRONLY | O_NOFOLLOW, old);
+        if (held < 0 || !TakeLock(held, LOCK_EX)) {
+            CloseDescriptor(held);
+            return nullptr;
+        }
+    } else if (errno != ENOENT) {
+        return nullptr;
+    }
+    // A leftover of a killed run is taken over: opened, locked (a run still
+    // writing it keeps it), checked to be still the file of that name, and
+    // emptied. A link or anything else but a regular file there is refused.
+    struct stat own {};
+    struct stat named {};
+    int fd = OpenRegular(temporary.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW, own);
+    const bool ok = fd >= 0 && TakeLock(fd, LOCK_EX) && ::lstat(temporary.c_str(), &named) == 0 &&
+                    SameFile(named, own) && (own.st_size == 0 || ::ftruncate(fd, 0) == 0);
+    if (!ok) {
+        CloseDescriptor(fd);
+        CloseDescriptor(held);
+        return nullptr;
+    }
+    // The replacement keeps the permissions of the file it replaces.
+    if (held >= 0) static_cast<void>(::fchmod(fd, old.st_mode & 07777));
+    try {
+        return std::make_unique<ReplacingFileSink>(fd, own, held, std::move(destination), std::move(temporary));
+    } catch (...) {
+        ::unlink(temporary.c_str());
+        CloseDescriptor(fd);
+        CloseDescriptor(held);
+        throw;
+    }
 }
 
 std::unique_ptr<ByteSink> CreateFileSink(const char* path) {

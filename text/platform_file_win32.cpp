@@ -31,6 +31,23 @@ DWORD ChunkOf(std::size_t size) {
     return size > kMaxChunk ? kMaxChunk : static_cast<DWORD>(size);
 }
 
+bool WriteAllTo(HANDLE handle, const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+        DWORD put = 0;
+        if (!WriteFile(handle, data, ChunkOf(size), &put, nullptr) || put == 0) return false;
+        data += put;
+        size -= put;
+    }
+    return true;
+}
+
+bool CloseOnce(HANDLE& handle) {
+    if (handle == INVALID_HANDLE_VALUE) return true;
+    const BOOL closed = CloseHandle(handle);
+    handle = INVALID_HANDLE_VALUE;
+    return closed != 0;
+}
+
 class Win32FileSource final : public ByteSource {
 public:
     explicit Win32FileSource(HANDLE handle) : handle_(handle) {}
@@ -53,15 +70,7 @@ public:
     Win32FileSink(HANDLE handle, std::wstring path) : handle_(handle), path_(std::move(path)) {}
     ~Win32FileSink() override { CloseFile(); }
 
-    bool Write(const unsigned char* data, std::size_t size) override {
-        while (size > 0) {
-            DWORD put = 0;
-            if (!WriteFile(handle_, data, ChunkOf(size), &put, nullptr) || put == 0) return false;
-            data += put;
-            size -= put;
-        }
-        return true;
-    }
+    bool Write(const unsigned char* data, std::size_t size) override { return WriteAllTo(handle_, data, size); }
 
     bool Close() override { return CloseFile(); }
 
@@ -80,16 +89,70 @@ public:
     }
 
 private:
-    bool CloseFile() {
-        if (handle_ == INVALID_HANDLE_VALUE) return true;
-        const BOOL closed = CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-        return closed != 0;
-    }
+    bool CloseFile() { return CloseOnce(handle_); }
 
     HANDLE handle_;
     std::wstring path_;
 };
+
+// Writes the temporary file beside the destination and moves it over the
+// destination on Commit. The old destination stays open, shared with
+// nobody, until then, so that nobody else opens it meanwhile.
+class Win32ReplacingSink final : public ByteSink {
+public:
+    Win32ReplacingSink(HANDLE handle, HANDLE held, std::wstring destination, std::wstring temporary)
+        : handle_(handle), held_(held), destination_(std::move(destination)), temporary_(std::move(temporary)) {}
+    ~Win32ReplacingSink() override { Discard(); }
+
+    bool Write(const unsigned char* data, std::size_t size) override { return WriteAllTo(handle_, data, size); }
+
+    // The bytes reach the disk before the move can: after a power cut the
+    // destination is the old file or the whole new one.
+    bool Close() override {
+        if (handle_ == INVALID_HANDLE_VALUE) return closed_;
+        const bool flushed = FlushFileBuffers(handle_) != 0;
+        const bool closed = CloseOnce(handle_);
+        closed_ = flushed && closed;
+        return closed_;
+    }
+
+    bool Commit() override {
+        if (!closed_ || committed_) return committed_;
+        CloseOnce(held_);  // the move needs the old file free
+        committed_ = MoveFileExW(temporary_.c_str(), destination_.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        return committed_;
+    }
+
+    void Discard() override {
+        CloseOnce(handle_);
+        if (!committed_) {
+            DeleteFileW(temporary_.c_str());
+            committed_ = true;  // nothing left to do
+        }
+        CloseOnce(held_);
+    }
+
+private:
+    HANDLE handle_;
+    HANDLE held_;  // the old destination, INVALID_HANDLE_VALUE when there was none
+    std::wstring destination_;
+    std::wstring temporary_;
+    bool closed_ = false;
+    bool committed_ = false;
+};
+
+// The path a handle's file has after every link was followed.
+bool FinalPathOf(HANDLE handle, std::wstring& path) {
+    const DWORD length = GetFinalPathNameByHandleW(handle, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return false;
+    path.assign(length, L'\0');
+    const DWORD written =
+        GetFinalPathNameByHandleW(handle, path.data(), length, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (written == 0 || written >= length) return false;
+    path.resize(written);
+    return true;
+}
 
 }  // namespace
 
@@ -99,6 +162,61 @@ std::unique_ptr<ByteSource> OpenFileSource(const char* path) {
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32FileSource>(handle);
+}
+
+std::unique_ptr<ByteSource> OpenRegularFileSource(const char* path) {
+    const std::wstring wide = WidePath(path);
+    HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    try {
+        return std::make_unique<Win32FileSource>(handle);
+    } catch (...) {
+        CloseHandle(handle);
+        throw;
+    }
+}
+
+std::unique_ptr<ByteSink> CreateReplacingFileSink(const char* path) {
+    std::wstring destination = WidePath(path);
+    const DWORD attributes = GetFileAttributesW(destination.c_str());
+    const bool link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // An existing destination is opened as before, shared with nobody: a
+    // read-only file, a folder, or a file someone else has open is refused.
+    HANDLE held = CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (held == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (link || (error != ERROR_FILE_NOT_FOUND)) return nullptr;
+    } else if (GetFileType(held) != FILE_TYPE_DISK || (link && !FinalPathOf(held, destination))) {
+        CloseHandle(held);
+        return nullptr;
+    }
+    std::wstring temporary = destination + WidePath(kTemporarySuffix);
+    // A leftover of a killed run is taken over; one still open elsewhere
+    // refuses the open.
+    const DWORD leftover = GetFileAttributesW(temporary.c_str());
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    if (leftover == INVALID_FILE_ATTRIBUTES ||
+        (leftover & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0)
+        handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        CloseOnce(held);
+        return nullptr;
+    }
+    try {
+        return std::make_unique<Win32ReplacingSink>(handle, held, std::move(destination), std::move(temporary));
+    } catch (...) {
+        CloseOnce(handle);
+        DeleteFileW(temporary.c_str());
+        CloseOnce(held);
+        throw;
+    }
 }
 
 std::unique_ptr<ByteSink> CreateFileSink(const char* path) {

@@ -202,9 +202,14 @@ void Utf16Writer::PrintFormatText(std::string_view text) {
 void Utf16Writer::Close() {
     if (!sink_) return;
     Flush();
-    // On failure the sink stays, so that Discard can still remove the file.
+    // The sink stays, so that Discard can still remove the file.
     if (!sink_->Close()) throw OutputError();
+}
+
+bool Utf16Writer::Commit() {
+    if (!sink_ || !sink_->Commit()) return false;
     sink_.reset();
+    return true;
 }
 
 void Utf16Writer::Discard() {

@@ -69,9 +69,13 @@ public:
     // Writes bytes a continuation writer produced, as they are.
     void PrintEncoded(const unsigned char* bytes, std::size_t size);
     // Flushes and closes; throws OutputError when that fails, after which
-    // Discard removes what was written.
+    // Discard removes what was written. The sink is kept for Commit.
     void Close();
-    // Closes a stream whose output is incomplete and removes what it wrote.
+    // After Close: puts the file in its place (ByteSink::Commit); false when
+    // that failed, after which Discard removes what was written.
+    bool Commit();
+    // Closes a stream whose output is incomplete, or closed and not
+    // committed, and removes what it wrote.
     void Discard();
 
 private:

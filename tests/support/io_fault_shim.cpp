@@ -3,9 +3,11 @@
 // program itself carries no hook for this.
 //
 //   TEXTRESGEN_FAIL_CLOSE=name       close() of a file whose last path
-//                                    component is `name` closes it, then
-//                                    reports EIO (as a delayed write error
-//                                    on a network file system would).
+//                                    component is `name`, or `name` and a
+//                                    suffix (the temporary file written in
+//                                    its place), closes it, then reports EIO
+//                                    (as a delayed write error on a network
+//                                    file system would).
 //   TEXTRESGEN_FAIL_READ=name        read() of that file fails with EIO once
 //   TEXTRESGEN_FAIL_READ_AFTER=N     N bytes of it have been delivered.
 #include <dlfcn.h>
@@ -18,8 +20,9 @@
 
 namespace {
 
-// Whether `fd` is open on a file whose last path component is `name`.
-bool IsFileNamed(int fd, const char* name) {
+// Whether `fd` is open on a file whose last path component is `name`, or,
+// with `prefix`, starts with `name`.
+bool IsFileNamed(int fd, const char* name, bool prefix = false) {
     if (name == nullptr || *name == '\0') return false;
     char link[64];
     char target[4096];
@@ -28,7 +31,8 @@ bool IsFileNamed(int fd, const char* name) {
     if (length <= 0) return false;
     target[length] = '\0';
     const char* slash = std::strrchr(target, '/');
-    return std::strcmp(slash != nullptr ? slash + 1 : target, name) == 0;
+    const char* last = slash != nullptr ? slash + 1 : target;
+    return prefix ? std::strncmp(last, name, std::strlen(name)) == 0 : std::strcmp(last, name) == 0;
 }
 
 template <typename Function>
@@ -42,7 +46,7 @@ unsigned long long delivered = 0;
 
 extern "C" int close(int fd) {
     static const auto realClose = Next<int (*)(int)>("close");
-    const bool fail = IsFileNamed(fd, std::getenv("TEXTRESGEN_FAIL_CLOSE"));
+    const bool fail = IsFileNamed(fd, std::getenv("TEXTRESGEN_FAIL_CLOSE"), true);
     const int result = realClose(fd);
     if (fail && result == 0) {
         errno = EIO;

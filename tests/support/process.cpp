@@ -14,7 +14,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 extern char** environ;
 #endif
@@ -240,7 +242,28 @@ RunResult RunProgram(const std::filesystem::path& program, const RunOptions& opt
     ::close(report[0]);
 
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    if (options.signal == 0 && options.timeoutMs == 0) {
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+    } else {
+        // Polled, so that the signal and the time limit come when they are due.
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point start = Clock::now();
+        bool signalled = options.signal == 0;
+        for (;;) {
+            const pid_t ended = ::waitpid(child, &status, WNOHANG);
+            if (ended == child || (ended < 0 && errno != EINTR)) break;
+            const auto ran = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+            if (!signalled && ran >= options.signalAfterMs) {
+                ::kill(child, options.signal);
+                signalled = true;
+            }
+            if (options.timeoutMs != 0 && !result.timedOut && ran >= options.timeoutMs) {
+                ::kill(child, SIGKILL);
+                result.timedOut = true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     }
     if (!failure.empty()) {
         const std::size_t colon = failure.find(':');

@@ -27,6 +27,13 @@ struct RunOptions {
     // (POSIX) Standard output goes to this file instead of being captured,
     // e.g. /dev/full, where every write fails.
     std::filesystem::path standardOutput;
+    // (POSIX) Sends `signal` to the program once it has run this long, if it
+    // has not ended by then; 0 for none.
+    int signal = 0;
+    unsigned signalAfterMs = 0;
+    // (POSIX) Ends the program with SIGKILL once it has run this long, and
+    // sets RunResult::timedOut; 0 for no limit.
+    unsigned timeoutMs = 0;
 };
 
 struct RunResult {
@@ -36,6 +43,7 @@ struct RunResult {
     int exitStatus = -1;
     std::string out;        // standard output, bytes as written
     std::string err;        // standard error
+    bool timedOut = false;  // ended by RunOptions::timeoutMs
 };
 
 // Runs `program` with the given arguments and waits for it to end.

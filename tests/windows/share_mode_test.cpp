@@ -11,6 +11,7 @@
 #include <string>
 
 #include "support/temp_dir.h"
+#include "text/platform_file.h"
 #include "text/utf16_reader.h"
 #include "text/utf16_writer.h"
 
@@ -122,6 +123,22 @@ TEST_F(ShareModesOfTheProgram, OpenOutputRefusesTheProgramsReaderAndWriter) {
     EXPECT_FALSE(secondWriter.Open(ProgramPath().c_str()));
     writer.Close();
     EXPECT_EQ(ReadFileBytes(file_), std::string("\xFF\xFE"));
+}
+
+// The generator writes an output beside its place and moves it over the old
+// file; until then the old file is held with no sharing, as an output always
+// was, and afterwards the new one is free to everyone.
+TEST_F(ShareModesOfTheProgram, ReplacedOutputIsHeldUntilItIsReplaced) {
+    std::unique_ptr<ByteSink> sink = CreateReplacingFileSink(ProgramPath().c_str());
+    ASSERT_TRUE(sink);
+    EXPECT_EQ(TryOpen(file_, GENERIC_READ), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    const unsigned char bytes[] = {'n', 'e', 'w'};
+    ASSERT_TRUE(sink->Write(bytes, sizeof bytes));
+    ASSERT_TRUE(sink->Close());
+    ASSERT_TRUE(sink->Commit());
+    EXPECT_EQ(ReadFileBytes(file_), "new");
+    EXPECT_EQ(TryOpen(file_, GENERIC_READ | GENERIC_WRITE), 0u);
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "TextResouce.txt.textresgen-tmp"));
 }
 
 }  // namespace
