@@ -5,6 +5,7 @@
 
 #include "l10n/message_text.h"
 #include "model/definition_line.h"
+#include "text/memory_bytes.h"
 #include "text/platform_file.h"
 #include "text/utf16_reader.h"
 
@@ -34,12 +35,8 @@ bool CommentText(WideStringView line, WideString& text) {
     return true;
 }
 
-}  // namespace
-
-bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error) {
-    error.file = path;
+bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, ExchangeProblem& error) {
     textresgen::Utf16Reader reader;
-    std::unique_ptr<textresgen::ByteSource> source = textresgen::OpenFileSource(path.c_str());
     if (!source || !reader.Open(std::move(source))) {
         error.message = "cannot be read: it is missing, not accessible, or starts with the big-endian mark FE FF";
         return false;
@@ -106,6 +103,17 @@ bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& erro
         base.units.push_back(std::move(out));
     }
     return true;
+}
+
+}  // namespace
+
+bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error) {
+    error.file = path;
+    return ReadBase(textresgen::OpenFileSource(path.c_str()), base, error);
+}
+
+bool ReadBaseBytes(std::string_view bytes, BaseFile& base, ExchangeProblem& error) {
+    return ReadBase(std::make_unique<textresgen::MemorySource>(bytes), base, error);
 }
 
 ExchangeUnit UntranslatedUnit(const BaseUnit& unit) {

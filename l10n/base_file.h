@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "l10n/exchange_unit.h"
@@ -31,6 +32,8 @@ struct BaseFile {
 // the file, at its line when there is one) when the file cannot be read, a
 // text is not a valid literal body, or a name or text has no UTF-8 form.
 bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error);
+// The same for a definition file's bytes (`error.file` is left as it is).
+bool ReadBaseBytes(std::string_view bytes, BaseFile& base, ExchangeProblem& error);
 
 // The exchange unit of a base unit not yet translated: its key, source and
 // notes, no target.

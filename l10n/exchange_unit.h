@@ -22,6 +22,7 @@ struct ExchangeUnit {
     UnitState state = UnitState::Untranslated;
     std::vector<std::string> notes;  // developer notes
     std::size_t line = 0;            // where the unit starts in its file
+    std::size_t targetLine = 0;      // its translation (msgstr, <target>); else where it starts
 };
 
 // What a new exchange file says besides its units.

@@ -482,6 +482,7 @@ bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, Excha
         unit.source = entry.msgid;
         unit.target = entry.msgstr;
         unit.line = entry.keyLine;
+        unit.targetLine = entry.msgstrLine;
         if (entry.msgstr.empty())
             unit.state = entry.msgid.empty() ? UnitState::Translated : UnitState::Untranslated;
         else

@@ -452,6 +452,7 @@ bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, Exchang
         if (!InlineText(source, lines, unit.source, problem)) return false;
         const pugi::xml_node target = ChildNamed(node, "target");
         if (target && !InlineText(target, lines, unit.target, problem)) return false;
+        unit.targetLine = target ? lines.LineAt(target.offset_debug()) : unit.line;
         unit.state = StateOf(target, unit.target, unit.source);
         for (pugi::xml_node note = node.first_child(); note; note = note.next_sibling())
             if (LocalName(note) == "note") unit.notes.push_back(AllText(note));

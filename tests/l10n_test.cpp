@@ -3,6 +3,7 @@
 // imported definition holds exactly the wide string the base's library holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -201,6 +202,74 @@ TEST_P(L10nUpdate, MarksChangedTextsAndKeepsTheRest) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, L10nUpdate, ::testing::Values("po", "xlf"));
 
+// Import against the current base: the members are the base's, in its
+// order; every unit that cannot be used falls back to the base text with a
+// warning at its translation's line; export --translation of the result
+// gives each unit back the state it had, so stats counts the same.
+class L10nImportWithBase : public L10nTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(L10nImportWithBase, FallsBackWhereTheBaseChangedAndKeepsTheStates) {
+    const std::string file = std::string("ja.") + GetParam();
+    ASSERT_TRUE(WriteFileBytes(At("old.txt"), Utf8WithMark("Size=%lu bytes\nKept=Open\nFuzzy=Close\nTodo=Quit\n"
+                                                           "Gone=Old\nEquals=a = b\n")));
+    ASSERT_TRUE(WriteFileBytes(At("ja.txt"), Utf8WithMark("Size=%lu バイト\nKept=開く\nFuzzy=閉じる\n"
+                                                          "Gone=古い\nEquals=あ = い\n")));
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "old.txt", "--translation", "ja.txt", "--lang", "ja", "-o", file})));
+    // The translator marks two units for review; the base then changes one
+    // text's arguments, drops a name and adds one.
+    std::string bytes = Bytes(file);
+    for (const std::string key : {"Fuzzy", "Equals"}) {
+        if (file == "ja.po") bytes.replace(bytes.find("msgctxt \"" + key + "\""), 0, "#, fuzzy\n");
+        else bytes.replace(bytes.find("state=\"translated\"", bytes.find("id=\"" + key + "\"")), 18,
+                           "state=\"needs-review-translation\"");
+    }
+    ASSERT_TRUE(WriteFileBytes(At(file), bytes));
+    ASSERT_TRUE(WriteFileBytes(At("en.txt"), Utf8WithMark("New=Fresh\nSize=%s\nKept=Open\nFuzzy=Close\nTodo=Quit\n"
+                                                          "Equals=a = b\n")));
+    const auto lineOf = [&](const std::string& key) {
+        const std::size_t unit = bytes.find(file == "ja.po" ? "msgctxt \"" + key : "id=\"" + key);
+        std::size_t target = bytes.find(file == "ja.po" ? "msgstr" : "<target", unit);
+        if (target > bytes.find("</trans-unit>", unit)) target = unit;  // no <target>: the unit's line
+        return file + ":" + std::to_string(1 + std::count(bytes.begin(), bytes.begin() + target, '\n')) + ": warning: ";
+    };
+
+    const RunResult import = L10n({"import", "--base", "en.txt", file, "-o", "out.txt"});
+    ASSERT_TRUE(Ran(import));
+    for (const std::string& expected :
+         {file + ": warning: 'New' is not in the file",
+          lineOf("Size") + "'Size' was translated for the source '%lu bytes', the base now says '%s'",
+          lineOf("Fuzzy") + "'Fuzzy' is marked for review", lineOf("Todo") + "'Todo' is not translated",
+          lineOf("Gone") + "'Gone' is not in the base; left out", lineOf("Equals") + "'Equals' is marked for review",
+          file + ": 6 units imported, 5 of them without a usable translation took their base text"}) {
+        EXPECT_NE(import.err.find(expected), std::string::npos) << expected << "\n" << import.err;
+    }
+    EXPECT_EQ(import.err.find("'Kept'"), std::string::npos) << import.err;
+    // The base's members in its order, the stale %lu never reaching them.
+    std::string members;
+    for (const char16_t c : UnitsFromUtf16Le(Bytes("out.txt")))
+        if (c < 0x80) members += static_cast<char>(c);
+    std::string entries;
+    for (std::size_t start = 0, end; start < members.size(); start = end + 2) {
+        end = members.find("\r\n", start);
+        if (members[start] != '#') entries += members.substr(start, end - start) + "|";
+    }
+    EXPECT_EQ(entries, "New=Fresh|Size=%s|Kept=|Fuzzy=Close|Todo=Quit|Equals=a = b|");
+    EXPECT_TRUE(Ran(RunTool(TEXTRESCHECK_EXE, folder_.Path(), {"en.txt", "out.txt"})));
+
+    // The states come back: stats of the re-export counts as stats of the file.
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--translation", "out.txt", "--lang", "ja", "-o", "again." +
+                          std::string(GetParam())})));
+    const RunResult before = L10n({"stats", "--base", "en.txt", file});
+    const RunResult after = L10n({"stats", "--base", "en.txt", "again." + std::string(GetParam())});
+    const std::string counts = " 6 units: 1 translated (0 identical to the source), 2 untranslated, 3 need review";
+    EXPECT_EQ(before.out, file + ":" + counts + ", 1 not in en.txt\n");
+    EXPECT_EQ(after.out, "again." + std::string(GetParam()) + ":" + counts + "\n");
+    const std::string again = Bytes("again." + std::string(GetParam()));
+    EXPECT_NE(again.find("あ = い"), std::string::npos) << "the translation awaiting review was lost:\n" << again;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, L10nImportWithBase, ::testing::Values("po", "xlf"));
+
 // The pseudo-locale compiles, keeps the layout and passes the checker's
 // comparison with the base (placeholders included).
 TEST_F(L10nTest, PseudoLocaleCompilesWithTheBaseLayout) {
@@ -263,14 +332,14 @@ const HostileCase kHostile[] = {
      "x.po:8: error: the key 'A' appears twice (first at line 4)"},
     {"PlaceholderMismatch", "x.po",
      Po("#, c-format\nmsgctxt \"A\"\nmsgid \"%s files\"\nmsgstr \"%d ファイル\"\n"),
-     "x.po:5: error: 'A': the translation takes argument 1 as int, the base text as char*"},
+     "x.po:7: error: 'A': the translation takes argument 1 as int, the base text as char*"},
     {"PercentN", "x.po", Po("msgctxt \"A\"\nmsgid \"%d files\"\nmsgstr \"%n ファイル\"\n"), "is %n"},
     {"NotPo", "x.po", "<html>\n", "x.po:1: error: '<html>' is no PO keyword"},
     {"UnclosedString", "x.po", Po("msgctxt \"A\"\nmsgid \"a\nmsgstr \"b\"\n"), "x.po:5: error: the string has no closing"},
     {"NotXml", "x.xlf", "<xliff version=\"1.2\"><file>\n<body></file>", "x.xlf:2: error: not well-formed XML"},
     {"Xliff2", "x.xlf", "<xliff version=\"2.0\"/>", "XLIFF version '2.0' is not read"},
     {"TooLongForALiteral", "x.po", Po("msgctxt \"A\"\nmsgid \"a\"\nmsgstr \"" + std::string(9000, 'x') + "\"\n"),
-     "x.po:4: error: text of 'A' makes a literal of 18002 bytes"},
+     "x.po:6: error: text of 'A' makes a literal of 18002 bytes"},
 };
 
 void PrintTo(const HostileCase& c, std::ostream* out) { *out << c.name; }

@@ -219,9 +219,14 @@ file(READ "${exchange_build}/textresgen/texts_ja/utf16/textresouce.cpp" ja_sourc
 if(NOT ja_header STREQUAL en_header OR NOT ja_source MATCHES "8b954f30")  # 開く in UTF-16LE
   message(FATAL_ERROR "the PO file's library does not hold its translation with the base's layout")
 endif()
+file(READ "${exchange_build}/textresgen/texts_stale/include/textresouce.h" stale_header)
+file(READ "${exchange_build}/textresgen/texts_stale/utf16/textresouce.cpp" stale_source HEX)
+if(NOT stale_header STREQUAL en_header OR stale_source MATCHES "25006c007500")  # %lu in UTF-16LE
+  message(FATAL_ERROR "the stale PO file's library lacks the base's layout or holds its stale %lu")
+endif()
 run("${CMAKE_COMMAND}" -S "${exchange}" -B "${exchange_build}" -DBAD=ON)
 expect_build_failure("${exchange_build}" "a PO file with a placeholder mismatch was built"
-  "${exchange}/bad.po:8: error: 'Greeting': the translation takes argument 1 as int, the base text as char*")
+  "${exchange}/bad.po:10: error: 'Greeting': the translation takes argument 1 as int, the base text as char*")
 
 # 6. The layout stamp.
 set(stamp_build "${WORK}/stamp-build")
