@@ -19,7 +19,9 @@ public:
                 ExchangeProblem& problem) const override {
         PoDocument document;
         if (!ParsePo(bytes, document, problem) || !PoUnits(document, before, problem)) return false;
-        merged = UpdatePo(document, base);
+        bool changed = false;
+        merged = UpdatePo(document, base, changed);
+        if (!changed) merged.assign(bytes);
         return true;
     }
 };

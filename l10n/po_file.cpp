@@ -500,12 +500,29 @@ std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit
     return Join(entries, "\n");
 }
 
-std::string UpdatePo(const PoDocument& document, const BaseFile& base) {
+std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed) {
     std::unordered_map<std::string, const PoEntry*> byKey;
     for (const PoEntry& entry : document.entries)
         if (entry.IsUnit() && entry.hasContext) byKey.emplace(entry.context, &entry);
-    std::unordered_map<std::string, bool> inBase;
-    for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, true);
+    std::unordered_map<std::string, const BaseUnit*> inBase;
+    for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, &unit);
+    changed = false;
+
+    // A new name goes after the nearest name before it in the base that the
+    // file holds (the first ones before the file's first unit), so that the
+    // translator's order stays and the new units stand among their
+    // neighbours.
+    std::unordered_map<std::string, std::vector<const BaseUnit*>> after;
+    std::vector<const BaseUnit*> atStart;
+    const std::string* anchor = nullptr;
+    for (const BaseUnit& unit : base.units) {
+        if (byKey.count(unit.key) != 0) {
+            anchor = &unit.key;
+            continue;
+        }
+        changed = true;
+        (anchor ? after[*anchor] : atStart).push_back(&unit);
+    }
 
     const auto rawLines = [&](const PoEntry& entry) {
         return std::vector<std::string>(document.lines.begin() + static_cast<std::ptrdiff_t>(entry.first),
@@ -518,25 +535,8 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base) {
             if (document.kinds[i] == kind) lines.push_back(document.lines[i]);
         return lines;
     };
-
-    std::vector<std::vector<std::string>> out;
-    // What stands before the first unit (the header and its comments) first.
-    std::size_t firstUnit = document.entries.size();
-    for (std::size_t e = 0; e < document.entries.size(); ++e) {
-        if (document.entries[e].IsUnit()) {
-            firstUnit = e;
-            break;
-        }
-        if (document.entries[e].end > document.entries[e].first) out.push_back(rawLines(document.entries[e]));
-    }
-
-    for (const BaseUnit& unit : base.units) {
-        const auto found = byKey.find(unit.key);
-        if (found == byKey.end()) {
-            out.push_back(UnitLines(UntranslatedUnit(unit), nullptr));
-            continue;
-        }
-        const PoEntry& entry = *found->second;
+    // The entry of a name still in the base, merged with its base unit.
+    const auto updated = [&](const PoEntry& entry, const BaseUnit& unit) {
         const bool sourceChanged = entry.msgid != unit.source;
         std::vector<std::string> notes;
         AppendNotes(notes, unit.notes);
@@ -561,10 +561,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base) {
         if (format && !placedFormat) flags.push_back("c-format");
         const bool flagsChanged = flags != entry.flags;
 
-        if (!sourceChanged && !notesChanged && !flagsChanged) {
-            out.push_back(rawLines(entry));
-            continue;
-        }
+        if (!sourceChanged && !notesChanged && !flagsChanged) return rawLines(entry);
         std::vector<std::string> lines = linesOf(entry, PoLineKind::Comment);
         lines.insert(lines.end(), notes.begin(), notes.end());
         for (const std::string& line : linesOf(entry, PoLineKind::Reference)) lines.push_back(line);
@@ -586,19 +583,38 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base) {
             for (const std::string& line : linesOf(entry, PoLineKind::Msgid)) lines.push_back(line);
         }
         for (const std::string& line : linesOf(entry, PoLineKind::Msgstr)) lines.push_back(line);
-        out.push_back(std::move(lines));
-    }
+        changed = true;
+        return lines;
+    };
 
-    // Obsolete entries and trailing comments as they were, then the entries
-    // of names that left the base, translated ones kept as obsolete.
-    for (std::size_t e = firstUnit; e < document.entries.size(); ++e) {
-        const PoEntry& entry = document.entries[e];
-        if (!entry.IsUnit() && entry.end > entry.first) out.push_back(rawLines(entry));
+    std::vector<std::vector<std::string>> out;
+    const auto addNew = [&](const std::vector<const BaseUnit*>& units) {
+        for (const BaseUnit* unit : units) out.push_back(UnitLines(UntranslatedUnit(*unit), nullptr));
+    };
+    // What stands before the first unit (the header and its comments) first,
+    // then every entry in the file's order.
+    bool seenUnit = false;
+    for (const PoEntry& entry : document.entries) {
+        if (!entry.IsUnit()) {
+            if (entry.end > entry.first) out.push_back(rawLines(entry));
+            continue;
+        }
+        if (!seenUnit) addNew(atStart);
+        seenUnit = true;
+        const auto found = entry.hasContext ? inBase.find(entry.context) : inBase.end();
+        if (found == inBase.end() || byKey.at(entry.context) != &entry) continue;
+        out.push_back(updated(entry, *found->second));
+        const auto next = after.find(entry.context);
+        if (next != after.end()) addNew(next->second);
     }
-    for (std::size_t e = firstUnit; e < document.entries.size(); ++e) {
-        const PoEntry& entry = document.entries[e];
-        if (!entry.IsUnit() || (entry.hasContext && inBase.count(entry.context) != 0) || entry.msgstr.empty()) continue;
-        if (!entry.hasContext) continue;
+    if (!seenUnit) addNew(atStart);
+
+    // The entries of names that left the base, translated ones kept as
+    // obsolete.
+    for (const PoEntry& entry : document.entries) {
+        if (!entry.IsUnit() || !entry.hasContext || inBase.count(entry.context) != 0) continue;
+        changed = true;
+        if (entry.msgstr.empty()) continue;
         std::vector<std::string> lines = linesOf(entry, PoLineKind::Comment);
         for (const std::string& line : linesOf(entry, PoLineKind::Flags)) lines.push_back(line);
         for (std::size_t i = entry.first; i < entry.end; ++i) {

@@ -62,13 +62,15 @@ bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, Excha
 // valid printf format get the c-format flag; NeedsReview units get fuzzy.
 std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units);
 
-// `document` merged with a changed base, as msgmerge does: units in the
-// base's order; a new name added untranslated; an entry whose source text
-// changed keeps its translation, marked fuzzy with the source it was made
-// for as "#| msgid"; developer notes taken from the base; entries of names
-// no longer in the base kept as obsolete "#~" entries when translated.
-// Everything else keeps its bytes.
-std::string UpdatePo(const PoDocument& document, const BaseFile& base);
+// `document` merged with a changed base: the entries in the file's order; a
+// new name added untranslated after the nearest name before it in the base
+// that the file holds; an entry whose source text changed keeps its
+// translation, marked fuzzy with the source it was made for as "#| msgid";
+// developer notes taken from the base; entries of names no longer in the
+// base kept at the end as obsolete "#~" entries when translated. Everything
+// else keeps its bytes. `changed` is false when the base asked for no change
+// (the caller then keeps the file's bytes).
+std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed);
 
 // Whether the text (UTF-8) is a printf format the c-format flag belongs on.
 bool IsCFormatText(const std::string& utf8);

@@ -479,6 +479,7 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
         return false;
     }
 
+    bool changed = false;
     pugi::xml_node previous;  // the unit the next new one goes after
     for (const BaseUnit& unit : base.units) {
         const auto found = byKey.find(unit.key);
@@ -496,6 +497,7 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
             indent.set_value(kUnitIndent);
             FillUnit(created, UntranslatedUnit(unit));
             previous = created;
+            changed = true;
             continue;
         }
         pugi::xml_node node = found->second;
@@ -507,6 +509,7 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
             PlaceholderMap ids;
             int nextId = 1;
             ReplaceInline(source, unit.source, ids, nextId);
+            changed = true;
             pugi::xml_node target = ChildNamed(node, "target");
             if (target && target.first_child()) {
                 pugi::xml_attribute state = target.attribute("state");
@@ -524,6 +527,7 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
             }
         }
         if (texts != unit.notes) {
+            changed = true;
             for (const pugi::xml_node& note : notes) {
                 const pugi::xml_node before = note.previous_sibling();
                 if (before.type() == pugi::node_pcdata) node.remove_child(before);
@@ -538,12 +542,18 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
     }
     for (pugi::xml_node& node : existing) {
         if (inBase.count(UnitKey(node)) != 0) continue;
+        changed = true;
         pugi::xml_node parent = node.parent();
         const pugi::xml_node before = node.previous_sibling();
         if (before.type() == pugi::node_pcdata) parent.remove_child(before);
         parent.remove_child(node);
     }
 
+    // Nothing to change: the file keeps its bytes, whichever tool wrote it.
+    if (!changed) {
+        out.assign(bytes);
+        return true;
+    }
     // The prolog (declaration, comments) keeps its bytes; the root element
     // is written as pugixml read it.
     const std::ptrdiff_t rootStart = root.offset_debug();
