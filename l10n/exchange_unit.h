@@ -30,6 +30,7 @@ struct ExchangeHeader {
     std::string original;        // the base file's name (PO: Project-Id-Version)
     std::string sourceLanguage;  // XLIFF only
     std::string targetLanguage;  // empty for a template
+    std::string revisionDate;    // PO only: "YYYY-MM-DD HH:MM+0000"
 };
 
 // A problem of an exchange file: {line (0: the file as a whole), message}.

@@ -1,5 +1,6 @@
 #include "l10n/operations.h"
 
+#include <ctime>
 #include <memory>
 
 #include "check/file_check.h"
@@ -202,7 +203,15 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     }
 
     const std::string& output = options.output;
-    if (!Write(output, format.Write({ShownPath(BaseName(options.base)), options.sourceLanguage, options.language}, units),
+    ExchangeHeader header{ShownPath(BaseName(options.base)), options.sourceLanguage, options.language,
+                          "YEAR-MO-DA HO:MI+ZONE"};  // a template's, as xgettext writes it
+    if (!isTemplate) {
+        const std::time_t now = std::time(nullptr);
+        char date[32] = {};
+        if (const std::tm* utc = std::gmtime(&now)) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M+0000", utc);
+        if (date[0] != '\0') header.revisionDate = date;
+    }
+    if (!Write(output, format.Write(header, units),
                err))
         return false;
     err.Print(ShownPath(output) + ": " + std::to_string(units.size()) + " units, " + std::to_string(done) +

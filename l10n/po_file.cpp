@@ -429,6 +429,10 @@ std::vector<std::string> HeaderLines(const ExchangeHeader& header) {
         lines.push_back(line + "\"");
     };
     field("Project-Id-Version: " + header.original);
+    // msgfmt -c asks for these three; the translator's tool fills them in.
+    field("PO-Revision-Date: " + header.revisionDate);
+    field("Last-Translator: ");
+    field("Language-Team: ");
     field("Language: " + header.targetLanguage);
     field("MIME-Version: 1.0");
     field("Content-Type: text/plain; charset=UTF-8");
@@ -453,9 +457,35 @@ bool ParsePo(std::string_view bytes, PoDocument& document, ExchangeProblem& prob
     return PoParser(document, problem).Run(bytes);
 }
 
+bool PoEntryKey(const PoDocument& document, const PoEntry& entry, std::string& key) {
+    if (entry.hasContext) {
+        key = entry.context;
+        return true;
+    }
+    // xliff2po writes no msgctxt, only the key as the one "#:" reference.
+    std::string_view only;
+    std::size_t count = 0;
+    for (std::size_t i = entry.first; i < entry.end; ++i) {
+        if (document.kinds[i] != PoLineKind::Reference) continue;
+        std::string_view rest = std::string_view(document.lines[i]);
+        rest.remove_prefix(rest.find(':') + 1);
+        while (!(rest = TrimLeft(rest)).empty()) {
+            std::size_t length = 0;
+            while (length < rest.size() && !IsSpace(rest[length])) ++length;
+            only = rest.substr(0, length);
+            ++count;
+            rest.remove_prefix(length);
+        }
+    }
+    if (count != 1) return false;
+    key.assign(only);
+    return true;
+}
+
 bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) {
     units.clear();
     std::unordered_map<std::string, std::size_t> seen;
+    std::string key;
     for (const PoEntry& entry : document.entries) {
         if (!entry.IsUnit()) continue;
         const auto fail = [&](std::size_t line, std::string message) {
@@ -463,22 +493,23 @@ bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, Excha
             problem.message = std::move(message);
             return false;
         };
-        if (!entry.hasContext)
-            return fail(entry.keyLine, "the entry has no msgctxt: textresl10n keys every unit by its msgctxt, "
-                                       "the dotted name of the text");
-        const auto [at, inserted] = seen.emplace(entry.context, entry.keyLine);
+        if (!PoEntryKey(document, entry, key))
+            return fail(entry.keyLine, "the entry has no msgctxt and not exactly one \"#:\" reference: textresl10n "
+                                       "keys every unit by its msgctxt (or the reference xliff2po keeps), the "
+                                       "dotted name of the text");
+        const auto [at, inserted] = seen.emplace(key, entry.keyLine);
         if (!inserted)
-            return fail(entry.keyLine, "the key " + Quoted(entry.context) + " appears twice (first at line " +
+            return fail(entry.keyLine, "the key " + Quoted(key) + " appears twice (first at line " +
                                            std::to_string(at->second) + ")");
         textresgen::LiteralValues values;
         std::size_t bad = 0;
-        if (!textresgen::Utf8ToValues(entry.context, values, bad) || !textresgen::Utf8ToValues(entry.msgid, values, bad))
+        if (!textresgen::Utf8ToValues(key, values, bad) || !textresgen::Utf8ToValues(entry.msgid, values, bad))
             return fail(entry.keyLine, "the msgctxt or msgid is not UTF-8");
         if (!textresgen::Utf8ToValues(entry.msgstr, values, bad))
             return fail(entry.msgstrLine, "the msgstr is not UTF-8 (byte " + std::to_string(bad + 1) +
                                               " of the text starts no UTF-8 character)");
         ExchangeUnit unit;
-        unit.key = entry.context;
+        unit.key = key;
         unit.source = entry.msgid;
         unit.target = entry.msgstr;
         unit.line = entry.keyLine;
@@ -501,9 +532,14 @@ std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit
 }
 
 std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed) {
+    // Each unit's key; empty for other entries (PoUnits refused units
+    // without one before this is called).
+    std::vector<std::string> keys(document.entries.size());
     std::unordered_map<std::string, const PoEntry*> byKey;
-    for (const PoEntry& entry : document.entries)
-        if (entry.IsUnit() && entry.hasContext) byKey.emplace(entry.context, &entry);
+    for (std::size_t e = 0; e < document.entries.size(); ++e) {
+        const PoEntry& entry = document.entries[e];
+        if (entry.IsUnit() && PoEntryKey(document, entry, keys[e])) byKey.emplace(keys[e], &entry);
+    }
     std::unordered_map<std::string, const BaseUnit*> inBase;
     for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, &unit);
     changed = false;
@@ -594,25 +630,28 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     // What stands before the first unit (the header and its comments) first,
     // then every entry in the file's order.
     bool seenUnit = false;
-    for (const PoEntry& entry : document.entries) {
+    for (std::size_t e = 0; e < document.entries.size(); ++e) {
+        const PoEntry& entry = document.entries[e];
+        const std::string& key = keys[e];
         if (!entry.IsUnit()) {
             if (entry.end > entry.first) out.push_back(rawLines(entry));
             continue;
         }
         if (!seenUnit) addNew(atStart);
         seenUnit = true;
-        const auto found = entry.hasContext ? inBase.find(entry.context) : inBase.end();
-        if (found == inBase.end() || byKey.at(entry.context) != &entry) continue;
+        const auto found = key.empty() ? inBase.end() : inBase.find(key);
+        if (found == inBase.end() || byKey.at(key) != &entry) continue;
         out.push_back(updated(entry, *found->second));
-        const auto next = after.find(entry.context);
+        const auto next = after.find(key);
         if (next != after.end()) addNew(next->second);
     }
     if (!seenUnit) addNew(atStart);
 
     // The entries of names that left the base, translated ones kept as
     // obsolete.
-    for (const PoEntry& entry : document.entries) {
-        if (!entry.IsUnit() || !entry.hasContext || inBase.count(entry.context) != 0) continue;
+    for (std::size_t e = 0; e < document.entries.size(); ++e) {
+        const PoEntry& entry = document.entries[e];
+        if (!entry.IsUnit() || keys[e].empty() || inBase.count(keys[e]) != 0) continue;
         changed = true;
         if (entry.msgstr.empty()) continue;
         std::vector<std::string> lines = linesOf(entry, PoLineKind::Comment);

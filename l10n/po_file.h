@@ -54,8 +54,12 @@ struct PoDocument {
 // is not UTF-8.
 bool ParsePo(std::string_view bytes, PoDocument& document, ExchangeProblem& problem);
 
+// An entry's key: its msgctxt, else its "#:" reference when it has exactly
+// one (xliff2po keeps the key only there); false for neither.
+bool PoEntryKey(const PoDocument& document, const PoEntry& entry, std::string& key);
+
 // The units of a parsed document, in file order. False for an entry without
-// msgctxt, a repeated key, or a string that is not UTF-8.
+// a key, a repeated key, or a string that is not UTF-8.
 bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem);
 
 // A whole PO file: the header, then one entry per unit. Texts holding a

@@ -280,6 +280,9 @@ void FillUnit(pugi::xml_node unit, const ExchangeUnit& data) {
     unit.append_attribute("id") = data.key.c_str();
     unit.append_attribute("resname") = data.key.c_str();
     unit.append_attribute("xml:space") = "preserve";
+    // translate-toolkit (pocount, xliff2po) counts a unit as translated only
+    // when it is approved, whatever its target's state.
+    if (data.state == UnitState::Translated) unit.append_attribute("approved") = "yes";
     PlaceholderMap ids;
     int nextId = 1;
     AppendText(unit, kChildIndent);
@@ -515,6 +518,7 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
                 pugi::xml_attribute state = target.attribute("state");
                 if (!state) state = target.append_attribute("state");
                 state = "needs-review-translation";
+                node.remove_attribute("approved");
             }
         }
         // Developer notes: replaced only when they differ.

@@ -108,7 +108,9 @@ TEST_F(L10nTest, RoundTripGivesTheSameCompiledStrings) {
     ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--translation", "en.txt", "--lang", "fr", "-o", "fr.po"})));
     ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--lang", "fr", "-o", "fr.xlf"})));
     if (!std::string(TEXTRESL10N_MSGFMT).empty()) {
-        EXPECT_TRUE(Ran(RunTool(TEXTRESL10N_MSGFMT, folder_.Path(), {"--check-format", "-c", "-o", "fr.mo", "fr.po"})));
+        const RunResult msgfmt = RunTool(TEXTRESL10N_MSGFMT, folder_.Path(), {"--check-format", "-c", "-o", "fr.mo", "fr.po"});
+        EXPECT_TRUE(Ran(msgfmt));
+        EXPECT_EQ(msgfmt.err, "") << "msgfmt -c warns about the exported file";
     }
     if (!std::string(TEXTRESL10N_XLIFF2PO).empty()) {
         EXPECT_TRUE(Ran(RunTool(TEXTRESL10N_XLIFF2PO, folder_.Path(), {"fr.xlf", "from-xliff.po"})));
@@ -161,6 +163,21 @@ TEST_F(L10nTest, FilesRewrittenByGettextAndTranslateToolkitImportTheSame) {
     ASSERT_TRUE(Ran(RunTool(TEXTRESL10N_PO2XLIFF, folder_.Path(), {"ja.po", "po2xliff.xlf"})));
     ASSERT_TRUE(Ran(L10n({"import", "po2xliff.xlf", "-o", "po2xliff.txt"})));
     EXPECT_EQ(Bytes("po2xliff.txt"), Bytes("ours.txt"));
+
+    // Our XLIFF through xliff2po (no msgctxt: the key is the "#:" reference)
+    // imports the same; pocount counts its translated units as translated.
+    REQUIRE_TOOL(TEXTRESL10N_XLIFF2PO);
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--translation", "ja.txt", "--lang", "ja", "-o", "ja.xlf"})));
+    ASSERT_TRUE(Ran(RunTool(TEXTRESL10N_XLIFF2PO, folder_.Path(), {"ja.xlf", "xliff2po.po"})));
+    ASSERT_NE(Bytes("xliff2po.po").find("#: App.Title\nmsgid"), std::string::npos) << "xliff2po wrote msgctxt";
+    ASSERT_TRUE(Ran(L10n({"import", "xliff2po.po", "-o", "xliff2po.txt"})));
+    EXPECT_EQ(Bytes("xliff2po.txt"), Bytes("ours.txt"));
+    REQUIRE_TOOL(TEXTRESL10N_POCOUNT);
+    const RunResult pocount = RunTool(TEXTRESL10N_POCOUNT, folder_.Path(), {"--csv", "ja.xlf", "ja.po"});
+    ASSERT_TRUE(Ran(pocount));
+    // Per file: name, translated messages, translated source words, fuzzy messages, ...
+    EXPECT_NE(pocount.out.find("ja.xlf,  3, "), std::string::npos) << pocount.out;
+    EXPECT_NE(pocount.out.find("ja.po,  3, "), std::string::npos) << pocount.out;
 }
 
 // The cycle of a release: the base changes, update merges it in place, stats
