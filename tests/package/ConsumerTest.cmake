@@ -198,7 +198,8 @@ set(bad "${SOURCE_DIR}/tests/package/mismatch")
 run("${CMAKE_COMMAND}" -S "${bad}" -B "${bad_build}" ${configure_args})
 expect_build_failure("${bad_build}" "libraries with different layouts were built"
   "textresgen: texts_ja and texts_en do not declare the same TextResource layout "
-  "(${bad}/japanese.txt vs ${bad}/english.txt)")
+  "(${bad}/japanese.txt vs ${bad}/english.txt)"
+  "textresgen: texts_ja has 3 members, texts_en 4; texts_ja ends after member 3; texts_en goes on with Menu.Save")
 
 # 4. The checker before generation.
 set(checked_build "${WORK}/checked-build")
