@@ -226,8 +226,9 @@ bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& 
     if (!ReadBase(options.base, base, err) || !ReadFile(path, bytes, err)) return false;
     std::vector<ExchangeUnit> before;
     std::string updated;
+    std::size_t carried = 0;
     ExchangeProblem problem;
-    if (!format.Update(bytes, base, before, updated, problem)) {
+    if (!format.Update(bytes, base, before, updated, carried, problem)) {
         problem.file = path;
         err.Report(std::move(problem));
         return false;
@@ -241,8 +242,9 @@ bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& 
     }
     if (updated != bytes && !Write(path, updated, err)) return false;
     err.Print(ShownPath(path) + ": " + std::to_string(added) + " added, " + std::to_string(comparison.notInBase.size()) +
-              " removed, " + std::to_string(review) + " marked for review" + (updated == bytes ? " (unchanged)" : "") +
-              "\n");
+              " removed, " + std::to_string(review) + " marked for review" +
+              (carried > 0 ? ", " + std::to_string(carried) + " added with a renamed name's translation for review" : "") +
+              (updated == bytes ? " (unchanged)" : "") + "\n");
     return true;
 }
 

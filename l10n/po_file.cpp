@@ -4,6 +4,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "l10n/base_comparison.h"
 #include "l10n/message_text.h"
 #include "codec/c_format.h"
 
@@ -531,7 +532,7 @@ std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit
     return Join(entries, "\n");
 }
 
-std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed) {
+std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried) {
     // Each unit's key; empty for other entries (PoUnits refused units
     // without one before this is called).
     std::vector<std::string> keys(document.entries.size());
@@ -549,7 +550,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     // translator's order stays and the new units stand among their
     // neighbours.
     std::unordered_map<std::string, std::vector<const BaseUnit*>> after;
-    std::vector<const BaseUnit*> atStart;
+    std::vector<const BaseUnit*> atStart, added;
     const std::string* anchor = nullptr;
     for (const BaseUnit& unit : base.units) {
         if (byKey.count(unit.key) != 0) {
@@ -558,7 +559,23 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         }
         changed = true;
         (anchor ? after[*anchor] : atStart).push_back(&unit);
+        added.push_back(&unit);
     }
+    // A new name whose source is that of a translated name that left the
+    // base (a rename), or close to it, takes its translation, fuzzy.
+    std::vector<const PoEntry*> removed;
+    std::vector<std::string> removedSources;
+    for (std::size_t e = 0; e < document.entries.size(); ++e) {
+        const PoEntry& entry = document.entries[e];
+        if (!entry.IsUnit() || keys[e].empty() || inBase.count(keys[e]) != 0 || entry.msgstr.empty()) continue;
+        removed.push_back(&entry);
+        removedSources.push_back(entry.msgid);
+    }
+    std::unordered_map<const BaseUnit*, const PoEntry*> renamedFrom;
+    const std::vector<long> matches = MatchRenames(added, removedSources);
+    for (std::size_t a = 0; a < added.size(); ++a)
+        if (matches[a] >= 0) renamedFrom.emplace(added[a], removed[static_cast<std::size_t>(matches[a])]);
+    carried = renamedFrom.size();
 
     const auto rawLines = [&](const PoEntry& entry) {
         return std::vector<std::string>(document.lines.begin() + static_cast<std::ptrdiff_t>(entry.first),
@@ -625,7 +642,18 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
 
     std::vector<std::vector<std::string>> out;
     const auto addNew = [&](const std::vector<const BaseUnit*>& units) {
-        for (const BaseUnit* unit : units) out.push_back(UnitLines(UntranslatedUnit(*unit), nullptr));
+        for (const BaseUnit* unit : units) {
+            ExchangeUnit fresh = UntranslatedUnit(*unit);
+            const auto from = renamedFrom.find(unit);
+            if (from == renamedFrom.end()) {
+                out.push_back(UnitLines(fresh, nullptr));
+                continue;
+            }
+            const PoEntry& old = *from->second;
+            fresh.state = UnitState::NeedsReview;
+            fresh.target = old.msgstr;
+            out.push_back(UnitLines(fresh, old.hasPrevious ? &old.previousMsgid : &old.msgid));
+        }
     };
     // What stands before the first unit (the header and its comments) first,
     // then every entry in the file's order.

@@ -72,9 +72,12 @@ std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit
 // translation, marked fuzzy with the source it was made for as "#| msgid";
 // developer notes taken from the base; entries of names no longer in the
 // base kept at the end as obsolete "#~" entries when translated. Everything
-// else keeps its bytes. `changed` is false when the base asked for no change
-// (the caller then keeps the file's bytes).
-std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed);
+// else keeps its bytes. A new name whose source equals or is close to that
+// of a translated name that left the base (MatchRenames) takes its
+// translation, fuzzy, with the old source as "#| msgid"; `carried` counts
+// them. `changed` is false when the base asked for no change (the caller
+// then keeps the file's bytes).
+std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried);
 
 // Whether the text (UTF-8) is a printf format the c-format flag belongs on.
 bool IsCFormatText(const std::string& utf8);

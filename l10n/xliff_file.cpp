@@ -6,6 +6,7 @@
 
 #include <pugixml.hpp>
 
+#include "l10n/base_comparison.h"
 #include "l10n/message_text.h"
 #include "codec/c_format.h"
 #include "codec/literal_body.h"
@@ -464,7 +465,8 @@ bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, Exchang
     return true;
 }
 
-bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out, ExchangeProblem& problem) {
+bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out, std::size_t& carried,
+                 ExchangeProblem& problem) {
     const LineIndex lines(bytes);
     pugi::xml_document document;
     pugi::xml_node root;
@@ -482,6 +484,29 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
         return false;
     }
 
+    // A new name whose source is that of a translated name that left the
+    // base (a rename), or close to it, takes its translation for review.
+    std::vector<const BaseUnit*> added;
+    for (const BaseUnit& unit : base.units)
+        if (byKey.count(unit.key) == 0) added.push_back(&unit);
+    std::vector<std::string> removedSources, removedTargets;
+    for (const pugi::xml_node& node : existing) {
+        if (inBase.count(UnitKey(node)) != 0) continue;
+        std::string source, target;
+        ExchangeProblem ignored;
+        const pugi::xml_node targetNode = ChildNamed(node, "target");
+        if (!InlineText(ChildNamed(node, "source"), lines, source, ignored) || !targetNode ||
+            !InlineText(targetNode, lines, target, ignored) || StateOf(targetNode, target, source) == UnitState::Untranslated)
+            continue;
+        removedSources.push_back(std::move(source));
+        removedTargets.push_back(std::move(target));
+    }
+    std::unordered_map<const BaseUnit*, std::size_t> renamedFrom;
+    const std::vector<long> matches = MatchRenames(added, removedSources);
+    for (std::size_t a = 0; a < added.size(); ++a)
+        if (matches[a] >= 0) renamedFrom.emplace(added[a], static_cast<std::size_t>(matches[a]));
+    carried = renamedFrom.size();
+
     bool changed = false;
     pugi::xml_node previous;  // the unit the next new one goes after
     for (const BaseUnit& unit : base.units) {
@@ -498,7 +523,13 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
                 indent = parent.prepend_child(pugi::node_pcdata);
             }
             indent.set_value(kUnitIndent);
-            FillUnit(created, UntranslatedUnit(unit));
+            ExchangeUnit fresh = UntranslatedUnit(unit);
+            const auto from = renamedFrom.find(&unit);
+            if (from != renamedFrom.end()) {
+                fresh.state = UnitState::NeedsReview;
+                fresh.target = removedTargets[from->second];
+            }
+            FillUnit(created, fresh);
             previous = created;
             changed = true;
             continue;

@@ -37,6 +37,10 @@ bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, Exchang
 // needs-review-translation; developer notes taken from the base. A document
 // the base asks no change of keeps its bytes; else the rest is written back
 // as pugixml reads it.
-bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out, ExchangeProblem& problem);
+// A new name whose source equals or is close to that of a translated name
+// that left the base (MatchRenames) takes its translation as
+// needs-review-translation; `carried` counts them.
+bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out, std::size_t& carried,
+                 ExchangeProblem& problem);
 
 }  // namespace textresl10n

@@ -215,17 +215,18 @@ TEST_P(L10nUpdate, MarksChangedTextsAndKeepsTheRest) {
     };
     std::vector<std::string> order = keys();
 
-    // App.Title changed, App.Menu.File unchanged, Status.Count gone, one new.
+    // App.Title changed, App.Menu.File unchanged, Status.Count renamed
+    // Status.Counted (its translation carried over for review), one new.
     std::string changed = kBase;
     const std::string oldTitle = "TextResGen メモ帳";
     changed.replace(changed.find(oldTitle), oldTitle.size(), "TextResGen Notes");
     changed.erase(changed.find("Status.Count="), std::string("Status.Count=%d of %d files\\tdone\\n\n").size());
-    changed += "Status.New=Ready\n";
+    changed += "Status.New=Ready\nStatus.Counted=%d of %d files\\tdone\\n\n";
     ASSERT_TRUE(WriteFileBytes(At("en.txt"), Utf8WithMark(changed)));
     ASSERT_TRUE(Ran(L10n({"update", "--base", "en.txt", file})));
     // The file's order stays; the new name follows its neighbour in the base.
     order.erase(std::find(order.begin(), order.end(), "Status.Count"));
-    order.insert(std::find(order.begin(), order.end(), "Multi") + 1, "Status.New");
+    order.insert(std::find(order.begin(), order.end(), "Multi") + 1, {"Status.New", "Status.Counted"});
     EXPECT_EQ(keys(), order);
     if (file == "ja.po" && !std::string(TEXTRESL10N_MSGFMT).empty()) {
         EXPECT_TRUE(Ran(RunTool(TEXTRESL10N_MSGFMT, folder_.Path(), {"--check-format", "-c", "-o", "ja.mo", "ja.po"})));
@@ -233,12 +234,16 @@ TEST_P(L10nUpdate, MarksChangedTextsAndKeepsTheRest) {
 
     const RunResult stats = L10n({"stats", "--base", "en.txt", file});
     EXPECT_TRUE(Ran(stats, 1));
-    EXPECT_EQ(stats.out, file + ": 17 units: 2 translated (1 identical to the source), 14 untranslated, 1 need review\n");
+    EXPECT_EQ(stats.out, file + ": 18 units: 2 translated (1 identical to the source), 14 untranslated, 2 need review\n");
+    const std::string merged = Bytes(file);
+    const std::string carried = file == "ja.po" ? "#| msgid \"%d of %d files\\tdone\\n\"\nmsgctxt \"Status.Counted\""
+                                                : "<target state=\"needs-review-translation\">";
+    EXPECT_NE(merged.find(carried, merged.find("Status.Counted")), std::string::npos) << merged;
 
     // The stale translation is not used: every member gets its base text,
     // App.Menu.File its translation, and the layout is the new base's.
     ASSERT_TRUE(Ran(L10n({"import", file, "-o", "ja-new.txt"})));
-    EXPECT_NE(L10n({"import", file, "-o", "ja-new.txt"}).err.find("15 of them without a usable translation"),
+    EXPECT_NE(L10n({"import", file, "-o", "ja-new.txt"}).err.find("16 of them without a usable translation"),
               std::string::npos);
     ASSERT_TRUE(Ran(RunTool(TEXTRESCHECK_EXE, folder_.Path(), {"en.txt", "ja-new.txt"})));
 }
