@@ -10,7 +10,8 @@ namespace textresl10n::properties {
 namespace {
 
 // The base every input is also imported against: texts with printf
-// directives and {n}, names the corpus's files use and names they lack.
+// directives and {n}, names the corpus's files use and names they lack, a
+// text not to translate.
 constexpr std::string_view kBase =
     "\xEF\xBB\xBF# A developer note\n"
     "A.Text=Hello\n"
@@ -19,6 +20,8 @@ constexpr std::string_view kBase =
     "Status.Count=%d of %d files\\tdone\\n\n"
     "Greeting=Hello, %s!\n"
     "Menu.Open=Open\n"
+    "# textresl10n: do not translate\n"
+    "Product=TextResGen\n"
     "Empty=\n";
 
 const BaseFile& Base() {
@@ -67,6 +70,7 @@ std::string CheckOneImport(std::string_view file, const ExchangeFormat& format, 
             return "the text of '" + unit.key + "' is no literal body";
         const std::vector<std::string> mismatches = PlaceholderMismatches(unit.values, values);
         if (!mismatches.empty()) return "'" + unit.key + "' reached the definition with " + mismatches.front();
+        if (!unit.translate && values != unit.values) return "'" + unit.key + "', not to translate, was changed";
     }
     return "";
 }

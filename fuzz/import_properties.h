@@ -15,7 +15,7 @@ namespace textresl10n::properties {
 // second member); otherwise the first violation. Each input is imported
 // twice: on its own, and against a fixed base, where the definition must
 // also hold exactly the base's members, each taking its base text's
-// arguments.
+// arguments, and a text marked not to translate as the base has it.
 std::string CheckImport(std::string_view input);
 
 }  // namespace textresl10n::properties

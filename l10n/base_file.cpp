@@ -97,7 +97,8 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
             for (char32_t& c : values)
                 if (c < 0x20 || c == 0x7F) c = U' ';  // a note is one line of plain text
             textresgen::ValuesToUtf8(values, utf8);
-            out.notes.push_back(std::move(utf8));
+            if (utf8 == kDoNotTranslate) out.translate = false;
+            else out.notes.push_back(std::move(utf8));
         }
         out.line = unit.line;
         base.units.push_back(std::move(out));
@@ -121,6 +122,7 @@ ExchangeUnit UntranslatedUnit(const BaseUnit& unit) {
     fresh.key = unit.key;
     fresh.source = unit.source;
     fresh.notes = unit.notes;
+    fresh.translate = unit.translate;
     return fresh;
 }
 

@@ -23,6 +23,7 @@ struct ExchangeUnit {
     std::vector<std::string> notes;  // developer notes
     std::size_t line = 0;            // where the unit starts in its file
     std::size_t targetLine = 0;      // its translation (msgstr, <target>); else where it starts
+    bool translate = true;           // false: the text stays the source's (PO read-only, XLIFF translate="no")
 };
 
 // What a new exchange file says besides its units.

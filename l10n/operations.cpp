@@ -282,7 +282,8 @@ bool PseudoFile(const Options& options, Reporter& err) {
     std::string bytes;
     textresgen::Utf16Writer writer;
     writer.Open(std::make_unique<textresgen::MemorySink>(bytes));
-    for (const BaseUnit& unit : base.units) PrintDefinition(writer, unit.key, PseudoTranslate(unit.values));
+    for (const BaseUnit& unit : base.units)
+        PrintDefinition(writer, unit.key, unit.translate ? PseudoTranslate(unit.values) : unit.values);
     writer.Close();
     if (!Write(options.output, bytes, err)) return false;
     err.Print(ShownPath(options.output) + ": " + std::to_string(base.units.size()) + " pseudo-translated texts\n");
@@ -301,8 +302,12 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
             continue;
         }
         const BaseComparison comparison = CompareWithBase(base, units);
-        std::size_t counts[3] = {}, identical = 0;  // by UnitState
+        std::size_t counts[3] = {}, identical = 0, fixed = 0;  // by UnitState; not to translate
         for (const ComparedUnit& unit : comparison.units) {
+            if (!unit.base->translate) {
+                ++fixed;
+                continue;
+            }
             const UnitState state = StateAgainstBase(unit);
             ++counts[static_cast<int>(state)];
             identical += state == UnitState::Translated && !unit.base->source.empty() &&
@@ -310,12 +315,13 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
         }
         const std::size_t untranslated = counts[static_cast<int>(UnitState::Untranslated)];
         const std::size_t review = counts[static_cast<int>(UnitState::NeedsReview)];
-        std::string line = ShownPath(path) + ": " + std::to_string(base.units.size()) + " units: " +
+        std::string line = ShownPath(path) + ": " + std::to_string(base.units.size() - fixed) + " units: " +
                            std::to_string(counts[static_cast<int>(UnitState::Translated)]) + " translated (" +
                            std::to_string(identical) + " identical to the source), " + std::to_string(untranslated) +
                            " untranslated, " + std::to_string(review) + " need review";
         if (!comparison.notInBase.empty())
             line += ", " + std::to_string(comparison.notInBase.size()) + " not in " + ShownPath(options.base);
+        if (fixed > 0) line += "; " + std::to_string(fixed) + " not to translate";
         err.Flush();
         out(line + "\n");
         complete = complete && untranslated == 0 && review == 0;
@@ -361,7 +367,12 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
         entries.reserve(units.size());
         for (std::size_t i = 0; i < units.size(); ++i) {
             const ExchangeUnit& unit = units[i];
-            const bool translated = unit.state == UnitState::Translated;
+            bool translated = unit.state == UnitState::Translated;
+            if (translated && !unit.translate && targets[i] != sources[i]) {
+                result.warnings.push_back(Warning(unit.targetLine, Quoted(unit.key) +
+                                                  " is marked not to translate; its source text is used"));
+                translated = false;
+            }
             entries.push_back({&unit.key, translated ? &targets[i] : &sources[i], unit.state, &targets[i],
                                unit.targetLine, unit.line});
         }
@@ -374,11 +385,21 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
             const BaseUnit& current = *compared.base;
             const ExchangeUnit* unit = compared.translation;
             if (!unit) {
-                result.warnings.push_back(Warning(0, Quoted(current.key) + " is not in the file; the base text is used"));
-                entries.push_back({&current.key, &current.values, UnitState::Untranslated, nullptr, 0, 0});
+                if (current.translate)
+                    result.warnings.push_back(Warning(0, Quoted(current.key) + " is not in the file; the base text is used"));
+                entries.push_back({&current.key, &current.values,
+                                   current.translate ? UnitState::Untranslated : UnitState::Translated, nullptr, 0, 0});
                 continue;
             }
             const LiteralValues& target = targets[static_cast<std::size_t>(unit - units.data())];
+            if (!current.translate) {
+                if (unit->state == UnitState::Translated && target != current.values)
+                    result.warnings.push_back(Warning(unit->targetLine, Quoted(current.key) +
+                                                      " is marked not to translate; the base text is used"));
+                entries.push_back({&current.key, &current.values, UnitState::Translated, &current.values,
+                                   unit->targetLine, unit->line});
+                continue;
+            }
             std::string reason;
             UnitState state = unit->state;
             if (state == UnitState::Untranslated) {

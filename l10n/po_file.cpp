@@ -11,6 +11,9 @@
 namespace textresl10n {
 namespace {
 
+// The flag of a unit not to be translated, as Weblate reads it.
+constexpr const char* kReadOnlyFlag = "read-only";
+
 bool IsSpace(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view TrimLeft(std::string_view text) {
@@ -402,6 +405,7 @@ std::vector<std::string> UnitLines(const ExchangeUnit& unit, const std::string* 
     std::vector<std::string> flags;
     if (unit.state == UnitState::NeedsReview) flags.push_back("fuzzy");
     if (IsCFormatText(unit.source)) flags.push_back("c-format");
+    if (!unit.translate) flags.push_back(kReadOnlyFlag);
     if (!flags.empty()) lines.push_back(FlagLine(flags));
     if (previous != nullptr) AppendString(lines, "#| msgid", *previous);
     AppendString(lines, "msgctxt", unit.key);
@@ -515,6 +519,7 @@ bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, Excha
         unit.target = entry.msgstr;
         unit.line = entry.keyLine;
         unit.targetLine = entry.msgstrLine;
+        unit.translate = !entry.HasFlag(kReadOnlyFlag);
         if (entry.msgstr.empty())
             unit.state = entry.msgid.empty() ? UnitState::Translated : UnitState::Untranslated;
         else
@@ -612,6 +617,8 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
             flags.push_back(flag);
         }
         if (format && !placedFormat) flags.push_back("c-format");
+        if (!unit.translate && !entry.HasFlag(kReadOnlyFlag)) flags.push_back(kReadOnlyFlag);
+        if (unit.translate) flags.erase(std::remove(flags.begin(), flags.end(), kReadOnlyFlag), flags.end());
         const bool flagsChanged = flags != entry.flags;
 
         if (!sourceChanged && !notesChanged && !flagsChanged) return rawLines(entry);

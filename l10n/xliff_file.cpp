@@ -281,6 +281,7 @@ void FillUnit(pugi::xml_node unit, const ExchangeUnit& data) {
     unit.append_attribute("id") = data.key.c_str();
     unit.append_attribute("resname") = data.key.c_str();
     unit.append_attribute("xml:space") = "preserve";
+    if (!data.translate) unit.append_attribute("translate") = "no";
     // translate-toolkit (pocount, xliff2po) counts a unit as translated only
     // when it is approved, whatever its target's state.
     if (data.state == UnitState::Translated) unit.append_attribute("approved") = "yes";
@@ -458,6 +459,7 @@ bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, Exchang
         if (target && !InlineText(target, lines, unit.target, problem)) return false;
         unit.targetLine = target ? lines.LineAt(target.offset_debug()) : unit.line;
         unit.state = StateOf(target, unit.target, unit.source);
+        unit.translate = std::strcmp(node.attribute("translate").value(), "no") != 0;
         for (pugi::xml_node note = node.first_child(); note; note = note.next_sibling())
             if (LocalName(note) == "note") unit.notes.push_back(AllText(note));
         units.push_back(std::move(unit));
@@ -536,6 +538,12 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
         }
         pugi::xml_node node = found->second;
         previous = node;
+        const bool translate = std::strcmp(node.attribute("translate").value(), "no") != 0;
+        if (translate != unit.translate) {
+            changed = true;
+            if (unit.translate) node.remove_attribute("translate");
+            else node.append_attribute("translate") = "no";
+        }
         pugi::xml_node source = ChildNamed(node, "source");
         std::string current;
         ExchangeProblem ignored;

@@ -258,14 +258,18 @@ class L10nImportWithBase : public L10nTest, public ::testing::WithParamInterface
 
 TEST_P(L10nImportWithBase, FallsBackWhereTheBaseChangedAndKeepsTheStates) {
     const std::string file = std::string("ja.") + GetParam();
+    const std::string product = "# textresl10n: do not translate\nProduct=TextResGen\n";
     ASSERT_TRUE(WriteFileBytes(At("old.txt"), Utf8WithMark("Size=%lu bytes\nKept=Open\nFuzzy=Close\nTodo=Quit\n"
-                                                           "Gone=Old\nEquals=a = b\n")));
+                                                           "Gone=Old\nEquals=a = b\n" + product)));
     ASSERT_TRUE(WriteFileBytes(At("ja.txt"), Utf8WithMark("Size=%lu バイト\nKept=開く\nFuzzy=閉じる\n"
-                                                          "Gone=古い\nEquals=あ = い\n")));
+                                                          "Gone=古い\nEquals=あ = い\nProduct=テキスト\n")));
     ASSERT_TRUE(Ran(L10n({"export", "--base", "old.txt", "--translation", "ja.txt", "--lang", "ja", "-o", file})));
     // The translator marks two units for review; the base then changes one
     // text's arguments, drops a name and adds one.
     std::string bytes = Bytes(file);
+    EXPECT_NE(bytes.find(file == "ja.po" ? "#, read-only\nmsgctxt \"Product\"" : "id=\"Product\" resname=\"Product\" "
+                                                                             "xml:space=\"preserve\" translate=\"no\""),
+              std::string::npos) << bytes;
     for (const std::string key : {"Fuzzy", "Equals"}) {
         if (file == "ja.po") bytes.replace(bytes.find("msgctxt \"" + key + "\""), 0, "#, fuzzy\n");
         else bytes.replace(bytes.find("state=\"translated\"", bytes.find("id=\"" + key + "\"")), 18,
@@ -273,7 +277,7 @@ TEST_P(L10nImportWithBase, FallsBackWhereTheBaseChangedAndKeepsTheStates) {
     }
     ASSERT_TRUE(WriteFileBytes(At(file), bytes));
     ASSERT_TRUE(WriteFileBytes(At("en.txt"), Utf8WithMark("New=Fresh\nSize=%s\nKept=Open\nFuzzy=Close\nTodo=Quit\n"
-                                                          "Equals=a = b\n")));
+                                                          "Equals=a = b\n" + product)));
     const auto lineOf = [&](const std::string& key) {
         const std::size_t unit = bytes.find(file == "ja.po" ? "msgctxt \"" + key : "id=\"" + key);
         std::size_t target = bytes.find(file == "ja.po" ? "msgstr" : "<target", unit);
@@ -288,7 +292,8 @@ TEST_P(L10nImportWithBase, FallsBackWhereTheBaseChangedAndKeepsTheStates) {
           lineOf("Size") + "'Size' was translated for the source '%lu bytes', the base now says '%s'",
           lineOf("Fuzzy") + "'Fuzzy' is marked for review", lineOf("Todo") + "'Todo' is not translated",
           lineOf("Gone") + "'Gone' is not in the base; left out", lineOf("Equals") + "'Equals' is marked for review",
-          file + ": 6 units imported, 5 of them without a usable translation took their base text"}) {
+          lineOf("Product") + "'Product' is marked not to translate; the base text is used",
+          file + ": 7 units imported, 5 of them without a usable translation took their base text"}) {
         EXPECT_NE(import.err.find(expected), std::string::npos) << expected << "\n" << import.err;
     }
     EXPECT_EQ(import.err.find("'Kept'"), std::string::npos) << import.err;
@@ -301,7 +306,7 @@ TEST_P(L10nImportWithBase, FallsBackWhereTheBaseChangedAndKeepsTheStates) {
         end = members.find("\r\n", start);
         if (members[start] != '#') entries += members.substr(start, end - start) + "|";
     }
-    EXPECT_EQ(entries, "New=Fresh|Size=%s|Kept=|Fuzzy=Close|Todo=Quit|Equals=a = b|");
+    EXPECT_EQ(entries, "New=Fresh|Size=%s|Kept=|Fuzzy=Close|Todo=Quit|Equals=a = b|Product=TextResGen|");
     EXPECT_TRUE(Ran(RunTool(TEXTRESCHECK_EXE, folder_.Path(), {"en.txt", "out.txt"})));
 
     // The states come back: stats of the re-export counts as stats of the file.
@@ -310,8 +315,11 @@ TEST_P(L10nImportWithBase, FallsBackWhereTheBaseChangedAndKeepsTheStates) {
     const RunResult before = L10n({"stats", "--base", "en.txt", file});
     const RunResult after = L10n({"stats", "--base", "en.txt", "again." + std::string(GetParam())});
     const std::string counts = " 6 units: 1 translated (0 identical to the source), 2 untranslated, 3 need review";
-    EXPECT_EQ(before.out, file + ":" + counts + ", 1 not in en.txt\n");
-    EXPECT_EQ(after.out, "again." + std::string(GetParam()) + ":" + counts + "\n");
+    EXPECT_EQ(before.out, file + ":" + counts + ", 1 not in en.txt; 1 not to translate\n");
+    EXPECT_EQ(after.out, "again." + std::string(GetParam()) + ":" + counts + "; 1 not to translate\n");
+    // The pseudo-locale leaves it as it is, too.
+    ASSERT_TRUE(Ran(L10n({"pseudo", "--base", "en.txt", "-o", "qps.txt"})));
+    EXPECT_NE(UnitsFromUtf16Le(Bytes("qps.txt")).find(u"\r\nProduct=TextResGen\r\n"), std::u16string::npos);
     const std::string again = Bytes("again." + std::string(GetParam()));
     EXPECT_NE(again.find("あ = い"), std::string::npos) << "the translation awaiting review was lost:\n" << again;
 }
