@@ -31,12 +31,17 @@
 # CHECK: textrescheck reads the definition file before each generation and
 # the build fails, with its line-numbered findings, when it reports an error.
 #
-# textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff> BASE <base-target>
+# textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff>
+#                        BASE <base-target>|<base-definition-file>
 #                        [LANGUAGE <tag>] [CATALOG <name>] [CHECK]):
-# a translators' file is imported (textresl10n import) at build time and
-# built like a definition file, with SAME_LAYOUT_AS <base-target> implied.
-# An import error (a placeholder mismatch, a key that is no name) fails the
-# build with the file's line.
+# a translators' file is imported (textresl10n import --base) at build time
+# against the base's current definition file and built like a definition
+# file: the library has exactly the base's members, and a unit that is
+# missing, untranslated, fuzzy, stale or takes other arguments than the
+# base's text gets the base's text, with a warning. A <base-target> implies
+# SAME_LAYOUT_AS <base-target>. An error within the file (a placeholder
+# mismatch with its own source, a key that is no name) fails the build with
+# the file's line.
 #
 # Needs the executables TextResGen::textresgen, TextResGen::textresgen-utf8
 # and TextResGen::textresgen-layout, from find_package(TextResGen) or from
@@ -53,7 +58,7 @@ function(textresgen_add_library target definition)
                         "'${arg_UNPARSED_ARGUMENTS}${arg_KEYWORDS_MISSING_VALUES}'; "
                         "usage: textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>] "
                         "[LANGUAGE <tag>] [CATALOG <name>] [CHECK]) "
-                        "or textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff> BASE <base-target> "
+                        "or textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff> BASE <base-target>|<base-file> "
                         "[LANGUAGE <tag>] [CATALOG <name>] [CHECK])")
   endif()
   # A ';' would split the path into a list in every command line made from
@@ -345,17 +350,33 @@ function(_textresgen_check_layout_peer target other)
 endfunction()
 
 # For textresgen_add_library: when `definition` is a PO or XLIFF file, adds
-# the step that imports it and makes `definition` the imported file, with
-# SAME_LAYOUT_AS the BASE target. A macro: it sets the caller's variables.
+# the step that imports it against the base's definition file and makes
+# `definition` the imported file, with SAME_LAYOUT_AS the BASE target if
+# BASE is one. A macro: it sets the caller's variables.
 macro(_textresgen_import_exchange_file)
   cmake_path(GET definition EXTENSION LAST_ONLY _textresgen_extension)
   string(TOLOWER "${_textresgen_extension}" _textresgen_extension)
   if(_textresgen_extension MATCHES "^\\.(po|pot|xlf|xliff)$")
     if(NOT arg_BASE)
       message(FATAL_ERROR "textresgen_add_library(${target} ${definition}): a PO or XLIFF file needs "
-                          "BASE <base-target>, the library of the language it translates")
+                          "BASE <base-target>, the library of the language it translates, or its definition file")
     endif()
-    if(arg_SAME_LAYOUT_AS AND NOT arg_SAME_LAYOUT_AS STREQUAL arg_BASE)
+    # BASE names a definition file when it is no target and such a file
+    # exists; else a target, perhaps declared later.
+    set(_textresgen_base_file "")
+    if(NOT TARGET "${arg_BASE}")
+      cmake_path(ABSOLUTE_PATH arg_BASE BASE_DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" NORMALIZE
+                 OUTPUT_VARIABLE _textresgen_base_path)
+      if(EXISTS "${_textresgen_base_path}" AND NOT IS_DIRECTORY "${_textresgen_base_path}")
+        set(_textresgen_base_file "${_textresgen_base_path}")
+      endif()
+    endif()
+    if(_textresgen_base_file)
+      set(_textresgen_base_definition "${_textresgen_base_file}")
+    else()
+      set(_textresgen_base_definition "$<TARGET_PROPERTY:${arg_BASE},TEXTRESGEN_DEFINITION>")
+    endif()
+    if(arg_SAME_LAYOUT_AS AND NOT _textresgen_base_file AND NOT arg_SAME_LAYOUT_AS STREQUAL arg_BASE)
       message(FATAL_ERROR "textresgen_add_library(${target}): SAME_LAYOUT_AS and BASE name different targets")
     endif()
     if(NOT TARGET TextResGen::textresl10n)
@@ -372,11 +393,13 @@ macro(_textresgen_import_exchange_file)
     add_custom_command(
       OUTPUT "${definition}"
       COMMAND ${_textresgen_l10n_emulator} "$<TARGET_FILE:TextResGen::textresl10n>"
-              import "${_textresgen_exchange}" -o "${definition}"
-      DEPENDS "${_textresgen_exchange}" TextResGen::textresl10n
+              import --base "${_textresgen_base_definition}" "${_textresgen_exchange}" -o "${definition}"
+      DEPENDS "${_textresgen_exchange}" "${_textresgen_base_definition}" TextResGen::textresl10n
       COMMENT "textresl10n: importing ${_textresgen_exchange} for ${target}"
       VERBATIM)
-    set(arg_SAME_LAYOUT_AS "${arg_BASE}")
+    if(NOT _textresgen_base_file)
+      set(arg_SAME_LAYOUT_AS "${arg_BASE}")
+    endif()
   elseif(arg_BASE)
     message(FATAL_ERROR "textresgen_add_library(${target} ${definition}): BASE is for PO and XLIFF files; "
                         "a definition file takes SAME_LAYOUT_AS")

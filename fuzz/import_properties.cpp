@@ -1,15 +1,41 @@
 #include "fuzz/import_properties.h"
 
 #include "check/file_check.h"
+#include "codec/literal_body.h"
 #include "fuzz/pipeline_properties.h"
+#include "l10n/base_comparison.h"
 #include "l10n/operations.h"
 
 namespace textresl10n::properties {
+namespace {
 
-std::string CheckImport(std::string_view input) {
-    if (input.empty()) return "";
-    const ExchangeFormat& format = *FormatOfPath((static_cast<unsigned char>(input[0]) & 1u) == 0 ? "in.po" : "in.xlf");
-    const ImportResult result = ImportExchange(input.substr(1), format);
+// The base every input is also imported against: texts with printf
+// directives and {n}, names the corpus's files use and names they lack, a
+// text not to translate.
+constexpr std::string_view kBase =
+    "\xEF\xBB\xBF# A developer note\n"
+    "A.Text=Hello\n"
+    "Size=%s of %lu\n"
+    "Status.Position=Line {0}, column {1}\n"
+    "Status.Count=%d of %d files\\tdone\\n\n"
+    "Greeting=Hello, %s!\n"
+    "Menu.Open=Open\n"
+    "# textresl10n: do not translate\n"
+    "Product=TextResGen\n"
+    "Empty=\n";
+
+const BaseFile& Base() {
+    static const BaseFile base = [] {
+        BaseFile read;
+        ExchangeProblem problem;
+        if (!ReadBaseBytes(kBase, read, problem)) read.units.clear();
+        return read;
+    }();
+    return base;
+}
+
+std::string CheckOneImport(std::string_view file, const ExchangeFormat& format, const BaseFile* base) {
+    const ImportResult result = ImportExchange(file, format, base);
     if (!result.ok) {
         if (result.errors.empty()) return "the import failed without an error";
         if (!result.definition.empty()) return "the import failed but produced a definition";
@@ -29,7 +55,38 @@ std::string CheckImport(std::string_view input) {
     if (!defined) return "the imported definition is not a plain definition file";
     if (defined->size() != result.units)
         return std::to_string(result.units) + " units became " + std::to_string(defined->size()) + " definitions";
+    if (!base) return "";
+    // Exactly the base's members, each taking the base text's arguments.
+    if (defined->size() != base->units.size())
+        return std::to_string(base->units.size()) + " base members became " + std::to_string(defined->size());
+    for (const BaseUnit& unit : base->units) {
+        textresgen::LiteralValues name, values;
+        std::size_t bad = 0;
+        textresgen::Utf8ToValues(unit.key, name, bad);
+        const auto found = defined->find(textresgen::ValuesToUnits(name));
+        if (found == defined->end()) return "the base member '" + unit.key + "' is missing";
+        textresgen::LiteralProblem problem;
+        if (!textresgen::DecodeLiteralBody(found->second, values, problem))
+            return "the text of '" + unit.key + "' is no literal body";
+        const std::vector<std::string> mismatches = PlaceholderMismatches(unit.values, values);
+        if (!mismatches.empty()) return "'" + unit.key + "' reached the definition with " + mismatches.front();
+        if (!unit.translate && values != unit.values) return "'" + unit.key + "', not to translate, was changed";
+    }
     return "";
+}
+
+}  // namespace
+
+std::string CheckImport(std::string_view input) {
+    if (input.empty()) return "";
+    if (Base().units.empty()) return "the fuzzing base cannot be read";
+    const ExchangeFormat& format = *FormatOfPath((static_cast<unsigned char>(input[0]) & 1u) == 0 ? "in.po" : "in.xlf");
+    std::string failure = CheckOneImport(input.substr(1), format, nullptr);
+    if (failure.empty()) {
+        failure = CheckOneImport(input.substr(1), format, &Base());
+        if (!failure.empty()) failure = "with a base: " + failure;
+    }
+    return failure;
 }
 
 }  // namespace textresl10n::properties

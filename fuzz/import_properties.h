@@ -12,7 +12,10 @@ namespace textresl10n::properties {
 // nothing, or produces a definition file that textrescheck accepts without
 // an error, that keeps every property of the generator's pipeline, and that
 // defines exactly one member per unit (no text became a second line or a
-// second member); otherwise the first violation.
+// second member); otherwise the first violation. Each input is imported
+// twice: on its own, and against a fixed base, where the definition must
+// also hold exactly the base's members, each taking its base text's
+// arguments, and a text marked not to translate as the base has it.
 std::string CheckImport(std::string_view input);
 
 }  // namespace textresl10n::properties

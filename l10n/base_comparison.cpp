@@ -1,5 +1,8 @@
 #include "l10n/base_comparison.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
 #include <unordered_map>
 
 #include "codec/c_format.h"
@@ -29,6 +32,82 @@ UnitState StateAgainstBase(const ComparedUnit& unit) {
     if (!unit.translation) return UnitState::Untranslated;
     const UnitState state = unit.translation->state;
     return state == UnitState::Translated && unit.sourceChanged ? UnitState::NeedsReview : state;
+}
+
+namespace {
+
+constexpr double kSimilarEnough = 0.7;
+constexpr std::size_t kMaxComparisons = 20u * 1000 * 1000;
+
+// The text's byte pairs, sorted, for the Dice coefficient.
+std::vector<std::uint16_t> BytePairs(const std::string& text) {
+    std::vector<std::uint16_t> pairs;
+    if (text.size() < 2) return pairs;
+    pairs.reserve(text.size() - 1);
+    for (std::size_t i = 0; i + 1 < text.size(); ++i)
+        pairs.push_back(static_cast<std::uint16_t>(static_cast<unsigned char>(text[i]) << 8 |
+                                                   static_cast<unsigned char>(text[i + 1])));
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
+}
+
+double Dice(const std::vector<std::uint16_t>& a, const std::vector<std::uint16_t>& b) {
+    if (a.empty() || b.empty()) return 0;
+    std::size_t common = 0;
+    for (std::size_t i = 0, j = 0; i < a.size() && j < b.size();) {
+        if (a[i] < b[j]) ++i;
+        else if (b[j] < a[i]) ++j;
+        else ++common, ++i, ++j;
+    }
+    return 2.0 * static_cast<double>(common) / static_cast<double>(a.size() + b.size());
+}
+
+}  // namespace
+
+std::vector<long> MatchRenames(const std::vector<const BaseUnit*>& added, const std::vector<std::string>& removed) {
+    std::vector<long> match(added.size(), -1);
+    if (added.empty() || removed.empty()) return match;
+    std::vector<bool> used(removed.size(), false);
+    std::unordered_multimap<std::string_view, std::size_t> bySource;
+    for (std::size_t r = 0; r < removed.size(); ++r) bySource.emplace(removed[r], r);
+    for (std::size_t a = 0; a < added.size(); ++a) {
+        const auto range = bySource.equal_range(added[a]->source);
+        for (auto it = range.first; it != range.second; ++it) {
+            if (used[it->second]) continue;
+            used[it->second] = true;
+            match[a] = static_cast<long>(it->second);
+            break;
+        }
+    }
+
+    std::vector<std::vector<std::uint16_t>> pairs(removed.size());
+    for (std::size_t r = 0; r < removed.size(); ++r)
+        if (!used[r]) pairs[r] = BytePairs(removed[r]);
+    std::size_t comparisons = 0;
+    for (std::size_t a = 0; a < added.size() && comparisons < kMaxComparisons; ++a) {
+        if (match[a] >= 0) continue;
+        const std::vector<std::uint16_t> mine = BytePairs(added[a]->source);
+        double best = kSimilarEnough;
+        long bestAt = -1;
+        for (std::size_t r = 0; r < removed.size(); ++r) {
+            if (used[r]) continue;
+            // Dice cannot reach the threshold when one has far more pairs.
+            const double small = static_cast<double>(std::min(mine.size(), pairs[r].size()));
+            const double large = static_cast<double>(std::max(mine.size(), pairs[r].size()));
+            if (2 * small < kSimilarEnough * (small + large)) continue;
+            ++comparisons;
+            const double score = Dice(mine, pairs[r]);
+            if (bestAt < 0 ? score >= best : score > best) {
+                best = score;
+                bestAt = static_cast<long>(r);
+            }
+        }
+        if (bestAt >= 0) {
+            used[static_cast<std::size_t>(bestAt)] = true;
+            match[a] = bestAt;
+        }
+    }
+    return match;
 }
 
 std::vector<std::string> PlaceholderMismatches(textresgen::LiteralValuesView source,

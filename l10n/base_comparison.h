@@ -31,6 +31,15 @@ BaseComparison CompareWithBase(const BaseFile& base, const std::vector<ExchangeU
 // an older source text needs review, whatever its file says.
 UnitState StateAgainstBase(const ComparedUnit& unit);
 
+// For each name new to the file (`added`, base units), the index in
+// `removed` (the sources of translated units whose names left the base) of
+// the one whose translation it takes over for review, or -1: an equal
+// source first, else the most similar one (the Dice coefficient of the
+// texts' byte pairs, at least 0.7). Each removed unit serves once. The
+// similarity search stops after a bounded number of comparisons, so that a
+// base that renamed everything costs no more than equal sources do.
+std::vector<long> MatchRenames(const std::vector<const BaseUnit*>& added, const std::vector<std::string>& removed);
+
 // How a translation's printf directives and {n} placeholders differ from
 // those of its source, one message each; none when it takes the same
 // arguments.

@@ -7,6 +7,7 @@
 #include "l10n/message_text.h"
 #include "model/definition_line.h"
 #include "text/file_problem.h"
+#include "text/memory_bytes.h"
 #include "text/platform_file.h"
 #include "text/utf16_reader.h"
 
@@ -36,20 +37,8 @@ bool CommentText(WideStringView line, WideString& text) {
     return true;
 }
 
-}  // namespace
-
-bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error) {
-    error.file = path;
+bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, ExchangeProblem& error) {
     textresgen::Utf16Reader reader;
-    if (textresgen::NamesDevice(path)) {
-        error.message = kDeviceName;
-        return false;
-    }
-    std::unique_ptr<textresgen::ByteSource> source = textresgen::OpenFileSource(path.c_str());
-    if (!source && textresgen::LastFileProblem() == textresgen::FileProblem::InUse) {
-        error.message = DescribeReadStatus(ReadStatus::InUse);
-        return false;
-    }
     if (!source || !reader.Open(std::move(source))) {
         error.message = "cannot be read: it is missing, not accessible, or starts with the big-endian mark FE FF";
         return false;
@@ -110,7 +99,8 @@ bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& erro
             for (char32_t& c : values)
                 if (c < 0x20 || c == 0x7F) c = U' ';  // a note is one line of plain text
             textresgen::ValuesToUtf8(values, utf8);
-            out.notes.push_back(std::move(utf8));
+            if (utf8 == kDoNotTranslate) out.translate = false;
+            else out.notes.push_back(std::move(utf8));
         }
         out.line = unit.line;
         base.units.push_back(std::move(out));
@@ -118,11 +108,32 @@ bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& erro
     return true;
 }
 
+}  // namespace
+
+bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error) {
+    error.file = path;
+    if (textresgen::NamesDevice(path)) {
+        error.message = kDeviceName;
+        return false;
+    }
+    std::unique_ptr<textresgen::ByteSource> source = textresgen::OpenFileSource(path.c_str());
+    if (!source && textresgen::LastFileProblem() == textresgen::FileProblem::InUse) {
+        error.message = DescribeReadStatus(ReadStatus::InUse);
+        return false;
+    }
+    return ReadBase(std::move(source), base, error);
+}
+
+bool ReadBaseBytes(std::string_view bytes, BaseFile& base, ExchangeProblem& error) {
+    return ReadBase(std::make_unique<textresgen::MemorySource>(bytes), base, error);
+}
+
 ExchangeUnit UntranslatedUnit(const BaseUnit& unit) {
     ExchangeUnit fresh;
     fresh.key = unit.key;
     fresh.source = unit.source;
     fresh.notes = unit.notes;
+    fresh.translate = unit.translate;
     return fresh;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "l10n/exchange_unit.h"
@@ -17,6 +18,7 @@ struct BaseUnit {
     std::string source;              // the text the literal body denotes, UTF-8
     textresgen::LiteralValues values;// the same as values (may hold U+0000)
     std::vector<std::string> notes;  // comment lines directly above the first definition
+    bool translate = true;           // false: kDoNotTranslate stands among those lines
     std::size_t line = 0;            // the definition whose text the generator keeps
 };
 
@@ -31,6 +33,13 @@ struct BaseFile {
 // the file, at its line when there is one) when the file cannot be read, a
 // text is not a valid literal body, or a name or text has no UTF-8 form.
 bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error);
+// The same for a definition file's bytes (`error.file` is left as it is).
+bool ReadBaseBytes(std::string_view bytes, BaseFile& base, ExchangeProblem& error);
+
+// The comment text that marks the name below as not to be translated (a
+// product name, a file name): "# textresl10n: do not translate". It is no
+// note; export gives the unit PO's read-only flag or XLIFF's translate="no".
+inline constexpr const char* kDoNotTranslate = "textresl10n: do not translate";
 
 // The exchange unit of a base unit not yet translated: its key, source and
 // notes, no target.

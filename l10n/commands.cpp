@@ -10,7 +10,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: textresl10n export --base BASE [--translation DEFINITION] --lang LANG [--source-lang LANG] -o FILE\n"
     "       textresl10n update --base BASE FILE\n"
-    "       textresl10n import FILE -o DEFINITION\n"
+    "       textresl10n import [--base BASE] FILE -o DEFINITION\n"
     "       textresl10n pseudo --base BASE -o DEFINITION\n"
     "       textresl10n stats --base BASE FILE...\n"
     "       textresl10n --help | --version\n";
@@ -26,7 +26,10 @@ constexpr const char* kHelp =
     "  update   merges a changed BASE into FILE in place: new names added, removed\n"
     "           ones dropped, changed sources marked for review\n"
     "  import   writes the definition file (UTF-16LE); untranslated units take\n"
-    "           their source text; placeholders are checked against the source\n"
+    "           their source text; placeholders are checked against the source;\n"
+    "           with BASE, the members are BASE's, and a unit that is missing,\n"
+    "           untranslated, fuzzy, stale or takes other arguments than BASE's\n"
+    "           text takes BASE's text, with a warning\n"
     "  pseudo   writes a pseudo-translation of BASE for testing layouts\n"
     "  stats    counts per FILE; exit status 1 when a unit is untranslated or\n"
     "           needs review\n"
@@ -97,7 +100,6 @@ std::string CheckOptions(const Options& o, const ExchangeFormat*& format, Report
         need(o.output.empty(), "no -o (the file is updated in place)");
     } else if (command == "import") {
         need(o.files.size() == 1, "exactly one PO or XLIFF file"); need(!o.output.empty(), "-o");
-        need(o.base.empty(), "no --base (the file holds its source texts)");
     } else if (command == "stats") {
         need(!o.base.empty(), "--base"); need(!o.files.empty(), "one or more PO or XLIFF files");
         need(o.output.empty(), "no -o");

@@ -16,10 +16,12 @@ public:
         return WritePo(header, units);
     }
     bool Update(std::string_view bytes, const BaseFile& base, std::vector<ExchangeUnit>& before, std::string& merged,
-                ExchangeProblem& problem) const override {
+                std::size_t& carried, ExchangeProblem& problem) const override {
         PoDocument document;
         if (!ParsePo(bytes, document, problem) || !PoUnits(document, before, problem)) return false;
-        merged = UpdatePo(document, base);
+        bool changed = false;
+        merged = UpdatePo(document, base, changed, carried);
+        if (!changed) merged.assign(bytes);
         return true;
     }
 };
@@ -33,8 +35,8 @@ public:
         return WriteXliff(header, units);
     }
     bool Update(std::string_view bytes, const BaseFile& base, std::vector<ExchangeUnit>& before, std::string& merged,
-                ExchangeProblem& problem) const override {
-        return ReadXliff(bytes, before, problem) && UpdateXliff(bytes, base, merged, problem);
+                std::size_t& carried, ExchangeProblem& problem) const override {
+        return ReadXliff(bytes, before, problem) && UpdateXliff(bytes, base, merged, carried, problem);
     }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,9 +19,10 @@ public:
     virtual bool Read(std::string_view bytes, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) const = 0;
     // A whole new file of the units.
     virtual std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const = 0;
-    // The file merged with a changed base, and the units it held before.
+    // The file merged with a changed base, the units it held before, and
+    // how many new names took over a renamed name's translation for review.
     virtual bool Update(std::string_view bytes, const BaseFile& base, std::vector<ExchangeUnit>& before,
-                        std::string& merged, ExchangeProblem& problem) const = 0;
+                        std::string& merged, std::size_t& carried, ExchangeProblem& problem) const = 0;
 };
 
 // The format a file name's extension names, in any case: gettext PO

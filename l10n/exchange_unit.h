@@ -22,6 +22,8 @@ struct ExchangeUnit {
     UnitState state = UnitState::Untranslated;
     std::vector<std::string> notes;  // developer notes
     std::size_t line = 0;            // where the unit starts in its file
+    std::size_t targetLine = 0;      // its translation (msgstr, <target>); else where it starts
+    bool translate = true;           // false: the text stays the source's (PO read-only, XLIFF translate="no")
 };
 
 // What a new exchange file says besides its units.
@@ -29,6 +31,7 @@ struct ExchangeHeader {
     std::string original;        // the base file's name (PO: Project-Id-Version)
     std::string sourceLanguage;  // XLIFF only
     std::string targetLanguage;  // empty for a template
+    std::string revisionDate;    // PO only: "YYYY-MM-DD HH:MM+0000"
 };
 
 // A problem of an exchange file: {line (0: the file as a whole), message}.

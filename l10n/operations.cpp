@@ -1,5 +1,6 @@
 #include "l10n/operations.h"
 
+#include <ctime>
 #include <memory>
 
 #include "check/file_check.h"
@@ -106,6 +107,58 @@ bool CheckKey(const std::string& key, std::string& why) {
     return true;
 }
 
+// One member of an imported definition.
+struct ImportedEntry {
+    const std::string* key;
+    const LiteralValues* text;         // what the library gets
+    UnitState state;                   // Translated, or why `text` is the source text
+    const LiteralValues* translation;  // the translator's text, if any
+    std::size_t line;                  // its translation's line in the exchange file (0: none)
+    std::size_t keyLine;               // its key's line
+};
+
+ExchangeProblem Warning(std::size_t line, std::string message) {
+    return ExchangeProblem(line, std::move(message), Severity::Warning);
+}
+
+// The comment line above an imported entry that holds the source text in
+// place of a translation, so that export --translation gives the unit back
+// its state: "# textresl10n: untranslated", or "# textresl10n: needs review: "
+// and the translation awaiting review as a literal body ('=' written \075,
+// so that the line stays a comment). The generator ignores the line.
+constexpr std::string_view kMarkerUntranslated = "textresl10n: untranslated";
+constexpr std::string_view kMarkerReview = "textresl10n: needs review: ";
+
+textresgen::WideString StateMarker(UnitState state, const LiteralValues* translation) {
+    textresgen::WideString line = u"# ";
+    const std::string_view marker = state == UnitState::NeedsReview ? kMarkerReview : kMarkerUntranslated;
+    line.append(marker.begin(), marker.end());
+    if (state != UnitState::NeedsReview) return line;
+    for (const char16_t c : textresgen::EncodeLiteralBody(translation ? *translation : LiteralValues()))
+        line += c == u'=' ? textresgen::WideString(u"\\075") : textresgen::WideString(1, c);
+    return line;
+}
+
+// The state a marker note (the comment text, without "# ") gives back, with
+// the translation it holds; false for any other note.
+bool StateOfMarker(const std::string& note, UnitState& state, std::string& translation) {
+    if (note == kMarkerUntranslated) {
+        state = UnitState::Untranslated;
+        translation.clear();
+        return true;
+    }
+    if (note.compare(0, kMarkerReview.size(), kMarkerReview) != 0) return false;
+    LiteralValues body, values;
+    std::size_t bad = 0;
+    textresgen::LiteralProblem problem;
+    if (!textresgen::Utf8ToValues(std::string_view(note).substr(kMarkerReview.size()), body, bad) ||
+        !textresgen::DecodeLiteralBody(textresgen::ValuesToUnits(body), values, problem) ||
+        !textresgen::ValuesToUtf8(values, translation))
+        return false;
+    state = UnitState::NeedsReview;
+    return true;
+}
+
 }  // namespace
 
 const ExchangeFormat* FormatOfFile(const std::string& path, Reporter& err) {
@@ -119,9 +172,15 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     if (!ReadBase(options.base, base, err)) return false;
     if (!options.translation.empty() && !ReadBase(options.translation, translation, err)) return false;
     // The translation's texts as translated units, compared with the base like any exchange file.
+    // A member import filled in with the source text comes back in the
+    // state its marker line tells.
     std::vector<ExchangeUnit> translated;
-    for (const BaseUnit& unit : translation.units)
-        translated.push_back({unit.key, "", unit.source, UnitState::Translated, {}, unit.line});
+    for (const BaseUnit& unit : translation.units) {
+        ExchangeUnit out{unit.key, "", unit.source, UnitState::Translated, {}, unit.line, unit.line};
+        for (const std::string& note : unit.notes)
+            if (StateOfMarker(note, out.state, out.target)) break;
+        translated.push_back(std::move(out));
+    }
     const BaseComparison comparison = CompareWithBase(base, translated);
 
     std::vector<ExchangeUnit> units;
@@ -131,12 +190,12 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
         ExchangeUnit out = UntranslatedUnit(*compared.base);
         if (compared.translation && !isTemplate) {  // a template holds no translations
             out.target = compared.translation->target;
-            out.state = UnitState::Translated;
+            out.state = compared.translation->state;
             LiteralValues values;
             std::size_t bad = 0;
             textresgen::Utf8ToValues(out.target, values, bad);
             const std::vector<std::string> mismatches = PlaceholderMismatches(compared.base->values, values);
-            if (!mismatches.empty()) {
+            if (!mismatches.empty() && out.state == UnitState::Translated) {
                 out.state = UnitState::NeedsReview;
                 ++reviews;
                 err.Report(About(options.translation, compared.translation->line,
@@ -153,7 +212,15 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     }
 
     const std::string& output = options.output;
-    if (!Write(output, format.Write({ShownPath(BaseName(options.base)), options.sourceLanguage, options.language}, units),
+    ExchangeHeader header{ShownPath(BaseName(options.base)), options.sourceLanguage, options.language,
+                          "YEAR-MO-DA HO:MI+ZONE"};  // a template's, as xgettext writes it
+    if (!isTemplate) {
+        const std::time_t now = std::time(nullptr);
+        char date[32] = {};
+        if (const std::tm* utc = std::gmtime(&now)) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M+0000", utc);
+        if (date[0] != '\0') header.revisionDate = date;
+    }
+    if (!Write(output, format.Write(header, units),
                err))
         return false;
     err.Print(ShownPath(output) + ": " + std::to_string(units.size()) + " units, " + std::to_string(done) +
@@ -168,8 +235,9 @@ bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& 
     if (!ReadBase(options.base, base, err) || !ReadFile(path, bytes, err)) return false;
     std::vector<ExchangeUnit> before;
     std::string updated;
+    std::size_t carried = 0;
     ExchangeProblem problem;
-    if (!format.Update(bytes, base, before, updated, problem)) {
+    if (!format.Update(bytes, base, before, updated, carried, problem)) {
         problem.file = path;
         err.Report(std::move(problem));
         return false;
@@ -183,16 +251,19 @@ bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& 
     }
     if (updated != bytes && !Write(path, updated, err)) return false;
     err.Print(ShownPath(path) + ": " + std::to_string(added) + " added, " + std::to_string(comparison.notInBase.size()) +
-              " removed, " + std::to_string(review) + " marked for review" + (updated == bytes ? " (unchanged)" : "") +
-              "\n");
+              " removed, " + std::to_string(review) + " marked for review" +
+              (carried > 0 ? ", " + std::to_string(carried) + " added with a renamed name's translation for review" : "") +
+              (updated == bytes ? " (unchanged)" : "") + "\n");
     return true;
 }
 
 bool ImportFile(const Options& options, const ExchangeFormat& format, Reporter& err) {
     const std::string& path = options.files.front();
+    BaseFile base;
+    if (!options.base.empty() && !ReadBase(options.base, base, err)) return false;
     std::string bytes;
     if (!ReadFile(path, bytes, err)) return false;
-    ImportResult result = ImportExchange(bytes, format);
+    ImportResult result = ImportExchange(bytes, format, options.base.empty() ? nullptr : &base);
     bytes.clear();
     bytes.shrink_to_fit();
     for (std::vector<ExchangeProblem>* problems : {&result.warnings, &result.errors}) {
@@ -209,7 +280,8 @@ bool ImportFile(const Options& options, const ExchangeFormat& format, Reporter& 
     }
     if (!Write(options.output, result.definition, err)) return false;
     err.Print(ShownPath(path) + ": " + std::to_string(result.units) + " units imported, " +
-              std::to_string(result.fellBack) + " of them without a usable translation took their source text\n");
+              std::to_string(result.fellBack) + " of them without a usable translation took their " +
+              (options.base.empty() ? "source" : "base") + " text\n");
     return true;
 }
 
@@ -219,7 +291,8 @@ bool PseudoFile(const Options& options, Reporter& err) {
     std::string bytes;
     textresgen::Utf16Writer writer;
     writer.Open(std::make_unique<textresgen::MemorySink>(bytes));
-    for (const BaseUnit& unit : base.units) PrintDefinition(writer, unit.key, PseudoTranslate(unit.values));
+    for (const BaseUnit& unit : base.units)
+        PrintDefinition(writer, unit.key, unit.translate ? PseudoTranslate(unit.values) : unit.values);
     writer.Close();
     if (!Write(options.output, bytes, err)) return false;
     err.Print(ShownPath(options.output) + ": " + std::to_string(base.units.size()) + " pseudo-translated texts\n");
@@ -238,8 +311,12 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
             continue;
         }
         const BaseComparison comparison = CompareWithBase(base, units);
-        std::size_t counts[3] = {}, identical = 0;  // by UnitState
+        std::size_t counts[3] = {}, identical = 0, fixed = 0;  // by UnitState; not to translate
         for (const ComparedUnit& unit : comparison.units) {
+            if (!unit.base->translate) {
+                ++fixed;
+                continue;
+            }
             const UnitState state = StateAgainstBase(unit);
             ++counts[static_cast<int>(state)];
             identical += state == UnitState::Translated && !unit.base->source.empty() &&
@@ -247,12 +324,13 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
         }
         const std::size_t untranslated = counts[static_cast<int>(UnitState::Untranslated)];
         const std::size_t review = counts[static_cast<int>(UnitState::NeedsReview)];
-        std::string line = ShownPath(path) + ": " + std::to_string(base.units.size()) + " units: " +
+        std::string line = ShownPath(path) + ": " + std::to_string(base.units.size() - fixed) + " units: " +
                            std::to_string(counts[static_cast<int>(UnitState::Translated)]) + " translated (" +
                            std::to_string(identical) + " identical to the source), " + std::to_string(untranslated) +
                            " untranslated, " + std::to_string(review) + " need review";
         if (!comparison.notInBase.empty())
             line += ", " + std::to_string(comparison.notInBase.size()) + " not in " + ShownPath(options.base);
+        if (fixed > 0) line += "; " + std::to_string(fixed) + " not to translate";
         err.Flush();
         out(line + "\n");
         complete = complete && untranslated == 0 && review == 0;
@@ -260,7 +338,7 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
     return complete;
 }
 
-ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format) {
+ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format, const BaseFile* base) {
     ImportResult result;
     std::vector<ExchangeUnit> units;
     ExchangeProblem problem;
@@ -268,41 +346,126 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
         result.errors.push_back(problem);
         return result;
     }
-    result.units = units.size();
 
-    std::string definition;
-    textresgen::Utf16Writer writer;
-    writer.Open(std::make_unique<textresgen::MemorySink>(definition));
-    for (const ExchangeUnit& unit : units) {
+    // What the translator got wrong within the file is an error, whatever
+    // the base says: a key that is no dotted name, a text that is not UTF-8,
+    // a translation that takes other arguments than its own source.
+    std::vector<LiteralValues> sources(units.size()), targets(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const ExchangeUnit& unit = units[i];
         std::string why;
         if (!CheckKey(unit.key, why)) {
             result.errors.push_back({unit.line, why});
             continue;
         }
-        LiteralValues source, target;
         std::size_t bad = 0;
-        if (!textresgen::Utf8ToValues(unit.source, source, bad) || !textresgen::Utf8ToValues(unit.target, target, bad)) {
+        if (!textresgen::Utf8ToValues(unit.source, sources[i], bad) ||
+            !textresgen::Utf8ToValues(unit.target, targets[i], bad)) {
             result.errors.push_back({unit.line, "the text of " + Quoted(unit.key) + " is not UTF-8"});
             continue;
         }
-        const bool translated = unit.state == UnitState::Translated;
-        if (translated) {
-            for (const std::string& mismatch : PlaceholderMismatches(source, target))
-                result.errors.push_back({unit.line, Quoted(unit.key) + ": " + mismatch});
+        if (unit.state == UnitState::Translated) {
+            for (const std::string& mismatch : PlaceholderMismatches(sources[i], targets[i]))
+                result.errors.push_back({unit.targetLine, Quoted(unit.key) + ": " + mismatch});
         }
-        result.fellBack += !translated;
-        PrintDefinition(writer, unit.key, translated ? target : source);
+    }
+    if (!result.errors.empty()) return result;
+
+    std::vector<ImportedEntry> entries;
+    if (!base) {
+        entries.reserve(units.size());
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            const ExchangeUnit& unit = units[i];
+            bool translated = unit.state == UnitState::Translated;
+            if (translated && !unit.translate && targets[i] != sources[i]) {
+                result.warnings.push_back(Warning(unit.targetLine, Quoted(unit.key) +
+                                                  " is marked not to translate; its source text is used"));
+                translated = false;
+            }
+            entries.push_back({&unit.key, translated ? &targets[i] : &sources[i], unit.state, &targets[i],
+                               unit.targetLine, unit.line});
+        }
+    } else {
+        const BaseComparison comparison = CompareWithBase(*base, units);
+        for (const ExchangeUnit* unit : comparison.notInBase)
+            result.warnings.push_back(Warning(unit->targetLine, Quoted(unit->key) + " is not in the base; left out"));
+        entries.reserve(comparison.units.size());
+        for (const ComparedUnit& compared : comparison.units) {
+            const BaseUnit& current = *compared.base;
+            const ExchangeUnit* unit = compared.translation;
+            if (!unit) {
+                if (current.translate)
+                    result.warnings.push_back(Warning(0, Quoted(current.key) + " is not in the file; the base text is used"));
+                entries.push_back({&current.key, &current.values,
+                                   current.translate ? UnitState::Untranslated : UnitState::Translated, nullptr, 0, 0});
+                continue;
+            }
+            const LiteralValues& target = targets[static_cast<std::size_t>(unit - units.data())];
+            if (!current.translate) {
+                if (unit->state == UnitState::Translated && target != current.values)
+                    result.warnings.push_back(Warning(unit->targetLine, Quoted(current.key) +
+                                                      " is marked not to translate; the base text is used"));
+                entries.push_back({&current.key, &current.values, UnitState::Translated, &current.values,
+                                   unit->targetLine, unit->line});
+                continue;
+            }
+            std::string reason;
+            UnitState state = unit->state;
+            if (state == UnitState::Untranslated) {
+                reason = "is not translated";
+            } else if (state == UnitState::NeedsReview) {
+                reason = "is marked for review";
+            } else if (compared.sourceChanged) {
+                reason = "was translated for the source " + Quoted(unit->source) + ", the base now says " +
+                         Quoted(current.source);
+                state = UnitState::NeedsReview;
+            } else {
+                // The file's source is the base's here, so its own check
+                // covered this; checked again all the same, as the one rule
+                // a library must never break.
+                const std::vector<std::string> mismatches = PlaceholderMismatches(current.values, target);
+                if (!mismatches.empty()) {
+                    reason = "does not take the base text's arguments: " + mismatches.front();
+                    state = UnitState::NeedsReview;
+                }
+            }
+            if (reason.empty()) {
+                entries.push_back(
+                        {&current.key, &target, UnitState::Translated, &target, unit->targetLine, unit->line});
+                continue;
+            }
+            result.warnings.push_back(Warning(unit->targetLine, Quoted(current.key) + " " + reason + "; the base text is used"));
+            entries.push_back({&current.key, &current.values, state, &target, unit->targetLine, unit->line});
+        }
+    }
+    result.units = entries.size();
+
+    std::string definition;
+    // Per definition line (1-based): the exchange file's lines of its unit.
+    std::vector<const ImportedEntry*> origins{nullptr};
+    textresgen::Utf16Writer writer;
+    writer.Open(std::make_unique<textresgen::MemorySink>(definition));
+    for (const ImportedEntry& entry : entries) {
+        if (entry.state != UnitState::Translated) {
+            writer.PrintLine(StateMarker(entry.state, entry.translation));
+            origins.push_back(&entry);
+            ++result.fellBack;
+        }
+        PrintDefinition(writer, *entry.key, *entry.text);
+        origins.push_back(&entry);
     }
     writer.Close();
-    if (!result.errors.empty()) return result;
 
     // What the generator and the checker will make of it: an error there
     // (a key that is no C++ name, a clash of an entry and a group, a text
-    // too long for one literal) is an error of this file's unit.
+    // too long for one literal) is an error of this file's unit, at its
+    // translation when it concerns the text, else at its key.
     textrescheck::FileCheck check = textrescheck::CheckDefinitionBytes(definition);
     for (Diagnostic& finding : check.findings) {
         if (finding.severity == Severity::Note) continue;
-        finding.line = finding.line >= 1 && finding.line <= units.size() ? units[finding.line - 1].line : 0;
+        const ImportedEntry* origin = finding.line < origins.size() ? origins[finding.line] : nullptr;
+        const bool aboutText = finding.message.compare(0, 8, "text of ") == 0;
+        finding.line = !origin ? 0 : aboutText ? origin->line : origin->keyLine;
         (finding.severity == Severity::Error ? result.errors : result.warnings).push_back(std::move(finding));
     }
     if (check.status != textrescheck::FileCheck::Status::Checked)

@@ -40,16 +40,25 @@ struct ImportResult {
     std::string definition;               // the definition file (UTF-16LE, FF FE, CR LF) when ok
     std::vector<ExchangeProblem> errors;  // in file order
     std::vector<ExchangeProblem> warnings;
-    std::size_t units = 0;
+    std::size_t units = 0;                // members of the definition
     std::size_t fellBack = 0;             // units that took their source text
 };
 
-// Turns an exchange file into a definition file: one line per unit in file
-// order, each translated text encoded back into a literal body; a unit
-// without a usable translation takes its source text. Every key must be a
-// dotted name, every translation must take the printf arguments its source
-// takes, and the result must pass textrescheck without errors; otherwise
-// nothing is produced.
-ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format);
+// Turns an exchange file into a definition file, each translated text
+// encoded back into a literal body. Every key must be a dotted name, every
+// translation must take the printf arguments its own source takes, and the
+// result must pass textrescheck without errors; otherwise nothing is
+// produced.
+//
+// Without a base: one member per unit in file order; a unit without a usable
+// translation takes its source text. With the base the file was made from:
+// exactly the base's members in its order, and the base's text (with a
+// warning at the unit's translation) for a unit that is missing,
+// untranslated, marked for review, made for another source text than the
+// base's, or taking other arguments than the base's text; a unit the base
+// lacks is left out with a warning. Each member that took a source text has
+// a comment line above it telling its state ("# textresl10n: ..."), which
+// export --translation reads back.
+ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format, const BaseFile* base = nullptr);
 
 }  // namespace textresl10n

@@ -4,11 +4,15 @@
 #include <map>
 #include <unordered_map>
 
+#include "l10n/base_comparison.h"
 #include "l10n/message_text.h"
 #include "codec/c_format.h"
 
 namespace textresl10n {
 namespace {
+
+// The flag of a unit not to be translated, as Weblate reads it.
+constexpr const char* kReadOnlyFlag = "read-only";
 
 bool IsSpace(char c) { return c == ' ' || c == '\t'; }
 
@@ -401,6 +405,7 @@ std::vector<std::string> UnitLines(const ExchangeUnit& unit, const std::string* 
     std::vector<std::string> flags;
     if (unit.state == UnitState::NeedsReview) flags.push_back("fuzzy");
     if (IsCFormatText(unit.source)) flags.push_back("c-format");
+    if (!unit.translate) flags.push_back(kReadOnlyFlag);
     if (!flags.empty()) lines.push_back(FlagLine(flags));
     if (previous != nullptr) AppendString(lines, "#| msgid", *previous);
     AppendString(lines, "msgctxt", unit.key);
@@ -429,6 +434,10 @@ std::vector<std::string> HeaderLines(const ExchangeHeader& header) {
         lines.push_back(line + "\"");
     };
     field("Project-Id-Version: " + header.original);
+    // msgfmt -c asks for these three; the translator's tool fills them in.
+    field("PO-Revision-Date: " + header.revisionDate);
+    field("Last-Translator: ");
+    field("Language-Team: ");
     field("Language: " + header.targetLanguage);
     field("MIME-Version: 1.0");
     field("Content-Type: text/plain; charset=UTF-8");
@@ -453,9 +462,35 @@ bool ParsePo(std::string_view bytes, PoDocument& document, ExchangeProblem& prob
     return PoParser(document, problem).Run(bytes);
 }
 
+bool PoEntryKey(const PoDocument& document, const PoEntry& entry, std::string& key) {
+    if (entry.hasContext) {
+        key = entry.context;
+        return true;
+    }
+    // xliff2po writes no msgctxt, only the key as the one "#:" reference.
+    std::string_view only;
+    std::size_t count = 0;
+    for (std::size_t i = entry.first; i < entry.end; ++i) {
+        if (document.kinds[i] != PoLineKind::Reference) continue;
+        std::string_view rest = std::string_view(document.lines[i]);
+        rest.remove_prefix(rest.find(':') + 1);
+        while (!(rest = TrimLeft(rest)).empty()) {
+            std::size_t length = 0;
+            while (length < rest.size() && !IsSpace(rest[length])) ++length;
+            only = rest.substr(0, length);
+            ++count;
+            rest.remove_prefix(length);
+        }
+    }
+    if (count != 1) return false;
+    key.assign(only);
+    return true;
+}
+
 bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) {
     units.clear();
     std::unordered_map<std::string, std::size_t> seen;
+    std::string key;
     for (const PoEntry& entry : document.entries) {
         if (!entry.IsUnit()) continue;
         const auto fail = [&](std::size_t line, std::string message) {
@@ -463,25 +498,28 @@ bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, Excha
             problem.message = std::move(message);
             return false;
         };
-        if (!entry.hasContext)
-            return fail(entry.keyLine, "the entry has no msgctxt: textresl10n keys every unit by its msgctxt, "
-                                       "the dotted name of the text");
-        const auto [at, inserted] = seen.emplace(entry.context, entry.keyLine);
+        if (!PoEntryKey(document, entry, key))
+            return fail(entry.keyLine, "the entry has no msgctxt and not exactly one \"#:\" reference: textresl10n "
+                                       "keys every unit by its msgctxt (or the reference xliff2po keeps), the "
+                                       "dotted name of the text");
+        const auto [at, inserted] = seen.emplace(key, entry.keyLine);
         if (!inserted)
-            return fail(entry.keyLine, "the key " + Quoted(entry.context) + " appears twice (first at line " +
+            return fail(entry.keyLine, "the key " + Quoted(key) + " appears twice (first at line " +
                                            std::to_string(at->second) + ")");
         textresgen::LiteralValues values;
         std::size_t bad = 0;
-        if (!textresgen::Utf8ToValues(entry.context, values, bad) || !textresgen::Utf8ToValues(entry.msgid, values, bad))
+        if (!textresgen::Utf8ToValues(key, values, bad) || !textresgen::Utf8ToValues(entry.msgid, values, bad))
             return fail(entry.keyLine, "the msgctxt or msgid is not UTF-8");
         if (!textresgen::Utf8ToValues(entry.msgstr, values, bad))
             return fail(entry.msgstrLine, "the msgstr is not UTF-8 (byte " + std::to_string(bad + 1) +
                                               " of the text starts no UTF-8 character)");
         ExchangeUnit unit;
-        unit.key = entry.context;
+        unit.key = key;
         unit.source = entry.msgid;
         unit.target = entry.msgstr;
         unit.line = entry.keyLine;
+        unit.targetLine = entry.msgstrLine;
+        unit.translate = !entry.HasFlag(kReadOnlyFlag);
         if (entry.msgstr.empty())
             unit.state = entry.msgid.empty() ? UnitState::Translated : UnitState::Untranslated;
         else
@@ -499,12 +537,50 @@ std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit
     return Join(entries, "\n");
 }
 
-std::string UpdatePo(const PoDocument& document, const BaseFile& base) {
+std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried) {
+    // Each unit's key; empty for other entries (PoUnits refused units
+    // without one before this is called).
+    std::vector<std::string> keys(document.entries.size());
     std::unordered_map<std::string, const PoEntry*> byKey;
-    for (const PoEntry& entry : document.entries)
-        if (entry.IsUnit() && entry.hasContext) byKey.emplace(entry.context, &entry);
-    std::unordered_map<std::string, bool> inBase;
-    for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, true);
+    for (std::size_t e = 0; e < document.entries.size(); ++e) {
+        const PoEntry& entry = document.entries[e];
+        if (entry.IsUnit() && PoEntryKey(document, entry, keys[e])) byKey.emplace(keys[e], &entry);
+    }
+    std::unordered_map<std::string, const BaseUnit*> inBase;
+    for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, &unit);
+    changed = false;
+
+    // A new name goes after the nearest name before it in the base that the
+    // file holds (the first ones before the file's first unit), so that the
+    // translator's order stays and the new units stand among their
+    // neighbours.
+    std::unordered_map<std::string, std::vector<const BaseUnit*>> after;
+    std::vector<const BaseUnit*> atStart, added;
+    const std::string* anchor = nullptr;
+    for (const BaseUnit& unit : base.units) {
+        if (byKey.count(unit.key) != 0) {
+            anchor = &unit.key;
+            continue;
+        }
+        changed = true;
+        (anchor ? after[*anchor] : atStart).push_back(&unit);
+        added.push_back(&unit);
+    }
+    // A new name whose source is that of a translated name that left the
+    // base (a rename), or close to it, takes its translation, fuzzy.
+    std::vector<const PoEntry*> removed;
+    std::vector<std::string> removedSources;
+    for (std::size_t e = 0; e < document.entries.size(); ++e) {
+        const PoEntry& entry = document.entries[e];
+        if (!entry.IsUnit() || keys[e].empty() || inBase.count(keys[e]) != 0 || entry.msgstr.empty()) continue;
+        removed.push_back(&entry);
+        removedSources.push_back(entry.msgid);
+    }
+    std::unordered_map<const BaseUnit*, const PoEntry*> renamedFrom;
+    const std::vector<long> matches = MatchRenames(added, removedSources);
+    for (std::size_t a = 0; a < added.size(); ++a)
+        if (matches[a] >= 0) renamedFrom.emplace(added[a], removed[static_cast<std::size_t>(matches[a])]);
+    carried = renamedFrom.size();
 
     const auto rawLines = [&](const PoEntry& entry) {
         return std::vector<std::string>(document.lines.begin() + static_cast<std::ptrdiff_t>(entry.first),
@@ -517,25 +593,8 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base) {
             if (document.kinds[i] == kind) lines.push_back(document.lines[i]);
         return lines;
     };
-
-    std::vector<std::vector<std::string>> out;
-    // What stands before the first unit (the header and its comments) first.
-    std::size_t firstUnit = document.entries.size();
-    for (std::size_t e = 0; e < document.entries.size(); ++e) {
-        if (document.entries[e].IsUnit()) {
-            firstUnit = e;
-            break;
-        }
-        if (document.entries[e].end > document.entries[e].first) out.push_back(rawLines(document.entries[e]));
-    }
-
-    for (const BaseUnit& unit : base.units) {
-        const auto found = byKey.find(unit.key);
-        if (found == byKey.end()) {
-            out.push_back(UnitLines(UntranslatedUnit(unit), nullptr));
-            continue;
-        }
-        const PoEntry& entry = *found->second;
+    // The entry of a name still in the base, merged with its base unit.
+    const auto updated = [&](const PoEntry& entry, const BaseUnit& unit) {
         const bool sourceChanged = entry.msgid != unit.source;
         std::vector<std::string> notes;
         AppendNotes(notes, unit.notes);
@@ -558,12 +617,11 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base) {
             flags.push_back(flag);
         }
         if (format && !placedFormat) flags.push_back("c-format");
+        if (!unit.translate && !entry.HasFlag(kReadOnlyFlag)) flags.push_back(kReadOnlyFlag);
+        if (unit.translate) flags.erase(std::remove(flags.begin(), flags.end(), kReadOnlyFlag), flags.end());
         const bool flagsChanged = flags != entry.flags;
 
-        if (!sourceChanged && !notesChanged && !flagsChanged) {
-            out.push_back(rawLines(entry));
-            continue;
-        }
+        if (!sourceChanged && !notesChanged && !flagsChanged) return rawLines(entry);
         std::vector<std::string> lines = linesOf(entry, PoLineKind::Comment);
         lines.insert(lines.end(), notes.begin(), notes.end());
         for (const std::string& line : linesOf(entry, PoLineKind::Reference)) lines.push_back(line);
@@ -585,19 +643,52 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base) {
             for (const std::string& line : linesOf(entry, PoLineKind::Msgid)) lines.push_back(line);
         }
         for (const std::string& line : linesOf(entry, PoLineKind::Msgstr)) lines.push_back(line);
-        out.push_back(std::move(lines));
-    }
+        changed = true;
+        return lines;
+    };
 
-    // Obsolete entries and trailing comments as they were, then the entries
-    // of names that left the base, translated ones kept as obsolete.
-    for (std::size_t e = firstUnit; e < document.entries.size(); ++e) {
+    std::vector<std::vector<std::string>> out;
+    const auto addNew = [&](const std::vector<const BaseUnit*>& units) {
+        for (const BaseUnit* unit : units) {
+            ExchangeUnit fresh = UntranslatedUnit(*unit);
+            const auto from = renamedFrom.find(unit);
+            if (from == renamedFrom.end()) {
+                out.push_back(UnitLines(fresh, nullptr));
+                continue;
+            }
+            const PoEntry& old = *from->second;
+            fresh.state = UnitState::NeedsReview;
+            fresh.target = old.msgstr;
+            out.push_back(UnitLines(fresh, old.hasPrevious ? &old.previousMsgid : &old.msgid));
+        }
+    };
+    // What stands before the first unit (the header and its comments) first,
+    // then every entry in the file's order.
+    bool seenUnit = false;
+    for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
-        if (!entry.IsUnit() && entry.end > entry.first) out.push_back(rawLines(entry));
+        const std::string& key = keys[e];
+        if (!entry.IsUnit()) {
+            if (entry.end > entry.first) out.push_back(rawLines(entry));
+            continue;
+        }
+        if (!seenUnit) addNew(atStart);
+        seenUnit = true;
+        const auto found = key.empty() ? inBase.end() : inBase.find(key);
+        if (found == inBase.end() || byKey.at(key) != &entry) continue;
+        out.push_back(updated(entry, *found->second));
+        const auto next = after.find(key);
+        if (next != after.end()) addNew(next->second);
     }
-    for (std::size_t e = firstUnit; e < document.entries.size(); ++e) {
+    if (!seenUnit) addNew(atStart);
+
+    // The entries of names that left the base, translated ones kept as
+    // obsolete.
+    for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
-        if (!entry.IsUnit() || (entry.hasContext && inBase.count(entry.context) != 0) || entry.msgstr.empty()) continue;
-        if (!entry.hasContext) continue;
+        if (!entry.IsUnit() || keys[e].empty() || inBase.count(keys[e]) != 0) continue;
+        changed = true;
+        if (entry.msgstr.empty()) continue;
         std::vector<std::string> lines = linesOf(entry, PoLineKind::Comment);
         for (const std::string& line : linesOf(entry, PoLineKind::Flags)) lines.push_back(line);
         for (std::size_t i = entry.first; i < entry.end; ++i) {

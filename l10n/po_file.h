@@ -54,21 +54,30 @@ struct PoDocument {
 // is not UTF-8.
 bool ParsePo(std::string_view bytes, PoDocument& document, ExchangeProblem& problem);
 
+// An entry's key: its msgctxt, else its "#:" reference when it has exactly
+// one (xliff2po keeps the key only there); false for neither.
+bool PoEntryKey(const PoDocument& document, const PoEntry& entry, std::string& key);
+
 // The units of a parsed document, in file order. False for an entry without
-// msgctxt, a repeated key, or a string that is not UTF-8.
+// a key, a repeated key, or a string that is not UTF-8.
 bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem);
 
 // A whole PO file: the header, then one entry per unit. Texts holding a
 // valid printf format get the c-format flag; NeedsReview units get fuzzy.
 std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units);
 
-// `document` merged with a changed base, as msgmerge does: units in the
-// base's order; a new name added untranslated; an entry whose source text
-// changed keeps its translation, marked fuzzy with the source it was made
-// for as "#| msgid"; developer notes taken from the base; entries of names
-// no longer in the base kept as obsolete "#~" entries when translated.
-// Everything else keeps its bytes.
-std::string UpdatePo(const PoDocument& document, const BaseFile& base);
+// `document` merged with a changed base: the entries in the file's order; a
+// new name added untranslated after the nearest name before it in the base
+// that the file holds; an entry whose source text changed keeps its
+// translation, marked fuzzy with the source it was made for as "#| msgid";
+// developer notes taken from the base; entries of names no longer in the
+// base kept at the end as obsolete "#~" entries when translated. Everything
+// else keeps its bytes. A new name whose source equals or is close to that
+// of a translated name that left the base (MatchRenames) takes its
+// translation, fuzzy, with the old source as "#| msgid"; `carried` counts
+// them. `changed` is false when the base asked for no change (the caller
+// then keeps the file's bytes).
+std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried);
 
 // Whether the text (UTF-8) is a printf format the c-format flag belongs on.
 bool IsCFormatText(const std::string& utf8);

@@ -6,6 +6,7 @@
 
 #include <pugixml.hpp>
 
+#include "l10n/base_comparison.h"
 #include "l10n/message_text.h"
 #include "codec/c_format.h"
 #include "codec/literal_body.h"
@@ -280,6 +281,10 @@ void FillUnit(pugi::xml_node unit, const ExchangeUnit& data) {
     unit.append_attribute("id") = data.key.c_str();
     unit.append_attribute("resname") = data.key.c_str();
     unit.append_attribute("xml:space") = "preserve";
+    if (!data.translate) unit.append_attribute("translate") = "no";
+    // translate-toolkit (pocount, xliff2po) counts a unit as translated only
+    // when it is approved, whatever its target's state.
+    if (data.state == UnitState::Translated) unit.append_attribute("approved") = "yes";
     PlaceholderMap ids;
     int nextId = 1;
     AppendText(unit, kChildIndent);
@@ -452,7 +457,9 @@ bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, Exchang
         if (!InlineText(source, lines, unit.source, problem)) return false;
         const pugi::xml_node target = ChildNamed(node, "target");
         if (target && !InlineText(target, lines, unit.target, problem)) return false;
+        unit.targetLine = target ? lines.LineAt(target.offset_debug()) : unit.line;
         unit.state = StateOf(target, unit.target, unit.source);
+        unit.translate = std::strcmp(node.attribute("translate").value(), "no") != 0;
         for (pugi::xml_node note = node.first_child(); note; note = note.next_sibling())
             if (LocalName(note) == "note") unit.notes.push_back(AllText(note));
         units.push_back(std::move(unit));
@@ -460,7 +467,8 @@ bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, Exchang
     return true;
 }
 
-bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out, ExchangeProblem& problem) {
+bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out, std::size_t& carried,
+                 ExchangeProblem& problem) {
     const LineIndex lines(bytes);
     pugi::xml_document document;
     pugi::xml_node root;
@@ -478,6 +486,30 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
         return false;
     }
 
+    // A new name whose source is that of a translated name that left the
+    // base (a rename), or close to it, takes its translation for review.
+    std::vector<const BaseUnit*> added;
+    for (const BaseUnit& unit : base.units)
+        if (byKey.count(unit.key) == 0) added.push_back(&unit);
+    std::vector<std::string> removedSources, removedTargets;
+    for (const pugi::xml_node& node : existing) {
+        if (inBase.count(UnitKey(node)) != 0) continue;
+        std::string source, target;
+        ExchangeProblem ignored;
+        const pugi::xml_node targetNode = ChildNamed(node, "target");
+        if (!InlineText(ChildNamed(node, "source"), lines, source, ignored) || !targetNode ||
+            !InlineText(targetNode, lines, target, ignored) || StateOf(targetNode, target, source) == UnitState::Untranslated)
+            continue;
+        removedSources.push_back(std::move(source));
+        removedTargets.push_back(std::move(target));
+    }
+    std::unordered_map<const BaseUnit*, std::size_t> renamedFrom;
+    const std::vector<long> matches = MatchRenames(added, removedSources);
+    for (std::size_t a = 0; a < added.size(); ++a)
+        if (matches[a] >= 0) renamedFrom.emplace(added[a], static_cast<std::size_t>(matches[a]));
+    carried = renamedFrom.size();
+
+    bool changed = false;
     pugi::xml_node previous;  // the unit the next new one goes after
     for (const BaseUnit& unit : base.units) {
         const auto found = byKey.find(unit.key);
@@ -493,12 +525,25 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
                 indent = parent.prepend_child(pugi::node_pcdata);
             }
             indent.set_value(kUnitIndent);
-            FillUnit(created, UntranslatedUnit(unit));
+            ExchangeUnit fresh = UntranslatedUnit(unit);
+            const auto from = renamedFrom.find(&unit);
+            if (from != renamedFrom.end()) {
+                fresh.state = UnitState::NeedsReview;
+                fresh.target = removedTargets[from->second];
+            }
+            FillUnit(created, fresh);
             previous = created;
+            changed = true;
             continue;
         }
         pugi::xml_node node = found->second;
         previous = node;
+        const bool translate = std::strcmp(node.attribute("translate").value(), "no") != 0;
+        if (translate != unit.translate) {
+            changed = true;
+            if (unit.translate) node.remove_attribute("translate");
+            else node.append_attribute("translate") = "no";
+        }
         pugi::xml_node source = ChildNamed(node, "source");
         std::string current;
         ExchangeProblem ignored;
@@ -506,11 +551,13 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
             PlaceholderMap ids;
             int nextId = 1;
             ReplaceInline(source, unit.source, ids, nextId);
+            changed = true;
             pugi::xml_node target = ChildNamed(node, "target");
             if (target && target.first_child()) {
                 pugi::xml_attribute state = target.attribute("state");
                 if (!state) state = target.append_attribute("state");
                 state = "needs-review-translation";
+                node.remove_attribute("approved");
             }
         }
         // Developer notes: replaced only when they differ.
@@ -523,6 +570,7 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
             }
         }
         if (texts != unit.notes) {
+            changed = true;
             for (const pugi::xml_node& note : notes) {
                 const pugi::xml_node before = note.previous_sibling();
                 if (before.type() == pugi::node_pcdata) node.remove_child(before);
@@ -537,12 +585,18 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
     }
     for (pugi::xml_node& node : existing) {
         if (inBase.count(UnitKey(node)) != 0) continue;
+        changed = true;
         pugi::xml_node parent = node.parent();
         const pugi::xml_node before = node.previous_sibling();
         if (before.type() == pugi::node_pcdata) parent.remove_child(before);
         parent.remove_child(node);
     }
 
+    // Nothing to change: the file keeps its bytes, whichever tool wrote it.
+    if (!changed) {
+        out.assign(bytes);
+        return true;
+    }
     // The prolog (declaration, comments) keeps its bytes; the root element
     // is written as pugixml read it.
     const std::ptrdiff_t rootStart = root.offset_debug();

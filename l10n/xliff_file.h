@@ -30,12 +30,17 @@ std::string WriteXliff(const ExchangeHeader& header, const std::vector<ExchangeU
 // text (<x/>, <bx/>, <ex/>).
 bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, ExchangeProblem& problem);
 
-// The document merged with a changed base: new units added without target,
-// units of names no longer in the base removed, a unit whose source changed
-// gets the new source and, when it has a translation, the state
-// needs-review-translation; developer notes taken from the base. The rest is
-// written back as pugixml reads it: a document this program wrote keeps its
-// bytes.
-bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out, ExchangeProblem& problem);
+// The document merged with a changed base: units stay in the file's order;
+// new units added without target after the nearest unit before them in the
+// base; units of names no longer in the base removed; a unit whose source
+// changed gets the new source and, when it has a translation, the state
+// needs-review-translation; developer notes taken from the base. A document
+// the base asks no change of keeps its bytes; else the rest is written back
+// as pugixml reads it.
+// A new name whose source equals or is close to that of a translated name
+// that left the base (MatchRenames) takes its translation as
+// needs-review-translation; `carried` counts them.
+bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out, std::size_t& carried,
+                 ExchangeProblem& problem);
 
 }  // namespace textresl10n

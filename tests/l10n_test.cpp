@@ -3,6 +3,7 @@
 // imported definition holds exactly the wide string the base's library holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -107,7 +108,9 @@ TEST_F(L10nTest, RoundTripGivesTheSameCompiledStrings) {
     ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--translation", "en.txt", "--lang", "fr", "-o", "fr.po"})));
     ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--lang", "fr", "-o", "fr.xlf"})));
     if (!std::string(TEXTRESL10N_MSGFMT).empty()) {
-        EXPECT_TRUE(Ran(RunTool(TEXTRESL10N_MSGFMT, folder_.Path(), {"--check-format", "-c", "-o", "fr.mo", "fr.po"})));
+        const RunResult msgfmt = RunTool(TEXTRESL10N_MSGFMT, folder_.Path(), {"--check-format", "-c", "-o", "fr.mo", "fr.po"});
+        EXPECT_TRUE(Ran(msgfmt));
+        EXPECT_EQ(msgfmt.err, "") << "msgfmt -c warns about the exported file";
     }
     if (!std::string(TEXTRESL10N_XLIFF2PO).empty()) {
         EXPECT_TRUE(Ran(RunTool(TEXTRESL10N_XLIFF2PO, folder_.Path(), {"fr.xlf", "from-xliff.po"})));
@@ -160,6 +163,21 @@ TEST_F(L10nTest, FilesRewrittenByGettextAndTranslateToolkitImportTheSame) {
     ASSERT_TRUE(Ran(RunTool(TEXTRESL10N_PO2XLIFF, folder_.Path(), {"ja.po", "po2xliff.xlf"})));
     ASSERT_TRUE(Ran(L10n({"import", "po2xliff.xlf", "-o", "po2xliff.txt"})));
     EXPECT_EQ(Bytes("po2xliff.txt"), Bytes("ours.txt"));
+
+    // Our XLIFF through xliff2po (no msgctxt: the key is the "#:" reference)
+    // imports the same; pocount counts its translated units as translated.
+    REQUIRE_TOOL(TEXTRESL10N_XLIFF2PO);
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--translation", "ja.txt", "--lang", "ja", "-o", "ja.xlf"})));
+    ASSERT_TRUE(Ran(RunTool(TEXTRESL10N_XLIFF2PO, folder_.Path(), {"ja.xlf", "xliff2po.po"})));
+    ASSERT_NE(Bytes("xliff2po.po").find("#: App.Title\nmsgid"), std::string::npos) << "xliff2po wrote msgctxt";
+    ASSERT_TRUE(Ran(L10n({"import", "xliff2po.po", "-o", "xliff2po.txt"})));
+    EXPECT_EQ(Bytes("xliff2po.txt"), Bytes("ours.txt"));
+    REQUIRE_TOOL(TEXTRESL10N_POCOUNT);
+    const RunResult pocount = RunTool(TEXTRESL10N_POCOUNT, folder_.Path(), {"--csv", "ja.xlf", "ja.po"});
+    ASSERT_TRUE(Ran(pocount));
+    // Per file: name, translated messages, translated source words, fuzzy messages, ...
+    EXPECT_NE(pocount.out.find("ja.xlf,  3, "), std::string::npos) << pocount.out;
+    EXPECT_NE(pocount.out.find("ja.po,  3, "), std::string::npos) << pocount.out;
 }
 
 // The cycle of a release: the base changes, update merges it in place, stats
@@ -174,32 +192,139 @@ TEST_P(L10nUpdate, MarksChangedTextsAndKeepsTheRest) {
     const std::string exported = Bytes(file);
     ASSERT_TRUE(Ran(L10n({"update", "--base", "en.txt", file})));
     EXPECT_EQ(Bytes(file), exported) << "an update with an unchanged base must keep every byte";
+    // Whatever the translator's order: msgcat sorts the PO by msgid (and
+    // cuts Escapes.Nul's msgid at U+0000, which the first update restores).
+    if (file == "ja.po" && !std::string(TEXTRESL10N_MSGCAT).empty()) {
+        ASSERT_TRUE(Ran(RunTool(TEXTRESL10N_MSGCAT, folder_.Path(), {"--sort-output", file, "-o", file})));
+        ASSERT_TRUE(Ran(L10n({"update", "--base", "en.txt", file})));
+        const std::string sorted = Bytes(file);
+        ASSERT_EQ(sorted.find("msgctxt \"Empty\""), sorted.find("msgctxt \"")) << "msgcat kept the order";
+        const RunResult again = L10n({"update", "--base", "en.txt", file});
+        EXPECT_TRUE(Ran(again));
+        EXPECT_EQ(again.err, file + ": 0 added, 0 removed, 0 marked for review (unchanged)\n");
+        EXPECT_EQ(Bytes(file), sorted) << "an update with an unchanged base must keep every byte";
+    }
+    const std::string keyAttribute = file == "ja.po" ? "\nmsgctxt \"" : "<trans-unit id=\"";
+    const auto keys = [&] {  // the keys in file order
+        std::vector<std::string> found;
+        const std::string bytes = Bytes(file);
+        for (std::size_t at = bytes.find(keyAttribute); at != std::string::npos; at = bytes.find(keyAttribute, at + 1))
+            found.push_back(bytes.substr(at + keyAttribute.size(), bytes.find('"', at + keyAttribute.size()) -
+                                                                      at - keyAttribute.size()));
+        return found;
+    };
+    std::vector<std::string> order = keys();
 
-    // App.Title changed, App.Menu.File unchanged, Status.Count gone, one new.
+    // App.Title changed, App.Menu.File unchanged, Status.Count renamed
+    // Status.Counted (its translation carried over for review), one new.
     std::string changed = kBase;
     const std::string oldTitle = "TextResGen メモ帳";
     changed.replace(changed.find(oldTitle), oldTitle.size(), "TextResGen Notes");
     changed.erase(changed.find("Status.Count="), std::string("Status.Count=%d of %d files\\tdone\\n\n").size());
-    changed += "Status.New=Ready\n";
+    changed += "Status.New=Ready\nStatus.Counted=%d of %d files\\tdone\\n\n";
     ASSERT_TRUE(WriteFileBytes(At("en.txt"), Utf8WithMark(changed)));
     ASSERT_TRUE(Ran(L10n({"update", "--base", "en.txt", file})));
+    // The file's order stays; the new name follows its neighbour in the base.
+    order.erase(std::find(order.begin(), order.end(), "Status.Count"));
+    order.insert(std::find(order.begin(), order.end(), "Multi") + 1, {"Status.New", "Status.Counted"});
+    EXPECT_EQ(keys(), order);
     if (file == "ja.po" && !std::string(TEXTRESL10N_MSGFMT).empty()) {
         EXPECT_TRUE(Ran(RunTool(TEXTRESL10N_MSGFMT, folder_.Path(), {"--check-format", "-c", "-o", "ja.mo", "ja.po"})));
     }
 
     const RunResult stats = L10n({"stats", "--base", "en.txt", file});
     EXPECT_TRUE(Ran(stats, 1));
-    EXPECT_EQ(stats.out, file + ": 17 units: 2 translated (1 identical to the source), 14 untranslated, 1 need review\n");
+    EXPECT_EQ(stats.out, file + ": 18 units: 2 translated (1 identical to the source), 14 untranslated, 2 need review\n");
+    const std::string merged = Bytes(file);
+    const std::string carried = file == "ja.po" ? "#| msgid \"%d of %d files\\tdone\\n\"\nmsgctxt \"Status.Counted\""
+                                                : "<target state=\"needs-review-translation\">";
+    EXPECT_NE(merged.find(carried, merged.find("Status.Counted")), std::string::npos) << merged;
 
     // The stale translation is not used: every member gets its base text,
     // App.Menu.File its translation, and the layout is the new base's.
     ASSERT_TRUE(Ran(L10n({"import", file, "-o", "ja-new.txt"})));
-    EXPECT_NE(L10n({"import", file, "-o", "ja-new.txt"}).err.find("15 of them without a usable translation"),
+    EXPECT_NE(L10n({"import", file, "-o", "ja-new.txt"}).err.find("16 of them without a usable translation"),
               std::string::npos);
     ASSERT_TRUE(Ran(RunTool(TEXTRESCHECK_EXE, folder_.Path(), {"en.txt", "ja-new.txt"})));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, L10nUpdate, ::testing::Values("po", "xlf"));
+
+// Import against the current base: the members are the base's, in its
+// order; every unit that cannot be used falls back to the base text with a
+// warning at its translation's line; export --translation of the result
+// gives each unit back the state it had, so stats counts the same.
+class L10nImportWithBase : public L10nTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(L10nImportWithBase, FallsBackWhereTheBaseChangedAndKeepsTheStates) {
+    const std::string file = std::string("ja.") + GetParam();
+    const std::string product = "# textresl10n: do not translate\nProduct=TextResGen\n";
+    ASSERT_TRUE(WriteFileBytes(At("old.txt"), Utf8WithMark("Size=%lu bytes\nKept=Open\nFuzzy=Close\nTodo=Quit\n"
+                                                           "Gone=Old\nEquals=a = b\n" + product)));
+    ASSERT_TRUE(WriteFileBytes(At("ja.txt"), Utf8WithMark("Size=%lu バイト\nKept=開く\nFuzzy=閉じる\n"
+                                                          "Gone=古い\nEquals=あ = い\nProduct=テキスト\n")));
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "old.txt", "--translation", "ja.txt", "--lang", "ja", "-o", file})));
+    // The translator marks two units for review; the base then changes one
+    // text's arguments, drops a name and adds one.
+    std::string bytes = Bytes(file);
+    EXPECT_NE(bytes.find(file == "ja.po" ? "#, read-only\nmsgctxt \"Product\"" : "id=\"Product\" resname=\"Product\" "
+                                                                             "xml:space=\"preserve\" translate=\"no\""),
+              std::string::npos) << bytes;
+    for (const std::string key : {"Fuzzy", "Equals"}) {
+        if (file == "ja.po") bytes.replace(bytes.find("msgctxt \"" + key + "\""), 0, "#, fuzzy\n");
+        else bytes.replace(bytes.find("state=\"translated\"", bytes.find("id=\"" + key + "\"")), 18,
+                           "state=\"needs-review-translation\"");
+    }
+    ASSERT_TRUE(WriteFileBytes(At(file), bytes));
+    ASSERT_TRUE(WriteFileBytes(At("en.txt"), Utf8WithMark("New=Fresh\nSize=%s\nKept=Open\nFuzzy=Close\nTodo=Quit\n"
+                                                          "Equals=a = b\n" + product)));
+    const auto lineOf = [&](const std::string& key) {
+        const std::size_t unit = bytes.find(file == "ja.po" ? "msgctxt \"" + key : "id=\"" + key);
+        std::size_t target = bytes.find(file == "ja.po" ? "msgstr" : "<target", unit);
+        if (target > bytes.find("</trans-unit>", unit)) target = unit;  // no <target>: the unit's line
+        return file + ":" + std::to_string(1 + std::count(bytes.begin(), bytes.begin() + target, '\n')) + ": warning: ";
+    };
+
+    const RunResult import = L10n({"import", "--base", "en.txt", file, "-o", "out.txt"});
+    ASSERT_TRUE(Ran(import));
+    for (const std::string& expected :
+         {file + ": warning: 'New' is not in the file",
+          lineOf("Size") + "'Size' was translated for the source '%lu bytes', the base now says '%s'",
+          lineOf("Fuzzy") + "'Fuzzy' is marked for review", lineOf("Todo") + "'Todo' is not translated",
+          lineOf("Gone") + "'Gone' is not in the base; left out", lineOf("Equals") + "'Equals' is marked for review",
+          lineOf("Product") + "'Product' is marked not to translate; the base text is used",
+          file + ": 7 units imported, 5 of them without a usable translation took their base text"}) {
+        EXPECT_NE(import.err.find(expected), std::string::npos) << expected << "\n" << import.err;
+    }
+    EXPECT_EQ(import.err.find("'Kept'"), std::string::npos) << import.err;
+    // The base's members in its order, the stale %lu never reaching them.
+    std::string members;
+    for (const char16_t c : UnitsFromUtf16Le(Bytes("out.txt")))
+        if (c < 0x80) members += static_cast<char>(c);
+    std::string entries;
+    for (std::size_t start = 0, end; start < members.size(); start = end + 2) {
+        end = members.find("\r\n", start);
+        if (members[start] != '#') entries += members.substr(start, end - start) + "|";
+    }
+    EXPECT_EQ(entries, "New=Fresh|Size=%s|Kept=|Fuzzy=Close|Todo=Quit|Equals=a = b|Product=TextResGen|");
+    EXPECT_TRUE(Ran(RunTool(TEXTRESCHECK_EXE, folder_.Path(), {"en.txt", "out.txt"})));
+
+    // The states come back: stats of the re-export counts as stats of the file.
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--translation", "out.txt", "--lang", "ja", "-o", "again." +
+                          std::string(GetParam())})));
+    const RunResult before = L10n({"stats", "--base", "en.txt", file});
+    const RunResult after = L10n({"stats", "--base", "en.txt", "again." + std::string(GetParam())});
+    const std::string counts = " 6 units: 1 translated (0 identical to the source), 2 untranslated, 3 need review";
+    EXPECT_EQ(before.out, file + ":" + counts + ", 1 not in en.txt; 1 not to translate\n");
+    EXPECT_EQ(after.out, "again." + std::string(GetParam()) + ":" + counts + "; 1 not to translate\n");
+    // The pseudo-locale leaves it as it is, too.
+    ASSERT_TRUE(Ran(L10n({"pseudo", "--base", "en.txt", "-o", "qps.txt"})));
+    EXPECT_NE(UnitsFromUtf16Le(Bytes("qps.txt")).find(u"\r\nProduct=TextResGen\r\n"), std::u16string::npos);
+    const std::string again = Bytes("again." + std::string(GetParam()));
+    EXPECT_NE(again.find("あ = い"), std::string::npos) << "the translation awaiting review was lost:\n" << again;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, L10nImportWithBase, ::testing::Values("po", "xlf"));
 
 // The pseudo-locale compiles, keeps the layout and passes the checker's
 // comparison with the base (placeholders included).
@@ -263,14 +388,14 @@ const HostileCase kHostile[] = {
      "x.po:8: error: the key 'A' appears twice (first at line 4)"},
     {"PlaceholderMismatch", "x.po",
      Po("#, c-format\nmsgctxt \"A\"\nmsgid \"%s files\"\nmsgstr \"%d ファイル\"\n"),
-     "x.po:5: error: 'A': the translation takes argument 1 as int, the base text as char*"},
+     "x.po:7: error: 'A': the translation takes argument 1 as int, the base text as char*"},
     {"PercentN", "x.po", Po("msgctxt \"A\"\nmsgid \"%d files\"\nmsgstr \"%n ファイル\"\n"), "is %n"},
     {"NotPo", "x.po", "<html>\n", "x.po:1: error: '<html>' is no PO keyword"},
     {"UnclosedString", "x.po", Po("msgctxt \"A\"\nmsgid \"a\nmsgstr \"b\"\n"), "x.po:5: error: the string has no closing"},
     {"NotXml", "x.xlf", "<xliff version=\"1.2\"><file>\n<body></file>", "x.xlf:2: error: not well-formed XML"},
     {"Xliff2", "x.xlf", "<xliff version=\"2.0\"/>", "XLIFF version '2.0' is not read"},
     {"TooLongForALiteral", "x.po", Po("msgctxt \"A\"\nmsgid \"a\"\nmsgstr \"" + std::string(9000, 'x') + "\"\n"),
-     "x.po:4: error: text of 'A' makes a literal of 18002 bytes"},
+     "x.po:6: error: text of 'A' makes a literal of 18002 bytes"},
 };
 
 void PrintTo(const HostileCase& c, std::ostream* out) { *out << c.name; }

@@ -202,7 +202,8 @@ set(bad "${SOURCE_DIR}/tests/package/mismatch")
 run("${CMAKE_COMMAND}" -S "${bad}" -B "${bad_build}" ${configure_args})
 expect_build_failure("${bad_build}" "libraries with different layouts were built"
   "textresgen: texts_ja and texts_en do not declare the same TextResource layout "
-  "(${bad}/japanese.txt vs ${bad}/english.txt)")
+  "(${bad}/japanese.txt vs ${bad}/english.txt)"
+  "textresgen: texts_ja has 3 members, texts_en 4; texts_ja ends after member 3; texts_en goes on with Menu.Save")
 
 # 4. The checker before generation.
 set(checked_build "${WORK}/checked-build")
@@ -223,9 +224,14 @@ file(READ "${exchange_build}/textresgen/texts_ja/utf16/textresouce.cpp" ja_sourc
 if(NOT ja_header STREQUAL en_header OR NOT ja_source MATCHES "8b954f30")  # 開く in UTF-16LE
   message(FATAL_ERROR "the PO file's library does not hold its translation with the base's layout")
 endif()
+file(READ "${exchange_build}/textresgen/texts_stale/include/textresouce.h" stale_header)
+file(READ "${exchange_build}/textresgen/texts_stale/utf16/textresouce.cpp" stale_source HEX)
+if(NOT stale_header STREQUAL en_header OR stale_source MATCHES "25006c007500")  # %lu in UTF-16LE
+  message(FATAL_ERROR "the stale PO file's library lacks the base's layout or holds its stale %lu")
+endif()
 run("${CMAKE_COMMAND}" -S "${exchange}" -B "${exchange_build}" -DBAD=ON)
 expect_build_failure("${exchange_build}" "a PO file with a placeholder mismatch was built"
-  "${exchange}/bad.po:8: error: 'Greeting': the translation takes argument 1 as int, the base text as char*")
+  "${exchange}/bad.po:10: error: 'Greeting': the translation takes argument 1 as int, the base text as char*")
 
 # 6. The layout stamp.
 set(stamp_build "${WORK}/stamp-build")

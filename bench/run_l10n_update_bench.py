@@ -1,0 +1,67 @@
+#!/usr/bin/env python3
+"""Times textresl10n update on a large PO and XLIFF file.
+
+A base of N units is exported with every unit translated; then 1% of the
+names are renamed (half keeping their text, half with one word changed),
+which is what the carrying-over of translations between names has to
+match. The update is run on a fresh copy each time; the median wall time and the
+median CPU time (user + system, which a loaded machine inflates less) are
+reported.
+
+usage: run_l10n_update_bench.py TEXTRESL10N [--units N] [--runs R]
+"""
+import argparse
+import os
+import resource
+import shutil
+import statistics
+import subprocess
+import tempfile
+import time
+
+
+def write_definition(path, entries):
+    with open(path, "w", encoding="utf-8-sig", newline="\n") as f:
+        for key, text in entries:
+            f.write(f"{key}={text}\n")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("program")
+    parser.add_argument("--units", type=int, default=100000)
+    parser.add_argument("--runs", type=int, default=5)
+    args = parser.parse_args()
+    program = os.path.abspath(args.program)
+
+    with tempfile.TemporaryDirectory() as work:
+        base = [(f"Group{i // 100}.Text{i}", f"Message number {i} of the application, %d files") for i in range(args.units)]
+        write_definition(os.path.join(work, "old.txt"), base)
+        write_definition(os.path.join(work, "ja.txt"), [(k, f"メッセージ {i} 番、%d ファイル") for i, (k, _) in enumerate(base)])
+        changed = list(base)
+        for n, i in enumerate(range(0, args.units, 100)):
+            key, text = changed[i]
+            changed[i] = (key.replace("Text", "Renamed"), text if n % 2 == 0 else text.replace("application", "program"))
+        write_definition(os.path.join(work, "en.txt"), changed)
+        for suffix in ("po", "xlf"):
+            exported = os.path.join(work, "exported." + suffix)
+            subprocess.run([program, "export", "--base", "old.txt", "--translation", "ja.txt", "--lang", "ja",
+                            "-o", exported], cwd=work, check=True, capture_output=True)
+            times, cpu = [], []
+            for _ in range(args.runs):
+                target = os.path.join(work, "ja." + suffix)
+                shutil.copyfile(exported, target)
+                before = resource.getrusage(resource.RUSAGE_CHILDREN)
+                start = time.perf_counter()
+                run = subprocess.run([program, "update", "--base", "en.txt", target], cwd=work, check=True,
+                                     capture_output=True, text=True)
+                times.append(time.perf_counter() - start)
+                after = resource.getrusage(resource.RUSAGE_CHILDREN)
+                cpu.append(after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime)
+            print(f"{suffix}: {args.units} units, {args.units // 100} renamed: median {statistics.median(times):.3f} s "
+                  f"over {args.runs} runs (min {min(times):.3f}, max {max(times):.3f}), CPU median {statistics.median(cpu):.3f} s; "
+                  f"{run.stderr.strip()}")
+
+
+if __name__ == "__main__":
+    main()
