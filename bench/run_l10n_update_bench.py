@@ -6,7 +6,7 @@ names are renamed (half keeping their text, half with one word changed),
 which is what the carrying-over of translations between names has to
 match. The update is run on a fresh copy each time; the median wall time and the
 median CPU time (user + system, which a loaded machine inflates less) are
-reported.
+reported, and for PO beside gettext's msgmerge doing the same merge.
 
 usage: run_l10n_update_bench.py TEXTRESL10N [--units N] [--runs R]
 """
@@ -61,6 +61,20 @@ def main():
             print(f"{suffix}: {args.units} units, {args.units // 100} renamed: median {statistics.median(times):.3f} s "
                   f"over {args.runs} runs (min {min(times):.3f}, max {max(times):.3f}), CPU median {statistics.median(cpu):.3f} s; "
                   f"{run.stderr.strip()}")
+            if suffix == "po" and shutil.which("msgmerge"):
+                # gettext's msgmerge on the same file and the new base as a
+                # template, with its fuzzy matching on (its default).
+                subprocess.run([program, "export", "--base", "en.txt", "-o", "en.pot"], cwd=work, check=True,
+                               capture_output=True)
+                merge_times = []
+                for _ in range(max(1, args.runs // 2)):
+                    shutil.copyfile(exported, target)
+                    start = time.perf_counter()
+                    subprocess.run(["msgmerge", "--quiet", "-o", "merged.po", target, "en.pot"], cwd=work, check=True,
+                                   capture_output=True)
+                    merge_times.append(time.perf_counter() - start)
+                print(f"msgmerge on the same PO: median {statistics.median(merge_times):.3f} s over {len(merge_times)} runs "
+                      f"(min {min(merge_times):.3f}, max {max(merge_times):.3f})")
 
 
 if __name__ == "__main__":
