@@ -1,12 +1,6 @@
 // Windows files with the share modes the program promises: a reader lets
 // others read but not write; a writer lets nobody else open the file.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "text/windows_api.h"
 
 #include <limits>
 #include <string>

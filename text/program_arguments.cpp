@@ -1,13 +1,7 @@
 #include "text/program_arguments.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "text/windows_api.h"
 // After windows.h, which it needs.
 #include <shellapi.h>
 #endif
