@@ -58,4 +58,27 @@ foreach(program IN ITEMS textrescheck textresgen-utf8 textresgen-layout)
     message(FATAL_ERROR "${program}.exe --version from ${zip} says '${output}'")
   endif()
 endforeach()
-message(STATUS "${zip}: static programs, the package, outputs equal to the golden files")
+# A project in a folder named in Japanese, with a space, as under
+# C:\Users\<name>: the notes example built with the zip's package (its tools
+# run under the emulator, given these paths on their command lines), one
+# library also checked by textrescheck.exe; its host shows the Japanese texts.
+set(project "${WORK}/田中 プロジェクト/notes")
+file(COPY "${SOURCE_DIR}/examples/" DESTINATION "${project}")
+file(APPEND "${project}/CMakeLists.txt"
+  "textresgen_add_library(checked_ja japanese.txt LANGUAGE ja CATALOG checked CHECK)\n")
+# The emulator (a list) reaches the project through an initial cache: run()
+# would split it on the command line. Its Wine prefix is this build's.
+file(WRITE "${WORK}/emulator.cmake" "set(CMAKE_CROSSCOMPILING_EMULATOR \"${emulator}\" CACHE STRING \"\")\n")
+run("${CMAKE_COMMAND}" -S "${project}" -B "${project}/build" -DCMAKE_BUILD_TYPE=Release
+    -C "${WORK}/emulator.cmake" "-DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake"
+    "-DTextResGen_DIR=${WORK}/unpacked/${name}/lib/cmake/TextResGen")
+run("${CMAKE_COMMAND}" --build "${project}/build")
+if(NOT EXISTS "${project}/build/languages/checked_ja.dll")
+  message(FATAL_ERROR "the checked library was not built in ${project}/build/languages")
+endif()
+run(${emulator} "${project}/build/notes_host.exe" ja)
+if(NOT output MATCHES "\\[ja\\][^[]*App.Title +テキストリソース メモ帳")
+  message(FATAL_ERROR "notes_host.exe built in ${project} printed:\n${output}")
+endif()
+message(STATUS "${zip}: static programs, the package, outputs equal to the golden files, "
+               "a project under a Japanese folder name built and run")
