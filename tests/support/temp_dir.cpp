@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <random>
 #include <stdexcept>
@@ -42,10 +43,17 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
 }
 
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
+    // The wide name on Windows: MinGW's std::ofstream narrows it to the ANSI
+    // code page, which fails for a name that code page lacks or maps to a
+    // look-alike.
+#ifdef _WIN32
+    std::FILE* out = _wfopen(path.c_str(), L"wb");
+#else
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+#endif
+    if (out == nullptr) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    return std::fclose(out) == 0 && written;
 }
 
 std::vector<std::string> SortedFileNames(const std::filesystem::path& folder) {
