@@ -49,6 +49,14 @@ foreach(program IN ITEMS textresgen textrescheck textresgen-utf8 textresgen-layo
   endforeach()
 endforeach()
 
+# Each program's manifest declares long-path awareness.
+foreach(program IN ITEMS textresgen textrescheck textresl10n textresgen-utf8 textresgen-layout)
+  file(STRINGS "${bin}/${program}.exe" aware REGEX "<longPathAware [^>]*>true</longPathAware>")
+  if(NOT aware)
+    message(FATAL_ERROR "${program}.exe in ${zip} has no manifest declaring longPathAware")
+  endif()
+endforeach()
+
 expect_golden_example(${emulator} "${bin}/textresgen.exe")
 
 foreach(program IN ITEMS textrescheck textresgen-utf8 textresgen-layout)
