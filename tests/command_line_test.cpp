@@ -122,6 +122,15 @@ TEST(CommandLine, ConverterWritesTheFileNamedAfterDoubleDash) {
     ASSERT_TRUE(result.exited);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(ReadFileBytes(dir / "-y"), std::optional<std::string>("\xEF\xBB\xBF" "A"));
+
+    // An input without a UTF-8 form (a lone surrogate) is refused, and the
+    // output written before stays whole, with no temporary file left beside it.
+    ASSERT_TRUE(WriteFileBytes(dir / "-x", std::string("\xFF\xFE" "A\0\x00\xD8", 6)));
+    const RunResult refused = RunProgram(kUtf8.path, options);
+    ASSERT_TRUE(refused.exited);
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_EQ(ReadFileBytes(dir / "-y"), std::optional<std::string>("\xEF\xBB\xBF" "A"));
+    EXPECT_EQ(SortedFileNames(dir.Path()), (std::vector<std::string>{"-x", "-y"}));
 }
 
 // Header bytes and the FNV-1a hash of them, worked out apart from the code

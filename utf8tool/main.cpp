@@ -52,12 +52,14 @@ int main(int argc, char** argv) {
             return Fail("names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension), "
                         "not a file",
                         path);
-    auto source = textresgen::OpenFileSource(input);
+    auto source = textresgen::OpenRegularFileSource(input);
     if (!source)
         return Fail(InUse() ? "cannot open for reading: another program has it open and does not share it"
                             : "cannot open for reading",
                     input);
-    auto sink = textresgen::CreateFileSink(output);
+    // OUTPUT is replaced whole when the conversion is complete; a failed or
+    // interrupted run leaves the file as it was.
+    auto sink = textresgen::CreateReplacingFileSink(output);
     if (!sink)
         return Fail(InUse() ? "cannot create: another program has it open and does not share it" : "cannot create",
                     output);
@@ -94,8 +96,8 @@ int main(int argc, char** argv) {
                                        std::to_string(converter.ErrorOffset()) + "; it has no UTF-8 form\n");
         return 1;
     }
-    if (!sink->Write(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size()) ||
-        !sink->Close()) {
+    if (!sink->Write(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size()) || !sink->Close() ||
+        !sink->Commit()) {
         sink->Discard();
         return Fail("write error", output);
     }
