@@ -134,6 +134,8 @@ public:
     }
 
 private:
+    // False at the first CR that no LF follows: such line ends (classic Mac
+    // OS) would otherwise make the whole file one line.
     bool SplitLines(std::string_view bytes) {
         std::size_t start = 0;
         std::size_t crlfLines = 0;
@@ -144,6 +146,11 @@ private:
             std::string_view line = bytes.substr(start, end - start);
             const bool crlf = !last && !line.empty() && line.back() == '\r';
             if (crlf) line.remove_suffix(1);
+            if (line.find('\r') != std::string_view::npos) {
+                line_ = doc_.lines.size();
+                return Fail("a line ends in CR alone (classic Mac OS line ends); PO lines end in LF or CR LF: "
+                            "save the file with those");
+            }
             crlfLines += crlf;
             doc_.lines.emplace_back(line);
             doc_.crlfEnds.push_back(crlf);

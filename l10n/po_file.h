@@ -53,7 +53,8 @@ struct PoDocument {
 
 // Parses PO syntax: comments (#, #., #:, #,, #|, #~), msgctxt, msgid, msgstr
 // and continued strings with C escapes; lines end in LF or CR LF. False with
-// the problem's line for what is not well-formed, for plural forms, and for a header whose charset is not UTF-8.
+// the problem's line for what is not well-formed, for a CR not followed by
+// LF, for plural forms, and for a header whose charset is not UTF-8.
 bool ParsePo(std::string_view bytes, PoDocument& document, ExchangeProblem& problem);
 
 // An entry's key: its msgctxt, else its "#:" reference when it has exactly
