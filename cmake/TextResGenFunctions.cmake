@@ -43,9 +43,9 @@
 # mismatch with its own source, a key that is no name) fails the build with
 # the file's line.
 #
-# Needs the executables TextResGen::textresgen, TextResGen::textresgen-utf8
-# and TextResGen::textresgen-layout, from find_package(TextResGen) or from
-# this project's own build.
+# Needs the executables TextResGen::textresgen, TextResGen::textresgen-utf8,
+# TextResGen::textresgen-layout and TextResGen::textresgen-plurals, from
+# find_package(TextResGen) or from this project's own build.
 include_guard(GLOBAL)
 
 set(TEXTRESGEN_LANGUAGE_FOLDER "${CMAKE_BINARY_DIR}/languages" CACHE PATH
@@ -80,7 +80,8 @@ function(textresgen_add_library target definition)
     message(FATAL_ERROR "textresgen_add_library(${target}): CATALOG '${arg_CATALOG}' is not a catalog name; "
                         "use letters, digits, '_' and '-' only (it becomes part of a file name)")
   endif()
-  set(tools TextResGen::textresgen TextResGen::textresgen-utf8 TextResGen::textresgen-layout)
+  set(tools TextResGen::textresgen TextResGen::textresgen-utf8 TextResGen::textresgen-layout
+            TextResGen::textresgen-plurals)
   set(checker "")
   if(arg_CHECK)
     list(APPEND tools TextResGen::textrescheck)
@@ -160,6 +161,7 @@ function(textresgen_add_library target definition)
             "-DGENERATOR=$<TARGET_FILE:TextResGen::textresgen>"
             "-DCONVERTER=$<TARGET_FILE:TextResGen::textresgen-utf8>"
             "-DLAYOUT_TOOL=$<TARGET_FILE:TextResGen::textresgen-layout>"
+            "-DPLURALS_TOOL=$<TARGET_FILE:TextResGen::textresgen-plurals>"
             "-DCHECKER=${checker}"
             "-DEMULATOR=${emulator}"
             "-DDEFINITION=${definition}"
