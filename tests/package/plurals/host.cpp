@@ -1,9 +1,9 @@
 // Usage: plurals_host LANGUAGE-TAG... Loads each language's library from
-// the folder "languages" beside it and prints its language and the six
-// members of Files.Deleted, UTF-8, in CLDR's order.
+// the folder "languages" beside it and prints, UTF-8, what Files.Count
+// gives for a few counts, each form picked by PluralText.
 #include <cstdio>
+#include <cwchar>
 #include <string>
-#include <utility>
 
 #include <textresgen/runtime.h>
 
@@ -37,14 +37,15 @@ int main(int argc, char** argv) {
         const textresgen::Catalog<TextResource> catalog(textresgen::FolderOfThisProgram() / "languages", "plurals",
                                                         "en");
         for (int i = 1; i < argc; ++i) {
-            const auto loaded = catalog.Load({argv[i]});
-            for (const std::string& refused : loaded->Refused()) std::printf("refused: %s\n", refused.c_str());
-            const auto& deleted = loaded->Get().Files.Deleted;
-            std::printf("[%s]\n", loaded->Language().c_str());
-            const std::pair<const char*, const wchar_t*> forms[] = {
-                {"zero", deleted.zero}, {"one", deleted.one},   {"two", deleted.two},
-                {"few", deleted.few},   {"many", deleted.many}, {"other", deleted.other}};
-            for (const auto& [category, text] : forms) std::printf("%s=%s\n", category, ToUtf8(text).c_str());
+            const auto texts = catalog.Load({argv[i]});
+            for (const std::string& refused : texts->Refused()) std::printf("refused: %s\n", refused.c_str());
+            std::printf("[%s]", texts->Language().c_str());
+            for (const int n : {0, 1, 2, 3, 5, 11, 21, 100}) {
+                wchar_t line[100];
+                std::swprintf(line, 100, textresgen::PluralText(texts->Get().Files.Count, *texts, n), n);
+                std::printf(" %s |", ToUtf8(line).c_str());
+            }
+            std::printf("\n");
         }
     } catch (const textresgen::LoadError& error) {
         std::printf("not loaded: %s\n", error.what());
