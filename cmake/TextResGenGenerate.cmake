@@ -43,11 +43,12 @@ endif()
 set(stage "${DIR}/stage")
 file(REMOVE_RECURSE "${stage}")
 file(MAKE_DIRECTORY "${stage}")
-# Its findings name the definition's own lines, as FILE:LINE.
+# Its errors name the definition's own lines and go to the build log as they
+# are, FILE:LINE first, like the checker's.
 execute_process(COMMAND ${emulator} "${PLURALS_TOOL}" "${DEFINITION}" "${stage}/TextResouce.txt"
-                RESULT_VARIABLE status ERROR_VARIABLE errors)
+                RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
-  message(FATAL_ERROR "textresgen-plurals refuses ${DEFINITION} (status ${status}):\n${errors}")
+  message(FATAL_ERROR "textresgen-plurals refuses ${DEFINITION} (status ${status})")
 endif()
 
 execute_process(COMMAND ${emulator} "${GENERATOR}"
