@@ -59,6 +59,21 @@ std::vector<std::pair<std::size_t, std::size_t>> PlaceholderSpans(LiteralValuesV
 // %o %u %x %X alike; every floating conversion alike; %s, %ls, %c, %lc, %d,
 // %ld ... each its own); when the base holds {n} placeholders, the highest n
 // must be the same. Each problem is one sentence (UTF-8). Empty: no problem.
-std::vector<std::string> ComparePlaceholders(LiteralValuesView base, LiteralValuesView translation);
+// With `mayOmitCount` the translation may leave out the count as
+// ComparePluralForm allows (a translation of a plural message's `one`).
+std::vector<std::string> ComparePlaceholders(LiteralValuesView base, LiteralValuesView translation,
+                                             bool mayOmitCount = false);
+
+// What is wrong with one form of a plural message (e.g. the text of
+// Files.Deleted.one) against the message's reference text, its `other`
+// form: the rules of ComparePlaceholders, except that with `mayOmitCount`
+// (a form that stands for a single count, as `one` does) the form may leave
+// out the count, as gettext allows. The count is then the reference's last
+// printf argument and an integer: leaving out any other argument shifts
+// the ones after it (or leaves a gap in numbered ones, which fortified
+// printf aborts on), so printf would read the wrong arguments. A {n}
+// placeholder may be left out as well, but the form's highest n must not
+// exceed the reference's. Each problem is one sentence (UTF-8).
+std::vector<std::string> ComparePluralForm(LiteralValuesView reference, LiteralValuesView form, bool mayOmitCount);
 
 }  // namespace textresgen
