@@ -1,6 +1,7 @@
 #include "codec/c_format.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 
 namespace textresgen {
@@ -248,6 +249,61 @@ std::string Arguments(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " argument" : " arguments");
 }
 
+bool IsIntegerType(const std::string& type) {
+    static const char* const kIntegers[] = {"int", "unsigned int", "long", "unsigned long", "long long",
+                                           "unsigned long long", "short", "unsigned short", "signed char",
+                                           "unsigned char", "intmax_t", "uintmax_t", "size_t", "ssize_t",
+                                           "ptrdiff_t", "unsigned ptrdiff_t"};
+    return std::find(std::begin(kIntegers), std::end(kIntegers), type) != std::end(kIntegers);
+}
+
+// How the problems name the two texts: "the translation" / "the base text".
+struct Nouns {
+    const char* compared;
+    const char* reference;
+};
+
+std::vector<std::string> CompareTexts(LiteralValuesView base, LiteralValuesView translation, const Nouns& nouns,
+                                      bool mayOmitCount) {
+    const std::string compared = nouns.compared;
+    const std::string reference = nouns.reference;
+    std::vector<std::string> problems;
+    const PrintfFormat expected = ParsePrintfFormat(base);
+    if (expected.IsFormat()) {
+        const PrintfFormat actual = ParsePrintfFormat(translation);
+        const std::size_t taken = actual.arguments.size();
+        const std::size_t wanted = expected.arguments.size();
+        // The count left out: one argument fewer, the missing one the last and an integer.
+        const bool countLeftOut = mayOmitCount && taken + 1 == wanted && IsIntegerType(expected.arguments.back());
+        if (!actual.valid) {
+            problems.push_back(compared + " is no valid printf format: " + actual.problem);
+        } else if (taken != wanted && !countLeftOut) {
+            std::string problem = compared + "'s printf directives take " + Arguments(taken) + ", " + reference +
+                                  "'s " + Arguments(wanted);
+            if (mayOmitCount && taken < wanted)
+                problem += " (a form for a single count may leave out only the count, and only when it is the "
+                           "last argument and an integer: otherwise the arguments after it shift)";
+            problems.push_back(std::move(problem));
+        } else {
+            for (std::size_t k = 0; k < taken; ++k) {
+                if (actual.arguments[k] != expected.arguments[k])
+                    problems.push_back(compared + " takes argument " + std::to_string(k + 1) + " as " +
+                                       actual.arguments[k] + ", " + reference + " as " + expected.arguments[k]);
+            }
+        }
+    }
+    const long expectedBrace = HighestBracePlaceholder(base);
+    if (expectedBrace >= 0) {
+        const long actualBrace = HighestBracePlaceholder(translation);
+        if (mayOmitCount ? actualBrace > expectedBrace : actualBrace != expectedBrace) {
+            problems.push_back(compared + "'s highest {n} placeholder is " +
+                               (actualBrace < 0 ? std::string("absent") : "{" + std::to_string(actualBrace) + "}") +
+                               ", " + reference + "'s {" + std::to_string(expectedBrace) + "}");
+        }
+    }
+    return problems;
+}
+
 }  // namespace
 
 PrintfFormat ParsePrintfFormat(LiteralValuesView text) { return FormatParser(text).Run(); }
@@ -283,33 +339,11 @@ std::vector<std::pair<std::size_t, std::size_t>> PlaceholderSpans(LiteralValuesV
 }
 
 std::vector<std::string> ComparePlaceholders(LiteralValuesView base, LiteralValuesView translation) {
-    std::vector<std::string> problems;
-    const PrintfFormat expected = ParsePrintfFormat(base);
-    if (expected.IsFormat()) {
-        const PrintfFormat actual = ParsePrintfFormat(translation);
-        if (!actual.valid) {
-            problems.push_back("the translation is no valid printf format: " + actual.problem);
-        } else if (actual.arguments.size() != expected.arguments.size()) {
-            problems.push_back("the translation's printf directives take " + Arguments(actual.arguments.size()) +
-                               ", the base text's " + Arguments(expected.arguments.size()));
-        } else {
-            for (std::size_t k = 0; k < expected.arguments.size(); ++k) {
-                if (actual.arguments[k] != expected.arguments[k])
-                    problems.push_back("the translation takes argument " + std::to_string(k + 1) + " as " +
-                                       actual.arguments[k] + ", the base text as " + expected.arguments[k]);
-            }
-        }
-    }
-    const long expectedBrace = HighestBracePlaceholder(base);
-    if (expectedBrace >= 0) {
-        const long actualBrace = HighestBracePlaceholder(translation);
-        if (actualBrace != expectedBrace) {
-            problems.push_back("the translation's highest {n} placeholder is " +
-                               (actualBrace < 0 ? std::string("absent") : "{" + std::to_string(actualBrace) + "}") +
-                               ", the base text's {" + std::to_string(expectedBrace) + "}");
-        }
-    }
-    return problems;
+    return CompareTexts(base, translation, {"the translation", "the base text"}, false);
+}
+
+std::vector<std::string> ComparePluralForm(LiteralValuesView reference, LiteralValuesView form, bool mayOmitCount) {
+    return CompareTexts(reference, form, {"the form", "the 'other' form"}, mayOmitCount);
 }
 
 }  // namespace textresgen

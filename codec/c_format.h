@@ -61,4 +61,16 @@ std::vector<std::pair<std::size_t, std::size_t>> PlaceholderSpans(LiteralValuesV
 // must be the same. Each problem is one sentence (UTF-8). Empty: no problem.
 std::vector<std::string> ComparePlaceholders(LiteralValuesView base, LiteralValuesView translation);
 
+// What is wrong with one form of a plural message (e.g. the text of
+// Files.Deleted.one) against the message's reference text, its `other`
+// form: the rules of ComparePlaceholders, except that with `mayOmitCount`
+// (a form that stands for a single count, as `one` does) the form may leave
+// out the count, as gettext allows. The count is then the reference's last
+// printf argument and an integer: leaving out any other argument shifts
+// the ones after it (or leaves a gap in numbered ones, which fortified
+// printf aborts on), so printf would read the wrong arguments. A {n}
+// placeholder may be left out as well, but the form's highest n must not
+// exceed the reference's. Each problem is one sentence (UTF-8).
+std::vector<std::string> ComparePluralForm(LiteralValuesView reference, LiteralValuesView form, bool mayOmitCount);
+
 }  // namespace textresgen

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/c_format.h"
 #include "support/client_library.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
@@ -536,6 +537,70 @@ void PrintTo(const PlaceholderCase& c, std::ostream* out) { *out << c.name; }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PlaceholderCheck, ::testing::ValuesIn(kPlaceholders),
                          [](const ::testing::TestParamInfo<PlaceholderCase>& info) { return info.param.name; });
+
+// One form of a plural message against its `other` form. A form for a
+// single count may leave out the count, but only where that shifts no other
+// argument. gettext's msgfmt --check-format judges the same pair as
+// msgstr[0] (single count) or msgstr[1] (many counts) of an entry whose
+// msgid_plural is the `other` form.
+struct PluralFormCase {
+    const char* name;
+    const char* other;
+    const char* form;
+    bool singleCount;
+    const char* problem;  // part of the problem; empty: none
+    bool msgfmtRejects;
+};
+
+const PluralFormCase kPluralForms[] = {
+    {"SameArguments", "%d files", "%d file", false, "", false},
+    {"CountLeftOut", "%d files", "one file", true, "", false},
+    {"CountKeptWhereManyCounts", "%d files", "files", false, "take 0 arguments, the 'other' form's 1 argument", true},
+    {"LastCountLeftOut", "%s: %d files", "%s: one file", true, "", false},
+    {"LongCountLeftOut", "%s: %lu files", "%s: one file", true, "", false},
+    {"CountBeforeTextShifts", "%d files in %s", "one file in %s", true, "may leave out only the count", true},
+    {"NumberedCountLeftOut", "%2$d files in %1$s", "one file in %1$s", true, "", false},
+    {"NumberedGap", "%1$d files in %2$s", "one file in %2$s", true, "argument 1 is used by no directive", true},
+    {"TextIsNoCount", "%d files in %s", "%d file", true, "may leave out only the count", false},
+    {"TypeChanged", "%d files", "%s file", true, "takes argument 1 as char*, the 'other' form as int", true},
+    {"ArgumentAdded", "%d files", "%d file %s", true, "take 2 arguments, the 'other' form's 1 argument", true},
+    {"BraceLeftOut", "{0} files", "one file", true, "", false},
+    {"BraceAbove", "{0} files", "{1} file", true, "highest {n} placeholder is {1}, the 'other' form's {0}", false},
+    {"BraceKeptWhereManyCounts", "{0} files", "files", false, "highest {n} placeholder is absent", false},
+};
+
+class PluralFormCheck : public ::testing::TestWithParam<PluralFormCase> {};
+
+TEST_P(PluralFormCheck, FormAgainstOther) {
+    const PluralFormCase& c = GetParam();
+    const std::string other = c.other, form = c.form;
+    const std::vector<std::string> problems =
+        ComparePluralForm(LiteralValues(other.begin(), other.end()), LiteralValues(form.begin(), form.end()), c.singleCount);
+    if (*c.problem == '\0') {
+        EXPECT_TRUE(problems.empty()) << problems.front();
+    } else {
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_NE(problems[0].find(c.problem), std::string::npos) << problems[0];
+    }
+
+    if (std::string(TEXTRESL10N_MSGFMT).empty() || !ParsePrintfFormat(LiteralValues(other.begin(), other.end())).IsFormat())
+        return;
+    TempDir folder;
+    const std::string single = c.singleCount ? form : other, many = c.singleCount ? other : form;
+    ASSERT_TRUE(WriteFileBytes(folder / "x.po",
+                               "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                               "\"Plural-Forms: nplurals=2; plural=(n != 1);\\n\"\n\n#, c-format\nmsgid \"" +
+                                   other + "\"\nmsgid_plural \"" + other + "\"\nmsgstr[0] \"" + single +
+                                   "\"\nmsgstr[1] \"" + many + "\"\n"));
+    // -c: only with its header checks does msgfmt hold a form for many counts to every argument.
+    const RunResult msgfmt = RunTool(TEXTRESL10N_MSGFMT, folder.Path(), {"-c", "-o", "x.mo", "x.po"});
+    EXPECT_EQ(msgfmt.exitStatus != 0, c.msgfmtRejects) << msgfmt.err;
+}
+
+void PrintTo(const PluralFormCase& c, std::ostream* out) { *out << c.name; }
+
+INSTANTIATE_TEST_SUITE_P(Cases, PluralFormCheck, ::testing::ValuesIn(kPluralForms),
+                         [](const ::testing::TestParamInfo<PluralFormCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace textresgen::test
