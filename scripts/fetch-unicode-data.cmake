@@ -1,10 +1,14 @@
 # cmake -DDEST=<folder> -P scripts/fetch-unicode-data.cmake
 #
 # Puts the four Unicode Character Database files that the companion tools'
-# character tables are made from into DEST, for hosts without Debian's
-# unicode-data package (the Windows and macOS jobs). The version and the
-# SHA-256 sums are those of the files Debian's unicode-data ships, so every
-# host builds the same tables. Configure with -DTEXTRESGEN_UNICODE_DATA_DIR=<DEST>.
+# character tables are made from into DEST, and CLDR's plurals.xml, which
+# the run-time library's plural rules are made from, into
+# DEST/cldr/common/supplemental (Debian's layout under /usr/share/unicode),
+# for hosts without Debian's unicode-data and unicode-cldr-core packages (the
+# Windows and macOS jobs). The versions and the SHA-256 sums are those of the
+# files Debian ships (Unicode 15.0.0, CLDR 41), so every host builds the same
+# tables. Configure with -DTEXTRESGEN_UNICODE_DATA_DIR=<DEST>
+# -DTEXTRESGEN_CLDR_PLURALS=<DEST>/cldr/common/supplemental/plurals.xml.
 cmake_minimum_required(VERSION 3.25)
 if(NOT DEST)
   message(FATAL_ERROR "usage: cmake -DDEST=<folder> -P fetch-unicode-data.cmake")
@@ -24,3 +28,14 @@ while(files)
     message(FATAL_ERROR "could not fetch ${name} of Unicode ${version}: ${status}")
   endif()
 endwhile()
+
+set(cldr_version 41)
+set(plurals common/supplemental/plurals.xml)
+file(DOWNLOAD "https://raw.githubusercontent.com/unicode-org/cldr/release-${cldr_version}/${plurals}"
+     "${DEST}/cldr/${plurals}"
+     EXPECTED_HASH SHA256=c0345021eaff7a0e38ee7e8fc58532e2e36ec5137b6c2497905e2bcf1be1b5b3
+     STATUS status TLS_VERIFY ON)
+list(GET status 0 code)
+if(NOT code EQUAL 0)
+  message(FATAL_ERROR "could not fetch ${plurals} of CLDR ${cldr_version}: ${status}")
+endif()

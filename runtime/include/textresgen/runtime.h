@@ -25,6 +25,8 @@
 #include <utility>
 #include <vector>
 
+#include <textresgen/plural.h>
+
 namespace textresgen {
 
 // ---- Language tags ---------------------------------------------------------

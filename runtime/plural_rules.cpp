@@ -1,0 +1,248 @@
+// CLDR's cardinal plural rules, evaluated for whole counts from the tables
+// that make_plural_rules.cmake makes from plurals.xml at build time.
+#include "runtime/plural_rules.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <textresgen/plural.h>
+
+namespace textresgen {
+namespace plural {
+namespace {
+
+// In CLDR's order, which is also the order of each language's rules.
+constexpr std::array<std::string_view, 6> kCategoryNames = {"zero", "one", "two", "few", "many", "other"};
+constexpr unsigned char kOther = 5;
+
+// One relation of a rule: OPERAND [% MODULUS] (= | !=) RANGE, RANGE...
+struct Range {
+    std::uint32_t low;
+    std::uint32_t high;
+};
+struct Relation {
+    char operand;  // n i v w f t e c
+    std::uint32_t modulus;  // 0: none
+    bool negated;  // "!="
+    std::uint32_t firstRange;
+    std::uint32_t rangeCount;
+    bool startsAlternative;  // first relation after an "or" (or of the rule)
+};
+// A rule: the relations of its condition (none: it always applies, as
+// "other" does), and whether CLDR gives it whole-number samples.
+struct Rule {
+    unsigned char category;  // index into kCategoryNames
+    std::uint32_t firstRelation;
+    std::uint32_t relationCount;
+    bool integerSamples;
+};
+struct RuleSet {
+    std::uint32_t firstRule;
+    std::uint32_t ruleCount;
+};
+struct Locale {
+    std::string_view tag;  // lower case, '-' between subtags
+    std::uint32_t ruleSet;
+};
+
+#include "plural_rules_table.inc"
+
+constexpr bool LocalesSorted() {
+    for (std::size_t i = 1; i < std::size(kLocales); ++i)
+        if (!(kLocales[i - 1].tag < kLocales[i].tag)) return false;
+    return true;
+}
+static_assert(LocalesSorted(), "the locales are sorted for the binary search");
+
+constexpr std::uint32_t RootRuleSet() {
+    for (const Locale& locale : kLocales)
+        if (locale.tag == "root") return locale.ruleSet;
+    return 0;
+}
+constexpr std::uint32_t kRootRuleSet = RootRuleSet();
+
+// The rules of `language`, or of the longest prefix of it (at subtag
+// boundaries) that has rules, or root's. A well-formed tag has at most 64
+// characters; a longer one is looked up by the subtags within its first 64.
+const RuleSet& RuleSetOf(std::string_view language) {
+    std::array<char, 64> buffer{};
+    std::size_t length = std::min(language.size(), buffer.size());
+    for (std::size_t i = 0; i < length; ++i) {
+        const char c = language[i];
+        buffer[i] = c == '_' ? '-' : (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    bool cut = language.size() > buffer.size();
+    while (length > 0) {
+        if (cut) {
+            while (length > 0 && buffer[length - 1] != '-') --length;
+            if (length > 0) --length;
+        }
+        const std::string_view tag(buffer.data(), length);
+        const Locale* found = std::lower_bound(std::begin(kLocales), std::end(kLocales), tag,
+                                               [](const Locale& locale, std::string_view wanted) { return locale.tag < wanted; });
+        if (found != std::end(kLocales) && found->tag == tag) return kRuleSets[found->ruleSet];
+        cut = true;
+    }
+    return kRuleSets[kRootRuleSet];
+}
+
+// For a whole count, i and n are the count; v w f t e c (fraction digits,
+// exponent) are 0.
+std::uint64_t OperandOf(char operand, std::uint64_t n) { return operand == 'n' || operand == 'i' ? n : 0; }
+
+bool Holds(const Relation& relation, std::uint64_t n) {
+    std::uint64_t x = OperandOf(relation.operand, n);
+    if (relation.modulus != 0) x %= relation.modulus;
+    bool inside = false;
+    for (std::uint32_t k = 0; k < relation.rangeCount && !inside; ++k) {
+        const Range& range = kRanges[relation.firstRange + k];
+        inside = x >= range.low && x <= range.high;
+    }
+    return inside != relation.negated;
+}
+
+// Alternatives joined by "or", each a chain of relations joined by "and".
+bool Applies(const Rule& rule, std::uint64_t n) {
+    bool alternative = true;
+    for (std::uint32_t k = 0; k < rule.relationCount; ++k) {
+        const Relation& relation = kRelations[rule.firstRelation + k];
+        if (relation.startsAlternative && k != 0) {
+            if (alternative) return true;
+            alternative = true;
+        }
+        if (alternative && !Holds(relation, n)) alternative = false;
+    }
+    return alternative;
+}
+
+unsigned char CategoryOf(const RuleSet& rules, std::uint64_t n) {
+    for (std::uint32_t k = 0; k < rules.ruleCount; ++k) {
+        const Rule& rule = kRules[rules.firstRule + k];
+        if (Applies(rule, n)) return rule.category;
+    }
+    return kOther;
+}
+
+// ---- The rules as a C expression of gettext's n --------------------------
+
+// A condition for whole counts: always true, never true, or `text`.
+struct Condition {
+    enum { kAlways, kNever, kDepends } truth;
+    std::string text;
+};
+
+Condition RelationInC(const Relation& relation) {
+    if (relation.operand != 'n' && relation.operand != 'i')
+        return {Holds(relation, 0) ? Condition::kAlways : Condition::kNever, ""};
+    std::string x = "n";
+    if (relation.modulus != 0) x += "%" + std::to_string(relation.modulus);
+    const char* join = relation.negated ? " && " : " || ";
+    std::string text;
+    for (std::uint32_t k = 0; k < relation.rangeCount; ++k) {
+        const Range& range = kRanges[relation.firstRange + k];
+        const std::string low = std::to_string(range.low), high = std::to_string(range.high);
+        if (k != 0) text += join;
+        if (range.low == range.high)
+            text += x + (relation.negated ? "!=" : "==") + low;
+        else if (range.low == 0)
+            text += x + (relation.negated ? ">" : "<=") + high;
+        else if (relation.negated)
+            text += "(" + x + "<" + low + " || " + x + ">" + high + ")";
+        else
+            text += relation.rangeCount > 1 ? "(" + x + ">=" + low + " && " + x + "<=" + high + ")"
+                                            : x + ">=" + low + " && " + x + "<=" + high;
+    }
+    if (!relation.negated && relation.rangeCount > 1) text = "(" + text + ")";
+    return {Condition::kDepends, text};
+}
+
+Condition RuleInC(const Rule& rule) {
+    std::vector<std::string> alternatives;
+    std::string chain;
+    bool never = false;
+    const auto close = [&]() -> bool {  // true when the alternative always holds
+        if (never) return false;
+        if (chain.empty()) return true;
+        alternatives.push_back(chain);
+        return false;
+    };
+    for (std::uint32_t k = 0; k < rule.relationCount; ++k) {
+        const Relation& relation = kRelations[rule.firstRelation + k];
+        if (relation.startsAlternative && k != 0) {
+            if (close()) return {Condition::kAlways, ""};
+            chain.clear();
+            never = false;
+        }
+        const Condition part = RelationInC(relation);
+        if (part.truth == Condition::kNever) never = true;
+        if (part.truth == Condition::kDepends) chain += (chain.empty() ? "" : " && ") + part.text;
+    }
+    if (close()) return {Condition::kAlways, ""};
+    if (alternatives.empty()) return {Condition::kNever, ""};
+    std::string text;
+    for (const std::string& alternative : alternatives) {
+        if (!text.empty()) text += " || ";
+        const bool group = alternatives.size() > 1 && alternative.find(" && ") != std::string::npos;
+        text += group ? "(" + alternative + ")" : alternative;
+    }
+    return {Condition::kDepends, text};
+}
+
+}  // namespace
+
+bool IsPluralCategory(std::string_view name) {
+    return std::find(kCategoryNames.begin(), kCategoryNames.end(), name) != kCategoryNames.end();
+}
+
+std::vector<std::string_view> IntegerCategories(std::string_view language) {
+    const RuleSet& rules = RuleSetOf(language);
+    std::vector<std::string_view> categories;
+    for (std::uint32_t k = 0; k < rules.ruleCount; ++k) {
+        const Rule& rule = kRules[rules.firstRule + k];
+        if (rule.integerSamples) categories.push_back(kCategoryNames[rule.category]);
+    }
+    if (categories.empty()) categories.push_back(kCategoryNames[kOther]);
+    return categories;
+}
+
+std::vector<std::string_view> KnownLanguages() {
+    std::vector<std::string_view> tags;
+    for (const Locale& locale : kLocales) tags.push_back(locale.tag);
+    return tags;
+}
+
+// The integer categories in order; the last one takes whatever the others
+// leave, since a whole count matches no rule without whole-number samples.
+std::string GettextPluralForms(std::string_view language) {
+    const RuleSet& rules = RuleSetOf(language);
+    std::vector<const Rule*> integerRules;
+    for (std::uint32_t k = 0; k < rules.ruleCount; ++k)
+        if (kRules[rules.firstRule + k].integerSamples) integerRules.push_back(&kRules[rules.firstRule + k]);
+    if (integerRules.size() <= 1) return "nplurals=1; plural=0;";
+    std::string expression;
+    std::size_t last = integerRules.size() - 1;
+    for (std::size_t index = 0; index < integerRules.size() - 1; ++index) {
+        const Condition condition = RuleInC(*integerRules[index]);
+        if (condition.truth == Condition::kNever) continue;
+        if (condition.truth == Condition::kAlways) {
+            last = index;
+            break;
+        }
+        expression += condition.text + " ? " + std::to_string(index) + " : ";
+    }
+    expression += std::to_string(last);
+    return "nplurals=" + std::to_string(integerRules.size()) + "; plural=(" + expression + ");";
+}
+
+}  // namespace plural
+
+std::string_view PluralCategory(std::string_view language, std::uint64_t n) {
+    return plural::kCategoryNames[plural::CategoryOf(plural::RuleSetOf(language), n)];
+}
+
+}  // namespace textresgen
