@@ -777,6 +777,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         if (sourceChanged && fuzzy) {
             // The source the translation was made for: the oldest one known.
             AppendString(lines, "#| msgid", entry.hasPrevious ? entry.previousMsgid : entry.msgid);
+            if (entry.hasPlural && !entry.hasPrevious) AppendString(lines, "#| msgid_plural", entry.msgidPlural);
         } else if (!sourceChanged) {
             for (const std::string& line : linesOf(entry, PoLineKind::Previous)) lines.push_back(line);
         }

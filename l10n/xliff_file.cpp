@@ -12,6 +12,7 @@
 #include "codec/c_format.h"
 #include "codec/literal_body.h"
 #include "codec/literal_lexer.h"
+#include "runtime/plural_rules.h"
 #include "text/utf8_decoder.h"
 
 namespace textresl10n {
@@ -284,12 +285,25 @@ void AppendNote(pugi::xml_node unit, const std::string& note) {
 // A plural message: a group of `forms` trans-units ("KEY[i]", each on one
 // line), the first with the singular as its source, the others with the
 // plural, each holding the form of the i-th integer category.
-void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms) {
+// The key as po2xliff keeps a PO entry's "#:" reference, which is where
+// xliff2po looks for it in a document of gettext's shape.
+void AppendReference(pugi::xml_node unit, const std::string& key) {
+    AppendText(unit, kChildIndent);
+    pugi::xml_node group = unit.append_child("context-group");
+    group.append_attribute("name") = "po-reference";
+    group.append_attribute("purpose") = "location";
+    pugi::xml_node context = group.append_child("context");
+    context.append_attribute("context-type") = "sourcefile";
+    AppendText(context, key.c_str());
+}
+
+void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms, bool references) {
     group.append_attribute("id") = data.key.c_str();
     group.append_attribute("resname") = data.key.c_str();
     group.append_attribute("restype") = kPluralGroup;
     if (!data.translate) group.append_attribute("translate") = "no";
     if (data.state == UnitState::Translated) group.append_attribute("approved") = "yes";
+    if (references) AppendReference(group, data.key);
     PlaceholderMap ids;
     int nextId = 1;
     for (std::size_t i = 0; i < std::max<std::size_t>(forms, 1); ++i) {
@@ -314,10 +328,12 @@ void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms
 }
 
 // A complete trans-unit, indented as this program writes them.
-void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms) {
+// `references`: with the key also as a po-reference context, as a document
+// of gettext's shape (one with plural groups) has it.
+void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms, bool references) {
     if (data.plural) {
         unit.set_name("group");
-        FillGroup(unit, data, forms);
+        FillGroup(unit, data, forms, references);
         return;
     }
     unit.append_attribute("id") = data.key.c_str();
@@ -338,6 +354,7 @@ void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms) 
         NextText(ids);
         AppendInline(target, data.target, ids, nextId);
     }
+    if (references) AppendReference(unit, data.key);
     for (const std::string& note : data.notes) AppendNote(unit, note);
     AppendText(unit, kUnitIndent);
 }
@@ -482,6 +499,7 @@ public:
             }
             return true;
         });
+        hasHeader_ = headerUnit;
         if (headerUnit) {
             pugi::xml_node text = ChildNamed(headerUnit, "target");
             header = AllText(text ? text : ChildNamed(headerUnit, "source"));
@@ -506,12 +524,14 @@ public:
     }
 
     const std::string& Language() const { return language_; }
+    bool HasHeader() const { return hasHeader_; }
     const CategoryForms& Map() const { return map_; }
 
 private:
     pugi::xml_node root_;
     const LineIndex& lines_;
     bool read_ = false;
+    bool hasHeader_ = false;
     std::string language_;
     CategoryForms map_;
 };
@@ -580,9 +600,32 @@ std::string WriteXliff(const ExchangeHeader& header, const std::vector<ExchangeU
     AppendText(file, "\n    ");
     pugi::xml_node body = file.append_child("body");
     const std::size_t forms = FormCount(header.targetLanguage);
+    bool plurals = false;
+    for (const ExchangeUnit& unit : units) plurals = plurals || unit.plural;
+    if (plurals) {
+        // A document with plural messages takes gettext's shape, as po2xliff
+        // writes it, so that xliff2po makes them plural PO entries again: the
+        // header unit with the language and its Plural-Forms, and each key as
+        // a reference.
+        std::string fields = "Language: " + header.targetLanguage + "\nPlural-Forms: " +
+                             (header.targetLanguage.empty() ? std::string("nplurals=INTEGER; plural=EXPRESSION;")
+                                                            : textresgen::plural::GettextPluralForms(header.targetLanguage)) +
+                             "\nMIME-Version: 1.0\nContent-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: 8bit\n";
+        AppendText(body, kUnitIndent);
+        pugi::xml_node unit = body.append_child("trans-unit");
+        unit.append_attribute("id") = "0";  // no key: keys are C++ names
+        unit.append_attribute("xml:space") = "preserve";
+        unit.append_attribute("restype") = kHeaderUnit;
+        unit.append_attribute("approved") = "no";
+        AppendText(unit, kChildIndent);
+        AppendText(unit.append_child("source"), fields.c_str());
+        AppendText(unit, kChildIndent);
+        AppendText(unit.append_child("target"), fields.c_str());
+        AppendText(unit, kUnitIndent);
+    }
     for (const ExchangeUnit& unit : units) {
         AppendText(body, kUnitIndent);
-        FillUnit(body.append_child("trans-unit"), unit, forms);
+        FillUnit(body.append_child("trans-unit"), unit, forms, plurals);
     }
     AppendText(body, "\n    ");
     AppendText(file, "\n  ");
@@ -710,7 +753,7 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
                 fresh.state = UnitState::NeedsReview;
                 fresh.target = removedTargets[from->second];
             }
-            FillUnit(created, fresh, forms);
+            FillUnit(created, fresh, forms, plurals.HasHeader());
             previous = created;
             changed = true;
             continue;
