@@ -579,7 +579,9 @@ private:
                 if (document_.lines[i].find("Plural-Forms") != std::string::npos) line = i + 1;
             if (!formula.Parse(value, error)) {
                 problem.line = line;
-                problem.message = error;
+                problem.message = error + " (the Plural-Forms of the language " + Quoted(language_) +
+                                  " belong there; msginit leaves nplurals=INTEGER for a language it has no formula "
+                                  "for, unless GETTEXTCLDRDIR names CLDR's data)";
                 return false;
             }
         }
@@ -684,15 +686,21 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     // How many msgstr[i] a new plural entry gets: as the file's Plural-Forms
     // says, else as many as the language has integer categories.
     std::size_t forms = 2;
+    std::string language, pluralForms;
+    bool hasPluralForms = false;
     for (const PoEntry& entry : document.entries) {
         if (!entry.IsHeader()) continue;
-        std::string language, value, ignored;
+        std::string ignored;
         std::size_t line = 0;
         PluralFormula formula;
         if (HeaderField(entry.msgstr, "Language", language, line)) forms = FormCount(language);
-        if (HeaderField(entry.msgstr, "Plural-Forms", value, line) && formula.Parse(value, ignored))
-            forms = static_cast<std::size_t>(formula.Count());
+        hasPluralForms = HeaderField(entry.msgstr, "Plural-Forms", pluralForms, line);
+        if (hasPluralForms && formula.Parse(pluralForms, ignored)) forms = static_cast<std::size_t>(formula.Count());
     }
+    // A base that gained its first plural message: the header gets the
+    // language's Plural-Forms, which msgfmt needs for plural entries.
+    bool addPluralForms = false;
+    for (const BaseUnit& unit : base.units) addPluralForms = addPluralForms || (unit.plural && !hasPluralForms);
 
     // A new name goes after the nearest name before it in the base that the
     // file holds (the first ones before the file's first unit), so that the
@@ -816,7 +824,19 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         const PoEntry& entry = document.entries[e];
         const std::string& key = keys[e];
         if (!entry.IsUnit()) {
-            if (entry.end > entry.first) out.push_back(rawLines(entry));
+            if (entry.end == entry.first) continue;
+            std::vector<std::string> lines = rawLines(entry);
+            if (entry.IsHeader() && addPluralForms) {
+                std::size_t last = entry.end;  // after the header's last string
+                while (last > entry.first && document.kinds[last - 1] != PoLineKind::Msgstr) --last;
+                std::string line = "\"";
+                AppendEscaped(line, "Plural-Forms: " + (language.empty() ? std::string("nplurals=INTEGER; plural=EXPRESSION;")
+                                                                        : textresgen::plural::GettextPluralForms(language)) +
+                                            "\n");
+                lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last - entry.first), line + "\"");
+                changed = true;
+            }
+            out.push_back(std::move(lines));
             continue;
         }
         if (!seenUnit) addNew(atStart);
