@@ -48,19 +48,22 @@ std::string DescribeReadStatus(ReadStatus status) {
 WriteStatus WriteFileReplacing(const std::string& path, std::string_view bytes) {
     // The temporary name starts like the path, so it names the same device.
     if (textresgen::NamesDevice(path)) return WriteStatus::Device;
-    const std::string temporary = path + ".textresl10n-tmp";
-    auto sink = textresgen::CreateFileSink(temporary.c_str());
-    if (!sink) return WriteStatus::Failed;
-    if (!sink->Write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()) || !sink->Close()) {
+    // Asked right after a failure, before other calls set the system's last
+    // error again.
+    const auto failed = [&] {
+        return textresgen::LastFileProblem() == textresgen::FileProblem::InUse || textresgen::FileInUse(path.c_str())
+                   ? WriteStatus::InUse
+                   : WriteStatus::Failed;
+    };
+    // The generator's replacing sink: a link is followed and stays a link,
+    // the replacement keeps the permissions of the file it replaces.
+    auto sink = textresgen::CreateReplacingFileSink(path.c_str());
+    if (!sink) return failed();
+    if (!sink->Write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()) || !sink->Close() ||
+        !sink->Commit()) {
+        const WriteStatus status = failed();
         sink->Discard();
-        return WriteStatus::Failed;
-    }
-    if (!textresgen::RenameOver(temporary.c_str(), path.c_str())) {
-        // Asked before Discard, whose own calls set the system's last error.
-        const bool inUse = textresgen::LastFileProblem() == textresgen::FileProblem::InUse ||
-                           textresgen::FileInUse(path.c_str());
-        sink->Discard();
-        return inUse ? WriteStatus::InUse : WriteStatus::Failed;
+        return status;
     }
     return WriteStatus::Written;
 }

@@ -24,8 +24,10 @@ std::string DescribeReadStatus(ReadStatus status);
 
 // Writes `bytes` to a temporary file beside `path`, then renames it over
 // `path`: `path` holds either its old bytes or all of the new ones, never a
-// part. False when that failed; `path` is then as it was and the temporary
-// file is gone.
+// part. A link is followed (the file it leads to is replaced, the link
+// stays) and the replacement keeps the replaced file's permissions. Not
+// Written when that failed; `path` is then as it was and the temporary file
+// is gone.
 enum class WriteStatus { Written, InUse, Device, Failed };
 WriteStatus WriteFileReplacing(const std::string& path, std::string_view bytes);
 

@@ -1,6 +1,7 @@
 #include "l10n/po_file.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <unordered_map>
 
@@ -124,8 +125,9 @@ public:
 
     bool Run(std::string_view bytes) {
         doc_ = PoDocument();
-        if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
-        SplitLines(bytes);
+        doc_.byteOrderMark = StartsWith(bytes, "\xEF\xBB\xBF");
+        if (doc_.byteOrderMark) bytes.remove_prefix(3);
+        if (!SplitLines(bytes)) return false;
         for (line_ = 0; line_ < doc_.lines.size(); ++line_) {
             if (!Line(doc_.lines[line_])) return false;
         }
@@ -134,21 +136,32 @@ public:
     }
 
 private:
-    void SplitLines(std::string_view bytes) {
+    // False at the first CR that no LF follows: such line ends (classic Mac
+    // OS) would otherwise make the whole file one line.
+    bool SplitLines(std::string_view bytes) {
         std::size_t start = 0;
+        std::size_t crlfLines = 0;
         while (start < bytes.size()) {
             std::size_t end = bytes.find('\n', start);
             const bool last = end == std::string_view::npos;
             if (last) end = bytes.size();
             std::string_view line = bytes.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r') {
-                line.remove_suffix(1);
-                if (doc_.lines.empty()) doc_.crlf = true;
+            const bool crlf = !last && !line.empty() && line.back() == '\r';
+            if (crlf) line.remove_suffix(1);
+            if (line.find('\r') != std::string_view::npos) {
+                line_ = doc_.lines.size();
+                return Fail("a line ends in CR alone (classic Mac OS line ends); PO lines end in LF or CR LF: "
+                            "save the file with those");
             }
+            crlfLines += crlf;
             doc_.lines.emplace_back(line);
+            doc_.crlfEnds.push_back(crlf);
+            doc_.finalLineEnd = !last;
             start = end + 1;
         }
+        doc_.crlf = crlfLines * 2 > doc_.lines.size() - (doc_.finalLineEnd ? 0 : 1);
         doc_.kinds.assign(doc_.lines.size(), PoLineKind::Blank);
+        return true;
     }
 
     std::size_t LineNumber() const { return line_ + 1; }
@@ -467,6 +480,20 @@ std::string Join(const std::vector<std::vector<std::string>>& entries, const cha
     return out;
 }
 
+// The lines of an updated file: a line that ends in LF already carries its
+// own line end (kept as the file had it); the others, added ones, get
+// `lineEnd`.
+std::string JoinEnded(const std::vector<std::vector<std::string>>& blocks, const std::string& lineEnd) {
+    std::string out;
+    for (const std::vector<std::string>& block : blocks) {
+        for (const std::string& line : block) {
+            out += line;
+            if (line.empty() || line.back() != '\n') out += lineEnd;
+        }
+    }
+    return out;
+}
+
 std::vector<std::string> HeaderLines(const ExchangeHeader& header, bool plurals) {
     std::vector<std::string> lines = {"msgid \"\"", "msgstr \"\""};
     const auto field = [&](const std::string& text) {
@@ -734,15 +761,26 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         if (matches[a] >= 0) renamedFrom.emplace(added[a], removed[static_cast<std::size_t>(matches[a])]);
     carried = renamedFrom.size();
 
+    // A line of the file with its own line end. The last one, when the file
+    // ends without, gets the usual one here and loses it again at the end.
+    const std::string lineEnd = document.crlf ? "\r\n" : "\n";
+    const auto ended = [&](std::size_t i) {
+        if (i + 1 == document.lines.size() && !document.finalLineEnd) return document.lines[i] + lineEnd;
+        return document.lines[i] + (document.crlfEnds[i] ? "\r\n" : "\n");
+    };
+    const auto endedRange = [&](std::vector<std::string>& lines, std::size_t first, std::size_t end) {
+        for (std::size_t i = first; i < end; ++i) lines.push_back(ended(i));
+    };
     const auto rawLines = [&](const PoEntry& entry) {
-        return std::vector<std::string>(document.lines.begin() + static_cast<std::ptrdiff_t>(entry.first),
-                                        document.lines.begin() + static_cast<std::ptrdiff_t>(entry.end));
+        std::vector<std::string> lines;
+        endedRange(lines, entry.first, entry.end);
+        return lines;
     };
     // The lines of one kind, in their order.
     const auto linesOf = [&](const PoEntry& entry, PoLineKind kind) {
         std::vector<std::string> lines;
         for (std::size_t i = entry.first; i < entry.end; ++i)
-            if (document.kinds[i] == kind) lines.push_back(document.lines[i]);
+            if (document.kinds[i] == kind) lines.push_back(ended(i));
         return lines;
     };
     // The entry of a name still in the base, merged with its base unit.
@@ -750,7 +788,10 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         const bool sourceChanged = entry.msgid != unit.source || (unit.plural && entry.msgidPlural != unit.sourcePlural);
         std::vector<std::string> notes;
         AppendNotes(notes, unit.notes);
-        const bool notesChanged = notes != linesOf(entry, PoLineKind::Note);
+        std::vector<std::string> fileNotes;
+        for (std::size_t i = entry.first; i < entry.end; ++i)
+            if (document.kinds[i] == PoLineKind::Note) fileNotes.push_back(document.lines[i]);
+        const bool notesChanged = notes != fileNotes;
 
         // Flags: fuzzy for a translation whose source changed, c-format as
         // the new source says; the rest as they were.
@@ -802,20 +843,34 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         return lines;
     };
 
+    // Each block of the output: an entry with the blank lines before it.
     std::vector<std::vector<std::string>> out;
+    // An added entry, after one blank line unless it opens the file.
+    const auto addBlock = [&](std::vector<std::string> lines) {
+        if (!out.empty()) lines.insert(lines.begin(), std::string());
+        out.push_back(std::move(lines));
+    };
     const auto addNew = [&](const std::vector<const BaseUnit*>& units) {
         for (const BaseUnit* unit : units) {
             ExchangeUnit fresh = UntranslatedUnit(*unit);
             const auto from = renamedFrom.find(unit);
             if (from == renamedFrom.end()) {
-                out.push_back(UnitLines(fresh, nullptr, forms));
+                addBlock(UnitLines(fresh, nullptr, forms));
                 continue;
             }
             const PoEntry& old = *from->second;
             fresh.state = UnitState::NeedsReview;
             fresh.target = old.msgstr;
-            out.push_back(UnitLines(fresh, old.hasPrevious ? &old.previousMsgid : &old.msgid, forms));
+            addBlock(UnitLines(fresh, old.hasPrevious ? &old.previousMsgid : &old.msgid, forms));
         }
+    };
+    // An entry of the file with the blank lines before it; the blank lines
+    // go with it when it is left out.
+    const auto addKept = [&](std::size_t e, std::vector<std::string> lines) {
+        std::vector<std::string> block;
+        endedRange(block, e == 0 ? 0 : document.entries[e - 1].end, document.entries[e].first);
+        block.insert(block.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+        out.push_back(std::move(block));
     };
     // What stands before the first unit (the header and its comments) first,
     // then every entry in the file's order.
@@ -824,7 +879,6 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         const PoEntry& entry = document.entries[e];
         const std::string& key = keys[e];
         if (!entry.IsUnit()) {
-            if (entry.end == entry.first) continue;
             std::vector<std::string> lines = rawLines(entry);
             if (entry.IsHeader() && addPluralForms) {
                 std::size_t last = entry.end;  // after the header's last string
@@ -836,13 +890,13 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
                 lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last - entry.first), line + "\"");
                 changed = true;
             }
-            out.push_back(std::move(lines));
+            addKept(e, std::move(lines));
             continue;
         }
         if (!seenUnit) addNew(atStart);
         seenUnit = true;
         if (!baseOf[e] || byKey.at(key) != &entry) continue;
-        out.push_back(updated(entry, *baseOf[e]));
+        addKept(e, updated(entry, *baseOf[e]));
         const auto next = after.find(key);
         if (next != after.end()) addNew(next->second);
     }
@@ -861,11 +915,22 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
             const PoLineKind kind = document.kinds[i];
             if (kind == PoLineKind::Context || kind == PoLineKind::Msgid || kind == PoLineKind::MsgidPlural ||
                 kind == PoLineKind::Msgstr)
-                lines.push_back("#~ " + document.lines[i]);
+                lines.push_back("#~ " + ended(i));
         }
-        out.push_back(std::move(lines));
+        addBlock(std::move(lines));
     }
-    return Join(out, document.crlf ? "\r\n" : "\n");
+    // The blank lines after the last entry stay last.
+    std::vector<std::string> trailing;
+    endedRange(trailing, document.entries.empty() ? 0 : document.entries.back().end, document.lines.size());
+    out.push_back(std::move(trailing));
+
+    std::string merged = document.byteOrderMark ? "\xEF\xBB\xBF" : "";
+    merged += JoinEnded(out, lineEnd);
+    if (!document.finalLineEnd && !merged.empty() && merged.back() == '\n') {
+        merged.pop_back();
+        if (!merged.empty() && merged.back() == '\r') merged.pop_back();
+    }
+    return merged;
 }
 
 }  // namespace textresl10n

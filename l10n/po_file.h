@@ -49,15 +49,19 @@ struct PoEntry {
 
 struct PoDocument {
     std::vector<std::string> lines;  // without their line ends
+    std::vector<bool> crlfEnds;      // per line: it ends in CR LF, else in LF (or the file ends)
     std::vector<PoLineKind> kinds;
     std::vector<PoEntry> entries;
-    bool crlf = false;
+    bool crlf = false;           // most lines end in CR LF: what added lines get
+    bool byteOrderMark = false;  // the file starts with EF BB BF
+    bool finalLineEnd = true;    // the last line ends in a line end
 };
 
 // Parses PO syntax: comments (#, #., #:, #,, #|, #~), msgctxt, msgid, msgstr
-// msgid_plural and msgstr[n], and continued strings with C escapes. False
-// with the problem's line for what is not well-formed and for a header
-// whose charset is not UTF-8.
+// msgid_plural and msgstr[n], and continued strings with C escapes; lines
+// end in LF or CR LF. False with the problem's line for what is not
+// well-formed, for a CR not followed by LF, and for a header whose charset
+// is not UTF-8.
 bool ParsePo(std::string_view bytes, PoDocument& document, ExchangeProblem& problem);
 
 // An entry's key: its msgctxt, else its "#:" reference when it has exactly
@@ -84,10 +88,12 @@ std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit
 // translation, marked fuzzy with the source it was made for as "#| msgid";
 // developer notes taken from the base; entries of names no longer in the
 // base kept at the end as obsolete "#~" entries when translated. Everything
-// else keeps its bytes. A new name whose source equals or is close to that
-// of a translated name that left the base (MatchRenames) takes its
-// translation, fuzzy, with the old source as "#| msgid"; `carried` counts
-// them. `changed` is false when the base asked for no change (the caller
+// else keeps its bytes: the byte order mark, each line's end (added lines
+// take the file's most common one), blank lines, comment blocks between
+// entries, a missing final line end. A new name whose source equals or is
+// close to that of a translated name that left the base (MatchRenames)
+// takes its translation, fuzzy, with the old source as "#| msgid";
+// `carried` counts them. `changed` is false when the base asked for no change (the caller
 // then keeps the file's bytes).
 std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried);
 

@@ -65,8 +65,8 @@ bool IsXmlChar(char32_t c) {
 // What pugixml leaves to its user: the bytes are UTF-8 holding only
 // characters XML allows, every character reference names such a character,
 // and every entity reference is one of XML's five (no DTD is read, so no
-// other is declared). References inside comments and CDATA are checked too:
-// a conservative refusal, never a wrong text.
+// other is declared). Comments, CDATA sections and processing instructions
+// hold no references: an '&' there is a character.
 bool CheckBytes(std::string_view bytes, ExchangeProblem& problem) {
     std::size_t line = 1;
     const auto fail = [&](std::string message) {
@@ -74,18 +74,44 @@ bool CheckBytes(std::string_view bytes, ExchangeProblem& problem) {
         problem.message = std::move(message);
         return false;
     };
+    std::string_view closing;  // what ends the comment, CDATA section or PI we are in
+    char quote = 0;            // the quote of the attribute value we are in
+    bool inTag = false;
     for (std::size_t i = 0; i < bytes.size();) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
         if (byte == '\n') ++line;
-        if (byte == '&') {
+        if (!closing.empty()) {
+            if (bytes.substr(i, closing.size()) == closing) {
+                i += closing.size();
+                closing = {};
+                continue;
+            }
+        } else if (inTag) {
+            if (quote != 0 && byte == static_cast<unsigned char>(quote)) quote = 0;
+            else if (quote == 0 && (byte == '"' || byte == '\'')) quote = static_cast<char>(byte);
+            else if (quote == 0 && byte == '>') inTag = false;
+        } else if (byte == '<') {
+            const std::string_view rest = bytes.substr(i);
+            if (rest.substr(0, 4) == "<!--") closing = "-->";
+            else if (rest.substr(0, 9) == "<![CDATA[") closing = "]]>";
+            else if (rest.substr(0, 2) == "<?") closing = "?>";
+            else inTag = true;
+            if (!closing.empty()) {
+                i += closing == "]]>" ? 9 : closing == "-->" ? 4 : 2;
+                continue;
+            }
+        }
+        if (byte == '&' && closing.empty()) {
             std::size_t end = bytes.find(';', i);
             if (end == std::string_view::npos || end - i > 40) return fail("an '&' starts no reference ending in ';'");
             const std::string_view reference = bytes.substr(i + 1, end - i - 1);
             if (!reference.empty() && reference[0] == '#') {
                 const bool hex = reference.size() > 1 && reference[1] == 'x';
-                const std::string_view digits = reference.substr(hex ? 2 : 1);
+                std::string_view digits = reference.substr(hex ? 2 : 1);
+                bool ok = !digits.empty();
+                while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);  // "&#000065;" is 'A'
                 char32_t value = 0;
-                bool ok = !digits.empty() && digits.size() <= 8;
+                ok = ok && digits.size() <= 8;
                 for (const char c : digits) {
                     const int d = textresgen::HexValue(static_cast<unsigned char>(c));
                     if (d < 0 || (!hex && d > 9)) ok = false;
@@ -268,12 +294,6 @@ void AppendInline(pugi::xml_node element, const std::string& utf8, PlaceholderMa
 }
 
 void AppendText(pugi::xml_node parent, const char* text) { parent.append_child(pugi::node_pcdata).set_value(text); }
-
-void ReplaceInline(pugi::xml_node element, const std::string& utf8, PlaceholderMap& ids,
-                   int& nextId) {
-    while (element.first_child()) element.remove_child(element.first_child());
-    AppendInline(element, utf8, ids, nextId);
-}
 
 void AppendNote(pugi::xml_node unit, const std::string& note) {
     AppendText(unit, kChildIndent);
@@ -584,6 +604,163 @@ bool ReadPluralGroup(const pugi::xml_node& group, const LineIndex& lines, XliffP
     return true;
 }
 
+// -------------------------------------------- edits of the document's bytes
+
+// Update changes the bytes it must change and leaves every other byte as
+// the file had it (character references, quotes, blanks, line ends). The
+// positions below are found in a document pugixml has read as well-formed.
+
+bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The position of the '<' that starts an element.
+std::size_t ElementStart(std::string_view bytes, const pugi::xml_node& element) {
+    std::size_t at = static_cast<std::size_t>(std::max<std::ptrdiff_t>(element.offset_debug(), 0));
+    while (at > 0 && bytes[at] != '<') --at;
+    return at;
+}
+
+// The position after the '>' of the tag starting at `lt`.
+std::size_t TagEnd(std::string_view bytes, std::size_t lt) {
+    char quote = 0;
+    for (std::size_t i = lt + 1; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return i + 1;
+        }
+    }
+    return bytes.size();
+}
+
+bool SelfClosing(std::string_view bytes, std::size_t tagEnd) { return tagEnd >= 2 && bytes[tagEnd - 2] == '/'; }
+
+std::size_t SkipPast(std::string_view bytes, std::size_t from, std::string_view end) {
+    const std::size_t at = bytes.find(end, from);
+    return at == std::string_view::npos ? bytes.size() : at + end.size();
+}
+
+// The position after the element starting at `lt`: after its end tag.
+std::size_t ElementEnd(std::string_view bytes, std::size_t lt) {
+    std::size_t depth = 0;
+    for (std::size_t i = lt; (i = bytes.find('<', i)) != std::string_view::npos;) {
+        const std::string_view rest = bytes.substr(i);
+        if (rest.substr(0, 4) == "<!--") {
+            i = SkipPast(bytes, i + 4, "-->");
+        } else if (rest.substr(0, 9) == "<![CDATA[") {
+            i = SkipPast(bytes, i + 9, "]]>");
+        } else if (rest.substr(0, 2) == "<?") {
+            i = SkipPast(bytes, i + 2, "?>");
+        } else {
+            const bool endTag = rest.substr(0, 2) == "</";
+            const std::size_t end = TagEnd(bytes, i);
+            if (endTag) --depth;
+            else if (!SelfClosing(bytes, end)) ++depth;
+            if (depth == 0) return end;
+            i = end;
+        }
+    }
+    return bytes.size();
+}
+
+// The position where the blanks before `at` begin.
+std::size_t BlanksBefore(std::string_view bytes, std::size_t at) {
+    while (at > 0 && IsXmlSpace(bytes[at - 1])) --at;
+    return at;
+}
+
+// An attribute of the start tag at `lt`: from the blank before its name to
+// its closing quote, and its value. found is false when the tag has none.
+struct AttributeSpan {
+    bool found = false;
+    std::size_t begin = 0;
+    std::size_t valueBegin = 0;
+    std::size_t valueEnd = 0;
+};
+
+AttributeSpan FindAttribute(std::string_view bytes, std::size_t lt, std::string_view name) {
+    const std::size_t end = TagEnd(bytes, lt);
+    const auto nameChar = [&](std::size_t i) {
+        return i < end && !IsXmlSpace(bytes[i]) && bytes[i] != '=' && bytes[i] != '>' && bytes[i] != '/';
+    };
+    std::size_t i = lt + 1;
+    while (nameChar(i)) ++i;
+    for (;;) {
+        const std::size_t blank = i;
+        while (i < end && IsXmlSpace(bytes[i])) ++i;
+        const std::size_t nameBegin = i;
+        while (nameChar(i)) ++i;
+        if (i == nameBegin) return {};
+        const std::string_view found = bytes.substr(nameBegin, i - nameBegin);
+        while (i < end && bytes[i] != '"' && bytes[i] != '\'') ++i;
+        if (i >= end) return {};
+        const char quote = bytes[i];
+        const std::size_t valueBegin = ++i;
+        while (i < end && bytes[i] != quote) ++i;
+        if (found == name) return {true, blank, valueBegin, i};
+        ++i;
+    }
+}
+
+// Where an attribute is added to the start tag at `lt`: before its '>' or '/>'.
+std::size_t AttributeInsertion(std::string_view bytes, std::size_t lt) {
+    const std::size_t end = TagEnd(bytes, lt);
+    return end - (SelfClosing(bytes, end) ? 2 : 1);
+}
+
+// The namespace prefix of an element's name ("x:" for "x:trans-unit").
+std::string PrefixOf(const pugi::xml_node& element) {
+    const std::string_view name = element.name();
+    const std::size_t colon = name.find(':');
+    return colon == std::string_view::npos ? std::string() : std::string(name.substr(0, colon + 1));
+}
+
+// Gives every element below `root`, and `root`, the prefix of the document's
+// XLIFF elements, so that what is added stays in the XLIFF namespace.
+void Prefix(pugi::xml_node root, const std::string& prefix) {
+    if (prefix.empty()) return;
+    root.set_name((prefix + root.name()).c_str());
+    WalkBelow(root, [&](pugi::xml_node node) {
+        if (node.type() == pugi::node_element) node.set_name((prefix + node.name()).c_str());
+        return true;
+    });
+}
+
+// One change of the document: the bytes [begin, end) replaced by `text`.
+struct Edit {
+    std::size_t begin;
+    std::size_t end;
+    std::string text;
+};
+
+std::string ApplyEdits(std::string_view bytes, std::vector<Edit>& edits, bool crlf) {
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t cursor = 0;
+    for (const Edit& edit : edits) {
+        if (edit.begin > cursor) out.append(bytes.substr(cursor, edit.begin - cursor));
+        for (const char c : edit.text) {
+            if (c == '\n' && crlf) out += '\r';  // added lines end as the file's lines do
+            out += c;
+        }
+        cursor = std::max(cursor, edit.end);
+    }
+    if (cursor < bytes.size()) out.append(bytes.substr(cursor));
+    return out;
+}
+
+// The markup of the children of `holder`, as pugixml writes them.
+std::string ChildrenMarkup(const pugi::xml_node& holder) {
+    std::string out;
+    StringWriter writer(out);
+    for (pugi::xml_node child = holder.first_child(); child; child = child.next_sibling())
+        child.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    return out;
+}
+
 }  // namespace
 
 std::string WriteXliff(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) {
@@ -731,68 +908,101 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
         if (matches[a] >= 0) renamedFrom.emplace(added[a], static_cast<std::size_t>(matches[a]));
     carried = renamedFrom.size();
 
-    bool changed = false;
-    pugi::xml_node previous;  // the unit the next new one goes after
+    // Added elements take the prefix of the elements they go into.
+    std::vector<Edit> edits;
+    const std::string bodyPrefix = PrefixOf(body);
+    const std::size_t bodyStart = ElementStart(bytes, body);
+    const std::size_t bodyTagEnd = TagEnd(bytes, bodyStart);
+    const bool emptyBody = SelfClosing(bytes, bodyTagEnd);
+    bool adding = false;  // a new unit goes into the body
+    for (const BaseUnit& unit : base.units) adding = adding || byKey.count(unit.key) == 0;
+    if (emptyBody && adding) edits.push_back({bodyTagEnd - 2, bodyTagEnd, ">"});
+    const auto newUnit = [&](const BaseUnit& unit) {
+        pugi::xml_document scratch;
+        pugi::xml_node created = scratch.append_child("trans-unit");
+        ExchangeUnit fresh = UntranslatedUnit(unit);
+        const auto from = renamedFrom.find(&unit);
+        if (from != renamedFrom.end()) {
+            fresh.state = UnitState::NeedsReview;
+            fresh.target = removedTargets[from->second];
+        }
+        FillUnit(created, fresh, forms, plurals.HasHeader());
+        Prefix(created, bodyPrefix);
+        return kUnitIndent + ChildrenMarkup(scratch);
+    };
+    // What `fill` puts into an element, as markup.
+    const auto markup = [](const std::string& prefix, const auto& fill) {
+        pugi::xml_document scratch;
+        pugi::xml_node holder = scratch.append_child("holder");
+        fill(holder);
+        Prefix(holder, prefix);
+        return ChildrenMarkup(holder);
+    };
+
+    std::size_t insertAt = bodyTagEnd;  // where the next new unit goes
     for (const BaseUnit& unit : base.units) {
         const auto found = byKey.find(unit.key);
         if (found == byKey.end()) {
-            pugi::xml_node parent = previous ? previous.parent() : body;
-            pugi::xml_node indent;
-            pugi::xml_node created;
-            if (previous) {
-                indent = parent.insert_child_after(pugi::node_pcdata, previous);
-                created = parent.insert_child_after("trans-unit", indent);
-            } else {
-                created = parent.prepend_child("trans-unit");
-                indent = parent.prepend_child(pugi::node_pcdata);
-            }
-            indent.set_value(kUnitIndent);
-            ExchangeUnit fresh = UntranslatedUnit(unit);
-            const auto from = renamedFrom.find(&unit);
-            if (from != renamedFrom.end()) {
-                fresh.state = UnitState::NeedsReview;
-                fresh.target = removedTargets[from->second];
-            }
-            FillUnit(created, fresh, forms, plurals.HasHeader());
-            previous = created;
-            changed = true;
+            edits.push_back({insertAt, insertAt, newUnit(unit)});
             continue;
         }
-        pugi::xml_node node = found->second;
-        previous = node;
+        const pugi::xml_node node = found->second;
+        const std::size_t unitStart = ElementStart(bytes, node);
+        const std::size_t unitEnd = ElementEnd(bytes, unitStart);
+        insertAt = unitEnd;
+        const std::string prefix = PrefixOf(node);
         const bool translate = std::strcmp(node.attribute("translate").value(), "no") != 0;
         if (translate != unit.translate) {
-            changed = true;
-            if (unit.translate) node.remove_attribute("translate");
-            else node.append_attribute("translate") = "no";
+            const AttributeSpan span = FindAttribute(bytes, unitStart, "translate");
+            if (unit.translate) edits.push_back({span.begin, span.valueEnd + 1, ""});
+            else if (span.found) edits.push_back({span.valueBegin, span.valueEnd, "no"});
+            else edits.push_back({AttributeInsertion(bytes, unitStart), AttributeInsertion(bytes, unitStart), " translate=\"no\""});
         }
         // A changed source: the new one in, each translation marked for
         // review (in a plural group: the singular in the first form's
         // unit, the plural in the others).
-        std::vector<pugi::xml_node> formUnits = unit.plural ? FormUnits(node) : std::vector<pugi::xml_node>{node};
+        const std::vector<pugi::xml_node> formUnits =
+                unit.plural ? FormUnits(node) : std::vector<pugi::xml_node>{node};
+        bool sourceChanged = false;
         for (std::size_t i = 0; i < formUnits.size(); ++i) {
-            pugi::xml_node form = formUnits[i];
             const std::string& wanted = unit.plural && i > 0 ? unit.sourcePlural : unit.source;
-            pugi::xml_node source = ChildNamed(form, "source");
+            const pugi::xml_node source = ChildNamed(formUnits[i], "source");
             std::string current;
             ExchangeProblem ignored;
-            if (source && InlineText(source, lines, current, ignored) && current == wanted) continue;
-            if (!source) source = form.prepend_child("source");
+            if (!source || (InlineText(source, lines, current, ignored) && current == wanted)) continue;
+            sourceChanged = true;
             PlaceholderMap ids;
             int nextId = 1;
-            ReplaceInline(source, wanted, ids, nextId);
-            changed = true;
-            for (std::size_t j = 0; j < formUnits.size(); ++j) {
-                pugi::xml_node target = ChildNamed(formUnits[j], "target");
-                if (!target || !target.first_child()) continue;
-                pugi::xml_attribute state = target.attribute("state");
-                if (!state) state = target.append_attribute("state");
-                state = "needs-review-translation";
-                formUnits[j].remove_attribute("approved");
-            }
-            node.remove_attribute("approved");
+            const std::string content =
+                markup(prefix, [&](pugi::xml_node holder) { AppendInline(holder, wanted, ids, nextId); });
+            const std::size_t sourceStart = ElementStart(bytes, source);
+            const std::size_t sourceTagEnd = TagEnd(bytes, sourceStart);
+            if (SelfClosing(bytes, sourceTagEnd))
+                edits.push_back({sourceTagEnd - 2, sourceTagEnd, ">" + content + "</" + source.name() + ">"});
+            else
+                edits.push_back({sourceTagEnd, bytes.rfind('<', ElementEnd(bytes, sourceStart) - 1), content});
         }
-        // Developer notes: replaced only when they differ.
+        bool reviewed = false;
+        for (const pugi::xml_node& form : formUnits) {
+            const pugi::xml_node target = ChildNamed(form, "target");
+            if (!sourceChanged || !target || !target.first_child()) continue;
+            const std::size_t targetStart = ElementStart(bytes, target);
+            const AttributeSpan state = FindAttribute(bytes, targetStart, "state");
+            if (state.found)
+                edits.push_back({state.valueBegin, state.valueEnd, "needs-review-translation"});
+            else
+                edits.push_back({AttributeInsertion(bytes, targetStart), AttributeInsertion(bytes, targetStart),
+                                 " state=\"needs-review-translation\""});
+            const AttributeSpan approved = FindAttribute(bytes, ElementStart(bytes, form), "approved");
+            if (approved.found) edits.push_back({approved.begin, approved.valueEnd + 1, ""});
+            reviewed = true;
+        }
+        if (reviewed && unit.plural) {
+            const AttributeSpan approved = FindAttribute(bytes, unitStart, "approved");
+            if (approved.found) edits.push_back({approved.begin, approved.valueEnd + 1, ""});
+        }
+        // Developer notes: replaced only when they differ; the new ones go
+        // after the unit's last child.
         std::vector<pugi::xml_node> notes;
         std::vector<std::string> texts;
         for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
@@ -802,42 +1012,33 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
             }
         }
         if (texts != unit.notes) {
-            changed = true;
             for (const pugi::xml_node& note : notes) {
-                const pugi::xml_node before = note.previous_sibling();
-                if (before.type() == pugi::node_pcdata) node.remove_child(before);
-                node.remove_child(note);
+                const std::size_t noteStart = ElementStart(bytes, note);
+                edits.push_back({BlanksBefore(bytes, noteStart), ElementEnd(bytes, noteStart), ""});
             }
-            pugi::xml_node last = node.last_child();
-            const bool trailingSpace = last.type() == pugi::node_pcdata;
-            if (trailingSpace) node.remove_child(last);
-            for (const std::string& note : unit.notes) AppendNote(node, note);
-            AppendText(node, kUnitIndent);
+            const std::size_t endTag = bytes.rfind('<', unitEnd - 1);
+            const std::size_t at = BlanksBefore(bytes, endTag);
+            edits.push_back({at, at, markup(prefix, [&](pugi::xml_node holder) {
+                                 for (const std::string& note : unit.notes) AppendNote(holder, note);
+                             })});
         }
     }
-    for (pugi::xml_node& node : existing) {
+    if (emptyBody && adding)
+        edits.push_back({bodyTagEnd, bodyTagEnd, "\n    </" + std::string(body.name()) + ">"});
+    for (const pugi::xml_node& node : existing) {
         if (baseOf(node)) continue;
-        changed = true;
-        pugi::xml_node parent = node.parent();
-        const pugi::xml_node before = node.previous_sibling();
-        if (before.type() == pugi::node_pcdata) parent.remove_child(before);
-        parent.remove_child(node);
+        const std::size_t unitStart = ElementStart(bytes, node);
+        edits.push_back({BlanksBefore(bytes, unitStart), ElementEnd(bytes, unitStart), ""});
     }
 
     // Nothing to change: the file keeps its bytes, whichever tool wrote it.
-    if (!changed) {
+    if (edits.empty()) {
         out.assign(bytes);
         return true;
     }
-    // The prolog (declaration, comments) keeps its bytes; the root element
-    // is written as pugixml read it.
-    const std::ptrdiff_t rootStart = root.offset_debug();
-    std::size_t start = rootStart > 0 ? static_cast<std::size_t>(rootStart) : 0;
-    while (start > 0 && bytes[start] != '<') --start;
-    out.assign(bytes.substr(0, start));
-    StringWriter writer(out);
-    root.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
-    out += "\n";
+    // Added lines end in CR LF when the file's first line does.
+    const std::size_t firstLf = bytes.find('\n');
+    out = ApplyEdits(bytes, edits, firstLf != std::string_view::npos && firstLf > 0 && bytes[firstLf - 1] == '\r');
     return true;
 }
 

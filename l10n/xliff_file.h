@@ -25,7 +25,8 @@ std::string WriteXliff(const ExchangeHeader& header, const std::vector<ExchangeU
 // trans-unit's resname, else the location po2xliff keeps for a PO entry's
 // "#:" reference, else its id. False with the line of the problem for a
 // document that is not well-formed, holds a DOCTYPE, an undeclared entity
-// or a reference to a character XML does not allow, is not XLIFF 1.x, or
+// or a reference to a character XML does not allow (CDATA sections are
+// text; comments and processing instructions are not), is not XLIFF 1.x, or
 // has a unit without source, a repeated key or inline codes that carry no
 // text (<x/>, <bx/>, <ex/>).
 bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, ExchangeProblem& problem);
@@ -34,9 +35,10 @@ bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, Exchang
 // new units added without target after the nearest unit before them in the
 // base; units of names no longer in the base removed; a unit whose source
 // changed gets the new source and, when it has a translation, the state
-// needs-review-translation; developer notes taken from the base. A document
-// the base asks no change of keeps its bytes; else the rest is written back
-// as pugixml reads it.
+// needs-review-translation; developer notes taken from the base. Only the
+// bytes a change needs are rewritten: every other byte (character
+// references, CDATA, comments, quotes, blanks) stays, and what is added
+// takes the namespace prefix of the element it goes into.
 // A new name whose source equals or is close to that of a translated name
 // that left the base (MatchRenames) takes its translation as
 // needs-review-translation; `carried` counts them.

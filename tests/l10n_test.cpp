@@ -508,6 +508,8 @@ const HostileCase kHostile[] = {
      "x.po:7: error: 'A': the translation takes argument 1 as int, the base text as char*"},
     {"PercentN", "x.po", Po("msgctxt \"A\"\nmsgid \"%d files\"\nmsgstr \"%n ファイル\"\n"), "is %n"},
     {"NotPo", "x.po", "<html>\n", "x.po:1: error: '<html>' is no PO keyword"},
+    {"CrOnlyLineEnds", "x.po", Po("msgctxt \"A\"\r\nmsgid \"a\"\rmsgstr \"b\"\r"),
+     "x.po:5: error: a line ends in CR alone (classic Mac OS line ends)"},
     {"UnclosedString", "x.po", Po("msgctxt \"A\"\nmsgid \"a\nmsgstr \"b\"\n"), "x.po:5: error: the string has no closing"},
     {"NotXml", "x.xlf", "<xliff version=\"1.2\"><file>\n<body></file>", "x.xlf:2: error: not well-formed XML"},
     {"Xliff2", "x.xlf", "<xliff version=\"2.0\"/>", "XLIFF version '2.0' is not read"},
@@ -528,7 +530,7 @@ TEST_P(HostileTranslator, GetsAnErrorAndNoOutput) {
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find("root:"), std::string::npos) << "a local file was read";
     EXPECT_EQ(Bytes("out.txt"), "older output");
-    EXPECT_FALSE(fs::exists(At("out.txt.textresl10n-tmp")));
+    EXPECT_FALSE(fs::exists(At("out.txt.textresgen-tmp")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, HostileTranslator, ::testing::ValuesIn(kHostile),
@@ -778,6 +780,158 @@ TEST_F(L10nTest, FileNamesReachNoTerminalAsControlCharacters) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, CommandLine, ::testing::ValuesIn(kCommandLines),
                          [](const ::testing::TestParamInfo<CommandLineCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace textresgen::test
+
+namespace textresgen::test {
+namespace {
+
+// What translators' tools write that update must keep: each file goes
+// through `update` with an unchanged base (every byte stays) and with a
+// changed one (C's text changed and given a note, B removed, D added), after
+// which it must be exactly `updated`: every byte the change does not touch
+// as it was.
+struct FidelityCase {
+    const char* name;
+    const char* file;
+    std::string content;
+    std::string updated;
+    const char* imported;  // a line the imported definition holds; empty: not imported
+};
+
+const std::string kMark = "\xEF\xBB\xBF";
+const std::string kPoA = "msgctxt \"A\"\nmsgid \"Hello\"\nmsgstr \"Hallo\"\n";
+const std::string kPoB = "msgctxt \"B\"\nmsgid \"World\"\nmsgstr \"\"\n";
+const std::string kPoC = "msgctxt \"C\"\nmsgid \"Third\"\nmsgstr \"\"\n";
+const std::string kPoNewC = "#. Third one\nmsgctxt \"C\"\nmsgid \"Third!\"\nmsgstr \"\"\n";
+const std::string kPoD = "#: D\nmsgctxt \"D\"\nmsgid \"New\"\nmsgstr \"\"\n";
+
+const std::string kXliffHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<xliff version='1.2' xmlns=\"urn:oasis:names:tc:xliff:document:1.2\">\n"
+    "<file original=\"en.txt\" source-language=\"en\" target-language=\"de\" datatype=\"plaintext\"><body>\n"
+    "<trans-unit id=\"A\"><source>Hello</source><target>Zeile&#13;&#10;zwei&#9;<![CDATA[a & <b>]]><!-- not text -->"
+    "<?pi not text?>&#000000065;</target></trans-unit>\n";
+const std::string kPrefixedHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+    "<x:xliff version=\"1.2\" xmlns:x=\"urn:oasis:names:tc:xliff:document:1.2\">\r\n"
+    " <x:file original=\"en.txt\" source-language=\"en\" target-language=\"de\" datatype=\"plaintext\">\r\n"
+    "  <x:body>\r\n"
+    "   <x:trans-unit id=\"A\"><x:source>Hello</x:source><x:target>Hallo</x:target></x:trans-unit>";
+
+const FidelityCase kFidelity[] = {
+    {"PoByteOrderMark", "x.po", kMark + kPoA + "\n" + kPoB + "\n" + kPoC, kMark + kPoA + "\n" + kPoNewC + "\n" + kPoD,
+     "A=Hallo"},
+    {"PoNoFinalLineEnd", "x.po", kPoA + "\n" + kPoB + "\n" + kPoC.substr(0, kPoC.size() - 1),
+     kPoA + "\n" + kPoNewC + "\n" + kPoD.substr(0, kPoD.size() - 1), "A=Hallo"},
+    // Mostly LF: what is added ends in LF; each old line keeps its own end.
+    {"PoMixedLineEnds", "x.po",
+     "msgctxt \"A\"\r\nmsgid \"Hello\"\r\nmsgstr \"Hallo\"\r\n\n" + kPoB + "\nmsgctxt \"C\"\nmsgid \"Third\"\r\nmsgstr \"\"\n",
+     "msgctxt \"A\"\r\nmsgid \"Hello\"\r\nmsgstr \"Hallo\"\r\n\n" + kPoNewC + "\n" + kPoD, "A=Hallo"},
+    // Mostly CR LF, though the first line ends in LF.
+    {"PoMostlyCrLf", "x.po",
+     "msgctxt \"A\"\nmsgid \"Hello\"\r\nmsgstr \"Hallo\"\r\n\r\nmsgctxt \"B\"\r\nmsgid \"World\"\r\nmsgstr \"\"\r\n\r\n"
+     "msgctxt \"C\"\r\nmsgid \"Third\"\r\nmsgstr \"\"\r\n",
+     "msgctxt \"A\"\nmsgid \"Hello\"\r\nmsgstr \"Hallo\"\r\n\r\n#. Third one\r\nmsgctxt \"C\"\r\nmsgid \"Third!\"\r\n"
+     "msgstr \"\"\r\n\r\n#: D\r\nmsgctxt \"D\"\r\nmsgid \"New\"\r\nmsgstr \"\"\r\n",
+     "A=Hallo"},
+    // Blank lines go with the entry after them; those at the end stay last.
+    {"PoBlankLines", "x.po", kPoA + "\n\n" + kPoB + "  \t\n" + kPoC + "\n \n",
+     kPoA + "  \t\n" + kPoNewC + "\n" + kPoD + "\n \n", "A=Hallo"},
+    // Comment blocks stay where they stand, a translated entry that left
+    // the base goes to the end as obsolete, and the header gets no field.
+    {"PoSectionsAndShortHeader", "x.po",
+     "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n" + kPoA +
+         "\n# ---- Section B ----\n\nmsgctxt \"B\"\nmsgid \"World\"\nmsgstr \"Welt\"\n\n"
+         "# ---- Section C ----\n# (two lines)\n\n" + kPoC,
+     "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n" + kPoA +
+         "\n# ---- Section B ----\n\n# ---- Section C ----\n# (two lines)\n\n" + kPoNewC + "\n" + kPoD +
+         "\n#~ msgctxt \"B\"\n#~ msgid \"World\"\n#~ msgstr \"Welt\"\n",
+     "B=Welt"},
+    // Character references stay references (also in a unit that changes),
+    // CDATA is text, comments and processing instructions are not.
+    {"XliffReferencesCdataComments", "x.xlf",
+     kXliffHead + "<trans-unit id=\"B\"><source>World</source></trans-unit>\n"
+                  "<trans-unit id=\"C\" approved=\"yes\"><source>Third</source><target state='translated'>Dritte&#13;"
+                  "</target></trans-unit>\n</body></file></xliff>\n<!-- end -->\n",
+     kXliffHead + "<trans-unit id=\"C\"><source>Third!</source><target state='needs-review-translation'>Dritte&#13;"
+                  "</target>\n        <note from=\"developer\">Third one</note></trans-unit>\n"
+                  "      <trans-unit id=\"D\" resname=\"D\" xml:space=\"preserve\">\n        <source>New</source>\n"
+                  "      </trans-unit>\n</body></file></xliff>\n<!-- end -->\n",
+     "A=Zeile\\r\\nzwei\\ta & <b>A"},
+    // What is added takes the document's prefix and its CR LF.
+    {"XliffNamespacePrefix", "x.xlf",
+     kPrefixedHead + "\r\n   <x:trans-unit id=\"B\"><x:source>World</x:source></x:trans-unit>\r\n"
+                     "   <x:trans-unit id=\"C\"><x:source>Third</x:source>\r\n   </x:trans-unit>\r\n"
+                     "  </x:body>\r\n </x:file>\r\n</x:xliff>\r\n",
+     kPrefixedHead + "\r\n   <x:trans-unit id=\"C\"><x:source>Third!</x:source>\r\n"
+                     "        <x:note from=\"developer\">Third one</x:note>\r\n   </x:trans-unit>\r\n"
+                     "      <x:trans-unit id=\"D\" resname=\"D\" xml:space=\"preserve\">\r\n"
+                     "        <x:source>New</x:source>\r\n      </x:trans-unit>\r\n"
+                     "  </x:body>\r\n </x:file>\r\n</x:xliff>\r\n",
+     "A=Hallo"},
+};
+
+void PrintTo(const FidelityCase& c, std::ostream* out) { *out << c.name; }
+
+class UpdateFidelity : public ::testing::TestWithParam<FidelityCase> {
+protected:
+    fs::path At(const std::string& name) const { return folder_ / name; }
+    std::string Bytes(const std::string& name) const { return ReadFileBytes(At(name)).value_or("<missing>"); }
+    RunResult L10n(std::vector<std::string> arguments) const {
+        return RunTool(L10nProgram(), folder_.Path(), std::move(arguments));
+    }
+    TempDir folder_;
+};
+
+TEST_P(UpdateFidelity, KeepsEveryByteTheChangeDoesNotTouch) {
+    const FidelityCase& c = GetParam();
+    ASSERT_TRUE(WriteFileBytes(At("en.txt"), Utf8WithMark("A=Hello\nB=World\nC=Third\n")));
+    ASSERT_TRUE(WriteFileBytes(At("new.txt"), Utf8WithMark("A=Hello\n# Third one\nC=Third!\nD=New\n")));
+    ASSERT_TRUE(WriteFileBytes(At(c.file), c.content));
+    ASSERT_TRUE(Ran(L10n({"update", "--base", "en.txt", c.file})));
+    EXPECT_EQ(Bytes(c.file), c.content) << "an update with an unchanged base must keep every byte";
+
+    const RunResult import = L10n({"import", c.file, "-o", "x.txt"});
+    ASSERT_TRUE(Ran(import));
+    const std::u16string definition = UnitsFromUtf16Le(Bytes("x.txt"));
+    const std::string line = c.imported;
+    EXPECT_NE(definition.find(std::u16string(line.begin(), line.end())), std::u16string::npos) << c.imported;
+
+    ASSERT_TRUE(Ran(L10n({"update", "--base", "new.txt", c.file})));
+    EXPECT_EQ(Bytes(c.file), c.updated);
+    // What was written reads back, and the next update has nothing to do.
+    const RunResult again = L10n({"update", "--base", "new.txt", c.file});
+    EXPECT_TRUE(Ran(again));
+    EXPECT_NE(again.err.find("(unchanged)"), std::string::npos) << again.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, UpdateFidelity, ::testing::ValuesIn(kFidelity),
+                         [](const ::testing::TestParamInfo<FidelityCase>& info) { return info.param.name; });
+
+// An update through a link replaces the file it leads to and leaves the link
+// a link; the file keeps its permissions (a translator's 0600).
+TEST_F(L10nTest, UpdateThroughALinkReplacesItsTargetAndKeepsItsMode) {
+#ifdef _WIN32
+    GTEST_SKIP() << "links and POSIX permissions";
+#else
+    ASSERT_TRUE(WriteFileBytes(At("en.txt"), Utf8WithMark("A=Hello\n")));
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--lang", "de", "-o", "de.po"})));
+    fs::create_directory(At("sub"));
+    fs::rename(At("de.po"), At("sub") / "de.po");
+    fs::permissions(At("sub") / "de.po", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(fs::path("sub") / "de.po", At("de.po"));
+    ASSERT_TRUE(WriteFileBytes(At("en.txt"), Utf8WithMark("A=Hello\nB=New\n")));
+    ASSERT_TRUE(Ran(L10n({"update", "--base", "en.txt", "de.po"})));
+    EXPECT_TRUE(fs::is_symlink(At("de.po")));
+    EXPECT_NE(Bytes("sub/de.po").find("msgctxt \"B\""), std::string::npos);
+    EXPECT_EQ(fs::status(At("sub") / "de.po").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    for (const auto& entry : fs::recursive_directory_iterator(folder_.Path()))
+        EXPECT_EQ(entry.path().string().find("-tmp"), std::string::npos) << entry.path();
+#endif
+}
 
 }  // namespace
 }  // namespace textresgen::test
