@@ -6,12 +6,16 @@
 //           copy, every member checked), then the handle released (unload);
 //   switch  CurrentLanguage::Set from aa to a freshly loaded bb, or back,
 //           the old one released (its library unloaded);
-//   read    Get() and one member read, as a window would, per call.
+//   read    Get() and one member read, as a window would, per call;
+//   plural  PluralCategory(language, n) per call, for a few languages (the
+//           rules found by the tag, or by its fallback), n = 0..999999.
 // Prints the median and the range of the runs, in milliseconds.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdint>
 #include <cwchar>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -78,5 +82,24 @@ int main(int argc, char** argv) {
     const Clock::time_point start = Clock::now();
     for (int i = 0; i < kReads; ++i) length += std::wcslen(current.Get()->Get().M0.G0.E0);
     std::printf("read     %8.1f ns per Get() and member read (%zu)\n", Since(start) * 1e6 / kReads, length);
+
+    // Each language timed in several rounds, in turns; the median round shown.
+    constexpr std::uint64_t kCounts = 1000000;
+    const char* const languages[] = {"ja", "en", "fr", "ru", "ar", "kw", "sr-Latn-RS", "xx-YY"};
+    std::vector<std::vector<double>> rounds(std::size(languages));
+    std::size_t letters = 0;
+    for (int round = 0; round < 7; ++round) {
+        for (std::size_t k = 0; k < std::size(languages); ++k) {
+            const Clock::time_point begin = Clock::now();
+            for (std::uint64_t n = 0; n < kCounts; ++n) letters += textresgen::PluralCategory(languages[k], n).size();
+            rounds[k].push_back(Since(begin) * 1e6 / kCounts);
+        }
+    }
+    for (std::size_t k = 0; k < std::size(languages); ++k) {
+        std::sort(rounds[k].begin(), rounds[k].end());
+        std::printf("plural   %8.1f ns per PluralCategory(\"%s\", n) (min %.1f, max %.1f)\n", rounds[k][rounds[k].size() / 2],
+                    languages[k], rounds[k].front(), rounds[k].back());
+    }
+    std::printf("(%zu)\n", letters);
     return 0;
 }

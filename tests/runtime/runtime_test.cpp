@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cwchar>
 #include <map>
 #include <string>
@@ -107,7 +108,7 @@ Catalog<TextResource> TestCatalog() { return Catalog<TextResource>(TEXTRESGEN_TE
 
 TEST(Runtime, RealLibrariesAreCheckedBeforeUse) {
     const Catalog<TextResource> catalog = TestCatalog();
-    EXPECT_EQ(catalog.Available(), (std::vector<std::string>{"de", "en", "es", "fr", "it", "ja", "ko", "pt"}));
+    EXPECT_EQ(catalog.Available(), (std::vector<std::string>{"de", "en", "es", "fr", "it", "ja", "ko", "pt", "ru"}));
     const struct {
         std::vector<std::string> wanted;
         bool acceptUnstamped;
@@ -116,12 +117,13 @@ TEST(Runtime, RealLibrariesAreCheckedBeforeUse) {
         std::vector<std::pair<const char*, const char*>> refused;  // each line of Refused(): its file, its reason
     } cases[] = {
         {{"de-AT"}, false, "de", L"%d Notizen", {}},
+        {{"ru-RU"}, false, "ru", L"%d заметок", {}},
         {{"fr"}, false, "en", L"%d notes", {{"rt_fr", "was built from another layout"}}},
         {{"ja", "de"}, false, "de", L"%d Notizen", {{"rt_ja", "was built from another layout"}}},
         {{"it"}, false, "en", L"%d notes", {{"rt_it", "no layout stamp"}}},
         {{"it"}, true, "it", L"%d note", {{"rt_it", "unchecked"}}},
         {{"pt", "es", "fr"}, true, "en", L"%d notes",
-         {{"rt_pt", "member 3 of 3 empty"}, {"rt_es", "writes past the end"}, {"rt_fr", "was built from another layout"}}},
+         {{"rt_pt", "member 3 of 9 empty"}, {"rt_es", "writes past the end"}, {"rt_fr", "was built from another layout"}}},
         {{"ko-KR"}, false, "en", L"%d notes", {{"rt_ko", "was built from another layout"}}},
         {{"pl"}, false, "en", L"%d notes", {}},
     };
@@ -152,6 +154,37 @@ TEST(Runtime, NoFallbackNamesEveryFileTried) {
             EXPECT_NE(what.find(fallback), std::string::npos) << what;
         }
     }
+}
+
+// A plural group picked by the count in the loaded library's language: the
+// Russian library's Files has one/few/many, chosen by CLDR's rules for ru.
+TEST(Runtime, PluralTextOfALoadedLanguage) {
+    const Catalog<TextResource> catalog = TestCatalog();
+    const struct {
+        const char* language;
+        std::uint64_t n;
+        const wchar_t* expected;
+    } cases[] = {
+        {"ru", 1, L"1 файл"},    {"ru", 3, L"3 файла"},   {"ru", 5, L"5 файлов"}, {"ru", 21, L"21 файл"},
+        {"ru", 0, L"0 файлов"},  {"ru", 12, L"12 файлов"}, {"ru", 22, L"22 файла"}, {"ru", 111, L"111 файлов"},
+        {"en", 1, L"1 file"},    {"en", 0, L"0 files"},    {"de", 21, L"21 Dateien"}, {"de", 1, L"1 Datei"},
+    };
+    for (const auto& c : cases) {
+        const auto texts = catalog.Load({c.language});
+        ASSERT_EQ(texts->Language(), c.language);
+        std::wstring shown(64, L'\0');
+        shown.resize(static_cast<std::size_t>(std::swprintf(shown.data(), shown.size(), PluralText(texts->Get().Files, *texts, c.n),
+                                                            static_cast<int>(c.n))));
+        EXPECT_EQ(shown, c.expected) << c.language << " " << c.n;
+    }
+    // A group written with fewer categories falls back to its "other".
+    struct OneOther {
+        const wchar_t* one;
+        const wchar_t* other;
+    } const group{L"one", L"other"};
+    EXPECT_STREQ(PluralText(group, "ru", 1), L"one");
+    EXPECT_STREQ(PluralText(group, "ru", 3), L"other");
+    EXPECT_STREQ(PluralText(group, "ar", 0), L"other");
 }
 
 // Readers take the current language and read its texts while another thread
