@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 
 #include "check/file_check.h"
 #include "check/layout_compare.h"
 #include "check/message_text.h"
 #include "check/placeholder_compare.h"
+#include "check/plural_groups.h"
 
 namespace textrescheck {
 namespace {
@@ -25,13 +27,24 @@ std::vector<Diagnostic> Merge(std::vector<Diagnostic> own, std::vector<Diagnosti
     return own;
 }
 
-}  // namespace
-
-int RunCheck(const std::vector<std::string>& paths, const ReportSink& out) {
-    return RunCheck(paths, out, [](const std::string& path) { return CheckDefinitionFile(path.c_str()); });
+// The full names of the `one` forms of the plural messages: a translation
+// of one may leave out the count, as the form itself may.
+std::unordered_set<WideString> SingleCountForms(const DefinitionIndex& index) {
+    std::unordered_set<WideString> names;
+    for (const PluralGroup& plural : FindPluralGroups(index))
+        if (plural.Find("one")) names.insert(index.FullName(plural.group, u"one"));
+    return names;
 }
 
-int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out, const FileChecker& checkFile) {
+}  // namespace
+
+int RunCheck(const std::vector<std::string>& paths, const ReportSink& out, const CheckOptions& options) {
+    return RunCheck(
+        paths, out, [](const std::string& path) { return CheckDefinitionFile(path.c_str()); }, options);
+}
+
+int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out, const FileChecker& checkFile,
+             const CheckOptions& options) {
     const std::vector<std::string> paths =
         givenPaths.empty() ? std::vector<std::string>{kDefaultDefinitionFile} : givenPaths;
 
@@ -44,8 +57,11 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out, 
     for (const std::string& path : paths) {
         FileCheck check = checkFile(path);
         std::vector<Diagnostic> layout;
+        if (check.status == FileCheck::Status::Checked) layout = CheckPluralLanguages(check.index, options.languages);
         if (check.status == FileCheck::Status::Checked && reference) {
-            layout = CompareLayouts(reference->index, referencePath, check.index);
+            std::vector<Diagnostic> differences = CompareLayouts(reference->index, referencePath, check.index);
+            layout.insert(layout.end(), std::make_move_iterator(differences.begin()),
+                          std::make_move_iterator(differences.end()));
             if (placeholders) {
                 std::vector<Diagnostic> mismatches = placeholders->Compare(path);
                 layout.insert(layout.end(), std::make_move_iterator(mismatches.begin()),
@@ -76,7 +92,7 @@ int RunCheck(const std::vector<std::string>& givenPaths, const ReportSink& out, 
         if (check.status == FileCheck::Status::Checked && !reference) {
             reference = std::move(check);
             referencePath = ShownPath(path);
-            placeholders = PlaceholderReference::Read(path);
+            placeholders = PlaceholderReference::Read(path, SingleCountForms(reference->index));
         }
     }
 

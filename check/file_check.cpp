@@ -8,6 +8,9 @@
 #include "check/literal_rules.h"
 #include "check/message_text.h"
 #include "check/name_rules.h"
+#include "check/plural_groups.h"
+#include "codec/c_format.h"
+#include "codec/literal_body.h"
 #include "model/definition_line.h"
 #include "model/generated_names.h"
 #include "text/file_problem.h"
@@ -93,6 +96,16 @@ public:
         }
     }
 
+    // What needs the whole file: the plural messages, each form against its
+    // `other`. Their findings join the others in line order.
+    void Finish() {
+        const std::size_t before = result_.findings.size();
+        CheckPluralMessages();
+        if (result_.findings.size() > before)
+            std::stable_sort(result_.findings.begin(), result_.findings.end(),
+                             [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+    }
+
     static std::string HiddenNote(std::size_t errors, std::size_t warnings) {
         return std::to_string(errors + warnings) + " more findings on this line are not shown (" +
                std::to_string(errors) + (errors == 1 ? " error, " : " errors, ") + std::to_string(warnings) +
@@ -174,6 +187,58 @@ private:
         textEntry_ = index.FindEntry(group, entryName);
         CheckLiteralText(definition.text, name, *this);
         textEntry_ = nullptr;
+        if (IsCategoryName(entryName)) KeepFormText(group, entryName, definition.text);
+    }
+
+    // The text of a member that may be a plural form, for Finish; a later
+    // definition replaces it, as it does for the generator.
+    void KeepFormText(GroupId group, WideStringView member, WideStringView text) {
+        FormText& form = formTexts_[{group, WideString(member)}];
+        form.values.clear();
+        textresgen::LiteralProblem problem;
+        form.decoded = textresgen::DecodeLiteralBody(text, form.values, problem);
+    }
+
+    void CheckPluralMessages() {
+        const DefinitionIndex& index = result_.index;
+        for (const PluralGroup& plural : FindPluralGroups(index)) {
+            const PluralGroup::Member* other = plural.Find("other");
+            if (!other) {
+                std::string categories;
+                for (const PluralGroup::Member& member : plural.members)
+                    categories += (categories.empty() ? "" : ", ") + member.category;
+                AddAfterwards(plural.line, Severity::Warning,
+                              "group " + Quoted(index.FullName(plural.group)) +
+                                  " has only members named after plural categories (" + categories +
+                                  ") but no 'other': textresgen_add_library refuses it, since a plural message's "
+                                  "missing categories are filled from 'other'; add " +
+                                  Quoted(index.FullName(plural.group, u"other")) +
+                                  ", or rename a member if it is no plural message");
+                continue;
+            }
+            const FormText& reference = formTexts_.at({plural.group, u"other"});
+            if (!reference.decoded) continue;  // its own finding says why
+            for (const PluralGroup::Member& member : plural.members) {
+                if (member.category == "other") continue;
+                const WideString name(member.category.begin(), member.category.end());
+                const FormText& form = formTexts_.at({plural.group, name});
+                if (!form.decoded) continue;
+                for (const std::string& problem :
+                     textresgen::ComparePluralForm(reference.values, form.values, member.category == "one")) {
+                    AddAfterwards(member.line, Severity::Error,
+                                  "text of " + Quoted(index.FullName(plural.group, name)) + ": " + problem +
+                                      " (line " + std::to_string(other->line) +
+                                      "): printf reads the wrong arguments at run time");
+                }
+            }
+        }
+    }
+
+    // A finding made after the last line, at an earlier one.
+    void AddAfterwards(std::size_t line, Severity severity, std::string message) {
+        (severity == Severity::Error ? result_.errors : result_.warnings) += 1;
+        result_.findings.push_back({line, std::move(message), severity});
+        aboutText_.push_back(false);
     }
 
     // The entry is defined again on this line: the generator drops the text
@@ -345,6 +410,10 @@ private:
         std::size_t errors;
         std::size_t warnings;
     };
+    struct FormText {
+        bool decoded = false;
+        textresgen::LiteralValues values;
+    };
 
     FileCheck& result_;
     std::size_t line_ = 0;
@@ -359,6 +428,8 @@ private:
     std::map<Spelled, Spelling> spellings_;
     // Nested structures that hold a group S, by that structure.
     std::map<GroupId, GroupSState> groupS_;
+    // The texts of members named after a plural category, by group and name.
+    std::map<std::pair<GroupId, WideString>, FormText> formTexts_;
 };
 
 FileCheck CheckOpened(Utf16Reader& input) {
@@ -367,6 +438,7 @@ FileCheck CheckOpened(Utf16Reader& input) {
     WideStringView line;
     std::size_t lineNumber = 0;
     while (input.ReadLine(line)) checker.Check(++lineNumber, line);
+    checker.Finish();
     if (input.ReadFailed()) {
         result.status = FileCheck::Status::ReadFailed;
         result.problem = "reading failed after line " + std::to_string(lineNumber) +

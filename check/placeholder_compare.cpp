@@ -28,7 +28,8 @@ bool ReadTexts(const std::string& path, Keep keep) {
 
 }  // namespace
 
-std::optional<PlaceholderReference> PlaceholderReference::Read(const std::string& path) {
+std::optional<PlaceholderReference> PlaceholderReference::Read(const std::string& path,
+                                                                const std::unordered_set<WideString>& singleCountForms) {
     PlaceholderReference reference;
     reference.path_ = path;
     const bool read = ReadTexts(path, [&](WideStringView name, std::size_t line, WideStringView text) {
@@ -39,7 +40,8 @@ std::optional<PlaceholderReference> PlaceholderReference::Read(const std::string
             reference.texts_.erase(WideString(name));  // a later definition replaces an earlier one
             return;
         }
-        reference.texts_[WideString(name)] = {line, std::move(values)};
+        const bool singleCount = singleCountForms.count(WideString(name)) > 0;
+        reference.texts_[WideString(name)] = {line, std::move(values), singleCount};
     });
     if (!read) return std::nullopt;
     return reference;
@@ -58,7 +60,7 @@ std::vector<Diagnostic> PlaceholderReference::Compare(const std::string& path) c
     std::vector<Diagnostic> findings;
     for (const auto& [name, text] : texts) {
         const Text& base = texts_.at(name);
-        for (const std::string& problem : textresgen::ComparePlaceholders(base.values, text.values)) {
+        for (const std::string& problem : textresgen::ComparePlaceholders(base.values, text.values, base.singleCount)) {
             findings.push_back({text.line,
                                 "text of " + Quoted(name) + ": " + problem + " (" + path_ + ":" +
                                     std::to_string(base.line) + "): printf reads the wrong arguments at run time"});

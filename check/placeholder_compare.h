@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,8 @@
 
 namespace textrescheck {
 
+using textresgen::WideString;
+
 // The printf directives and {n} placeholders of the first file's texts,
 // against which every later file's texts are compared: a translation that
 // takes other arguments than its base text makes printf read the wrong
@@ -19,8 +22,11 @@ namespace textrescheck {
 class PlaceholderReference {
 public:
     // Reads the texts of the file that holds a '%' or a '{' (no other can
-    // hold a placeholder); nothing when it cannot be read.
-    static std::optional<PlaceholderReference> Read(const std::string& path);
+    // hold a placeholder); nothing when it cannot be read. The texts named in
+    // `singleCountForms` (the `one` forms of plural messages) may be
+    // translated without their count, where that shifts no argument.
+    static std::optional<PlaceholderReference> Read(const std::string& path,
+                                                    const std::unordered_set<WideString>& singleCountForms = {});
 
     // Each text of the file at `path` whose reference text is a printf
     // format or holds {n} and that takes other arguments than it: an error
@@ -32,6 +38,7 @@ private:
     struct Text {
         std::size_t line;
         textresgen::LiteralValues values;
+        bool singleCount = false;
     };
     std::string path_;
     std::unordered_map<textresgen::WideString, Text> texts_;

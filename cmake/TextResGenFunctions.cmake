@@ -10,6 +10,11 @@
 # the same fingerprint, so that the run-time Catalog refuses a library whose
 # members would not sit where the application expects them.
 #
+# Every plural message (a group whose members are all named after CLDR's
+# plural categories) is first completed to the six categories from its
+# `other` (textresgen-plurals), so languages that write different forms
+# still get one layout.
+#
 # The generated files are rewritten only when their content changes, so a
 # rebuild that does not change the definition recompiles nothing, and a change
 # that leaves the structure alone recompiles no host code.
@@ -43,9 +48,9 @@
 # mismatch with its own source, a key that is no name) fails the build with
 # the file's line.
 #
-# Needs the executables TextResGen::textresgen, TextResGen::textresgen-utf8
-# and TextResGen::textresgen-layout, from find_package(TextResGen) or from
-# this project's own build.
+# Needs the executables TextResGen::textresgen, TextResGen::textresgen-utf8,
+# TextResGen::textresgen-layout and TextResGen::textresgen-plurals, from
+# find_package(TextResGen) or from this project's own build.
 include_guard(GLOBAL)
 
 set(TEXTRESGEN_LANGUAGE_FOLDER "${CMAKE_BINARY_DIR}/languages" CACHE PATH
@@ -80,7 +85,8 @@ function(textresgen_add_library target definition)
     message(FATAL_ERROR "textresgen_add_library(${target}): CATALOG '${arg_CATALOG}' is not a catalog name; "
                         "use letters, digits, '_' and '-' only (it becomes part of a file name)")
   endif()
-  set(tools TextResGen::textresgen TextResGen::textresgen-utf8 TextResGen::textresgen-layout)
+  set(tools TextResGen::textresgen TextResGen::textresgen-utf8 TextResGen::textresgen-layout
+            TextResGen::textresgen-plurals)
   set(checker "")
   if(arg_CHECK)
     list(APPEND tools TextResGen::textrescheck)
@@ -160,6 +166,7 @@ function(textresgen_add_library target definition)
             "-DGENERATOR=$<TARGET_FILE:TextResGen::textresgen>"
             "-DCONVERTER=$<TARGET_FILE:TextResGen::textresgen-utf8>"
             "-DLAYOUT_TOOL=$<TARGET_FILE:TextResGen::textresgen-layout>"
+            "-DPLURALS_TOOL=$<TARGET_FILE:TextResGen::textresgen-plurals>"
             "-DCHECKER=${checker}"
             "-DEMULATOR=${emulator}"
             "-DDEFINITION=${definition}"

@@ -1,13 +1,15 @@
 # Runs textresgen on one definition file (cmake -P, called by
 # textresgen_add_library). The generator takes no arguments and works in its
-# current directory, so it runs in a staging folder; each result replaces the
+# current directory, so it runs in a staging folder, on the definition as
+# textresgen-plurals writes it there: every plural message completed to the
+# six plural categories, so that every language gets the same layout; each result replaces the
 # file the build uses only when its bytes differ, so that an unchanged result
 # keeps its timestamp and nothing that includes it is rebuilt.
 #
 # textresgen-layout then stamps the layout: textresouce_layout.h beside the
 # UTF-8 header in DIR/include, textresouce_layout.cpp in DIR/layout.
 #
-# Inputs: GENERATOR, CONVERTER, LAYOUT_TOOL, CHECKER (textrescheck, or empty), EMULATOR ("|"-separated,
+# Inputs: GENERATOR, CONVERTER, LAYOUT_TOOL, PLURALS_TOOL, CHECKER (textrescheck, or empty), EMULATOR ("|"-separated,
 # may be empty), DEFINITION, DIR, CONVERT_SOURCE (ON: also a UTF-8 copy of the source), STAMP.
 #
 # With HEAL_STAMP and HEAL_FILES ("|"-separated) it only removes the stamp
@@ -41,7 +43,12 @@ endif()
 set(stage "${DIR}/stage")
 file(REMOVE_RECURSE "${stage}")
 file(MAKE_DIRECTORY "${stage}")
-file(COPY_FILE "${DEFINITION}" "${stage}/TextResouce.txt")
+# Its findings name the definition's own lines, as FILE:LINE.
+execute_process(COMMAND ${emulator} "${PLURALS_TOOL}" "${DEFINITION}" "${stage}/TextResouce.txt"
+                RESULT_VARIABLE status ERROR_VARIABLE errors)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "textresgen-plurals refuses ${DEFINITION} (status ${status}):\n${errors}")
+endif()
 
 execute_process(COMMAND ${emulator} "${GENERATOR}"
                 WORKING_DIRECTORY "${stage}"

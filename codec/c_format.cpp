@@ -338,8 +338,9 @@ std::vector<std::pair<std::size_t, std::size_t>> PlaceholderSpans(LiteralValuesV
     return spans;
 }
 
-std::vector<std::string> ComparePlaceholders(LiteralValuesView base, LiteralValuesView translation) {
-    return CompareTexts(base, translation, {"the translation", "the base text"}, false);
+std::vector<std::string> ComparePlaceholders(LiteralValuesView base, LiteralValuesView translation,
+                                             bool mayOmitCount) {
+    return CompareTexts(base, translation, {"the translation", "the base text"}, mayOmitCount);
 }
 
 std::vector<std::string> ComparePluralForm(LiteralValuesView reference, LiteralValuesView form, bool mayOmitCount) {

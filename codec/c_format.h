@@ -59,7 +59,10 @@ std::vector<std::pair<std::size_t, std::size_t>> PlaceholderSpans(LiteralValuesV
 // %o %u %x %X alike; every floating conversion alike; %s, %ls, %c, %lc, %d,
 // %ld ... each its own); when the base holds {n} placeholders, the highest n
 // must be the same. Each problem is one sentence (UTF-8). Empty: no problem.
-std::vector<std::string> ComparePlaceholders(LiteralValuesView base, LiteralValuesView translation);
+// With `mayOmitCount` the translation may leave out the count as
+// ComparePluralForm allows (a translation of a plural message's `one`).
+std::vector<std::string> ComparePlaceholders(LiteralValuesView base, LiteralValuesView translation,
+                                             bool mayOmitCount = false);
 
 // What is wrong with one form of a plural message (e.g. the text of
 // Files.Deleted.one) against the message's reference text, its `other`

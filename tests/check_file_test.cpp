@@ -19,6 +19,7 @@ struct Row {
     const char* kind;
     std::string body;  // UTF-8, stored after the UTF-8 mark
     std::vector<std::string> printed;
+    std::vector<std::string> languages = {};  // --languages
 };
 
 const std::string kHeader = ": the header will not compile";
@@ -26,6 +27,7 @@ const std::string kSource = ": the source will not compile";
 const std::string kReserved =
     "is an identifier that C++ reserves for the compiler and its library: it may clash with one of their names";
 const std::string kNameChar = ", which no C++ identifier may hold" + kHeader;
+const std::string kWrongArguments = ": printf reads the wrong arguments at run time";
 
 // A name nested `groups` deep: a.b.a.b...e
 std::string Deep(int groups) {
@@ -178,6 +180,32 @@ const std::vector<Row> kRows = {
     {"lone CR cutting the line", "Title=Hello\rMenu.File=File\rMenu.Quit=Quit\r\n",
      {"T.txt:1: warning: text of 'Title' ends at a lone CR (U+000D) at character 6, and the generator ignores the "
       "rest of the line, 'Menu.File=File<U+000D>Menu.Quit=Quit': only LF or CR LF ends a line"}},
+    // --- plural messages: groups of members named after plural categories
+    {"plural categories without other", "Numbers.one=1\nNumbers.two=2\n",
+     {"T.txt:1: warning: group 'Numbers' has only members named after plural categories (one, two) but no 'other': "
+      "textresgen_add_library refuses it, since a plural message's missing categories are filled from 'other'; add "
+      "'Numbers.other', or rename a member if it is no plural message"}},
+    {"form of another argument type", "Files.one=%s file\nFiles.other=%d files\n",
+     {"T.txt:1: error: text of 'Files.one': the form takes argument 1 as char*, the 'other' form as int (line 2)" +
+      kWrongArguments}},
+    {"a later form replaces an earlier one", "F.other=%d files in %s\nF.one=one file in %s\nF.one=%d file in %s\n",
+     {"T.txt:3: warning: 'F.one' repeats the name of line 2: the generator keeps this later text and drops the text "
+      "of line 2"}},
+    {"count left out, shifting", "F.other=%d files in %s\nF.one=one file in %s\n",
+     {"T.txt:2: error: text of 'F.one': the form's printf directives take 1 argument, the 'other' form's 2 "
+      "arguments (a form for a single count may leave out only the count, and only when it is the last argument and "
+      "an integer: otherwise the arguments after it shift) (line 1)" + kWrongArguments}},
+    {"count left out of a form for many counts", "F.few=files\nF.other=%d files\n",
+     {"T.txt:1: error: text of 'F.few': the form's printf directives take 0 arguments, the 'other' form's 1 argument "
+      "(line 2)" + kWrongArguments}},
+    {"forms the project's languages need", "T=t\nFiles.one=%d file\nFiles.other=%d files\n",
+     {"T.txt:2: warning: plural message 'Files' has no 'few' and 'many', forms that whole counts take in 'ru' "
+      "(--languages): there those counts show the text of 'other'",
+      "T.txt:2: warning: plural message 'Files' has no 'zero', 'two', 'few' and 'many', forms that whole counts take "
+      "in 'ar' (--languages): there those counts show the text of 'other'",
+      "T.txt:2: warning: plural message 'Files' has no 'few', a form that whole counts take in 'sr-Latn-RS' "
+      "(--languages): there those counts show the text of 'other'"},
+     {"en", "ru", "ar", "ja", "sr-Latn-RS"}},
     // --- a line the generator ignores
     {"definition without =", "Intro\nMenu.File\n",
      {"T.txt:2: warning: line holds '.' but no '=': the generator ignores it; if it is meant as a definition, it "
@@ -187,7 +215,7 @@ const std::vector<Row> kRows = {
 TEST(CheckFile, EachFindingKindPrintsItsLine) {
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.kind);
-        EXPECT_EQ(PrintedLines(row.body), row.printed);
+        EXPECT_EQ(PrintedLines(row.body, row.languages), row.printed);
     }
 }
 
@@ -212,6 +240,10 @@ TEST(CheckFile, SoundLinesPrintNothing) {
         "Menu.S.x=y\nMenu.Open.z=1\n",                       // a nested group S with nothing after it
         Deep(255) + "=x\n",                                // 255 groups: Clang's 256 braces with TextResource
         "A=x\xE2\x80\x8D" "y\n",                             // a joiner in a text: emoji and scripts need it
+        "F.one=one file\nF.other=%lu files\nF.few=%lu files\n", // the one form leaves out the count
+        "F.one=%s: one file\nF.other=%s: %d files\n",        // the count last: nothing shifts
+        "F.one=x\nF.two=y\nF.Sub.z=1\n",                     // a group with a subgroup is no plural message
+        "one=x\ntwo=y\n",                                    // nor is TextResource itself
     };
     for (const std::string& body : sound) {
         SCOPED_TRACE(body.substr(0, 60));

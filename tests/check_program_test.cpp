@@ -190,6 +190,25 @@ TEST_F(CheckProgram, ExecutableEndToEnd) {
     EXPECT_NE(output.find("2 files: 5 errors, 1 warning\n"), std::string::npos) << output;
 
     EXPECT_EQ(RunExecutable(dir_, {"bad.txt", "nothere.txt"}, output), 2);
+
+    // Plural messages across languages: a translated one form may leave out
+    // the count, a few form may not change its type; --languages names the
+    // forms a language lacks, in every file.
+    Utf8File("en.txt", "F.one=%d file\nF.few=%d files\nF.many=%d files\nF.other=%d files\n");
+    Utf8File("ru.txt", "F.one=\xD0\xBE\xD0\xB4\xD0\xB8\xD0\xBD\nF.few=%s\nF.many=%d\nF.other=%d\n");
+    EXPECT_EQ(RunExecutable(dir_, {"--languages", "ru,ja_JP", "--languages=ar", "en.txt", "ru.txt"}, output), 2);
+    EXPECT_EQ(RunExecutable(dir_, {"--languages", "ru,ja_JP", "--languages", "ar", "en.txt", "ru.txt"}, output), 1);
+    const std::string ar = ": warning: plural message 'F' has no 'zero' and 'two', forms that whole counts take in 'ar' "
+                           "(--languages): there those counts show the text of 'other'\n";
+    EXPECT_EQ(output, "en.txt:1" + ar + "ru.txt:1" + ar +
+                          "ru.txt:2: error: text of 'F.few': the form takes argument 1 as char*, the 'other' form as int "
+                          "(line 4): printf reads the wrong arguments at run time\n"
+                          "ru.txt:2: error: text of 'F.few': the translation takes argument 1 as char*, the base text as "
+                          "int (en.txt:2): printf reads the wrong arguments at run time\n"
+                          "2 files: 2 errors, 2 warnings\n");
+    EXPECT_EQ(RunExecutable(dir_, {"--languages", "ru,x!", "en.txt"}, output), 2);
+    EXPECT_EQ(output, "textrescheck: --languages: 'x!' is no language tag (say en, ru, pt-BR)\n"
+                      "try 'textrescheck --help'\n");
 }
 
 }  // namespace

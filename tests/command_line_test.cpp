@@ -25,6 +25,7 @@ const Tool kCheck = {"textrescheck", TEXTRESCHECK_EXE};
 const Tool kUtf8 = {"textresgen-utf8", TEXTRESGEN_UTF8_EXE};
 const Tool kL10n = {"textresl10n", TEXTRESL10N_EXE};
 const Tool kLayout = {"textresgen-layout", TEXTRESGEN_LAYOUT_EXE};
+const Tool kPlurals = {"textresgen-plurals", TEXTRESGEN_PLURALS_EXE};
 
 struct Case {
     const char* what;
@@ -68,6 +69,7 @@ const Case kCases[] = {
 #endif
     {"one operand", &kUtf8, {"--", "-x"}, 2, "", "{tool}: expects two files, INPUT and OUTPUT\n" + kHint},
     {"one operand", &kLayout, {"--", "-x"}, 2, "", "{tool}: expects HEADER and OUTPUT_FOLDER\n" + kHint},
+    {"one operand", &kPlurals, {"--", "-x"}, 2, "", "{tool}: expects INPUT and OUTPUT\n" + kHint},
 };
 
 std::string Expand(std::string text, const Tool& tool) {
@@ -88,7 +90,7 @@ std::string LfLineEnds(std::string text) {
 
 TEST(CommandLine, CompanionToolsFollowTheConventions) {
     for (const Case& c : kCases) {
-        for (const Tool* tool : {&kCheck, &kUtf8, &kLayout, &kL10n}) {
+        for (const Tool* tool : {&kCheck, &kUtf8, &kLayout, &kPlurals, &kL10n}) {
             if (c.tool != nullptr && c.tool != tool) continue;
             SCOPED_TRACE(std::string(tool->name) + ": " + c.what);
             TempDir dir;

@@ -34,7 +34,7 @@ endforeach()
 # Only DLLs every Windows has: KERNEL32, msvcrt and the other system DLLs
 # (shell32 for CommandLineToArgvW),
 # no libstdc++-6, libgcc_s_seh-1 or libwinpthread-1.
-foreach(program IN ITEMS textresgen textrescheck textresgen-utf8 textresgen-layout)
+foreach(program IN ITEMS textresgen textrescheck textresgen-utf8 textresgen-layout textresgen-plurals)
   run("${OBJDUMP}" -p "${bin}/${program}.exe")
   string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${output}")
   if(NOT imports)
@@ -51,7 +51,7 @@ endforeach()
 
 expect_golden_example(${emulator} "${bin}/textresgen.exe")
 
-foreach(program IN ITEMS textrescheck textresgen-utf8 textresgen-layout)
+foreach(program IN ITEMS textrescheck textresgen-utf8 textresgen-layout textresgen-plurals)
   run(${emulator} "${bin}/${program}.exe" --version)
   string(REPLACE "\r\n" "\n" output "${output}")
   if(NOT output STREQUAL "${program} ${VERSION}\n")

@@ -1,0 +1,110 @@
+#include "check/plural_groups.h"
+
+#include <textresgen/runtime.h>
+
+#include <algorithm>
+
+#include "check/message_text.h"
+#include "runtime/plural_rules.h"
+
+namespace textrescheck {
+namespace {
+
+using GroupId = DefinitionIndex::GroupId;
+
+// The name as ASCII when it is short ASCII, as every category name is.
+std::optional<std::string> ShortAscii(WideStringView name) {
+    if (name.size() > 5) return std::nullopt;
+    std::string ascii;
+    for (const char16_t unit : name) {
+        if (unit > 0x7F) return std::nullopt;
+        ascii += static_cast<char>(unit);
+    }
+    return ascii;
+}
+
+std::string Listed(const std::vector<std::string_view>& categories) {
+    std::string out;
+    for (std::size_t i = 0; i < categories.size(); ++i) {
+        if (i > 0) out += i + 1 == categories.size() ? " and " : ", ";
+        out += "'" + std::string(categories[i]) + "'";
+    }
+    return out;
+}
+
+}  // namespace
+
+const PluralGroup::Member* PluralGroup::Find(const std::string& category) const {
+    for (const Member& member : members)
+        if (member.category == category) return &member;
+    return nullptr;
+}
+
+bool IsCategoryName(WideStringView name) {
+    const std::optional<std::string> ascii = ShortAscii(name);
+    return ascii && textresgen::plural::IsPluralCategory(*ascii);
+}
+
+std::vector<PluralGroup> FindPluralGroups(const DefinitionIndex& index) {
+    const std::size_t count = index.GroupCount();
+    std::vector<bool> candidate(count, true);  // no subgroup, no member of another name
+    candidate[DefinitionIndex::kRoot] = false;  // TextResource itself is no group of the file
+    for (GroupId id = 1; id < count; ++id) candidate[index.GroupAt(id).parent] = false;
+    std::vector<std::vector<PluralGroup::Member>> members(count);
+    index.ForEachEntry([&](GroupId group, WideStringView name, const DefinitionIndex::Entry& entry) {
+        if (!candidate[group]) return;
+        const std::optional<std::string> ascii = ShortAscii(name);
+        if (ascii && textresgen::plural::IsPluralCategory(*ascii)) {
+            members[group].push_back({*ascii, entry.lastLine});
+        } else {
+            candidate[group] = false;
+            members[group].clear();
+        }
+    });
+    std::vector<PluralGroup> groups;
+    for (GroupId id = 1; id < count; ++id)
+        if (candidate[id] && !members[id].empty()) groups.push_back({id, index.GroupAt(id).line, std::move(members[id])});
+    std::sort(groups.begin(), groups.end(), [](const PluralGroup& a, const PluralGroup& b) { return a.line < b.line; });
+    return groups;
+}
+
+std::vector<Diagnostic> CheckPluralLanguages(const DefinitionIndex& index, const std::vector<std::string>& languages) {
+    std::vector<Diagnostic> findings;
+    if (languages.empty()) return findings;
+    for (const PluralGroup& plural : FindPluralGroups(index)) {
+        if (!plural.Find("other")) continue;  // the file check warns about that alone
+        for (const std::string& language : languages) {
+            std::vector<std::string_view> missing;
+            for (const std::string_view category : textresgen::plural::IntegerCategories(language))
+                if (!plural.Find(std::string(category))) missing.push_back(category);
+            if (missing.empty()) continue;
+            findings.push_back({plural.line,
+                                "plural message " + Quoted(index.FullName(plural.group)) + " has no " +
+                                    Listed(missing) + (missing.size() == 1 ? ", a form" : ", forms") +
+                                    " that whole counts take in '" + language +
+                                    "' (--languages): there those counts show the text of 'other'",
+                                Severity::Warning});
+        }
+    }
+    return findings;
+}
+
+std::optional<std::vector<std::string>> ParseLanguageList(const std::string& value, std::string& problem) {
+    std::vector<std::string> languages;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = value.find(',', start);
+        const std::string given = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        std::string tag = given;
+        std::replace(tag.begin(), tag.end(), '_', '-');  // as in locale names: pt_BR
+        if (!textresgen::IsLanguageTag(tag)) {
+            problem = "--languages: '" + ShownPath(given) + "' is no language tag (say en, ru, pt-BR)";
+            return std::nullopt;
+        }
+        languages.push_back(tag);
+        if (comma == std::string::npos) return languages;
+        start = comma + 1;
+    }
+}
+
+}  // namespace textrescheck

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "check/definition_index.h"
+#include "check/diagnostic.h"
+
+namespace textrescheck {
+
+// A plural message: a group without subgroups whose members are all named
+// after CLDR's plural categories (zero one two few many other), e.g.
+// Files.Deleted.one and Files.Deleted.other.
+struct PluralGroup {
+    struct Member {
+        std::string category;
+        std::size_t line;  // of the definition whose text the generator keeps
+    };
+    DefinitionIndex::GroupId group;
+    std::size_t line;              // where the group first appears
+    std::vector<Member> members;   // by name
+    const Member* Find(const std::string& category) const;
+};
+
+// The plural messages of a file, in the order of their lines.
+std::vector<PluralGroup> FindPluralGroups(const DefinitionIndex& index);
+
+// Whether a member name is one of the six categories.
+bool IsCategoryName(WideStringView name);
+
+// A warning for each plural message with `other` that lacks a category
+// which whole counts take in one of `languages` (CLDR's integer categories):
+// those counts then show the text of `other`. At the group's line.
+std::vector<Diagnostic> CheckPluralLanguages(const DefinitionIndex& index, const std::vector<std::string>& languages);
+
+// The tags of a --languages value, "en,ru,pt-BR" ('_' read as '-'); nothing and the reason
+// (UTF-8) when one of them is no language tag.
+std::optional<std::vector<std::string>> ParseLanguageList(const std::string& value, std::string& problem);
+
+}  // namespace textrescheck

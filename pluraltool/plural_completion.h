@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// textresgen-plurals: every plural message of a definition file completed
+// to the six plural categories of CLDR, so that every language's file gives
+// the generated structure the same members whichever forms its language
+// uses.
+namespace textresgen {
+
+// Why completing failed: the file, the line (0: the file as a whole) and
+// the reason (UTF-8; names from the file already made printable).
+struct CompletionFailure {
+    std::string file;
+    std::size_t line = 0;
+    std::string what;
+};
+
+// Reads the definition file `input` as the generator does and writes
+// `output`, replaced whole or not at all. A plural message is a group with
+// no subgroups whose members are all named zero, one, two, few, many or
+// other. Each category such a group lacks is added as a line "Group.name="
+// with the text of the group's `other`, right after the line of the group's
+// last member, in the file's encoding and that line's line end. Without
+// anything to add `output` is a byte-for-byte copy of `input`. A plural
+// message without `other` fails at the group's first line, and nothing is
+// written. Returns the failures, in line order; none when `output` was written.
+std::vector<CompletionFailure> CompletePluralGroups(const std::string& input, const std::string& output);
+
+}  // namespace textresgen
