@@ -47,23 +47,29 @@ bool IsCategoryName(WideStringView name) {
 
 std::vector<PluralGroup> FindPluralGroups(const DefinitionIndex& index) {
     const std::size_t count = index.GroupCount();
-    std::vector<bool> candidate(count, true);  // no subgroup, no member of another name
-    candidate[DefinitionIndex::kRoot] = false;  // TextResource itself is no group of the file
-    for (GroupId id = 1; id < count; ++id) candidate[index.GroupAt(id).parent] = false;
-    std::vector<std::vector<PluralGroup::Member>> members(count);
-    index.ForEachEntry([&](GroupId group, WideStringView name, const DefinitionIndex::Entry& entry) {
-        if (!candidate[group]) return;
-        const std::optional<std::string> ascii = ShortAscii(name);
-        if (ascii && textresgen::plural::IsPluralCategory(*ascii)) {
-            members[group].push_back({*ascii, entry.lastLine});
-        } else {
-            candidate[group] = false;
-            members[group].clear();
-        }
-    });
+    std::vector<bool> hasSubgroup(count, false);
+    for (GroupId id = 1; id < count; ++id) hasSubgroup[index.GroupAt(id).parent] = true;
+    // The entries come group by group (by group id), so one group's members
+    // are gathered at a time.
     std::vector<PluralGroup> groups;
-    for (GroupId id = 1; id < count; ++id)
-        if (candidate[id] && !members[id].empty()) groups.push_back({id, index.GroupAt(id).line, std::move(members[id])});
+    PluralGroup current{DefinitionIndex::kRoot, 0, {}};
+    bool plural = false;
+    const auto finish = [&] {
+        if (plural) groups.push_back(std::move(current));
+    };
+    index.ForEachEntry([&](GroupId group, WideStringView name, const DefinitionIndex::Entry& entry) {
+        if (group != current.group) {
+            finish();
+            // TextResource itself is no group of the file.
+            current = {group, index.GroupAt(group).line, {}};
+            plural = group != DefinitionIndex::kRoot && !hasSubgroup[group];
+        }
+        if (!plural) return;
+        const std::optional<std::string> ascii = ShortAscii(name);
+        if (ascii && textresgen::plural::IsPluralCategory(*ascii)) current.members.push_back({*ascii, entry.lastLine});
+        else plural = false;
+    });
+    finish();
     std::sort(groups.begin(), groups.end(), [](const PluralGroup& a, const PluralGroup& b) { return a.line < b.line; });
     return groups;
 }
