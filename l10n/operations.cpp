@@ -48,7 +48,8 @@ bool Write(const std::string& path, const std::string& bytes, Reporter& err) {
             break;
         case WriteStatus::Device: err.Report(About(path, 0, std::string(kDeviceName) + "; nothing is written")); break;
         case WriteStatus::Failed:
-            err.Report(About(path, 0, "cannot be written (the folder is missing or not writable, or the disk is full); "
+            err.Report(About(path, 0, "cannot be written (the folder is missing or not writable, the file is read-only "
+                                      "or not a regular file, or the disk is full); "
                                       "it is left as it was"));
             break;
     }

@@ -480,18 +480,16 @@ std::string Join(const std::vector<std::vector<std::string>>& entries, const cha
     return out;
 }
 
-// The lines of an updated file: a line that ends in LF already carries its
-// own line end (kept as the file had it); the others, added ones, get
-// `lineEnd`.
-std::string JoinEnded(const std::vector<std::vector<std::string>>& blocks, const std::string& lineEnd) {
-    std::string out;
+// Appends the lines of an updated file to `out`: a line that ends in LF
+// already carries its own line end (kept as the file had it); the others,
+// added ones, get `lineEnd`.
+void AppendEnded(std::string& out, const std::vector<std::vector<std::string>>& blocks, const std::string& lineEnd) {
     for (const std::vector<std::string>& block : blocks) {
         for (const std::string& line : block) {
             out += line;
             if (line.empty() || line.back() != '\n') out += lineEnd;
         }
     }
-    return out;
 }
 
 std::vector<std::string> HeaderLines(const ExchangeHeader& header, bool plurals) {
@@ -925,7 +923,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     out.push_back(std::move(trailing));
 
     std::string merged = document.byteOrderMark ? "\xEF\xBB\xBF" : "";
-    merged += JoinEnded(out, lineEnd);
+    AppendEnded(merged, out, lineEnd);
     if (!document.finalLineEnd && !merged.empty() && merged.back() == '\n') {
         merged.pop_back();
         if (!merged.empty() && merged.back() == '\r') merged.pop_back();

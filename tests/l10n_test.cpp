@@ -14,6 +14,10 @@
 #include "support/temp_dir.h"
 #include "support/utf16_bytes.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace textresgen::test {
 namespace {
 
@@ -911,8 +915,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, UpdateFidelity, ::testing::ValuesIn(kFidelity),
                          [](const ::testing::TestParamInfo<FidelityCase>& info) { return info.param.name; });
 
 // An update through a link replaces the file it leads to and leaves the link
-// a link; the file keeps its permissions (a translator's 0600).
-TEST_F(L10nTest, UpdateThroughALinkReplacesItsTargetAndKeepsItsMode) {
+// a link; the file keeps its permissions (a translator's 0600). An output
+// that is no regular file is refused.
+TEST_F(L10nTest, OutputThroughALinkReplacesItsTargetAndKeepsItsMode) {
 #ifdef _WIN32
     GTEST_SKIP() << "links and POSIX permissions";
 #else
@@ -930,6 +935,14 @@ TEST_F(L10nTest, UpdateThroughALinkReplacesItsTargetAndKeepsItsMode) {
               fs::perms::owner_read | fs::perms::owner_write);
     for (const auto& entry : fs::recursive_directory_iterator(folder_.Path()))
         EXPECT_EQ(entry.path().string().find("-tmp"), std::string::npos) << entry.path();
+
+    // A FIFO in an output's place is refused at once, never waited on, and
+    // stays a FIFO.
+    ASSERT_EQ(::mkfifo(At("fifo.po").c_str(), 0666), 0);
+    const RunResult fifo = L10n({"export", "--base", "en.txt", "--lang", "de", "-o", "fifo.po"});
+    EXPECT_TRUE(Ran(fifo, 1));
+    EXPECT_NE(fifo.err.find("fifo.po: error: cannot be written"), std::string::npos) << fifo.err;
+    EXPECT_TRUE(fs::is_fifo(At("fifo.po")));
 #endif
 }
 

@@ -9,6 +9,7 @@
 #else
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -57,7 +58,11 @@ bool FileInUse(const char* path) {
     }
     return GetLastError() == ERROR_SHARING_VIOLATION;
 #else
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    // Only a regular file can be held; opening a FIFO would wait for a
+    // writer, and opening a device may do something.
+    struct stat info {};
+    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return false;
     const bool locked = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
