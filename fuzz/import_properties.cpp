@@ -22,7 +22,9 @@ constexpr std::string_view kBase =
     "Menu.Open=Open\n"
     "# textresl10n: do not translate\n"
     "Product=TextResGen\n"
-    "Empty=\n";
+    "Empty=\n"
+    "Files.Deleted.one=%d file deleted\n"
+    "Files.Deleted.other=%d files deleted\n";
 
 const BaseFile& Base() {
     static const BaseFile base = [] {
@@ -56,22 +58,42 @@ std::string CheckOneImport(std::string_view file, const ExchangeFormat& format, 
     if (defined->size() != result.units)
         return std::to_string(result.units) + " units became " + std::to_string(defined->size()) + " definitions";
     if (!base) return "";
-    // Exactly the base's members, each taking the base text's arguments.
-    if (defined->size() != base->units.size())
-        return std::to_string(base->units.size()) + " base members became " + std::to_string(defined->size());
-    for (const BaseUnit& unit : base->units) {
-        textresgen::LiteralValues name, values;
+    // Exactly the base's members, each taking the base text's arguments; a
+    // plural message's members are categories, `other` among them, each
+    // taking the arguments of the base's plural (`one` may leave out the
+    // count).
+    std::size_t members = 0;
+    const auto text = [&](const std::string& key, textresgen::LiteralValues& values) {
+        textresgen::LiteralValues name;
         std::size_t bad = 0;
-        textresgen::Utf8ToValues(unit.key, name, bad);
+        textresgen::Utf8ToValues(key, name, bad);
         const auto found = defined->find(textresgen::ValuesToUnits(name));
-        if (found == defined->end()) return "the base member '" + unit.key + "' is missing";
         textresgen::LiteralProblem problem;
-        if (!textresgen::DecodeLiteralBody(found->second, values, problem))
-            return "the text of '" + unit.key + "' is no literal body";
+        return found != defined->end() && textresgen::DecodeLiteralBody(found->second, values, problem);
+    };
+    for (const BaseUnit& unit : base->units) {
+        textresgen::LiteralValues values;
+        if (unit.plural) {
+            for (const char* category : {"zero", "one", "two", "few", "many", "other"}) {
+                const std::string key = unit.key + "." + category;
+                if (!text(key, values)) {
+                    if (std::string_view(category) == "other") return "the plural member '" + key + "' is missing";
+                    continue;
+                }
+                ++members;
+                const std::vector<std::string> mismatches = PluralFormMismatches(unit.pluralValues, values, category);
+                if (!mismatches.empty()) return "'" + key + "' reached the definition with " + mismatches.front();
+            }
+            continue;
+        }
+        ++members;
+        if (!text(unit.key, values)) return "the base member '" + unit.key + "' is missing or no literal body";
         const std::vector<std::string> mismatches = PlaceholderMismatches(unit.values, values);
         if (!mismatches.empty()) return "'" + unit.key + "' reached the definition with " + mismatches.front();
         if (!unit.translate && values != unit.values) return "'" + unit.key + "', not to translate, was changed";
     }
+    if (defined->size() != members)
+        return std::to_string(members) + " base members became " + std::to_string(defined->size());
     return "";
 }
 

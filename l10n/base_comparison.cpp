@@ -20,7 +20,14 @@ BaseComparison CompareWithBase(const BaseFile& base, const std::vector<ExchangeU
             comparison.units.push_back({&unit, nullptr, false});
             continue;
         }
-        comparison.units.push_back({&unit, found->second, found->second->source != unit.source});
+        const ExchangeUnit& translation = *found->second;
+        // A plural message compared with a text (or the other way round) is
+        // stale too; a file that does not hold the plural source (an XLIFF
+        // group of one form) is compared by its singular.
+        const bool changed = translation.source != unit.source || translation.plural != unit.plural ||
+                             (unit.plural && !translation.sourcePlural.empty() &&
+                              translation.sourcePlural != unit.sourcePlural);
+        comparison.units.push_back({&unit, &translation, changed});
         byKey.erase(found);
     }
     for (const ExchangeUnit& unit : translation)
@@ -113,6 +120,11 @@ std::vector<long> MatchRenames(const std::vector<const BaseUnit*>& added, const 
 std::vector<std::string> PlaceholderMismatches(textresgen::LiteralValuesView source,
                                                textresgen::LiteralValuesView translation) {
     return textresgen::ComparePlaceholders(source, translation);
+}
+
+std::vector<std::string> PluralFormMismatches(textresgen::LiteralValuesView plural, textresgen::LiteralValuesView form,
+                                              std::string_view category) {
+    return textresgen::ComparePluralForm(plural, form, category == "one");
 }
 
 }  // namespace textresl10n

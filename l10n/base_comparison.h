@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "l10n/base_file.h"
@@ -45,5 +46,10 @@ std::vector<long> MatchRenames(const std::vector<const BaseUnit*>& added, const 
 // arguments.
 std::vector<std::string> PlaceholderMismatches(textresgen::LiteralValuesView source,
                                                textresgen::LiteralValuesView translation);
+
+// The same for one form of a plural message against the message's plural
+// source; the form of the category "one" may leave out the count.
+std::vector<std::string> PluralFormMismatches(textresgen::LiteralValuesView plural, textresgen::LiteralValuesView form,
+                                              std::string_view category);
 
 }  // namespace textresl10n

@@ -6,6 +6,7 @@
 #include "l10n/file_io.h"
 #include "l10n/message_text.h"
 #include "model/definition_line.h"
+#include "runtime/plural_rules.h"
 #include "text/file_problem.h"
 #include "text/memory_bytes.h"
 #include "text/platform_file.h"
@@ -16,6 +17,8 @@ namespace {
 
 using textresgen::WideString;
 using textresgen::WideStringView;
+
+void GroupPlurals(BaseFile& base);
 
 struct RawUnit {
     WideString name;
@@ -105,10 +108,71 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
         out.line = unit.line;
         base.units.push_back(std::move(out));
     }
+    GroupPlurals(base);
     return true;
 }
 
+// Groups the members of each plural group into one unit: a group whose
+// every name below it is the group's name, a dot and a category name.
+void GroupPlurals(BaseFile& base) {
+    std::unordered_map<std::string, bool> isPlural;  // group name -> every member a category
+    for (const BaseUnit& unit : base.units) {
+        for (std::size_t dot = unit.key.find('.'); dot != std::string::npos; dot = unit.key.find('.', dot + 1)) {
+            const std::string_view rest = std::string_view(unit.key).substr(dot + 1);
+            const bool category = rest.find('.') == std::string_view::npos && textresgen::plural::IsPluralCategory(rest);
+            const auto [at, inserted] = isPlural.emplace(unit.key.substr(0, dot), category);
+            if (!inserted) at->second = at->second && category;
+        }
+    }
+    for (const BaseUnit& unit : base.units) {  // a name that is also a group's is no plural group
+        const auto found = isPlural.find(unit.key);
+        if (found != isPlural.end()) found->second = false;
+    }
+    std::vector<BaseUnit> units;
+    std::unordered_map<std::string, std::size_t> groupAt;
+    for (BaseUnit& unit : base.units) {
+        const std::size_t dot = unit.key.rfind('.');
+        const auto group = dot == std::string::npos ? isPlural.end() : isPlural.find(unit.key.substr(0, dot));
+        if (group == isPlural.end() || !group->second) {
+            units.push_back(std::move(unit));
+            continue;
+        }
+        const auto [at, inserted] = groupAt.emplace(group->first, units.size());
+        if (inserted) {
+            BaseUnit merged;
+            merged.key = group->first;
+            merged.plural = true;
+            merged.notes = unit.notes;
+            merged.translate = unit.translate;
+            merged.line = unit.line;
+            units.push_back(std::move(merged));
+        }
+        BaseUnit& merged = units[at->second];
+        merged.translate = merged.translate && unit.translate;
+        merged.forms.push_back({unit.key.substr(dot + 1), std::move(unit.source), std::move(unit.values),
+                                std::move(unit.notes), unit.line});
+    }
+    for (BaseUnit& unit : units) {
+        if (!unit.plural) continue;
+        const BaseForm* one = unit.Form("one");
+        const BaseForm* other = unit.Form("other");
+        const BaseForm& singular = one ? *one : other ? *other : unit.forms.front();
+        const BaseForm& plural = other ? *other : singular;
+        unit.source = singular.source;
+        unit.values = singular.values;
+        unit.sourcePlural = plural.source;
+        unit.pluralValues = plural.values;
+    }
+    base.units = std::move(units);
+}
+
 }  // namespace
+
+const BaseForm* BaseUnit::Form(std::string_view category) const {
+    for (const BaseForm& form : forms)
+        if (form.category == category) return &form;
+    return nullptr;
+}
 
 bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error) {
     error.file = path;
@@ -134,6 +198,8 @@ ExchangeUnit UntranslatedUnit(const BaseUnit& unit) {
     fresh.source = unit.source;
     fresh.notes = unit.notes;
     fresh.translate = unit.translate;
+    fresh.plural = unit.plural;
+    fresh.sourcePlural = unit.sourcePlural;
     return fresh;
 }
 

@@ -13,6 +13,15 @@
 // it: one unit per name, in the order of the names' first definitions.
 namespace textresl10n {
 
+// One member of a plural group: its category and text.
+struct BaseForm {
+    std::string category;            // zero one two few many other
+    std::string source;
+    textresgen::LiteralValues values;
+    std::vector<std::string> notes;  // comment lines directly above it
+    std::size_t line = 0;
+};
+
 struct BaseUnit {
     std::string key;                 // the dotted name, UTF-8
     std::string source;              // the text the literal body denotes, UTF-8
@@ -20,6 +29,19 @@ struct BaseUnit {
     std::vector<std::string> notes;  // comment lines directly above the first definition
     bool translate = true;           // false: kDoNotTranslate stands among those lines
     std::size_t line = 0;            // the definition whose text the generator keeps
+
+    // A plural message: a group without subgroups whose members are all
+    // named after CLDR's plural categories, one unit keyed by the group's
+    // name at its first member's place. `source` and `values` are its
+    // singular (the member `one`, else `other`), `sourcePlural` its plural
+    // (`other`, else the singular); `forms` the members in file order.
+    bool plural = false;
+    std::string sourcePlural;
+    textresgen::LiteralValues pluralValues;
+    std::vector<BaseForm> forms;
+
+    // The member of a category; null when the group has none.
+    const BaseForm* Form(std::string_view category) const;
 };
 
 struct BaseFile {
@@ -27,7 +49,7 @@ struct BaseFile {
 };
 
 // Reads a definition file (UTF-16LE or UTF-8 with its mark) exactly as the
-// generator does. A repeated name keeps its place and takes its last text.
+// generator does, each plural group taken as one unit. A repeated name keeps its place and takes its last text.
 // Comment lines are lines without "=" that start with "#" or "//"; the
 // marker and one space after it are dropped. False with `error` (an error of
 // the file, at its line when there is one) when the file cannot be read, a

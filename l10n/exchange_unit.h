@@ -24,6 +24,16 @@ struct ExchangeUnit {
     std::size_t line = 0;            // where the unit starts in its file
     std::size_t targetLine = 0;      // its translation (msgstr, <target>); else where it starts
     bool translate = true;           // false: the text stays the source's (PO read-only, XLIFF translate="no")
+
+    // A plural message (PO msgid_plural, XLIFF's x-gettext-plurals group):
+    // `source` is its singular, `sourcePlural` its plural, and the
+    // translation is one form per integer category of the language, in
+    // CLDR's order (`target` stays empty). A form may be empty.
+    bool plural = false;
+    std::string sourcePlural;
+    std::vector<std::string> categories;
+    std::vector<std::string> forms;
+    std::vector<std::size_t> formLines;  // where each form stands in the file
 };
 
 // What a new exchange file says besides its units.

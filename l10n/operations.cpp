@@ -1,6 +1,7 @@
 #include "l10n/operations.h"
 
 #include <ctime>
+#include <deque>
 #include <memory>
 
 #include "check/file_check.h"
@@ -8,10 +9,12 @@
 #include "l10n/base_comparison.h"
 #include "l10n/file_io.h"
 #include "l10n/message_text.h"
+#include "l10n/plural_forms.h"
 #include "l10n/pseudo.h"
 #include "codec/literal_body.h"
 #include "text/memory_bytes.h"
 #include "text/utf16_writer.h"
+#include "runtime/plural_rules.h"
 
 namespace textresl10n {
 namespace {
@@ -160,6 +163,30 @@ bool StateOfMarker(const std::string& note, UnitState& state, std::string& trans
     return true;
 }
 
+// A plural group of a translation's definition file as the forms of the
+// language's integer categories; a member that import filled in with the
+// source text comes back empty, or, marked for review, with the
+// translation its marker holds.
+void TranslatedForms(const BaseUnit& unit, const std::string& language, ExchangeUnit& out) {
+    out.plural = true;
+    out.target.clear();
+    bool fuzzy = false;
+    for (const std::string_view category : textresgen::plural::IntegerCategories(language)) {
+        const BaseForm* form = unit.Form(category);
+        std::string text = form ? form->source : std::string();
+        UnitState state = UnitState::Translated;
+        if (form)
+            for (const std::string& note : form->notes)
+                if (StateOfMarker(note, state, text)) break;
+        if (state == UnitState::Untranslated) text.clear();
+        fuzzy = fuzzy || state == UnitState::NeedsReview;
+        out.categories.emplace_back(category);
+        out.forms.push_back(std::move(text));
+        out.formLines.push_back(form ? form->line : unit.line);
+    }
+    out.state = PluralState(out, fuzzy);
+}
+
 }  // namespace
 
 const ExchangeFormat* FormatOfFile(const std::string& path, Reporter& err) {
@@ -177,9 +204,17 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     // state its marker line tells.
     std::vector<ExchangeUnit> translated;
     for (const BaseUnit& unit : translation.units) {
-        ExchangeUnit out{unit.key, "", unit.source, UnitState::Translated, {}, unit.line, unit.line};
-        for (const std::string& note : unit.notes)
-            if (StateOfMarker(note, out.state, out.target)) break;
+        ExchangeUnit out;
+        out.key = unit.key;
+        out.target = unit.source;
+        out.state = UnitState::Translated;
+        out.line = out.targetLine = unit.line;
+        if (unit.plural) {
+            TranslatedForms(unit, options.language, out);
+        } else {
+            for (const std::string& note : unit.notes)
+                if (StateOfMarker(note, out.state, out.target)) break;
+        }
         translated.push_back(std::move(out));
     }
     const BaseComparison comparison = CompareWithBase(base, translated);
@@ -189,13 +224,24 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     std::size_t done = 0, reviews = 0;
     for (const ComparedUnit& compared : comparison.units) {
         ExchangeUnit out = UntranslatedUnit(*compared.base);
-        if (compared.translation && !isTemplate) {  // a template holds no translations
+        const bool sameShape = compared.translation && compared.translation->plural == compared.base->plural;
+        if (compared.translation && sameShape && !isTemplate) {  // a template holds no translations
             out.target = compared.translation->target;
             out.state = compared.translation->state;
+            out.categories = compared.translation->categories;
+            out.forms = compared.translation->forms;
+            std::vector<std::string> mismatches;
             LiteralValues values;
             std::size_t bad = 0;
-            textresgen::Utf8ToValues(out.target, values, bad);
-            const std::vector<std::string> mismatches = PlaceholderMismatches(compared.base->values, values);
+            if (!out.plural) {
+                textresgen::Utf8ToValues(out.target, values, bad);
+                mismatches = PlaceholderMismatches(compared.base->values, values);
+            }
+            for (std::size_t c = 0; c < out.forms.size() && mismatches.empty(); ++c) {
+                if (out.forms[c].empty()) continue;
+                textresgen::Utf8ToValues(out.forms[c], values, bad);
+                mismatches = PluralFormMismatches(compared.base->pluralValues, values, out.categories[c]);
+            }
             if (!mismatches.empty() && out.state == UnitState::Translated) {
                 out.state = UnitState::NeedsReview;
                 ++reviews;
@@ -292,11 +338,25 @@ bool PseudoFile(const Options& options, Reporter& err) {
     std::string bytes;
     textresgen::Utf16Writer writer;
     writer.Open(std::make_unique<textresgen::MemorySink>(bytes));
-    for (const BaseUnit& unit : base.units)
-        PrintDefinition(writer, unit.key, unit.translate ? PseudoTranslate(unit.values) : unit.values);
+    std::size_t texts = 0;
+    for (const BaseUnit& unit : base.units) {
+        if (!unit.plural) {
+            PrintDefinition(writer, unit.key, unit.translate ? PseudoTranslate(unit.values) : unit.values);
+            ++texts;
+            continue;
+        }
+        // Every category, so that whichever form a count picks shows as
+        // pseudo-translated: each from the base's form, else its plural.
+        for (const char* category : {"zero", "one", "two", "few", "many", "other"}) {
+            const BaseForm* form = unit.Form(category);
+            const LiteralValues& text = form ? form->values : unit.pluralValues;
+            PrintDefinition(writer, unit.key + "." + category, unit.translate ? PseudoTranslate(text) : text);
+            ++texts;
+        }
+    }
     writer.Close();
     if (!Write(options.output, bytes, err)) return false;
-    err.Print(ShownPath(options.output) + ": " + std::to_string(base.units.size()) + " pseudo-translated texts\n");
+    err.Print(ShownPath(options.output) + ": " + std::to_string(texts) + " pseudo-translated texts\n");
     return true;
 }
 
@@ -351,7 +411,9 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
     // What the translator got wrong within the file is an error, whatever
     // the base says: a key that is no dotted name, a text that is not UTF-8,
     // a translation that takes other arguments than its own source.
-    std::vector<LiteralValues> sources(units.size()), targets(units.size());
+    std::vector<LiteralValues> sources(units.size()), targets(units.size()), pluralSources(units.size());
+    std::vector<std::vector<LiteralValues>> forms(units.size());
+    std::vector<std::string> fileCategories;  // the integer categories of the file's language, when it has plurals
     for (std::size_t i = 0; i < units.size(); ++i) {
         const ExchangeUnit& unit = units[i];
         std::string why;
@@ -360,19 +422,97 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
             continue;
         }
         std::size_t bad = 0;
-        if (!textresgen::Utf8ToValues(unit.source, sources[i], bad) ||
-            !textresgen::Utf8ToValues(unit.target, targets[i], bad)) {
+        bool utf8 = textresgen::Utf8ToValues(unit.source, sources[i], bad) &&
+                    textresgen::Utf8ToValues(unit.target, targets[i], bad) &&
+                    textresgen::Utf8ToValues(unit.sourcePlural.empty() ? unit.source : unit.sourcePlural,
+                                             pluralSources[i], bad);
+        forms[i].resize(unit.forms.size());
+        for (std::size_t c = 0; c < unit.forms.size(); ++c)
+            utf8 = utf8 && textresgen::Utf8ToValues(unit.forms[c], forms[i][c], bad);
+        if (!utf8) {
             result.errors.push_back({unit.line, "the text of " + Quoted(unit.key) + " is not UTF-8"});
             continue;
         }
-        if (unit.state == UnitState::Translated) {
+        if (unit.plural && !unit.categories.empty()) fileCategories = unit.categories;
+        if (unit.state != UnitState::Translated) continue;
+        if (!unit.plural) {
             for (const std::string& mismatch : PlaceholderMismatches(sources[i], targets[i]))
                 result.errors.push_back({unit.targetLine, Quoted(unit.key) + ": " + mismatch});
+            continue;
+        }
+        for (std::size_t c = 0; c < unit.forms.size(); ++c) {
+            if (unit.forms[c].empty()) continue;
+            for (const std::string& mismatch : PluralFormMismatches(pluralSources[i], forms[i][c], unit.categories[c]))
+                result.errors.push_back({unit.formLines[c], Quoted(unit.key) + " (" + unit.categories[c] + "): " + mismatch});
         }
     }
     if (!result.errors.empty()) return result;
 
     std::vector<ImportedEntry> entries;
+    // A plural message's members: one per integer category of the file's
+    // language (its own unit's, else any plural unit's; else the base's
+    // members as they are), and `other` after them, where it is none of
+    // them, with the last one's text. A form takes the translation when the
+    // unit is usable (`state` Translated) and the form is filled in and
+    // takes the plural source's arguments; otherwise its fallback: the
+    // base's member of its category, else the base's (or without a base,
+    // the file's) plural, the singular for "one".
+    std::deque<std::string> names;
+    std::deque<LiteralValues> texts;
+    const auto addPlural = [&](const std::string& key, const ExchangeUnit* unit, std::size_t index,
+                               const BaseUnit* current, UnitState state) {
+        std::vector<std::string> categories = unit && !unit->categories.empty() ? unit->categories : fileCategories;
+        if (categories.empty() && current)
+            for (const BaseForm& form : current->forms) categories.push_back(form.category);
+        if (categories.empty()) categories = {"one", "other"};
+        for (const std::string& category : categories) {
+            names.push_back(key + "." + category);
+            const LiteralValues* translation = nullptr;
+            std::size_t line = unit ? unit->targetLine : 0;
+            if (unit) {
+                for (std::size_t c = 0; c < unit->categories.size(); ++c) {
+                    if (unit->categories[c] != category) continue;
+                    translation = &forms[index][c];
+                    line = unit->formLines[c];
+                }
+            }
+            const LiteralValues* fallback = nullptr;
+            if (current) {
+                const BaseForm* form = current->Form(category);
+                fallback = form ? &form->values : &current->pluralValues;
+            } else {
+                fallback = category == "one" ? &sources[index] : &pluralSources[index];
+            }
+            UnitState formState = state;
+            if (current && !current->translate) {
+                translation = nullptr;  // the base's text, whatever the file holds
+            } else if (state == UnitState::Translated) {
+                std::string reason;
+                if (!translation || translation->empty()) {
+                    reason = "has no translation for the form '" + category + "'";
+                    formState = UnitState::Untranslated;
+                } else if (current) {
+                    const std::vector<std::string> mismatches =
+                            PluralFormMismatches(current->pluralValues, *translation, category);
+                    if (!mismatches.empty()) {
+                        reason = "(" + category + ") does not take the base text's arguments: " + mismatches.front();
+                        formState = UnitState::NeedsReview;
+                    }
+                }
+                if (!reason.empty())
+                    result.warnings.push_back(Warning(line, Quoted(key) + " " + reason + "; the " +
+                                                      (current ? "base" : "source") + " text is used"));
+            }
+            const LiteralValues* text = formState == UnitState::Translated && translation ? translation : fallback;
+            entries.push_back({&names.back(), text, formState, translation, line, unit ? unit->line : 0});
+        }
+        if (std::find(categories.begin(), categories.end(), "other") == categories.end()) {
+            names.push_back(key + ".other");
+            ImportedEntry other = entries.back();
+            other.key = &names.back();
+            entries.push_back(other);
+        }
+    };
     if (!base) {
         entries.reserve(units.size());
         for (std::size_t i = 0; i < units.size(); ++i) {
@@ -382,6 +522,10 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
                 result.warnings.push_back(Warning(unit.targetLine, Quoted(unit.key) +
                                                   " is marked not to translate; its source text is used"));
                 translated = false;
+            }
+            if (unit.plural) {
+                addPlural(unit.key, &unit, i, nullptr, unit.translate ? unit.state : UnitState::Translated);
+                continue;
             }
             entries.push_back({&unit.key, translated ? &targets[i] : &sources[i], unit.state, &targets[i],
                                unit.targetLine, unit.line});
@@ -397,11 +541,36 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
             if (!unit) {
                 if (current.translate)
                     result.warnings.push_back(Warning(0, Quoted(current.key) + " is not in the file; the base text is used"));
-                entries.push_back({&current.key, &current.values,
-                                   current.translate ? UnitState::Untranslated : UnitState::Translated, nullptr, 0, 0});
+                const UnitState state = current.translate ? UnitState::Untranslated : UnitState::Translated;
+                if (current.plural) addPlural(current.key, nullptr, 0, &current, state);
+                else entries.push_back({&current.key, &current.values, state, nullptr, 0, 0});
                 continue;
             }
-            const LiteralValues& target = targets[static_cast<std::size_t>(unit - units.data())];
+            const std::size_t index = static_cast<std::size_t>(unit - units.data());
+            const LiteralValues& target = targets[index];
+            if (current.plural) {
+                // Not to translate, missing, untranslated, for review or stale:
+                // every member takes the base's text.
+                UnitState state = current.translate ? StateAgainstBase(compared) : UnitState::Translated;
+                std::string reason = state == UnitState::Untranslated ? "is not translated"
+                                     : state == UnitState::NeedsReview && !compared.sourceChanged ? "is marked for review"
+                                     : compared.sourceChanged ? "was translated for another source text than the base's"
+                                                              : "";
+                if (!current.translate && unit->state == UnitState::Translated) {
+                    bool changedText = false;
+                    for (std::size_t c = 0; c < unit->forms.size(); ++c) {
+                        const BaseForm* form = current.Form(unit->categories[c]);
+                        changedText = changedText || forms[index][c] != (form ? form->values : current.pluralValues);
+                    }
+                    if (changedText) reason = "is marked not to translate";
+                }
+                if (!reason.empty())
+                    result.warnings.push_back(Warning(unit->targetLine, Quoted(current.key) + " " + reason +
+                                                                              "; the base text is used"));
+                addPlural(current.key, unit->plural ? unit : nullptr, index, &current,
+                          current.translate ? state : UnitState::Translated);
+                continue;
+            }
             if (!current.translate) {
                 if (unit->state == UnitState::Translated && target != current.values)
                     result.warnings.push_back(Warning(unit->targetLine, Quoted(current.key) +

@@ -7,7 +7,9 @@
 
 #include "l10n/base_comparison.h"
 #include "l10n/message_text.h"
+#include "l10n/plural_forms.h"
 #include "codec/c_format.h"
+#include "runtime/plural_rules.h"
 
 namespace textresl10n {
 namespace {
@@ -192,7 +194,7 @@ private:
             }
             if (!entry_.hasMsgstr) {
                 problem_.line = entry_.keyLine;
-                problem_.message = "the entry has no msgstr";
+                problem_.message = entry_.hasPlural ? "the entry has no msgstr[0]" : "the entry has no msgstr";
                 return false;
             }
         }
@@ -284,14 +286,22 @@ private:
         while (length < text.size() && !IsSpace(text[length]) && text[length] != '"') ++length;
         const std::string_view keyword = text.substr(0, length);
         const std::string_view rest = text.substr(length);
-        if (keyword == "msgid_plural" || StartsWith(keyword, "msgstr[")) {
-            return Fail("plural forms (msgid_plural, msgstr[n]) are not used by textresgen texts");
+        std::size_t formIndex = 0;
+        const bool form = StartsWith(keyword, "msgstr[");
+        if (form) {
+            const std::string_view digits = keyword.substr(7, keyword.size() - 8);
+            bool ok = keyword.back() == ']' && !digits.empty() && digits.size() <= 3;
+            for (const char c : digits) ok = ok && c >= '0' && c <= '9';
+            if (!ok) return Fail(Quoted(keyword.substr(0, 40)) + " is no msgstr[n]");
+            formIndex = static_cast<std::size_t>(std::stoul(std::string(digits)));
         }
-        if (keyword != "msgctxt" && keyword != "msgid" && keyword != "msgstr") {
+        if (!form && keyword != "msgctxt" && keyword != "msgid" && keyword != "msgid_plural" && keyword != "msgstr") {
             return Fail(Quoted(keyword.substr(0, 40)) +
-                        " is no PO keyword (msgctxt, msgid, msgstr, a comment or a quoted string is expected)");
+                        " is no PO keyword (msgctxt, msgid, msgid_plural, msgstr, a comment or a quoted string is "
+                        "expected)");
         }
-        if (open_ && (entry_.hasMsgstr || entry_.obsolete) && keyword != "msgstr" && !CloseEntry()) return false;
+        const bool continues = keyword == "msgstr" || keyword == "msgid_plural" || form;
+        if (open_ && (entry_.hasMsgstr || entry_.obsolete) && !continues && !CloseEntry()) return false;
         if (!open_) StartEntry();
         entry_.hasKeywords = true;
         if (keyword == "msgctxt") {
@@ -306,8 +316,26 @@ private:
             if (!entry_.hasContext) entry_.keyLine = LineNumber();
             field_ = &entry_.msgid;
             fieldKind_ = kind = PoLineKind::Msgid;
+        } else if (keyword == "msgid_plural") {
+            if (!entry_.hasMsgid || entry_.hasMsgstr || entry_.hasPlural)
+                return Fail("msgid_plural must come once, after msgid and before the msgstr[n]");
+            entry_.hasPlural = true;
+            field_ = &entry_.msgidPlural;
+            fieldKind_ = kind = PoLineKind::MsgidPlural;
+        } else if (form) {
+            if (!entry_.hasPlural) return Fail("msgstr[n] without msgid_plural before it");
+            if (formIndex != entry_.msgstrs.size())
+                return Fail("msgstr[" + std::to_string(formIndex) + "] where msgstr[" +
+                            std::to_string(entry_.msgstrs.size()) + "] is expected");
+            if (formIndex == 0) entry_.msgstrLine = LineNumber();
+            entry_.hasMsgstr = true;
+            entry_.msgstrs.emplace_back();
+            entry_.msgstrLines.push_back(LineNumber());
+            field_ = &entry_.msgstrs.back();
+            fieldKind_ = kind = PoLineKind::Msgstr;
         } else {
             if (!entry_.hasMsgid) return Fail("msgstr without msgid before it");
+            if (entry_.hasPlural) return Fail("an entry with msgid_plural has msgstr[0], msgstr[1], ..., not msgstr");
             if (entry_.hasMsgstr) return Fail("a second msgstr in one entry");
             entry_.hasMsgstr = true;
             entry_.msgstrLine = LineNumber();
@@ -411,19 +439,32 @@ void AppendNotes(std::vector<std::string>& lines, const std::vector<std::string>
     for (const std::string& note : notes) lines.push_back(note.empty() ? "#." : "#. " + note);
 }
 
-std::vector<std::string> UnitLines(const ExchangeUnit& unit, const std::string* previous) {
+bool IsCFormatUnit(const std::string& source, bool plural, const std::string& sourcePlural) {
+    return IsCFormatText(source) || (plural && IsCFormatText(sourcePlural));
+}
+
+// `forms`: how many msgstr[i] a plural unit gets in this file.
+std::vector<std::string> UnitLines(const ExchangeUnit& unit, const std::string* previous, std::size_t forms) {
     std::vector<std::string> lines;
     AppendNotes(lines, unit.notes);
     lines.push_back("#: " + unit.key);
     std::vector<std::string> flags;
     if (unit.state == UnitState::NeedsReview) flags.push_back("fuzzy");
-    if (IsCFormatText(unit.source)) flags.push_back("c-format");
+    if (IsCFormatUnit(unit.source, unit.plural, unit.sourcePlural)) flags.push_back("c-format");
     if (!unit.translate) flags.push_back(kReadOnlyFlag);
     if (!flags.empty()) lines.push_back(FlagLine(flags));
     if (previous != nullptr) AppendString(lines, "#| msgid", *previous);
     AppendString(lines, "msgctxt", unit.key);
     AppendString(lines, "msgid", unit.source);
-    AppendString(lines, "msgstr", unit.state == UnitState::Untranslated ? std::string() : unit.target);
+    if (!unit.plural) {
+        AppendString(lines, "msgstr", unit.state == UnitState::Untranslated ? std::string() : unit.target);
+        return lines;
+    }
+    AppendString(lines, "msgid_plural", unit.sourcePlural);
+    for (std::size_t i = 0; i < std::max<std::size_t>(forms, 1); ++i) {
+        const bool filled = unit.state != UnitState::Untranslated && i < unit.forms.size();
+        AppendString(lines, "msgstr[" + std::to_string(i) + "]", filled ? unit.forms[i] : std::string());
+    }
     return lines;
 }
 
@@ -451,7 +492,7 @@ void AppendEnded(std::string& out, const std::vector<std::vector<std::string>>& 
     }
 }
 
-std::vector<std::string> HeaderLines(const ExchangeHeader& header) {
+std::vector<std::string> HeaderLines(const ExchangeHeader& header, bool plurals) {
     std::vector<std::string> lines = {"msgid \"\"", "msgstr \"\""};
     const auto field = [&](const std::string& text) {
         std::string line = "\"";
@@ -467,6 +508,9 @@ std::vector<std::string> HeaderLines(const ExchangeHeader& header) {
     field("MIME-Version: 1.0");
     field("Content-Type: text/plain; charset=UTF-8");
     field("Content-Transfer-Encoding: 8bit");
+    if (plurals)
+        field("Plural-Forms: " + (header.targetLanguage.empty() ? std::string("nplurals=INTEGER; plural=EXPRESSION;")
+                                                                : textresgen::plural::GettextPluralForms(header.targetLanguage)));
     field("X-Generator: textresl10n");
     return lines;
 }
@@ -475,6 +519,13 @@ std::vector<std::string> HeaderLines(const ExchangeHeader& header) {
 
 bool PoEntry::HasFlag(std::string_view flag) const {
     return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+bool PoEntry::HasTranslation() const {
+    if (!msgstr.empty()) return true;
+    for (const std::string& form : msgstrs)
+        if (!form.empty()) return true;
+    return false;
 }
 
 bool IsCFormatText(const std::string& utf8) {
@@ -512,10 +563,74 @@ bool PoEntryKey(const PoDocument& document, const PoEntry& entry, std::string& k
     return true;
 }
 
+namespace {
+
+// What the header says about plural forms: the language and the formula
+// that maps counts to msgstr[i] (the file's own, else CLDR's for the
+// language), read when the first plural entry needs it.
+class PoPlurals {
+public:
+    explicit PoPlurals(const PoDocument& document) : document_(document) {}
+
+    bool Assign(const PoEntry& entry, ExchangeUnit& unit, ExchangeProblem& problem) {
+        if (!read_ && !Read(problem)) return false;
+        if (language_.empty()) {
+            if (entry.HasTranslation()) {
+                problem.line = entry.msgstrLine;
+                problem.message = "the header names no Language, so the plural forms of " + Quoted(unit.key) +
+                                  " cannot be matched to the language's plural categories";
+                return false;
+            }
+            return true;
+        }
+        AssignForms(map_, entry.msgstrs, entry.msgstrLines, unit);
+        return true;
+    }
+
+private:
+    bool Read(ExchangeProblem& problem) {
+        read_ = true;
+        const PoEntry* header = nullptr;
+        for (const PoEntry& entry : document_.entries)
+            if (entry.IsHeader()) header = &entry;
+        std::size_t ignored = 0;
+        if (!header || !HeaderField(header->msgstr, "Language", language_, ignored) || language_.empty()) return true;
+        std::string value;
+        PluralFormula formula = LanguageFormula(language_);
+        std::size_t line = header->msgstrLine;
+        std::string error;
+        if (HeaderField(header->msgstr, "Plural-Forms", value, ignored)) {
+            for (std::size_t i = header->first; i < header->end; ++i)
+                if (document_.lines[i].find("Plural-Forms") != std::string::npos) line = i + 1;
+            if (!formula.Parse(value, error)) {
+                problem.line = line;
+                problem.message = error + " (the Plural-Forms of the language " + Quoted(language_) +
+                                  " belong there; msginit leaves nplurals=INTEGER for a language it has no formula "
+                                  "for, unless GETTEXTCLDRDIR names CLDR's data)";
+                return false;
+            }
+        }
+        if (!FormsOfCategories(language_, formula, map_, error)) {
+            problem.line = line;
+            problem.message = error;
+            return false;
+        }
+        return true;
+    }
+
+    const PoDocument& document_;
+    bool read_ = false;
+    std::string language_;
+    CategoryForms map_;
+};
+
+}  // namespace
+
 bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) {
     units.clear();
     std::unordered_map<std::string, std::size_t> seen;
     std::string key;
+    PoPlurals plurals(document);
     for (const PoEntry& entry : document.entries) {
         if (!entry.IsUnit()) continue;
         const auto fail = [&](std::size_t line, std::string message) {
@@ -533,11 +648,15 @@ bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, Excha
                                            std::to_string(at->second) + ")");
         textresgen::LiteralValues values;
         std::size_t bad = 0;
-        if (!textresgen::Utf8ToValues(key, values, bad) || !textresgen::Utf8ToValues(entry.msgid, values, bad))
+        if (!textresgen::Utf8ToValues(key, values, bad) || !textresgen::Utf8ToValues(entry.msgid, values, bad) ||
+            !textresgen::Utf8ToValues(entry.msgidPlural, values, bad))
             return fail(entry.keyLine, "the msgctxt or msgid is not UTF-8");
         if (!textresgen::Utf8ToValues(entry.msgstr, values, bad))
             return fail(entry.msgstrLine, "the msgstr is not UTF-8 (byte " + std::to_string(bad + 1) +
                                               " of the text starts no UTF-8 character)");
+        for (std::size_t i = 0; i < entry.msgstrs.size(); ++i)
+            if (!textresgen::Utf8ToValues(entry.msgstrs[i], values, bad))
+                return fail(entry.msgstrLines[i], "the msgstr[" + std::to_string(i) + "] is not UTF-8");
         ExchangeUnit unit;
         unit.key = key;
         unit.source = entry.msgid;
@@ -545,7 +664,12 @@ bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, Excha
         unit.line = entry.keyLine;
         unit.targetLine = entry.msgstrLine;
         unit.translate = !entry.HasFlag(kReadOnlyFlag);
-        if (entry.msgstr.empty())
+        if (entry.hasPlural) {
+            unit.plural = true;
+            unit.sourcePlural = entry.msgidPlural;
+            if (!plurals.Assign(entry, unit, problem)) return false;
+            unit.state = PluralState(unit, entry.HasFlag("fuzzy"));
+        } else if (entry.msgstr.empty())
             unit.state = entry.msgid.empty() ? UnitState::Translated : UnitState::Untranslated;
         else
             unit.state = entry.HasFlag("fuzzy") ? UnitState::NeedsReview : UnitState::Translated;
@@ -557,23 +681,51 @@ bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, Excha
 std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) {
     std::vector<std::vector<std::string>> entries;
     entries.reserve(units.size() + 1);
-    entries.push_back(HeaderLines(header));
-    for (const ExchangeUnit& unit : units) entries.push_back(UnitLines(unit, nullptr));
+    bool plurals = false;
+    for (const ExchangeUnit& unit : units) plurals = plurals || unit.plural;
+    entries.push_back(HeaderLines(header, plurals));
+    const std::size_t forms = FormCount(header.targetLanguage);
+    for (const ExchangeUnit& unit : units) entries.push_back(UnitLines(unit, nullptr, forms));
     return Join(entries, "\n");
 }
 
 std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried) {
     // Each unit's key; empty for other entries (PoUnits refused units
     // without one before this is called).
+    std::unordered_map<std::string, const BaseUnit*> inBase;
+    for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, &unit);
+    // Each unit's base unit: null when the base lacks its name, or has it
+    // as a plural message where the entry is none (or the other way round),
+    // which counts as a name that left and a new one.
     std::vector<std::string> keys(document.entries.size());
+    std::vector<const BaseUnit*> baseOf(document.entries.size(), nullptr);
     std::unordered_map<std::string, const PoEntry*> byKey;
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
-        if (entry.IsUnit() && PoEntryKey(document, entry, keys[e])) byKey.emplace(keys[e], &entry);
+        if (!entry.IsUnit() || !PoEntryKey(document, entry, keys[e])) continue;
+        const auto found = inBase.find(keys[e]);
+        if (found != inBase.end() && found->second->plural == entry.hasPlural) baseOf[e] = found->second;
+        if (found == inBase.end() || baseOf[e]) byKey.emplace(keys[e], &entry);
     }
-    std::unordered_map<std::string, const BaseUnit*> inBase;
-    for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, &unit);
     changed = false;
+    // How many msgstr[i] a new plural entry gets: as the file's Plural-Forms
+    // says, else as many as the language has integer categories.
+    std::size_t forms = 2;
+    std::string language, pluralForms;
+    bool hasPluralForms = false;
+    for (const PoEntry& entry : document.entries) {
+        if (!entry.IsHeader()) continue;
+        std::string ignored;
+        std::size_t line = 0;
+        PluralFormula formula;
+        if (HeaderField(entry.msgstr, "Language", language, line)) forms = FormCount(language);
+        hasPluralForms = HeaderField(entry.msgstr, "Plural-Forms", pluralForms, line);
+        if (hasPluralForms && formula.Parse(pluralForms, ignored)) forms = static_cast<std::size_t>(formula.Count());
+    }
+    // A base that gained its first plural message: the header gets the
+    // language's Plural-Forms, which msgfmt needs for plural entries.
+    bool addPluralForms = false;
+    for (const BaseUnit& unit : base.units) addPluralForms = addPluralForms || (unit.plural && !hasPluralForms);
 
     // A new name goes after the nearest name before it in the base that the
     // file holds (the first ones before the file's first unit), so that the
@@ -589,7 +741,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         }
         changed = true;
         (anchor ? after[*anchor] : atStart).push_back(&unit);
-        added.push_back(&unit);
+        if (!unit.plural) added.push_back(&unit);
     }
     // A new name whose source is that of a translated name that left the
     // base (a rename), or close to it, takes its translation, fuzzy.
@@ -597,7 +749,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     std::vector<std::string> removedSources;
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
-        if (!entry.IsUnit() || keys[e].empty() || inBase.count(keys[e]) != 0 || entry.msgstr.empty()) continue;
+        if (!entry.IsUnit() || keys[e].empty() || baseOf[e] || entry.hasPlural || entry.msgstr.empty()) continue;
         removed.push_back(&entry);
         removedSources.push_back(entry.msgid);
     }
@@ -631,7 +783,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     };
     // The entry of a name still in the base, merged with its base unit.
     const auto updated = [&](const PoEntry& entry, const BaseUnit& unit) {
-        const bool sourceChanged = entry.msgid != unit.source;
+        const bool sourceChanged = entry.msgid != unit.source || (unit.plural && entry.msgidPlural != unit.sourcePlural);
         std::vector<std::string> notes;
         AppendNotes(notes, unit.notes);
         std::vector<std::string> fileNotes;
@@ -642,10 +794,10 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         // Flags: fuzzy for a translation whose source changed, c-format as
         // the new source says; the rest as they were.
         std::vector<std::string> flags;
-        const bool fuzzy = !entry.msgstr.empty() && (entry.HasFlag("fuzzy") || sourceChanged);
+        const bool fuzzy = entry.HasTranslation() && (entry.HasFlag("fuzzy") || sourceChanged);
         if (fuzzy) flags.push_back("fuzzy");
         bool placedFormat = false;
-        const bool format = IsCFormatText(unit.source);
+        const bool format = IsCFormatUnit(unit.source, unit.plural, unit.sourcePlural);
         for (const std::string& flag : entry.flags) {
             if (flag == "fuzzy") continue;
             if (flag == "c-format") {
@@ -672,14 +824,17 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         if (sourceChanged && fuzzy) {
             // The source the translation was made for: the oldest one known.
             AppendString(lines, "#| msgid", entry.hasPrevious ? entry.previousMsgid : entry.msgid);
+            if (entry.hasPlural && !entry.hasPrevious) AppendString(lines, "#| msgid_plural", entry.msgidPlural);
         } else if (!sourceChanged) {
             for (const std::string& line : linesOf(entry, PoLineKind::Previous)) lines.push_back(line);
         }
         for (const std::string& line : linesOf(entry, PoLineKind::Context)) lines.push_back(line);
         if (sourceChanged) {
             AppendString(lines, "msgid", unit.source);
+            if (unit.plural) AppendString(lines, "msgid_plural", unit.sourcePlural);
         } else {
             for (const std::string& line : linesOf(entry, PoLineKind::Msgid)) lines.push_back(line);
+            for (const std::string& line : linesOf(entry, PoLineKind::MsgidPlural)) lines.push_back(line);
         }
         for (const std::string& line : linesOf(entry, PoLineKind::Msgstr)) lines.push_back(line);
         changed = true;
@@ -698,13 +853,13 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
             ExchangeUnit fresh = UntranslatedUnit(*unit);
             const auto from = renamedFrom.find(unit);
             if (from == renamedFrom.end()) {
-                addBlock(UnitLines(fresh, nullptr));
+                addBlock(UnitLines(fresh, nullptr, forms));
                 continue;
             }
             const PoEntry& old = *from->second;
             fresh.state = UnitState::NeedsReview;
             fresh.target = old.msgstr;
-            addBlock(UnitLines(fresh, old.hasPrevious ? &old.previousMsgid : &old.msgid));
+            addBlock(UnitLines(fresh, old.hasPrevious ? &old.previousMsgid : &old.msgid, forms));
         }
     };
     // An entry of the file with the blank lines before it; the blank lines
@@ -722,14 +877,24 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         const PoEntry& entry = document.entries[e];
         const std::string& key = keys[e];
         if (!entry.IsUnit()) {
-            addKept(e, rawLines(entry));
+            std::vector<std::string> lines = rawLines(entry);
+            if (entry.IsHeader() && addPluralForms) {
+                std::size_t last = entry.end;  // after the header's last string
+                while (last > entry.first && document.kinds[last - 1] != PoLineKind::Msgstr) --last;
+                std::string line = "\"";
+                AppendEscaped(line, "Plural-Forms: " + (language.empty() ? std::string("nplurals=INTEGER; plural=EXPRESSION;")
+                                                                        : textresgen::plural::GettextPluralForms(language)) +
+                                            "\n");
+                lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last - entry.first), line + "\"");
+                changed = true;
+            }
+            addKept(e, std::move(lines));
             continue;
         }
         if (!seenUnit) addNew(atStart);
         seenUnit = true;
-        const auto found = key.empty() ? inBase.end() : inBase.find(key);
-        if (found == inBase.end() || byKey.at(key) != &entry) continue;
-        addKept(e, updated(entry, *found->second));
+        if (!baseOf[e] || byKey.at(key) != &entry) continue;
+        addKept(e, updated(entry, *baseOf[e]));
         const auto next = after.find(key);
         if (next != after.end()) addNew(next->second);
     }
@@ -739,14 +904,15 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     // obsolete.
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
-        if (!entry.IsUnit() || keys[e].empty() || inBase.count(keys[e]) != 0) continue;
+        if (!entry.IsUnit() || keys[e].empty() || baseOf[e]) continue;
         changed = true;
-        if (entry.msgstr.empty()) continue;
+        if (!entry.HasTranslation()) continue;
         std::vector<std::string> lines = linesOf(entry, PoLineKind::Comment);
         for (const std::string& line : linesOf(entry, PoLineKind::Flags)) lines.push_back(line);
         for (std::size_t i = entry.first; i < entry.end; ++i) {
             const PoLineKind kind = document.kinds[i];
-            if (kind == PoLineKind::Context || kind == PoLineKind::Msgid || kind == PoLineKind::Msgstr)
+            if (kind == PoLineKind::Context || kind == PoLineKind::Msgid || kind == PoLineKind::MsgidPlural ||
+                kind == PoLineKind::Msgstr)
                 lines.push_back("#~ " + ended(i));
         }
         addBlock(std::move(lines));

@@ -17,7 +17,7 @@ namespace textresl10n {
 // takes comes near it, and the limit bounds what a hostile file costs.
 inline constexpr std::size_t kMaxPoStringBytes = 1024 * 1024;
 
-enum class PoLineKind { Blank, Comment, Note, Reference, Flags, Previous, Obsolete, Context, Msgid, Msgstr };
+enum class PoLineKind { Blank, Comment, Note, Reference, Flags, Previous, Obsolete, Context, Msgid, MsgidPlural, Msgstr };
 
 struct PoEntry {
     std::size_t first = 0;  // its lines: [first, end) of PoDocument::lines
@@ -30,6 +30,10 @@ struct PoEntry {
     std::string context;
     std::string msgid;
     std::string msgstr;
+    bool hasPlural = false;               // msgid_plural and msgstr[0], msgstr[1], ...
+    std::string msgidPlural;
+    std::vector<std::string> msgstrs;
+    std::vector<std::size_t> msgstrLines;
     std::vector<std::string> flags;
     bool hasPrevious = false;
     std::string previousMsgid;
@@ -39,6 +43,8 @@ struct PoEntry {
     bool IsHeader() const { return hasKeywords && !obsolete && !hasContext && msgid.empty(); }
     bool IsUnit() const { return hasKeywords && !obsolete && !IsHeader(); }
     bool HasFlag(std::string_view flag) const;
+    // Whether any msgstr (of a plural entry: any form) is not empty.
+    bool HasTranslation() const;
 };
 
 struct PoDocument {
@@ -52,21 +58,28 @@ struct PoDocument {
 };
 
 // Parses PO syntax: comments (#, #., #:, #,, #|, #~), msgctxt, msgid, msgstr
-// and continued strings with C escapes; lines end in LF or CR LF. False with
-// the problem's line for what is not well-formed, for a CR not followed by
-// LF, for plural forms, and for a header whose charset is not UTF-8.
+// msgid_plural and msgstr[n], and continued strings with C escapes; lines
+// end in LF or CR LF. False with the problem's line for what is not
+// well-formed, for a CR not followed by LF, and for a header whose charset
+// is not UTF-8.
 bool ParsePo(std::string_view bytes, PoDocument& document, ExchangeProblem& problem);
 
 // An entry's key: its msgctxt, else its "#:" reference when it has exactly
 // one (xliff2po keeps the key only there); false for neither.
 bool PoEntryKey(const PoDocument& document, const PoEntry& entry, std::string& key);
 
-// The units of a parsed document, in file order. False for an entry without
-// a key, a repeated key, or a string that is not UTF-8.
+// The units of a parsed document, in file order. A plural entry's forms are
+// given their categories by the header's own Plural-Forms formula (else
+// CLDR's for its Language). False for an entry without a key, a repeated
+// key, a string that is not UTF-8, a Plural-Forms header that cannot be
+// read, and forms in a file that names no language.
 bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem);
 
 // A whole PO file: the header, then one entry per unit. Texts holding a
 // valid printf format get the c-format flag; NeedsReview units get fuzzy.
+// With plural units the header has Plural-Forms (a template's is
+// "nplurals=INTEGER; plural=EXPRESSION;", as xgettext writes it) and each
+// has msgid_plural and one msgstr[i] per integer category.
 std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units);
 
 // `document` merged with a changed base: the entries in the file's order; a

@@ -8,9 +8,11 @@
 
 #include "l10n/base_comparison.h"
 #include "l10n/message_text.h"
+#include "l10n/plural_forms.h"
 #include "codec/c_format.h"
 #include "codec/literal_body.h"
 #include "codec/literal_lexer.h"
+#include "runtime/plural_rules.h"
 #include "text/utf8_decoder.h"
 
 namespace textresl10n {
@@ -22,6 +24,10 @@ constexpr const char* kNamespace = "urn:oasis:names:tc:xliff:document:1.2";
 constexpr const char* kUnitIndent = "\n      ";
 constexpr const char* kChildIndent = "\n        ";
 constexpr const char* kCharType = "x-char";
+// A plural message, as translate-toolkit's po2xliff writes one: a group of
+// one trans-unit per form.
+constexpr const char* kPluralGroup = "x-gettext-plurals";
+constexpr const char* kHeaderUnit = "x-gettext-domain-header";
 
 // The name without its namespace prefix: pugixml does not resolve namespaces.
 std::string_view LocalName(const pugi::xml_node& node) {
@@ -296,8 +302,60 @@ void AppendNote(pugi::xml_node unit, const std::string& note) {
     if (!note.empty()) AppendText(element, note.c_str());
 }
 
+// A plural message: a group of `forms` trans-units ("KEY[i]", each on one
+// line), the first with the singular as its source, the others with the
+// plural, each holding the form of the i-th integer category.
+// The key as po2xliff keeps a PO entry's "#:" reference, which is where
+// xliff2po looks for it in a document of gettext's shape.
+void AppendReference(pugi::xml_node unit, const std::string& key) {
+    AppendText(unit, kChildIndent);
+    pugi::xml_node group = unit.append_child("context-group");
+    group.append_attribute("name") = "po-reference";
+    group.append_attribute("purpose") = "location";
+    pugi::xml_node context = group.append_child("context");
+    context.append_attribute("context-type") = "sourcefile";
+    AppendText(context, key.c_str());
+}
+
+void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms, bool references) {
+    group.append_attribute("id") = data.key.c_str();
+    group.append_attribute("resname") = data.key.c_str();
+    group.append_attribute("restype") = kPluralGroup;
+    if (!data.translate) group.append_attribute("translate") = "no";
+    if (data.state == UnitState::Translated) group.append_attribute("approved") = "yes";
+    if (references) AppendReference(group, data.key);
+    PlaceholderMap ids;
+    int nextId = 1;
+    for (std::size_t i = 0; i < std::max<std::size_t>(forms, 1); ++i) {
+        const std::string id = data.key + "[" + std::to_string(i) + "]";
+        const std::string target = i < data.forms.size() && data.state != UnitState::Untranslated ? data.forms[i] : "";
+        AppendText(group, kChildIndent);
+        pugi::xml_node unit = group.append_child("trans-unit");
+        unit.append_attribute("id") = id.c_str();
+        unit.append_attribute("xml:space") = "preserve";
+        if (!target.empty() && data.state == UnitState::Translated) unit.append_attribute("approved") = "yes";
+        NextText(ids);
+        AppendInline(unit.append_child("source"), i == 0 ? data.source : data.sourcePlural, ids, nextId);
+        if (target.empty()) continue;
+        pugi::xml_node element = unit.append_child("target");
+        element.append_attribute("state") =
+                data.state == UnitState::Translated ? "translated" : "needs-review-translation";
+        NextText(ids);
+        AppendInline(element, target, ids, nextId);
+    }
+    for (const std::string& note : data.notes) AppendNote(group, note);
+    AppendText(group, kUnitIndent);
+}
+
 // A complete trans-unit, indented as this program writes them.
-void FillUnit(pugi::xml_node unit, const ExchangeUnit& data) {
+// `references`: with the key also as a po-reference context, as a document
+// of gettext's shape (one with plural groups) has it.
+void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms, bool references) {
+    if (data.plural) {
+        unit.set_name("group");
+        FillGroup(unit, data, forms, references);
+        return;
+    }
     unit.append_attribute("id") = data.key.c_str();
     unit.append_attribute("resname") = data.key.c_str();
     unit.append_attribute("xml:space") = "preserve";
@@ -316,6 +374,7 @@ void FillUnit(pugi::xml_node unit, const ExchangeUnit& data) {
         NextText(ids);
         AppendInline(target, data.target, ids, nextId);
     }
+    if (references) AppendReference(unit, data.key);
     for (const std::string& note : data.notes) AppendNote(unit, note);
     AppendText(unit, kUnitIndent);
 }
@@ -409,18 +468,140 @@ UnitState StateOf(const pugi::xml_node& target, const std::string& text, const s
     return UnitState::Translated;
 }
 
-// Every trans-unit, in document order, with its key.
+bool IsPluralGroup(const pugi::xml_node& node) {
+    return LocalName(node) == "group" && std::strcmp(node.attribute("restype").value(), kPluralGroup) == 0;
+}
+
+// Every trans-unit and plural group, in document order.
 std::vector<pugi::xml_node> TransUnits(const pugi::xml_node& root) {
     std::vector<pugi::xml_node> units;
     WalkBelow(root, [&](const pugi::xml_node& node) {
         if (node.type() != pugi::node_element) return false;
+        if (IsPluralGroup(node)) {
+            units.push_back(node);
+            return false;
+        }
         if (LocalName(node) == "trans-unit") {
-            if (std::strcmp(node.attribute("restype").value(), "x-gettext-domain-header") != 0) units.push_back(node);
+            if (std::strcmp(node.attribute("restype").value(), kHeaderUnit) != 0) units.push_back(node);
             return false;
         }
         return true;
     });
     return units;
+}
+
+// The trans-units of a plural group: its forms, in order.
+std::vector<pugi::xml_node> FormUnits(const pugi::xml_node& group) {
+    std::vector<pugi::xml_node> units;
+    for (pugi::xml_node child = group.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_element && LocalName(child) == "trans-unit") units.push_back(child);
+    return units;
+}
+
+// The language of the document's plural forms and how they map to its
+// categories: the <file>'s target-language, else the Language of the
+// gettext header unit po2xliff keeps, whose Plural-Forms formula (else
+// CLDR's for the language) numbers the forms.
+class XliffPlurals {
+public:
+    XliffPlurals(const pugi::xml_node& root, const LineIndex& lines) : root_(root), lines_(lines) {}
+
+    bool Read(ExchangeProblem& problem) {
+        if (read_) return true;
+        read_ = true;
+        std::string header;
+        pugi::xml_node headerUnit;
+        WalkBelow(root_, [&](const pugi::xml_node& node) {
+            if (node.type() != pugi::node_element || headerUnit) return false;
+            if (LocalName(node) == "trans-unit") {
+                if (std::strcmp(node.attribute("restype").value(), kHeaderUnit) == 0) headerUnit = node;
+                return false;
+            }
+            return true;
+        });
+        hasHeader_ = headerUnit;
+        if (headerUnit) {
+            pugi::xml_node text = ChildNamed(headerUnit, "target");
+            header = AllText(text ? text : ChildNamed(headerUnit, "source"));
+        }
+        std::size_t ignored = 0;
+        for (pugi::xml_node node = root_.first_child(); node; node = node.next_sibling())
+            if (LocalName(node) == "file" && language_.empty()) language_ = node.attribute("target-language").value();
+        if (language_.empty()) HeaderField(header, "Language", language_, ignored);
+        if (language_.empty()) return true;
+        PluralFormula formula = LanguageFormula(language_);
+        std::string value, error;
+        const std::size_t line = headerUnit ? lines_.LineAt(headerUnit.offset_debug()) : 0;
+        if (HeaderField(header, "Plural-Forms", value, ignored) && !formula.Parse(value, error)) {
+            problem = {line, error};
+            return false;
+        }
+        if (!FormsOfCategories(language_, formula, map_, error)) {
+            problem = {line, error};
+            return false;
+        }
+        return true;
+    }
+
+    const std::string& Language() const { return language_; }
+    bool HasHeader() const { return hasHeader_; }
+    const CategoryForms& Map() const { return map_; }
+
+private:
+    pugi::xml_node root_;
+    const LineIndex& lines_;
+    bool read_ = false;
+    bool hasHeader_ = false;
+    std::string language_;
+    CategoryForms map_;
+};
+
+// A plural group as one unit, its forms given their categories.
+bool ReadPluralGroup(const pugi::xml_node& group, const LineIndex& lines, XliffPlurals& plurals, ExchangeUnit& unit,
+                     ExchangeProblem& problem) {
+    unit.plural = true;
+    std::vector<std::string> forms;
+    std::vector<std::size_t> formLines;
+    bool fuzzy = false;
+    const std::vector<pugi::xml_node> units = FormUnits(group);
+    if (units.empty()) {
+        problem = {unit.line, "the plural group " + Quoted(unit.key) + " holds no trans-unit"};
+        return false;
+    }
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const pugi::xml_node source = ChildNamed(units[i], "source");
+        if (!source) {
+            problem = {lines.LineAt(units[i].offset_debug()), "a trans-unit of " + Quoted(unit.key) + " has no <source>"};
+            return false;
+        }
+        std::string text;
+        if (!InlineText(source, lines, text, problem)) return false;
+        if (i == 0) unit.source = text;
+        if (i == 1) unit.sourcePlural = text;
+        const pugi::xml_node target = ChildNamed(units[i], "target");
+        std::string translation;
+        if (target && !InlineText(target, lines, translation, problem)) return false;
+        const UnitState state = StateOf(target, translation, text);
+        if (state == UnitState::Untranslated) translation.clear();
+        fuzzy = fuzzy || state == UnitState::NeedsReview;
+        forms.push_back(std::move(translation));
+        formLines.push_back(lines.LineAt((target ? target : units[i]).offset_debug()));
+    }
+    unit.targetLine = formLines.front();
+    if (!plurals.Read(problem)) return false;
+    bool any = false;
+    for (const std::string& form : forms) any = any || !form.empty();
+    if (plurals.Language().empty()) {
+        if (any) {
+            problem = {unit.line, "the document names no target language, so the plural forms of " + Quoted(unit.key) +
+                                          " cannot be matched to the language's plural categories"};
+            return false;
+        }
+    } else {
+        AssignForms(plurals.Map(), forms, formLines, unit);
+    }
+    unit.state = PluralState(unit, fuzzy);
+    return true;
 }
 
 // -------------------------------------------- edits of the document's bytes
@@ -595,9 +776,33 @@ std::string WriteXliff(const ExchangeHeader& header, const std::vector<ExchangeU
     file.append_attribute("datatype") = "plaintext";
     AppendText(file, "\n    ");
     pugi::xml_node body = file.append_child("body");
+    const std::size_t forms = FormCount(header.targetLanguage);
+    bool plurals = false;
+    for (const ExchangeUnit& unit : units) plurals = plurals || unit.plural;
+    if (plurals) {
+        // A document with plural messages takes gettext's shape, as po2xliff
+        // writes it, so that xliff2po makes them plural PO entries again: the
+        // header unit with the language and its Plural-Forms, and each key as
+        // a reference.
+        std::string fields = "Language: " + header.targetLanguage + "\nPlural-Forms: " +
+                             (header.targetLanguage.empty() ? std::string("nplurals=INTEGER; plural=EXPRESSION;")
+                                                            : textresgen::plural::GettextPluralForms(header.targetLanguage)) +
+                             "\nMIME-Version: 1.0\nContent-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: 8bit\n";
+        AppendText(body, kUnitIndent);
+        pugi::xml_node unit = body.append_child("trans-unit");
+        unit.append_attribute("id") = "0";  // no key: keys are C++ names
+        unit.append_attribute("xml:space") = "preserve";
+        unit.append_attribute("restype") = kHeaderUnit;
+        unit.append_attribute("approved") = "no";
+        AppendText(unit, kChildIndent);
+        AppendText(unit.append_child("source"), fields.c_str());
+        AppendText(unit, kChildIndent);
+        AppendText(unit.append_child("target"), fields.c_str());
+        AppendText(unit, kUnitIndent);
+    }
     for (const ExchangeUnit& unit : units) {
         AppendText(body, kUnitIndent);
-        FillUnit(body.append_child("trans-unit"), unit);
+        FillUnit(body.append_child("trans-unit"), unit, forms, plurals);
     }
     AppendText(body, "\n    ");
     AppendText(file, "\n  ");
@@ -616,6 +821,7 @@ bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, Exchang
     pugi::xml_node root;
     if (!LoadXliff(bytes, document, root, lines, problem)) return false;
     std::unordered_map<std::string, std::size_t> seen;
+    XliffPlurals plurals(root, lines);
     for (const pugi::xml_node& node : TransUnits(root)) {
         ExchangeUnit unit;
         unit.line = lines.LineAt(node.offset_debug());
@@ -625,6 +831,14 @@ bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, Exchang
             problem = {unit.line, "the key " + Quoted(unit.key) + " appears twice (first at line " +
                                       std::to_string(at->second) + ")"};
             return false;
+        }
+        unit.translate = std::strcmp(node.attribute("translate").value(), "no") != 0;
+        for (pugi::xml_node note = node.first_child(); note; note = note.next_sibling())
+            if (LocalName(note) == "note") unit.notes.push_back(AllText(note));
+        if (IsPluralGroup(node)) {
+            if (!ReadPluralGroup(node, lines, plurals, unit, problem)) return false;
+            units.push_back(std::move(unit));
+            continue;
         }
         const pugi::xml_node source = ChildNamed(node, "source");
         if (!source) {
@@ -636,9 +850,6 @@ bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, Exchang
         if (target && !InlineText(target, lines, unit.target, problem)) return false;
         unit.targetLine = target ? lines.LineAt(target.offset_debug()) : unit.line;
         unit.state = StateOf(target, unit.target, unit.source);
-        unit.translate = std::strcmp(node.attribute("translate").value(), "no") != 0;
-        for (pugi::xml_node note = node.first_child(); note; note = note.next_sibling())
-            if (LocalName(note) == "note") unit.notes.push_back(AllText(note));
         units.push_back(std::move(unit));
     }
     return true;
@@ -651,11 +862,22 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
     pugi::xml_node root;
     if (!LoadXliff(bytes, document, root, lines, problem)) return false;
 
+    std::unordered_map<std::string, const BaseUnit*> inBase;
+    for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, &unit);
+    // A unit stays when the base has its name in the same shape: a plural
+    // group for a plural message, a trans-unit for a text. Otherwise its
+    // name left, and the base's unit is new.
+    const auto baseOf = [&](const pugi::xml_node& node) -> const BaseUnit* {
+        const auto found = inBase.find(UnitKey(node));
+        return found != inBase.end() && found->second->plural == IsPluralGroup(node) ? found->second : nullptr;
+    };
     std::unordered_map<std::string, pugi::xml_node> byKey;
     std::vector<pugi::xml_node> existing = TransUnits(root);
-    for (const pugi::xml_node& node : existing) byKey.emplace(UnitKey(node), node);
-    std::unordered_map<std::string, bool> inBase;
-    for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, true);
+    for (const pugi::xml_node& node : existing)
+        if (baseOf(node) || inBase.count(UnitKey(node)) == 0) byKey.emplace(UnitKey(node), node);
+    XliffPlurals plurals(root, lines);
+    if (!plurals.Read(problem)) return false;
+    const std::size_t forms = FormCount(plurals.Language());
 
     pugi::xml_node body = ChildNamed(ChildNamed(root, "file"), "body");
     if (!body) {
@@ -667,10 +889,10 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
     // base (a rename), or close to it, takes its translation for review.
     std::vector<const BaseUnit*> added;
     for (const BaseUnit& unit : base.units)
-        if (byKey.count(unit.key) == 0) added.push_back(&unit);
+        if (byKey.count(unit.key) == 0 && !unit.plural) added.push_back(&unit);
     std::vector<std::string> removedSources, removedTargets;
     for (const pugi::xml_node& node : existing) {
-        if (inBase.count(UnitKey(node)) != 0) continue;
+        if (baseOf(node) || IsPluralGroup(node)) continue;
         std::string source, target;
         ExchangeProblem ignored;
         const pugi::xml_node targetNode = ChildNamed(node, "target");
@@ -692,7 +914,9 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
     const std::size_t bodyStart = ElementStart(bytes, body);
     const std::size_t bodyTagEnd = TagEnd(bytes, bodyStart);
     const bool emptyBody = SelfClosing(bytes, bodyTagEnd);
-    if (emptyBody && !added.empty()) edits.push_back({bodyTagEnd - 2, bodyTagEnd, ">"});
+    bool adding = false;  // a new unit goes into the body
+    for (const BaseUnit& unit : base.units) adding = adding || byKey.count(unit.key) == 0;
+    if (emptyBody && adding) edits.push_back({bodyTagEnd - 2, bodyTagEnd, ">"});
     const auto newUnit = [&](const BaseUnit& unit) {
         pugi::xml_document scratch;
         pugi::xml_node created = scratch.append_child("trans-unit");
@@ -702,7 +926,7 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
             fresh.state = UnitState::NeedsReview;
             fresh.target = removedTargets[from->second];
         }
-        FillUnit(created, fresh);
+        FillUnit(created, fresh, forms, plurals.HasHeader());
         Prefix(created, bodyPrefix);
         return kUnitIndent + ChildrenMarkup(scratch);
     };
@@ -734,32 +958,48 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
             else if (span.found) edits.push_back({span.valueBegin, span.valueEnd, "no"});
             else edits.push_back({AttributeInsertion(bytes, unitStart), AttributeInsertion(bytes, unitStart), " translate=\"no\""});
         }
-        const pugi::xml_node source = ChildNamed(node, "source");
-        std::string current;
-        ExchangeProblem ignored;
-        if (!InlineText(source, lines, current, ignored) || current != unit.source) {
+        // A changed source: the new one in, each translation marked for
+        // review (in a plural group: the singular in the first form's
+        // unit, the plural in the others).
+        const std::vector<pugi::xml_node> formUnits =
+                unit.plural ? FormUnits(node) : std::vector<pugi::xml_node>{node};
+        bool sourceChanged = false;
+        for (std::size_t i = 0; i < formUnits.size(); ++i) {
+            const std::string& wanted = unit.plural && i > 0 ? unit.sourcePlural : unit.source;
+            const pugi::xml_node source = ChildNamed(formUnits[i], "source");
+            std::string current;
+            ExchangeProblem ignored;
+            if (!source || (InlineText(source, lines, current, ignored) && current == wanted)) continue;
+            sourceChanged = true;
             PlaceholderMap ids;
             int nextId = 1;
             const std::string content =
-                markup(prefix, [&](pugi::xml_node holder) { AppendInline(holder, unit.source, ids, nextId); });
+                markup(prefix, [&](pugi::xml_node holder) { AppendInline(holder, wanted, ids, nextId); });
             const std::size_t sourceStart = ElementStart(bytes, source);
             const std::size_t sourceTagEnd = TagEnd(bytes, sourceStart);
             if (SelfClosing(bytes, sourceTagEnd))
                 edits.push_back({sourceTagEnd - 2, sourceTagEnd, ">" + content + "</" + source.name() + ">"});
             else
                 edits.push_back({sourceTagEnd, bytes.rfind('<', ElementEnd(bytes, sourceStart) - 1), content});
-            const pugi::xml_node target = ChildNamed(node, "target");
-            if (target && target.first_child()) {
-                const std::size_t targetStart = ElementStart(bytes, target);
-                const AttributeSpan state = FindAttribute(bytes, targetStart, "state");
-                if (state.found)
-                    edits.push_back({state.valueBegin, state.valueEnd, "needs-review-translation"});
-                else
-                    edits.push_back({AttributeInsertion(bytes, targetStart), AttributeInsertion(bytes, targetStart),
-                                     " state=\"needs-review-translation\""});
-                const AttributeSpan approved = FindAttribute(bytes, unitStart, "approved");
-                if (approved.found) edits.push_back({approved.begin, approved.valueEnd + 1, ""});
-            }
+        }
+        bool reviewed = false;
+        for (const pugi::xml_node& form : formUnits) {
+            const pugi::xml_node target = ChildNamed(form, "target");
+            if (!sourceChanged || !target || !target.first_child()) continue;
+            const std::size_t targetStart = ElementStart(bytes, target);
+            const AttributeSpan state = FindAttribute(bytes, targetStart, "state");
+            if (state.found)
+                edits.push_back({state.valueBegin, state.valueEnd, "needs-review-translation"});
+            else
+                edits.push_back({AttributeInsertion(bytes, targetStart), AttributeInsertion(bytes, targetStart),
+                                 " state=\"needs-review-translation\""});
+            const AttributeSpan approved = FindAttribute(bytes, ElementStart(bytes, form), "approved");
+            if (approved.found) edits.push_back({approved.begin, approved.valueEnd + 1, ""});
+            reviewed = true;
+        }
+        if (reviewed && unit.plural) {
+            const AttributeSpan approved = FindAttribute(bytes, unitStart, "approved");
+            if (approved.found) edits.push_back({approved.begin, approved.valueEnd + 1, ""});
         }
         // Developer notes: replaced only when they differ; the new ones go
         // after the unit's last child.
@@ -783,10 +1023,10 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
                              })});
         }
     }
-    if (emptyBody && !added.empty())
+    if (emptyBody && adding)
         edits.push_back({bodyTagEnd, bodyTagEnd, "\n    </" + std::string(body.name()) + ">"});
     for (const pugi::xml_node& node : existing) {
-        if (inBase.count(UnitKey(node)) != 0) continue;
+        if (baseOf(node)) continue;
         const std::size_t unitStart = ElementStart(bytes, node);
         edits.push_back({BlanksBefore(bytes, unitStart), ElementEnd(bytes, unitStart), ""});
     }

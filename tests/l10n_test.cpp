@@ -331,6 +331,122 @@ TEST_P(L10nImportWithBase, FallsBackWhereTheBaseChangedAndKeepsTheStates) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, L10nImportWithBase, ::testing::Values("po", "xlf"));
 
+// The definition's entries as "name=body" lines, comment lines left out.
+std::vector<std::string> EntryLines(const std::string& utf16) {
+    const std::string text = Utf8FromUnits(UnitsFromUtf16Le(utf16));
+    std::vector<std::string> entries;
+    for (std::size_t start = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0, end; start < text.size(); start = end + 2) {
+        end = std::min(text.find("\r\n", start), text.size());
+        if (text[start] != '#') entries.push_back(text.substr(start, end - start));
+    }
+    return entries;
+}
+
+// A plural message through gettext and translate-toolkit, for languages of
+// three, six and one integer forms: msginit makes the PO of the language's
+// forms from our template, the translator fills them in, msgfmt -c accepts
+// them (their number included), po2xliff and xliff2po carry them, and each
+// of the three files imports to the members of the language's integer
+// categories, "other" taking the last one's text where it is none of them.
+// Our own export of the result passes msgfmt -c and imports the same.
+struct PluralLanguage {
+    const char* language;
+    const char* pluralForms;  // what msginit writes in the header
+    std::vector<std::string> categories;  // CLDR's integer categories: msgstr[0..n-1]
+    std::vector<std::string> forms;       // the translator's msgstr[0..n-1]
+};
+
+TEST_F(L10nTest, PluralFormsRoundTripThroughGettextAndTranslateToolkit) {
+    REQUIRE_TOOL(TEXTRESL10N_MSGINIT);
+    REQUIRE_TOOL(TEXTRESL10N_PLURALS_XML);
+    REQUIRE_TOOL(TEXTRESL10N_MSGFMT);
+    REQUIRE_TOOL(TEXTRESL10N_PO2XLIFF);
+    REQUIRE_TOOL(TEXTRESL10N_XLIFF2PO);
+    ASSERT_TRUE(WriteFileBytes(At("en.txt"), Utf8WithMark("App.Title=Notes\n"
+                                                          "# Shown after deleting\n"
+                                                          "Files.Deleted.one=%d file deleted\n"
+                                                          "Files.Deleted.other=%d files deleted\n")));
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "-o", "notes.pot"})));
+    const std::vector<PluralLanguage> languages = {
+            {"ru", "nplurals=3;", {"one", "few", "many"}, {"%d файл удалён", "%d файла удалены", "%d файлов удалено"}},
+            // Arabic's "one" is a single count: its form may leave the count out.
+            {"ar", "nplurals=6;", {"zero", "one", "two", "few", "many", "other"},
+             {"لم يحذف %d", "حذف ملف واحد", "حذف %d ملفان", "حذف %d ملفات", "حذف %d ملفًا", "حذف %d ملف"}},
+            {"ja", "nplurals=1;", {"other"}, {"%d 個のファイルを削除しました"}},
+    };
+    for (const PluralLanguage& test : languages) {
+        const std::string lang = test.language;
+        SCOPED_TRACE(lang);
+        // msginit's own table lacks Arabic; with GETTEXTCLDRDIR it takes
+        // every language's formula from CLDR (through cldr-plurals).
+        RunOptions msginit;
+        msginit.arguments = {"--no-translator", "-l", lang, "-i", "notes.pot", "-o", lang + ".po"};
+        msginit.workingDirectory = folder_.Path();
+        msginit.environment = {{"GETTEXTCLDRDIR", fs::path(TEXTRESL10N_PLURALS_XML).parent_path().parent_path().parent_path().string()}};
+        ASSERT_TRUE(Ran(RunProgram(TEXTRESL10N_MSGINIT, msginit)));
+        std::string po = Bytes(lang + ".po");
+        ASSERT_NE(po.find(test.pluralForms), std::string::npos) << po;
+        const std::string title = "msgid \"Notes\"\nmsgstr \"\"";
+        ASSERT_NE(po.find(title), std::string::npos) << po;
+        po.replace(po.find(title), title.size(), "msgid \"Notes\"\nmsgstr \"" + lang + " title\"");
+        for (std::size_t i = 0; i < test.forms.size(); ++i) {
+            const std::string form = "msgstr[" + std::to_string(i) + "] \"\"";
+            ASSERT_NE(po.find(form), std::string::npos) << po;
+            po.replace(po.find(form), form.size(), "msgstr[" + std::to_string(i) + "] \"" + test.forms[i] + "\"");
+        }
+        ASSERT_EQ(po.find("msgstr[" + std::to_string(test.forms.size()) + "]"), std::string::npos) << po;
+        ASSERT_TRUE(WriteFileBytes(At(lang + ".po"), po));
+        EXPECT_TRUE(Ran(RunTool(TEXTRESL10N_MSGFMT, folder_.Path(), {"--check-format", "-c", "-o", "x.mo", lang + ".po"})));
+        ASSERT_TRUE(Ran(RunTool(TEXTRESL10N_PO2XLIFF, folder_.Path(), {lang + ".po", lang + ".xlf"})));
+        ASSERT_TRUE(Ran(RunTool(TEXTRESL10N_XLIFF2PO, folder_.Path(), {lang + ".xlf", lang + "-back.po"})));
+
+        std::vector<std::string> expected = {"App.Title=" + lang + " title"};
+        for (std::size_t i = 0; i < test.categories.size(); ++i)
+            expected.push_back("Files.Deleted." + test.categories[i] + "=" + test.forms[i]);
+        if (test.categories.back() != "other") expected.push_back("Files.Deleted.other=" + test.forms.back());
+        for (const std::string& file : {lang + ".po", lang + ".xlf", lang + "-back.po"}) {
+            const RunResult import = L10n({"import", "--base", "en.txt", file, "-o", file + ".txt"});
+            EXPECT_TRUE(Ran(import)) << file;
+            EXPECT_EQ(import.err.find("warning"), std::string::npos) << import.err;
+            EXPECT_EQ(EntryLines(Bytes(file + ".txt")), expected) << file;
+        }
+        ASSERT_TRUE(Ran(L10n({"export", "--base", "en.txt", "--translation", lang + ".po.txt", "--lang", lang, "-o",
+                              "ours.po"})));
+        const RunResult msgfmt = RunTool(TEXTRESL10N_MSGFMT, folder_.Path(), {"--check-format", "-c", "-o", "x.mo", "ours.po"});
+        EXPECT_TRUE(Ran(msgfmt));
+        EXPECT_EQ(msgfmt.err, "") << "msgfmt -c warns about the exported file";
+        ASSERT_TRUE(Ran(L10n({"import", "--base", "en.txt", "ours.po", "-o", "ours.txt"})));
+        EXPECT_EQ(Bytes("ours.txt"), Bytes(lang + ".po.txt"));
+    }
+
+    // A changed plural source marks the unit for review, counted once; its
+    // forms stay until reviewed, and import meanwhile takes the base's.
+    ASSERT_TRUE(WriteFileBytes(At("en.txt"), Utf8WithMark("App.Title=Notes\n"
+                                                          "# Shown after deleting\n"
+                                                          "Files.Deleted.one=%d file deleted\n"
+                                                          "Files.Deleted.other=%d files removed\n")));
+    for (const std::string& file : {std::string("ru.po"), std::string("ru.xlf")}) {
+        const RunResult update = L10n({"update", "--base", "en.txt", file});
+        EXPECT_TRUE(Ran(update));
+        EXPECT_EQ(update.err, file + ": 0 added, 0 removed, 1 marked for review\n");
+        EXPECT_NE(Bytes(file).find("файлов удалено"), std::string::npos) << Bytes(file);
+        const RunResult stats = L10n({"stats", "--base", "en.txt", file});
+        EXPECT_EQ(stats.out, file + ": 2 units: 1 translated (0 identical to the source), 0 untranslated, 1 need review\n");
+        ASSERT_TRUE(Ran(L10n({"import", "--base", "en.txt", file, "-o", "stale.txt"})));
+        EXPECT_EQ(EntryLines(Bytes("stale.txt")),
+                  (std::vector<std::string>{"App.Title=ru title", "Files.Deleted.one=%d file deleted",
+                                            "Files.Deleted.few=%d files removed", "Files.Deleted.many=%d files removed",
+                                            "Files.Deleted.other=%d files removed"}));
+    }
+    EXPECT_TRUE(Ran(RunTool(TEXTRESL10N_MSGFMT, folder_.Path(), {"--check-format", "-c", "-o", "x.mo", "ru.po"})));
+    // The pseudo-locale fills every category.
+    ASSERT_TRUE(Ran(L10n({"pseudo", "--base", "en.txt", "-o", "qps.txt"})));
+    std::vector<std::string> names;
+    for (const std::string& entry : EntryLines(Bytes("qps.txt"))) names.push_back(entry.substr(0, entry.find('=')));
+    EXPECT_EQ(names, (std::vector<std::string>{"App.Title", "Files.Deleted.zero", "Files.Deleted.one", "Files.Deleted.two",
+                                               "Files.Deleted.few", "Files.Deleted.many", "Files.Deleted.other"}));
+}
+
 // The pseudo-locale compiles, keeps the layout and passes the checker's
 // comparison with the base (placeholders included).
 TEST_F(L10nTest, PseudoLocaleCompilesWithTheBaseLayout) {
