@@ -210,8 +210,8 @@ private:
                 AddAfterwards(plural.line, Severity::Warning,
                               "group " + Quoted(index.FullName(plural.group)) +
                                   " has only members named after plural categories (" + categories +
-                                  ") but no 'other': textresgen_add_library refuses it, since a plural message's "
-                                  "missing categories are filled from 'other'; add " +
+                                  ") but no 'other', so it is no plural message: it is not completed to the six "
+                                  "categories, which are filled from 'other'; add " +
                                   Quoted(index.FullName(plural.group, u"other")) +
                                   ", or rename a member if it is no plural message");
                 continue;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "check/message_text.h"
+#include "check/plural_groups.h"
 
 namespace textrescheck {
 namespace {
@@ -15,11 +16,24 @@ constexpr const char* kMembersMove =
     ": the members after it move, so an application built with another language's header reads wrong texts "
     "from this one";
 
+// The groups of an index that are plural messages with `other`: the build
+// completes each to all six categories, so a category one language lacks
+// and another has moves no member.
+std::vector<bool> CompletedPluralGroups(const DefinitionIndex& index) {
+    std::vector<bool> completed(index.GroupCount(), false);
+    for (const PluralGroup& plural : FindPluralGroups(index))
+        if (plural.Find("other")) completed[plural.group] = true;
+    return completed;
+}
+
 // Calls found(isGroup, group, name) for every group and entry of `from`
-// that `in` lacks, skipping what lies inside a group already reported.
+// that `in` lacks, skipping what lies inside a group already reported, and
+// the categories of a plural message that both complete.
 // Groups are visited in creation order, so a parent comes before its child.
 template <typename Found>
 void ForEachAbsent(const DefinitionIndex& from, const DefinitionIndex& in, Found found) {
+    const std::vector<bool> fromCompleted = CompletedPluralGroups(from);
+    const std::vector<bool> inCompleted = CompletedPluralGroups(in);
     std::vector<std::optional<GroupId>> match(from.GroupCount());
     match[DefinitionIndex::kRoot] = DefinitionIndex::kRoot;
     for (GroupId id = 1; id < from.GroupCount(); ++id) {
@@ -30,7 +44,9 @@ void ForEachAbsent(const DefinitionIndex& from, const DefinitionIndex& in, Found
         if (!match[id]) found(true, id, WideStringView());
     }
     from.ForEachEntry([&](GroupId group, WideStringView name, const DefinitionIndex::Entry&) {
-        if (match[group] && !in.FindEntry(*match[group], name)) found(false, group, name);
+        if (!match[group] || in.FindEntry(*match[group], name)) return;
+        if (fromCompleted[group] && inCompleted[*match[group]] && IsCategoryName(name)) return;
+        found(false, group, name);
     });
 }
 

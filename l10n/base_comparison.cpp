@@ -123,8 +123,8 @@ std::vector<std::string> PlaceholderMismatches(textresgen::LiteralValuesView sou
 }
 
 std::vector<std::string> PluralFormMismatches(textresgen::LiteralValuesView plural, textresgen::LiteralValuesView form,
-                                              std::string_view category) {
-    return textresgen::ComparePluralForm(plural, form, category == "one");
+                                              bool singleCount) {
+    return textresgen::ComparePluralForm(plural, form, singleCount);
 }
 
 }  // namespace textresl10n

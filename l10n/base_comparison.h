@@ -48,8 +48,8 @@ std::vector<std::string> PlaceholderMismatches(textresgen::LiteralValuesView sou
                                                textresgen::LiteralValuesView translation);
 
 // The same for one form of a plural message against the message's plural
-// source; the form of the category "one" may leave out the count.
+// source; a form for a single count (FormTakesOneCount) may leave out the count.
 std::vector<std::string> PluralFormMismatches(textresgen::LiteralValuesView plural, textresgen::LiteralValuesView form,
-                                              std::string_view category);
+                                              bool singleCount);
 
 }  // namespace textresl10n

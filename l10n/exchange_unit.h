@@ -34,6 +34,7 @@ struct ExchangeUnit {
     std::vector<std::string> categories;
     std::vector<std::string> forms;
     std::vector<std::size_t> formLines;  // where each form stands in the file
+    std::vector<bool> singleCount;       // per category: it takes one count alone (may leave out the count)
 };
 
 // What a new exchange file says besides its units.

@@ -229,6 +229,7 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
             out.target = compared.translation->target;
             out.state = compared.translation->state;
             out.categories = compared.translation->categories;
+            out.singleCount = compared.translation->singleCount;
             out.forms = compared.translation->forms;
             std::vector<std::string> mismatches;
             LiteralValues values;
@@ -240,7 +241,8 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
             for (std::size_t c = 0; c < out.forms.size() && mismatches.empty(); ++c) {
                 if (out.forms[c].empty()) continue;
                 textresgen::Utf8ToValues(out.forms[c], values, bad);
-                mismatches = PluralFormMismatches(compared.base->pluralValues, values, out.categories[c]);
+                mismatches = PluralFormMismatches(compared.base->pluralValues, values,
+                                                  FormTakesOneCount(&out, out.categories[c]));
             }
             if (!mismatches.empty() && out.state == UnitState::Translated) {
                 out.state = UnitState::NeedsReview;
@@ -442,7 +444,8 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
         }
         for (std::size_t c = 0; c < unit.forms.size(); ++c) {
             if (unit.forms[c].empty()) continue;
-            for (const std::string& mismatch : PluralFormMismatches(pluralSources[i], forms[i][c], unit.categories[c]))
+            for (const std::string& mismatch : PluralFormMismatches(pluralSources[i], forms[i][c],
+                                                                         FormTakesOneCount(&unit, unit.categories[c])))
                 result.errors.push_back({unit.formLines[c], Quoted(unit.key) + " (" + unit.categories[c] + "): " + mismatch});
         }
     }
@@ -493,7 +496,7 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
                     formState = UnitState::Untranslated;
                 } else if (current) {
                     const std::vector<std::string> mismatches =
-                            PluralFormMismatches(current->pluralValues, *translation, category);
+                            PluralFormMismatches(current->pluralValues, *translation, FormTakesOneCount(unit, category));
                     if (!mismatches.empty()) {
                         reason = "(" + category + ") does not take the base text's arguments: " + mismatches.front();
                         formState = UnitState::NeedsReview;

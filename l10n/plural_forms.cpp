@@ -29,6 +29,14 @@ bool FormsOfCategories(std::string_view language, const PluralFormula& file, Cat
         out.categories.emplace_back(category);
     out.form.assign(out.categories.size(), kNoForm);
     const PluralFormula own = LanguageFormula(language);
+    // Counts per category over 0..10000: every rule CLDR has repeats within
+    // that range if it repeats at all.
+    std::vector<std::size_t> takes(out.categories.size(), 0);
+    for (std::uint64_t n = 0; n <= 10000; ++n) {
+        std::uint64_t category = 0;
+        if (own.Evaluate(n, category) && category < takes.size()) ++takes[category];
+    }
+    for (const std::size_t count : takes) out.singleCount.push_back(count == 1);
     static const std::vector<std::uint64_t> kSamples = SampleCounts();
     std::vector<bool> sampled(out.categories.size(), false);
     std::size_t left = out.categories.size();
@@ -47,9 +55,17 @@ bool FormsOfCategories(std::string_view language, const PluralFormula& file, Cat
     return true;
 }
 
+bool FormTakesOneCount(const ExchangeUnit* unit, std::string_view category) {
+    if (unit)
+        for (std::size_t c = 0; c < unit->categories.size() && c < unit->singleCount.size(); ++c)
+            if (unit->categories[c] == category) return unit->singleCount[c];
+    return category == "one";
+}
+
 void AssignForms(const CategoryForms& map, const std::vector<std::string>& fileForms,
                  const std::vector<std::size_t>& fileLines, ExchangeUnit& unit) {
     unit.categories = map.categories;
+    unit.singleCount = map.singleCount;
     unit.forms.assign(map.categories.size(), std::string());
     unit.formLines.assign(map.categories.size(), unit.targetLine);
     std::size_t other = map.categories.size() - 1;  // the last integer category stands in for "other"

@@ -27,6 +27,10 @@ inline constexpr std::size_t kNoForm = static_cast<std::size_t>(-1);
 struct CategoryForms {
     std::vector<std::string> categories;
     std::vector<std::size_t> form;
+    // Whether the category takes a single count in the language (en and ar
+    // "one" take 1 alone; ru "one" takes 1, 21, 31 ...): only such a form may
+    // leave out the count, as gettext's msgfmt -c allows.
+    std::vector<bool> singleCount;
 };
 bool FormsOfCategories(std::string_view language, const PluralFormula& file, CategoryForms& out, std::string& error);
 
@@ -37,6 +41,10 @@ bool FormsOfCategories(std::string_view language, const PluralFormula& file, Cat
 // none (ru: many).
 void AssignForms(const CategoryForms& map, const std::vector<std::string>& fileForms,
                  const std::vector<std::size_t>& fileLines, ExchangeUnit& unit);
+
+// Whether the unit's form of `category` stands for a single count in its
+// language; without the language's rules (no unit), for "one" alone.
+bool FormTakesOneCount(const ExchangeUnit* unit, std::string_view category);
 
 // The state of a plural unit from its forms: Untranslated when every form
 // is empty, else Translated (an empty form is filled in at import).

@@ -1,8 +1,9 @@
 // textresgen-plurals INPUT OUTPUT: writes the definition file INPUT to OUTPUT
 // with every plural message completed to the six plural categories.
-// Exit status 0 written, 1 a plural message without 'other' or a file that
-// fails (nothing written), 2 the command line is wrong.
+// Exit status 0 written, 1 a file that fails (nothing written), 2 the
+// command line is wrong.
 #include <string>
+#include <vector>
 
 #include "cli/command_line.h"
 #include "cli/shown_text.h"
@@ -26,9 +27,11 @@ const textresgen::cli::Tool kTool = {
     "  --version   show the version and exit\n"
     "  --          end of options: the later arguments are files, even when starting with '-'\n"
     "\n"
-    "Exit status: 0 written, 1 a plural message without 'other' (reported as\n"
-    "FILE:LINE) or a file could not be read or written (nothing is written), 2 the\n"
-    "command line is wrong.\n"};
+    "A group of category names without 'other' is copied as it is, with a warning\n"
+    "(FILE:LINE).\n"
+    "\n"
+    "Exit status: 0 written, 1 a file could not be read or written (nothing is\n"
+    "written), 2 the command line is wrong.\n"};
 
 }  // namespace
 
@@ -37,11 +40,14 @@ int main(int argc, char** argv) {
     const cli::CommandLine line = cli::ParseProgramArguments(kTool, argc, argv);
     if (!line.run) return cli::Finish(line);
     if (line.operands.size() != 2) return cli::Finish(cli::UsageError(kTool, "expects INPUT and OUTPUT"));
-    const auto failures = textresgen::CompletePluralGroups(line.operands[0], line.operands[1]);
-    for (const textresgen::CompletionFailure& failure : failures) {
-        std::string where = cli::Printable(failure.file);
-        if (failure.line > 0) where += ":" + std::to_string(failure.line);
-        textresgen::WriteStandardError(where + ": error: " + failure.what + "\n");
-    }
+    std::vector<textresgen::CompletionFailure> warnings;
+    const auto failures = textresgen::CompletePluralGroups(line.operands[0], line.operands[1], warnings);
+    const auto report = [](const textresgen::CompletionFailure& finding, const char* severity) {
+        std::string where = cli::Printable(finding.file);
+        if (finding.line > 0) where += ":" + std::to_string(finding.line);
+        textresgen::WriteStandardError(where + ": " + severity + ": " + finding.what + "\n");
+    };
+    for (const auto& warning : warnings) report(warning, "warning");
+    for (const auto& failure : failures) report(failure, "error");
     return failures.empty() ? 0 : 1;
 }

@@ -86,8 +86,8 @@ std::optional<CompletionFailure> ReadGroups(const std::string& input, Groups& gr
     return std::nullopt;
 }
 
-// The lines each plural message lacks, after its last member; a failure for
-// each plural message without `other`.
+// The lines each plural message lacks, after its last member; a warning for
+// each group of category names without `other`, which is left as it is.
 std::vector<CompletionFailure> PlanAdditions(const std::string& input, const Groups& groups, Additions& additions) {
     std::vector<std::pair<std::size_t, CompletionFailure>> failures;
     for (const auto& [path, group] : groups) {
@@ -100,10 +100,10 @@ std::vector<CompletionFailure> PlanAdditions(const std::string& input, const Gro
             failures.push_back({group.firstLine,
                                 {input, group.firstLine,
                                  "group " + Shown(path) +
-                                     " is a plural message (its members are all plural categories: zero one two few "
-                                     "many other) without 'other', the form its missing categories are filled from: "
-                                     "add " + Shown(path + u".other") +
-                                     ", or rename its members if it is no plural message"}});
+                                     " has only plural categories as members (zero one two few many other) but no "
+                                     "'other', the form a plural message's missing categories are filled from, so it "
+                                     "is left as it is: add " + Shown(path + u".other") +
+                                     " if it is a plural message"}});
             continue;
         }
         for (std::size_t i = 0; i < kCategories.size(); ++i) {
@@ -270,12 +270,12 @@ private:
 
 }  // namespace
 
-std::vector<CompletionFailure> CompletePluralGroups(const std::string& input, const std::string& output) {
+std::vector<CompletionFailure> CompletePluralGroups(const std::string& input, const std::string& output,
+                                                    std::vector<CompletionFailure>& warnings) {
     Groups groups;
     if (auto failure = ReadGroups(input, groups)) return {std::move(*failure)};
     Additions additions;
-    std::vector<CompletionFailure> failures = PlanAdditions(input, groups, additions);
-    if (!failures.empty()) return failures;
+    warnings = PlanAdditions(input, groups, additions);
     groups.clear();
 
     std::unique_ptr<ByteSource> source = OpenRegularFileSource(input.c_str());

@@ -24,9 +24,12 @@ struct CompletionFailure {
 // other. Each category such a group lacks is added as a line "Group.name="
 // with the text of the group's `other`, right after the line of the group's
 // last member, in the file's encoding and that line's line end. Without
-// anything to add `output` is a byte-for-byte copy of `input`. A plural
-// message without `other` fails at the group's first line, and nothing is
-// written. Returns the failures, in line order; none when `output` was written.
-std::vector<CompletionFailure> CompletePluralGroups(const std::string& input, const std::string& output);
+// anything to add `output` is a byte-for-byte copy of `input`. A group of
+// category names without `other` is no complete plural message: it is
+// copied as it is, with a warning at its first line in `warnings` (a file
+// written before plural messages may hold `Numbers.one`, `Numbers.two`).
+// Returns the failures; none when `output` was written.
+std::vector<CompletionFailure> CompletePluralGroups(const std::string& input, const std::string& output,
+                                                    std::vector<CompletionFailure>& warnings);
 
 }  // namespace textresgen

@@ -182,8 +182,8 @@ const std::vector<Row> kRows = {
       "rest of the line, 'Menu.File=File<U+000D>Menu.Quit=Quit': only LF or CR LF ends a line"}},
     // --- plural messages: groups of members named after plural categories
     {"plural categories without other", "Numbers.one=1\nNumbers.two=2\n",
-     {"T.txt:1: warning: group 'Numbers' has only members named after plural categories (one, two) but no 'other': "
-      "textresgen_add_library refuses it, since a plural message's missing categories are filled from 'other'; add "
+     {"T.txt:1: warning: group 'Numbers' has only members named after plural categories (one, two) but no 'other', "
+      "so it is no plural message: it is not completed to the six categories, which are filled from 'other'; add "
       "'Numbers.other', or rename a member if it is no plural message"}},
     {"form of another argument type", "Files.one=%s file\nFiles.other=%d files\n",
      {"T.txt:1: error: text of 'Files.one': the form takes argument 1 as char*, the 'other' form as int (line 2)" +

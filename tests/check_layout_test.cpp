@@ -55,6 +55,28 @@ TEST(CheckLayout, EachMissingOrExtraNameIsAnError) {
               }));
 }
 
+// The build completes a plural message with 'other' to all six categories,
+// so only the categories of groups without 'other' can move members.
+TEST(CheckLayout, CategoriesOfPluralMessagesWithOtherMoveNothing) {
+    const std::string en =
+        "Files.one=%d file\n"      // 1
+        "Files.other=%d files\n"   // 2
+        "Numbers.one=One\n"        // 3
+        "Numbers.two=Two\n";       // 4
+    const std::string ru =
+        "Files.one=%d файл\n"      // 1
+        "Files.few=%d файла\n"     // 2
+        "Files.many=%d файлов\n"   // 3
+        "Files.other=%d файла\n"   // 4
+        "Numbers.one=Один\n"       // 5
+        "Numbers.few=Три\n";       // 6
+    EXPECT_EQ(Differences(en, ru),
+              (std::vector<std::string>{
+                  "ja.txt:6: error: entry 'Numbers.few' is not in en.txt" + kMoves,
+                  "ja.txt: error: entry 'Numbers.two' is missing (en.txt:4)" + kMoves,
+              }));
+}
+
 TEST(CheckLayout, AnEntryIsNotAGroupOfTheSameName) {
     EXPECT_EQ(Differences("A.B=x\nC=y\n", "A=x\nC.D=y\n"),
               (std::vector<std::string>{

@@ -30,7 +30,7 @@ struct Row {
     std::string err;     // standard error, "{in}" for the input's path
 };
 
-const std::string kOtherFirst = "add 'A.other', or rename its members if it is no plural message\n";
+const std::string kOtherFirst = "add 'A.other' if it is a plural message\n";
 
 const Row kRows[] = {
     {"no plural message: a copy", Encoding::Utf16,
@@ -56,9 +56,11 @@ const Row kRows[] = {
     {"a lone CR ends the text, not the line", Encoding::Utf8,
      "A.one=1\nA.zero=0\nA.two=2\nA.few=3\nA.other=n\rtail\nZ=z\n",
      "A.one=1\nA.zero=0\nA.two=2\nA.few=3\nA.other=n\rtail\nA.many=n\nZ=z\n", ""},
-    {"no other", Encoding::Utf8, "T=t\nA.one=1\nA.two=2\nB.one=1\nB.other=n\n", "",
-     "{in}:2: error: group 'A' is a plural message (its members are all plural categories: zero one two few many "
-     "other) without 'other', the form its missing categories are filled from: " + kOtherFirst},
+    {"no other: left as it is, the others completed", Encoding::Utf8, "T=t\nA.one=1\nA.two=2\nB.one=1\nB.other=n\n",
+     "T=t\nA.one=1\nA.two=2\nB.one=1\nB.other=n\nB.zero=n\nB.two=n\nB.few=n\nB.many=n\n",
+     "{in}:2: warning: group 'A' has only plural categories as members (zero one two few many other) but no "
+     "'other', the form a plural message's missing categories are filled from, so it is left as it is: " +
+         kOtherFirst},
 };
 
 TEST(PluralCompletion, CompletesPluralMessagesOnly) {

@@ -103,18 +103,19 @@ struct MappingCase {
     const char* language;
     const char* header;
     std::vector<std::size_t> forms;  // per integer category, CLDR order
+    std::vector<bool> singleCount;   // per category: it takes one count alone, so its form may leave the count out
 };
 
 const MappingCase kMappings[] = {
         {"ru", "nplurals=3; plural=(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || n%100>=20) ? 1 : 2);",
-         {0, 1, 2}},
-        {"ru", "nplurals=2; plural=(n%10==1 && n%100!=11 ? 0 : 1);", {0, 1, 1}},
-        {"fr", "nplurals=2; plural=(n > 1);", {0, 1, 1}},
-        {"fr_CA", "nplurals=3; plural=n<=1 ? 0 : n==1000000 ? 1 : 2;", {0, 1, 2}},
+         {0, 1, 2}, {false, false, false}},
+        {"ru", "nplurals=2; plural=(n%10==1 && n%100!=11 ? 0 : 1);", {0, 1, 1}, {false, false, false}},
+        {"fr", "nplurals=2; plural=(n > 1);", {0, 1, 1}, {false, false, false}},
+        {"fr_CA", "nplurals=3; plural=n<=1 ? 0 : n==1000000 ? 1 : 2;", {0, 1, 2}, {false, false, false}},
         {"ar", "nplurals=6; plural=n==0 ? 0 : n==1 ? 1 : n==2 ? 2 : n%100>=3 && n%100<=10 ? 3 : n%100>=11 ? 4 : 5;",
-         {0, 1, 2, 3, 4, 5}},
-        {"en", "nplurals=2; plural=n == 1 ? 0 : 7;", {0, kNoForm}},
-        {"ja", "nplurals=1; plural=0;", {0}},
+         {0, 1, 2, 3, 4, 5}, {true, true, true, false, false, false}},
+        {"en", "nplurals=2; plural=n == 1 ? 0 : 7;", {0, kNoForm}, {true, false}},
+        {"ja", "nplurals=1; plural=0;", {0}, {false}},
 };
 
 TEST(PluralForms, EachCategoryTakesTheFormTheFilesFormulaGivesItsCounts) {
@@ -126,6 +127,7 @@ TEST(PluralForms, EachCategoryTakesTheFormTheFilesFormulaGivesItsCounts) {
         CategoryForms map;
         ASSERT_TRUE(FormsOfCategories(test.language, formula, map, error)) << error;
         EXPECT_EQ(map.form, test.forms);
+        EXPECT_EQ(map.singleCount, test.singleCount);
     }
     // A French file of two forms: "many" takes the form "other" takes.
     PluralFormula french;
