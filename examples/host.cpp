@@ -5,6 +5,7 @@
 // layout of TextResource, and falls back to English when it was not.
 // Usage: notes_host [LANGUAGE-TAG...]
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,13 @@ void ShowLanguage(const Notes& notes) {
     Show("Menu.File.Open", t.Menu.File.Open);
     Show("Dialog.Save.Prompt", t.Dialog.Save.Prompt);
     Show("Message.Info.Welcome", t.Message.Info.Welcome);
+    // A plural message: the form the language's rules pick for each count.
+    for (const int count : {1, 5}) {
+        wchar_t line[128];
+        std::swprintf(line, sizeof line / sizeof line[0], textresgen::PluralText(t.Status.Notes, notes.Language(), count),
+                      count);
+        Show(("Status.Notes (" + std::to_string(count) + ")").c_str(), line);
+    }
 }
 
 std::string Joined(const std::vector<std::string>& tags) {

@@ -118,18 +118,22 @@ expect_in_order("${output}"
   "preferred: de-AT, ja, en-US\n"
   "[de]\n"
   "App.Title              TextResGen Notizen\n"
+  "Status.Notes (1)       1 Notiz\n"
+  "Status.Notes (5)       5 Notizen\n"
   "switching to ja\n"
   "[ja]\n"
   "App.Title              テキストリソース メモ帳\n"
   "Dialog.Save.Prompt     閉じる前に「%s」への変更を保存しますか？\n"
   "Message.Info.Welcome   お帰りなさい、𠮷田さん！\n"
+  "Status.Notes (5)       メモ 5 件\n"
   "switching to fr\n"
   "refused: "
   "notes_fr"
   "another layout"
   "[en]\n"
   "App.Title              TextResGen Notes\n"
-  "Dialog.Save.Prompt     Save the changes to \"%s\" before closing?\n")
+  "Dialog.Save.Prompt     Save the changes to \"%s\" before closing?\n"
+  "Status.Notes (1)       1 note\n")
 # The C locale asks for nothing: the fallback. LANG alone is enough.
 run_host(ENV LANGUAGE=de LANG=C)
 expect_in_order("${output}" "preferred: (none)\n" "[en]\n")
