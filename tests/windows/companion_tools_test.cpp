@@ -118,7 +118,7 @@ TEST(CompanionToolsOnWindows, FilesInUseAndDevicesAreToldAndLinesEndInLf) {
     const std::string device = "names a device of Windows";
     const std::vector<Row> rows = {
         {"a finding", TEXTRESGEN_CHECK_PROGRAM, {"cut.txt"}, 0, "cut.txt:1: warning: text of 'A' ends at a lone CR"},
-        {"help", TEXTRESGEN_CHECK_PROGRAM, {"--help"}, 0, "usage: textrescheck [FILE...]\n\nChecks"},
+        {"help", TEXTRESGEN_CHECK_PROGRAM, {"--help"}, 0, "usage: textrescheck [--languages TAG[,TAG...]] [FILE...]\n\nChecks"},
         {"unknown option", TEXTRESGEN_L10N_PROGRAM, {"--bogus"}, 2, "textresl10n: unknown option '--bogus'\ntry"},
         {"definition in use", TEXTRESGEN_CHECK_PROGRAM, {"held.txt"}, 2, "held.txt: error: cannot be opened: " + inUse},
         {"base in use", TEXTRESGEN_L10N_PROGRAM, {"export", "--base", "held.txt", "--lang", "ja", "-o", "x.po"}, 1, inUse},
