@@ -8,7 +8,11 @@ match. The update is run on a fresh copy each time; the median wall time and the
 median CPU time (user + system, which a loaded machine inflates less) are
 reported, and for PO beside gettext's msgmerge doing the same merge.
 
-usage: run_l10n_update_bench.py TEXTRESL10N [--units N] [--runs R]
+With --memory, each command (export, update with the unchanged and the
+changed base, stats, import) runs once per format instead, and its peak
+resident memory is reported beside the size of the files it reads.
+
+usage: run_l10n_update_bench.py TEXTRESL10N [--units N] [--runs R] [--memory]
 """
 import argparse
 import os
@@ -26,11 +30,45 @@ def write_definition(path, entries):
             f.write(f"{key}={text}\n")
 
 
+def peak_rss(command, cwd):
+    """Runs the command; its own peak resident set in bytes (Linux: ru_maxrss is in KiB)."""
+    process = subprocess.Popen(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    _, status, usage = os.wait4(process.pid, 0)
+    stderr = process.stderr.read().decode()
+    process.stderr.close()
+    if status != 0:
+        raise SystemExit(f"{' '.join(command)} failed: {stderr}")
+    return usage.ru_maxrss * 1024
+
+
+def report_memory(program, work):
+    mib = 1024 * 1024
+    size = lambda name: os.path.getsize(os.path.join(work, name))
+    for suffix in ("po", "xlf"):
+        exported = "exported." + suffix
+        target = "ja." + suffix
+        runs = [
+            ("export", [program, "export", "--base", "old.txt", "--translation", "ja.txt", "--lang", "ja", "-o", exported],
+             ["old.txt", "ja.txt"]),
+            ("update, unchanged base", [program, "update", "--base", "old.txt", target], ["old.txt", exported]),
+            ("update, changed base", [program, "update", "--base", "en.txt", target], ["en.txt", exported]),
+            ("stats", [program, "stats", "--base", "old.txt", exported], ["old.txt", exported]),
+            ("import", [program, "import", "--base", "old.txt", exported, "-o", "imported.txt"], ["old.txt", exported]),
+        ]
+        for name, command, inputs in runs:
+            shutil.copyfile(os.path.join(work, exported), os.path.join(work, target)) if name.startswith("update") else None
+            read = sum(size(f) for f in inputs)
+            peak = peak_rss(command, work)
+            print(f"{suffix} {size(exported) / mib:.1f} MiB: {name}: reads {read / mib:.1f} MiB, "
+                  f"peak RSS {peak / mib:.1f} MiB = {peak / read:.2f} x")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("program")
     parser.add_argument("--units", type=int, default=100000)
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--memory", action="store_true")
     args = parser.parse_args()
     program = os.path.abspath(args.program)
 
@@ -43,6 +81,9 @@ def main():
             key, text = changed[i]
             changed[i] = (key.replace("Text", "Renamed"), text if n % 2 == 0 else text.replace("application", "program"))
         write_definition(os.path.join(work, "en.txt"), changed)
+        if args.memory:
+            report_memory(program, work)
+            return
         for suffix in ("po", "xlf"):
             exported = os.path.join(work, "exported." + suffix)
             subprocess.run([program, "export", "--base", "old.txt", "--translation", "ja.txt", "--lang", "ja",
