@@ -71,6 +71,12 @@ std::string CheckOneImport(std::string_view file, const ExchangeFormat& format, 
         textresgen::LiteralProblem problem;
         return found != defined->end() && textresgen::DecodeLiteralBody(found->second, values, problem);
     };
+    const auto decoded = [](const std::string& utf8) {
+        textresgen::LiteralValues values;
+        std::size_t bad = 0;
+        textresgen::Utf8ToValues(utf8, values, bad);
+        return values;
+    };
     for (const BaseUnit& unit : base->units) {
         textresgen::LiteralValues values;
         if (unit.plural) {
@@ -81,16 +87,20 @@ std::string CheckOneImport(std::string_view file, const ExchangeFormat& format, 
                     continue;
                 }
                 ++members;
-                const std::vector<std::string> mismatches = PluralFormMismatches(unit.pluralValues, values, category);
+                // Which forms take a single count depends on the file's
+                // language: any may, as far as this property can tell.
+                const std::vector<std::string> mismatches =
+                        PluralFormMismatches(decoded(unit.sourcePlural), values, /*singleCount=*/true);
                 if (!mismatches.empty()) return "'" + key + "' reached the definition with " + mismatches.front();
             }
             continue;
         }
         ++members;
         if (!text(unit.key, values)) return "the base member '" + unit.key + "' is missing or no literal body";
-        const std::vector<std::string> mismatches = PlaceholderMismatches(unit.values, values);
+        const textresgen::LiteralValues source = decoded(unit.source);
+        const std::vector<std::string> mismatches = PlaceholderMismatches(source, values);
         if (!mismatches.empty()) return "'" + unit.key + "' reached the definition with " + mismatches.front();
-        if (!unit.translate && values != unit.values) return "'" + unit.key + "', not to translate, was changed";
+        if (!unit.translate && values != source) return "'" + unit.key + "', not to translate, was changed";
     }
     if (defined->size() != members)
         return std::to_string(members) + " base members became " + std::to_string(defined->size());

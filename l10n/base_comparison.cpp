@@ -35,6 +35,17 @@ BaseComparison CompareWithBase(const BaseFile& base, const std::vector<ExchangeU
     return comparison;
 }
 
+UpdateCounts CountUpdate(const BaseFile& base, const std::vector<ExchangeUnit>& before) {
+    const BaseComparison comparison = CompareWithBase(base, before);
+    UpdateCounts counts;
+    for (const ComparedUnit& unit : comparison.units) {
+        counts.added += unit.translation == nullptr;
+        counts.review += unit.translation && unit.sourceChanged && unit.translation->state != UnitState::Untranslated;
+    }
+    counts.removed = comparison.notInBase.size();
+    return counts;
+}
+
 UnitState StateAgainstBase(const ComparedUnit& unit) {
     if (!unit.translation) return UnitState::Untranslated;
     const UnitState state = unit.translation->state;

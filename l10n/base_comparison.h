@@ -41,6 +41,19 @@ UnitState StateAgainstBase(const ComparedUnit& unit);
 // base that renamed everything costs no more than equal sources do.
 std::vector<long> MatchRenames(const std::vector<const BaseUnit*>& added, const std::vector<std::string>& removed);
 
+// What an update of a translation to the base changes.
+struct UpdateCounts {
+    bool changed = false;     // the file's bytes change
+    std::size_t added = 0;    // names of the base the file lacked
+    std::size_t removed = 0;  // units whose names left the base
+    std::size_t review = 0;   // translations made for another source text, now marked for review
+    std::size_t carried = 0;  // new names that took a renamed name's translation for review
+};
+
+// The counts of an update of a file that held `before` (all but `changed`
+// and `carried`, which the merge itself knows).
+UpdateCounts CountUpdate(const BaseFile& base, const std::vector<ExchangeUnit>& before);
+
 // How a translation's printf directives and {n} placeholders differ from
 // those of its source, one message each; none when it takes the same
 // arguments.

@@ -1,7 +1,9 @@
 #include "l10n/base_file.h"
 
 #include <memory>
+#include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "l10n/file_io.h"
 #include "l10n/message_text.h"
@@ -20,13 +22,6 @@ using textresgen::WideStringView;
 
 void GroupPlurals(BaseFile& base);
 
-struct RawUnit {
-    WideString name;
-    WideString body;
-    std::size_t line = 0;
-    std::vector<WideString> notes;
-};
-
 // The text of a comment line, or false when the line is no comment.
 bool CommentText(WideStringView line, WideString& text) {
     line = line.substr(0, line.find(u'\0'));
@@ -40,73 +35,111 @@ bool CommentText(WideStringView line, WideString& text) {
     return true;
 }
 
+// A note as one line of plain text, UTF-8; false for one that has no UTF-8 form.
+bool NoteText(WideStringView comment, std::string& utf8) {
+    textresgen::LiteralValues values;
+    if (!textresgen::UnitsToValues(comment, values)) return false;
+    for (char32_t& c : values)
+        if (c < 0x20 || c == 0x7F) c = U' ';
+    return textresgen::ValuesToUtf8(values, utf8);
+}
+
+// The text of a definition line into `unit.source`; false with the reason.
+bool DecodeText(WideStringView name, WideStringView body, BaseUnit& unit, std::string& why) {
+    textresgen::LiteralValues values;
+    textresgen::LiteralProblem problem;
+    if (!textresgen::DecodeLiteralBody(body, values, problem)) {
+        why = "the text of " + Quoted(name) + " is not a valid literal body: " + problem.message + " (character " +
+              std::to_string(problem.character) + ")";
+        return false;
+    }
+    unit.source.clear();
+    if (!textresgen::ValuesToUtf8(values, unit.source)) {
+        why = "the text of " + Quoted(name) + " holds a \\x escape giving a surrogate, which no exchange file can carry";
+        return false;
+    }
+    return true;
+}
+
 bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, ExchangeProblem& error) {
     textresgen::Utf16Reader reader;
     if (!source || !reader.Open(std::move(source))) {
         error.message = "cannot be read: it is missing, not accessible, or starts with the big-endian mark FE FF";
         return false;
     }
-    std::vector<RawUnit> raw;
-    std::unordered_map<WideString, std::size_t> byName;
-    std::vector<WideString> pendingNotes;
+    // Each unit is decoded as its line is read, so the file's text is held
+    // once, as UTF-8. A repeated name is found through the units' own keys
+    // (a set of indices, not a second copy of every name) and takes the
+    // later text. A text that cannot be decoded is an error only if no later
+    // definition of the name replaces it, as the generator keeps the last.
+    std::vector<BaseUnit>& units = base.units;
+    units.clear();
+    std::vector<std::pair<std::size_t, std::string>> failures;  // unit index -> why, while it stands
+    const auto hashKey = [&units](std::size_t i) { return std::hash<std::string_view>()(units[i].key); };
+    const auto sameKey = [&units](std::size_t a, std::size_t b) { return units[a].key == units[b].key; };
+    std::unordered_set<std::size_t, decltype(hashKey), decltype(sameKey)> byName(16, hashKey, sameKey);
+    std::vector<std::string> pendingNotes;
+    bool doNotTranslate = false;
     WideStringView line;
     std::size_t lineNumber = 0;
     while (reader.ReadLine(line)) {
         ++lineNumber;
         const textresgen::DefinitionLine definition = textresgen::SplitDefinitionLine(line);
         if (!definition.isEntry) {
-            WideString note;
-            if (CommentText(line, note)) pendingNotes.push_back(std::move(note));
-            else pendingNotes.clear();
+            WideString comment;
+            if (!CommentText(line, comment)) {
+                pendingNotes.clear();
+                doNotTranslate = false;
+                continue;
+            }
+            std::string note;
+            if (!NoteText(comment, note)) continue;
+            if (note == kDoNotTranslate) doNotTranslate = true;
+            else pendingNotes.push_back(std::move(note));
             continue;
         }
-        const auto [at, inserted] = byName.emplace(WideString(definition.name), raw.size());
-        if (inserted) {
-            raw.push_back({WideString(definition.name), WideString(definition.text), lineNumber, std::move(pendingNotes)});
-        } else {
-            raw[at->second].body.assign(definition.text);
-            raw[at->second].line = lineNumber;
+        BaseUnit unit;
+        unit.line = lineNumber;
+        std::string why;
+        textresgen::LiteralValues nameValues;
+        bool decoded = true;
+        if (!textresgen::UnitsToValues(definition.name, nameValues) || !textresgen::ValuesToUtf8(nameValues, unit.key)) {
+            why = "the name " + Quoted(definition.name) + " holds an unpaired surrogate, which has no UTF-8 form";
+            decoded = false;
+            // A key no UTF-8 name can equal, so that no other name's line replaces this error.
+            unit.key = "\xFF" + std::to_string(lineNumber);
         }
+        decoded = decoded && DecodeText(definition.name, definition.text, unit, why);
+        units.push_back(std::move(unit));
+        const auto [at, inserted] = byName.insert(units.size() - 1);
+        std::size_t index = *at;
+        if (inserted) {
+            units.back().notes = std::move(pendingNotes);
+            units.back().translate = !doNotTranslate;
+        } else {
+            BaseUnit& first = units[index];
+            first.source = std::move(units.back().source);
+            first.line = lineNumber;
+            units.pop_back();
+        }
+        // A later definition replaces an earlier one's failure.
+        if (!failures.empty() && failures.back().first == index) failures.pop_back();
+        else failures.erase(std::remove_if(failures.begin(), failures.end(),
+                                           [&](const auto& failure) { return failure.first == index; }),
+                            failures.end());
+        if (!decoded) failures.emplace_back(index, std::move(why));
         pendingNotes.clear();
+        doNotTranslate = false;
     }
     if (reader.ReadFailed()) {
         error.message = "reading failed after line " + std::to_string(lineNumber);
         return false;
     }
-
-    base.units.clear();
-    base.units.reserve(raw.size());
-    for (RawUnit& unit : raw) {
-        error.line = unit.line;
-        BaseUnit out;
-        textresgen::LiteralValues nameValues;
-        if (!textresgen::UnitsToValues(unit.name, nameValues) || !textresgen::ValuesToUtf8(nameValues, out.key)) {
-            error.message = "the name " + Quoted(unit.name) + " holds an unpaired surrogate, which has no UTF-8 form";
-            return false;
-        }
-        textresgen::LiteralProblem problem;
-        if (!textresgen::DecodeLiteralBody(unit.body, out.values, problem)) {
-            error.message = "the text of " + Quoted(unit.name) + " is not a valid literal body: " + problem.message +
-                    " (character " + std::to_string(problem.character) + ")";
-            return false;
-        }
-        if (!textresgen::ValuesToUtf8(out.values, out.source)) {
-            error.message = "the text of " + Quoted(unit.name) +
-                    " holds a \\x escape giving a surrogate, which no exchange file can carry";
-            return false;
-        }
-        for (const WideString& note : unit.notes) {
-            textresgen::LiteralValues values;
-            std::string utf8;
-            if (!textresgen::UnitsToValues(note, values)) continue;
-            for (char32_t& c : values)
-                if (c < 0x20 || c == 0x7F) c = U' ';  // a note is one line of plain text
-            textresgen::ValuesToUtf8(values, utf8);
-            if (utf8 == kDoNotTranslate) out.translate = false;
-            else out.notes.push_back(std::move(utf8));
-        }
-        out.line = unit.line;
-        base.units.push_back(std::move(out));
+    if (!failures.empty()) {
+        const auto first = std::min_element(failures.begin(), failures.end());
+        error.line = units[first->first].line;
+        error.message = first->second;
+        return false;
     }
     GroupPlurals(base);
     return true;
@@ -128,7 +161,11 @@ void GroupPlurals(BaseFile& base) {
         const auto found = isPlural.find(unit.key);
         if (found != isPlural.end()) found->second = false;
     }
+    bool any = false;
+    for (const auto& group : isPlural) any = any || group.second;
+    if (!any) return;
     std::vector<BaseUnit> units;
+    units.reserve(base.units.size());
     std::unordered_map<std::string, std::size_t> groupAt;
     for (BaseUnit& unit : base.units) {
         const std::size_t dot = unit.key.rfind('.');
@@ -149,8 +186,7 @@ void GroupPlurals(BaseFile& base) {
         }
         BaseUnit& merged = units[at->second];
         merged.translate = merged.translate && unit.translate;
-        merged.forms.push_back({unit.key.substr(dot + 1), std::move(unit.source), std::move(unit.values),
-                                std::move(unit.notes), unit.line});
+        merged.forms.push_back({unit.key.substr(dot + 1), std::move(unit.source), std::move(unit.notes), unit.line});
     }
     for (BaseUnit& unit : units) {
         if (!unit.plural) continue;
@@ -159,9 +195,7 @@ void GroupPlurals(BaseFile& base) {
         const BaseForm& singular = one ? *one : other ? *other : unit.forms.front();
         const BaseForm& plural = other ? *other : singular;
         unit.source = singular.source;
-        unit.values = singular.values;
         unit.sourcePlural = plural.source;
-        unit.pluralValues = plural.values;
     }
     base.units = std::move(units);
 }

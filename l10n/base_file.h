@@ -16,34 +16,34 @@ namespace textresl10n {
 // One member of a plural group: its category and text.
 struct BaseForm {
     std::string category;            // zero one two few many other
-    std::string source;
-    textresgen::LiteralValues values;
+    std::string source;              // UTF-8 (may hold U+0000)
     std::vector<std::string> notes;  // comment lines directly above it
     std::size_t line = 0;
 };
 
 struct BaseUnit {
     std::string key;                 // the dotted name, UTF-8
-    std::string source;              // the text the literal body denotes, UTF-8
-    textresgen::LiteralValues values;// the same as values (may hold U+0000)
+    std::string source;              // the text the literal body denotes, UTF-8 (may hold U+0000)
     std::vector<std::string> notes;  // comment lines directly above the first definition
     bool translate = true;           // false: kDoNotTranslate stands among those lines
     std::size_t line = 0;            // the definition whose text the generator keeps
 
     // A plural message: a group without subgroups whose members are all
     // named after CLDR's plural categories, one unit keyed by the group's
-    // name at its first member's place. `source` and `values` are its
+    // name at its first member's place. `source` is its
     // singular (the member `one`, else `other`), `sourcePlural` its plural
     // (`other`, else the singular); `forms` the members in file order.
     bool plural = false;
     std::string sourcePlural;
-    textresgen::LiteralValues pluralValues;
     std::vector<BaseForm> forms;
 
     // The member of a category; null when the group has none.
     const BaseForm* Form(std::string_view category) const;
 };
 
+// Every text is held once, as UTF-8; a check that needs its characters
+// decodes it where it looks (textresgen::Utf8ToValues), which keeps a large
+// base near the size of its file in memory.
 struct BaseFile {
     std::vector<BaseUnit> units;
 };

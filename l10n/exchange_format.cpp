@@ -15,13 +15,18 @@ public:
     std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const override {
         return WritePo(header, units);
     }
-    bool Update(std::string_view bytes, const BaseFile& base, std::vector<ExchangeUnit>& before, std::string& merged,
-                std::size_t& carried, ExchangeProblem& problem) const override {
+    bool Update(std::string_view bytes, const BaseFile& base, std::string& merged, UpdateCounts& counts,
+                ExchangeProblem& problem) const override {
         PoDocument document;
-        if (!ParsePo(bytes, document, problem) || !PoUnits(document, before, problem)) return false;
-        bool changed = false;
-        merged = UpdatePo(document, base, changed, carried);
-        if (!changed) merged.assign(bytes);
+        if (!ParsePo(bytes, document, problem)) return false;
+        {
+            std::vector<ExchangeUnit> before;
+            if (!PoUnits(document, before, problem)) return false;
+            counts = CountUpdate(base, before);
+        }
+        merged = UpdatePo(document, base, counts.changed, counts.carried);
+        counts.changed = counts.changed && merged != bytes;
+        if (!counts.changed) std::string().swap(merged);
         return true;
     }
 };
@@ -34,9 +39,17 @@ public:
     std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const override {
         return WriteXliff(header, units);
     }
-    bool Update(std::string_view bytes, const BaseFile& base, std::vector<ExchangeUnit>& before, std::string& merged,
-                std::size_t& carried, ExchangeProblem& problem) const override {
-        return ReadXliff(bytes, before, problem) && UpdateXliff(bytes, base, merged, carried, problem);
+    bool Update(std::string_view bytes, const BaseFile& base, std::string& merged, UpdateCounts& counts,
+                ExchangeProblem& problem) const override {
+        {
+            std::vector<ExchangeUnit> before;
+            if (!ReadXliff(bytes, before, problem)) return false;
+            counts = CountUpdate(base, before);
+        }
+        if (!UpdateXliff(bytes, base, merged, counts.carried, problem)) return false;
+        counts.changed = merged != bytes;
+        if (!counts.changed) std::string().swap(merged);
+        return true;
     }
 };
 

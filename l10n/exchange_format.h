@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "l10n/base_comparison.h"
 #include "l10n/base_file.h"
 #include "l10n/exchange_unit.h"
 
@@ -19,10 +20,12 @@ public:
     virtual bool Read(std::string_view bytes, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) const = 0;
     // A whole new file of the units.
     virtual std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const = 0;
-    // The file merged with a changed base, the units it held before, and
-    // how many new names took over a renamed name's translation for review.
-    virtual bool Update(std::string_view bytes, const BaseFile& base, std::vector<ExchangeUnit>& before,
-                        std::string& merged, std::size_t& carried, ExchangeProblem& problem) const = 0;
+    // The file merged with a changed base (`merged` is left empty when
+    // nothing changes) and what changed. The units the file held before are
+    // counted and let go before the merged file is made, so that the two
+    // are never in memory together.
+    virtual bool Update(std::string_view bytes, const BaseFile& base, std::string& merged, UpdateCounts& counts,
+                        ExchangeProblem& problem) const = 0;
 };
 
 // The format a file name's extension names, in any case: gettext PO

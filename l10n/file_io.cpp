@@ -17,18 +17,37 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes) {
     auto source = textresgen::OpenFileSource(path.c_str());
     if (!source) return textresgen::LastFileProblem() == textresgen::FileProblem::InUse ? ReadStatus::InUse
                                                                                          : ReadStatus::Missing;
-    std::vector<unsigned char> buffer(64 * 1024);
-    for (;;) {
-        std::size_t count = 0;
-        switch (source->Read(buffer.data(), buffer.size(), count)) {
-            case textresgen::ByteSource::Status::Data:
-                if (count > kMaxInputBytes - bytes.size()) return ReadStatus::TooLarge;
-                bytes.append(reinterpret_cast<const char*>(buffer.data()), count);
+    // Read in chunks of 1 MiB, then put together at the exact size: a string
+    // grown by appending holds up to twice the file, and three times while
+    // it moves. Each chunk is freed as soon as it is copied, so the peak
+    // stays near the file's size.
+    constexpr std::size_t kChunk = 1024 * 1024;
+    std::vector<std::vector<unsigned char>> chunks;
+    std::size_t total = 0;
+    for (bool more = true; more;) {
+        std::vector<unsigned char> chunk(kChunk);
+        std::size_t filled = 0;
+        while (filled < chunk.size()) {
+            std::size_t count = 0;
+            const auto status = source->Read(chunk.data() + filled, chunk.size() - filled, count);
+            if (status == textresgen::ByteSource::Status::Error) return ReadStatus::Failed;
+            if (status == textresgen::ByteSource::Status::End) {
+                more = false;
                 break;
-            case textresgen::ByteSource::Status::End: return ReadStatus::Read;
-            case textresgen::ByteSource::Status::Error: return ReadStatus::Failed;
+            }
+            filled += count;
         }
+        if (filled > kMaxInputBytes - total) return ReadStatus::TooLarge;
+        total += filled;
+        chunk.resize(filled);
+        if (filled > 0) chunks.push_back(std::move(chunk));
     }
+    bytes.reserve(total);
+    for (std::vector<unsigned char>& chunk : chunks) {
+        bytes.append(reinterpret_cast<const char*>(chunk.data()), chunk.size());
+        std::vector<unsigned char>().swap(chunk);
+    }
+    return ReadStatus::Read;
 }
 
 std::string DescribeReadStatus(ReadStatus status) {

@@ -73,6 +73,14 @@ bool ReadUnits(const std::string& path, const ExchangeFormat& format, std::vecto
     return false;
 }
 
+// The characters of a UTF-8 text (texts are checked to be UTF-8 when read).
+LiteralValues Values(std::string_view utf8) {
+    LiteralValues values;
+    std::size_t bad = 0;
+    textresgen::Utf8ToValues(utf8, values, bad);
+    return values;
+}
+
 // One line "key=body" of a definition file.
 void PrintDefinition(textresgen::Utf16Writer& writer, const std::string& key, textresgen::LiteralValuesView text) {
     LiteralValues name;
@@ -114,9 +122,9 @@ bool CheckKey(const std::string& key, std::string& why) {
 // One member of an imported definition.
 struct ImportedEntry {
     const std::string* key;
-    const LiteralValues* text;         // what the library gets
-    UnitState state;                   // Translated, or why `text` is the source text
-    const LiteralValues* translation;  // the translator's text, if any
+    const std::string* text;         // what the library gets, UTF-8
+    UnitState state;                 // Translated, or why `text` is the source text
+    const std::string* translation;  // the translator's text, if any
     std::size_t line;                  // its translation's line in the exchange file (0: none)
     std::size_t keyLine;               // its key's line
 };
@@ -133,12 +141,12 @@ ExchangeProblem Warning(std::size_t line, std::string message) {
 constexpr std::string_view kMarkerUntranslated = "textresl10n: untranslated";
 constexpr std::string_view kMarkerReview = "textresl10n: needs review: ";
 
-textresgen::WideString StateMarker(UnitState state, const LiteralValues* translation) {
+textresgen::WideString StateMarker(UnitState state, const std::string* translation) {
     textresgen::WideString line = u"# ";
     const std::string_view marker = state == UnitState::NeedsReview ? kMarkerReview : kMarkerUntranslated;
     line.append(marker.begin(), marker.end());
     if (state != UnitState::NeedsReview) return line;
-    for (const char16_t c : textresgen::EncodeLiteralBody(translation ? *translation : LiteralValues()))
+    for (const char16_t c : textresgen::EncodeLiteralBody(translation ? Values(*translation) : LiteralValues()))
         line += c == u'=' ? textresgen::WideString(u"\\075") : textresgen::WideString(1, c);
     return line;
 }
@@ -236,12 +244,12 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
             std::size_t bad = 0;
             if (!out.plural) {
                 textresgen::Utf8ToValues(out.target, values, bad);
-                mismatches = PlaceholderMismatches(compared.base->values, values);
+                mismatches = PlaceholderMismatches(Values(compared.base->source), values);
             }
             for (std::size_t c = 0; c < out.forms.size() && mismatches.empty(); ++c) {
                 if (out.forms[c].empty()) continue;
                 textresgen::Utf8ToValues(out.forms[c], values, bad);
-                mismatches = PluralFormMismatches(compared.base->pluralValues, values,
+                mismatches = PluralFormMismatches(Values(compared.base->sourcePlural), values,
                                                   FormTakesOneCount(&out, out.categories[c]));
             }
             if (!mismatches.empty() && out.state == UnitState::Translated) {
@@ -282,27 +290,22 @@ bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& 
     BaseFile base;
     std::string bytes;
     if (!ReadBase(options.base, base, err) || !ReadFile(path, bytes, err)) return false;
-    std::vector<ExchangeUnit> before;
     std::string updated;
-    std::size_t carried = 0;
+    UpdateCounts counts;
     ExchangeProblem problem;
-    if (!format.Update(bytes, base, before, updated, carried, problem)) {
+    if (!format.Update(bytes, base, updated, counts, problem)) {
         problem.file = path;
         err.Report(std::move(problem));
         return false;
     }
-
-    const BaseComparison comparison = CompareWithBase(base, before);
-    std::size_t added = 0, review = 0;
-    for (const ComparedUnit& unit : comparison.units) {
-        added += unit.translation == nullptr;
-        review += unit.translation && unit.sourceChanged && unit.translation->state != UnitState::Untranslated;
-    }
-    if (updated != bytes && !Write(path, updated, err)) return false;
-    err.Print(ShownPath(path) + ": " + std::to_string(added) + " added, " + std::to_string(comparison.notInBase.size()) +
-              " removed, " + std::to_string(review) + " marked for review" +
-              (carried > 0 ? ", " + std::to_string(carried) + " added with a renamed name's translation for review" : "") +
-              (updated == bytes ? " (unchanged)" : "") + "\n");
+    std::string().swap(bytes);
+    if (counts.changed && !Write(path, updated, err)) return false;
+    err.Print(ShownPath(path) + ": " + std::to_string(counts.added) + " added, " + std::to_string(counts.removed) +
+              " removed, " + std::to_string(counts.review) + " marked for review" +
+              (counts.carried > 0
+                       ? ", " + std::to_string(counts.carried) + " added with a renamed name's translation for review"
+                       : "") +
+              (counts.changed ? "" : " (unchanged)") + "\n");
     return true;
 }
 
@@ -343,7 +346,8 @@ bool PseudoFile(const Options& options, Reporter& err) {
     std::size_t texts = 0;
     for (const BaseUnit& unit : base.units) {
         if (!unit.plural) {
-            PrintDefinition(writer, unit.key, unit.translate ? PseudoTranslate(unit.values) : unit.values);
+            const LiteralValues text = Values(unit.source);
+            PrintDefinition(writer, unit.key, unit.translate ? PseudoTranslate(text) : text);
             ++texts;
             continue;
         }
@@ -351,7 +355,7 @@ bool PseudoFile(const Options& options, Reporter& err) {
         // pseudo-translated: each from the base's form, else its plural.
         for (const char* category : {"zero", "one", "two", "few", "many", "other"}) {
             const BaseForm* form = unit.Form(category);
-            const LiteralValues& text = form ? form->values : unit.pluralValues;
+            const LiteralValues text = Values(form ? form->source : unit.sourcePlural);
             PrintDefinition(writer, unit.key + "." + category, unit.translate ? PseudoTranslate(text) : text);
             ++texts;
         }
@@ -413,8 +417,9 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
     // What the translator got wrong within the file is an error, whatever
     // the base says: a key that is no dotted name, a text that is not UTF-8,
     // a translation that takes other arguments than its own source.
-    std::vector<LiteralValues> sources(units.size()), targets(units.size()), pluralSources(units.size());
-    std::vector<std::vector<LiteralValues>> forms(units.size());
+    // Texts stay UTF-8 in their units; each is decoded only while it is
+    // checked and again when it is written, so that memory stays near the
+    // file's size.
     std::vector<std::string> fileCategories;  // the integer categories of the file's language, when it has plurals
     for (std::size_t i = 0; i < units.size(); ++i) {
         const ExchangeUnit& unit = units[i];
@@ -424,13 +429,13 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
             continue;
         }
         std::size_t bad = 0;
-        bool utf8 = textresgen::Utf8ToValues(unit.source, sources[i], bad) &&
-                    textresgen::Utf8ToValues(unit.target, targets[i], bad) &&
+        LiteralValues source, target, pluralSource, form;
+        bool utf8 = textresgen::Utf8ToValues(unit.source, source, bad) &&
+                    textresgen::Utf8ToValues(unit.target, target, bad) &&
                     textresgen::Utf8ToValues(unit.sourcePlural.empty() ? unit.source : unit.sourcePlural,
-                                             pluralSources[i], bad);
-        forms[i].resize(unit.forms.size());
+                                             pluralSource, bad);
         for (std::size_t c = 0; c < unit.forms.size(); ++c)
-            utf8 = utf8 && textresgen::Utf8ToValues(unit.forms[c], forms[i][c], bad);
+            utf8 = utf8 && textresgen::Utf8ToValues(unit.forms[c], form, bad);
         if (!utf8) {
             result.errors.push_back({unit.line, "the text of " + Quoted(unit.key) + " is not UTF-8"});
             continue;
@@ -438,13 +443,13 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
         if (unit.plural && !unit.categories.empty()) fileCategories = unit.categories;
         if (unit.state != UnitState::Translated) continue;
         if (!unit.plural) {
-            for (const std::string& mismatch : PlaceholderMismatches(sources[i], targets[i]))
+            for (const std::string& mismatch : PlaceholderMismatches(source, target))
                 result.errors.push_back({unit.targetLine, Quoted(unit.key) + ": " + mismatch});
             continue;
         }
         for (std::size_t c = 0; c < unit.forms.size(); ++c) {
             if (unit.forms[c].empty()) continue;
-            for (const std::string& mismatch : PluralFormMismatches(pluralSources[i], forms[i][c],
+            for (const std::string& mismatch : PluralFormMismatches(pluralSource, Values(unit.forms[c]),
                                                                          FormTakesOneCount(&unit, unit.categories[c])))
                 result.errors.push_back({unit.formLines[c], Quoted(unit.key) + " (" + unit.categories[c] + "): " + mismatch});
         }
@@ -461,30 +466,29 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
     // base's member of its category, else the base's (or without a base,
     // the file's) plural, the singular for "one".
     std::deque<std::string> names;
-    std::deque<LiteralValues> texts;
-    const auto addPlural = [&](const std::string& key, const ExchangeUnit* unit, std::size_t index,
-                               const BaseUnit* current, UnitState state) {
+    const auto addPlural = [&](const std::string& key, const ExchangeUnit* unit, const BaseUnit* current,
+                               UnitState state) {
         std::vector<std::string> categories = unit && !unit->categories.empty() ? unit->categories : fileCategories;
         if (categories.empty() && current)
             for (const BaseForm& form : current->forms) categories.push_back(form.category);
         if (categories.empty()) categories = {"one", "other"};
         for (const std::string& category : categories) {
             names.push_back(key + "." + category);
-            const LiteralValues* translation = nullptr;
+            const std::string* translation = nullptr;
             std::size_t line = unit ? unit->targetLine : 0;
             if (unit) {
                 for (std::size_t c = 0; c < unit->categories.size(); ++c) {
                     if (unit->categories[c] != category) continue;
-                    translation = &forms[index][c];
+                    translation = &unit->forms[c];
                     line = unit->formLines[c];
                 }
             }
-            const LiteralValues* fallback = nullptr;
+            const std::string* fallback = nullptr;
             if (current) {
                 const BaseForm* form = current->Form(category);
-                fallback = form ? &form->values : &current->pluralValues;
+                fallback = form ? &form->source : &current->sourcePlural;
             } else {
-                fallback = category == "one" ? &sources[index] : &pluralSources[index];
+                fallback = category == "one" || unit->sourcePlural.empty() ? &unit->source : &unit->sourcePlural;
             }
             UnitState formState = state;
             if (current && !current->translate) {
@@ -495,8 +499,8 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
                     reason = "has no translation for the form '" + category + "'";
                     formState = UnitState::Untranslated;
                 } else if (current) {
-                    const std::vector<std::string> mismatches =
-                            PluralFormMismatches(current->pluralValues, *translation, FormTakesOneCount(unit, category));
+                    const std::vector<std::string> mismatches = PluralFormMismatches(
+                            Values(current->sourcePlural), Values(*translation), FormTakesOneCount(unit, category));
                     if (!mismatches.empty()) {
                         reason = "(" + category + ") does not take the base text's arguments: " + mismatches.front();
                         formState = UnitState::NeedsReview;
@@ -506,7 +510,7 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
                     result.warnings.push_back(Warning(line, Quoted(key) + " " + reason + "; the " +
                                                       (current ? "base" : "source") + " text is used"));
             }
-            const LiteralValues* text = formState == UnitState::Translated && translation ? translation : fallback;
+            const std::string* text = formState == UnitState::Translated && translation ? translation : fallback;
             entries.push_back({&names.back(), text, formState, translation, line, unit ? unit->line : 0});
         }
         if (std::find(categories.begin(), categories.end(), "other") == categories.end()) {
@@ -521,16 +525,16 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
         for (std::size_t i = 0; i < units.size(); ++i) {
             const ExchangeUnit& unit = units[i];
             bool translated = unit.state == UnitState::Translated;
-            if (translated && !unit.translate && targets[i] != sources[i]) {
+            if (translated && !unit.translate && unit.target != unit.source) {
                 result.warnings.push_back(Warning(unit.targetLine, Quoted(unit.key) +
                                                   " is marked not to translate; its source text is used"));
                 translated = false;
             }
             if (unit.plural) {
-                addPlural(unit.key, &unit, i, nullptr, unit.translate ? unit.state : UnitState::Translated);
+                addPlural(unit.key, &unit, nullptr, unit.translate ? unit.state : UnitState::Translated);
                 continue;
             }
-            entries.push_back({&unit.key, translated ? &targets[i] : &sources[i], unit.state, &targets[i],
+            entries.push_back({&unit.key, translated ? &unit.target : &unit.source, unit.state, &unit.target,
                                unit.targetLine, unit.line});
         }
     } else {
@@ -545,12 +549,11 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
                 if (current.translate)
                     result.warnings.push_back(Warning(0, Quoted(current.key) + " is not in the file; the base text is used"));
                 const UnitState state = current.translate ? UnitState::Untranslated : UnitState::Translated;
-                if (current.plural) addPlural(current.key, nullptr, 0, &current, state);
-                else entries.push_back({&current.key, &current.values, state, nullptr, 0, 0});
+                if (current.plural) addPlural(current.key, nullptr, &current, state);
+                else entries.push_back({&current.key, &current.source, state, nullptr, 0, 0});
                 continue;
             }
-            const std::size_t index = static_cast<std::size_t>(unit - units.data());
-            const LiteralValues& target = targets[index];
+            const std::string& target = unit->target;
             if (current.plural) {
                 // Not to translate, missing, untranslated, for review or stale:
                 // every member takes the base's text.
@@ -563,22 +566,22 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
                     bool changedText = false;
                     for (std::size_t c = 0; c < unit->forms.size(); ++c) {
                         const BaseForm* form = current.Form(unit->categories[c]);
-                        changedText = changedText || forms[index][c] != (form ? form->values : current.pluralValues);
+                        changedText = changedText || unit->forms[c] != (form ? form->source : current.sourcePlural);
                     }
                     if (changedText) reason = "is marked not to translate";
                 }
                 if (!reason.empty())
                     result.warnings.push_back(Warning(unit->targetLine, Quoted(current.key) + " " + reason +
                                                                               "; the base text is used"));
-                addPlural(current.key, unit->plural ? unit : nullptr, index, &current,
+                addPlural(current.key, unit->plural ? unit : nullptr, &current,
                           current.translate ? state : UnitState::Translated);
                 continue;
             }
             if (!current.translate) {
-                if (unit->state == UnitState::Translated && target != current.values)
+                if (unit->state == UnitState::Translated && target != current.source)
                     result.warnings.push_back(Warning(unit->targetLine, Quoted(current.key) +
                                                       " is marked not to translate; the base text is used"));
-                entries.push_back({&current.key, &current.values, UnitState::Translated, &current.values,
+                entries.push_back({&current.key, &current.source, UnitState::Translated, &current.source,
                                    unit->targetLine, unit->line});
                 continue;
             }
@@ -596,7 +599,7 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
                 // The file's source is the base's here, so its own check
                 // covered this; checked again all the same, as the one rule
                 // a library must never break.
-                const std::vector<std::string> mismatches = PlaceholderMismatches(current.values, target);
+                const std::vector<std::string> mismatches = PlaceholderMismatches(Values(current.source), Values(target));
                 if (!mismatches.empty()) {
                     reason = "does not take the base text's arguments: " + mismatches.front();
                     state = UnitState::NeedsReview;
@@ -608,7 +611,7 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
                 continue;
             }
             result.warnings.push_back(Warning(unit->targetLine, Quoted(current.key) + " " + reason + "; the base text is used"));
-            entries.push_back({&current.key, &current.values, state, &target, unit->targetLine, unit->line});
+            entries.push_back({&current.key, &current.source, state, &target, unit->targetLine, unit->line});
         }
     }
     result.units = entries.size();
@@ -624,7 +627,7 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
             origins.push_back(&entry);
             ++result.fellBack;
         }
-        PrintDefinition(writer, *entry.key, *entry.text);
+        PrintDefinition(writer, *entry.key, Values(*entry.text));
         origins.push_back(&entry);
     }
     writer.Close();

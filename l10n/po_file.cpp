@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <unordered_map>
 
 #include "l10n/base_comparison.h"
@@ -139,6 +140,7 @@ private:
     // False at the first CR that no LF follows: such line ends (classic Mac
     // OS) would otherwise make the whole file one line.
     bool SplitLines(std::string_view bytes) {
+        doc_.lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
         std::size_t start = 0;
         std::size_t crlfLines = 0;
         while (start < bytes.size()) {
@@ -172,8 +174,39 @@ private:
         return false;
     }
 
+    // Appends one quoted string (the start of `text`) to the field being read.
+    bool AppendToField(std::string_view text) {
+        std::string error;
+        if (!ParseQuoted(text, scratch_, error)) return Fail(error);
+        if (++segments_ == 1) raw_ = TrimLeft(text).substr(1, scratch_.size());
+        return true;
+    }
+
+    // Ends the field being read: a view of its bytes in the file when one
+    // string without escapes holds it, else of its decoded copy.
+    void FinishField() {
+        if (field_ == nullptr) return;
+        if (segments_ == 1 && raw_ == scratch_) {
+            *field_ = raw_;
+        } else {
+            doc_.decoded.push_back(std::move(scratch_));
+            *field_ = doc_.decoded.back();
+        }
+        scratch_.clear();
+        segments_ = 0;
+        field_ = nullptr;
+    }
+
+    // Starts reading a field into `field`.
+    void StartField(std::string_view* field, PoLineKind kind) {
+        FinishField();
+        field_ = field;
+        fieldKind_ = kind;
+    }
+
     // Starts a new entry at the current line unless the current one is empty.
     void StartEntry() {
+        FinishField();
         if (open_) {
             entry_.end = line_;
             doc_.entries.push_back(std::move(entry_));
@@ -181,10 +214,10 @@ private:
         entry_ = PoEntry();
         entry_.first = line_;
         open_ = true;
-        field_ = nullptr;
     }
 
     bool CloseEntry() {
+        FinishField();
         if (!open_) return true;
         if (entry_.hasKeywords && !entry_.obsolete) {
             if (!entry_.hasMsgid) {
@@ -202,7 +235,6 @@ private:
         doc_.entries.push_back(std::move(entry_));
         entry_ = PoEntry();
         open_ = false;
-        field_ = nullptr;
         return true;
     }
 
@@ -235,15 +267,13 @@ private:
         if (text.front() == '"') {
             if (field_ == nullptr) return Fail("a string continues no msgctxt, msgid or msgstr");
             kind = fieldKind_;
-            std::string error;
-            if (!ParseQuoted(text, *field_, error)) return Fail(error);
-            return true;
+            return AppendToField(text);
         }
         return Keyword(text, kind);
     }
 
     bool Comment(std::string_view text, PoLineKind& kind) {
-        field_ = nullptr;
+        FinishField();
         const char second = text.size() > 1 ? text[1] : ' ';
         std::string_view rest = text.substr(std::min<std::size_t>(2, text.size()));
         switch (second) {
@@ -300,6 +330,7 @@ private:
                         " is no PO keyword (msgctxt, msgid, msgid_plural, msgstr, a comment or a quoted string is "
                         "expected)");
         }
+        FinishField();
         const bool continues = keyword == "msgstr" || keyword == "msgid_plural" || form;
         if (open_ && (entry_.hasMsgstr || entry_.obsolete) && !continues && !CloseEntry()) return false;
         if (!open_) StartEntry();
@@ -308,20 +339,17 @@ private:
             if (entry_.hasContext || entry_.hasMsgid) return Fail("msgctxt must come once, before msgid");
             entry_.hasContext = true;
             entry_.keyLine = LineNumber();
-            field_ = &entry_.context;
-            fieldKind_ = kind = PoLineKind::Context;
+            StartField(&entry_.context, kind = PoLineKind::Context);
         } else if (keyword == "msgid") {
             if (entry_.hasMsgid) return Fail("a second msgid in one entry");
             entry_.hasMsgid = true;
             if (!entry_.hasContext) entry_.keyLine = LineNumber();
-            field_ = &entry_.msgid;
-            fieldKind_ = kind = PoLineKind::Msgid;
+            StartField(&entry_.msgid, kind = PoLineKind::Msgid);
         } else if (keyword == "msgid_plural") {
             if (!entry_.hasMsgid || entry_.hasMsgstr || entry_.hasPlural)
                 return Fail("msgid_plural must come once, after msgid and before the msgstr[n]");
             entry_.hasPlural = true;
-            field_ = &entry_.msgidPlural;
-            fieldKind_ = kind = PoLineKind::MsgidPlural;
+            StartField(&entry_.msgidPlural, kind = PoLineKind::MsgidPlural);
         } else if (form) {
             if (!entry_.hasPlural) return Fail("msgstr[n] without msgid_plural before it");
             if (formIndex != entry_.msgstrs.size())
@@ -331,20 +359,16 @@ private:
             entry_.hasMsgstr = true;
             entry_.msgstrs.emplace_back();
             entry_.msgstrLines.push_back(LineNumber());
-            field_ = &entry_.msgstrs.back();
-            fieldKind_ = kind = PoLineKind::Msgstr;
+            StartField(&entry_.msgstrs.back(), kind = PoLineKind::Msgstr);
         } else {
             if (!entry_.hasMsgid) return Fail("msgstr without msgid before it");
             if (entry_.hasPlural) return Fail("an entry with msgid_plural has msgstr[0], msgstr[1], ..., not msgstr");
             if (entry_.hasMsgstr) return Fail("a second msgstr in one entry");
             entry_.hasMsgstr = true;
             entry_.msgstrLine = LineNumber();
-            field_ = &entry_.msgstr;
-            fieldKind_ = kind = PoLineKind::Msgstr;
+            StartField(&entry_.msgstr, kind = PoLineKind::Msgstr);
         }
-        std::string error;
-        if (!ParseQuoted(rest, *field_, error)) return Fail(error);
-        return true;
+        return AppendToField(rest);
     }
 
     bool CheckHeader() {
@@ -373,7 +397,10 @@ private:
     std::size_t line_ = 0;
     PoEntry entry_;
     bool open_ = false;
-    std::string* field_ = nullptr;
+    std::string_view* field_ = nullptr;  // the text being read, null between texts
+    std::string scratch_;                // its bytes so far, decoded
+    std::string_view raw_;               // its first string's bytes in the file
+    std::size_t segments_ = 0;           // how many strings it has
     PoLineKind fieldKind_ = PoLineKind::Msgid;
     bool previousIsMsgid_ = false;
 };
@@ -429,9 +456,13 @@ void AppendString(std::vector<std::string>& lines, const std::string& prefix, st
     }
 }
 
-std::string FlagLine(const std::vector<std::string>& flags) {
+template <typename Flag>
+std::string FlagLine(const std::vector<Flag>& flags) {
     std::string line = "#,";
-    for (std::size_t i = 0; i < flags.size(); ++i) line += (i == 0 ? " " : ", ") + flags[i];
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+        line += i == 0 ? " " : ", ";
+        line += flags[i];
+    }
     return line;
 }
 
@@ -444,7 +475,7 @@ bool IsCFormatUnit(const std::string& source, bool plural, const std::string& so
 }
 
 // `forms`: how many msgstr[i] a plural unit gets in this file.
-std::vector<std::string> UnitLines(const ExchangeUnit& unit, const std::string* previous, std::size_t forms) {
+std::vector<std::string> UnitLines(const ExchangeUnit& unit, std::optional<std::string_view> previous, std::size_t forms) {
     std::vector<std::string> lines;
     AppendNotes(lines, unit.notes);
     lines.push_back("#: " + unit.key);
@@ -453,7 +484,7 @@ std::vector<std::string> UnitLines(const ExchangeUnit& unit, const std::string* 
     if (IsCFormatUnit(unit.source, unit.plural, unit.sourcePlural)) flags.push_back("c-format");
     if (!unit.translate) flags.push_back(kReadOnlyFlag);
     if (!flags.empty()) lines.push_back(FlagLine(flags));
-    if (previous != nullptr) AppendString(lines, "#| msgid", *previous);
+    if (previous) AppendString(lines, "#| msgid", *previous);
     AppendString(lines, "msgctxt", unit.key);
     AppendString(lines, "msgid", unit.source);
     if (!unit.plural) {
@@ -468,27 +499,13 @@ std::vector<std::string> UnitLines(const ExchangeUnit& unit, const std::string* 
     return lines;
 }
 
-std::string Join(const std::vector<std::vector<std::string>>& entries, const char* lineEnd) {
-    std::string out;
-    for (std::size_t e = 0; e < entries.size(); ++e) {
-        if (e > 0) out += lineEnd;
-        for (const std::string& line : entries[e]) {
-            out += line;
-            out += lineEnd;
-        }
-    }
-    return out;
-}
-
-// Appends the lines of an updated file to `out`: a line that ends in LF
-// already carries its own line end (kept as the file had it); the others,
-// added ones, get `lineEnd`.
-void AppendEnded(std::string& out, const std::vector<std::vector<std::string>>& blocks, const std::string& lineEnd) {
-    for (const std::vector<std::string>& block : blocks) {
-        for (const std::string& line : block) {
-            out += line;
-            if (line.empty() || line.back() != '\n') out += lineEnd;
-        }
+// Appends an entry's lines to a new file, a blank line before every entry
+// but the first.
+void AppendEntry(std::string& out, const std::vector<std::string>& lines) {
+    if (!out.empty()) out += '\n';
+    for (const std::string& line : lines) {
+        out += line;
+        out += '\n';
     }
 }
 
@@ -523,7 +540,7 @@ bool PoEntry::HasFlag(std::string_view flag) const {
 
 bool PoEntry::HasTranslation() const {
     if (!msgstr.empty()) return true;
-    for (const std::string& form : msgstrs)
+    for (const std::string_view form : msgstrs)
         if (!form.empty()) return true;
     return false;
 }
@@ -583,7 +600,7 @@ public:
             }
             return true;
         }
-        AssignForms(map_, entry.msgstrs, entry.msgstrLines, unit);
+        AssignForms(map_, std::vector<std::string>(entry.msgstrs.begin(), entry.msgstrs.end()), entry.msgstrLines, unit);
         return true;
     }
 
@@ -679,14 +696,13 @@ bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, Excha
 }
 
 std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) {
-    std::vector<std::vector<std::string>> entries;
-    entries.reserve(units.size() + 1);
     bool plurals = false;
     for (const ExchangeUnit& unit : units) plurals = plurals || unit.plural;
-    entries.push_back(HeaderLines(header, plurals));
+    std::string out;
+    AppendEntry(out, HeaderLines(header, plurals));
     const std::size_t forms = FormCount(header.targetLanguage);
-    for (const ExchangeUnit& unit : units) entries.push_back(UnitLines(unit, nullptr, forms));
-    return Join(entries, "\n");
+    for (const ExchangeUnit& unit : units) AppendEntry(out, UnitLines(unit, std::nullopt, forms));
+    return out;
 }
 
 std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried) {
@@ -751,7 +767,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         const PoEntry& entry = document.entries[e];
         if (!entry.IsUnit() || keys[e].empty() || baseOf[e] || entry.hasPlural || entry.msgstr.empty()) continue;
         removed.push_back(&entry);
-        removedSources.push_back(entry.msgid);
+        removedSources.emplace_back(entry.msgid);
     }
     std::unordered_map<const BaseUnit*, const PoEntry*> renamedFrom;
     const std::vector<long> matches = MatchRenames(added, removedSources);
@@ -763,8 +779,9 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     // ends without, gets the usual one here and loses it again at the end.
     const std::string lineEnd = document.crlf ? "\r\n" : "\n";
     const auto ended = [&](std::size_t i) {
-        if (i + 1 == document.lines.size() && !document.finalLineEnd) return document.lines[i] + lineEnd;
-        return document.lines[i] + (document.crlfEnds[i] ? "\r\n" : "\n");
+        std::string line(document.lines[i]);
+        if (i + 1 == document.lines.size() && !document.finalLineEnd) return line + lineEnd;
+        return line + (document.crlfEnds[i] ? "\r\n" : "\n");
     };
     const auto endedRange = [&](std::vector<std::string>& lines, std::size_t first, std::size_t end) {
         for (std::size_t i = first; i < end; ++i) lines.push_back(ended(i));
@@ -788,17 +805,17 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         AppendNotes(notes, unit.notes);
         std::vector<std::string> fileNotes;
         for (std::size_t i = entry.first; i < entry.end; ++i)
-            if (document.kinds[i] == PoLineKind::Note) fileNotes.push_back(document.lines[i]);
+            if (document.kinds[i] == PoLineKind::Note) fileNotes.emplace_back(document.lines[i]);
         const bool notesChanged = notes != fileNotes;
 
         // Flags: fuzzy for a translation whose source changed, c-format as
         // the new source says; the rest as they were.
-        std::vector<std::string> flags;
+        std::vector<std::string_view> flags;
         const bool fuzzy = entry.HasTranslation() && (entry.HasFlag("fuzzy") || sourceChanged);
         if (fuzzy) flags.push_back("fuzzy");
         bool placedFormat = false;
         const bool format = IsCFormatUnit(unit.source, unit.plural, unit.sourcePlural);
-        for (const std::string& flag : entry.flags) {
+        for (const std::string_view flag : entry.flags) {
             if (flag == "fuzzy") continue;
             if (flag == "c-format") {
                 if (format && !placedFormat) flags.push_back(flag);
@@ -841,25 +858,42 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         return lines;
     };
 
-    // Each block of the output: an entry with the blank lines before it.
-    std::vector<std::vector<std::string>> out;
+    // The output is written block by block as the file is gone through, an
+    // entry with the blank lines before it, so that no second copy of the
+    // file's lines is held: room for the file and a little more is reserved
+    // up front. A line that ends in LF already carries its own line end (kept
+    // as the file had it); the others, added ones, get `lineEnd`.
+    std::string merged = document.byteOrderMark ? "\xEF\xBB\xBF" : "";
+    if (!document.lines.empty()) {
+        const std::string_view first = document.lines.front(), last = document.lines.back();
+        const auto size = static_cast<std::size_t>(last.data() + last.size() - first.data());
+        merged.reserve(size + size / 8 + 64);
+    }
+    bool anyBlock = false;
+    const auto emit = [&](const std::vector<std::string>& block) {
+        anyBlock = true;
+        for (const std::string& line : block) {
+            merged += line;
+            if (line.empty() || line.back() != '\n') merged += lineEnd;
+        }
+    };
     // An added entry, after one blank line unless it opens the file.
     const auto addBlock = [&](std::vector<std::string> lines) {
-        if (!out.empty()) lines.insert(lines.begin(), std::string());
-        out.push_back(std::move(lines));
+        if (anyBlock) lines.insert(lines.begin(), std::string());
+        emit(lines);
     };
     const auto addNew = [&](const std::vector<const BaseUnit*>& units) {
         for (const BaseUnit* unit : units) {
             ExchangeUnit fresh = UntranslatedUnit(*unit);
             const auto from = renamedFrom.find(unit);
             if (from == renamedFrom.end()) {
-                addBlock(UnitLines(fresh, nullptr, forms));
+                addBlock(UnitLines(fresh, std::nullopt, forms));
                 continue;
             }
             const PoEntry& old = *from->second;
             fresh.state = UnitState::NeedsReview;
             fresh.target = old.msgstr;
-            addBlock(UnitLines(fresh, old.hasPrevious ? &old.previousMsgid : &old.msgid, forms));
+            addBlock(UnitLines(fresh, old.hasPrevious ? std::string_view(old.previousMsgid) : old.msgid, forms));
         }
     };
     // An entry of the file with the blank lines before it; the blank lines
@@ -868,7 +902,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         std::vector<std::string> block;
         endedRange(block, e == 0 ? 0 : document.entries[e - 1].end, document.entries[e].first);
         block.insert(block.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
-        out.push_back(std::move(block));
+        emit(block);
     };
     // What stands before the first unit (the header and its comments) first,
     // then every entry in the file's order.
@@ -920,10 +954,8 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     // The blank lines after the last entry stay last.
     std::vector<std::string> trailing;
     endedRange(trailing, document.entries.empty() ? 0 : document.entries.back().end, document.lines.size());
-    out.push_back(std::move(trailing));
+    emit(trailing);
 
-    std::string merged = document.byteOrderMark ? "\xEF\xBB\xBF" : "";
-    AppendEnded(merged, out, lineEnd);
     if (!document.finalLineEnd && !merged.empty() && merged.back() == '\n') {
         merged.pop_back();
         if (!merged.empty() && merged.back() == '\r') merged.pop_back();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,8 +18,11 @@ namespace textresl10n {
 // takes comes near it, and the limit bounds what a hostile file costs.
 inline constexpr std::size_t kMaxPoStringBytes = 1024 * 1024;
 
-enum class PoLineKind { Blank, Comment, Note, Reference, Flags, Previous, Obsolete, Context, Msgid, MsgidPlural, Msgstr };
+enum class PoLineKind : unsigned char { Blank, Comment, Note, Reference, Flags, Previous, Obsolete, Context, Msgid, MsgidPlural, Msgstr };
 
+// An entry's texts are views: into the file's bytes where a string stands
+// there as it is (one quoted string without escapes, the usual case), else
+// into PoDocument::decoded.
 struct PoEntry {
     std::size_t first = 0;  // its lines: [first, end) of PoDocument::lines
     std::size_t end = 0;
@@ -27,14 +31,14 @@ struct PoEntry {
     bool hasContext = false;
     bool hasMsgid = false;
     bool hasMsgstr = false;
-    std::string context;
-    std::string msgid;
-    std::string msgstr;
+    std::string_view context;
+    std::string_view msgid;
+    std::string_view msgstr;
     bool hasPlural = false;               // msgid_plural and msgstr[0], msgstr[1], ...
-    std::string msgidPlural;
-    std::vector<std::string> msgstrs;
+    std::string_view msgidPlural;
+    std::vector<std::string_view> msgstrs;
     std::vector<std::size_t> msgstrLines;
-    std::vector<std::string> flags;
+    std::vector<std::string_view> flags;
     bool hasPrevious = false;
     std::string previousMsgid;
     std::size_t keyLine = 0;  // 1-based: msgctxt, else msgid
@@ -47,8 +51,11 @@ struct PoEntry {
     bool HasTranslation() const;
 };
 
+// A parsed file. It holds views into the bytes ParsePo read, which must
+// outlive it: the file is held once, not copied line by line.
 struct PoDocument {
-    std::vector<std::string> lines;  // without their line ends
+    std::vector<std::string_view> lines;  // without their line ends
+    std::deque<std::string> decoded;      // the texts that differ from their bytes in the file
     std::vector<bool> crlfEnds;      // per line: it ends in CR LF, else in LF (or the file ends)
     std::vector<PoLineKind> kinds;
     std::vector<PoEntry> entries;
