@@ -9,8 +9,13 @@
 
 namespace textresl10n {
 
+bool SourceChanged(const BaseUnit& unit, const ExchangeUnit& translation) {
+    return translation.source != unit.source || translation.plural != unit.plural ||
+           (unit.plural && !translation.sourcePlural.empty() && translation.sourcePlural != unit.sourcePlural);
+}
+
 BaseComparison CompareWithBase(const BaseFile& base, const std::vector<ExchangeUnit>& translation) {
-    std::unordered_map<std::string, const ExchangeUnit*> byKey;
+    std::unordered_map<std::string_view, const ExchangeUnit*> byKey;
     for (const ExchangeUnit& unit : translation) byKey.emplace(unit.key, &unit);
     BaseComparison comparison;
     comparison.units.reserve(base.units.size());
@@ -21,13 +26,7 @@ BaseComparison CompareWithBase(const BaseFile& base, const std::vector<ExchangeU
             continue;
         }
         const ExchangeUnit& translation = *found->second;
-        // A plural message compared with a text (or the other way round) is
-        // stale too; a file that does not hold the plural source (an XLIFF
-        // group of one form) is compared by its singular.
-        const bool changed = translation.source != unit.source || translation.plural != unit.plural ||
-                             (unit.plural && !translation.sourcePlural.empty() &&
-                              translation.sourcePlural != unit.sourcePlural);
-        comparison.units.push_back({&unit, &translation, changed});
+        comparison.units.push_back({&unit, &translation, SourceChanged(unit, translation)});
         byKey.erase(found);
     }
     for (const ExchangeUnit& unit : translation)
@@ -35,21 +34,41 @@ BaseComparison CompareWithBase(const BaseFile& base, const std::vector<ExchangeU
     return comparison;
 }
 
-UpdateCounts CountUpdate(const BaseFile& base, const std::vector<ExchangeUnit>& before) {
-    const BaseComparison comparison = CompareWithBase(base, before);
-    UpdateCounts counts;
-    for (const ComparedUnit& unit : comparison.units) {
-        counts.added += unit.translation == nullptr;
-        counts.review += unit.translation && unit.sourceChanged && unit.translation->state != UnitState::Untranslated;
+UpdateCounter::UpdateCounter(const BaseFile& base) : unseen_(base.units.size()) {
+    byKey_.reserve(base.units.size());
+    for (const BaseUnit& unit : base.units) byKey_.emplace(unit.key, &unit);
+}
+
+void UpdateCounter::Add(const ExchangeUnit& unit) {
+    const auto found = byKey_.find(unit.key);
+    if (found == byKey_.end()) {
+        ++counts_.removed;
+        return;
     }
-    counts.removed = comparison.notInBase.size();
+    --unseen_;
+    counts_.review += SourceChanged(*found->second, unit) && unit.state != UnitState::Untranslated;
+}
+
+UpdateCounts UpdateCounter::Counts() const {
+    UpdateCounts counts = counts_;
+    counts.added = unseen_;
     return counts;
+}
+
+UpdateCounts CountUpdate(const BaseFile& base, const std::vector<ExchangeUnit>& before) {
+    UpdateCounter counter(base);
+    for (const ExchangeUnit& unit : before) counter.Add(unit);
+    return counter.Counts();
 }
 
 UnitState StateAgainstBase(const ComparedUnit& unit) {
     if (!unit.translation) return UnitState::Untranslated;
     const UnitState state = unit.translation->state;
     return state == UnitState::Translated && unit.sourceChanged ? UnitState::NeedsReview : state;
+}
+
+UnitState StateAgainstBase(const BaseUnit& base, const ExchangeUnit& translation) {
+    return StateAgainstBase(ComparedUnit{&base, &translation, SourceChanged(base, translation)});
 }
 
 namespace {

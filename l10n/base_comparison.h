@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "l10n/base_file.h"
@@ -28,9 +29,16 @@ struct BaseComparison {
 // Pairs the units by key (each key appears once in either).
 BaseComparison CompareWithBase(const BaseFile& base, const std::vector<ExchangeUnit>& translation);
 
+// Whether the translation was made for another source text than the base's:
+// a plural message compared with a text (or the other way round) is stale
+// too; a file that does not hold the plural source (an XLIFF group of one
+// form) is compared by its singular.
+bool SourceChanged(const BaseUnit& base, const ExchangeUnit& translation);
+
 // The state that counts: Untranslated without a unit; a translation made for
 // an older source text needs review, whatever its file says.
 UnitState StateAgainstBase(const ComparedUnit& unit);
+UnitState StateAgainstBase(const BaseUnit& base, const ExchangeUnit& translation);
 
 // For each name new to the file (`added`, base units), the index in
 // `removed` (the sources of translated units whose names left the base) of
@@ -50,8 +58,22 @@ struct UpdateCounts {
     std::size_t carried = 0;  // new names that took a renamed name's translation for review
 };
 
-// The counts of an update of a file that held `before` (all but `changed`
-// and `carried`, which the merge itself knows).
+// The counts of an update (all but `changed` and `carried`, which the merge
+// itself knows), from the units the file held, given one at a time so that
+// they need not all be in memory; each key once.
+class UpdateCounter {
+public:
+    explicit UpdateCounter(const BaseFile& base);
+    void Add(const ExchangeUnit& unit);
+    UpdateCounts Counts() const;
+
+private:
+    std::unordered_map<std::string_view, const BaseUnit*> byKey_;
+    std::size_t unseen_;  // base names not yet met in the file
+    UpdateCounts counts_;
+};
+
+// The same for the units of a whole file.
 UpdateCounts CountUpdate(const BaseFile& base, const std::vector<ExchangeUnit>& before);
 
 // How a translation's printf directives and {n} placeholders differ from

@@ -226,6 +226,17 @@ bool ReadBaseBytes(std::string_view bytes, BaseFile& base, ExchangeProblem& erro
     return ReadBase(std::make_unique<textresgen::MemorySource>(bytes), base, error);
 }
 
+ExchangeUnit UntranslatedUnit(BaseUnit&& unit) {
+    ExchangeUnit fresh;
+    fresh.key = std::move(unit.key);
+    fresh.source = std::move(unit.source);
+    fresh.notes = std::move(unit.notes);
+    fresh.translate = unit.translate;
+    fresh.plural = unit.plural;
+    fresh.sourcePlural = std::move(unit.sourcePlural);
+    return fresh;
+}
+
 ExchangeUnit UntranslatedUnit(const BaseUnit& unit) {
     ExchangeUnit fresh;
     fresh.key = unit.key;

@@ -66,5 +66,7 @@ inline constexpr const char* kDoNotTranslate = "textresl10n: do not translate";
 // The exchange unit of a base unit not yet translated: its key, source and
 // notes, no target.
 ExchangeUnit UntranslatedUnit(const BaseUnit& unit);
+// The same, taking the base unit's texts (it is left without them).
+ExchangeUnit UntranslatedUnit(BaseUnit&& unit);
 
 }  // namespace textresl10n

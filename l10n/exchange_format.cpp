@@ -4,6 +4,15 @@
 #include "l10n/xliff_file.h"
 
 namespace textresl10n {
+
+bool ExchangeFormat::ForEachUnit(std::string_view bytes, ExchangeProblem& problem,
+                                 const std::function<void(ExchangeUnit&&)>& take) const {
+    std::vector<ExchangeUnit> units;
+    if (!Read(bytes, units, problem)) return false;
+    for (ExchangeUnit& unit : units) take(std::move(unit));
+    return true;
+}
+
 namespace {
 
 class Po final : public ExchangeFormat {
@@ -12,6 +21,11 @@ public:
         PoDocument document;
         return ParsePo(bytes, document, problem) && PoUnits(document, units, problem);
     }
+    bool ForEachUnit(std::string_view bytes, ExchangeProblem& problem,
+                     const std::function<void(ExchangeUnit&&)>& take) const override {
+        PoDocument document;
+        return ParsePo(bytes, document, problem) && ForEachPoUnit(document, problem, take);
+    }
     std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const override {
         return WritePo(header, units);
     }
@@ -19,11 +33,9 @@ public:
                 ExchangeProblem& problem) const override {
         PoDocument document;
         if (!ParsePo(bytes, document, problem)) return false;
-        {
-            std::vector<ExchangeUnit> before;
-            if (!PoUnits(document, before, problem)) return false;
-            counts = CountUpdate(base, before);
-        }
+        UpdateCounter counter(base);
+        if (!ForEachPoUnit(document, problem, [&](ExchangeUnit&& unit) { counter.Add(unit); })) return false;
+        counts = counter.Counts();
         merged = UpdatePo(document, base, counts.changed, counts.carried);
         counts.changed = counts.changed && merged != bytes;
         if (!counts.changed) std::string().swap(merged);

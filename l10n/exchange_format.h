@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,10 @@ public:
     virtual ~ExchangeFormat() = default;
     // The units of a file's bytes, in file order.
     virtual bool Read(std::string_view bytes, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) const = 0;
+    // The same units handed to `take` one at a time, in file order, for a
+    // caller that needs no more than one at once (by default from Read).
+    virtual bool ForEachUnit(std::string_view bytes, ExchangeProblem& problem,
+                             const std::function<void(ExchangeUnit&&)>& take) const;
     // A whole new file of the units.
     virtual std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const = 0;
     // The file merged with a changed base (`merged` is left empty when

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <deque>
 #include <memory>
+#include <unordered_map>
 
 #include "check/file_check.h"
 #include "check/message_text.h"
@@ -61,16 +62,6 @@ bool ReadBase(const std::string& path, BaseFile& base, Reporter& err) {
     const bool read = ReadBaseFile(path, base, problem);
     if (!read) err.Report(std::move(problem));
     return read;
-}
-
-bool ReadUnits(const std::string& path, const ExchangeFormat& format, std::vector<ExchangeUnit>& units, Reporter& err) {
-    std::string bytes;
-    if (!ReadFile(path, bytes, err)) return false;
-    ExchangeProblem problem;
-    if (format.Read(bytes, units, problem)) return true;
-    problem.file = path;
-    err.Report(std::move(problem));
-    return false;
 }
 
 // The characters of a UTF-8 text (texts are checked to be UTF-8 when read).
@@ -209,12 +200,15 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     if (!options.translation.empty() && !ReadBase(options.translation, translation, err)) return false;
     // The translation's texts as translated units, compared with the base like any exchange file.
     // A member import filled in with the source text comes back in the
-    // state its marker line tells.
+    // state its marker line tells. Texts are moved, not copied, from file to
+    // unit to unit, and each file let go once it is used, so that no text is
+    // held twice.
     std::vector<ExchangeUnit> translated;
-    for (const BaseUnit& unit : translation.units) {
+    translated.reserve(translation.units.size());
+    for (BaseUnit& unit : translation.units) {
         ExchangeUnit out;
-        out.key = unit.key;
-        out.target = unit.source;
+        out.key = std::move(unit.key);
+        out.target = std::move(unit.source);
         out.state = UnitState::Translated;
         out.line = out.targetLine = unit.line;
         if (unit.plural) {
@@ -225,31 +219,34 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
         }
         translated.push_back(std::move(out));
     }
-    const BaseComparison comparison = CompareWithBase(base, translated);
+    std::vector<BaseUnit>().swap(translation.units);
+    BaseComparison comparison = CompareWithBase(base, translated);
 
     std::vector<ExchangeUnit> units;
     units.reserve(base.units.size());
     std::size_t done = 0, reviews = 0;
-    for (const ComparedUnit& compared : comparison.units) {
-        ExchangeUnit out = UntranslatedUnit(*compared.base);
+    for (std::size_t i = 0; i < comparison.units.size(); ++i) {
+        const ComparedUnit& compared = comparison.units[i];  // of base.units[i]
         const bool sameShape = compared.translation && compared.translation->plural == compared.base->plural;
+        ExchangeUnit out = UntranslatedUnit(std::move(base.units[i]));
         if (compared.translation && sameShape && !isTemplate) {  // a template holds no translations
-            out.target = compared.translation->target;
-            out.state = compared.translation->state;
-            out.categories = compared.translation->categories;
-            out.singleCount = compared.translation->singleCount;
-            out.forms = compared.translation->forms;
+            ExchangeUnit& from = translated[static_cast<std::size_t>(compared.translation - translated.data())];
+            out.target = std::move(from.target);
+            out.state = from.state;
+            out.categories = std::move(from.categories);
+            out.singleCount = std::move(from.singleCount);
+            out.forms = std::move(from.forms);
             std::vector<std::string> mismatches;
             LiteralValues values;
             std::size_t bad = 0;
             if (!out.plural) {
                 textresgen::Utf8ToValues(out.target, values, bad);
-                mismatches = PlaceholderMismatches(Values(compared.base->source), values);
+                mismatches = PlaceholderMismatches(Values(out.source), values);
             }
             for (std::size_t c = 0; c < out.forms.size() && mismatches.empty(); ++c) {
                 if (out.forms[c].empty()) continue;
                 textresgen::Utf8ToValues(out.forms[c], values, bad);
-                mismatches = PluralFormMismatches(Values(compared.base->sourcePlural), values,
+                mismatches = PluralFormMismatches(Values(out.sourcePlural), values,
                                                   FormTakesOneCount(&out, out.categories[c]));
             }
             if (!mismatches.empty() && out.state == UnitState::Translated) {
@@ -267,6 +264,9 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
         err.Report(About(options.translation, unit->line,
                          Quoted(unit->key) + " is not in " + ShownPath(options.base) + "; left out", Severity::Warning));
     }
+    comparison = BaseComparison();
+    std::vector<ExchangeUnit>().swap(translated);
+    std::vector<BaseUnit>().swap(base.units);
 
     const std::string& output = options.output;
     ExchangeHeader header{ShownPath(BaseName(options.base)), options.sourceLanguage, options.language,
@@ -277,10 +277,11 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
         if (const std::tm* utc = std::gmtime(&now)) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M+0000", utc);
         if (date[0] != '\0') header.revisionDate = date;
     }
-    if (!Write(output, format.Write(header, units),
-               err))
-        return false;
-    err.Print(ShownPath(output) + ": " + std::to_string(units.size()) + " units, " + std::to_string(done) +
+    const std::size_t count = units.size();
+    std::string bytes = format.Write(header, units);
+    std::vector<ExchangeUnit>().swap(units);
+    if (!Write(output, bytes, err)) return false;
+    err.Print(ShownPath(output) + ": " + std::to_string(count) + " units, " + std::to_string(done) +
               " translated" + (reviews > 0 ? ", " + std::to_string(reviews) + " needing review" : "") + "\n");
     return true;
 }
@@ -369,25 +370,41 @@ bool PseudoFile(const Options& options, Reporter& err) {
 bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err) {
     BaseFile base;
     if (!ReadBase(options.base, base, err)) return false;
+    std::unordered_map<std::string_view, const BaseUnit*> byKey;
+    byKey.reserve(base.units.size());
+    for (const BaseUnit& unit : base.units) byKey.emplace(unit.key, &unit);
     bool complete = true;
     for (const std::string& path : options.files) {
         const ExchangeFormat* format = FormatOfFile(path, err);
-        std::vector<ExchangeUnit> units;
-        if (!format || !ReadUnits(path, *format, units, err)) {
+        std::string bytes;
+        if (!format || !ReadFile(path, bytes, err)) {
             complete = false;
             continue;
         }
-        const BaseComparison comparison = CompareWithBase(base, units);
-        std::size_t counts[3] = {}, identical = 0, fixed = 0;  // by UnitState; not to translate
-        for (const ComparedUnit& unit : comparison.units) {
-            if (!unit.base->translate) {
-                ++fixed;
-                continue;
+        // Counted unit by unit as the file is read: the units are never all
+        // in memory. A base name the file lacks is untranslated.
+        std::size_t counts[3] = {}, identical = 0, fixed = 0, notInBase = 0;  // by UnitState; not to translate
+        for (const auto& [key, unit] : byKey) fixed += !unit->translate;
+        counts[static_cast<int>(UnitState::Untranslated)] = base.units.size() - fixed;
+        ExchangeProblem problem;
+        const bool read = format->ForEachUnit(bytes, problem, [&](ExchangeUnit&& translation) {
+            const auto found = byKey.find(translation.key);
+            if (found == byKey.end()) {
+                ++notInBase;
+                return;
             }
-            const UnitState state = StateAgainstBase(unit);
+            const BaseUnit& unit = *found->second;
+            if (!unit.translate) return;
+            const UnitState state = StateAgainstBase(unit, translation);
+            --counts[static_cast<int>(UnitState::Untranslated)];
             ++counts[static_cast<int>(state)];
-            identical += state == UnitState::Translated && !unit.base->source.empty() &&
-                         unit.translation->target == unit.base->source;
+            identical += state == UnitState::Translated && !unit.source.empty() && translation.target == unit.source;
+        });
+        if (!read) {
+            problem.file = path;
+            err.Report(std::move(problem));
+            complete = false;
+            continue;
         }
         const std::size_t untranslated = counts[static_cast<int>(UnitState::Untranslated)];
         const std::size_t review = counts[static_cast<int>(UnitState::NeedsReview)];
@@ -395,8 +412,7 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
                            std::to_string(counts[static_cast<int>(UnitState::Translated)]) + " translated (" +
                            std::to_string(identical) + " identical to the source), " + std::to_string(untranslated) +
                            " untranslated, " + std::to_string(review) + " need review";
-        if (!comparison.notInBase.empty())
-            line += ", " + std::to_string(comparison.notInBase.size()) + " not in " + ShownPath(options.base);
+        if (notInBase > 0) line += ", " + std::to_string(notInBase) + " not in " + ShownPath(options.base);
         if (fixed > 0) line += "; " + std::to_string(fixed) + " not to translate";
         err.Flush();
         out(line + "\n");

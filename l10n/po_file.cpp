@@ -1,6 +1,7 @@
 #include "l10n/po_file.h"
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -555,7 +556,10 @@ bool ParsePo(std::string_view bytes, PoDocument& document, ExchangeProblem& prob
     return PoParser(document, problem).Run(bytes);
 }
 
-bool PoEntryKey(const PoDocument& document, const PoEntry& entry, std::string& key) {
+namespace {
+
+// PoEntryKey's key as a view into the document.
+bool EntryKeyView(const PoDocument& document, const PoEntry& entry, std::string_view& key) {
     if (entry.hasContext) {
         key = entry.context;
         return true;
@@ -576,7 +580,16 @@ bool PoEntryKey(const PoDocument& document, const PoEntry& entry, std::string& k
         }
     }
     if (count != 1) return false;
-    key.assign(only);
+    key = only;
+    return true;
+}
+
+}  // namespace
+
+bool PoEntryKey(const PoDocument& document, const PoEntry& entry, std::string& key) {
+    std::string_view view;
+    if (!EntryKeyView(document, entry, view)) return false;
+    key.assign(view);
     return true;
 }
 
@@ -645,8 +658,16 @@ private:
 
 bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) {
     units.clear();
-    std::unordered_map<std::string, std::size_t> seen;
-    std::string key;
+    std::size_t count = 0;
+    for (const PoEntry& entry : document.entries) count += entry.IsUnit();
+    units.reserve(count);
+    return ForEachPoUnit(document, problem, [&](ExchangeUnit&& unit) { units.push_back(std::move(unit)); });
+}
+
+bool ForEachPoUnit(const PoDocument& document, ExchangeProblem& problem,
+                   const std::function<void(ExchangeUnit&&)>& take) {
+    std::unordered_map<std::string_view, std::size_t> seen;
+    std::string_view key;
     PoPlurals plurals(document);
     for (const PoEntry& entry : document.entries) {
         if (!entry.IsUnit()) continue;
@@ -655,7 +676,7 @@ bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, Excha
             problem.message = std::move(message);
             return false;
         };
-        if (!PoEntryKey(document, entry, key))
+        if (!EntryKeyView(document, entry, key))
             return fail(entry.keyLine, "the entry has no msgctxt and not exactly one \"#:\" reference: textresl10n "
                                        "keys every unit by its msgctxt (or the reference xliff2po keeps), the "
                                        "dotted name of the text");
@@ -690,7 +711,7 @@ bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, Excha
             unit.state = entry.msgid.empty() ? UnitState::Translated : UnitState::Untranslated;
         else
             unit.state = entry.HasFlag("fuzzy") ? UnitState::NeedsReview : UnitState::Translated;
-        units.push_back(std::move(unit));
+        take(std::move(unit));
     }
     return true;
 }
@@ -708,17 +729,19 @@ std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit
 std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried) {
     // Each unit's key; empty for other entries (PoUnits refused units
     // without one before this is called).
-    std::unordered_map<std::string, const BaseUnit*> inBase;
+    // Keys are views into the base and the document: no name is copied.
+    std::unordered_map<std::string_view, const BaseUnit*> inBase;
+    inBase.reserve(base.units.size());
     for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, &unit);
     // Each unit's base unit: null when the base lacks its name, or has it
     // as a plural message where the entry is none (or the other way round),
     // which counts as a name that left and a new one.
-    std::vector<std::string> keys(document.entries.size());
+    std::vector<std::string_view> keys(document.entries.size());
     std::vector<const BaseUnit*> baseOf(document.entries.size(), nullptr);
-    std::unordered_map<std::string, const PoEntry*> byKey;
+    std::unordered_map<std::string_view, const PoEntry*> byKey;
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
-        if (!entry.IsUnit() || !PoEntryKey(document, entry, keys[e])) continue;
+        if (!entry.IsUnit() || !EntryKeyView(document, entry, keys[e])) continue;
         const auto found = inBase.find(keys[e]);
         if (found != inBase.end() && found->second->plural == entry.hasPlural) baseOf[e] = found->second;
         if (found == inBase.end() || baseOf[e]) byKey.emplace(keys[e], &entry);
@@ -747,7 +770,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     // file holds (the first ones before the file's first unit), so that the
     // translator's order stays and the new units stand among their
     // neighbours.
-    std::unordered_map<std::string, std::vector<const BaseUnit*>> after;
+    std::unordered_map<std::string_view, std::vector<const BaseUnit*>> after;
     std::vector<const BaseUnit*> atStart, added;
     const std::string* anchor = nullptr;
     for (const BaseUnit& unit : base.units) {
@@ -909,7 +932,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     bool seenUnit = false;
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
-        const std::string& key = keys[e];
+        const std::string_view key = keys[e];
         if (!entry.IsUnit()) {
             std::vector<std::string> lines = rawLines(entry);
             if (entry.IsHeader() && addPluralForms) {

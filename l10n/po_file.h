@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,6 +82,10 @@ bool PoEntryKey(const PoDocument& document, const PoEntry& entry, std::string& k
 // key, a string that is not UTF-8, a Plural-Forms header that cannot be
 // read, and forms in a file that names no language.
 bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem);
+// The same, each unit handed to `take` as soon as it is made, so that a
+// caller that only counts never holds them all.
+bool ForEachPoUnit(const PoDocument& document, ExchangeProblem& problem,
+                   const std::function<void(ExchangeUnit&&)>& take);
 
 // A whole PO file: the header, then one entry per unit. Texts holding a
 // valid printf format get the c-format flag; NeedsReview units get fuzzy.
