@@ -33,9 +33,11 @@ public:
                 ExchangeProblem& problem) const override {
         PoDocument document;
         if (!ParsePo(bytes, document, problem)) return false;
-        UpdateCounter counter(base);
-        if (!ForEachPoUnit(document, problem, [&](ExchangeUnit&& unit) { counter.Add(unit); })) return false;
-        counts = counter.Counts();
+        {
+            UpdateCounter counter(base);
+            if (!ForEachPoUnit(document, problem, [&](ExchangeUnit&& unit) { counter.Add(unit); })) return false;
+            counts = counter.Counts();
+        }
         merged = UpdatePo(document, base, counts.changed, counts.carried);
         counts.changed = counts.changed && merged != bytes;
         if (!counts.changed) std::string().swap(merged);

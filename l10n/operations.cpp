@@ -316,9 +316,14 @@ bool ImportFile(const Options& options, const ExchangeFormat& format, Reporter& 
     if (!options.base.empty() && !ReadBase(options.base, base, err)) return false;
     std::string bytes;
     if (!ReadFile(path, bytes, err)) return false;
-    ImportResult result = ImportExchange(bytes, format, options.base.empty() ? nullptr : &base);
-    bytes.clear();
-    bytes.shrink_to_fit();
+    // The file's bytes are let go as soon as its units are read.
+    std::vector<ExchangeUnit> units;
+    ExchangeProblem problem;
+    const bool read = format.Read(bytes, units, problem);
+    std::string().swap(bytes);
+    ImportResult result;
+    if (read) result = ImportUnits(std::move(units), options.base.empty() ? nullptr : &base);
+    else result.errors.push_back(std::move(problem));
     for (std::vector<ExchangeProblem>* problems : {&result.warnings, &result.errors}) {
         for (ExchangeProblem& problem : *problems) {
             problem.file = path;
@@ -422,13 +427,16 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
 }
 
 ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format, const BaseFile* base) {
-    ImportResult result;
     std::vector<ExchangeUnit> units;
     ExchangeProblem problem;
-    if (!format.Read(bytes, units, problem)) {
-        result.errors.push_back(problem);
-        return result;
-    }
+    if (format.Read(bytes, units, problem)) return ImportUnits(std::move(units), base);
+    ImportResult result;
+    result.errors.push_back(problem);
+    return result;
+}
+
+ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) {
+    ImportResult result;
 
     // What the translator got wrong within the file is an error, whatever
     // the base says: a key that is no dotted name, a text that is not UTF-8,
@@ -633,20 +641,31 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
     result.units = entries.size();
 
     std::string definition;
-    // Per definition line (1-based): the exchange file's lines of its unit.
-    std::vector<const ImportedEntry*> origins{nullptr};
+    // Room for the usual case, two bytes a character and a little more, so
+    // that the definition is not moved while it grows.
+    std::size_t expected = 2;
+    for (const ImportedEntry& entry : entries) expected += 2 * (entry.key->size() + entry.text->size()) + 8;
+    definition.reserve(expected + expected / 8);
+    // Per definition line (1-based): the exchange file's lines of its unit,
+    // {translation, key}.
+    std::vector<std::pair<std::size_t, std::size_t>> origins{{0, 0}};
+    origins.reserve(entries.size() + 1);
     textresgen::Utf16Writer writer;
     writer.Open(std::make_unique<textresgen::MemorySink>(definition));
     for (const ImportedEntry& entry : entries) {
         if (entry.state != UnitState::Translated) {
             writer.PrintLine(StateMarker(entry.state, entry.translation));
-            origins.push_back(&entry);
+            origins.emplace_back(entry.line, entry.keyLine);
             ++result.fellBack;
         }
         PrintDefinition(writer, *entry.key, Values(*entry.text));
-        origins.push_back(&entry);
+        origins.emplace_back(entry.line, entry.keyLine);
     }
     writer.Close();
+    // The units are written: only their lines are needed from here on.
+    std::vector<ImportedEntry>().swap(entries);
+    names.clear();
+    std::vector<ExchangeUnit>().swap(units);
 
     // What the generator and the checker will make of it: an error there
     // (a key that is no C++ name, a clash of an entry and a group, a text
@@ -655,9 +674,10 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
     textrescheck::FileCheck check = textrescheck::CheckDefinitionBytes(definition);
     for (Diagnostic& finding : check.findings) {
         if (finding.severity == Severity::Note) continue;
-        const ImportedEntry* origin = finding.line < origins.size() ? origins[finding.line] : nullptr;
+        const std::pair<std::size_t, std::size_t> origin =
+                finding.line < origins.size() ? origins[finding.line] : origins.front();
         const bool aboutText = finding.message.compare(0, 8, "text of ") == 0;
-        finding.line = !origin ? 0 : aboutText ? origin->line : origin->keyLine;
+        finding.line = aboutText ? origin.first : origin.second;
         (finding.severity == Severity::Error ? result.errors : result.warnings).push_back(std::move(finding));
     }
     if (check.status != textrescheck::FileCheck::Status::Checked)

@@ -60,5 +60,7 @@ struct ImportResult {
 // a comment line above it telling its state ("# textresl10n: ..."), which
 // export --translation reads back.
 ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format, const BaseFile* base = nullptr);
+// The same for the units of a file already read.
+ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base = nullptr);
 
 }  // namespace textresl10n

@@ -127,6 +127,8 @@ public:
 
     bool Run(std::string_view bytes) {
         doc_ = PoDocument();
+        if (bytes.size() > UINT32_MAX) return Fail("the file is larger than 4 GiB");
+        doc_.lines.Start(bytes.data());
         doc_.byteOrderMark = StartsWith(bytes, "\xEF\xBB\xBF");
         if (doc_.byteOrderMark) bytes.remove_prefix(3);
         if (!SplitLines(bytes)) return false;
@@ -157,12 +159,20 @@ private:
                             "save the file with those");
             }
             crlfLines += crlf;
-            doc_.lines.emplace_back(line);
+            doc_.lines.push_back(line);
             doc_.crlfEnds.push_back(crlf);
             doc_.finalLineEnd = !last;
             start = end + 1;
         }
         doc_.crlf = crlfLines * 2 > doc_.lines.size() - (doc_.finalLineEnd ? 0 : 1);
+        // Room for about as many entries as there are msgid and obsolete
+        // lines, so that the list of entries is not moved while it grows.
+        std::size_t expected = 16;
+        for (std::size_t i = 0; i < doc_.lines.size(); ++i) {
+            const std::string_view text = TrimLeft(doc_.lines[i]);
+            expected += StartsWith(text, "msgid") || StartsWith(text, "#~");
+        }
+        doc_.entries.reserve(expected);
         doc_.kinds.assign(doc_.lines.size(), PoLineKind::Blank);
         return true;
     }
@@ -282,12 +292,11 @@ private:
             case ':': kind = PoLineKind::Reference; return true;
             case ',': {
                 kind = PoLineKind::Flags;
-                while (!rest.empty()) {
-                    const std::size_t comma = rest.find(',');
-                    const std::string_view flag = Trim(rest.substr(0, comma));
-                    if (!flag.empty()) entry_.flags.emplace_back(flag);
-                    if (comma == std::string_view::npos) break;
-                    rest.remove_prefix(comma + 1);
+                if (entry_.flagText.empty()) {
+                    entry_.flagText = rest;
+                } else {
+                    doc_.decoded.push_back(std::string(entry_.flagText) + "," + std::string(rest));
+                    entry_.flagText = doc_.decoded.back();
                 }
                 return true;
             }
@@ -353,14 +362,15 @@ private:
             StartField(&entry_.msgidPlural, kind = PoLineKind::MsgidPlural);
         } else if (form) {
             if (!entry_.hasPlural) return Fail("msgstr[n] without msgid_plural before it");
-            if (formIndex != entry_.msgstrs.size())
+            if (formIndex != entry_.FormCount())
                 return Fail("msgstr[" + std::to_string(formIndex) + "] where msgstr[" +
-                            std::to_string(entry_.msgstrs.size()) + "] is expected");
+                            std::to_string(entry_.FormCount()) + "] is expected");
             if (formIndex == 0) entry_.msgstrLine = LineNumber();
             entry_.hasMsgstr = true;
-            entry_.msgstrs.emplace_back();
-            entry_.msgstrLines.push_back(LineNumber());
-            StartField(&entry_.msgstrs.back(), kind = PoLineKind::Msgstr);
+            if (!entry_.forms) entry_.forms = std::make_unique<PoEntry::Forms>();
+            entry_.forms->msgstrs.emplace_back();
+            entry_.forms->lines.push_back(LineNumber());
+            StartField(&entry_.forms->msgstrs.back(), kind = PoLineKind::Msgstr);
         } else {
             if (!entry_.hasMsgid) return Fail("msgstr without msgid before it");
             if (entry_.hasPlural) return Fail("an entry with msgid_plural has msgstr[0], msgstr[1], ..., not msgstr");
@@ -535,13 +545,27 @@ std::vector<std::string> HeaderLines(const ExchangeHeader& header, bool plurals)
 
 }  // namespace
 
+std::vector<std::string_view> PoEntry::Flags() const {
+    std::vector<std::string_view> flags;
+    for (std::string_view rest = flagText; !rest.empty();) {
+        const std::size_t comma = rest.find(',');
+        const std::string_view flag = Trim(rest.substr(0, comma));
+        if (!flag.empty()) flags.push_back(flag);
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    return flags;
+}
+
 bool PoEntry::HasFlag(std::string_view flag) const {
+    const std::vector<std::string_view> flags = Flags();
     return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }
 
 bool PoEntry::HasTranslation() const {
     if (!msgstr.empty()) return true;
-    for (const std::string_view form : msgstrs)
+    if (!forms) return false;
+    for (const std::string_view form : forms->msgstrs)
         if (!form.empty()) return true;
     return false;
 }
@@ -613,7 +637,10 @@ public:
             }
             return true;
         }
-        AssignForms(map_, std::vector<std::string>(entry.msgstrs.begin(), entry.msgstrs.end()), entry.msgstrLines, unit);
+        const std::vector<std::string_view> none;
+        const std::vector<std::string_view>& msgstrs = entry.forms ? entry.forms->msgstrs : none;
+        AssignForms(map_, std::vector<std::string>(msgstrs.begin(), msgstrs.end()),
+                    entry.forms ? entry.forms->lines : std::vector<std::size_t>(), unit);
         return true;
     }
 
@@ -692,9 +719,9 @@ bool ForEachPoUnit(const PoDocument& document, ExchangeProblem& problem,
         if (!textresgen::Utf8ToValues(entry.msgstr, values, bad))
             return fail(entry.msgstrLine, "the msgstr is not UTF-8 (byte " + std::to_string(bad + 1) +
                                               " of the text starts no UTF-8 character)");
-        for (std::size_t i = 0; i < entry.msgstrs.size(); ++i)
-            if (!textresgen::Utf8ToValues(entry.msgstrs[i], values, bad))
-                return fail(entry.msgstrLines[i], "the msgstr[" + std::to_string(i) + "] is not UTF-8");
+        for (std::size_t i = 0; i < entry.FormCount(); ++i)
+            if (!textresgen::Utf8ToValues(entry.forms->msgstrs[i], values, bad))
+                return fail(entry.forms->lines[i], "the msgstr[" + std::to_string(i) + "] is not UTF-8");
         ExchangeUnit unit;
         unit.key = key;
         unit.source = entry.msgid;
@@ -736,16 +763,20 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     // Each unit's base unit: null when the base lacks its name, or has it
     // as a plural message where the entry is none (or the other way round),
     // which counts as a name that left and a new one.
+    // `held`: per base unit, whether the file holds it (keys are unique,
+    // PoUnits made sure).
     std::vector<std::string_view> keys(document.entries.size());
     std::vector<const BaseUnit*> baseOf(document.entries.size(), nullptr);
-    std::unordered_map<std::string_view, const PoEntry*> byKey;
+    std::vector<bool> held(base.units.size(), false);
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
         if (!entry.IsUnit() || !EntryKeyView(document, entry, keys[e])) continue;
         const auto found = inBase.find(keys[e]);
-        if (found != inBase.end() && found->second->plural == entry.hasPlural) baseOf[e] = found->second;
-        if (found == inBase.end() || baseOf[e]) byKey.emplace(keys[e], &entry);
+        if (found == inBase.end() || found->second->plural != entry.hasPlural) continue;
+        baseOf[e] = found->second;
+        held[static_cast<std::size_t>(found->second - base.units.data())] = true;
     }
+    std::unordered_map<std::string_view, const BaseUnit*>().swap(inBase);
     changed = false;
     // How many msgstr[i] a new plural entry gets: as the file's Plural-Forms
     // says, else as many as the language has integer categories.
@@ -774,7 +805,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     std::vector<const BaseUnit*> atStart, added;
     const std::string* anchor = nullptr;
     for (const BaseUnit& unit : base.units) {
-        if (byKey.count(unit.key) != 0) {
+        if (held[static_cast<std::size_t>(&unit - base.units.data())]) {
             anchor = &unit.key;
             continue;
         }
@@ -838,7 +869,8 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         if (fuzzy) flags.push_back("fuzzy");
         bool placedFormat = false;
         const bool format = IsCFormatUnit(unit.source, unit.plural, unit.sourcePlural);
-        for (const std::string_view flag : entry.flags) {
+        const std::vector<std::string_view> entryFlags = entry.Flags();
+        for (const std::string_view flag : entryFlags) {
             if (flag == "fuzzy") continue;
             if (flag == "c-format") {
                 if (format && !placedFormat) flags.push_back(flag);
@@ -850,7 +882,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         if (format && !placedFormat) flags.push_back("c-format");
         if (!unit.translate && !entry.HasFlag(kReadOnlyFlag)) flags.push_back(kReadOnlyFlag);
         if (unit.translate) flags.erase(std::remove(flags.begin(), flags.end(), kReadOnlyFlag), flags.end());
-        const bool flagsChanged = flags != entry.flags;
+        const bool flagsChanged = flags != entryFlags;
 
         if (!sourceChanged && !notesChanged && !flagsChanged) return rawLines(entry);
         std::vector<std::string> lines = linesOf(entry, PoLineKind::Comment);
@@ -888,7 +920,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     // as the file had it); the others, added ones, get `lineEnd`.
     std::string merged = document.byteOrderMark ? "\xEF\xBB\xBF" : "";
     if (!document.lines.empty()) {
-        const std::string_view first = document.lines.front(), last = document.lines.back();
+        const std::string_view first = document.lines[0], last = document.lines[document.lines.size() - 1];
         const auto size = static_cast<std::size_t>(last.data() + last.size() - first.data());
         merged.reserve(size + size / 8 + 64);
     }
@@ -950,7 +982,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         }
         if (!seenUnit) addNew(atStart);
         seenUnit = true;
-        if (!baseOf[e] || byKey.at(key) != &entry) continue;
+        if (!baseOf[e]) continue;
         addKept(e, updated(entry, *baseOf[e]));
         const auto next = after.find(key);
         if (next != after.end()) addNew(next->second);

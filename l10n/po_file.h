@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,9 +39,16 @@ struct PoEntry {
     std::string_view msgstr;
     bool hasPlural = false;               // msgid_plural and msgstr[0], msgstr[1], ...
     std::string_view msgidPlural;
-    std::vector<std::string_view> msgstrs;
-    std::vector<std::size_t> msgstrLines;
-    std::vector<std::string_view> flags;
+    // A plural entry's msgstr[i] and their lines; null for the others, which
+    // are most entries, so that they do not carry two empty lists.
+    struct Forms {
+        std::vector<std::string_view> msgstrs;
+        std::vector<std::size_t> lines;
+    };
+    std::unique_ptr<Forms> forms;
+    // The flags as the "#," line has them ("fuzzy, c-format"); the texts of
+    // several such lines joined with ",".
+    std::string_view flagText;
     bool hasPrevious = false;
     std::string previousMsgid;
     std::size_t keyLine = 0;  // 1-based: msgctxt, else msgid
@@ -48,14 +57,38 @@ struct PoEntry {
     bool IsHeader() const { return hasKeywords && !obsolete && !hasContext && msgid.empty(); }
     bool IsUnit() const { return hasKeywords && !obsolete && !IsHeader(); }
     bool HasFlag(std::string_view flag) const;
+    std::vector<std::string_view> Flags() const;
+    std::size_t FormCount() const { return forms ? forms->msgstrs.size() : 0; }
     // Whether any msgstr (of a plural entry: any form) is not empty.
     bool HasTranslation() const;
+};
+
+// The lines of a file, without their line ends: each as where it starts in
+// the file and how long it is (8 bytes a line; files are far below 4 GiB).
+class PoLines {
+public:
+    void Start(const char* bytes) { bytes_ = bytes; }
+    void reserve(std::size_t count) { spans_.reserve(count); }
+    void push_back(std::string_view line) {
+        spans_.push_back({static_cast<std::uint32_t>(line.data() - bytes_), static_cast<std::uint32_t>(line.size())});
+    }
+    std::string_view operator[](std::size_t i) const { return {bytes_ + spans_[i].offset, spans_[i].length}; }
+    std::size_t size() const { return spans_.size(); }
+    bool empty() const { return spans_.empty(); }
+
+private:
+    struct Span {
+        std::uint32_t offset;
+        std::uint32_t length;
+    };
+    const char* bytes_ = nullptr;
+    std::vector<Span> spans_;
 };
 
 // A parsed file. It holds views into the bytes ParsePo read, which must
 // outlive it: the file is held once, not copied line by line.
 struct PoDocument {
-    std::vector<std::string_view> lines;  // without their line ends
+    PoLines lines;
     std::deque<std::string> decoded;      // the texts that differ from their bytes in the file
     std::vector<bool> crlfEnds;      // per line: it ends in CR LF, else in LF (or the file ends)
     std::vector<PoLineKind> kinds;
