@@ -19,7 +19,7 @@ class Po final : public ExchangeFormat {
 public:
     bool Read(std::string_view bytes, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) const override {
         PoDocument document;
-        return ParsePo(bytes, document, problem) && PoUnits(document, units, problem);
+        return ParsePo(bytes, document, problem) && TakePoUnits(document, units, problem);
     }
     bool ForEachUnit(std::string_view bytes, ExchangeProblem& problem,
                      const std::function<void(ExchangeUnit&&)>& take) const override {

@@ -165,14 +165,6 @@ private:
             start = end + 1;
         }
         doc_.crlf = crlfLines * 2 > doc_.lines.size() - (doc_.finalLineEnd ? 0 : 1);
-        // Room for about as many entries as there are msgid and obsolete
-        // lines, so that the list of entries is not moved while it grows.
-        std::size_t expected = 16;
-        for (std::size_t i = 0; i < doc_.lines.size(); ++i) {
-            const std::string_view text = TrimLeft(doc_.lines[i]);
-            expected += StartsWith(text, "msgid") || StartsWith(text, "#~");
-        }
-        doc_.entries.reserve(expected);
         doc_.kinds.assign(doc_.lines.size(), PoLineKind::Blank);
         return true;
     }
@@ -624,7 +616,18 @@ namespace {
 // language), read when the first plural entry needs it.
 class PoPlurals {
 public:
-    explicit PoPlurals(const PoDocument& document) : document_(document) {}
+    // The header is found now: a caller that lets entries go as it reads
+    // them may have let it go before the first plural entry.
+    explicit PoPlurals(const PoDocument& document) : document_(document) {
+        for (const PoEntry& entry : document.entries) {
+            if (!entry.IsHeader()) continue;
+            header_ = true;
+            headerText_ = entry.msgstr;
+            headerLine_ = entry.msgstrLine;
+            headerFirst_ = entry.first;
+            headerEnd_ = entry.end;
+        }
+    }
 
     bool Assign(const PoEntry& entry, ExchangeUnit& unit, ExchangeProblem& problem) {
         if (!read_ && !Read(problem)) return false;
@@ -647,17 +650,14 @@ public:
 private:
     bool Read(ExchangeProblem& problem) {
         read_ = true;
-        const PoEntry* header = nullptr;
-        for (const PoEntry& entry : document_.entries)
-            if (entry.IsHeader()) header = &entry;
         std::size_t ignored = 0;
-        if (!header || !HeaderField(header->msgstr, "Language", language_, ignored) || language_.empty()) return true;
+        if (!header_ || !HeaderField(headerText_, "Language", language_, ignored) || language_.empty()) return true;
         std::string value;
         PluralFormula formula = LanguageFormula(language_);
-        std::size_t line = header->msgstrLine;
+        std::size_t line = headerLine_;
         std::string error;
-        if (HeaderField(header->msgstr, "Plural-Forms", value, ignored)) {
-            for (std::size_t i = header->first; i < header->end; ++i)
+        if (HeaderField(headerText_, "Plural-Forms", value, ignored)) {
+            for (std::size_t i = headerFirst_; i < headerEnd_; ++i)
                 if (document_.lines[i].find("Plural-Forms") != std::string::npos) line = i + 1;
             if (!formula.Parse(value, error)) {
                 problem.line = line;
@@ -676,6 +676,9 @@ private:
     }
 
     const PoDocument& document_;
+    bool header_ = false;
+    std::string_view headerText_;
+    std::size_t headerLine_ = 0, headerFirst_ = 0, headerEnd_ = 0;
     bool read_ = false;
     std::string language_;
     CategoryForms map_;
@@ -691,12 +694,43 @@ bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, Excha
     return ForEachPoUnit(document, problem, [&](ExchangeUnit&& unit) { units.push_back(std::move(unit)); });
 }
 
+namespace {
+bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::function<void(ExchangeUnit&&)>& take,
+              std::deque<PoEntry>* letGo);
+}  // namespace
+
+bool TakePoUnits(PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) {
+    units.clear();
+    std::size_t count = 0;
+    for (const PoEntry& entry : document.entries) count += entry.IsUnit();
+    units.reserve(count);
+    return EachUnit(document, problem, [&](ExchangeUnit&& unit) { units.push_back(std::move(unit)); },
+                    &document.entries);
+}
+
 bool ForEachPoUnit(const PoDocument& document, ExchangeProblem& problem,
                    const std::function<void(ExchangeUnit&&)>& take) {
+    return EachUnit(document, problem, take, nullptr);
+}
+
+namespace {
+
+// `letGo`: the document's own entries, each let go once its unit is made
+// (the keys in `seen` are views into the file, not into entries); null to
+// keep them.
+bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::function<void(ExchangeUnit&&)>& take,
+              std::deque<PoEntry>* letGo) {
     std::unordered_map<std::string_view, std::size_t> seen;
     std::string_view key;
     PoPlurals plurals(document);
-    for (const PoEntry& entry : document.entries) {
+    for (std::size_t e = 0; letGo ? !letGo->empty() : e < document.entries.size(); ++e) {
+        struct Advance {
+            std::deque<PoEntry>* entries;
+            ~Advance() {
+                if (entries) entries->pop_front();
+            }
+        } advance{letGo};
+        const PoEntry& entry = letGo ? letGo->front() : document.entries[e];
         if (!entry.IsUnit()) continue;
         const auto fail = [&](std::size_t line, std::string message) {
             problem.line = line;
@@ -742,6 +776,8 @@ bool ForEachPoUnit(const PoDocument& document, ExchangeProblem& problem,
     }
     return true;
 }
+
+}  // namespace
 
 std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) {
     bool plurals = false;

@@ -92,7 +92,7 @@ struct PoDocument {
     std::deque<std::string> decoded;      // the texts that differ from their bytes in the file
     std::vector<bool> crlfEnds;      // per line: it ends in CR LF, else in LF (or the file ends)
     std::vector<PoLineKind> kinds;
-    std::vector<PoEntry> entries;
+    std::deque<PoEntry> entries;
     bool crlf = false;           // most lines end in CR LF: what added lines get
     bool byteOrderMark = false;  // the file starts with EF BB BF
     bool finalLineEnd = true;    // the last line ends in a line end
@@ -115,6 +115,9 @@ bool PoEntryKey(const PoDocument& document, const PoEntry& entry, std::string& k
 // key, a string that is not UTF-8, a Plural-Forms header that cannot be
 // read, and forms in a file that names no language.
 bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem);
+// The same, letting each entry go once its unit is made, so that the units
+// take the place of the entries in memory; the document keeps its lines.
+bool TakePoUnits(PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem);
 // The same, each unit handed to `take` as soon as it is made, so that a
 // caller that only counts never holds them all.
 bool ForEachPoUnit(const PoDocument& document, ExchangeProblem& problem,
