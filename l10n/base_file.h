@@ -25,8 +25,8 @@ struct BaseUnit {
     std::string key;                 // the dotted name, UTF-8
     std::string source;              // the text the literal body denotes, UTF-8 (may hold U+0000)
     std::vector<std::string> notes;  // comment lines directly above the first definition
-    bool translate = true;           // false: kDoNotTranslate stands among those lines
     std::size_t line = 0;            // the definition whose text the generator keeps
+    bool translate = true;           // false: kDoNotTranslate stands among those lines
 
     // A plural message: a group without subgroups whose members are all
     // named after CLDR's plural categories, one unit keyed by the group's

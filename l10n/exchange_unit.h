@@ -20,10 +20,10 @@ struct ExchangeUnit {
     std::string source;  // UTF-8, the characters themselves (no escapes)
     std::string target;
     UnitState state = UnitState::Untranslated;
+    bool translate = true;           // false: the text stays the source's (PO read-only, XLIFF translate="no")
     std::vector<std::string> notes;  // developer notes
     std::size_t line = 0;            // where the unit starts in its file
     std::size_t targetLine = 0;      // its translation (msgstr, <target>); else where it starts
-    bool translate = true;           // false: the text stays the source's (PO read-only, XLIFF translate="no")
 
     // A plural message (PO msgid_plural, XLIFF's x-gettext-plurals group):
     // `source` is its singular, `sourcePlural` its plural, and the

@@ -186,6 +186,23 @@ void TranslatedForms(const BaseUnit& unit, const std::string& language, Exchange
     out.state = PluralState(out, fuzzy);
 }
 
+// A unit of a translation's definition file as a translated unit; its text
+// is taken, its key left in place. A member import filled in with the
+// source text comes back in the state its marker line tells.
+ExchangeUnit TranslatedUnit(BaseUnit&& unit, const std::string& language) {
+    ExchangeUnit out;
+    out.target = std::move(unit.source);
+    out.state = UnitState::Translated;
+    out.line = out.targetLine = unit.line;
+    if (unit.plural) {
+        TranslatedForms(unit, language, out);
+    } else {
+        for (const std::string& note : unit.notes)
+            if (StateOfMarker(note, out.state, out.target)) break;
+    }
+    return out;
+}
+
 }  // namespace
 
 const ExchangeFormat* FormatOfFile(const std::string& path, Reporter& err) {
@@ -198,39 +215,26 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     BaseFile base, translation;
     if (!ReadBase(options.base, base, err)) return false;
     if (!options.translation.empty() && !ReadBase(options.translation, translation, err)) return false;
-    // The translation's texts as translated units, compared with the base like any exchange file.
-    // A member import filled in with the source text comes back in the
-    // state its marker line tells. Texts are moved, not copied, from file to
-    // unit to unit, and each file let go once it is used, so that no text is
-    // held twice.
-    std::vector<ExchangeUnit> translated;
-    translated.reserve(translation.units.size());
-    for (BaseUnit& unit : translation.units) {
-        ExchangeUnit out;
-        out.key = std::move(unit.key);
-        out.target = std::move(unit.source);
-        out.state = UnitState::Translated;
-        out.line = out.targetLine = unit.line;
-        if (unit.plural) {
-            TranslatedForms(unit, options.language, out);
-        } else {
-            for (const std::string& note : unit.notes)
-                if (StateOfMarker(note, out.state, out.target)) break;
-        }
-        translated.push_back(std::move(out));
-    }
-    std::vector<BaseUnit>().swap(translation.units);
-    BaseComparison comparison = CompareWithBase(base, translated);
+    // Each base name with the translation's text of that name, made into a
+    // translated unit when it is needed; texts are moved, not copied, from
+    // file to unit, and each file let go once it is used, so that no text
+    // is held twice. The keys of the translation stay in place: they are
+    // what `inTranslation` holds.
+    std::unordered_map<std::string_view, BaseUnit*> inTranslation;
+    inTranslation.reserve(translation.units.size());
+    for (BaseUnit& unit : translation.units) inTranslation.emplace(unit.key, &unit);
 
     std::vector<ExchangeUnit> units;
     units.reserve(base.units.size());
     std::size_t done = 0, reviews = 0;
-    for (std::size_t i = 0; i < comparison.units.size(); ++i) {
-        const ComparedUnit& compared = comparison.units[i];  // of base.units[i]
-        const bool sameShape = compared.translation && compared.translation->plural == compared.base->plural;
-        ExchangeUnit out = UntranslatedUnit(std::move(base.units[i]));
-        if (compared.translation && sameShape && !isTemplate) {  // a template holds no translations
-            ExchangeUnit& from = translated[static_cast<std::size_t>(compared.translation - translated.data())];
+    for (BaseUnit& current : base.units) {
+        const auto found = inTranslation.find(current.key);
+        BaseUnit* translated = found == inTranslation.end() ? nullptr : found->second;
+        if (translated) inTranslation.erase(found);
+        const bool sameShape = translated && translated->plural == current.plural;
+        ExchangeUnit out = UntranslatedUnit(std::move(current));
+        if (translated && sameShape && !isTemplate) {  // a template holds no translations
+            ExchangeUnit from = TranslatedUnit(std::move(*translated), options.language);
             out.target = std::move(from.target);
             out.state = from.state;
             out.categories = std::move(from.categories);
@@ -252,7 +256,7 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
             if (!mismatches.empty() && out.state == UnitState::Translated) {
                 out.state = UnitState::NeedsReview;
                 ++reviews;
-                err.Report(About(options.translation, compared.translation->line,
+                err.Report(About(options.translation, from.line,
                                  Quoted(out.key) + ": " + mismatches.front() + "; exported as needing review",
                                  Severity::Warning));
             }
@@ -260,12 +264,13 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
         done += out.state == UnitState::Translated;
         units.push_back(std::move(out));
     }
-    for (const ExchangeUnit* unit : comparison.notInBase) {
-        err.Report(About(options.translation, unit->line,
-                         Quoted(unit->key) + " is not in " + ShownPath(options.base) + "; left out", Severity::Warning));
+    for (const BaseUnit& unit : translation.units) {
+        if (inTranslation.count(unit.key) == 0) continue;
+        err.Report(About(options.translation, unit.line,
+                         Quoted(unit.key) + " is not in " + ShownPath(options.base) + "; left out", Severity::Warning));
     }
-    comparison = BaseComparison();
-    std::vector<ExchangeUnit>().swap(translated);
+    std::unordered_map<std::string_view, BaseUnit*>().swap(inTranslation);
+    std::vector<BaseUnit>().swap(translation.units);
     std::vector<BaseUnit>().swap(base.units);
 
     const std::string& output = options.output;

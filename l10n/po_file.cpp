@@ -782,7 +782,16 @@ bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::f
 std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) {
     bool plurals = false;
     for (const ExchangeUnit& unit : units) plurals = plurals || unit.plural;
+    // Room for what each unit usually takes (its key twice, its texts and
+    // the keywords), so that the file is not moved while it grows.
+    std::size_t expected = 1024;
+    for (const ExchangeUnit& unit : units) {
+        expected += 2 * unit.key.size() + unit.source.size() + unit.target.size() + unit.sourcePlural.size() + 64;
+        for (const std::string& note : unit.notes) expected += note.size() + 4;
+        for (const std::string& form : unit.forms) expected += form.size() + 16;
+    }
     std::string out;
+    out.reserve(expected + expected / 8);
     AppendEntry(out, HeaderLines(header, plurals));
     const std::size_t forms = FormCount(header.targetLanguage);
     for (const ExchangeUnit& unit : units) AppendEntry(out, UnitLines(unit, std::nullopt, forms));
