@@ -15,6 +15,15 @@ enum class UnitState {
     NeedsReview,   // a translation marked fuzzy / needs-review-*: not used until reviewed
 };
 
+// One form of a plural message: an integer category of the file's language
+// and its text.
+struct PluralForm {
+    std::string category;      // zero one two few many other
+    std::string text;          // may be empty
+    std::size_t line = 0;      // where it stands in the file
+    bool singleCount = false;  // it takes one count alone (may leave out the count)
+};
+
 struct ExchangeUnit {
     std::string key;     // the dotted name, UTF-8
     std::string source;  // UTF-8, the characters themselves (no escapes)
@@ -28,13 +37,10 @@ struct ExchangeUnit {
     // A plural message (PO msgid_plural, XLIFF's x-gettext-plurals group):
     // `source` is its singular, `sourcePlural` its plural, and the
     // translation is one form per integer category of the language, in
-    // CLDR's order (`target` stays empty). A form may be empty.
+    // CLDR's order (`target` stays empty).
     bool plural = false;
     std::string sourcePlural;
-    std::vector<std::string> categories;
-    std::vector<std::string> forms;
-    std::vector<std::size_t> formLines;  // where each form stands in the file
-    std::vector<bool> singleCount;       // per category: it takes one count alone (may leave out the count)
+    std::vector<PluralForm> forms;
 };
 
 // What a new exchange file says besides its units.

@@ -179,9 +179,9 @@ void TranslatedForms(const BaseUnit& unit, const std::string& language, Exchange
                 if (StateOfMarker(note, state, text)) break;
         if (state == UnitState::Untranslated) text.clear();
         fuzzy = fuzzy || state == UnitState::NeedsReview;
-        out.categories.emplace_back(category);
-        out.forms.push_back(std::move(text));
-        out.formLines.push_back(form ? form->line : unit.line);
+        // Which forms take a single count is not asked here: "one" alone
+        // may leave out the count, whatever the language.
+        out.forms.push_back({std::string(category), std::move(text), form ? form->line : unit.line, category == "one"});
     }
     out.state = PluralState(out, fuzzy);
 }
@@ -237,8 +237,6 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
             ExchangeUnit from = TranslatedUnit(std::move(*translated), options.language);
             out.target = std::move(from.target);
             out.state = from.state;
-            out.categories = std::move(from.categories);
-            out.singleCount = std::move(from.singleCount);
             out.forms = std::move(from.forms);
             std::vector<std::string> mismatches;
             LiteralValues values;
@@ -248,10 +246,10 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
                 mismatches = PlaceholderMismatches(Values(out.source), values);
             }
             for (std::size_t c = 0; c < out.forms.size() && mismatches.empty(); ++c) {
-                if (out.forms[c].empty()) continue;
-                textresgen::Utf8ToValues(out.forms[c], values, bad);
+                if (out.forms[c].text.empty()) continue;
+                textresgen::Utf8ToValues(out.forms[c].text, values, bad);
                 mismatches = PluralFormMismatches(Values(out.sourcePlural), values,
-                                                  FormTakesOneCount(&out, out.categories[c]));
+                                                  FormTakesOneCount(&out, out.forms[c].category));
             }
             if (!mismatches.empty() && out.state == UnitState::Translated) {
                 out.state = UnitState::NeedsReview;
@@ -463,24 +461,26 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
                     textresgen::Utf8ToValues(unit.target, target, bad) &&
                     textresgen::Utf8ToValues(unit.sourcePlural.empty() ? unit.source : unit.sourcePlural,
                                              pluralSource, bad);
-        for (std::size_t c = 0; c < unit.forms.size(); ++c)
-            utf8 = utf8 && textresgen::Utf8ToValues(unit.forms[c], form, bad);
+        for (const PluralForm& plural : unit.forms) utf8 = utf8 && textresgen::Utf8ToValues(plural.text, form, bad);
         if (!utf8) {
             result.errors.push_back({unit.line, "the text of " + Quoted(unit.key) + " is not UTF-8"});
             continue;
         }
-        if (unit.plural && !unit.categories.empty()) fileCategories = unit.categories;
+        if (unit.plural && !unit.forms.empty()) {
+            fileCategories.clear();
+            for (const PluralForm& plural : unit.forms) fileCategories.push_back(plural.category);
+        }
         if (unit.state != UnitState::Translated) continue;
         if (!unit.plural) {
             for (const std::string& mismatch : PlaceholderMismatches(source, target))
                 result.errors.push_back({unit.targetLine, Quoted(unit.key) + ": " + mismatch});
             continue;
         }
-        for (std::size_t c = 0; c < unit.forms.size(); ++c) {
-            if (unit.forms[c].empty()) continue;
-            for (const std::string& mismatch : PluralFormMismatches(pluralSource, Values(unit.forms[c]),
-                                                                         FormTakesOneCount(&unit, unit.categories[c])))
-                result.errors.push_back({unit.formLines[c], Quoted(unit.key) + " (" + unit.categories[c] + "): " + mismatch});
+        for (const PluralForm& plural : unit.forms) {
+            if (plural.text.empty()) continue;
+            for (const std::string& mismatch :
+                 PluralFormMismatches(pluralSource, Values(plural.text), FormTakesOneCount(&unit, plural.category)))
+                result.errors.push_back({plural.line, Quoted(unit.key) + " (" + plural.category + "): " + mismatch});
         }
     }
     if (!result.errors.empty()) return result;
@@ -497,7 +497,11 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
     std::deque<std::string> names;
     const auto addPlural = [&](const std::string& key, const ExchangeUnit* unit, const BaseUnit* current,
                                UnitState state) {
-        std::vector<std::string> categories = unit && !unit->categories.empty() ? unit->categories : fileCategories;
+        std::vector<std::string> categories = fileCategories;
+        if (unit && !unit->forms.empty()) {
+            categories.clear();
+            for (const PluralForm& plural : unit->forms) categories.push_back(plural.category);
+        }
         if (categories.empty() && current)
             for (const BaseForm& form : current->forms) categories.push_back(form.category);
         if (categories.empty()) categories = {"one", "other"};
@@ -506,10 +510,10 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
             const std::string* translation = nullptr;
             std::size_t line = unit ? unit->targetLine : 0;
             if (unit) {
-                for (std::size_t c = 0; c < unit->categories.size(); ++c) {
-                    if (unit->categories[c] != category) continue;
-                    translation = &unit->forms[c];
-                    line = unit->formLines[c];
+                for (const PluralForm& plural : unit->forms) {
+                    if (plural.category != category) continue;
+                    translation = &plural.text;
+                    line = plural.line;
                 }
             }
             const std::string* fallback = nullptr;
@@ -593,9 +597,9 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
                                                               : "";
                 if (!current.translate && unit->state == UnitState::Translated) {
                     bool changedText = false;
-                    for (std::size_t c = 0; c < unit->forms.size(); ++c) {
-                        const BaseForm* form = current.Form(unit->categories[c]);
-                        changedText = changedText || unit->forms[c] != (form ? form->source : current.sourcePlural);
+                    for (const PluralForm& plural : unit->forms) {
+                        const BaseForm* form = current.Form(plural.category);
+                        changedText = changedText || plural.text != (form ? form->source : current.sourcePlural);
                     }
                     if (changedText) reason = "is marked not to translate";
                 }

@@ -57,17 +57,16 @@ bool FormsOfCategories(std::string_view language, const PluralFormula& file, Cat
 
 bool FormTakesOneCount(const ExchangeUnit* unit, std::string_view category) {
     if (unit)
-        for (std::size_t c = 0; c < unit->categories.size() && c < unit->singleCount.size(); ++c)
-            if (unit->categories[c] == category) return unit->singleCount[c];
+        for (const PluralForm& form : unit->forms)
+            if (form.category == category) return form.singleCount;
     return category == "one";
 }
 
 void AssignForms(const CategoryForms& map, const std::vector<std::string>& fileForms,
                  const std::vector<std::size_t>& fileLines, ExchangeUnit& unit) {
-    unit.categories = map.categories;
-    unit.singleCount = map.singleCount;
-    unit.forms.assign(map.categories.size(), std::string());
-    unit.formLines.assign(map.categories.size(), unit.targetLine);
+    unit.forms.clear();
+    for (std::size_t c = 0; c < map.categories.size(); ++c)
+        unit.forms.push_back({map.categories[c], std::string(), unit.targetLine, map.singleCount[c]});
     std::size_t other = map.categories.size() - 1;  // the last integer category stands in for "other"
     for (std::size_t c = 0; c < map.categories.size(); ++c)
         if (map.categories[c] == "other") other = c;
@@ -76,14 +75,14 @@ void AssignForms(const CategoryForms& map, const std::vector<std::string>& fileF
         std::size_t form = formOf(c);
         if (form == kNoForm) form = formOf(other);
         if (form == kNoForm) continue;
-        unit.forms[c] = fileForms[form];
-        if (form < fileLines.size()) unit.formLines[c] = fileLines[form];
+        unit.forms[c].text = fileForms[form];
+        if (form < fileLines.size()) unit.forms[c].line = fileLines[form];
     }
 }
 
 UnitState PluralState(const ExchangeUnit& unit, bool fuzzy) {
-    for (const std::string& form : unit.forms)
-        if (!form.empty()) return fuzzy ? UnitState::NeedsReview : UnitState::Translated;
+    for (const PluralForm& form : unit.forms)
+        if (!form.text.empty()) return fuzzy ? UnitState::NeedsReview : UnitState::Translated;
     return UnitState::Untranslated;
 }
 

@@ -497,7 +497,7 @@ std::vector<std::string> UnitLines(const ExchangeUnit& unit, std::optional<std::
     AppendString(lines, "msgid_plural", unit.sourcePlural);
     for (std::size_t i = 0; i < std::max<std::size_t>(forms, 1); ++i) {
         const bool filled = unit.state != UnitState::Untranslated && i < unit.forms.size();
-        AppendString(lines, "msgstr[" + std::to_string(i) + "]", filled ? unit.forms[i] : std::string());
+        AppendString(lines, "msgstr[" + std::to_string(i) + "]", filled ? unit.forms[i].text : std::string());
     }
     return lines;
 }
@@ -788,7 +788,7 @@ std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit
     for (const ExchangeUnit& unit : units) {
         expected += 2 * unit.key.size() + unit.source.size() + unit.target.size() + unit.sourcePlural.size() + 64;
         for (const std::string& note : unit.notes) expected += note.size() + 4;
-        for (const std::string& form : unit.forms) expected += form.size() + 16;
+        for (const PluralForm& form : unit.forms) expected += form.text.size() + 16;
     }
     std::string out;
     out.reserve(expected + expected / 8);

@@ -328,7 +328,8 @@ void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms
     int nextId = 1;
     for (std::size_t i = 0; i < std::max<std::size_t>(forms, 1); ++i) {
         const std::string id = data.key + "[" + std::to_string(i) + "]";
-        const std::string target = i < data.forms.size() && data.state != UnitState::Untranslated ? data.forms[i] : "";
+        const std::string target =
+                i < data.forms.size() && data.state != UnitState::Untranslated ? data.forms[i].text : "";
         AppendText(group, kChildIndent);
         pugi::xml_node unit = group.append_child("trans-unit");
         unit.append_attribute("id") = id.c_str();

@@ -137,9 +137,16 @@ TEST(PluralForms, EachCategoryTakesTheFormTheFilesFormulaGivesItsCounts) {
     ASSERT_TRUE(FormsOfCategories("fr", french, map, error));
     ExchangeUnit unit;
     AssignForms(map, {"un fichier", "des fichiers"}, {10, 11}, unit);
-    EXPECT_EQ(unit.categories, (std::vector<std::string>{"one", "many", "other"}));
-    EXPECT_EQ(unit.forms, (std::vector<std::string>{"un fichier", "des fichiers", "des fichiers"}));
-    EXPECT_EQ(unit.formLines, (std::vector<std::size_t>{10, 11, 11}));
+    std::vector<std::string> categories, texts;
+    std::vector<std::size_t> lines;
+    for (const PluralForm& form : unit.forms) {
+        categories.push_back(form.category);
+        texts.push_back(form.text);
+        lines.push_back(form.line);
+    }
+    EXPECT_EQ(categories, (std::vector<std::string>{"one", "many", "other"}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"un fichier", "des fichiers", "des fichiers"}));
+    EXPECT_EQ(lines, (std::vector<std::size_t>{10, 11, 11}));
     // A formula that divides by zero for a sample count is an error.
     ASSERT_TRUE(french.Parse("nplurals=2; plural=5 / (n - 2);", error));
     EXPECT_FALSE(FormsOfCategories("fr", french, map, error));
