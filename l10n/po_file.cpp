@@ -299,11 +299,17 @@ private:
                 std::string error;
                 if (StartsWith(rest, "msgid") && !StartsWith(rest, "msgid_")) {
                     entry_.hasPrevious = true;
-                    entry_.previousMsgid.clear();
+                    previous_.clear();
                     previousIsMsgid_ = true;
-                    if (!ParseQuoted(rest.substr(5), entry_.previousMsgid, error)) return Fail(error);
+                    if (!ParseQuoted(rest.substr(5), previous_, error)) return Fail(error);
+                    doc_.decoded.push_back(previous_);
+                    entry_.previousMsgid = doc_.decoded.back();
                 } else if (StartsWith(rest, "\"")) {
-                    if (!ParseQuoted(rest, previousIsMsgid_ ? entry_.previousMsgid : ignored, error)) return Fail(error);
+                    if (!ParseQuoted(rest, previousIsMsgid_ ? previous_ : ignored, error)) return Fail(error);
+                    if (previousIsMsgid_) {
+                        doc_.decoded.push_back(previous_);
+                        entry_.previousMsgid = doc_.decoded.back();
+                    }
                 } else {
                     previousIsMsgid_ = false;  // #| msgctxt and the like: kept, not read
                 }
@@ -406,6 +412,7 @@ private:
     std::size_t segments_ = 0;           // how many strings it has
     PoLineKind fieldKind_ = PoLineKind::Msgid;
     bool previousIsMsgid_ = false;
+    std::string previous_;  // the "#| msgid" being read
 };
 
 // ------------------------------------------------------------------ writing
@@ -993,7 +1000,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
             const PoEntry& old = *from->second;
             fresh.state = UnitState::NeedsReview;
             fresh.target = old.msgstr;
-            addBlock(UnitLines(fresh, old.hasPrevious ? std::string_view(old.previousMsgid) : old.msgid, forms));
+            addBlock(UnitLines(fresh, old.hasPrevious ? old.previousMsgid : old.msgid, forms));
         }
     };
     // An entry of the file with the blank lines before it; the blank lines

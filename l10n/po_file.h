@@ -34,10 +34,11 @@ struct PoEntry {
     bool hasContext = false;
     bool hasMsgid = false;
     bool hasMsgstr = false;
+    bool hasPlural = false;    // msgid_plural and msgstr[0], msgstr[1], ...
+    bool hasPrevious = false;  // "#| msgid"
     std::string_view context;
     std::string_view msgid;
     std::string_view msgstr;
-    bool hasPlural = false;               // msgid_plural and msgstr[0], msgstr[1], ...
     std::string_view msgidPlural;
     // A plural entry's msgstr[i] and their lines; null for the others, which
     // are most entries, so that they do not carry two empty lists.
@@ -49,8 +50,7 @@ struct PoEntry {
     // The flags as the "#," line has them ("fuzzy, c-format"); the texts of
     // several such lines joined with ",".
     std::string_view flagText;
-    bool hasPrevious = false;
-    std::string previousMsgid;
+    std::string_view previousMsgid;
     std::size_t keyLine = 0;  // 1-based: msgctxt, else msgid
     std::size_t msgstrLine = 0;
 
