@@ -4,6 +4,37 @@
 #include "l10n/xliff_file.h"
 
 namespace textresl10n {
+namespace {
+
+class CollectingWriter final : public UnitWriter {
+public:
+    CollectingWriter(const ExchangeFormat& format, const ExchangeHeader& header) : format_(format), header_(header) {}
+    void Add(ExchangeUnit&& unit) override { units_.push_back(std::move(unit)); }
+    std::string Finish() override { return format_.Write(header_, units_); }
+
+private:
+    const ExchangeFormat& format_;
+    ExchangeHeader header_;
+    std::vector<ExchangeUnit> units_;
+};
+
+class StreamingPoWriter final : public UnitWriter {
+public:
+    StreamingPoWriter(const ExchangeHeader& header, bool plurals, std::size_t expectedBytes)
+        : writer_(header, plurals, expectedBytes) {}
+    void Add(ExchangeUnit&& unit) override { writer_.Add(unit); }
+    std::string Finish() override { return writer_.Finish(); }
+
+private:
+    PoWriter writer_;
+};
+
+}  // namespace
+
+std::unique_ptr<UnitWriter> ExchangeFormat::NewWriter(const ExchangeHeader& header, bool /*plurals*/,
+                                                      std::size_t /*expectedBytes*/) const {
+    return std::make_unique<CollectingWriter>(*this, header);
+}
 
 bool ExchangeFormat::ForEachUnit(std::string_view bytes, ExchangeProblem& problem,
                                  const std::function<void(ExchangeUnit&&)>& take) const {
@@ -28,6 +59,10 @@ public:
     }
     std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const override {
         return WritePo(header, units);
+    }
+    std::unique_ptr<UnitWriter> NewWriter(const ExchangeHeader& header, bool plurals,
+                                          std::size_t expectedBytes) const override {
+        return std::make_unique<StreamingPoWriter>(header, plurals, expectedBytes);
     }
     bool Update(std::string_view bytes, const BaseFile& base, std::string& merged, UpdateCounts& counts,
                 ExchangeProblem& problem) const override {

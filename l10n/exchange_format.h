@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,15 @@
 // commands never ask which one they hold.
 namespace textresl10n {
 
+// Writes a new file one unit at a time, so that a caller making the units
+// as it goes never holds them all.
+class UnitWriter {
+public:
+    virtual ~UnitWriter() = default;
+    virtual void Add(ExchangeUnit&& unit) = 0;
+    virtual std::string Finish() = 0;
+};
+
 class ExchangeFormat {
 public:
     virtual ~ExchangeFormat() = default;
@@ -25,6 +35,12 @@ public:
                              const std::function<void(ExchangeUnit&&)>& take) const;
     // A whole new file of the units.
     virtual std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const = 0;
+    // The same, unit by unit (see UnitWriter); by default the units are
+    // collected and given to Write at the end.
+    // `plurals`: whether any unit will be plural; `expectedBytes`: the room
+    // to reserve for the file.
+    virtual std::unique_ptr<UnitWriter> NewWriter(const ExchangeHeader& header, bool plurals,
+                                                  std::size_t expectedBytes) const;
     // The file merged with a changed base (`merged` is left empty when
     // nothing changes) and what changed. The units the file held before are
     // counted and let go before the merged file is made, so that the two

@@ -224,8 +224,24 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     inTranslation.reserve(translation.units.size());
     for (BaseUnit& unit : translation.units) inTranslation.emplace(unit.key, &unit);
 
-    std::vector<ExchangeUnit> units;
-    units.reserve(base.units.size());
+    ExchangeHeader header{ShownPath(BaseName(options.base)), options.sourceLanguage, options.language,
+                          "YEAR-MO-DA HO:MI+ZONE"};  // a template's, as xgettext writes it
+    if (!isTemplate) {
+        const std::time_t now = std::time(nullptr);
+        char date[32] = {};
+        if (const std::tm* utc = std::gmtime(&now)) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M+0000", utc);
+        if (date[0] != '\0') header.revisionDate = date;
+    }
+    // Each unit is written as soon as it is made.
+    bool plurals = false;
+    std::size_t expected = 1024;
+    for (const BaseUnit& unit : base.units) {
+        plurals = plurals || unit.plural;
+        expected += 2 * unit.key.size() + unit.source.size() + unit.sourcePlural.size() + 64;
+    }
+    for (const BaseUnit& unit : translation.units) expected += unit.source.size();
+    std::unique_ptr<UnitWriter> writer = format.NewWriter(header, plurals, expected + expected / 8);
+    const std::size_t count = base.units.size();
     std::size_t done = 0, reviews = 0;
     for (BaseUnit& current : base.units) {
         const auto found = inTranslation.find(current.key);
@@ -260,7 +276,7 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
             }
         }
         done += out.state == UnitState::Translated;
-        units.push_back(std::move(out));
+        writer->Add(std::move(out));
     }
     for (const BaseUnit& unit : translation.units) {
         if (inTranslation.count(unit.key) == 0) continue;
@@ -272,17 +288,8 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     std::vector<BaseUnit>().swap(base.units);
 
     const std::string& output = options.output;
-    ExchangeHeader header{ShownPath(BaseName(options.base)), options.sourceLanguage, options.language,
-                          "YEAR-MO-DA HO:MI+ZONE"};  // a template's, as xgettext writes it
-    if (!isTemplate) {
-        const std::time_t now = std::time(nullptr);
-        char date[32] = {};
-        if (const std::tm* utc = std::gmtime(&now)) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M+0000", utc);
-        if (date[0] != '\0') header.revisionDate = date;
-    }
-    const std::size_t count = units.size();
-    std::string bytes = format.Write(header, units);
-    std::vector<ExchangeUnit>().swap(units);
+    std::string bytes = writer->Finish();
+    writer.reset();
     if (!Write(output, bytes, err)) return false;
     err.Print(ShownPath(output) + ": " + std::to_string(count) + " units, " + std::to_string(done) +
               " translated" + (reviews > 0 ? ", " + std::to_string(reviews) + " needing review" : "") + "\n");

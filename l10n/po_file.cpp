@@ -786,23 +786,31 @@ bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::f
 
 }  // namespace
 
+PoWriter::PoWriter(const ExchangeHeader& header, bool plurals, std::size_t expectedBytes)
+    : forms_(FormCount(header.targetLanguage)) {
+    out_.reserve(expectedBytes);
+    AppendEntry(out_, HeaderLines(header, plurals));
+}
+
+void PoWriter::Add(const ExchangeUnit& unit) { AppendEntry(out_, UnitLines(unit, std::nullopt, forms_)); }
+
+std::size_t ExpectedPoBytes(const ExchangeUnit& unit) {
+    std::size_t expected = 2 * unit.key.size() + unit.source.size() + unit.target.size() + unit.sourcePlural.size() + 64;
+    for (const std::string& note : unit.notes) expected += note.size() + 4;
+    for (const PluralForm& form : unit.forms) expected += form.text.size() + 16;
+    return expected;
+}
+
 std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) {
     bool plurals = false;
-    for (const ExchangeUnit& unit : units) plurals = plurals || unit.plural;
-    // Room for what each unit usually takes (its key twice, its texts and
-    // the keywords), so that the file is not moved while it grows.
     std::size_t expected = 1024;
     for (const ExchangeUnit& unit : units) {
-        expected += 2 * unit.key.size() + unit.source.size() + unit.target.size() + unit.sourcePlural.size() + 64;
-        for (const std::string& note : unit.notes) expected += note.size() + 4;
-        for (const PluralForm& form : unit.forms) expected += form.text.size() + 16;
+        plurals = plurals || unit.plural;
+        expected += ExpectedPoBytes(unit);
     }
-    std::string out;
-    out.reserve(expected + expected / 8);
-    AppendEntry(out, HeaderLines(header, plurals));
-    const std::size_t forms = FormCount(header.targetLanguage);
-    for (const ExchangeUnit& unit : units) AppendEntry(out, UnitLines(unit, std::nullopt, forms));
-    return out;
+    PoWriter writer(header, plurals, expected + expected / 8);
+    for (const ExchangeUnit& unit : units) writer.Add(unit);
+    return writer.Finish();
 }
 
 std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried) {

@@ -130,6 +130,21 @@ bool ForEachPoUnit(const PoDocument& document, ExchangeProblem& problem,
 // has msgid_plural and one msgstr[i] per integer category.
 std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units);
 
+// The same, unit by unit, for a caller that makes each unit as it goes:
+// `plurals` tells whether any unit will be plural (the header says how many
+// forms), `expectedBytes` the room to reserve (ExpectedPoBytes per unit).
+class PoWriter {
+public:
+    PoWriter(const ExchangeHeader& header, bool plurals, std::size_t expectedBytes);
+    void Add(const ExchangeUnit& unit);
+    std::string Finish() { return std::move(out_); }
+
+private:
+    std::size_t forms_;
+    std::string out_;
+};
+std::size_t ExpectedPoBytes(const ExchangeUnit& unit);
+
 // `document` merged with a changed base: the entries in the file's order; a
 // new name added untranslated after the nearest name before it in the base
 // that the file holds; an entry whose source text changed keeps its
