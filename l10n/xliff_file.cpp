@@ -388,6 +388,13 @@ private:
     std::string& out_;
 };
 
+// Counts what would be written.
+class CountingWriter final : public pugi::xml_writer {
+public:
+    void write(const void*, size_t size) override { count += size; }
+    std::size_t count = 0;
+};
+
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments |
                                    pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata;
 
@@ -737,9 +744,18 @@ struct Edit {
 
 std::string ApplyEdits(std::string_view bytes, std::vector<Edit>& edits, bool crlf) {
     std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+    // The size first, so that the result is allocated once.
+    std::size_t size = 0, cursor = 0;
+    for (const Edit& edit : edits) {
+        if (edit.begin > cursor) size += edit.begin - cursor;
+        size += edit.text.size();
+        if (crlf) size += static_cast<std::size_t>(std::count(edit.text.begin(), edit.text.end(), '\n'));
+        cursor = std::max(cursor, edit.end);
+    }
+    if (cursor < bytes.size()) size += bytes.size() - cursor;
     std::string out;
-    out.reserve(bytes.size());
-    std::size_t cursor = 0;
+    out.reserve(size);
+    cursor = 0;
     for (const Edit& edit : edits) {
         if (edit.begin > cursor) out.append(bytes.substr(cursor, edit.begin - cursor));
         for (const char c : edit.text) {
@@ -761,9 +777,24 @@ std::string ChildrenMarkup(const pugi::xml_node& holder) {
     return out;
 }
 
+// Where the units go in the frame of a new document.
+constexpr const char* kUnitsHere = "textresl10n-units";
+
+// One unit as this program writes them, made in a tree of its own.
+void PrintUnit(pugi::xml_document& scratch, const ExchangeUnit& unit, std::size_t forms, bool references,
+               pugi::xml_writer& writer) {
+    scratch.reset();
+    pugi::xml_node node = scratch.append_child("trans-unit");
+    FillUnit(node, unit, forms, references);
+    node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+}
+
 }  // namespace
 
 std::string WriteXliff(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) {
+    // The document without its units, a processing instruction where they
+    // go; each unit is then made and printed on its own, so that no tree of
+    // the whole document is held.
     pugi::xml_document document;
     pugi::xml_node root = document.append_child("xliff");
     root.append_attribute("version") = "1.2";
@@ -800,16 +831,33 @@ std::string WriteXliff(const ExchangeHeader& header, const std::vector<ExchangeU
         AppendText(unit.append_child("target"), fields.c_str());
         AppendText(unit, kUnitIndent);
     }
-    for (const ExchangeUnit& unit : units) {
-        AppendText(body, kUnitIndent);
-        FillUnit(body.append_child("trans-unit"), unit, forms, plurals);
-    }
+    body.append_child(pugi::node_pi).set_name(kUnitsHere);
     AppendText(body, "\n    ");
     AppendText(file, "\n  ");
     AppendText(root, "\n");
-    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    std::string frame;
+    StringWriter frameWriter(frame);
+    root.print(frameWriter, "", pugi::format_raw, pugi::encoding_utf8);
+    const std::string here = std::string("<?") + kUnitsHere + "?>";
+    const std::size_t at = frame.find(here);
+
+    // The units are printed twice, counted first, so that the document is
+    // allocated once, at its size.
+    const std::string_view declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    const std::string_view indent = kUnitIndent;
+    pugi::xml_document scratch;
+    CountingWriter counter;
+    for (const ExchangeUnit& unit : units) PrintUnit(scratch, unit, forms, plurals, counter);
+    std::string out;
+    out.reserve(declaration.size() + frame.size() - here.size() + units.size() * indent.size() + counter.count + 1);
+    out.append(declaration);
+    out.append(frame, 0, at);
     StringWriter writer(out);
-    root.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    for (const ExchangeUnit& unit : units) {
+        out.append(indent);
+        PrintUnit(scratch, unit, forms, plurals, writer);
+    }
+    out.append(frame, at + here.size(), std::string::npos);
     out += "\n";
     return out;
 }
