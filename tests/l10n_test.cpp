@@ -817,6 +817,13 @@ const std::string kXliffHead =
     "<file original=\"en.txt\" source-language=\"en\" target-language=\"de\" datatype=\"plaintext\"><body>\n"
     "<trans-unit id=\"A\"><source>Hello</source><target>Zeile&#13;&#10;zwei&#9;<![CDATA[a & <b>]]><!-- not text -->"
     "<?pi not text?>&#000000065;</target></trans-unit>\n";
+const std::string kXliffGroupHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\">\n"
+    "<file original=\"en.txt\" source-language=\"en\" target-language=\"de\" datatype=\"plaintext\"><body>\n"
+    "<!-- <trans-unit id=\"B\"><source>World</source></trans-unit> -->\n"
+    "<group id=\"g\"><trans-unit id=\"A\"><source>Hello</source><target><![CDATA[</trans-unit>]]>Hallo</target>"
+    "</trans-unit>";
 const std::string kPrefixedHead =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
     "<x:xliff version=\"1.2\" xmlns:x=\"urn:oasis:names:tc:xliff:document:1.2\">\r\n"
@@ -875,6 +882,16 @@ const FidelityCase kFidelity[] = {
                      "        <x:source>New</x:source>\r\n      </x:trans-unit>\r\n"
                      "  </x:body>\r\n </x:file>\r\n</x:xliff>\r\n",
      "A=Hallo"},
+    // Units are found by their tags, not by text that looks like one (in a
+    // comment, in CDATA), and inside a group that is no plural message.
+    {"XliffUnitsInAGroupBesideLookalikes", "x.xlf",
+     kXliffGroupHead + "\n<trans-unit id=\"B\"><source>World</source></trans-unit></group>\n"
+                       "<trans-unit id=\"C\"><source>Third</source></trans-unit>\n</body></file></xliff>\n",
+     kXliffGroupHead + "</group>\n<trans-unit id=\"C\"><source>Third!</source>\n"
+                       "        <note from=\"developer\">Third one</note></trans-unit>\n"
+                       "      <trans-unit id=\"D\" resname=\"D\" xml:space=\"preserve\">\n        <source>New</source>\n"
+                       "      </trans-unit>\n</body></file></xliff>\n",
+     "A=</trans-unit>Hallo"},
 };
 
 void PrintTo(const FidelityCase& c, std::ostream* out) { *out << c.name; }
