@@ -860,6 +860,16 @@ const FidelityCase kFidelity[] = {
          "\n# ---- Section B ----\n\n# ---- Section C ----\n# (two lines)\n\n" + kPoNewC + "\n" + kPoD +
          "\n#~ msgctxt \"B\"\n#~ msgid \"World\"\n#~ msgstr \"Welt\"\n",
      "B=Welt"},
+    // Strings continued over lines and with escapes, flags on two lines
+    // (the fuzzy A imports its source), a previous msgid over lines: kept as
+    // they are; the rewritten entry keeps the oldest source its translation
+    // was made for.
+    {"PoContinuedStringsAndFlags", "x.po",
+     "#, fuzzy\n#, no-wrap\nmsgctxt \"A\"\nmsgid \"Hel\"\n\"lo\"\nmsgstr \"\"\n\"Hal\"\n\"lo\\n\"\n\n" + kPoB +
+         "\n#| msgid \"\"\n#| \"Thi\"\n#| \"rd?\"\nmsgctxt \"C\"\nmsgid \"Third\"\nmsgstr \"Dritte\"\n",
+     "#, fuzzy\n#, no-wrap\nmsgctxt \"A\"\nmsgid \"Hel\"\n\"lo\"\nmsgstr \"\"\n\"Hal\"\n\"lo\\n\"\n\n"
+     "#. Third one\n#, fuzzy\n#| msgid \"Third?\"\nmsgctxt \"C\"\nmsgid \"Third!\"\nmsgstr \"Dritte\"\n\n" + kPoD,
+     "A=Hello"},
     // Character references stay references (also in a unit that changes),
     // CDATA is text, comments and processing instructions are not.
     {"XliffReferencesCdataComments", "x.xlf",
