@@ -7,6 +7,14 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
 
+# The time each part of the run took, so that a log shows where it goes:
+# called when a part ends, it prints "== leg NAME: N s" and the run's total.
+leg_started=$SECONDS
+leg_done() {  # NAME
+  echo "== leg $1: $((SECONDS - leg_started)) s (run so far: $SECONDS s)"
+  leg_started=$SECONDS
+}
+
 # What each part needs, and why, is listed in scripts/dependencies.txt.
 ensure_dependencies generator tools tests
 
@@ -28,16 +36,20 @@ for workflow in .github/workflows/*.yml; do
   "$validator/node_modules/.bin/action-validator" "$workflow"
   echo "Workflow schema: $workflow is valid"
 done
+leg_done "dependencies and workflow schema"
 
 # The install steps of those jobs and the README against the one list of
 # dependencies; then the first command of the README as on a fresh machine,
 # with everything but the generator's dependencies hidden.
 scripts/check-workflow-dependencies.sh
+leg_done "dependency check"
 scripts/example-without-tools-deps.sh
+leg_done "example without the tools' dependencies"
 
 # The benchmark's 10 thousand case: proves the bench runs and that the
 # Release program's outputs match the reference path. No time is judged.
 python3 bench/run_bench.py --quick
+leg_done "bench --quick"
 
 # Windows leg: cross-compiled with MinGW-w64, every test run under Wine (see
 # cmake/wine-run.sh). TEXTRESGEN_SKIP_WINDOWS=1 leaves it out.
@@ -51,33 +63,39 @@ if [[ ${TEXTRESGEN_SKIP_WINDOWS:-0} != 1 ]]; then
     scripts/fetch-pugixml-source.sh build/third_party/pugixml
     cmake --preset mingw
     cmake --build --preset mingw -j "$jobs"
+    leg_done "mingw build"
     # Wine now and then fails to start a program: three times in some thirty
     # runs of this leg a test ended within 20 ms with no output at all, and
     # passed when run again. So a failed test is run once more here; every test also
     # runs natively, without a second chance, in the legs below.
     ctest --preset mingw "${ctest_args[@]}" --repeat until-pass:2
     cpack --preset mingw
+    leg_done "mingw tests and cpack"
 fi
 
 # The suite under AddressSanitizer and UndefinedBehaviorSanitizer; the
 # first error ends the test that hit it.
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
+leg_done "asan build"
 # The compiler-bound tests (the differential run of the compilers, the
 # package's archive and add_subdirectory builds) run in the ci leg below;
 # under ASan they time the compilers, not our code. The find_package
 # consumer stays: it runs the instrumented run-time library in a program.
 ctest --preset asan "${ctest_args[@]}" \
     -E '^(textrescheck_differential|package_archives|package_add_subdirectory|package_regenerates_.*)$'
+leg_done "asan tests"
 
 # The generator's unit tests under ThreadSanitizer: reading, sorting and
 # writing share their work among threads, and a data race there would not
 # show in the outputs every time. The run-time library's tests too. TSAN_OPTIONS makes a report fail the run.
 cmake --preset tsan
 cmake --build --preset tsan -j "$jobs"
+leg_done "tsan build"
 TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/textresgen_tests --gtest_brief=1
 # The run-time library's readers against a thousand language switches.
 TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/runtime/textresgen_runtime_tests --gtest_brief=1
+leg_done "tsan tests"
 
 # The fuzz targets for a bounded time in all, shared among them, each from a
 # scratch copy of its corpus so the inputs it adds stay out of the tree. A
@@ -108,16 +126,21 @@ if [[ $fuzz_seconds != 0 ]]; then
   ensure_dependencies fuzz
   cmake --preset fuzz
   cmake --build --preset fuzz -j "$jobs"
+  leg_done "fuzz build"
   rm -rf build/fuzz/findings
   # The generator 40 %, the checker and the translators' import 30 % each.
   fuzz_target textresgen_fuzz fuzz/corpus $((fuzz_seconds * 2 / 5)) -max_len=8192 -dict=fuzz/definition.dict
   fuzz_target textrescheck_fuzz fuzz/corpus $((fuzz_seconds * 3 / 10)) -max_len=8192 -dict=fuzz/check.dict
   fuzz_target textresl10n_fuzz fuzz/import_corpus $((fuzz_seconds * 3 / 10)) -max_len=16384
+  leg_done "fuzzing"
 fi
 
-# Main leg last, so that CTest's summary of the main build closes the output.
+# Main leg last, so that CTest's summary of the main build closes the output
+# (with the time of the tests: "Total Test time").
 # Its .tar.gz and .deb go to build/ci/packages first.
 cmake --preset ci
 cmake --build --preset ci -j "$jobs"
+leg_done "ci build"
 cpack --preset ci
+leg_done "ci cpack"
 ctest --preset ci "${ctest_args[@]}"
