@@ -693,14 +693,6 @@ private:
 
 }  // namespace
 
-bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) {
-    units.clear();
-    std::size_t count = 0;
-    for (const PoEntry& entry : document.entries) count += entry.IsUnit();
-    units.reserve(count);
-    return ForEachPoUnit(document, problem, [&](ExchangeUnit&& unit) { units.push_back(std::move(unit)); });
-}
-
 namespace {
 bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::function<void(ExchangeUnit&&)>& take,
               std::deque<PoEntry>* letGo);
@@ -814,7 +806,7 @@ std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit
 }
 
 std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried) {
-    // Each unit's key; empty for other entries (PoUnits refused units
+    // Each unit's key; empty for other entries (ForEachPoUnit refused units
     // without one before this is called).
     // Keys are views into the base and the document: no name is copied.
     std::unordered_map<std::string_view, const BaseUnit*> inBase;
@@ -824,7 +816,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     // as a plural message where the entry is none (or the other way round),
     // which counts as a name that left and a new one.
     // `held`: per base unit, whether the file holds it (keys are unique,
-    // PoUnits made sure).
+    // ForEachPoUnit made sure).
     std::vector<std::string_view> keys(document.entries.size());
     std::vector<const BaseUnit*> baseOf(document.entries.size(), nullptr);
     std::vector<bool> held(base.units.size(), false);

@@ -109,17 +109,17 @@ bool ParsePo(std::string_view bytes, PoDocument& document, ExchangeProblem& prob
 // one (xliff2po keeps the key only there); false for neither.
 bool PoEntryKey(const PoDocument& document, const PoEntry& entry, std::string& key);
 
-// The units of a parsed document, in file order. A plural entry's forms are
-// given their categories by the header's own Plural-Forms formula (else
-// CLDR's for its Language). False for an entry without a key, a repeated
-// key, a string that is not UTF-8, a Plural-Forms header that cannot be
-// read, and forms in a file that names no language.
-bool PoUnits(const PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem);
-// The same, letting each entry go once its unit is made, so that the units
-// take the place of the entries in memory; the document keeps its lines.
+// The units of a parsed document, in file order, each entry let go once its
+// unit is made, so that the units take the place of the entries in memory
+// (the document keeps its lines). A plural entry's forms are given their
+// categories by the header's own Plural-Forms formula (else CLDR's for its
+// Language). False for an entry without a key, a repeated key, a string
+// that is not UTF-8, a Plural-Forms header that cannot be read, and forms
+// in a file that names no language.
 bool TakePoUnits(PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem);
-// The same, each unit handed to `take` as soon as it is made, so that a
-// caller that only counts never holds them all.
+// The same units, each handed to `take` as soon as it is made, the
+// document kept as it is, so that a caller that only counts never holds
+// them all.
 bool ForEachPoUnit(const PoDocument& document, ExchangeProblem& problem,
                    const std::function<void(ExchangeUnit&&)>& take);
 
