@@ -63,7 +63,7 @@ std::string CheckOneImport(std::string_view file, const ExchangeFormat& format, 
     // taking the arguments of the base's plural (`one` may leave out the
     // count).
     std::size_t members = 0;
-    const auto text = [&](const std::string& key, textresgen::LiteralValues& values) {
+    const auto text = [&](std::string_view key, textresgen::LiteralValues& values) {
         textresgen::LiteralValues name;
         std::size_t bad = 0;
         textresgen::Utf8ToValues(key, name, bad);
@@ -71,7 +71,7 @@ std::string CheckOneImport(std::string_view file, const ExchangeFormat& format, 
         textresgen::LiteralProblem problem;
         return found != defined->end() && textresgen::DecodeLiteralBody(found->second, values, problem);
     };
-    const auto decoded = [](const std::string& utf8) {
+    const auto decoded = [](std::string_view utf8) {
         textresgen::LiteralValues values;
         std::size_t bad = 0;
         textresgen::Utf8ToValues(utf8, values, bad);
@@ -79,28 +79,29 @@ std::string CheckOneImport(std::string_view file, const ExchangeFormat& format, 
     };
     for (const BaseUnit& unit : base->units) {
         textresgen::LiteralValues values;
+        const std::string key(unit.key);
         if (unit.plural) {
             for (const char* category : {"zero", "one", "two", "few", "many", "other"}) {
-                const std::string key = unit.key + "." + category;
-                if (!text(key, values)) {
-                    if (std::string_view(category) == "other") return "the plural member '" + key + "' is missing";
+                const std::string member = key + "." + category;
+                if (!text(member, values)) {
+                    if (std::string_view(category) == "other") return "the plural member '" + member + "' is missing";
                     continue;
                 }
                 ++members;
                 // Which forms take a single count depends on the file's
                 // language: any may, as far as this property can tell.
                 const std::vector<std::string> mismatches =
-                        PluralFormMismatches(decoded(unit.sourcePlural), values, /*singleCount=*/true);
-                if (!mismatches.empty()) return "'" + key + "' reached the definition with " + mismatches.front();
+                        PluralFormMismatches(decoded(unit.SourcePlural()), values, /*singleCount=*/true);
+                if (!mismatches.empty()) return "'" + member + "' reached the definition with " + mismatches.front();
             }
             continue;
         }
         ++members;
-        if (!text(unit.key, values)) return "the base member '" + unit.key + "' is missing or no literal body";
+        if (!text(key, values)) return "the base member '" + key + "' is missing or no literal body";
         const textresgen::LiteralValues source = decoded(unit.source);
         const std::vector<std::string> mismatches = PlaceholderMismatches(source, values);
-        if (!mismatches.empty()) return "'" + unit.key + "' reached the definition with " + mismatches.front();
-        if (!unit.translate && values != source) return "'" + unit.key + "', not to translate, was changed";
+        if (!mismatches.empty()) return "'" + key + "' reached the definition with " + mismatches.front();
+        if (!unit.translate && values != source) return "'" + key + "', not to translate, was changed";
     }
     if (defined->size() != members)
         return std::to_string(members) + " base members became " + std::to_string(defined->size());

@@ -11,7 +11,7 @@ namespace textresl10n {
 
 bool SourceChanged(const BaseUnit& unit, const ExchangeUnit& translation) {
     return translation.source != unit.source || translation.plural != unit.plural ||
-           (unit.plural && !translation.sourcePlural.empty() && translation.sourcePlural != unit.sourcePlural);
+           (unit.plural && !translation.sourcePlural.empty() && translation.sourcePlural != unit.SourcePlural());
 }
 
 BaseComparison CompareWithBase(const BaseFile& base, const std::vector<ExchangeUnit>& translation) {
@@ -77,7 +77,7 @@ constexpr double kSimilarEnough = 0.7;
 constexpr std::size_t kMaxComparisons = 20u * 1000 * 1000;
 
 // The text's byte pairs, sorted, for the Dice coefficient.
-std::vector<std::uint16_t> BytePairs(const std::string& text) {
+std::vector<std::uint16_t> BytePairs(std::string_view text) {
     std::vector<std::uint16_t> pairs;
     if (text.size() < 2) return pairs;
     pairs.reserve(text.size() - 1);

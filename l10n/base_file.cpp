@@ -44,8 +44,8 @@ bool NoteText(WideStringView comment, std::string& utf8) {
     return textresgen::ValuesToUtf8(values, utf8);
 }
 
-// The text of a definition line into `unit.source`; false with the reason.
-bool DecodeText(WideStringView name, WideStringView body, BaseUnit& unit, std::string& why) {
+// The text of a definition line, as UTF-8; false with the reason.
+bool DecodeText(WideStringView name, WideStringView body, std::string& utf8, std::string& why) {
     textresgen::LiteralValues values;
     textresgen::LiteralProblem problem;
     if (!textresgen::DecodeLiteralBody(body, values, problem)) {
@@ -53,8 +53,8 @@ bool DecodeText(WideStringView name, WideStringView body, BaseUnit& unit, std::s
               std::to_string(problem.character) + ")";
         return false;
     }
-    unit.source.clear();
-    if (!textresgen::ValuesToUtf8(values, unit.source)) {
+    utf8.clear();
+    if (!textresgen::ValuesToUtf8(values, utf8)) {
         why = "the text of " + Quoted(name) + " holds a \\x escape giving a surrogate, which no exchange file can carry";
         return false;
     }
@@ -68,12 +68,14 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
         return false;
     }
     // Each unit is decoded as its line is read, so the file's text is held
-    // once, as UTF-8. A repeated name is found through the units' own keys
+    // once, as UTF-8, in the arena. A repeated name is found through the units' own keys
     // (a set of indices, not a second copy of every name) and takes the
     // later text. A text that cannot be decoded is an error only if no later
     // definition of the name replaces it, as the generator keeps the last.
     std::vector<BaseUnit>& units = base.units;
     units.clear();
+    TextArena& texts = base.texts;
+    std::string key, text;  // a line's name and text before they are kept
     std::vector<std::pair<std::size_t, std::string>> failures;  // unit index -> why, while it stands
     const auto hashKey = [&units](std::size_t i) { return std::hash<std::string_view>()(units[i].key); };
     const auto sameKey = [&units](std::size_t a, std::size_t b) { return units[a].key == units[b].key; };
@@ -103,22 +105,29 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
         std::string why;
         textresgen::LiteralValues nameValues;
         bool decoded = true;
-        if (!textresgen::UnitsToValues(definition.name, nameValues) || !textresgen::ValuesToUtf8(nameValues, unit.key)) {
+        key.clear();
+        if (!textresgen::UnitsToValues(definition.name, nameValues) || !textresgen::ValuesToUtf8(nameValues, key)) {
             why = "the name " + Quoted(definition.name) + " holds an unpaired surrogate, which has no UTF-8 form";
             decoded = false;
             // A key no UTF-8 name can equal, so that no other name's line replaces this error.
-            unit.key = "\xFF" + std::to_string(lineNumber);
+            key = "\xFF" + std::to_string(lineNumber);
         }
-        decoded = decoded && DecodeText(definition.name, definition.text, unit, why);
+        decoded = decoded && DecodeText(definition.name, definition.text, text, why);
+        // (A repeated name's key is kept twice; only repeats pay for it.)
+        unit.key = texts.Keep(key);
+        unit.source = decoded ? texts.Keep(text) : std::string_view();
         units.push_back(std::move(unit));
         const auto [at, inserted] = byName.insert(units.size() - 1);
         std::size_t index = *at;
         if (inserted) {
-            units.back().notes = std::move(pendingNotes);
+            if (!pendingNotes.empty()) {
+                std::vector<std::string_view>& notes = units.back().MutableParts().notes;
+                for (const std::string& note : pendingNotes) notes.push_back(texts.Keep(note));
+            }
             units.back().translate = !doNotTranslate;
         } else {
             BaseUnit& first = units[index];
-            first.source = std::move(units.back().source);
+            first.source = units.back().source;
             first.line = lineNumber;
             units.pop_back();
         }
@@ -148,10 +157,11 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
 // Groups the members of each plural group into one unit: a group whose
 // every name below it is the group's name, a dot and a category name.
 void GroupPlurals(BaseFile& base) {
-    std::unordered_map<std::string, bool> isPlural;  // group name -> every member a category
+    // Group names are views of their members' keys.
+    std::unordered_map<std::string_view, bool> isPlural;  // group name -> every member a category
     for (const BaseUnit& unit : base.units) {
-        for (std::size_t dot = unit.key.find('.'); dot != std::string::npos; dot = unit.key.find('.', dot + 1)) {
-            const std::string_view rest = std::string_view(unit.key).substr(dot + 1);
+        for (std::size_t dot = unit.key.find('.'); dot != std::string_view::npos; dot = unit.key.find('.', dot + 1)) {
+            const std::string_view rest = unit.key.substr(dot + 1);
             const bool category = rest.find('.') == std::string_view::npos && textresgen::plural::IsPluralCategory(rest);
             const auto [at, inserted] = isPlural.emplace(unit.key.substr(0, dot), category);
             if (!inserted) at->second = at->second && category;
@@ -166,10 +176,10 @@ void GroupPlurals(BaseFile& base) {
     if (!any) return;
     std::vector<BaseUnit> units;
     units.reserve(base.units.size());
-    std::unordered_map<std::string, std::size_t> groupAt;
+    std::unordered_map<std::string_view, std::size_t> groupAt;
     for (BaseUnit& unit : base.units) {
         const std::size_t dot = unit.key.rfind('.');
-        const auto group = dot == std::string::npos ? isPlural.end() : isPlural.find(unit.key.substr(0, dot));
+        const auto group = dot == std::string_view::npos ? isPlural.end() : isPlural.find(unit.key.substr(0, dot));
         if (group == isPlural.end() || !group->second) {
             units.push_back(std::move(unit));
             continue;
@@ -179,31 +189,46 @@ void GroupPlurals(BaseFile& base) {
             BaseUnit merged;
             merged.key = group->first;
             merged.plural = true;
-            merged.notes = unit.notes;
+            if (!unit.Notes().empty()) merged.MutableParts().notes = unit.Notes();
             merged.translate = unit.translate;
             merged.line = unit.line;
             units.push_back(std::move(merged));
         }
         BaseUnit& merged = units[at->second];
         merged.translate = merged.translate && unit.translate;
-        merged.forms.push_back({unit.key.substr(dot + 1), std::move(unit.source), std::move(unit.notes), unit.line});
+        merged.MutableParts().forms.push_back({unit.key.substr(dot + 1), unit.source, unit.Notes(), unit.line});
     }
     for (BaseUnit& unit : units) {
         if (!unit.plural) continue;
         const BaseForm* one = unit.Form("one");
         const BaseForm* other = unit.Form("other");
-        const BaseForm& singular = one ? *one : other ? *other : unit.forms.front();
+        const BaseForm& singular = one ? *one : other ? *other : unit.Forms().front();
         const BaseForm& plural = other ? *other : singular;
         unit.source = singular.source;
-        unit.sourcePlural = plural.source;
+        unit.MutableParts().sourcePlural = plural.source;
     }
     base.units = std::move(units);
 }
 
 }  // namespace
 
+namespace {
+const BaseUnit::Parts kNoParts;
+}  // namespace
+
+const std::vector<std::string_view>& BaseUnit::Notes() const { return (parts_ ? *parts_ : kNoParts).notes; }
+
+std::string_view BaseUnit::SourcePlural() const { return parts_ ? parts_->sourcePlural : std::string_view(); }
+
+const std::vector<BaseForm>& BaseUnit::Forms() const { return (parts_ ? *parts_ : kNoParts).forms; }
+
+BaseUnit::Parts& BaseUnit::MutableParts() {
+    if (!parts_) parts_ = std::make_unique<Parts>();
+    return *parts_;
+}
+
 const BaseForm* BaseUnit::Form(std::string_view category) const {
-    for (const BaseForm& form : forms)
+    for (const BaseForm& form : Forms())
         if (form.category == category) return &form;
     return nullptr;
 }
@@ -226,25 +251,14 @@ bool ReadBaseBytes(std::string_view bytes, BaseFile& base, ExchangeProblem& erro
     return ReadBase(std::make_unique<textresgen::MemorySource>(bytes), base, error);
 }
 
-ExchangeUnit UntranslatedUnit(BaseUnit&& unit) {
-    ExchangeUnit fresh;
-    fresh.key = std::move(unit.key);
-    fresh.source = std::move(unit.source);
-    fresh.notes = std::move(unit.notes);
-    fresh.translate = unit.translate;
-    fresh.plural = unit.plural;
-    fresh.sourcePlural = std::move(unit.sourcePlural);
-    return fresh;
-}
-
 ExchangeUnit UntranslatedUnit(const BaseUnit& unit) {
     ExchangeUnit fresh;
     fresh.key = unit.key;
     fresh.source = unit.source;
-    fresh.notes = unit.notes;
+    fresh.notes.assign(unit.Notes().begin(), unit.Notes().end());
     fresh.translate = unit.translate;
     fresh.plural = unit.plural;
-    fresh.sourcePlural = unit.sourcePlural;
+    fresh.sourcePlural = unit.SourcePlural();
     return fresh;
 }
 

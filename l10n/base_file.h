@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "l10n/exchange_unit.h"
+#include "l10n/text_arena.h"
 #include "codec/literal_body.h"
 #include "text/byte_stream.h"
 
@@ -13,39 +15,56 @@
 // it: one unit per name, in the order of the names' first definitions.
 namespace textresl10n {
 
-// One member of a plural group: its category and text.
+// One member of a plural group: its category and text. The texts are views
+// into the arena of the BaseFile that holds the unit.
 struct BaseForm {
-    std::string category;            // zero one two few many other
-    std::string source;              // UTF-8 (may hold U+0000)
-    std::vector<std::string> notes;  // comment lines directly above it
+    std::string_view category;            // zero one two few many other
+    std::string_view source;              // UTF-8 (may hold U+0000)
+    std::vector<std::string_view> notes;  // comment lines directly above it
     std::size_t line = 0;
 };
 
+// One name of a base file. Its texts are views into the BaseFile's arena;
+// what only some units have (notes, plural parts) stands out of line, so
+// that a plain unit is a few words.
 struct BaseUnit {
-    std::string key;                 // the dotted name, UTF-8
-    std::string source;              // the text the literal body denotes, UTF-8 (may hold U+0000)
-    std::vector<std::string> notes;  // comment lines directly above the first definition
-    std::size_t line = 0;            // the definition whose text the generator keeps
-    bool translate = true;           // false: kDoNotTranslate stands among those lines
+    std::string_view key;     // the dotted name, UTF-8
+    std::string_view source;  // the text the literal body denotes, UTF-8 (may hold U+0000)
+    std::size_t line = 0;     // the definition whose text the generator keeps
+    bool translate = true;    // false: kDoNotTranslate stands among the comment lines above it
 
     // A plural message: a group without subgroups whose members are all
     // named after CLDR's plural categories, one unit keyed by the group's
-    // name at its first member's place. `source` is its
-    // singular (the member `one`, else `other`), `sourcePlural` its plural
-    // (`other`, else the singular); `forms` the members in file order.
+    // name at its first member's place. `source` is its singular (the
+    // member `one`, else `other`), SourcePlural() its plural (`other`, else
+    // the singular); Forms() the members in file order.
     bool plural = false;
-    std::string sourcePlural;
-    std::vector<BaseForm> forms;
 
+    // Comment lines directly above the first definition.
+    const std::vector<std::string_view>& Notes() const;
+    std::string_view SourcePlural() const;
+    const std::vector<BaseForm>& Forms() const;
     // The member of a category; null when the group has none.
     const BaseForm* Form(std::string_view category) const;
+
+    struct Parts {
+        std::vector<std::string_view> notes;
+        std::string_view sourcePlural;
+        std::vector<BaseForm> forms;
+    };
+    // The out-of-line parts, made when first asked for.
+    Parts& MutableParts();
+
+private:
+    std::unique_ptr<Parts> parts_;
 };
 
-// Every text is held once, as UTF-8; a check that needs its characters
-// decodes it where it looks (textresgen::Utf8ToValues), which keeps a large
-// base near the size of its file in memory.
+// Every text is held once, as UTF-8, in one arena; a check that needs its
+// characters decodes it where it looks (textresgen::Utf8ToValues). A large
+// base is then near the size of its file in memory.
 struct BaseFile {
     std::vector<BaseUnit> units;
+    TextArena texts;  // what the units' views show
 };
 
 // Reads a definition file (UTF-16LE or UTF-8 with its mark) exactly as the
@@ -66,7 +85,5 @@ inline constexpr const char* kDoNotTranslate = "textresl10n: do not translate";
 // The exchange unit of a base unit not yet translated: its key, source and
 // notes, no target.
 ExchangeUnit UntranslatedUnit(const BaseUnit& unit);
-// The same, taking the base unit's texts (it is left without them).
-ExchangeUnit UntranslatedUnit(BaseUnit&& unit);
 
 }  // namespace textresl10n

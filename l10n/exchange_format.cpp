@@ -6,35 +6,27 @@
 namespace textresl10n {
 namespace {
 
-class CollectingWriter final : public UnitWriter {
+class PoUnitWriter final : public UnitWriter {
 public:
-    CollectingWriter(const ExchangeFormat& format, const ExchangeHeader& header) : format_(format), header_(header) {}
-    void Add(ExchangeUnit&& unit) override { units_.push_back(std::move(unit)); }
-    std::string Finish() override { return format_.Write(header_, units_); }
-
-private:
-    const ExchangeFormat& format_;
-    ExchangeHeader header_;
-    std::vector<ExchangeUnit> units_;
-};
-
-class StreamingPoWriter final : public UnitWriter {
-public:
-    StreamingPoWriter(const ExchangeHeader& header, bool plurals, std::size_t expectedBytes)
-        : writer_(header, plurals, expectedBytes) {}
-    void Add(ExchangeUnit&& unit) override { writer_.Add(unit); }
-    std::string Finish() override { return writer_.Finish(); }
+    PoUnitWriter(const ExchangeHeader& header, bool plurals) : writer_(header, plurals, pending_) {}
+    void Add(const ExchangeUnit& unit) override { writer_.Add(unit); }
+    void Finish() override {}
 
 private:
     PoWriter writer_;
 };
 
-}  // namespace
+class XliffUnitWriter final : public UnitWriter {
+public:
+    XliffUnitWriter(const ExchangeHeader& header, bool plurals) : writer_(header, plurals, pending_) {}
+    void Add(const ExchangeUnit& unit) override { writer_.Add(unit); }
+    void Finish() override { writer_.Finish(); }
 
-std::unique_ptr<UnitWriter> ExchangeFormat::NewWriter(const ExchangeHeader& header, bool /*plurals*/,
-                                                      std::size_t /*expectedBytes*/) const {
-    return std::make_unique<CollectingWriter>(*this, header);
-}
+private:
+    XliffWriter writer_;
+};
+
+}  // namespace
 
 bool ExchangeFormat::ForEachUnit(std::string_view bytes, ExchangeProblem& problem,
                                  const std::function<void(ExchangeUnit&&)>& take) const {
@@ -57,12 +49,8 @@ public:
         PoDocument document;
         return ParsePo(bytes, document, problem) && ForEachPoUnit(document, problem, take);
     }
-    std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const override {
-        return WritePo(header, units);
-    }
-    std::unique_ptr<UnitWriter> NewWriter(const ExchangeHeader& header, bool plurals,
-                                          std::size_t expectedBytes) const override {
-        return std::make_unique<StreamingPoWriter>(header, plurals, expectedBytes);
+    std::unique_ptr<UnitWriter> NewWriter(const ExchangeHeader& header, bool plurals) const override {
+        return std::make_unique<PoUnitWriter>(header, plurals);
     }
     bool Update(std::string_view bytes, const BaseFile& base, std::string& merged, UpdateCounts& counts,
                 ExchangeProblem& problem) const override {
@@ -85,8 +73,8 @@ public:
     bool Read(std::string_view bytes, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) const override {
         return ReadXliff(bytes, units, problem);
     }
-    std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const override {
-        return WriteXliff(header, units);
+    std::unique_ptr<UnitWriter> NewWriter(const ExchangeHeader& header, bool plurals) const override {
+        return std::make_unique<XliffUnitWriter>(header, plurals);
     }
     bool Update(std::string_view bytes, const BaseFile& base, std::string& merged, UpdateCounts& counts,
                 ExchangeProblem& problem) const override {

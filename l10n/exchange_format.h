@@ -16,12 +16,18 @@
 namespace textresl10n {
 
 // Writes a new file one unit at a time, so that a caller making the units
-// as it goes never holds them all.
+// as it goes never holds them all, nor the whole file: the bytes made so far
+// wait in Pending() until the caller writes them out and empties it.
 class UnitWriter {
 public:
     virtual ~UnitWriter() = default;
-    virtual void Add(ExchangeUnit&& unit) = 0;
-    virtual std::string Finish() = 0;
+    virtual void Add(const ExchangeUnit& unit) = 0;
+    // Adds what follows the last unit.
+    virtual void Finish() = 0;
+    std::string& Pending() { return pending_; }
+
+protected:
+    std::string pending_;
 };
 
 class ExchangeFormat {
@@ -33,14 +39,9 @@ public:
     // caller that needs no more than one at once (by default from Read).
     virtual bool ForEachUnit(std::string_view bytes, ExchangeProblem& problem,
                              const std::function<void(ExchangeUnit&&)>& take) const;
-    // A whole new file of the units.
-    virtual std::string Write(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) const = 0;
-    // The same, unit by unit (see UnitWriter); by default the units are
-    // collected and given to Write at the end.
-    // `plurals`: whether any unit will be plural; `expectedBytes`: the room
-    // to reserve for the file.
-    virtual std::unique_ptr<UnitWriter> NewWriter(const ExchangeHeader& header, bool plurals,
-                                                  std::size_t expectedBytes) const;
+    // A new file, written unit by unit (see UnitWriter); `plurals`: whether
+    // any unit will be plural.
+    virtual std::unique_ptr<UnitWriter> NewWriter(const ExchangeHeader& header, bool plurals) const = 0;
     // The file merged with a changed base (`merged` is left empty when
     // nothing changes) and what changed. The units the file held before are
     // counted and let go before the merged file is made, so that the two

@@ -64,27 +64,41 @@ std::string DescribeReadStatus(ReadStatus status) {
     return "was read";
 }
 
-WriteStatus WriteFileReplacing(const std::string& path, std::string_view bytes) {
+ReplacingFile::ReplacingFile(const std::string& path) : path_(path) {
     // The temporary name starts like the path, so it names the same device.
-    if (textresgen::NamesDevice(path)) return WriteStatus::Device;
-    // Asked right after a failure, before other calls set the system's last
-    // error again.
-    const auto failed = [&] {
-        return textresgen::LastFileProblem() == textresgen::FileProblem::InUse || textresgen::FileInUse(path.c_str())
-                   ? WriteStatus::InUse
-                   : WriteStatus::Failed;
-    };
+    if (textresgen::NamesDevice(path)) {
+        status_ = WriteStatus::Device;
+        return;
+    }
     // The generator's replacing sink: a link is followed and stays a link,
     // the replacement keeps the permissions of the file it replaces.
-    auto sink = textresgen::CreateReplacingFileSink(path.c_str());
-    if (!sink) return failed();
-    if (!sink->Write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()) || !sink->Close() ||
-        !sink->Commit()) {
-        const WriteStatus status = failed();
-        sink->Discard();
-        return status;
-    }
-    return WriteStatus::Written;
+    sink_ = textresgen::CreateReplacingFileSink(path.c_str());
+    if (!sink_) Fail();
+}
+
+// Asked right after a failure, before other calls set the system's last
+// error again.
+void ReplacingFile::Fail() {
+    status_ = textresgen::LastFileProblem() == textresgen::FileProblem::InUse || textresgen::FileInUse(path_.c_str())
+                      ? WriteStatus::InUse
+                      : WriteStatus::Failed;
+    sink_.reset();  // which removes the temporary file
+}
+
+void ReplacingFile::Write(std::string_view bytes) {
+    if (sink_ && !sink_->Write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) Fail();
+}
+
+WriteStatus ReplacingFile::Commit() {
+    if (sink_ && (!sink_->Close() || !sink_->Commit())) Fail();
+    sink_.reset();
+    return status_;
+}
+
+WriteStatus WriteFileReplacing(const std::string& path, std::string_view bytes) {
+    ReplacingFile file(path);
+    file.Write(bytes);
+    return file.Commit();
 }
 
 }  // namespace textresl10n

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "text/byte_stream.h"
 
 // Whole-file reading and all-or-nothing writing for textresl10n.
 namespace textresl10n {
@@ -30,5 +33,25 @@ std::string DescribeReadStatus(ReadStatus status);
 // is gone.
 enum class WriteStatus { Written, InUse, Device, Failed };
 WriteStatus WriteFileReplacing(const std::string& path, std::string_view bytes);
+
+// The same, written piece by piece, for a file too large to be made whole
+// in memory first. The temporary file is opened at once; after the first
+// failure every later call does nothing, and Commit says what failed.
+// Destroyed before Commit, it removes the temporary file and leaves `path`
+// as it was.
+class ReplacingFile {
+public:
+    explicit ReplacingFile(const std::string& path);
+    void Write(std::string_view bytes);
+    // Puts the file in place of `path`.
+    WriteStatus Commit();
+
+private:
+    void Fail();
+
+    std::string path_;
+    std::unique_ptr<textresgen::ByteSink> sink_;
+    WriteStatus status_ = WriteStatus::Written;
+};
 
 }  // namespace textresl10n

@@ -40,8 +40,9 @@ bool ReadFile(const std::string& path, std::string& bytes, Reporter& err) {
     return status == ReadStatus::Read;
 }
 
-bool Write(const std::string& path, const std::string& bytes, Reporter& err) {
-    switch (WriteFileReplacing(path, bytes)) {
+// Whether a file was written; when not, why, as an error about it.
+bool Written(const std::string& path, WriteStatus status, Reporter& err) {
+    switch (status) {
         case WriteStatus::Written: return true;
         case WriteStatus::InUse:
             err.Report(About(path, 0, "cannot be replaced: another program has it open and does not share it "
@@ -55,6 +56,10 @@ bool Write(const std::string& path, const std::string& bytes, Reporter& err) {
             break;
     }
     return false;
+}
+
+bool Write(const std::string& path, const std::string& bytes, Reporter& err) {
+    return Written(path, WriteFileReplacing(path, bytes), err);
 }
 
 bool ReadBase(const std::string& path, BaseFile& base, Reporter& err) {
@@ -73,7 +78,7 @@ LiteralValues Values(std::string_view utf8) {
 }
 
 // One line "key=body" of a definition file.
-void PrintDefinition(textresgen::Utf16Writer& writer, const std::string& key, textresgen::LiteralValuesView text) {
+void PrintDefinition(textresgen::Utf16Writer& writer, std::string_view key, textresgen::LiteralValuesView text) {
     LiteralValues name;
     std::size_t bad = 0;
     textresgen::Utf8ToValues(key, name, bad);
@@ -112,10 +117,10 @@ bool CheckKey(const std::string& key, std::string& why) {
 
 // One member of an imported definition.
 struct ImportedEntry {
-    const std::string* key;
-    const std::string* text;         // what the library gets, UTF-8
+    std::string_view key;
+    std::string_view text;           // what the library gets, UTF-8
     UnitState state;                 // Translated, or why `text` is the source text
-    const std::string* translation;  // the translator's text, if any
+    std::string_view translation;    // the translator's text; empty: none
     std::size_t line;                  // its translation's line in the exchange file (0: none)
     std::size_t keyLine;               // its key's line
 };
@@ -132,19 +137,19 @@ ExchangeProblem Warning(std::size_t line, std::string message) {
 constexpr std::string_view kMarkerUntranslated = "textresl10n: untranslated";
 constexpr std::string_view kMarkerReview = "textresl10n: needs review: ";
 
-textresgen::WideString StateMarker(UnitState state, const std::string* translation) {
+textresgen::WideString StateMarker(UnitState state, std::string_view translation) {
     textresgen::WideString line = u"# ";
     const std::string_view marker = state == UnitState::NeedsReview ? kMarkerReview : kMarkerUntranslated;
     line.append(marker.begin(), marker.end());
     if (state != UnitState::NeedsReview) return line;
-    for (const char16_t c : textresgen::EncodeLiteralBody(translation ? Values(*translation) : LiteralValues()))
+    for (const char16_t c : textresgen::EncodeLiteralBody(Values(translation)))
         line += c == u'=' ? textresgen::WideString(u"\\075") : textresgen::WideString(1, c);
     return line;
 }
 
 // The state a marker note (the comment text, without "# ") gives back, with
 // the translation it holds; false for any other note.
-bool StateOfMarker(const std::string& note, UnitState& state, std::string& translation) {
+bool StateOfMarker(std::string_view note, UnitState& state, std::string& translation) {
     if (note == kMarkerUntranslated) {
         state = UnitState::Untranslated;
         translation.clear();
@@ -154,7 +159,7 @@ bool StateOfMarker(const std::string& note, UnitState& state, std::string& trans
     LiteralValues body, values;
     std::size_t bad = 0;
     textresgen::LiteralProblem problem;
-    if (!textresgen::Utf8ToValues(std::string_view(note).substr(kMarkerReview.size()), body, bad) ||
+    if (!textresgen::Utf8ToValues(note.substr(kMarkerReview.size()), body, bad) ||
         !textresgen::DecodeLiteralBody(textresgen::ValuesToUnits(body), values, problem) ||
         !textresgen::ValuesToUtf8(values, translation))
         return false;
@@ -172,10 +177,10 @@ void TranslatedForms(const BaseUnit& unit, const std::string& language, Exchange
     bool fuzzy = false;
     for (const std::string_view category : textresgen::plural::IntegerCategories(language)) {
         const BaseForm* form = unit.Form(category);
-        std::string text = form ? form->source : std::string();
+        std::string text = form ? std::string(form->source) : std::string();
         UnitState state = UnitState::Translated;
         if (form)
-            for (const std::string& note : form->notes)
+            for (const std::string_view note : form->notes)
                 if (StateOfMarker(note, state, text)) break;
         if (state == UnitState::Untranslated) text.clear();
         fuzzy = fuzzy || state == UnitState::NeedsReview;
@@ -186,10 +191,10 @@ void TranslatedForms(const BaseUnit& unit, const std::string& language, Exchange
     out.state = PluralState(out, fuzzy);
 }
 
-// A unit of a translation's definition file as a translated unit; its text
-// is taken, its key left in place. A member import filled in with the
-// source text comes back in the state its marker line tells.
-ExchangeUnit TranslatedUnit(BaseUnit&& unit, const std::string& language) {
+// A unit of a translation's definition file as a translated unit. A member
+// import filled in with the source text comes back in the state its marker
+// line tells.
+ExchangeUnit TranslatedUnit(const BaseUnit& unit, const std::string& language) {
     ExchangeUnit out;
     out.target = std::move(unit.source);
     out.state = UnitState::Translated;
@@ -197,7 +202,7 @@ ExchangeUnit TranslatedUnit(BaseUnit&& unit, const std::string& language) {
     if (unit.plural) {
         TranslatedForms(unit, language, out);
     } else {
-        for (const std::string& note : unit.notes)
+        for (const std::string_view note : unit.Notes())
             if (StateOfMarker(note, out.state, out.target)) break;
     }
     return out;
@@ -216,13 +221,12 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     if (!ReadBase(options.base, base, err)) return false;
     if (!options.translation.empty() && !ReadBase(options.translation, translation, err)) return false;
     // Each base name with the translation's text of that name, made into a
-    // translated unit when it is needed; texts are moved, not copied, from
-    // file to unit, and each file let go once it is used, so that no text
-    // is held twice. The keys of the translation stay in place: they are
-    // what `inTranslation` holds.
-    std::unordered_map<std::string_view, BaseUnit*> inTranslation;
+    // unit only when it is written; the output goes to its file as it is
+    // made. Neither the units nor the new file are ever whole in memory:
+    // only the two definition files, each held once in its arena.
+    std::unordered_map<std::string_view, const BaseUnit*> inTranslation;
     inTranslation.reserve(translation.units.size());
-    for (BaseUnit& unit : translation.units) inTranslation.emplace(unit.key, &unit);
+    for (const BaseUnit& unit : translation.units) inTranslation.emplace(unit.key, &unit);
 
     ExchangeHeader header{ShownPath(BaseName(options.base)), options.sourceLanguage, options.language,
                           "YEAR-MO-DA HO:MI+ZONE"};  // a template's, as xgettext writes it
@@ -232,25 +236,28 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
         if (const std::tm* utc = std::gmtime(&now)) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M+0000", utc);
         if (date[0] != '\0') header.revisionDate = date;
     }
-    // Each unit is written as soon as it is made.
     bool plurals = false;
-    std::size_t expected = 1024;
-    for (const BaseUnit& unit : base.units) {
-        plurals = plurals || unit.plural;
-        expected += 2 * unit.key.size() + unit.source.size() + unit.sourcePlural.size() + 64;
-    }
-    for (const BaseUnit& unit : translation.units) expected += unit.source.size();
-    std::unique_ptr<UnitWriter> writer = format.NewWriter(header, plurals, expected + expected / 8);
+    for (const BaseUnit& unit : base.units) plurals = plurals || unit.plural;
+    // Opened first, so that another writer is refused from the start; when
+    // it cannot be, the units are still made, so that the file's warnings
+    // come as they would, and the error follows them.
+    ReplacingFile output(options.output);
+    std::unique_ptr<UnitWriter> writer = format.NewWriter(header, plurals);
+    const auto flush = [&] {
+        output.Write(writer->Pending());
+        writer->Pending().clear();
+    };
+    constexpr std::size_t kFlushBytes = 256 * 1024;
     const std::size_t count = base.units.size();
     std::size_t done = 0, reviews = 0;
-    for (BaseUnit& current : base.units) {
+    for (const BaseUnit& current : base.units) {
         const auto found = inTranslation.find(current.key);
-        BaseUnit* translated = found == inTranslation.end() ? nullptr : found->second;
+        const BaseUnit* translated = found == inTranslation.end() ? nullptr : found->second;
         if (translated) inTranslation.erase(found);
         const bool sameShape = translated && translated->plural == current.plural;
-        ExchangeUnit out = UntranslatedUnit(std::move(current));
+        ExchangeUnit out = UntranslatedUnit(current);
         if (translated && sameShape && !isTemplate) {  // a template holds no translations
-            ExchangeUnit from = TranslatedUnit(std::move(*translated), options.language);
+            ExchangeUnit from = TranslatedUnit(*translated, options.language);
             out.target = std::move(from.target);
             out.state = from.state;
             out.forms = std::move(from.forms);
@@ -276,22 +283,19 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
             }
         }
         done += out.state == UnitState::Translated;
-        writer->Add(std::move(out));
+        writer->Add(out);
+        if (writer->Pending().size() >= kFlushBytes) flush();
     }
+    writer->Finish();
+    flush();
     for (const BaseUnit& unit : translation.units) {
         if (inTranslation.count(unit.key) == 0) continue;
         err.Report(About(options.translation, unit.line,
                          Quoted(unit.key) + " is not in " + ShownPath(options.base) + "; left out", Severity::Warning));
     }
-    std::unordered_map<std::string_view, BaseUnit*>().swap(inTranslation);
-    std::vector<BaseUnit>().swap(translation.units);
-    std::vector<BaseUnit>().swap(base.units);
-
-    const std::string& output = options.output;
-    std::string bytes = writer->Finish();
-    writer.reset();
-    if (!Write(output, bytes, err)) return false;
-    err.Print(ShownPath(output) + ": " + std::to_string(count) + " units, " + std::to_string(done) +
+    const std::string& path = options.output;
+    if (!Written(path, output.Commit(), err)) return false;
+    err.Print(ShownPath(path) + ": " + std::to_string(count) + " units, " + std::to_string(done) +
               " translated" + (reviews > 0 ? ", " + std::to_string(reviews) + " needing review" : "") + "\n");
     return true;
 }
@@ -371,8 +375,8 @@ bool PseudoFile(const Options& options, Reporter& err) {
         // pseudo-translated: each from the base's form, else its plural.
         for (const char* category : {"zero", "one", "two", "few", "many", "other"}) {
             const BaseForm* form = unit.Form(category);
-            const LiteralValues text = Values(form ? form->source : unit.sourcePlural);
-            PrintDefinition(writer, unit.key + "." + category, unit.translate ? PseudoTranslate(text) : text);
+            const LiteralValues text = Values(form ? form->source : unit.SourcePlural());
+            PrintDefinition(writer, std::string(unit.key) + "." + category, unit.translate ? PseudoTranslate(text) : text);
             ++texts;
         }
     }
@@ -502,7 +506,7 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
     // base's member of its category, else the base's (or without a base,
     // the file's) plural, the singular for "one".
     std::deque<std::string> names;
-    const auto addPlural = [&](const std::string& key, const ExchangeUnit* unit, const BaseUnit* current,
+    const auto addPlural = [&](std::string_view key, const ExchangeUnit* unit, const BaseUnit* current,
                                UnitState state) {
         std::vector<std::string> categories = fileCategories;
         if (unit && !unit->forms.empty()) {
@@ -510,37 +514,37 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
             for (const PluralForm& plural : unit->forms) categories.push_back(plural.category);
         }
         if (categories.empty() && current)
-            for (const BaseForm& form : current->forms) categories.push_back(form.category);
+            for (const BaseForm& form : current->Forms()) categories.emplace_back(form.category);
         if (categories.empty()) categories = {"one", "other"};
         for (const std::string& category : categories) {
-            names.push_back(key + "." + category);
-            const std::string* translation = nullptr;
+            names.push_back(std::string(key) + "." + category);
+            std::string_view translation;
             std::size_t line = unit ? unit->targetLine : 0;
             if (unit) {
                 for (const PluralForm& plural : unit->forms) {
                     if (plural.category != category) continue;
-                    translation = &plural.text;
+                    translation = plural.text;
                     line = plural.line;
                 }
             }
-            const std::string* fallback = nullptr;
+            std::string_view fallback;
             if (current) {
                 const BaseForm* form = current->Form(category);
-                fallback = form ? &form->source : &current->sourcePlural;
+                fallback = form ? form->source : current->SourcePlural();
             } else {
-                fallback = category == "one" || unit->sourcePlural.empty() ? &unit->source : &unit->sourcePlural;
+                fallback = category == "one" || unit->sourcePlural.empty() ? unit->source : unit->sourcePlural;
             }
             UnitState formState = state;
             if (current && !current->translate) {
-                translation = nullptr;  // the base's text, whatever the file holds
+                translation = {};  // the base's text, whatever the file holds
             } else if (state == UnitState::Translated) {
                 std::string reason;
-                if (!translation || translation->empty()) {
+                if (translation.empty()) {
                     reason = "has no translation for the form '" + category + "'";
                     formState = UnitState::Untranslated;
                 } else if (current) {
                     const std::vector<std::string> mismatches = PluralFormMismatches(
-                            Values(current->sourcePlural), Values(*translation), FormTakesOneCount(unit, category));
+                            Values(current->SourcePlural()), Values(translation), FormTakesOneCount(unit, category));
                     if (!mismatches.empty()) {
                         reason = "(" + category + ") does not take the base text's arguments: " + mismatches.front();
                         formState = UnitState::NeedsReview;
@@ -550,13 +554,13 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
                     result.warnings.push_back(Warning(line, Quoted(key) + " " + reason + "; the " +
                                                       (current ? "base" : "source") + " text is used"));
             }
-            const std::string* text = formState == UnitState::Translated && translation ? translation : fallback;
-            entries.push_back({&names.back(), text, formState, translation, line, unit ? unit->line : 0});
+            const std::string_view text = formState == UnitState::Translated && !translation.empty() ? translation : fallback;
+            entries.push_back({names.back(), text, formState, translation, line, unit ? unit->line : 0});
         }
         if (std::find(categories.begin(), categories.end(), "other") == categories.end()) {
-            names.push_back(key + ".other");
+            names.push_back(std::string(key) + ".other");
             ImportedEntry other = entries.back();
-            other.key = &names.back();
+            other.key = names.back();
             entries.push_back(other);
         }
     };
@@ -574,7 +578,7 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
                 addPlural(unit.key, &unit, nullptr, unit.translate ? unit.state : UnitState::Translated);
                 continue;
             }
-            entries.push_back({&unit.key, translated ? &unit.target : &unit.source, unit.state, &unit.target,
+            entries.push_back({unit.key, translated ? unit.target : unit.source, unit.state, unit.target,
                                unit.targetLine, unit.line});
         }
     } else {
@@ -590,7 +594,7 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
                     result.warnings.push_back(Warning(0, Quoted(current.key) + " is not in the file; the base text is used"));
                 const UnitState state = current.translate ? UnitState::Untranslated : UnitState::Translated;
                 if (current.plural) addPlural(current.key, nullptr, &current, state);
-                else entries.push_back({&current.key, &current.source, state, nullptr, 0, 0});
+                else entries.push_back({current.key, current.source, state, {}, 0, 0});
                 continue;
             }
             const std::string& target = unit->target;
@@ -606,7 +610,7 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
                     bool changedText = false;
                     for (const PluralForm& plural : unit->forms) {
                         const BaseForm* form = current.Form(plural.category);
-                        changedText = changedText || plural.text != (form ? form->source : current.sourcePlural);
+                        changedText = changedText || plural.text != (form ? form->source : current.SourcePlural());
                     }
                     if (changedText) reason = "is marked not to translate";
                 }
@@ -621,7 +625,7 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
                 if (unit->state == UnitState::Translated && target != current.source)
                     result.warnings.push_back(Warning(unit->targetLine, Quoted(current.key) +
                                                       " is marked not to translate; the base text is used"));
-                entries.push_back({&current.key, &current.source, UnitState::Translated, &current.source,
+                entries.push_back({current.key, current.source, UnitState::Translated, current.source,
                                    unit->targetLine, unit->line});
                 continue;
             }
@@ -647,11 +651,11 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
             }
             if (reason.empty()) {
                 entries.push_back(
-                        {&current.key, &target, UnitState::Translated, &target, unit->targetLine, unit->line});
+                        {current.key, target, UnitState::Translated, target, unit->targetLine, unit->line});
                 continue;
             }
             result.warnings.push_back(Warning(unit->targetLine, Quoted(current.key) + " " + reason + "; the base text is used"));
-            entries.push_back({&current.key, &current.source, state, &target, unit->targetLine, unit->line});
+            entries.push_back({current.key, current.source, state, target, unit->targetLine, unit->line});
         }
     }
     result.units = entries.size();
@@ -660,7 +664,7 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
     // Room for the usual case, two bytes a character and a little more, so
     // that the definition is not moved while it grows.
     std::size_t expected = 2;
-    for (const ImportedEntry& entry : entries) expected += 2 * (entry.key->size() + entry.text->size()) + 8;
+    for (const ImportedEntry& entry : entries) expected += 2 * (entry.key.size() + entry.text.size()) + 8;
     definition.reserve(expected + expected / 8);
     // Per definition line (1-based): the exchange file's lines of its unit,
     // {translation, key}.
@@ -674,7 +678,7 @@ ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) 
             origins.emplace_back(entry.line, entry.keyLine);
             ++result.fellBack;
         }
-        PrintDefinition(writer, *entry.key, Values(*entry.text));
+        PrintDefinition(writer, entry.key, Values(entry.text));
         origins.emplace_back(entry.line, entry.keyLine);
     }
     writer.Close();

@@ -476,11 +476,13 @@ std::string FlagLine(const std::vector<Flag>& flags) {
     return line;
 }
 
-void AppendNotes(std::vector<std::string>& lines, const std::vector<std::string>& notes) {
-    for (const std::string& note : notes) lines.push_back(note.empty() ? "#." : "#. " + note);
+// `notes`: a unit's (strings) or a base unit's (views).
+template <typename Notes>
+void AppendNotes(std::vector<std::string>& lines, const Notes& notes) {
+    for (const std::string_view note : notes) lines.push_back(note.empty() ? "#." : "#. " + std::string(note));
 }
 
-bool IsCFormatUnit(const std::string& source, bool plural, const std::string& sourcePlural) {
+bool IsCFormatUnit(std::string_view source, bool plural, std::string_view sourcePlural) {
     return IsCFormatText(source) || (plural && IsCFormatText(sourcePlural));
 }
 
@@ -511,8 +513,7 @@ std::vector<std::string> UnitLines(const ExchangeUnit& unit, std::optional<std::
 
 // Appends an entry's lines to a new file, a blank line before every entry
 // but the first.
-void AppendEntry(std::string& out, const std::vector<std::string>& lines) {
-    if (!out.empty()) out += '\n';
+void AppendLines(std::string& out, const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
         out += line;
         out += '\n';
@@ -569,7 +570,7 @@ bool PoEntry::HasTranslation() const {
     return false;
 }
 
-bool IsCFormatText(const std::string& utf8) {
+bool IsCFormatText(std::string_view utf8) {
     textresgen::LiteralValues values;
     std::size_t bad = 0;
     return textresgen::Utf8ToValues(utf8, values, bad) && textresgen::ParsePrintfFormat(values).IsFormat();
@@ -778,31 +779,16 @@ bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::f
 
 }  // namespace
 
-PoWriter::PoWriter(const ExchangeHeader& header, bool plurals, std::size_t expectedBytes)
-    : forms_(FormCount(header.targetLanguage)) {
-    out_.reserve(expectedBytes);
-    AppendEntry(out_, HeaderLines(header, plurals));
+PoWriter::PoWriter(const ExchangeHeader& header, bool plurals, std::string& out)
+    : forms_(FormCount(header.targetLanguage)), out_(out) {
+    AppendLines(out_, HeaderLines(header, plurals));
 }
 
-void PoWriter::Add(const ExchangeUnit& unit) { AppendEntry(out_, UnitLines(unit, std::nullopt, forms_)); }
-
-std::size_t ExpectedPoBytes(const ExchangeUnit& unit) {
-    std::size_t expected = 2 * unit.key.size() + unit.source.size() + unit.target.size() + unit.sourcePlural.size() + 64;
-    for (const std::string& note : unit.notes) expected += note.size() + 4;
-    for (const PluralForm& form : unit.forms) expected += form.text.size() + 16;
-    return expected;
-}
-
-std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) {
-    bool plurals = false;
-    std::size_t expected = 1024;
-    for (const ExchangeUnit& unit : units) {
-        plurals = plurals || unit.plural;
-        expected += ExpectedPoBytes(unit);
-    }
-    PoWriter writer(header, plurals, expected + expected / 8);
-    for (const ExchangeUnit& unit : units) writer.Add(unit);
-    return writer.Finish();
+// A blank line before each entry: the header is always before it, even when
+// the caller has taken the bytes up to here.
+void PoWriter::Add(const ExchangeUnit& unit) {
+    out_ += '\n';
+    AppendLines(out_, UnitLines(unit, std::nullopt, forms_));
 }
 
 std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried) {
@@ -855,7 +841,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     // neighbours.
     std::unordered_map<std::string_view, std::vector<const BaseUnit*>> after;
     std::vector<const BaseUnit*> atStart, added;
-    const std::string* anchor = nullptr;
+    const std::string_view* anchor = nullptr;
     for (const BaseUnit& unit : base.units) {
         if (held[static_cast<std::size_t>(&unit - base.units.data())]) {
             anchor = &unit.key;
@@ -906,9 +892,9 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     };
     // The entry of a name still in the base, merged with its base unit.
     const auto updated = [&](const PoEntry& entry, const BaseUnit& unit) {
-        const bool sourceChanged = entry.msgid != unit.source || (unit.plural && entry.msgidPlural != unit.sourcePlural);
+        const bool sourceChanged = entry.msgid != unit.source || (unit.plural && entry.msgidPlural != unit.SourcePlural());
         std::vector<std::string> notes;
-        AppendNotes(notes, unit.notes);
+        AppendNotes(notes, unit.Notes());
         std::vector<std::string> fileNotes;
         for (std::size_t i = entry.first; i < entry.end; ++i)
             if (document.kinds[i] == PoLineKind::Note) fileNotes.emplace_back(document.lines[i]);
@@ -920,7 +906,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         const bool fuzzy = entry.HasTranslation() && (entry.HasFlag("fuzzy") || sourceChanged);
         if (fuzzy) flags.push_back("fuzzy");
         bool placedFormat = false;
-        const bool format = IsCFormatUnit(unit.source, unit.plural, unit.sourcePlural);
+        const bool format = IsCFormatUnit(unit.source, unit.plural, unit.SourcePlural());
         const std::vector<std::string_view> entryFlags = entry.Flags();
         for (const std::string_view flag : entryFlags) {
             if (flag == "fuzzy") continue;
@@ -955,7 +941,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         for (const std::string& line : linesOf(entry, PoLineKind::Context)) lines.push_back(line);
         if (sourceChanged) {
             AppendString(lines, "msgid", unit.source);
-            if (unit.plural) AppendString(lines, "msgid_plural", unit.sourcePlural);
+            if (unit.plural) AppendString(lines, "msgid_plural", unit.SourcePlural());
         } else {
             for (const std::string& line : linesOf(entry, PoLineKind::Msgid)) lines.push_back(line);
             for (const std::string& line : linesOf(entry, PoLineKind::MsgidPlural)) lines.push_back(line);

@@ -123,27 +123,22 @@ bool TakePoUnits(PoDocument& document, std::vector<ExchangeUnit>& units, Exchang
 bool ForEachPoUnit(const PoDocument& document, ExchangeProblem& problem,
                    const std::function<void(ExchangeUnit&&)>& take);
 
-// A whole PO file: the header, then one entry per unit. Texts holding a
-// valid printf format get the c-format flag; NeedsReview units get fuzzy.
-// With plural units the header has Plural-Forms (a template's is
+// A new PO file, written unit by unit: the header, then one entry per unit,
+// each appended to `out`, which the caller may take and empty between
+// units. Texts holding a valid printf format get the c-format flag;
+// NeedsReview units get fuzzy. With plural units (`plurals`: whether any
+// unit will be plural) the header has Plural-Forms (a template's is
 // "nplurals=INTEGER; plural=EXPRESSION;", as xgettext writes it) and each
 // has msgid_plural and one msgstr[i] per integer category.
-std::string WritePo(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units);
-
-// The same, unit by unit, for a caller that makes each unit as it goes:
-// `plurals` tells whether any unit will be plural (the header says how many
-// forms), `expectedBytes` the room to reserve (ExpectedPoBytes per unit).
 class PoWriter {
 public:
-    PoWriter(const ExchangeHeader& header, bool plurals, std::size_t expectedBytes);
+    PoWriter(const ExchangeHeader& header, bool plurals, std::string& out);
     void Add(const ExchangeUnit& unit);
-    std::string Finish() { return std::move(out_); }
 
 private:
     std::size_t forms_;
-    std::string out_;
+    std::string& out_;
 };
-std::size_t ExpectedPoBytes(const ExchangeUnit& unit);
 
 // `document` merged with a changed base: the entries in the file's order; a
 // new name added untranslated after the nearest name before it in the base
@@ -161,6 +156,6 @@ std::size_t ExpectedPoBytes(const ExchangeUnit& unit);
 std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried);
 
 // Whether the text (UTF-8) is a printf format the c-format flag belongs on.
-bool IsCFormatText(const std::string& utf8);
+bool IsCFormatText(std::string_view utf8);
 
 }  // namespace textresl10n

@@ -635,7 +635,7 @@ void NextText(PlaceholderMap& ids) {
 }
 
 // Appends `text` as character data and <ph> elements.
-void AppendInline(pugi::xml_node element, const std::string& utf8, PlaceholderMap& ids,
+void AppendInline(pugi::xml_node element, std::string_view utf8, PlaceholderMap& ids,
                   int& nextId) {
     LiteralValues values;
     std::size_t bad = 0;
@@ -788,12 +788,6 @@ private:
     std::string& out_;
 };
 
-// Counts what would be written.
-class CountingWriter final : public pugi::xml_writer {
-public:
-    void write(const void*, size_t size) override { count += size; }
-    std::size_t count = 0;
-};
 
 // The key of a trans-unit: resname, else po2xliff's location, else id.
 std::string UnitKey(const pugi::xml_node& unit) {
@@ -1175,7 +1169,7 @@ bool UpdateUnits(XliffDocument& document, const BaseFile& base, std::string& out
                 unit.plural ? FormUnits(node) : std::vector<pugi::xml_node>{node};
         bool sourceChanged = false;
         for (std::size_t i = 0; i < formUnits.size(); ++i) {
-            const std::string& wanted = unit.plural && i > 0 ? unit.sourcePlural : unit.source;
+            const std::string_view wanted = unit.plural && i > 0 ? unit.SourcePlural() : unit.source;
             const pugi::xml_node source = ChildNamed(formUnits[i], "source");
             ExchangeProblem ignored;
             if (!source || (InlineText(source, document, current, ignored) && current == wanted)) continue;
@@ -1220,7 +1214,7 @@ bool UpdateUnits(XliffDocument& document, const BaseFile& base, std::string& out
                 texts.push_back(AllText(child));
             }
         }
-        if (texts != unit.notes) {
+        if (!std::equal(texts.begin(), texts.end(), unit.Notes().begin(), unit.Notes().end())) {
             for (const pugi::xml_node& note : notes) {
                 const std::size_t noteStart = document.Start(note);
                 edit(BlanksBefore(bytes, noteStart), ElementEnd(bytes, noteStart), "");
@@ -1228,7 +1222,7 @@ bool UpdateUnits(XliffDocument& document, const BaseFile& base, std::string& out
             const std::size_t endTag = bytes.rfind('<', unitEnd - 1);
             const std::size_t at = BlanksBefore(bytes, endTag);
             edit(at, at, markup(prefix, [&](pugi::xml_node holder) {
-                     for (const std::string& note : unit.notes) AppendNote(holder, note);
+                     for (const std::string_view note : unit.Notes()) AppendNote(holder, std::string(note));
                  }));
         }
     }
@@ -1295,10 +1289,20 @@ bool UpdateUnits(XliffDocument& document, const BaseFile& base, std::string& out
 
 }  // namespace
 
-std::string WriteXliff(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units) {
-    // The document without its units, a processing instruction where they
-    // go; each unit is then made and printed on its own, so that no tree of
-    // the whole document is held.
+// The document without its units, a processing instruction where they go;
+// each unit is then made and printed on its own, so that no tree of the
+// whole document is held.
+struct XliffWriter::Frame {
+    pugi::xml_document scratch;  // one unit's tree at a time
+    std::size_t forms = 0;
+    bool plurals = false;
+    std::string after;           // the document after its units
+};
+
+XliffWriter::XliffWriter(const ExchangeHeader& header, bool plurals, std::string& out)
+    : frame_(std::make_unique<Frame>()), out_(out) {
+    frame_->forms = FormCount(header.targetLanguage);
+    frame_->plurals = plurals;
     pugi::xml_document document;
     pugi::xml_node root = document.append_child("xliff");
     root.append_attribute("version") = "1.2";
@@ -1311,9 +1315,6 @@ std::string WriteXliff(const ExchangeHeader& header, const std::vector<ExchangeU
     file.append_attribute("datatype") = "plaintext";
     AppendText(file, "\n    ");
     pugi::xml_node body = file.append_child("body");
-    const std::size_t forms = FormCount(header.targetLanguage);
-    bool plurals = false;
-    for (const ExchangeUnit& unit : units) plurals = plurals || unit.plural;
     if (plurals) {
         // A document with plural messages takes gettext's shape, as po2xliff
         // writes it, so that xliff2po makes them plural PO entries again: the
@@ -1344,26 +1345,22 @@ std::string WriteXliff(const ExchangeHeader& header, const std::vector<ExchangeU
     root.print(frameWriter, "", pugi::format_raw, pugi::encoding_utf8);
     const std::string here = std::string("<?") + kUnitsHere + "?>";
     const std::size_t at = frame.find(here);
+    out_.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+    out_.append(frame, 0, at);
+    frame_->after = frame.substr(at + here.size());
+}
 
-    // The units are printed twice, counted first, so that the document is
-    // allocated once, at its size.
-    const std::string_view declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    const std::string_view indent = kUnitIndent;
-    pugi::xml_document scratch;
-    CountingWriter counter;
-    for (const ExchangeUnit& unit : units) PrintUnit(scratch, unit, forms, plurals, counter);
-    std::string out;
-    out.reserve(declaration.size() + frame.size() - here.size() + units.size() * indent.size() + counter.count + 1);
-    out.append(declaration);
-    out.append(frame, 0, at);
-    StringWriter writer(out);
-    for (const ExchangeUnit& unit : units) {
-        out.append(indent);
-        PrintUnit(scratch, unit, forms, plurals, writer);
-    }
-    out.append(frame, at + here.size(), std::string::npos);
-    out += "\n";
-    return out;
+XliffWriter::~XliffWriter() = default;
+
+void XliffWriter::Add(const ExchangeUnit& unit) {
+    out_.append(kUnitIndent);
+    StringWriter writer(out_);
+    PrintUnit(frame_->scratch, unit, frame_->forms, frame_->plurals, writer);
+}
+
+void XliffWriter::Finish() {
+    out_.append(frame_->after);
+    out_ += "\n";
 }
 
 bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,13 +14,28 @@
 // are checked before parsing.
 namespace textresl10n {
 
-// A whole XLIFF 1.2 document: one trans-unit per unit (id and resname are
-// the key), printf directives and {n} placeholders as <ph>, characters
-// XML cannot hold (control characters, CR, U+FFFE, U+FFFF) as
-// <ph ctype="x-char"> holding their C++ escape; the target's state is
+// A new XLIFF 1.2 document, written unit by unit: one trans-unit per unit
+// (id and resname are the key), printf directives and {n} placeholders as
+// <ph>, characters XML cannot hold (control characters, CR, U+FFFE, U+FFFF)
+// as <ph ctype="x-char"> holding their C++ escape; the target's state is
 // "translated" or "needs-review-translation", and an untranslated unit has
-// no target.
-std::string WriteXliff(const ExchangeHeader& header, const std::vector<ExchangeUnit>& units);
+// no target. Each Add appends a unit's markup to `out`, which the caller may
+// take and empty between calls, so that neither the units nor the document
+// are ever whole in memory. `plurals`: whether any unit will be plural (it
+// shapes the document's start).
+class XliffWriter {
+public:
+    XliffWriter(const ExchangeHeader& header, bool plurals, std::string& out);
+    ~XliffWriter();
+    void Add(const ExchangeUnit& unit);
+    // Appends what follows the last unit.
+    void Finish();
+
+private:
+    struct Frame;  // pugixml's types stay out of this header
+    std::unique_ptr<Frame> frame_;
+    std::string& out_;
+};
 
 // The units of an XLIFF 1.x document, in document order. The key is the
 // trans-unit's resname, else the location po2xliff keeps for a PO entry's

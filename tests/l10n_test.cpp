@@ -255,6 +255,44 @@ TEST_P(L10nUpdate, MarksChangedTextsAndKeepsTheRest) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, L10nUpdate, ::testing::Values("po", "xlf"));
 
+// A large export is written to its file in pieces as it is made: a file of
+// many pieces holds every entry as a small one does (in PO, each after a
+// blank line), and importing it gives the definition it was made from.
+class L10nLargeExport : public L10nTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(L10nLargeExport, HoldsEveryUnitAndImportsBack) {
+    const std::string file = std::string("ja.") + GetParam();
+    constexpr int kUnits = 6000;  // about a megabyte of PO or XLIFF
+    std::string base, translation;
+    for (int i = 0; i < kUnits; ++i) {
+        const std::string key = "Group" + std::to_string(i / 100) + ".Text" + std::to_string(i);
+        base += key + "=Message number " + std::to_string(i) + " of the application, %d files\n";
+        translation += key + "=メッセージ " + std::to_string(i) + " 番、%d ファイル\n";
+    }
+    ASSERT_TRUE(WriteFileBytes(At("big.txt"), Utf8WithMark(base)));
+    ASSERT_TRUE(WriteFileBytes(At("ja.txt"), Utf8WithMark(translation)));
+    const std::vector<std::string> exportArguments = {"export", "--base", "big.txt", "--translation", "ja.txt",
+                                                      "--lang", "ja", "-o", file};
+    ASSERT_TRUE(Ran(L10n(exportArguments)));
+    const std::string exported = Bytes(file);
+    const std::string unitStart = file == "ja.po" ? "\n\n#: Group" : "\n      <trans-unit id=\"Group";
+    std::size_t units = 0;
+    for (std::size_t at = exported.find(unitStart); at != std::string::npos; at = exported.find(unitStart, at + 1))
+        ++units;
+    EXPECT_EQ(units, static_cast<std::size_t>(kUnits));
+
+    ASSERT_TRUE(Ran(L10n({"import", "--base", "big.txt", file, "-o", "ja.txt"})));
+    ASSERT_TRUE(Ran(L10n(exportArguments)));
+    const auto withoutDate = [](std::string bytes) {  // PO's revision date may have turned a minute
+        const std::size_t date = bytes.find("PO-Revision-Date: ");
+        if (date != std::string::npos) bytes.erase(date, bytes.find('\\', date) - date);
+        return bytes;
+    };
+    EXPECT_EQ(withoutDate(Bytes(file)), withoutDate(exported));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, L10nLargeExport, ::testing::Values("po", "xlf"));
+
 // Import against the current base: the members are the base's, in its
 // order; every unit that cannot be used falls back to the base text with a
 // warning at its translation's line; export --translation of the result
