@@ -1034,6 +1034,14 @@ void PrintUnit(pugi::xml_document& scratch, const ExchangeUnit& unit, std::size_
     node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
 }
 
+// The k-th unit of a document read whole or in pieces; false with the
+// problem when its piece is not well-formed.
+bool UnitAt(XliffDocument& document, std::size_t k, pugi::xml_node& node, ExchangeProblem& problem) {
+    if (document.Unit(k, node)) return true;
+    problem = {0, "a unit is not well-formed XML"};
+    return false;
+}
+
 // The units of a document read whole or in pieces.
 bool ReadUnits(XliffDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) {
     units.clear();
@@ -1045,10 +1053,7 @@ bool ReadUnits(XliffDocument& document, std::vector<ExchangeUnit>& units, Exchan
     std::string text;  // the text being read, then copied into its unit at its size
     for (std::size_t k = 0; k < document.Units(); ++k) {
         pugi::xml_node node;
-        if (!document.Unit(k, node)) {
-            problem = {0, "a unit is not well-formed XML"};
-            return false;
-        }
+        if (!UnitAt(document, k, node, problem)) return false;
         if (IsHeaderUnit(node)) continue;
         ExchangeUnit unit;
         unit.line = document.Line(node);
@@ -1125,10 +1130,7 @@ bool UpdateUnits(XliffDocument& document, const BaseFile& base, std::string& out
     std::string current;
     for (std::size_t k = 0; k < document.Units(); ++k) {
         pugi::xml_node node;
-        if (!document.Unit(k, node)) {
-            problem = {0, "a unit is not well-formed XML"};
-            return false;
-        }
+        if (!UnitAt(document, k, node, problem)) return false;
         if (IsHeaderUnit(node)) continue;
         const std::size_t unitStart = document.Start(node);
         const auto found = inBase.find(UnitKey(node));
