@@ -68,10 +68,11 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
         return false;
     }
     // Each unit is decoded as its line is read, so the file's text is held
-    // once, as UTF-8, in the arena. A repeated name is found through the units' own keys
-    // (a set of indices, not a second copy of every name) and takes the
-    // later text. A text that cannot be decoded is an error only if no later
-    // definition of the name replaces it, as the generator keeps the last.
+    // once, as UTF-8, in the arena. A repeated name is found through the
+    // units' own keys (a set of indices, not a second copy of every name)
+    // and takes the later text. A text that cannot be decoded is an error
+    // only if no later definition of the name replaces it, as the generator
+    // keeps the last.
     std::vector<BaseUnit>& units = base.units;
     units.clear();
     TextArena& texts = base.texts;

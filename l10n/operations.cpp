@@ -196,7 +196,7 @@ void TranslatedForms(const BaseUnit& unit, const std::string& language, Exchange
 // line tells.
 ExchangeUnit TranslatedUnit(const BaseUnit& unit, const std::string& language) {
     ExchangeUnit out;
-    out.target = std::move(unit.source);
+    out.target = unit.source;
     out.state = UnitState::Translated;
     out.line = out.targetLine = unit.line;
     if (unit.plural) {
