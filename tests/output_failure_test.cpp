@@ -28,7 +28,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-const std::string kOldHeader = "old header, not generated";
+const std::string kOldOutput = "old output, not generated";
 
 std::string ExampleDefinition() {
     return Utf16LeWithMark(u"Title=Hello\r\nZeta=a=b\r\nMenu.Edit=Edit\r\nMenu.File=File\r\nMenu.Sub.Open=Reopen\r\n");
@@ -86,7 +86,7 @@ TEST_P(BlockedOutput, ReportsAndLeavesTheRestSound) {
                 run = folder.Run();
                 break;
             case Blocker::Held: {
-                folder.Write(c.output, kOldHeader);
+                folder.Write(c.output, kOldOutput);
                 // Released before the checks: on Windows the hold blocks our reads too.
                 const ExclusiveHold hold(folder / c.output);
                 ASSERT_TRUE(hold.Held());
@@ -102,7 +102,7 @@ TEST_P(BlockedOutput, ReportsAndLeavesTheRestSound) {
                 EXPECT_TRUE(std::filesystem::is_symlink(folder / c.output));
                 EXPECT_EQ(std::filesystem::read_symlink(folder / c.output), "/dev/full");
                 break;
-            case Blocker::Held: EXPECT_EQ(folder.Read(c.output), kOldHeader); break;
+            case Blocker::Held: EXPECT_EQ(folder.Read(c.output), kOldOutput); break;
         }
         if (!blockingSource) {
             EXPECT_TRUE(MatchesGolden(folder.Read(kSource).value_or(""), "example.cpp.golden"));
@@ -226,12 +226,12 @@ TEST(OutputFailure, SourceWriteFailsPartWay) {
     for (int i = 0; i < 3000; ++i) definitions += u"Key" + UnitsFromUtf8(std::to_string(i)) + u"=a text of some length\n";
     ProgramFolder folder;
     folder.Write(kDefinition, Utf16LeWithMark(definitions));
-    folder.Write(kHeader, kOldHeader);
+    folder.Write(kHeader, kOldOutput);
     RunOptions options;
     options.fileSizeLimit = 100000;
     EXPECT_TRUE(ReportedFileError(folder.Run(options)));
     EXPECT_EQ(folder.Entries(), (Names{kDefinition, kHeader}));
-    EXPECT_EQ(folder.Read(kHeader), kOldHeader);
+    EXPECT_EQ(folder.Read(kHeader), kOldOutput);
 }
 
 // Deep nesting makes the header much larger than the source: the source is
@@ -300,12 +300,12 @@ TEST(OutputFailure, HeaderWriteFailsPartWayControl) {
 TEST(OutputFailure, SourceCloseFails) {
     ProgramFolder folder;
     folder.Write(kDefinition, ExampleDefinition());
-    folder.Write(kHeader, kOldHeader);
+    folder.Write(kHeader, kOldOutput);
     RunOptions options;
     options.environment = FaultInjection({{"TEXTRESGEN_FAIL_CLOSE", kSource}});
     EXPECT_TRUE(ReportedFileError(folder.Run(options)));
     EXPECT_EQ(folder.Entries(), (Names{kDefinition, kHeader}));
-    EXPECT_EQ(folder.Read(kHeader), kOldHeader);
+    EXPECT_EQ(folder.Read(kHeader), kOldOutput);
 }
 
 TEST(OutputFailure, HeaderCloseFails) {
