@@ -66,8 +66,9 @@ if [[ ${TEXTRESGEN_SKIP_WINDOWS:-0} != 1 ]]; then
     leg_done "mingw build"
     # Wine now and then fails to start a program: three times in some thirty
     # runs of this leg a test ended within 20 ms with no output at all, and
-    # passed when run again. So a failed test is run once more here; every test also
-    # runs natively, without a second chance, in the legs below.
+    # passed when run again. So a failed test (a whole GoogleTest program
+    # here) is run once more; every test also runs natively, without a second
+    # chance, in the legs below.
     ctest --preset mingw "${ctest_args[@]}" --repeat until-pass:2
     cpack --preset mingw
     leg_done "mingw tests and cpack"
