@@ -59,7 +59,7 @@ python3 bench/run_bench.py --quick --build-dir build/ci
 leg_done "bench --quick"
 
 # Windows leg: cross-compiled with MinGW-w64, every test run under Wine (see
-# cmake/wine-run.sh). TEXTRESGEN_SKIP_WINDOWS=1 leaves it out.
+# cmake/toolchains/wine-run.sh). TEXTRESGEN_SKIP_WINDOWS=1 leaves it out.
 # The leg also builds the generated strings in the MSVC ABI with clang-cl and
 # lld-link (Debian names clang-cl after the version of clang; llvm brings
 # llvm-lib and llvm-rc, which CMake wants for a Windows target), and leaves

@@ -78,7 +78,7 @@ file(APPEND "${project}/CMakeLists.txt"
 # would split it on the command line. Its Wine prefix is this build's.
 file(WRITE "${WORK}/emulator.cmake" "set(CMAKE_CROSSCOMPILING_EMULATOR \"${emulator}\" CACHE STRING \"\")\n")
 run("${CMAKE_COMMAND}" -S "${project}" -B "${project}/build" -DCMAKE_BUILD_TYPE=Release
-    -C "${WORK}/emulator.cmake" "-DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake"
+    -C "${WORK}/emulator.cmake" "-DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/toolchains/mingw-w64-x86_64.cmake"
     "-DTextResGen_DIR=${WORK}/unpacked/${name}/lib/cmake/TextResGen")
 run("${CMAKE_COMMAND}" --build "${project}/build")
 if(NOT EXISTS "${project}/build/languages/checked_ja.dll")

@@ -1,0 +1,126 @@
+#include "layout/layout_stamp.h"
+
+#include <vector>
+
+#include "text/file_problem.h"
+#include "text/platform_file.h"
+
+namespace textresgen {
+
+void LayoutHash::Add(const unsigned char* bytes, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        value_ ^= bytes[i];
+        value_ *= 0x100000001b3u;
+    }
+}
+
+std::string LayoutFingerprint(std::uint64_t hash) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text = kLayoutFingerprintPrefix;
+    for (int shift = 60; shift >= 0; shift -= 4) text += kDigits[(hash >> shift) & 0xf];
+    return text;
+}
+
+std::string LayoutHeaderText(const std::string& fingerprint) {
+    return "// Written by textresgen-layout from textresouce.h: the fingerprint of its\n"
+           "// layout, which textresgen::Catalog<TextResource> checks in every language library.\n"
+           "#pragma once\n"
+           "#include \"textresouce.h\"\n"
+           "namespace textresgen {\n"
+           "template <class Texts> struct LayoutOf;\n"
+           "template <> struct LayoutOf<::TextResource> {\n"
+           "    static constexpr const char* kFingerprint = \"" +
+           fingerprint +
+           "\";\n"
+           "};\n"
+           "}  // namespace textresgen\n";
+}
+
+std::string LayoutSourceText(const std::string& fingerprint) {
+    return "// Written by textresgen-layout from textresouce.h: stamps this language library with its layout.\n"
+           "extern \"C\" __declspec(dllexport) const char* TextResGenLayout(void) { return \"" +
+           fingerprint + "\"; }\n";
+}
+
+std::optional<std::string> ReadLayoutFingerprint(ByteSource& header, std::string& error) {
+    LayoutHash hash;
+    std::vector<unsigned char> buffer(1 << 16);
+    std::uint64_t size = 0;
+    unsigned char mark[2] = {};
+    for (;;) {
+        std::size_t count = 0;
+        const ByteSource::Status status = header.Read(buffer.data(), buffer.size(), count);
+        if (status == ByteSource::Status::Error) {
+            error = "cannot be read: it is a folder, or reading it failed";
+            return std::nullopt;
+        }
+        if (status == ByteSource::Status::End) break;
+        for (std::size_t i = 0; i < count && size + i < 2; ++i) mark[size + i] = buffer[i];
+        if (size + count >= 2 && (mark[0] != 0xFF || mark[1] != 0xFE)) break;  // refused below
+        if (count > kMaxLayoutHeaderBytes - size) {
+            error = "is larger than " + std::to_string(kMaxLayoutHeaderBytes >> 20) +
+                    " MiB, more than any generated header";
+            return std::nullopt;
+        }
+        size += count;
+        hash.Add(buffer.data(), count);
+    }
+    if (size < 2 || mark[0] != 0xFF || mark[1] != 0xFE) {
+        error = "does not start with the UTF-16LE mark FF FE: it is not a textresouce.h written by textresgen";
+        return std::nullopt;
+    }
+    if (size % 2 != 0) {
+        error = "ends in the middle of a UTF-16 unit: it is not a whole textresouce.h";
+        return std::nullopt;
+    }
+    return LayoutFingerprint(hash.Value());
+}
+
+namespace {
+
+std::string InFolder(const std::string& folder, const char* name) {
+    if (folder.empty()) return name;
+    const char last = folder.back();
+    if (last == '/' || last == '\\') return folder + name;
+    return folder + "/" + name;
+}
+
+bool WriteReplacing(const std::string& path, const std::string& text) {
+    const std::string temporary = path + ".textresgen-layout-tmp";
+    auto sink = CreateFileSink(temporary.c_str());
+    if (!sink) return false;
+    if (!sink->Write(reinterpret_cast<const unsigned char*>(text.data()), text.size()) || !sink->Close() ||
+        !RenameOver(temporary.c_str(), path.c_str())) {
+        sink->Discard();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<LayoutFailure> WriteLayoutFiles(const std::string& header, const std::string& folder) {
+    if (NamesDevice(header))
+        return LayoutFailure{header, "names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9), not a file"};
+    auto source = OpenFileSource(header.c_str());
+    if (!source && LastFileProblem() == FileProblem::InUse)
+        return LayoutFailure{header, "cannot be opened: another program has it open and does not share it"};
+    if (!source) return LayoutFailure{header, "cannot be opened: it is missing or not accessible"};
+    std::string error;
+    const std::optional<std::string> fingerprint = ReadLayoutFingerprint(*source, error);
+    source.reset();
+    if (!fingerprint) return LayoutFailure{header, error};
+
+    const std::pair<const char*, std::string> files[] = {
+        {kLayoutHeaderName, LayoutHeaderText(*fingerprint)},
+        {kLayoutSourceName, LayoutSourceText(*fingerprint)},
+    };
+    for (const auto& [name, text] : files) {
+        const std::string path = InFolder(folder, name);
+        if (!WriteReplacing(path, text))
+            return LayoutFailure{path, "cannot be written (is OUTPUT_FOLDER an existing, writable folder?)"};
+    }
+    return std::nullopt;
+}
+
+}  // namespace textresgen
