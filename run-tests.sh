@@ -86,23 +86,20 @@ fi
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 leg_done "asan build"
-# The compiler-bound tests (the differential run of the compilers, the
-# package's archive and add_subdirectory builds) run in the ci leg below;
-# under ASan they time the compilers, not our code. The find_package
-# consumer stays: it runs the instrumented run-time library in a program.
-ctest --preset asan "${ctest_args[@]}" \
-    -E '^(textrescheck_differential|package_archives|package_add_subdirectory|package_regenerates_.*)$'
+# The asan test preset leaves out the compiler-bound tests (they run in the
+# ci leg below).
+ctest --preset asan "${ctest_args[@]}"
 leg_done "asan tests"
 
 # The generator's unit tests under ThreadSanitizer: reading, sorting and
 # writing share their work among threads, and a data race there would not
-# show in the outputs every time. The run-time library's tests too. TSAN_OPTIONS makes a report fail the run.
+# show in the outputs every time. The run-time library's tests too.
 cmake --preset tsan
 cmake --build --preset tsan -j "$jobs"
 leg_done "tsan build"
-TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/textresgen_tests --gtest_brief=1
-# The run-time library's readers against a thousand language switches.
-TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/runtime/textresgen_runtime_tests --gtest_brief=1
+# The tests labelled "threads"; TSAN_OPTIONS (in the preset) makes a report
+# fail the test.
+ctest --preset tsan "${ctest_args[@]}"
 leg_done "tsan tests"
 
 # The fuzz targets for a bounded time in all, shared among them, each from a
@@ -136,10 +133,13 @@ if [[ $fuzz_seconds != 0 ]]; then
   cmake --build --preset fuzz -j "$jobs"
   leg_done "fuzz build"
   rm -rf build/fuzz/findings
-  # The generator 40 %, the checker and the translators' import 30 % each.
-  fuzz_target textresgen_fuzz fuzz/corpus $((fuzz_seconds * 2 / 5)) -max_len=8192 -dict=fuzz/definition.dict
-  fuzz_target textrescheck_fuzz fuzz/corpus $((fuzz_seconds * 3 / 10)) -max_len=8192 -dict=fuzz/check.dict
-  fuzz_target textresl10n_fuzz fuzz/import_corpus $((fuzz_seconds * 3 / 10)) -max_len=16384
+  # Each target of fuzz/targets.txt for its share of the time.
+  while read -r name _ _ corpus dict max_len share <&3; do
+    [[ $name == [a-z]* ]] || continue
+    options=(-max_len="$max_len")
+    if [[ $dict != - ]]; then options+=(-dict="fuzz/$dict"); fi
+    fuzz_target "$name" "fuzz/$corpus" $((fuzz_seconds * share / 100)) "${options[@]}"
+  done 3< fuzz/targets.txt
   leg_done "fuzzing"
 fi
 
