@@ -31,10 +31,13 @@ foreach(file IN ITEMS lib/cmake/TextResGen/TextResGenConfig.cmake lib/cmake/Text
   endif()
 endforeach()
 
+# Every program of the zip, checked alike.
+set(programs textresgen textrescheck textresl10n textresgen-utf8 textresgen-layout textresgen-plurals)
+
 # Only DLLs every Windows has: KERNEL32, msvcrt and the other system DLLs
 # (shell32 for CommandLineToArgvW),
 # no libstdc++-6, libgcc_s_seh-1 or libwinpthread-1.
-foreach(program IN ITEMS textresgen textrescheck textresgen-utf8 textresgen-layout textresgen-plurals)
+foreach(program IN LISTS programs)
   run("${OBJDUMP}" -p "${bin}/${program}.exe")
   string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${output}")
   if(NOT imports)
@@ -50,7 +53,7 @@ foreach(program IN ITEMS textresgen textrescheck textresgen-utf8 textresgen-layo
 endforeach()
 
 # Each program's manifest declares long-path awareness.
-foreach(program IN ITEMS textresgen textrescheck textresl10n textresgen-utf8 textresgen-layout)
+foreach(program IN LISTS programs)
   file(STRINGS "${bin}/${program}.exe" aware REGEX "<longPathAware [^>]*>true</longPathAware>")
   if(NOT aware)
     message(FATAL_ERROR "${program}.exe in ${zip} has no manifest declaring longPathAware")
@@ -59,7 +62,7 @@ endforeach()
 
 expect_golden_example(${emulator} "${bin}/textresgen.exe")
 
-foreach(program IN ITEMS textrescheck textresgen-utf8 textresgen-layout textresgen-plurals)
+foreach(program IN ITEMS textrescheck textresl10n textresgen-utf8 textresgen-layout textresgen-plurals)
   run(${emulator} "${bin}/${program}.exe" --version)
   string(REPLACE "\r\n" "\n" output "${output}")
   if(NOT output STREQUAL "${program} ${VERSION}\n")
