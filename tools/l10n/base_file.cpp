@@ -8,7 +8,7 @@
 #include "l10n/file_io.h"
 #include "l10n/message_text.h"
 #include "definition/definition_line.h"
-#include "runtime/plural_rules.h"
+#include "definition/plural_message.h"
 #include "text/file_problem.h"
 #include "text/memory_bytes.h"
 #include "text/platform_file.h"
@@ -155,19 +155,28 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
     return true;
 }
 
-// Groups the members of each plural group into one unit: a group whose
-// every name below it is the group's name, a dot and a category name.
+// Groups the members of each plural message (definition/plural_message.h)
+// into one unit. Any other group's members, a group of category names
+// without `other` among them, stay units of their own.
 void GroupPlurals(BaseFile& base) {
+    struct Group {
+        textresgen::PluralGroupMembers members;
+        bool hasSubgroups = false;
+    };
     // Group names are views of their members' keys.
-    std::unordered_map<std::string_view, bool> isPlural;  // group name -> every member a category
+    std::unordered_map<std::string_view, Group> groups;
     for (const BaseUnit& unit : base.units) {
         for (std::size_t dot = unit.key.find('.'); dot != std::string_view::npos; dot = unit.key.find('.', dot + 1)) {
             const std::string_view rest = unit.key.substr(dot + 1);
-            const bool category = rest.find('.') == std::string_view::npos && textresgen::plural::IsPluralCategory(rest);
-            const auto [at, inserted] = isPlural.emplace(unit.key.substr(0, dot), category);
-            if (!inserted) at->second = at->second && category;
+            Group& group = groups[unit.key.substr(0, dot)];
+            if (rest.find('.') != std::string_view::npos) group.hasSubgroups = true;
+            else group.members.Add(rest);
         }
     }
+    std::unordered_map<std::string_view, bool> isPlural;  // group name -> a plural message
+    for (const auto& [name, group] : groups)
+        isPlural.emplace(name, group.members.Kind(group.hasSubgroups) == textresgen::PluralGroupKind::PluralMessage);
+    groups.clear();
     for (const BaseUnit& unit : base.units) {  // a name that is also a group's is no plural group
         const auto found = isPlural.find(unit.key);
         if (found != isPlural.end()) found->second = false;
@@ -202,11 +211,9 @@ void GroupPlurals(BaseFile& base) {
     for (BaseUnit& unit : units) {
         if (!unit.plural) continue;
         const BaseForm* one = unit.Form("one");
-        const BaseForm* other = unit.Form("other");
-        const BaseForm& singular = one ? *one : other ? *other : unit.Forms().front();
-        const BaseForm& plural = other ? *other : singular;
-        unit.source = singular.source;
-        unit.MutableParts().sourcePlural = plural.source;
+        const BaseForm& other = *unit.Form("other");  // every plural message has it
+        unit.source = one ? one->source : other.source;
+        unit.MutableParts().sourcePlural = other.source;
     }
     base.units = std::move(units);
 }
