@@ -162,27 +162,26 @@ void GroupPlurals(BaseFile& base) {
     struct Group {
         textresgen::PluralGroupMembers members;
         bool hasSubgroups = false;
+        bool plural = false;  // a plural message
     };
     // Group names are views of their members' keys.
-    std::unordered_map<std::string_view, Group> groups;
+    std::unordered_map<std::string_view, Group> isPlural;
     for (const BaseUnit& unit : base.units) {
         for (std::size_t dot = unit.key.find('.'); dot != std::string_view::npos; dot = unit.key.find('.', dot + 1)) {
             const std::string_view rest = unit.key.substr(dot + 1);
-            Group& group = groups[unit.key.substr(0, dot)];
+            Group& group = isPlural[unit.key.substr(0, dot)];
             if (rest.find('.') != std::string_view::npos) group.hasSubgroups = true;
             else group.members.Add(rest);
         }
     }
-    std::unordered_map<std::string_view, bool> isPlural;  // group name -> a plural message
-    for (const auto& [name, group] : groups)
-        isPlural.emplace(name, group.members.Kind(group.hasSubgroups) == textresgen::PluralGroupKind::PluralMessage);
-    groups.clear();
+    for (auto& [name, group] : isPlural)
+        group.plural = group.members.Kind(group.hasSubgroups) == textresgen::PluralGroupKind::PluralMessage;
     for (const BaseUnit& unit : base.units) {  // a name that is also a group's is no plural group
         const auto found = isPlural.find(unit.key);
-        if (found != isPlural.end()) found->second = false;
+        if (found != isPlural.end()) found->second.plural = false;
     }
     bool any = false;
-    for (const auto& group : isPlural) any = any || group.second;
+    for (const auto& group : isPlural) any = any || group.second.plural;
     if (!any) return;
     std::vector<BaseUnit> units;
     units.reserve(base.units.size());
@@ -190,7 +189,7 @@ void GroupPlurals(BaseFile& base) {
     for (BaseUnit& unit : base.units) {
         const std::size_t dot = unit.key.rfind('.');
         const auto group = dot == std::string_view::npos ? isPlural.end() : isPlural.find(unit.key.substr(0, dot));
-        if (group == isPlural.end() || !group->second) {
+        if (group == isPlural.end() || !group->second.plural) {
             units.push_back(std::move(unit));
             continue;
         }
