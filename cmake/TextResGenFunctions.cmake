@@ -10,10 +10,10 @@
 # the same fingerprint, so that the run-time Catalog refuses a library whose
 # members would not sit where the application expects them.
 #
-# Every plural message (a group whose members are all named after CLDR's
-# plural categories) is first completed to the six categories from its
-# `other` (textresgen-plurals), so languages that write different forms
-# still get one layout.
+# Every plural message (a group without subgroups whose members are all
+# named after CLDR's plural categories, `other` among them) is first
+# completed to the six categories from its `other` (textresgen-plurals), so
+# languages that write different forms still get one layout.
 #
 # The generated files are rewritten only when their content changes, so a
 # rebuild that does not change the definition recompiles nothing, and a change

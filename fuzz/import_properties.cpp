@@ -5,6 +5,7 @@
 #include "fuzz/pipeline_properties.h"
 #include "l10n/base_comparison.h"
 #include "l10n/operations.h"
+#include "runtime/plural_rules.h"
 
 namespace textresl10n::properties {
 namespace {
@@ -81,10 +82,10 @@ std::string CheckOneImport(std::string_view file, const ExchangeFormat& format, 
         textresgen::LiteralValues values;
         const std::string key(unit.key);
         if (unit.plural) {
-            for (const char* category : {"zero", "one", "two", "few", "many", "other"}) {
-                const std::string member = key + "." + category;
+            for (const std::string_view category : textresgen::plural::kCategoryNames) {
+                const std::string member = key + "." + std::string(category);
                 if (!text(member, values)) {
-                    if (std::string_view(category) == "other") return "the plural member '" + member + "' is missing";
+                    if (category == "other") return "the plural member '" + member + "' is missing";
                     continue;
                 }
                 ++members;

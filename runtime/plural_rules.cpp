@@ -16,9 +16,7 @@ namespace textresgen {
 namespace plural {
 namespace {
 
-// In CLDR's order, which is also the order of each language's rules.
-constexpr std::array<std::string_view, 6> kCategoryNames = {"zero", "one", "two", "few", "many", "other"};
-constexpr unsigned char kOther = 5;
+constexpr unsigned char kOther = static_cast<unsigned char>(kOtherCategory);
 
 // One relation of a rule: OPERAND [% MODULUS] (= | !=) RANGE, RANGE...
 struct Range {
@@ -195,8 +193,14 @@ Condition RuleInC(const Rule& rule) {
 
 }  // namespace
 
-bool IsPluralCategory(std::string_view name) {
-    return std::find(kCategoryNames.begin(), kCategoryNames.end(), name) != kCategoryNames.end();
+bool TakesOneCount(std::optional<std::string_view> language, std::string_view category) {
+    if (!language) return category == kCategoryNames[1];
+    // Every rule CLDR has repeats within 0..10000 if it repeats at all.
+    const RuleSet& rules = RuleSetOf(*language);
+    const std::size_t wanted = CategoryIndex(category);
+    std::size_t counts = 0;
+    for (std::uint64_t n = 0; n <= 10000 && counts < 2; ++n) counts += CategoryOf(rules, n) == wanted;
+    return counts == 1;
 }
 
 std::vector<std::string_view> IntegerCategories(std::string_view language) {

@@ -9,6 +9,7 @@
 #include "check/message_text.h"
 #include "check/placeholder_compare.h"
 #include "check/plural_groups.h"
+#include "runtime/plural_rules.h"
 
 namespace textrescheck {
 namespace {
@@ -27,12 +28,17 @@ std::vector<Diagnostic> Merge(std::vector<Diagnostic> own, std::vector<Diagnosti
     return own;
 }
 
-// The full names of the `one` forms of the plural messages: a translation
-// of one may leave out the count, as the form itself may.
+// The full names of the forms for a single count of the groups of category
+// names (a definition file's: `one`): a translation of one may leave out
+// the count, as the form itself may.
 std::unordered_set<WideString> SingleCountForms(const DefinitionIndex& index) {
     std::unordered_set<WideString> names;
-    for (const PluralGroup& plural : FindPluralGroups(index))
-        if (plural.Find("one")) names.insert(index.FullName(plural.group, u"one"));
+    for (const PluralGroup& plural : FindPluralGroups(index)) {
+        for (const PluralGroup::Member& member : plural.members) {
+            if (!textresgen::plural::TakesOneCount(std::nullopt, member.category)) continue;
+            names.insert(index.FullName(plural.group, WideString(member.category.begin(), member.category.end())));
+        }
+    }
     return names;
 }
 

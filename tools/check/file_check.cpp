@@ -13,6 +13,7 @@
 #include "codec/literal_body.h"
 #include "definition/definition_line.h"
 #include "definition/generated_names.h"
+#include "runtime/plural_rules.h"
 #include "text/file_problem.h"
 #include "text/memory_bytes.h"
 #include "text/platform_file.h"
@@ -202,8 +203,7 @@ private:
     void CheckPluralMessages() {
         const DefinitionIndex& index = result_.index;
         for (const PluralGroup& plural : FindPluralGroups(index)) {
-            const PluralGroup::Member* other = plural.Find("other");
-            if (!other) {
+            if (!plural.isMessage) {
                 std::string categories;
                 for (const PluralGroup::Member& member : plural.members)
                     categories += (categories.empty() ? "" : ", ") + member.category;
@@ -216,6 +216,7 @@ private:
                                   ", or rename a member if it is no plural message");
                 continue;
             }
+            const PluralGroup::Member* other = plural.Find("other");
             const FormText& reference = formTexts_.at({plural.group, u"other"});
             if (!reference.decoded) continue;  // its own finding says why
             for (const PluralGroup::Member& member : plural.members) {
@@ -224,7 +225,8 @@ private:
                 const FormText& form = formTexts_.at({plural.group, name});
                 if (!form.decoded) continue;
                 for (const std::string& problem :
-                     textresgen::ComparePluralForm(reference.values, form.values, member.category == "one")) {
+                     textresgen::ComparePluralForm(reference.values, form.values,
+                                                   textresgen::plural::TakesOneCount(std::nullopt, member.category))) {
                     AddAfterwards(member.line, Severity::Error,
                                   "text of " + Quoted(index.FullName(plural.group, name)) + ": " + problem +
                                       " (line " + std::to_string(other->line) +

@@ -22,7 +22,7 @@ constexpr const char* kMembersMove =
 std::vector<bool> CompletedPluralGroups(const DefinitionIndex& index) {
     std::vector<bool> completed(index.GroupCount(), false);
     for (const PluralGroup& plural : FindPluralGroups(index))
-        if (plural.Find("other")) completed[plural.group] = true;
+        if (plural.isMessage) completed[plural.group] = true;
     return completed;
 }
 

@@ -5,23 +5,13 @@
 #include <algorithm>
 
 #include "check/message_text.h"
+#include "definition/plural_message.h"
 #include "runtime/plural_rules.h"
 
 namespace textrescheck {
 namespace {
 
 using GroupId = DefinitionIndex::GroupId;
-
-// The name as ASCII when it is short ASCII, as every category name is.
-std::optional<std::string> ShortAscii(WideStringView name) {
-    if (name.size() > 5) return std::nullopt;
-    std::string ascii;
-    for (const char16_t unit : name) {
-        if (unit > 0x7F) return std::nullopt;
-        ascii += static_cast<char>(unit);
-    }
-    return ascii;
-}
 
 std::string Listed(const std::vector<std::string_view>& categories) {
     std::string out;
@@ -41,8 +31,7 @@ const PluralGroup::Member* PluralGroup::Find(const std::string& category) const 
 }
 
 bool IsCategoryName(WideStringView name) {
-    const std::optional<std::string> ascii = ShortAscii(name);
-    return ascii && textresgen::plural::IsPluralCategory(*ascii);
+    return textresgen::PluralCategoryOf(name) != textresgen::plural::kNoCategory;
 }
 
 std::vector<PluralGroup> FindPluralGroups(const DefinitionIndex& index) {
@@ -53,21 +42,24 @@ std::vector<PluralGroup> FindPluralGroups(const DefinitionIndex& index) {
     // are gathered at a time.
     std::vector<PluralGroup> groups;
     PluralGroup current{DefinitionIndex::kRoot, 0, {}};
-    bool plural = false;
+    textresgen::PluralGroupMembers members;
     const auto finish = [&] {
-        if (plural) groups.push_back(std::move(current));
+        // TextResource itself is no group of the file.
+        if (current.group == DefinitionIndex::kRoot) return;
+        const textresgen::PluralGroupKind kind = members.Kind(hasSubgroup[current.group]);
+        if (kind == textresgen::PluralGroupKind::Ordinary) return;
+        current.isMessage = kind == textresgen::PluralGroupKind::PluralMessage;
+        groups.push_back(std::move(current));
     };
     index.ForEachEntry([&](GroupId group, WideStringView name, const DefinitionIndex::Entry& entry) {
         if (group != current.group) {
             finish();
-            // TextResource itself is no group of the file.
             current = {group, index.GroupAt(group).line, {}};
-            plural = group != DefinitionIndex::kRoot && !hasSubgroup[group];
+            members = {};
         }
-        if (!plural) return;
-        const std::optional<std::string> ascii = ShortAscii(name);
-        if (ascii && textresgen::plural::IsPluralCategory(*ascii)) current.members.push_back({*ascii, entry.lastLine});
-        else plural = false;
+        const std::size_t category = members.Add(name);
+        if (category != textresgen::plural::kNoCategory)
+            current.members.push_back({std::string(textresgen::plural::kCategoryNames[category]), entry.lastLine});
     });
     finish();
     std::sort(groups.begin(), groups.end(), [](const PluralGroup& a, const PluralGroup& b) { return a.line < b.line; });
@@ -78,7 +70,7 @@ std::vector<Diagnostic> CheckPluralLanguages(const DefinitionIndex& index, const
     std::vector<Diagnostic> findings;
     if (languages.empty()) return findings;
     for (const PluralGroup& plural : FindPluralGroups(index)) {
-        if (!plural.Find("other")) continue;  // the file check warns about that alone
+        if (!plural.isMessage) continue;  // the file check warns about that alone
         for (const std::string& language : languages) {
             std::vector<std::string_view> missing;
             for (const std::string_view category : textresgen::plural::IntegerCategories(language))

@@ -10,9 +10,11 @@
 
 namespace textrescheck {
 
-// A plural message: a group without subgroups whose members are all named
-// after CLDR's plural categories (zero one two few many other), e.g.
-// Files.Deleted.one and Files.Deleted.other.
+// A group without subgroups whose members are all named after CLDR's
+// plural categories (zero one two few many other), e.g. Files.Deleted.one
+// and Files.Deleted.other: a plural message when `other` is among them
+// (textresgen::PluralGroupMembers decides), else a group the file check
+// warns about.
 struct PluralGroup {
     struct Member {
         std::string category;
@@ -21,16 +23,18 @@ struct PluralGroup {
     DefinitionIndex::GroupId group;
     std::size_t line;              // where the group first appears
     std::vector<Member> members;   // by name
+    bool isMessage = false;        // PluralGroupKind::PluralMessage
     const Member* Find(const std::string& category) const;
 };
 
-// The plural messages of a file, in the order of their lines.
+// The groups of category names of a file, plural messages or not, in the
+// order of their lines.
 std::vector<PluralGroup> FindPluralGroups(const DefinitionIndex& index);
 
 // Whether a member name is one of the six categories.
 bool IsCategoryName(WideStringView name);
 
-// A warning for each plural message with `other` that lacks a category
+// A warning for each plural message that lacks a category
 // which whole counts take in one of `languages` (CLDR's integer categories):
 // those counts then show the text of `other`. At the group's line.
 std::vector<Diagnostic> CheckPluralLanguages(const DefinitionIndex& index, const std::vector<std::string>& languages);

@@ -8,7 +8,7 @@
 #include "l10n/file_io.h"
 #include "l10n/message_text.h"
 #include "definition/definition_line.h"
-#include "runtime/plural_rules.h"
+#include "definition/plural_message.h"
 #include "text/file_problem.h"
 #include "text/memory_bytes.h"
 #include "text/platform_file.h"
@@ -155,25 +155,33 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
     return true;
 }
 
-// Groups the members of each plural group into one unit: a group whose
-// every name below it is the group's name, a dot and a category name.
+// Groups the members of each plural message (definition/plural_message.h)
+// into one unit. Any other group's members, a group of category names
+// without `other` among them, stay units of their own.
 void GroupPlurals(BaseFile& base) {
+    struct Group {
+        textresgen::PluralGroupMembers members;
+        bool hasSubgroups = false;
+        bool plural = false;  // a plural message
+    };
     // Group names are views of their members' keys.
-    std::unordered_map<std::string_view, bool> isPlural;  // group name -> every member a category
+    std::unordered_map<std::string_view, Group> isPlural;
     for (const BaseUnit& unit : base.units) {
         for (std::size_t dot = unit.key.find('.'); dot != std::string_view::npos; dot = unit.key.find('.', dot + 1)) {
             const std::string_view rest = unit.key.substr(dot + 1);
-            const bool category = rest.find('.') == std::string_view::npos && textresgen::plural::IsPluralCategory(rest);
-            const auto [at, inserted] = isPlural.emplace(unit.key.substr(0, dot), category);
-            if (!inserted) at->second = at->second && category;
+            Group& group = isPlural[unit.key.substr(0, dot)];
+            if (rest.find('.') != std::string_view::npos) group.hasSubgroups = true;
+            else group.members.Add(rest);
         }
     }
+    for (auto& [name, group] : isPlural)
+        group.plural = group.members.Kind(group.hasSubgroups) == textresgen::PluralGroupKind::PluralMessage;
     for (const BaseUnit& unit : base.units) {  // a name that is also a group's is no plural group
         const auto found = isPlural.find(unit.key);
-        if (found != isPlural.end()) found->second = false;
+        if (found != isPlural.end()) found->second.plural = false;
     }
     bool any = false;
-    for (const auto& group : isPlural) any = any || group.second;
+    for (const auto& group : isPlural) any = any || group.second.plural;
     if (!any) return;
     std::vector<BaseUnit> units;
     units.reserve(base.units.size());
@@ -181,7 +189,7 @@ void GroupPlurals(BaseFile& base) {
     for (BaseUnit& unit : base.units) {
         const std::size_t dot = unit.key.rfind('.');
         const auto group = dot == std::string_view::npos ? isPlural.end() : isPlural.find(unit.key.substr(0, dot));
-        if (group == isPlural.end() || !group->second) {
+        if (group == isPlural.end() || !group->second.plural) {
             units.push_back(std::move(unit));
             continue;
         }
@@ -202,11 +210,9 @@ void GroupPlurals(BaseFile& base) {
     for (BaseUnit& unit : units) {
         if (!unit.plural) continue;
         const BaseForm* one = unit.Form("one");
-        const BaseForm* other = unit.Form("other");
-        const BaseForm& singular = one ? *one : other ? *other : unit.Forms().front();
-        const BaseForm& plural = other ? *other : singular;
-        unit.source = singular.source;
-        unit.MutableParts().sourcePlural = plural.source;
+        const BaseForm& other = *unit.Form("other");  // every plural message has it
+        unit.source = one ? one->source : other.source;
+        unit.MutableParts().sourcePlural = other.source;
     }
     base.units = std::move(units);
 }

@@ -33,11 +33,12 @@ struct BaseUnit {
     std::size_t line = 0;     // the definition whose text the generator keeps
     bool translate = true;    // false: kDoNotTranslate stands among the comment lines above it
 
-    // A plural message: a group without subgroups whose members are all
-    // named after CLDR's plural categories, one unit keyed by the group's
-    // name at its first member's place. `source` is its singular (the
-    // member `one`, else `other`), SourcePlural() its plural (`other`, else
-    // the singular); Forms() the members in file order.
+    // A plural message (definition/plural_message.h: a group without
+    // subgroups whose members are all named after CLDR's plural
+    // categories, `other` among them), one unit keyed by the group's name
+    // at its first member's place. `source` is its singular (the member
+    // `one`, else `other`), SourcePlural() its plural (`other`); Forms() the
+    // members in file order.
     bool plural = false;
 
     // Comment lines directly above the first definition.
@@ -68,7 +69,7 @@ struct BaseFile {
 };
 
 // Reads a definition file (UTF-16LE or UTF-8 with its mark) exactly as the
-// generator does, each plural group taken as one unit. A repeated name keeps its place and takes its last text.
+// generator does, each plural message taken as one unit. A repeated name keeps its place and takes its last text.
 // Comment lines are lines without "=" that start with "#" or "//"; the
 // marker and one space after it are dropped. False with `error` (an error of
 // the file, at its line when there is one) when the file cannot be read, a

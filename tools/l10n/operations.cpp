@@ -184,9 +184,11 @@ void TranslatedForms(const BaseUnit& unit, const std::string& language, Exchange
                 if (StateOfMarker(note, state, text)) break;
         if (state == UnitState::Untranslated) text.clear();
         fuzzy = fuzzy || state == UnitState::NeedsReview;
-        // Which forms take a single count is not asked here: "one" alone
-        // may leave out the count, whatever the language.
-        out.forms.push_back({std::string(category), std::move(text), form ? form->line : unit.line, category == "one"});
+        // A definition file's rule, whatever the language: textrescheck,
+        // which does not know the file's language, lets `one` alone leave
+        // out the count.
+        out.forms.push_back({std::string(category), std::move(text), form ? form->line : unit.line,
+                             textresgen::plural::TakesOneCount(std::nullopt, category)});
     }
     out.state = PluralState(out, fuzzy);
 }
@@ -373,10 +375,11 @@ bool PseudoFile(const Options& options, Reporter& err) {
         }
         // Every category, so that whichever form a count picks shows as
         // pseudo-translated: each from the base's form, else its plural.
-        for (const char* category : {"zero", "one", "two", "few", "many", "other"}) {
+        for (const std::string_view category : textresgen::plural::kCategoryNames) {
             const BaseForm* form = unit.Form(category);
             const LiteralValues text = Values(form ? form->source : unit.SourcePlural());
-            PrintDefinition(writer, std::string(unit.key) + "." + category, unit.translate ? PseudoTranslate(text) : text);
+            PrintDefinition(writer, std::string(unit.key) + "." + std::string(category),
+                            unit.translate ? PseudoTranslate(text) : text);
             ++texts;
         }
     }

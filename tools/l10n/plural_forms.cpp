@@ -25,18 +25,12 @@ PluralFormula LanguageFormula(std::string_view language) {
 
 bool FormsOfCategories(std::string_view language, const PluralFormula& file, CategoryForms& out, std::string& error) {
     out = CategoryForms();
-    for (const std::string_view category : textresgen::plural::IntegerCategories(language))
+    for (const std::string_view category : textresgen::plural::IntegerCategories(language)) {
         out.categories.emplace_back(category);
+        out.singleCount.push_back(textresgen::plural::TakesOneCount(language, category));
+    }
     out.form.assign(out.categories.size(), kNoForm);
     const PluralFormula own = LanguageFormula(language);
-    // Counts per category over 0..10000: every rule CLDR has repeats within
-    // that range if it repeats at all.
-    std::vector<std::size_t> takes(out.categories.size(), 0);
-    for (std::uint64_t n = 0; n <= 10000; ++n) {
-        std::uint64_t category = 0;
-        if (own.Evaluate(n, category) && category < takes.size()) ++takes[category];
-    }
-    for (const std::size_t count : takes) out.singleCount.push_back(count == 1);
     static const std::vector<std::uint64_t> kSamples = SampleCounts();
     std::vector<bool> sampled(out.categories.size(), false);
     std::size_t left = out.categories.size();
@@ -59,7 +53,7 @@ bool FormTakesOneCount(const ExchangeUnit* unit, std::string_view category) {
     if (unit)
         for (const PluralForm& form : unit->forms)
             if (form.category == category) return form.singleCount;
-    return category == "one";
+    return textresgen::plural::TakesOneCount(std::nullopt, category);
 }
 
 void AssignForms(const CategoryForms& map, const std::vector<std::string>& fileForms,

@@ -43,7 +43,8 @@ void AssignForms(const CategoryForms& map, const std::vector<std::string>& fileF
                  const std::vector<std::size_t>& fileLines, ExchangeUnit& unit);
 
 // Whether the unit's form of `category` stands for a single count in its
-// language; without the language's rules (no unit), for "one" alone.
+// language (set from textresgen::plural::TakesOneCount); without the
+// language (no unit), TakesOneCount's rule for a file of unknown language.
 bool FormTakesOneCount(const ExchangeUnit* unit, std::string_view category);
 
 // The state of a plural unit from its forms: Untranslated when every form

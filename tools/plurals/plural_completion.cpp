@@ -1,7 +1,6 @@
 #include "plurals/plural_completion.h"
 
 #include <algorithm>
-#include <array>
 #include <functional>
 #include <map>
 #include <optional>
@@ -10,6 +9,7 @@
 
 #include "cli/shown_text.h"
 #include "definition/definition_line.h"
+#include "definition/plural_message.h"
 #include "text/platform_file.h"
 #include "text/unicode.h"
 #include "text/utf16_reader.h"
@@ -18,22 +18,11 @@
 namespace textresgen {
 namespace {
 
-// CLDR's plural categories in CLDR's order, the order missing ones are added in.
-constexpr std::array<WideStringView, 6> kCategories = {u"zero", u"one", u"two", u"few", u"many", u"other"};
-constexpr std::size_t kOther = 5;
-
-int CategoryOf(WideStringView member) {
-    for (std::size_t i = 0; i < kCategories.size(); ++i)
-        if (member == kCategories[i]) return static_cast<int>(i);
-    return -1;
-}
-
 // What the file says about one group that holds entries.
 struct GroupFacts {
     std::size_t firstLine = 0;
     std::size_t lastLine = 0;  // the last line defining a member: additions go after it
-    unsigned categories = 0;   // bit i: member kCategories[i]
-    bool onlyCategories = true;
+    PluralGroupMembers members;
     WideString otherText;      // of the last definition of `other`, as the generator keeps it
 };
 using Groups = std::map<WideString, GroupFacts, std::less<>>;
@@ -72,14 +61,9 @@ std::optional<CompletionFailure> ReadGroups(const std::string& input, Groups& gr
         }
         GroupFacts& group = found->second;
         group.lastLine = number;
-        const int category = CategoryOf(definition.name.substr(dot + 1));
-        if (category < 0) {
-            group.onlyCategories = false;
-            group.otherText.clear();  // only a plural message needs it
-        } else {
-            group.categories |= 1u << category;
-            if (category == static_cast<int>(kOther) && group.onlyCategories) group.otherText.assign(definition.text);
-        }
+        const std::size_t category = group.members.Add(definition.name.substr(dot + 1));
+        if (category == plural::kOtherCategory) group.otherText.assign(definition.text);
+        else if (category == plural::kNoCategory) group.otherText.clear();  // only a plural message needs it
     }
     if (reader.ReadFailed())
         return CompletionFailure{input, 0, "reading failed after line " + std::to_string(number)};
@@ -91,12 +75,13 @@ std::optional<CompletionFailure> ReadGroups(const std::string& input, Groups& gr
 std::vector<CompletionFailure> PlanAdditions(const std::string& input, const Groups& groups, Additions& additions) {
     std::vector<std::pair<std::size_t, CompletionFailure>> failures;
     for (const auto& [path, group] : groups) {
-        if (!group.onlyCategories) continue;
         // A subgroup's path starts with "path.", and such paths sort right after it.
         const WideString prefix = path + u'.';
         const auto next = groups.lower_bound(prefix);
-        if (next != groups.end() && next->first.compare(0, prefix.size(), prefix) == 0) continue;
-        if (!(group.categories & (1u << kOther))) {
+        const bool hasSubgroups = next != groups.end() && next->first.compare(0, prefix.size(), prefix) == 0;
+        const PluralGroupKind kind = group.members.Kind(hasSubgroups);
+        if (kind == PluralGroupKind::Ordinary) continue;
+        if (kind == PluralGroupKind::CategoriesWithoutOther) {
             failures.push_back({group.firstLine,
                                 {input, group.firstLine,
                                  "group " + Shown(path) +
@@ -106,10 +91,10 @@ std::vector<CompletionFailure> PlanAdditions(const std::string& input, const Gro
                                      " if it is a plural message"}});
             continue;
         }
-        for (std::size_t i = 0; i < kCategories.size(); ++i) {
-            if (group.categories & (1u << i)) continue;
+        for (std::size_t i = 0; i < plural::kCategoryNames.size(); ++i) {
+            if (group.members.Has(i)) continue;
             WideString line = prefix;
-            line.append(kCategories[i]);
+            line.append(plural::kCategoryNames[i].begin(), plural::kCategoryNames[i].end());
             line += u'=';
             line += group.otherText;
             additions[group.lastLine].push_back(std::move(line));

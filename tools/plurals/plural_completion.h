@@ -19,15 +19,14 @@ struct CompletionFailure {
 };
 
 // Reads the definition file `input` as the generator does and writes
-// `output`, replaced whole or not at all. A plural message is a group with
-// no subgroups whose members are all named zero, one, two, few, many or
-// other. Each category such a group lacks is added as a line "Group.name="
+// `output`, replaced whole or not at all. Each category a plural message
+// (definition/plural_message.h) lacks is added as a line "Group.name="
 // with the text of the group's `other`, right after the line of the group's
 // last member, in the file's encoding and that line's line end. Without
 // anything to add `output` is a byte-for-byte copy of `input`. A group of
-// category names without `other` is no complete plural message: it is
-// copied as it is, with a warning at its first line in `warnings` (a file
-// written before plural messages may hold `Numbers.one`, `Numbers.two`).
+// category names without `other` is no plural message: it is copied as it
+// is, with a warning at its first line in `warnings` (a file written before
+// plural messages may hold `Numbers.one`, `Numbers.two`).
 // Returns the failures; none when `output` was written.
 std::vector<CompletionFailure> CompletePluralGroups(const std::string& input, const std::string& output,
                                                     std::vector<CompletionFailure>& warnings);
