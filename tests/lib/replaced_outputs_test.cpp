@@ -76,7 +76,8 @@ enum class Attempt { Writes, FirstOutputHeld, FirstCloseFails };
 const char* const kAttemptNames[] = {"writes", "first output held", "first close fails"};
 
 const std::string kOld = "old bytes\n";
-[[maybe_unused]] constexpr fs::perms kMode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;  // 0640
+// The outputs' mode, 0640: not the mode a new file gets, so a lost mode shows.
+[[maybe_unused]] constexpr fs::perms kMode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
 
 // Every entry under the folder with its kind: a temporary file left behind,
 // a link replaced by a file or a new file shows here.
