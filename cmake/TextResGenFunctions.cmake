@@ -20,8 +20,9 @@
 # that leaves the structure alone recompiles no host code.
 #
 # SAME_LAYOUT_AS <other-target>: the build fails unless both libraries declare
-# the same TextResource structure. An application that loads either library
-# at run time then reads every member at the same place.
+# the same TextResource structure, that is, have the same layout fingerprint,
+# the one the run-time Catalog checks. An application that loads either
+# library at run time then reads every member at the same place.
 #
 # LANGUAGE <tag>: the library is one language of a catalog, named as the
 # run-time Catalog looks for it: <catalog>_<tag> with no "lib" prefix, e.g.
@@ -184,16 +185,20 @@ function(textresgen_add_library target definition)
     set(other "${arg_SAME_LAYOUT_AS}")
     set(layout_stamp "${dir}/same-layout.stamp")
     set(other_header "$<TARGET_PROPERTY:${other},TEXTRESGEN_LAYOUT_HEADER>")
+    set(other_fingerprint "$<TARGET_PROPERTY:${other},TEXTRESGEN_LAYOUT_FINGERPRINT>")
+    # Same layout means the same fingerprint from textresgen-layout; the
+    # headers only name the members in the message when they differ.
     add_custom_command(
       OUTPUT "${layout_stamp}"
       COMMAND "${CMAKE_COMMAND}"
               "-DTARGET=${target}" "-DOTHER=${other}"
               "-DHEADER=${utf16_header}" "-DOTHER_HEADER=${other_header}"
+              "-DFINGERPRINT=${layout_header}" "-DOTHER_FINGERPRINT=${other_fingerprint}"
               "-DDEFINITION=${definition}"
               "-DOTHER_DEFINITION=$<TARGET_PROPERTY:${other},TEXTRESGEN_DEFINITION>"
               "-DSTAMP=${layout_stamp}"
               -P "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TextResGenSameLayout.cmake"
-      DEPENDS "${stamp}" "${other_header}"
+      DEPENDS "${stamp}" "${other_header}" "${other_fingerprint}"
               "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TextResGenSameLayout.cmake"
       COMMENT "textresgen: checking that ${target} has the layout of ${other}"
       VERBATIM)
@@ -249,6 +254,7 @@ function(textresgen_add_library target definition)
   target_include_directories(${target} INTERFACE "$<BUILD_INTERFACE:${dir}/include>")
   set_target_properties(${target} PROPERTIES
     TEXTRESGEN_LAYOUT_HEADER "${utf16_header}"
+    TEXTRESGEN_LAYOUT_FINGERPRINT "${layout_header}"
     TEXTRESGEN_DEFINITION "${definition}"
     TEXTRESGEN_SAME_LAYOUT_AS "${arg_SAME_LAYOUT_AS}")
   if(DEFINED arg_CATALOG)

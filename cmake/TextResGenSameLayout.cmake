@@ -1,7 +1,11 @@
-# Fails unless two text libraries declare the same TextResource structure,
-# that is unless their generated headers are the same bytes (cmake -P, called
-# by textresgen_add_library with SAME_LAYOUT_AS).
-# Inputs: TARGET, OTHER, HEADER, OTHER_HEADER, DEFINITION, OTHER_DEFINITION, STAMP.
+# Fails unless two text libraries declare the same TextResource structure
+# (cmake -P, called by textresgen_add_library with SAME_LAYOUT_AS). Sameness
+# is the layout fingerprint that textresgen-layout wrote for each library
+# (FINGERPRINT, OTHER_FINGERPRINT: their textresouce_layout.h), the same one
+# the run-time Catalog compares, so there is one definition of "same layout".
+# The member lists read from the generated headers only explain a difference.
+# Inputs: TARGET, OTHER, HEADER, OTHER_HEADER, FINGERPRINT, OTHER_FINGERPRINT,
+# DEFINITION, OTHER_DEFINITION, STAMP.
 cmake_minimum_required(VERSION 3.25)
 
 # The dotted names of a generated (UTF-16LE) header's members, in member
@@ -27,12 +31,25 @@ function(_textresgen_layout_members header out)
   set(${out} "${members}" PARENT_SCOPE)
 endfunction()
 
+# The fingerprint textresgen-layout wrote for `library` into `layout_file`.
+function(_textresgen_layout_fingerprint library layout_file out)
+  set(lines "")
+  if(EXISTS "${layout_file}")
+    file(STRINGS "${layout_file}" lines REGEX "\"textresgen-layout-[0-9]+:[0-9a-f]+\"")
+  endif()
+  if(NOT lines MATCHES "\"(textresgen-layout-[0-9]+:[0-9a-f]+)\"")
+    message(FATAL_ERROR "textresgen: ${library} has no layout fingerprint in ${layout_file} (written by "
+                        "textresgen-layout); build it again")
+  endif()
+  set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+endfunction()
+
 file(REMOVE "${STAMP}")
 if(NOT OTHER_HEADER OR NOT EXISTS "${OTHER_HEADER}")
   message(FATAL_ERROR "textresgen: ${OTHER} has no generated header to compare ${TARGET} with")
 endif()
-file(SHA256 "${HEADER}" mine)
-file(SHA256 "${OTHER_HEADER}" theirs)
+_textresgen_layout_fingerprint("${TARGET}" "${FINGERPRINT}" mine)
+_textresgen_layout_fingerprint("${OTHER}" "${OTHER_FINGERPRINT}" theirs)
 if(NOT mine STREQUAL theirs)
   # Where the member lists first part: the member each has there.
   _textresgen_layout_members("${HEADER}" my_members)
@@ -56,7 +73,7 @@ if(NOT mine STREQUAL theirs)
   elseif(at LESS my_count)
     set(where "${OTHER} ends after member ${at}; ${TARGET} goes on with ${my_member}")
   else()
-    set(where "the members have the same names, so the headers differ otherwise; build both again")
+    set(where "the members have the same names, so the headers (and so the fingerprints) differ otherwise; build both again")
   endif()
   # NOTICE prints the lines as they are; FATAL_ERROR would wrap them.
   message(NOTICE "textresgen: ${TARGET} and ${OTHER} do not declare the same TextResource layout "

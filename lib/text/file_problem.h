@@ -4,8 +4,8 @@
 
 namespace textresgen {
 
-// Why OpenFileSource, CreateFileSink or RenameOver failed, as far as the
-// system tells.
+// Why OpenFileSource, CreateFileSink or CreateReplacingFileSink failed, as
+// far as the system tells.
 enum class FileProblem {
     Other,
     Missing,  // the file, or a folder on its path, does not exist

@@ -17,7 +17,8 @@ std::unique_ptr<ByteSource> OpenRegularFileSource(const char* path);
 
 // Creates the file, or truncates it when it exists. While it is open no other
 // process may open it. Returns null when it cannot be created or opened for
-// writing; an existing file is then left as it was.
+// writing; an existing file is then left as it was. It writes in place: a
+// program's output goes through CreateReplacingFileSink instead.
 std::unique_ptr<ByteSink> CreateFileSink(const char* path);
 
 // Writes a file that replaces `path` whole or not at all. The bytes go to a
@@ -37,11 +38,5 @@ std::unique_ptr<ByteSink> CreateReplacingFileSink(const char* path);
 // The temporary file's suffix: "textresouce.cpp" is written as
 // "textresouce.cpp.textresgen-tmp" in the same folder.
 inline constexpr const char* kTemporarySuffix = ".textresgen-tmp";
-
-// Renames the file `from` to `to`, replacing a file already at `to` in one
-// step: whoever opens `to` finds either the old file or the new one, never a
-// part of either. Both must be on one volume. False when it failed; both
-// files are then as they were.
-bool RenameOver(const char* from, const char* to);
 
 }  // namespace textresgen

@@ -293,6 +293,4 @@ std::unique_ptr<ByteSink> CreateFileSink(const char* path) {
     return std::make_unique<PosixFileSink>(fd, path);
 }
 
-bool RenameOver(const char* from, const char* to) { return std::rename(from, to) == 0; }
-
 }  // namespace textresgen

@@ -221,10 +221,4 @@ std::unique_ptr<ByteSink> CreateFileSink(const char* path) {
     return std::make_unique<Win32FileSink>(handle, std::move(wide));
 }
 
-bool RenameOver(const char* from, const char* to) {
-    const std::wstring wideFrom = WidePath(from);
-    const std::wstring wideTo = WidePath(to);
-    return MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
 }  // namespace textresgen

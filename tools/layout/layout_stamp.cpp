@@ -1,5 +1,6 @@
 #include "layout/layout_stamp.h"
 
+#include <memory>
 #include <vector>
 
 #include "text/file_problem.h"
@@ -85,12 +86,14 @@ std::string InFolder(const std::string& folder, const char* name) {
     return folder + "/" + name;
 }
 
+// Replaced whole through the one replacing sink, as every output of every
+// program: a link's target is replaced, its mode kept, a file another program
+// holds refused, and no temporary file left behind on failure.
 bool WriteReplacing(const std::string& path, const std::string& text) {
-    const std::string temporary = path + ".textresgen-layout-tmp";
-    auto sink = CreateFileSink(temporary.c_str());
+    const std::unique_ptr<ByteSink> sink = CreateReplacingFileSink(path.c_str());
     if (!sink) return false;
     if (!sink->Write(reinterpret_cast<const unsigned char*>(text.data()), text.size()) || !sink->Close() ||
-        !RenameOver(temporary.c_str(), path.c_str())) {
+        !sink->Commit()) {
         sink->Discard();
         return false;
     }
@@ -117,8 +120,10 @@ std::optional<LayoutFailure> WriteLayoutFiles(const std::string& header, const s
     };
     for (const auto& [name, text] : files) {
         const std::string path = InFolder(folder, name);
-        if (!WriteReplacing(path, text))
-            return LayoutFailure{path, "cannot be written (is OUTPUT_FOLDER an existing, writable folder?)"};
+        if (WriteReplacing(path, text)) continue;
+        if (LastFileProblem() == FileProblem::InUse || FileInUse(path.c_str()))
+            return LayoutFailure{path, "cannot be written: another program has it open and does not share it"};
+        return LayoutFailure{path, "cannot be written (is OUTPUT_FOLDER an existing, writable folder?)"};
     }
     return std::nullopt;
 }

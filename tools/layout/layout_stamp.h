@@ -57,8 +57,9 @@ struct LayoutFailure {
 };
 
 // Reads `header` and writes kLayoutHeaderName and kLayoutSourceName into
-// `folder`. Each file is written to a temporary file beside it and renamed
-// over it: it holds either its old bytes or all of the new ones.
+// `folder`. Each file is replaced whole or not at all by the one replacing
+// sink (CreateReplacingFileSink): a link's target is replaced, the file's
+// mode kept, a file another program holds refused.
 std::optional<LayoutFailure> WriteLayoutFiles(const std::string& header, const std::string& folder);
 
 }  // namespace textresgen

@@ -7,9 +7,7 @@
 #include "cli/command_line.h"
 #include "cli/shown_text.h"
 #include "text/console.h"
-#include "text/file_problem.h"
-#include "text/platform_file.h"
-#include "utf8/utf16le_to_utf8.h"
+#include "utf8/utf8_file.h"
 
 namespace {
 
@@ -28,78 +26,16 @@ const textresgen::cli::Tool kTool = {
     "Exit status: 0 converted, 1 a file could not be read, written or converted,\n"
     "2 the command line is wrong.\n"};
 
-int Fail(const char* what, const char* path) {
-    textresgen::WriteStandardError("textresgen-utf8: " + textresgen::cli::Printable(path) + ": " + what + "\n");
-    return 1;
-}
-
-bool InUse() { return textresgen::LastFileProblem() == textresgen::FileProblem::InUse; }
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    using textresgen::ByteSource;
     namespace cli = textresgen::cli;
     const cli::CommandLine line = cli::ParseProgramArguments(kTool, argc, argv);
     if (!line.run) return cli::Finish(line);
     if (line.operands.size() != 2)
         return cli::Finish(cli::UsageError(kTool, "expects two files, INPUT and OUTPUT"));
-    const char* const input = line.operands[0].c_str();
-    const char* const output = line.operands[1].c_str();
-
-    for (const char* path : {input, output})
-        if (textresgen::NamesDevice(path))
-            return Fail("names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension), "
-                        "not a file",
-                        path);
-    auto source = textresgen::OpenRegularFileSource(input);
-    if (!source)
-        return Fail(InUse() ? "cannot open for reading: another program has it open and does not share it"
-                            : "cannot open for reading",
-                    input);
-    // OUTPUT is replaced whole when the conversion is complete; a failed or
-    // interrupted run leaves the file as it was.
-    auto sink = textresgen::CreateReplacingFileSink(output);
-    if (!sink)
-        return Fail(InUse() ? "cannot create: another program has it open and does not share it" : "cannot create",
-                    output);
-
-    textresgen::Utf16LeToUtf8 converter;
-    std::string utf8;
-    unsigned char buffer[1 << 16];
-    bool converted = true;
-    for (;;) {
-        utf8.clear();
-        std::size_t count = 0;
-        const ByteSource::Status status = source->Read(buffer, sizeof buffer, count);
-        if (status == ByteSource::Status::Error) {
-            sink->Discard();
-            return Fail("read error", input);
-        }
-        if (status == ByteSource::Status::End) {
-            converted = converter.Finish(utf8);
-            break;
-        }
-        if (!converter.Convert(buffer, count, utf8)) {
-            converted = false;
-            break;
-        }
-        if (!sink->Write(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size())) {
-            sink->Discard();
-            return Fail("write error", output);
-        }
-    }
-    if (!converted) {
-        sink->Discard();
-        textresgen::WriteStandardError("textresgen-utf8: " + cli::Printable(input) +
-                                       ": unpaired surrogate or odd last byte at byte " +
-                                       std::to_string(converter.ErrorOffset()) + "; it has no UTF-8 form\n");
-        return 1;
-    }
-    if (!sink->Write(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size()) || !sink->Close() ||
-        !sink->Commit()) {
-        sink->Discard();
-        return Fail("write error", output);
-    }
-    return 0;
+    const auto failure = textresgen::WriteUtf8File(line.operands[0], line.operands[1]);
+    if (!failure) return 0;
+    textresgen::WriteStandardError("textresgen-utf8: " + cli::Printable(failure->file) + ": " + failure->what + "\n");
+    return 1;
 }

@@ -1,0 +1,67 @@
+#include "utf8/utf8_file.h"
+
+#include <memory>
+
+#include "text/file_problem.h"
+#include "text/platform_file.h"
+#include "utf8/utf16le_to_utf8.h"
+
+namespace textresgen {
+namespace {
+
+bool InUse() { return LastFileProblem() == FileProblem::InUse; }
+
+bool WriteText(ByteSink& sink, const std::string& text) {
+    return sink.Write(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+}
+
+}  // namespace
+
+std::optional<Utf8FileFailure> WriteUtf8File(const std::string& input, const std::string& output) {
+    for (const std::string* path : {&input, &output})
+        if (NamesDevice(*path))
+            return Utf8FileFailure{*path,
+                                   "names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any "
+                                   "extension), not a file"};
+    const std::unique_ptr<ByteSource> source = OpenRegularFileSource(input.c_str());
+    if (!source)
+        return Utf8FileFailure{input, InUse() ? "cannot open for reading: another program has it open and does "
+                                                "not share it"
+                                              : "cannot open for reading"};
+    const std::unique_ptr<ByteSink> sink = CreateReplacingFileSink(output.c_str());
+    if (!sink)
+        return Utf8FileFailure{
+            output, InUse() ? "cannot create: another program has it open and does not share it" : "cannot create"};
+
+    Utf16LeToUtf8 converter;
+    std::string utf8;
+    unsigned char buffer[1 << 16];
+    for (;;) {
+        utf8.clear();
+        std::size_t count = 0;
+        const ByteSource::Status status = source->Read(buffer, sizeof buffer, count);
+        if (status == ByteSource::Status::Error) {
+            sink->Discard();
+            return Utf8FileFailure{input, "read error"};
+        }
+        const bool converted =
+            status == ByteSource::Status::End ? converter.Finish(utf8) : converter.Convert(buffer, count, utf8);
+        if (!converted) {
+            sink->Discard();
+            return Utf8FileFailure{input, "unpaired surrogate or odd last byte at byte " +
+                                              std::to_string(converter.ErrorOffset()) + "; it has no UTF-8 form"};
+        }
+        if (!WriteText(*sink, utf8)) {
+            sink->Discard();
+            return Utf8FileFailure{output, "write error"};
+        }
+        if (status == ByteSource::Status::End) break;
+    }
+    if (!sink->Close() || !sink->Commit()) {
+        sink->Discard();
+        return Utf8FileFailure{output, "write error"};
+    }
+    return std::nullopt;
+}
+
+}  // namespace textresgen
