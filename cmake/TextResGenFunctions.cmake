@@ -28,8 +28,9 @@
 # run-time Catalog looks for it: <catalog>_<tag> with no "lib" prefix, e.g.
 # notes_ja.so or notes_ja.dll, in TEXTRESGEN_LANGUAGE_FOLDER (by default the
 # folder "languages" of the top of the build tree), the same for every
-# configuration. <tag> is a language tag: letters, digits and '-', starting
-# with 2 to 8 letters ("en", "ja", "pt-BR", "zh-Hant").
+# configuration. <tag> is a BCP 47 language tag, as the run-time library
+# takes it ("en", "ja", "pt-BR", "zh-Hant", "sr-Latn-RS"; not gettext's
+# "pt_BR").
 #
 # CATALOG <name>: the catalog's name; by default that of the SAME_LAYOUT_AS
 # or BASE target, else <target> itself.
@@ -276,30 +277,45 @@ function(textresgen_add_library target definition)
   _textresgen_name_library("${target}")
 endfunction()
 
-# Fails unless `tag` has the shape of a BCP 47 language tag: subtags of
-# letters and digits joined by '-', the first one 2 to 8 letters, none longer
-# than 8. It becomes part of the library's file name.
-function(_textresgen_check_language_tag target tag)
-  set(valid FALSE)
-  if(tag MATCHES "^[A-Za-z0-9]+(-[A-Za-z0-9]+)*$")
-    string(REPLACE "-" ";" subtags "${tag}")
-    list(GET subtags 0 first)
-    string(LENGTH "${first}" length)
-    set(valid TRUE)
-    if(NOT first MATCHES "^[A-Za-z]+$" OR length LESS 2)
-      set(valid FALSE)
-    endif()
-    foreach(subtag IN LISTS subtags)
-      string(LENGTH "${subtag}" length)
-      if(length GREATER 8)
-        set(valid FALSE)
-      endif()
-    endforeach()
+# Sets `result` to TRUE when `tag` is a well-formed BCP 47 language tag,
+# else FALSE: the run-time library's rule (IsLanguageTag in
+# runtime/language_tags.cpp), which finds a language library only by such a
+# tag in its file name. tests/runtime/language_tags.txt holds the cases both
+# are tested with. CMake's regular expressions know no {m,n} and at most
+# nine groups, hence the spelled-out counts and the private use part apart.
+function(_textresgen_is_language_tag tag result)
+  set(a "[A-Za-z]")
+  set(d "[0-9]")
+  set(n "[A-Za-z0-9]")
+  set(n1to8 "${n}${n}?${n}?${n}?${n}?${n}?${n}?${n}?")
+  set(private_use "[xX](-${n1to8})+")
+  # 2 or 3 letters and up to three extended language subtags, or 4 to 8 letters
+  set(language "(${a}${a}${a}?(-${a}${a}${a}(-${a}${a}${a}(-${a}${a}${a})?)?)?|${a}${a}${a}${a}${a}?${a}?${a}?${a}?)")
+  set(script "(-${a}${a}${a}${a})?")
+  set(region "(-${a}${a}|-${d}${d}${d})?")
+  set(variants "(-${n}${n}${n}${n}${n}${n}?${n}?${n}?|-${d}${n}${n}${n})*")
+  set(extensions "(-[A-WYZa-wyz0-9](-${n}${n}${n}?${n}?${n}?${n}?${n}?${n}?)+)*")
+  string(LENGTH "${tag}" length)
+  set(rest "${tag}")
+  if(NOT tag MATCHES "^${private_use}$")
+    string(REGEX REPLACE "-${private_use}$" "" rest "${tag}")
   endif()
+  if(length LESS_EQUAL 64 AND (tag MATCHES "^${private_use}$"
+                               OR rest MATCHES "^${language}${script}${region}${variants}${extensions}$"))
+    set(${result} TRUE PARENT_SCOPE)
+  else()
+    set(${result} FALSE PARENT_SCOPE)
+  endif()
+endfunction()
+
+# Fails unless `tag` is a language tag. It becomes part of the library's
+# file name, where the run-time library looks for it.
+function(_textresgen_check_language_tag target tag)
+  _textresgen_is_language_tag("${tag}" valid)
   if(NOT valid)
     message(FATAL_ERROR "textresgen_add_library(${target}): LANGUAGE '${tag}' is not a language tag; "
-                        "use letters, digits and '-' only, starting with 2 to 8 letters, "
-                        "at most 8 characters between two '-' (en, ja, pt-BR, zh-Hant)")
+                        "use a BCP 47 tag, subtags of letters and digits joined by '-' (en, ja, pt-BR, "
+                        "zh-Hant, sr-Latn-RS; not gettext's pt_BR or sr@latin)")
   endif()
 endfunction()
 

@@ -1,5 +1,6 @@
-// Language tags: their shape (BCP 47), POSIX locale names, the environment's
-// preferences as gettext reads them, and RFC 4647 lookup.
+// Language tags: their shape (BCP 47), gettext's and POSIX locales' names
+// for them, the environment's preferences as gettext reads them, and RFC
+// 4647 lookup.
 #include <algorithm>
 #include <cstddef>
 #include <string>
@@ -7,6 +8,8 @@
 #include <vector>
 
 #include <textresgen/runtime.h>
+
+#include "runtime/gettext_language.h"
 
 namespace textresgen {
 namespace {
@@ -85,24 +88,30 @@ bool IsLanguageTag(std::string_view tag) {
     return i == parts.size() || IsPrivateUse(parts, i);
 }
 
-std::string LanguageTagOfLocale(std::string_view locale) {
-    if (locale.empty() || IsCLocale(locale)) return "";
+std::string LanguageTagOfGettextName(std::string_view name) {
     std::string_view modifier;
-    if (const std::size_t at = locale.find('@'); at != std::string_view::npos) {
-        modifier = locale.substr(at + 1);
-        locale = locale.substr(0, at);
+    if (const std::size_t at = name.find('@'); at != std::string_view::npos) {
+        modifier = name.substr(at + 1);
+        name = name.substr(0, at);
     }
-    locale = locale.substr(0, locale.find('.'));  // the code set
-    std::string tag(locale);
-    std::replace(tag.begin(), tag.end(), '_', '-');
-    // The two modifiers that name a script; the others (euro, ...) do not
-    // change the language.
+    std::string tag(name);
+    std::transform(tag.begin(), tag.end(), tag.begin(), TagCharacter);
+    // The two modifiers that name a script; the others (euro, valencia, ...)
+    // are no part of a tag.
     const char* script = EqualIgnoringCase(modifier, "latin") ? "Latn" : EqualIgnoringCase(modifier, "cyrillic") ? "Cyrl" : nullptr;
     if (script != nullptr) {
         const std::size_t dash = tag.find('-');
         tag.insert(dash == std::string::npos ? tag.size() : dash, std::string("-") + script);
     }
     return IsLanguageTag(tag) ? tag : "";
+}
+
+std::string LanguageTagOfLocale(std::string_view locale) {
+    if (locale.empty() || IsCLocale(locale)) return "";
+    // The code set sits between the name and the modifier: de_AT.UTF-8@euro.
+    const std::size_t at = std::min(locale.find('@'), locale.size());
+    const std::string_view name = locale.substr(0, at);
+    return LanguageTagOfGettextName(std::string(name.substr(0, name.find('.'))).append(locale.substr(at)));
 }
 
 std::vector<std::string> LanguagesFromEnvironment(const std::function<const char*(const char* name)>& variable) {

@@ -12,6 +12,8 @@
 
 #include <textresgen/plural.h>
 
+#include "runtime/gettext_language.h"
+
 namespace textresgen {
 namespace plural {
 namespace {
@@ -71,8 +73,8 @@ const RuleSet& RuleSetOf(std::string_view language) {
     std::array<char, 64> buffer{};
     std::size_t length = std::min(language.size(), buffer.size());
     for (std::size_t i = 0; i < length; ++i) {
-        const char c = language[i];
-        buffer[i] = c == '_' ? '-' : (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        const char c = TagCharacter(language[i]);
+        buffer[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
     bool cut = language.size() > buffer.size();
     while (length > 0) {

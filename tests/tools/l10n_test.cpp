@@ -10,6 +10,7 @@
 
 #include "codec/c_format.h"
 #include "support/client_library.h"
+#include "support/language_tag_table.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "support/utf16_bytes.h"
@@ -817,6 +818,25 @@ TEST_F(L10nTest, FileNamesReachNoTerminalAsControlCharacters) {
         for (const char c : run.out + run.err)  // line ends are CR LF on Windows
             EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\r') << command.front();
         EXPECT_NE(run.err.find("a<U+001B>[31m<U+0007>."), std::string::npos) << command.front() << ": " << run.err;
+    }
+}
+
+// --lang over the table the run-time library's IsLanguageTag is tested
+// with: a tag goes into the file as it is, gettext's spelling as the tag it
+// stands for; anything else is a wrong command line, and nothing is written.
+TEST_F(L10nTest, LangTakesTheLanguageTagsOfTheRuntime) {
+    ASSERT_TRUE(WriteFileBytes(At("en.txt"), Utf8WithMark("A=Hello\n")));
+    for (const LanguageTagCase& c : ReadLanguageTagTable(TEXTRESGEN_LANGUAGE_TAGS)) {
+        fs::remove(At("x.po"));
+        const RunResult run = L10n({"export", "--base", "en.txt", "--lang", c.text, "-o", "x.po"});
+        if (c.tag.empty()) {
+            EXPECT_TRUE(Ran(run, 2)) << "line " << c.line << ": " << c.text;
+            EXPECT_FALSE(fs::exists(At("x.po"))) << "line " << c.line << ": " << c.text;
+        } else {
+            EXPECT_TRUE(Ran(run)) << "line " << c.line << ": " << c.text;
+            EXPECT_NE(Bytes("x.po").find("\"Language: " + c.tag + "\\n\""), std::string::npos)
+                << "line " << c.line << ": " << c.text << " as " << c.tag;
+        }
     }
 }
 

@@ -1,11 +1,10 @@
 #include "check/plural_groups.h"
 
-#include <textresgen/runtime.h>
-
 #include <algorithm>
 
 #include "check/message_text.h"
 #include "definition/plural_message.h"
+#include "runtime/gettext_language.h"
 #include "runtime/plural_rules.h"
 
 namespace textrescheck {
@@ -93,9 +92,8 @@ std::optional<std::vector<std::string>> ParseLanguageList(const std::string& val
     for (;;) {
         const std::size_t comma = value.find(',', start);
         const std::string given = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        std::string tag = given;
-        std::replace(tag.begin(), tag.end(), '_', '-');  // as in locale names: pt_BR
-        if (!textresgen::IsLanguageTag(tag)) {
+        std::string tag = textresgen::LanguageTagOfGettextName(given);  // also pt_BR, sr@latin
+        if (tag.empty()) {
             problem = "--languages: '" + ShownPath(given) + "' is no language tag (say en, ru, pt-BR)";
             return std::nullopt;
         }

@@ -39,8 +39,9 @@ bool IsCategoryName(WideStringView name);
 // those counts then show the text of `other`. At the group's line.
 std::vector<Diagnostic> CheckPluralLanguages(const DefinitionIndex& index, const std::vector<std::string>& languages);
 
-// The tags of a --languages value, "en,ru,pt-BR" ('_' read as '-'); nothing and the reason
-// (UTF-8) when one of them is no language tag.
+// The tags of a --languages value, "en,ru,pt-BR" (gettext's pt_BR and
+// sr@latin read as pt-BR and sr-Latn); nothing and the reason (UTF-8) when
+// one of them is no language tag.
 std::optional<std::vector<std::string>> ParseLanguageList(const std::string& value, std::string& problem);
 
 }  // namespace textrescheck

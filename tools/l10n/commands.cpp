@@ -3,6 +3,7 @@
 #include "cli/command_line.h"
 #include "l10n/message_text.h"
 #include "l10n/operations.h"
+#include "runtime/gettext_language.h"
 
 namespace textresl10n {
 namespace {
@@ -66,16 +67,12 @@ Options OptionsOf(const textresgen::cli::CommandLine& line) {
     return options;
 }
 
-// A language tag goes into a header and an attribute: letters, digits,
-// '-', '_', '@', '.' only.
-bool IsLanguageTag(const std::string& tag) {
-    if (tag.empty() || tag.size() > 35) return false;
-    for (const char c : tag) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                        c == '_' || c == '@' || c == '.';
-        if (!ok) return false;
-    }
-    return true;
+// --lang and --source-lang: a BCP 47 tag, which goes into the PO header
+// and the XLIFF attributes, or gettext's spelling of one (pt_BR, sr@latin),
+// written as the tag (pt-BR, sr-Latn). False, `value` emptied, for neither.
+bool ReadLanguageTag(std::string& value) {
+    value = textresgen::LanguageTagOfGettextName(value);
+    return !value.empty();
 }
 
 int Stop(const textresgen::cli::CommandLine& line, const TextSink& out, const TextSink& err) {
@@ -117,7 +114,7 @@ int Run(const std::vector<std::string>& arguments, const TextSink& out, const Te
     const textresgen::cli::CommandLine line =
         textresgen::cli::ParseCommandLine(L10nTool(), static_cast<int>(argv.size()), argv.data());
     if (!line.run) return Stop(line, out, err);
-    const Options options = OptionsOf(line);
+    Options options = OptionsOf(line);
     const auto usage = [&](const std::string& problem) {
         return Stop(textresgen::cli::UsageError(L10nTool(), problem), out, err);
     };
@@ -132,9 +129,9 @@ int Run(const std::vector<std::string>& arguments, const TextSink& out, const Te
         const std::string& output = options.output;
         const bool isTemplate = output.size() > 4 && output.substr(output.size() - 4) == ".pot";
         if (options.language.empty() && !isTemplate) return usage("export needs --lang (except for a .pot template)");
-        if (!options.language.empty() && !IsLanguageTag(options.language))
-            return usage("--lang takes a language tag such as ja or pt_BR");
-        if (!IsLanguageTag(options.sourceLanguage)) return usage("--source-lang takes a language tag such as en");
+        if (!options.language.empty() && !ReadLanguageTag(options.language))
+            return usage("--lang takes a language tag such as ja or pt-BR (or gettext's pt_BR)");
+        if (!ReadLanguageTag(options.sourceLanguage)) return usage("--source-lang takes a language tag such as en");
         done = ExportFile(options, *format, isTemplate, reporter);
     } else if (command == "update") {
         done = UpdateFile(options, *format, reporter);
