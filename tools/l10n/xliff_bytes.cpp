@@ -14,6 +14,32 @@ bool IsXmlChar(char32_t c) {
            (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// Why a reference (what stands between '&' and ';') is refused; empty
+// when XML allows it.
+std::string RefusedReference(std::string_view reference) {
+    if (!reference.empty() && reference[0] == '#') {
+        const bool hex = reference.size() > 1 && reference[1] == 'x';
+        std::string_view digits = reference.substr(hex ? 2 : 1);
+        bool ok = !digits.empty();
+        while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);  // "&#000065;" is 'A'
+        char32_t value = 0;
+        ok = ok && digits.size() <= 8;
+        for (const char c : digits) {
+            const int d = textresgen::HexValue(static_cast<unsigned char>(c));
+            if (d < 0 || (!hex && d > 9)) ok = false;
+            else value = value * (hex ? 16 : 10) + static_cast<char32_t>(d);
+        }
+        if (!ok || !IsXmlChar(value))
+            return "the character reference " + Quoted("&" + std::string(reference) + ";") +
+                   " names no character XML allows";
+        return {};
+    }
+    if (reference != "amp" && reference != "lt" && reference != "gt" && reference != "quot" && reference != "apos")
+        return "the entity reference " + Quoted("&" + std::string(reference).substr(0, 30) + ";") +
+               " is not one of XML's five; no DTD is read, so no other entity is ever defined";
+    return {};
+}
+
 }  // namespace
 
 bool CheckBytes(std::string_view bytes, ExchangeProblem& problem) {
@@ -53,27 +79,8 @@ bool CheckBytes(std::string_view bytes, ExchangeProblem& problem) {
         if (byte == '&' && closing.empty()) {
             std::size_t end = bytes.find(';', i);
             if (end == std::string_view::npos || end - i > 40) return fail("an '&' starts no reference ending in ';'");
-            const std::string_view reference = bytes.substr(i + 1, end - i - 1);
-            if (!reference.empty() && reference[0] == '#') {
-                const bool hex = reference.size() > 1 && reference[1] == 'x';
-                std::string_view digits = reference.substr(hex ? 2 : 1);
-                bool ok = !digits.empty();
-                while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);  // "&#000065;" is 'A'
-                char32_t value = 0;
-                ok = ok && digits.size() <= 8;
-                for (const char c : digits) {
-                    const int d = textresgen::HexValue(static_cast<unsigned char>(c));
-                    if (d < 0 || (!hex && d > 9)) ok = false;
-                    else value = value * (hex ? 16 : 10) + static_cast<char32_t>(d);
-                }
-                if (!ok || !IsXmlChar(value))
-                    return fail("the character reference " + Quoted("&" + std::string(reference) + ";") +
-                                " names no character XML allows");
-            } else if (reference != "amp" && reference != "lt" && reference != "gt" && reference != "quot" &&
-                       reference != "apos") {
-                return fail("the entity reference " + Quoted("&" + std::string(reference).substr(0, 30) + ";") +
-                            " is not one of XML's five; no DTD is read, so no other entity is ever defined");
-            }
+            const std::string why = RefusedReference(bytes.substr(i + 1, end - i - 1));
+            if (!why.empty()) return fail(why);
             i = end + 1;
             continue;
         }
