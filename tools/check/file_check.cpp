@@ -121,13 +121,13 @@ public:
                 std::string categories;
                 for (const PluralGroup::Member& member : plural.members)
                     categories += (categories.empty() ? "" : ", ") + member.category;
-                AddAfterwards(plural.line, Severity::Warning, Subject::Name,
-                              "group " + Quoted(index.FullName(plural.group)) +
-                                  " has only members named after plural categories (" + categories +
-                                  ") but no 'other', so it is no plural message: it is not completed to the six "
-                                  "categories, which are filled from 'other'; add " +
-                                  Quoted(index.FullName(plural.group, u"other")) +
-                                  ", or rename a member if it is no plural message");
+                findings_.AddAfterwards(plural.line, Severity::Warning, Subject::Name,
+                                        "group " + Quoted(index.FullName(plural.group)) +
+                                            " has only members named after plural categories (" + categories +
+                                            ") but no 'other', so it is no plural message: it is not completed to "
+                                            "the six categories, which are filled from 'other'; add " +
+                                            Quoted(index.FullName(plural.group, u"other")) +
+                                            ", or rename a member if it is no plural message");
                 continue;
             }
             const FormText& reference = formTexts_.at({plural.group, u"other"});
@@ -139,20 +139,16 @@ public:
                 if (!form.decoded) continue;
                 for (const std::string& problem :
                      textresgen::ComparePluralForm(reference.values, form.values, member.category == "one")) {
-                    AddAfterwards(member.line, Severity::Error, Subject::Text,
-                                  "text of " + Quoted(index.FullName(plural.group, name)) + ": " + problem +
-                                      " (line " + std::to_string(other->line) +
-                                      "): printf reads the wrong arguments at run time");
+                    findings_.AddAfterwards(member.line, Severity::Error, Subject::Text,
+                                            "text of " + Quoted(index.FullName(plural.group, name)) + ": " +
+                                                problem + " (line " + std::to_string(other->line) +
+                                                "): printf reads the wrong arguments at run time");
                 }
             }
         }
     }
 
 private:
-    void AddAfterwards(std::size_t line, Severity severity, Subject subject, std::string message) {
-        findings_.AddAfterwards(line, severity, subject, std::move(message));
-    }
-
     struct FormText {
         bool decoded = false;
         textresgen::LiteralValues values;
