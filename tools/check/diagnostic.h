@@ -19,6 +19,10 @@ struct Diagnostic {
     std::size_t column = 0;  // 1-based; 0 when it concerns the line as a whole
     Severity severity = Severity::Error;
     std::string message;     // UTF-8
+    // What on its line it is about, so that a caller can place it without
+    // reading the message: the text of the line's definition, the member
+    // name, or the line (or file) as a whole.
+    enum class Subject { Line, Name, Text } subject = Subject::Line;
 
     Diagnostic() = default;
     // In the order most messages are made in: {line, message}, an error.

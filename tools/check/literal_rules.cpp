@@ -191,7 +191,10 @@ private:
 class CollectAll final : public ProblemSink {
 public:
     bool Take(Severity) override { return true; }
-    void Add(Severity severity, std::string message) override { problems.push_back({0, std::move(message), severity}); }
+    void Add(Severity severity, std::string message) override {
+        problems.push_back({0, std::move(message), severity});
+        problems.back().subject = Diagnostic::Subject::Text;
+    }
     std::vector<Diagnostic> problems;
 };
 

@@ -307,7 +307,9 @@ std::string DescribeNameProblem(const MemberName& m, const NameVerdict& v) {
 std::optional<Diagnostic> CheckMemberName(const MemberName& member) {
     const auto verdict = JudgeMemberName(member);
     if (!verdict) return std::nullopt;
-    return Diagnostic{0, DescribeNameProblem(member, *verdict), verdict->severity};
+    Diagnostic finding{0, DescribeNameProblem(member, *verdict), verdict->severity};
+    finding.subject = Diagnostic::Subject::Name;
+    return finding;
 }
 
 }  // namespace textrescheck

@@ -64,6 +64,7 @@ std::vector<Diagnostic> PlaceholderReference::Compare(const std::string& path) c
             findings.push_back({text.line,
                                 "text of " + Quoted(name) + ": " + problem + " (" + path_ + ":" +
                                     std::to_string(base.line) + "): printf reads the wrong arguments at run time"});
+            findings.back().subject = Diagnostic::Subject::Text;
         }
     }
     return findings;

@@ -1,5 +1,6 @@
 #include "l10n/operations.h"
 
+#include <algorithm>
 #include <ctime>
 #include <deque>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "check/message_text.h"
 #include "l10n/base_comparison.h"
 #include "l10n/file_io.h"
+#include "l10n/import_findings.h"
 #include "l10n/message_text.h"
 #include "l10n/plural_forms.h"
 #include "l10n/pseudo.h"
@@ -452,259 +454,334 @@ ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format
     return result;
 }
 
-ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) {
-    ImportResult result;
+namespace {
 
-    // What the translator got wrong within the file is an error, whatever
-    // the base says: a key that is no dotted name, a text that is not UTF-8,
-    // a translation that takes other arguments than its own source.
-    // Texts stay UTF-8 in their units; each is decoded only while it is
-    // checked and again when it is written, so that memory stays near the
-    // file's size.
-    std::vector<std::string> fileCategories;  // the integer categories of the file's language, when it has plurals
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const ExchangeUnit& unit = units[i];
-        std::string why;
-        if (!CheckKey(unit.key, why)) {
-            result.errors.push_back({unit.line, why});
-            continue;
-        }
-        std::size_t bad = 0;
-        LiteralValues source, target, pluralSource, form;
-        bool utf8 = textresgen::Utf8ToValues(unit.source, source, bad) &&
-                    textresgen::Utf8ToValues(unit.target, target, bad) &&
-                    textresgen::Utf8ToValues(unit.sourcePlural.empty() ? unit.source : unit.sourcePlural,
-                                             pluralSource, bad);
-        for (const PluralForm& plural : unit.forms) utf8 = utf8 && textresgen::Utf8ToValues(plural.text, form, bad);
-        if (!utf8) {
-            result.errors.push_back({unit.line, "the text of " + Quoted(unit.key) + " is not UTF-8"});
-            continue;
-        }
+// Decodes a unit's texts, which must be UTF-8, for the checks of its
+// arguments; false, with the error, when its key or a text is unusable.
+bool ReadUnitTexts(const ExchangeUnit& unit, LiteralValues& source, LiteralValues& target,
+                   LiteralValues& pluralSource, std::vector<ExchangeProblem>& errors) {
+    std::string why;
+    if (!CheckKey(unit.key, why)) {
+        errors.push_back({unit.line, why});
+        return false;
+    }
+    std::size_t bad = 0;
+    LiteralValues form;
+    bool utf8 = textresgen::Utf8ToValues(unit.source, source, bad) &&
+                textresgen::Utf8ToValues(unit.target, target, bad) &&
+                textresgen::Utf8ToValues(unit.sourcePlural.empty() ? unit.source : unit.sourcePlural, pluralSource,
+                                         bad);
+    for (const PluralForm& plural : unit.forms) utf8 = utf8 && textresgen::Utf8ToValues(plural.text, form, bad);
+    if (!utf8) errors.push_back({unit.line, "the text of " + Quoted(unit.key) + " is not UTF-8"});
+    return utf8;
+}
+
+// A translated unit's translation (each filled-in form of a plural) must
+// take the arguments of its own source.
+void CheckUnitArguments(const ExchangeUnit& unit, const LiteralValues& source, const LiteralValues& target,
+                        const LiteralValues& pluralSource, std::vector<ExchangeProblem>& errors) {
+    if (unit.state != UnitState::Translated) return;
+    if (!unit.plural) {
+        for (const std::string& mismatch : PlaceholderMismatches(source, target))
+            errors.push_back({unit.targetLine, Quoted(unit.key) + ": " + mismatch});
+        return;
+    }
+    for (const PluralForm& plural : unit.forms) {
+        if (plural.text.empty()) continue;
+        for (const std::string& mismatch :
+             PluralFormMismatches(pluralSource, Values(plural.text), FormTakesOneCount(&unit, plural.category)))
+            errors.push_back({plural.line, Quoted(unit.key) + " (" + plural.category + "): " + mismatch});
+    }
+}
+
+// What the translator got wrong within the file is an error, whatever
+// the base says: a key that is no dotted name, a text that is not UTF-8,
+// a translation that takes other arguments than its own source.
+// Texts stay UTF-8 in their units; each is decoded only while it is
+// checked and again when it is written, so that memory stays near the
+// file's size. Returns the integer categories of the file's language, when
+// it has plurals (from its last plural unit with forms).
+std::vector<std::string> CheckUnitsOwnRules(const std::vector<ExchangeUnit>& units,
+                                            std::vector<ExchangeProblem>& errors) {
+    std::vector<std::string> fileCategories;
+    for (const ExchangeUnit& unit : units) {
+        LiteralValues source, target, pluralSource;
+        if (!ReadUnitTexts(unit, source, target, pluralSource, errors)) continue;
         if (unit.plural && !unit.forms.empty()) {
             fileCategories.clear();
             for (const PluralForm& plural : unit.forms) fileCategories.push_back(plural.category);
         }
-        if (unit.state != UnitState::Translated) continue;
-        if (!unit.plural) {
-            for (const std::string& mismatch : PlaceholderMismatches(source, target))
-                result.errors.push_back({unit.targetLine, Quoted(unit.key) + ": " + mismatch});
+        CheckUnitArguments(unit, source, target, pluralSource, errors);
+    }
+    return fileCategories;
+}
+
+// The members of the imported definition in order, each with the text it
+// takes and why; the warnings of the units that fall back go to `warnings`.
+class ImportedEntries {
+public:
+    ImportedEntries(std::vector<std::string> fileCategories, std::vector<ExchangeProblem>& warnings)
+        : fileCategories_(std::move(fileCategories)), warnings_(warnings) {}
+
+    // Without a base: one member per unit in file order.
+    void AddUnits(const std::vector<ExchangeUnit>& units);
+    // With the base: exactly the base's members in its order.
+    void AddAgainstBase(const BaseFile& base, const std::vector<ExchangeUnit>& units);
+
+    const std::vector<ImportedEntry>& Entries() const { return entries_; }
+    // The entries are written: their texts and names are let go.
+    void Release() {
+        std::vector<ImportedEntry>().swap(entries_);
+        names_.clear();
+    }
+
+private:
+    void AddPlural(std::string_view key, const ExchangeUnit* unit, const BaseUnit* current, UnitState state);
+    std::vector<std::string> PluralCategories(const ExchangeUnit* unit, const BaseUnit* current) const;
+    void AddPluralForm(std::string_view key, const std::string& category, const ExchangeUnit* unit,
+                       const BaseUnit* current, UnitState state);
+    void AddMissing(const BaseUnit& current);
+    void AddPluralAgainstBase(const ComparedUnit& compared);
+    void AddFixedAgainstBase(const BaseUnit& current, const ExchangeUnit& unit);
+    void AddTextAgainstBase(const ComparedUnit& compared);
+
+    void Warn(std::size_t line, std::string message) { warnings_.push_back(Warning(line, std::move(message))); }
+
+    std::vector<ImportedEntry> entries_;
+    std::deque<std::string> names_;  // the plural members' names, which entries point into
+    std::vector<std::string> fileCategories_;
+    std::vector<ExchangeProblem>& warnings_;
+};
+
+void ImportedEntries::AddUnits(const std::vector<ExchangeUnit>& units) {
+    entries_.reserve(units.size());
+    for (const ExchangeUnit& unit : units) {
+        bool translated = unit.state == UnitState::Translated;
+        if (translated && !unit.translate && unit.target != unit.source) {
+            Warn(unit.targetLine, Quoted(unit.key) + " is marked not to translate; its source text is used");
+            translated = false;
+        }
+        if (unit.plural) {
+            AddPlural(unit.key, &unit, nullptr, unit.translate ? unit.state : UnitState::Translated);
             continue;
         }
-        for (const PluralForm& plural : unit.forms) {
-            if (plural.text.empty()) continue;
-            for (const std::string& mismatch :
-                 PluralFormMismatches(pluralSource, Values(plural.text), FormTakesOneCount(&unit, plural.category)))
-                result.errors.push_back({plural.line, Quoted(unit.key) + " (" + plural.category + "): " + mismatch});
+        entries_.push_back({unit.key, translated ? unit.target : unit.source, unit.state, unit.target,
+                            unit.targetLine, unit.line});
+    }
+}
+
+void ImportedEntries::AddAgainstBase(const BaseFile& base, const std::vector<ExchangeUnit>& units) {
+    const BaseComparison comparison = CompareWithBase(base, units);
+    for (const ExchangeUnit* unit : comparison.notInBase)
+        Warn(unit->targetLine, Quoted(unit->key) + " is not in the base; left out");
+    entries_.reserve(comparison.units.size());
+    for (const ComparedUnit& compared : comparison.units) {
+        const BaseUnit& current = *compared.base;
+        if (!compared.translation) AddMissing(current);
+        else if (current.plural) AddPluralAgainstBase(compared);
+        else if (!current.translate) AddFixedAgainstBase(current, *compared.translation);
+        else AddTextAgainstBase(compared);
+    }
+}
+
+// A plural message's members: one per integer category of the file's
+// language (its own unit's, else any plural unit's; else the base's
+// members as they are), and `other` after them, where it is none of
+// them, with the last one's text.
+void ImportedEntries::AddPlural(std::string_view key, const ExchangeUnit* unit, const BaseUnit* current,
+                                UnitState state) {
+    const std::vector<std::string> categories = PluralCategories(unit, current);
+    for (const std::string& category : categories) AddPluralForm(key, category, unit, current, state);
+    if (std::find(categories.begin(), categories.end(), "other") == categories.end()) {
+        names_.push_back(std::string(key) + ".other");
+        ImportedEntry other = entries_.back();
+        other.key = names_.back();
+        entries_.push_back(other);
+    }
+}
+
+std::vector<std::string> ImportedEntries::PluralCategories(const ExchangeUnit* unit, const BaseUnit* current) const {
+    std::vector<std::string> categories = fileCategories_;
+    if (unit && !unit->forms.empty()) {
+        categories.clear();
+        for (const PluralForm& plural : unit->forms) categories.push_back(plural.category);
+    }
+    if (categories.empty() && current)
+        for (const BaseForm& form : current->Forms()) categories.emplace_back(form.category);
+    if (categories.empty()) categories = {"one", "other"};
+    return categories;
+}
+
+// A form takes the translation when the unit is usable (`state`
+// Translated) and the form is filled in and takes the plural source's
+// arguments; otherwise its fallback: the base's member of its category,
+// else the base's (or without a base, the file's) plural, the singular
+// for "one".
+void ImportedEntries::AddPluralForm(std::string_view key, const std::string& category, const ExchangeUnit* unit,
+                                    const BaseUnit* current, UnitState state) {
+    names_.push_back(std::string(key) + "." + category);
+    std::string_view translation;
+    std::size_t line = unit ? unit->targetLine : 0;
+    if (unit) {
+        for (const PluralForm& plural : unit->forms) {
+            if (plural.category != category) continue;
+            translation = plural.text;
+            line = plural.line;
         }
     }
-    if (!result.errors.empty()) return result;
-
-    std::vector<ImportedEntry> entries;
-    // A plural message's members: one per integer category of the file's
-    // language (its own unit's, else any plural unit's; else the base's
-    // members as they are), and `other` after them, where it is none of
-    // them, with the last one's text. A form takes the translation when the
-    // unit is usable (`state` Translated) and the form is filled in and
-    // takes the plural source's arguments; otherwise its fallback: the
-    // base's member of its category, else the base's (or without a base,
-    // the file's) plural, the singular for "one".
-    std::deque<std::string> names;
-    const auto addPlural = [&](std::string_view key, const ExchangeUnit* unit, const BaseUnit* current,
-                               UnitState state) {
-        std::vector<std::string> categories = fileCategories;
-        if (unit && !unit->forms.empty()) {
-            categories.clear();
-            for (const PluralForm& plural : unit->forms) categories.push_back(plural.category);
-        }
-        if (categories.empty() && current)
-            for (const BaseForm& form : current->Forms()) categories.emplace_back(form.category);
-        if (categories.empty()) categories = {"one", "other"};
-        for (const std::string& category : categories) {
-            names.push_back(std::string(key) + "." + category);
-            std::string_view translation;
-            std::size_t line = unit ? unit->targetLine : 0;
-            if (unit) {
-                for (const PluralForm& plural : unit->forms) {
-                    if (plural.category != category) continue;
-                    translation = plural.text;
-                    line = plural.line;
-                }
-            }
-            std::string_view fallback;
-            if (current) {
-                const BaseForm* form = current->Form(category);
-                fallback = form ? form->source : current->SourcePlural();
-            } else {
-                fallback = category == "one" || unit->sourcePlural.empty() ? unit->source : unit->sourcePlural;
-            }
-            UnitState formState = state;
-            if (current && !current->translate) {
-                translation = {};  // the base's text, whatever the file holds
-            } else if (state == UnitState::Translated) {
-                std::string reason;
-                if (translation.empty()) {
-                    reason = "has no translation for the form '" + category + "'";
-                    formState = UnitState::Untranslated;
-                } else if (current) {
-                    const std::vector<std::string> mismatches = PluralFormMismatches(
-                            Values(current->SourcePlural()), Values(translation), FormTakesOneCount(unit, category));
-                    if (!mismatches.empty()) {
-                        reason = "(" + category + ") does not take the base text's arguments: " + mismatches.front();
-                        formState = UnitState::NeedsReview;
-                    }
-                }
-                if (!reason.empty())
-                    result.warnings.push_back(Warning(line, Quoted(key) + " " + reason + "; the " +
-                                                      (current ? "base" : "source") + " text is used"));
-            }
-            const std::string_view text = formState == UnitState::Translated && !translation.empty() ? translation : fallback;
-            entries.push_back({names.back(), text, formState, translation, line, unit ? unit->line : 0});
-        }
-        if (std::find(categories.begin(), categories.end(), "other") == categories.end()) {
-            names.push_back(std::string(key) + ".other");
-            ImportedEntry other = entries.back();
-            other.key = names.back();
-            entries.push_back(other);
-        }
-    };
-    if (!base) {
-        entries.reserve(units.size());
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            const ExchangeUnit& unit = units[i];
-            bool translated = unit.state == UnitState::Translated;
-            if (translated && !unit.translate && unit.target != unit.source) {
-                result.warnings.push_back(Warning(unit.targetLine, Quoted(unit.key) +
-                                                  " is marked not to translate; its source text is used"));
-                translated = false;
-            }
-            if (unit.plural) {
-                addPlural(unit.key, &unit, nullptr, unit.translate ? unit.state : UnitState::Translated);
-                continue;
-            }
-            entries.push_back({unit.key, translated ? unit.target : unit.source, unit.state, unit.target,
-                               unit.targetLine, unit.line});
-        }
+    std::string_view fallback;
+    if (current) {
+        const BaseForm* form = current->Form(category);
+        fallback = form ? form->source : current->SourcePlural();
     } else {
-        const BaseComparison comparison = CompareWithBase(*base, units);
-        for (const ExchangeUnit* unit : comparison.notInBase)
-            result.warnings.push_back(Warning(unit->targetLine, Quoted(unit->key) + " is not in the base; left out"));
-        entries.reserve(comparison.units.size());
-        for (const ComparedUnit& compared : comparison.units) {
-            const BaseUnit& current = *compared.base;
-            const ExchangeUnit* unit = compared.translation;
-            if (!unit) {
-                if (current.translate)
-                    result.warnings.push_back(Warning(0, Quoted(current.key) + " is not in the file; the base text is used"));
-                const UnitState state = current.translate ? UnitState::Untranslated : UnitState::Translated;
-                if (current.plural) addPlural(current.key, nullptr, &current, state);
-                else entries.push_back({current.key, current.source, state, {}, 0, 0});
-                continue;
+        fallback = category == "one" || unit->sourcePlural.empty() ? unit->source : unit->sourcePlural;
+    }
+    UnitState formState = state;
+    if (current && !current->translate) {
+        translation = {};  // the base's text, whatever the file holds
+    } else if (state == UnitState::Translated) {
+        std::string reason;
+        if (translation.empty()) {
+            reason = "has no translation for the form '" + category + "'";
+            formState = UnitState::Untranslated;
+        } else if (current) {
+            const std::vector<std::string> mismatches = PluralFormMismatches(
+                    Values(current->SourcePlural()), Values(translation), FormTakesOneCount(unit, category));
+            if (!mismatches.empty()) {
+                reason = "(" + category + ") does not take the base text's arguments: " + mismatches.front();
+                formState = UnitState::NeedsReview;
             }
-            const std::string& target = unit->target;
-            if (current.plural) {
-                // Not to translate, missing, untranslated, for review or stale:
-                // every member takes the base's text.
-                UnitState state = current.translate ? StateAgainstBase(compared) : UnitState::Translated;
-                std::string reason = state == UnitState::Untranslated ? "is not translated"
-                                     : state == UnitState::NeedsReview && !compared.sourceChanged ? "is marked for review"
-                                     : compared.sourceChanged ? "was translated for another source text than the base's"
-                                                              : "";
-                if (!current.translate && unit->state == UnitState::Translated) {
-                    bool changedText = false;
-                    for (const PluralForm& plural : unit->forms) {
-                        const BaseForm* form = current.Form(plural.category);
-                        changedText = changedText || plural.text != (form ? form->source : current.SourcePlural());
-                    }
-                    if (changedText) reason = "is marked not to translate";
-                }
-                if (!reason.empty())
-                    result.warnings.push_back(Warning(unit->targetLine, Quoted(current.key) + " " + reason +
-                                                                              "; the base text is used"));
-                addPlural(current.key, unit->plural ? unit : nullptr, &current,
-                          current.translate ? state : UnitState::Translated);
-                continue;
-            }
-            if (!current.translate) {
-                if (unit->state == UnitState::Translated && target != current.source)
-                    result.warnings.push_back(Warning(unit->targetLine, Quoted(current.key) +
-                                                      " is marked not to translate; the base text is used"));
-                entries.push_back({current.key, current.source, UnitState::Translated, current.source,
-                                   unit->targetLine, unit->line});
-                continue;
-            }
-            std::string reason;
-            UnitState state = unit->state;
-            if (state == UnitState::Untranslated) {
-                reason = "is not translated";
-            } else if (state == UnitState::NeedsReview) {
-                reason = "is marked for review";
-            } else if (compared.sourceChanged) {
-                reason = "was translated for the source " + Quoted(unit->source) + ", the base now says " +
-                         Quoted(current.source);
-                state = UnitState::NeedsReview;
-            } else {
-                // The file's source is the base's here, so its own check
-                // covered this; checked again all the same, as the one rule
-                // a library must never break.
-                const std::vector<std::string> mismatches = PlaceholderMismatches(Values(current.source), Values(target));
-                if (!mismatches.empty()) {
-                    reason = "does not take the base text's arguments: " + mismatches.front();
-                    state = UnitState::NeedsReview;
-                }
-            }
-            if (reason.empty()) {
-                entries.push_back(
-                        {current.key, target, UnitState::Translated, target, unit->targetLine, unit->line});
-                continue;
-            }
-            result.warnings.push_back(Warning(unit->targetLine, Quoted(current.key) + " " + reason + "; the base text is used"));
-            entries.push_back({current.key, current.source, state, target, unit->targetLine, unit->line});
+        }
+        if (!reason.empty())
+            Warn(line, Quoted(key) + " " + reason + "; the " + (current ? "base" : "source") + " text is used");
+    }
+    const std::string_view text = formState == UnitState::Translated && !translation.empty() ? translation : fallback;
+    entries_.push_back({names_.back(), text, formState, translation, line, unit ? unit->line : 0});
+}
+
+// A base member the file lacks takes the base's text.
+void ImportedEntries::AddMissing(const BaseUnit& current) {
+    if (current.translate) Warn(0, Quoted(current.key) + " is not in the file; the base text is used");
+    const UnitState state = current.translate ? UnitState::Untranslated : UnitState::Translated;
+    if (current.plural) AddPlural(current.key, nullptr, &current, state);
+    else entries_.push_back({current.key, current.source, state, {}, 0, 0});
+}
+
+// Not to translate, missing, untranslated, for review or stale: every
+// member of the plural message takes the base's text.
+void ImportedEntries::AddPluralAgainstBase(const ComparedUnit& compared) {
+    const BaseUnit& current = *compared.base;
+    const ExchangeUnit* unit = compared.translation;
+    UnitState state = current.translate ? StateAgainstBase(compared) : UnitState::Translated;
+    std::string reason = state == UnitState::Untranslated ? "is not translated"
+                         : state == UnitState::NeedsReview && !compared.sourceChanged ? "is marked for review"
+                         : compared.sourceChanged ? "was translated for another source text than the base's"
+                                                  : "";
+    if (!current.translate && unit->state == UnitState::Translated) {
+        bool changedText = false;
+        for (const PluralForm& plural : unit->forms) {
+            const BaseForm* form = current.Form(plural.category);
+            changedText = changedText || plural.text != (form ? form->source : current.SourcePlural());
+        }
+        if (changedText) reason = "is marked not to translate";
+    }
+    if (!reason.empty()) Warn(unit->targetLine, Quoted(current.key) + " " + reason + "; the base text is used");
+    AddPlural(current.key, unit->plural ? unit : nullptr, &current, current.translate ? state : UnitState::Translated);
+}
+
+// A base member marked not to translate keeps the base's text.
+void ImportedEntries::AddFixedAgainstBase(const BaseUnit& current, const ExchangeUnit& unit) {
+    if (unit.state == UnitState::Translated && unit.target != current.source)
+        Warn(unit.targetLine, Quoted(current.key) + " is marked not to translate; the base text is used");
+    entries_.push_back({current.key, current.source, UnitState::Translated, current.source, unit.targetLine,
+                        unit.line});
+}
+
+// A text takes its translation when it is translated, for the base's
+// source text and with its arguments; otherwise the base's text.
+void ImportedEntries::AddTextAgainstBase(const ComparedUnit& compared) {
+    const BaseUnit& current = *compared.base;
+    const ExchangeUnit& unit = *compared.translation;
+    const std::string& target = unit.target;
+    std::string reason;
+    UnitState state = unit.state;
+    if (state == UnitState::Untranslated) {
+        reason = "is not translated";
+    } else if (state == UnitState::NeedsReview) {
+        reason = "is marked for review";
+    } else if (compared.sourceChanged) {
+        reason = "was translated for the source " + Quoted(unit.source) + ", the base now says " +
+                 Quoted(current.source);
+        state = UnitState::NeedsReview;
+    } else {
+        // The file's source is the base's here, so its own check
+        // covered this; checked again all the same, as the one rule
+        // a library must never break.
+        const std::vector<std::string> mismatches = PlaceholderMismatches(Values(current.source), Values(target));
+        if (!mismatches.empty()) {
+            reason = "does not take the base text's arguments: " + mismatches.front();
+            state = UnitState::NeedsReview;
         }
     }
-    result.units = entries.size();
+    if (reason.empty()) {
+        entries_.push_back({current.key, target, UnitState::Translated, target, unit.targetLine, unit.line});
+        return;
+    }
+    Warn(unit.targetLine, Quoted(current.key) + " " + reason + "; the base text is used");
+    entries_.push_back({current.key, current.source, state, target, unit.targetLine, unit.line});
+}
 
+// The definition file of the entries (UTF-16LE), each that took a source
+// text under its state's marker line; `origins` gets each of its lines'
+// place in the exchange file, `fellBack` the count of marked entries.
+std::string WriteDefinition(const std::vector<ImportedEntry>& entries, std::vector<UnitOrigin>& origins,
+                            std::size_t& fellBack) {
     std::string definition;
     // Room for the usual case, two bytes a character and a little more, so
     // that the definition is not moved while it grows.
     std::size_t expected = 2;
     for (const ImportedEntry& entry : entries) expected += 2 * (entry.key.size() + entry.text.size()) + 8;
     definition.reserve(expected + expected / 8);
-    // Per definition line (1-based): the exchange file's lines of its unit,
-    // {translation, key}.
-    std::vector<std::pair<std::size_t, std::size_t>> origins{{0, 0}};
+    origins.assign(1, UnitOrigin{});
     origins.reserve(entries.size() + 1);
     textresgen::Utf16Writer writer;
     writer.Open(std::make_unique<textresgen::MemorySink>(definition));
     for (const ImportedEntry& entry : entries) {
         if (entry.state != UnitState::Translated) {
             writer.PrintLine(StateMarker(entry.state, entry.translation));
-            origins.emplace_back(entry.line, entry.keyLine);
-            ++result.fellBack;
+            origins.push_back({entry.line, entry.keyLine});
+            ++fellBack;
         }
         PrintDefinition(writer, entry.key, Values(entry.text));
-        origins.emplace_back(entry.line, entry.keyLine);
+        origins.push_back({entry.line, entry.keyLine});
     }
     writer.Close();
+    return definition;
+}
+
+}  // namespace
+
+ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) {
+    ImportResult result;
+    std::vector<std::string> fileCategories = CheckUnitsOwnRules(units, result.errors);
+    if (!result.errors.empty()) return result;
+
+    ImportedEntries entries(std::move(fileCategories), result.warnings);
+    if (base) entries.AddAgainstBase(*base, units);
+    else entries.AddUnits(units);
+    result.units = entries.Entries().size();
+
+    std::vector<UnitOrigin> origins;
+    std::string definition = WriteDefinition(entries.Entries(), origins, result.fellBack);
     // The units are written: only their lines are needed from here on.
-    std::vector<ImportedEntry>().swap(entries);
-    names.clear();
+    entries.Release();
     std::vector<ExchangeUnit>().swap(units);
 
     // What the generator and the checker will make of it: an error there
     // (a key that is no C++ name, a clash of an entry and a group, a text
     // too long for one literal) is an error of this file's unit, at its
     // translation when it concerns the text, else at its key.
-    textrescheck::FileCheck check = textrescheck::CheckDefinitionBytes(definition);
-    for (Diagnostic& finding : check.findings) {
-        if (finding.severity == Severity::Note) continue;
-        const std::pair<std::size_t, std::size_t> origin =
-                finding.line < origins.size() ? origins[finding.line] : origins.front();
-        const bool aboutText = finding.message.compare(0, 8, "text of ") == 0;
-        finding.line = aboutText ? origin.first : origin.second;
-        (finding.severity == Severity::Error ? result.errors : result.warnings).push_back(std::move(finding));
-    }
-    if (check.status != textrescheck::FileCheck::Status::Checked)
-        result.errors.push_back({0, "the imported definition cannot be read back: " + check.problem});
+    AddCheckFindings(textrescheck::CheckDefinitionBytes(definition), origins, result);
     if (!result.errors.empty()) return result;
     result.definition = std::move(definition);
     result.ok = true;

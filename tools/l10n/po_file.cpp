@@ -791,269 +791,362 @@ void PoWriter::Add(const ExchangeUnit& unit) {
     AppendLines(out_, UnitLines(unit, std::nullopt, forms_));
 }
 
-std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried) {
-    // Each unit's key; empty for other entries (ForEachPoUnit refused units
-    // without one before this is called).
-    // Keys are views into the base and the document: no name is copied.
+namespace {
+
+// The lines of the file, each with its own line end. The last one, when
+// the file ends without, gets the usual one here and loses it again at the
+// end.
+class EndedLines {
+public:
+    explicit EndedLines(const PoDocument& document)
+        : document_(document), lineEnd_(document.crlf ? "\r\n" : "\n") {}
+
+    // The file's most common line end, which added lines take.
+    const std::string& LineEnd() const { return lineEnd_; }
+
+    std::string Ended(std::size_t i) const {
+        std::string line(document_.lines[i]);
+        if (i + 1 == document_.lines.size() && !document_.finalLineEnd) return line + lineEnd_;
+        return line + (document_.crlfEnds[i] ? "\r\n" : "\n");
+    }
+    void AppendRange(std::vector<std::string>& lines, std::size_t first, std::size_t end) const {
+        for (std::size_t i = first; i < end; ++i) lines.push_back(Ended(i));
+    }
+    std::vector<std::string> Raw(const PoEntry& entry) const {
+        std::vector<std::string> lines;
+        AppendRange(lines, entry.first, entry.end);
+        return lines;
+    }
+    // The lines of one kind, in their order.
+    std::vector<std::string> OfKind(const PoEntry& entry, PoLineKind kind) const {
+        std::vector<std::string> lines;
+        AppendOfKind(lines, entry, kind);
+        return lines;
+    }
+    void AppendOfKind(std::vector<std::string>& lines, const PoEntry& entry, PoLineKind kind) const {
+        for (std::size_t i = entry.first; i < entry.end; ++i)
+            if (document_.kinds[i] == kind) lines.push_back(Ended(i));
+    }
+
+private:
+    const PoDocument& document_;
+    const std::string lineEnd_;
+};
+
+// Each entry's key (empty for other entries: ForEachPoUnit refused units
+// without one before an update) and base unit: null when the base lacks
+// its name, or has it as a plural message where the entry is none (or the
+// other way round), which counts as a name that left and a new one.
+// `held`: per base unit, whether the file holds it (keys are unique,
+// ForEachPoUnit made sure). Keys are views into the base and the document:
+// no name is copied.
+struct EntriesInBase {
+    std::vector<std::string_view> keys;
+    std::vector<const BaseUnit*> baseOf;
+    std::vector<bool> held;
+};
+
+EntriesInBase MatchEntries(const PoDocument& document, const BaseFile& base) {
     std::unordered_map<std::string_view, const BaseUnit*> inBase;
     inBase.reserve(base.units.size());
     for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, &unit);
-    // Each unit's base unit: null when the base lacks its name, or has it
-    // as a plural message where the entry is none (or the other way round),
-    // which counts as a name that left and a new one.
-    // `held`: per base unit, whether the file holds it (keys are unique,
-    // ForEachPoUnit made sure).
-    std::vector<std::string_view> keys(document.entries.size());
-    std::vector<const BaseUnit*> baseOf(document.entries.size(), nullptr);
-    std::vector<bool> held(base.units.size(), false);
+    EntriesInBase match{std::vector<std::string_view>(document.entries.size()),
+                        std::vector<const BaseUnit*>(document.entries.size(), nullptr),
+                        std::vector<bool>(base.units.size(), false)};
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
-        if (!entry.IsUnit() || !EntryKeyView(document, entry, keys[e])) continue;
-        const auto found = inBase.find(keys[e]);
+        if (!entry.IsUnit() || !EntryKeyView(document, entry, match.keys[e])) continue;
+        const auto found = inBase.find(match.keys[e]);
         if (found == inBase.end() || found->second->plural != entry.hasPlural) continue;
-        baseOf[e] = found->second;
-        held[static_cast<std::size_t>(found->second - base.units.data())] = true;
+        match.baseOf[e] = found->second;
+        match.held[static_cast<std::size_t>(found->second - base.units.data())] = true;
     }
-    std::unordered_map<std::string_view, const BaseUnit*>().swap(inBase);
-    changed = false;
+    return match;
+}
+
+// What the header says of plurals, for the entries an update adds.
+struct PluralHeader {
     // How many msgstr[i] a new plural entry gets: as the file's Plural-Forms
     // says, else as many as the language has integer categories.
     std::size_t forms = 2;
-    std::string language, pluralForms;
+    std::string language;
+    // A base that gained its first plural message: the header gets the
+    // language's Plural-Forms, which msgfmt needs for plural entries.
+    bool addPluralForms = false;
+};
+
+PluralHeader ReadPluralHeader(const PoDocument& document, const BaseFile& base) {
+    PluralHeader header;
+    std::string pluralForms;
     bool hasPluralForms = false;
     for (const PoEntry& entry : document.entries) {
         if (!entry.IsHeader()) continue;
         std::string ignored;
         std::size_t line = 0;
         PluralFormula formula;
-        if (HeaderField(entry.msgstr, "Language", language, line)) forms = FormCount(language);
+        if (HeaderField(entry.msgstr, "Language", header.language, line)) header.forms = FormCount(header.language);
         hasPluralForms = HeaderField(entry.msgstr, "Plural-Forms", pluralForms, line);
-        if (hasPluralForms && formula.Parse(pluralForms, ignored)) forms = static_cast<std::size_t>(formula.Count());
+        if (hasPluralForms && formula.Parse(pluralForms, ignored))
+            header.forms = static_cast<std::size_t>(formula.Count());
     }
-    // A base that gained its first plural message: the header gets the
-    // language's Plural-Forms, which msgfmt needs for plural entries.
-    bool addPluralForms = false;
-    for (const BaseUnit& unit : base.units) addPluralForms = addPluralForms || (unit.plural && !hasPluralForms);
+    for (const BaseUnit& unit : base.units) header.addPluralForms = header.addPluralForms || (unit.plural && !hasPluralForms);
+    return header;
+}
 
-    // A new name goes after the nearest name before it in the base that the
-    // file holds (the first ones before the file's first unit), so that the
-    // translator's order stays and the new units stand among their
-    // neighbours.
+// The base's names the file lacks and where they go: after the nearest
+// name before it in the base that the file holds (the first ones before
+// the file's first unit), so that the translator's order stays and the new
+// units stand among their neighbours. A new name whose source is that of a
+// translated name that left the base (a rename), or close to it, takes its
+// translation, fuzzy.
+struct NewUnits {
     std::unordered_map<std::string_view, std::vector<const BaseUnit*>> after;
-    std::vector<const BaseUnit*> atStart, added;
+    std::vector<const BaseUnit*> atStart;
+    std::unordered_map<const BaseUnit*, const PoEntry*> renamedFrom;
+    bool any = false;
+};
+
+NewUnits PlaceNewUnits(const PoDocument& document, const BaseFile& base, const EntriesInBase& match) {
+    NewUnits placed;
+    std::vector<const BaseUnit*> added;
     const std::string_view* anchor = nullptr;
     for (const BaseUnit& unit : base.units) {
-        if (held[static_cast<std::size_t>(&unit - base.units.data())]) {
+        if (match.held[static_cast<std::size_t>(&unit - base.units.data())]) {
             anchor = &unit.key;
             continue;
         }
-        changed = true;
-        (anchor ? after[*anchor] : atStart).push_back(&unit);
+        placed.any = true;
+        (anchor ? placed.after[*anchor] : placed.atStart).push_back(&unit);
         if (!unit.plural) added.push_back(&unit);
     }
-    // A new name whose source is that of a translated name that left the
-    // base (a rename), or close to it, takes its translation, fuzzy.
     std::vector<const PoEntry*> removed;
     std::vector<std::string> removedSources;
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
-        if (!entry.IsUnit() || keys[e].empty() || baseOf[e] || entry.hasPlural || entry.msgstr.empty()) continue;
+        if (!entry.IsUnit() || match.keys[e].empty() || match.baseOf[e] || entry.hasPlural || entry.msgstr.empty())
+            continue;
         removed.push_back(&entry);
         removedSources.emplace_back(entry.msgid);
     }
-    std::unordered_map<const BaseUnit*, const PoEntry*> renamedFrom;
     const std::vector<long> matches = MatchRenames(added, removedSources);
     for (std::size_t a = 0; a < added.size(); ++a)
-        if (matches[a] >= 0) renamedFrom.emplace(added[a], removed[static_cast<std::size_t>(matches[a])]);
-    carried = renamedFrom.size();
+        if (matches[a] >= 0) placed.renamedFrom.emplace(added[a], removed[static_cast<std::size_t>(matches[a])]);
+    return placed;
+}
 
-    // A line of the file with its own line end. The last one, when the file
-    // ends without, gets the usual one here and loses it again at the end.
-    const std::string lineEnd = document.crlf ? "\r\n" : "\n";
-    const auto ended = [&](std::size_t i) {
-        std::string line(document.lines[i]);
-        if (i + 1 == document.lines.size() && !document.finalLineEnd) return line + lineEnd;
-        return line + (document.crlfEnds[i] ? "\r\n" : "\n");
-    };
-    const auto endedRange = [&](std::vector<std::string>& lines, std::size_t first, std::size_t end) {
-        for (std::size_t i = first; i < end; ++i) lines.push_back(ended(i));
-    };
-    const auto rawLines = [&](const PoEntry& entry) {
-        std::vector<std::string> lines;
-        endedRange(lines, entry.first, entry.end);
-        return lines;
-    };
-    // The lines of one kind, in their order.
-    const auto linesOf = [&](const PoEntry& entry, PoLineKind kind) {
-        std::vector<std::string> lines;
-        for (std::size_t i = entry.first; i < entry.end; ++i)
-            if (document.kinds[i] == kind) lines.push_back(ended(i));
-        return lines;
-    };
-    // The entry of a name still in the base, merged with its base unit.
-    const auto updated = [&](const PoEntry& entry, const BaseUnit& unit) {
-        const bool sourceChanged = entry.msgid != unit.source || (unit.plural && entry.msgidPlural != unit.SourcePlural());
-        std::vector<std::string> notes;
-        AppendNotes(notes, unit.Notes());
-        std::vector<std::string> fileNotes;
-        for (std::size_t i = entry.first; i < entry.end; ++i)
-            if (document.kinds[i] == PoLineKind::Note) fileNotes.emplace_back(document.lines[i]);
-        const bool notesChanged = notes != fileNotes;
-
-        // Flags: fuzzy for a translation whose source changed, c-format as
-        // the new source says; the rest as they were.
-        std::vector<std::string_view> flags;
-        const bool fuzzy = entry.HasTranslation() && (entry.HasFlag("fuzzy") || sourceChanged);
-        if (fuzzy) flags.push_back("fuzzy");
-        bool placedFormat = false;
-        const bool format = IsCFormatUnit(unit.source, unit.plural, unit.SourcePlural());
-        const std::vector<std::string_view> entryFlags = entry.Flags();
-        for (const std::string_view flag : entryFlags) {
-            if (flag == "fuzzy") continue;
-            if (flag == "c-format") {
-                if (format && !placedFormat) flags.push_back(flag);
-                placedFormat = true;
-                continue;
-            }
-            flags.push_back(flag);
+// An entry's flags as its base unit asks: fuzzy for a translation whose
+// source changed, c-format as the new source says, read-only as the base
+// says; the rest as they were.
+std::vector<std::string_view> UpdatedFlags(const PoEntry& entry, const BaseUnit& unit, bool fuzzy) {
+    std::vector<std::string_view> flags;
+    if (fuzzy) flags.push_back("fuzzy");
+    bool placedFormat = false;
+    const bool format = IsCFormatUnit(unit.source, unit.plural, unit.SourcePlural());
+    for (const std::string_view flag : entry.Flags()) {
+        if (flag == "fuzzy") continue;
+        if (flag == "c-format") {
+            if (format && !placedFormat) flags.push_back(flag);
+            placedFormat = true;
+            continue;
         }
-        if (format && !placedFormat) flags.push_back("c-format");
-        if (!unit.translate && !entry.HasFlag(kReadOnlyFlag)) flags.push_back(kReadOnlyFlag);
-        if (unit.translate) flags.erase(std::remove(flags.begin(), flags.end(), kReadOnlyFlag), flags.end());
-        const bool flagsChanged = flags != entryFlags;
-
-        if (!sourceChanged && !notesChanged && !flagsChanged) return rawLines(entry);
-        std::vector<std::string> lines = linesOf(entry, PoLineKind::Comment);
-        lines.insert(lines.end(), notes.begin(), notes.end());
-        for (const std::string& line : linesOf(entry, PoLineKind::Reference)) lines.push_back(line);
-        if (flagsChanged) {
-            if (!flags.empty()) lines.push_back(FlagLine(flags));
-        } else {
-            for (const std::string& line : linesOf(entry, PoLineKind::Flags)) lines.push_back(line);
-        }
-        if (sourceChanged && fuzzy) {
-            // The source the translation was made for: the oldest one known.
-            AppendString(lines, "#| msgid", entry.hasPrevious ? entry.previousMsgid : entry.msgid);
-            if (entry.hasPlural && !entry.hasPrevious) AppendString(lines, "#| msgid_plural", entry.msgidPlural);
-        } else if (!sourceChanged) {
-            for (const std::string& line : linesOf(entry, PoLineKind::Previous)) lines.push_back(line);
-        }
-        for (const std::string& line : linesOf(entry, PoLineKind::Context)) lines.push_back(line);
-        if (sourceChanged) {
-            AppendString(lines, "msgid", unit.source);
-            if (unit.plural) AppendString(lines, "msgid_plural", unit.SourcePlural());
-        } else {
-            for (const std::string& line : linesOf(entry, PoLineKind::Msgid)) lines.push_back(line);
-            for (const std::string& line : linesOf(entry, PoLineKind::MsgidPlural)) lines.push_back(line);
-        }
-        for (const std::string& line : linesOf(entry, PoLineKind::Msgstr)) lines.push_back(line);
-        changed = true;
-        return lines;
-    };
-
-    // The output is written block by block as the file is gone through, an
-    // entry with the blank lines before it, so that no second copy of the
-    // file's lines is held: room for the file and a little more is reserved
-    // up front. A line that ends in LF already carries its own line end (kept
-    // as the file had it); the others, added ones, get `lineEnd`.
-    std::string merged = document.byteOrderMark ? "\xEF\xBB\xBF" : "";
-    if (!document.lines.empty()) {
-        const std::string_view first = document.lines[0], last = document.lines[document.lines.size() - 1];
-        const auto size = static_cast<std::size_t>(last.data() + last.size() - first.data());
-        merged.reserve(size + size / 8 + 64);
+        flags.push_back(flag);
     }
-    bool anyBlock = false;
-    const auto emit = [&](const std::vector<std::string>& block) {
-        anyBlock = true;
-        for (const std::string& line : block) {
-            merged += line;
-            if (line.empty() || line.back() != '\n') merged += lineEnd;
+    if (format && !placedFormat) flags.push_back("c-format");
+    if (!unit.translate && !entry.HasFlag(kReadOnlyFlag)) flags.push_back(kReadOnlyFlag);
+    if (unit.translate) flags.erase(std::remove(flags.begin(), flags.end(), kReadOnlyFlag), flags.end());
+    return flags;
+}
+
+// The entry of a name still in the base, merged with its base unit: its
+// own lines when nothing changes, else its lines in gettext's order with
+// the base's notes, the new flags and, for a changed source, the new msgid
+// (the one the translation was made for as "#| msgid" when fuzzy).
+std::vector<std::string> UpdatedEntry(const PoDocument& document, const EndedLines& file, const PoEntry& entry,
+                                      const BaseUnit& unit, bool& changed) {
+    const bool sourceChanged = entry.msgid != unit.source || (unit.plural && entry.msgidPlural != unit.SourcePlural());
+    std::vector<std::string> notes;
+    AppendNotes(notes, unit.Notes());
+    std::vector<std::string> fileNotes;
+    for (std::size_t i = entry.first; i < entry.end; ++i)
+        if (document.kinds[i] == PoLineKind::Note) fileNotes.emplace_back(document.lines[i]);
+    const bool notesChanged = notes != fileNotes;
+    const bool fuzzy = entry.HasTranslation() && (entry.HasFlag("fuzzy") || sourceChanged);
+    const std::vector<std::string_view> flags = UpdatedFlags(entry, unit, fuzzy);
+    const bool flagsChanged = flags != entry.Flags();
+    if (!sourceChanged && !notesChanged && !flagsChanged) return file.Raw(entry);
+
+    std::vector<std::string> lines = file.OfKind(entry, PoLineKind::Comment);
+    lines.insert(lines.end(), notes.begin(), notes.end());
+    file.AppendOfKind(lines, entry, PoLineKind::Reference);
+    if (flagsChanged) {
+        if (!flags.empty()) lines.push_back(FlagLine(flags));
+    } else {
+        file.AppendOfKind(lines, entry, PoLineKind::Flags);
+    }
+    if (sourceChanged && fuzzy) {
+        // The source the translation was made for: the oldest one known.
+        AppendString(lines, "#| msgid", entry.hasPrevious ? entry.previousMsgid : entry.msgid);
+        if (entry.hasPlural && !entry.hasPrevious) AppendString(lines, "#| msgid_plural", entry.msgidPlural);
+    } else if (!sourceChanged) {
+        file.AppendOfKind(lines, entry, PoLineKind::Previous);
+    }
+    file.AppendOfKind(lines, entry, PoLineKind::Context);
+    if (sourceChanged) {
+        AppendString(lines, "msgid", unit.source);
+        if (unit.plural) AppendString(lines, "msgid_plural", unit.SourcePlural());
+    } else {
+        file.AppendOfKind(lines, entry, PoLineKind::Msgid);
+        file.AppendOfKind(lines, entry, PoLineKind::MsgidPlural);
+    }
+    file.AppendOfKind(lines, entry, PoLineKind::Msgstr);
+    changed = true;
+    return lines;
+}
+
+// The header entry with a Plural-Forms line after its last string.
+std::vector<std::string> HeaderWithPluralForms(const PoDocument& document, const EndedLines& file, const PoEntry& entry,
+                                               const std::string& language) {
+    std::vector<std::string> lines = file.Raw(entry);
+    std::size_t last = entry.end;  // after the header's last string
+    while (last > entry.first && document.kinds[last - 1] != PoLineKind::Msgstr) --last;
+    std::string line = "\"";
+    AppendEscaped(line, "Plural-Forms: " + (language.empty() ? std::string("nplurals=INTEGER; plural=EXPRESSION;")
+                                                            : textresgen::plural::GettextPluralForms(language)) +
+                                "\n");
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last - entry.first), line + "\"");
+    return lines;
+}
+
+// The entry of a name that left the base, as an obsolete "#~" entry.
+std::vector<std::string> ObsoleteEntry(const PoDocument& document, const EndedLines& file, const PoEntry& entry) {
+    std::vector<std::string> lines = file.OfKind(entry, PoLineKind::Comment);
+    file.AppendOfKind(lines, entry, PoLineKind::Flags);
+    for (std::size_t i = entry.first; i < entry.end; ++i) {
+        const PoLineKind kind = document.kinds[i];
+        if (kind == PoLineKind::Context || kind == PoLineKind::Msgid || kind == PoLineKind::MsgidPlural ||
+            kind == PoLineKind::Msgstr)
+            lines.push_back("#~ " + file.Ended(i));
+    }
+    return lines;
+}
+
+// The updated file, written block by block as the file is gone through, an
+// entry with the blank lines before it, so that no second copy of the
+// file's lines is held: room for the file and a little more is reserved up
+// front. A line that ends in LF already carries its own line end (kept as
+// the file had it); the others, added ones, get the file's usual one.
+class MergedPo {
+public:
+    MergedPo(const PoDocument& document, const EndedLines& file) : document_(document), file_(file) {
+        if (document.byteOrderMark) merged_ = "\xEF\xBB\xBF";
+        if (!document.lines.empty()) {
+            const std::string_view first = document.lines[0], last = document.lines[document.lines.size() - 1];
+            const auto size = static_cast<std::size_t>(last.data() + last.size() - first.data());
+            merged_.reserve(size + size / 8 + 64);
         }
-    };
-    // An added entry, after one blank line unless it opens the file.
-    const auto addBlock = [&](std::vector<std::string> lines) {
-        if (anyBlock) lines.insert(lines.begin(), std::string());
-        emit(lines);
-    };
-    const auto addNew = [&](const std::vector<const BaseUnit*>& units) {
-        for (const BaseUnit* unit : units) {
-            ExchangeUnit fresh = UntranslatedUnit(*unit);
-            const auto from = renamedFrom.find(unit);
-            if (from == renamedFrom.end()) {
-                addBlock(UnitLines(fresh, std::nullopt, forms));
-                continue;
-            }
-            const PoEntry& old = *from->second;
-            fresh.state = UnitState::NeedsReview;
-            fresh.target = old.msgstr;
-            addBlock(UnitLines(fresh, old.hasPrevious ? old.previousMsgid : old.msgid, forms));
-        }
-    };
-    // An entry of the file with the blank lines before it; the blank lines
-    // go with it when it is left out.
-    const auto addKept = [&](std::size_t e, std::vector<std::string> lines) {
+    }
+
+    // Entry `e` of the file, as `lines`, with the blank lines before it;
+    // the blank lines go with it when it is left out.
+    void AddKept(std::size_t e, std::vector<std::string> lines) {
         std::vector<std::string> block;
-        endedRange(block, e == 0 ? 0 : document.entries[e - 1].end, document.entries[e].first);
+        file_.AppendRange(block, e == 0 ? 0 : document_.entries[e - 1].end, document_.entries[e].first);
         block.insert(block.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
-        emit(block);
-    };
+        Emit(block);
+    }
+    // An added entry, after one blank line unless it opens the file.
+    void AddBlock(std::vector<std::string> lines) {
+        if (anyBlock_) lines.insert(lines.begin(), std::string());
+        Emit(lines);
+    }
+    // The blank lines after the last entry, and the file's missing final
+    // line end, if it had none.
+    std::string Finish() {
+        std::vector<std::string> trailing;
+        file_.AppendRange(trailing, document_.entries.empty() ? 0 : document_.entries.back().end,
+                          document_.lines.size());
+        Emit(trailing);
+        if (!document_.finalLineEnd && !merged_.empty() && merged_.back() == '\n') {
+            merged_.pop_back();
+            if (!merged_.empty() && merged_.back() == '\r') merged_.pop_back();
+        }
+        return std::move(merged_);
+    }
+
+private:
+    void Emit(const std::vector<std::string>& block) {
+        anyBlock_ = true;
+        for (const std::string& line : block) {
+            merged_ += line;
+            if (line.empty() || line.back() != '\n') merged_ += file_.LineEnd();
+        }
+    }
+
+    const PoDocument& document_;
+    const EndedLines& file_;
+    std::string merged_;
+    bool anyBlock_ = false;
+};
+
+// The new names' entries, untranslated, or fuzzy with a renamed name's
+// translation and its source as "#| msgid".
+void AddNewEntries(MergedPo& merged, const std::vector<const BaseUnit*>& units, const NewUnits& placed,
+                   std::size_t forms) {
+    for (const BaseUnit* unit : units) {
+        ExchangeUnit fresh = UntranslatedUnit(*unit);
+        const auto from = placed.renamedFrom.find(unit);
+        if (from == placed.renamedFrom.end()) {
+            merged.AddBlock(UnitLines(fresh, std::nullopt, forms));
+            continue;
+        }
+        const PoEntry& old = *from->second;
+        fresh.state = UnitState::NeedsReview;
+        fresh.target = old.msgstr;
+        merged.AddBlock(UnitLines(fresh, old.hasPrevious ? old.previousMsgid : old.msgid, forms));
+    }
+}
+
+}  // namespace
+
+std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried) {
+    const EntriesInBase match = MatchEntries(document, base);
+    const PluralHeader header = ReadPluralHeader(document, base);
+    const NewUnits placed = PlaceNewUnits(document, base, match);
+    changed = placed.any;
+    carried = placed.renamedFrom.size();
+
     // What stands before the first unit (the header and its comments) first,
-    // then every entry in the file's order.
+    // then every entry in the file's order, each new name after its anchor.
+    const EndedLines file(document);
+    MergedPo merged(document, file);
     bool seenUnit = false;
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
-        const std::string_view key = keys[e];
         if (!entry.IsUnit()) {
-            std::vector<std::string> lines = rawLines(entry);
-            if (entry.IsHeader() && addPluralForms) {
-                std::size_t last = entry.end;  // after the header's last string
-                while (last > entry.first && document.kinds[last - 1] != PoLineKind::Msgstr) --last;
-                std::string line = "\"";
-                AppendEscaped(line, "Plural-Forms: " + (language.empty() ? std::string("nplurals=INTEGER; plural=EXPRESSION;")
-                                                                        : textresgen::plural::GettextPluralForms(language)) +
-                                            "\n");
-                lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last - entry.first), line + "\"");
-                changed = true;
-            }
-            addKept(e, std::move(lines));
+            const bool withPluralForms = entry.IsHeader() && header.addPluralForms;
+            merged.AddKept(e, withPluralForms ? HeaderWithPluralForms(document, file, entry, header.language)
+                                              : file.Raw(entry));
+            changed = changed || withPluralForms;
             continue;
         }
-        if (!seenUnit) addNew(atStart);
+        if (!seenUnit) AddNewEntries(merged, placed.atStart, placed, header.forms);
         seenUnit = true;
-        if (!baseOf[e]) continue;
-        addKept(e, updated(entry, *baseOf[e]));
-        const auto next = after.find(key);
-        if (next != after.end()) addNew(next->second);
+        if (!match.baseOf[e]) continue;
+        merged.AddKept(e, UpdatedEntry(document, file, entry, *match.baseOf[e], changed));
+        const auto next = placed.after.find(match.keys[e]);
+        if (next != placed.after.end()) AddNewEntries(merged, next->second, placed, header.forms);
     }
-    if (!seenUnit) addNew(atStart);
+    if (!seenUnit) AddNewEntries(merged, placed.atStart, placed, header.forms);
 
     // The entries of names that left the base, translated ones kept as
     // obsolete.
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
-        if (!entry.IsUnit() || keys[e].empty() || baseOf[e]) continue;
+        if (!entry.IsUnit() || match.keys[e].empty() || match.baseOf[e]) continue;
         changed = true;
-        if (!entry.HasTranslation()) continue;
-        std::vector<std::string> lines = linesOf(entry, PoLineKind::Comment);
-        for (const std::string& line : linesOf(entry, PoLineKind::Flags)) lines.push_back(line);
-        for (std::size_t i = entry.first; i < entry.end; ++i) {
-            const PoLineKind kind = document.kinds[i];
-            if (kind == PoLineKind::Context || kind == PoLineKind::Msgid || kind == PoLineKind::MsgidPlural ||
-                kind == PoLineKind::Msgstr)
-                lines.push_back("#~ " + ended(i));
-        }
-        addBlock(std::move(lines));
+        if (entry.HasTranslation()) merged.AddBlock(ObsoleteEntry(document, file, entry));
     }
-    // The blank lines after the last entry stay last.
-    std::vector<std::string> trailing;
-    endedRange(trailing, document.entries.empty() ? 0 : document.entries.back().end, document.lines.size());
-    emit(trailing);
-
-    if (!document.finalLineEnd && !merged.empty() && merged.back() == '\n') {
-        merged.pop_back();
-        if (!merged.empty() && merged.back() == '\r') merged.pop_back();
-    }
-    return merged;
+    return merged.Finish();
 }
 
 }  // namespace textresl10n

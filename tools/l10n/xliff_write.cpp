@@ -1,0 +1,276 @@
+#include "l10n/xliff_write.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "codec/c_format.h"
+#include "codec/literal_body.h"
+#include "l10n/xliff_document.h"
+#include "l10n/plural_forms.h"
+#include "l10n/xliff_file.h"
+#include "runtime/plural_rules.h"
+
+namespace textresl10n {
+namespace xliff {
+namespace {
+
+using textresgen::LiteralValues;
+
+constexpr const char* kNamespace = "urn:oasis:names:tc:xliff:document:1.2";
+// Where the units go in the frame of a new document.
+constexpr const char* kUnitsHere = "textresl10n-units";
+
+// The key as po2xliff keeps a PO entry's "#:" reference, which is where
+// xliff2po looks for it in a document of gettext's shape.
+void AppendReference(pugi::xml_node unit, const std::string& key) {
+    AppendText(unit, kChildIndent);
+    pugi::xml_node group = unit.append_child("context-group");
+    group.append_attribute("name") = "po-reference";
+    group.append_attribute("purpose") = "location";
+    pugi::xml_node context = group.append_child("context");
+    context.append_attribute("context-type") = "sourcefile";
+    AppendText(context, key.c_str());
+}
+
+// A plural message: a group of `forms` trans-units ("KEY[i]", each on one
+// line), the first with the singular as its source, the others with the
+// plural, each holding the form of the i-th integer category.
+void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms, bool references) {
+    group.append_attribute("id") = data.key.c_str();
+    group.append_attribute("resname") = data.key.c_str();
+    group.append_attribute("restype") = kPluralGroup;
+    if (!data.translate) group.append_attribute("translate") = "no";
+    if (data.state == UnitState::Translated) group.append_attribute("approved") = "yes";
+    if (references) AppendReference(group, data.key);
+    PlaceholderMap ids;
+    int nextId = 1;
+    for (std::size_t i = 0; i < std::max<std::size_t>(forms, 1); ++i) {
+        const std::string id = data.key + "[" + std::to_string(i) + "]";
+        const std::string target =
+                i < data.forms.size() && data.state != UnitState::Untranslated ? data.forms[i].text : "";
+        AppendText(group, kChildIndent);
+        pugi::xml_node unit = group.append_child("trans-unit");
+        unit.append_attribute("id") = id.c_str();
+        unit.append_attribute("xml:space") = "preserve";
+        if (!target.empty() && data.state == UnitState::Translated) unit.append_attribute("approved") = "yes";
+        NextText(ids);
+        AppendInline(unit.append_child("source"), i == 0 ? data.source : data.sourcePlural, ids, nextId);
+        if (target.empty()) continue;
+        pugi::xml_node element = unit.append_child("target");
+        element.append_attribute("state") =
+                data.state == UnitState::Translated ? "translated" : "needs-review-translation";
+        NextText(ids);
+        AppendInline(element, target, ids, nextId);
+    }
+    for (const std::string& note : data.notes) AppendNote(group, note);
+    AppendText(group, kUnitIndent);
+}
+
+}  // namespace
+
+void NextText(PlaceholderMap& ids) {
+    for (auto& entry : ids) entry.second.used = 0;
+}
+
+void AppendInline(pugi::xml_node element, std::string_view utf8, PlaceholderMap& ids,
+                  int& nextId) {
+    LiteralValues values;
+    std::size_t bad = 0;
+    textresgen::Utf8ToValues(utf8, values, bad);
+    // Spans to protect: printf directives of a valid format, {n} placeholders.
+    const auto spans = textresgen::PlaceholderSpans(values);
+
+    std::string pending;
+    const auto flush = [&] {
+        if (!pending.empty()) element.append_child(pugi::node_pcdata).set_value(pending.c_str());
+        pending.clear();
+    };
+    const auto addPh = [&](const std::string& code, const char* ctype) {
+        flush();
+        pugi::xml_node ph = element.append_child("ph");
+        // The k-th occurrence of a code in a translation takes the id of its
+        // k-th occurrence in the source, so that CAT tools pair them up.
+        PlaceholderIds& known = ids[std::string(ctype) + '\n' + code];
+        int id;
+        if (known.used < known.ids.size()) {
+            id = known.ids[known.used];
+        } else {
+            id = nextId++;
+            known.ids.push_back(id);
+        }
+        ++known.used;
+        ph.append_attribute("id") = id;
+        ph.append_attribute("ctype") = ctype;
+        ph.append_child(pugi::node_pcdata).set_value(code.c_str());
+    };
+    std::size_t span = 0;
+    for (std::size_t i = 0; i < values.size();) {
+        if (span < spans.size() && spans[span].first == i) {
+            std::string code;
+            textresgen::ValuesToUtf8(std::u32string_view(values).substr(i, spans[span].second - i), code);
+            bool plain = true;
+            for (const char c : code) plain = plain && static_cast<unsigned char>(c) >= 0x20;
+            if (plain) {
+                addPh(code, code[0] == '%' ? "x-c-format" : "x-placeholder");
+                i = spans[span++].second;
+                continue;
+            }
+            ++span;
+        }
+        const char32_t c = values[i++];
+        if (c == U'\r' || (c < 0x20 && c != U'\t' && c != U'\n') || c == 0xFFFE || c == 0xFFFF) {
+            const textresgen::WideString escape = textresgen::EncodeLiteralBody(LiteralValues(1, c));
+            addPh(std::string(escape.begin(), escape.end()), kCharType);
+        } else {
+            std::string one;
+            textresgen::ValuesToUtf8(LiteralValues(1, c), one);
+            pending += one;
+        }
+    }
+    flush();
+}
+
+void AppendText(pugi::xml_node parent, const char* text) { parent.append_child(pugi::node_pcdata).set_value(text); }
+
+void AppendNote(pugi::xml_node unit, const std::string& note) {
+    AppendText(unit, kChildIndent);
+    pugi::xml_node element = unit.append_child("note");
+    element.append_attribute("from") = "developer";
+    if (!note.empty()) AppendText(element, note.c_str());
+}
+
+void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms, bool references) {
+    if (data.plural) {
+        unit.set_name("group");
+        FillGroup(unit, data, forms, references);
+        return;
+    }
+    unit.append_attribute("id") = data.key.c_str();
+    unit.append_attribute("resname") = data.key.c_str();
+    unit.append_attribute("xml:space") = "preserve";
+    if (!data.translate) unit.append_attribute("translate") = "no";
+    // translate-toolkit (pocount, xliff2po) counts a unit as translated only
+    // when it is approved, whatever its target's state.
+    if (data.state == UnitState::Translated) unit.append_attribute("approved") = "yes";
+    PlaceholderMap ids;
+    int nextId = 1;
+    AppendText(unit, kChildIndent);
+    AppendInline(unit.append_child("source"), data.source, ids, nextId);
+    if (data.state != UnitState::Untranslated) {
+        AppendText(unit, kChildIndent);
+        pugi::xml_node target = unit.append_child("target");
+        target.append_attribute("state") = data.state == UnitState::Translated ? "translated" : "needs-review-translation";
+        NextText(ids);
+        AppendInline(target, data.target, ids, nextId);
+    }
+    if (references) AppendReference(unit, data.key);
+    for (const std::string& note : data.notes) AppendNote(unit, note);
+    AppendText(unit, kUnitIndent);
+}
+
+std::string ChildrenMarkup(const pugi::xml_node& holder) {
+    std::string out;
+    StringWriter writer(out);
+    for (pugi::xml_node child = holder.first_child(); child; child = child.next_sibling())
+        child.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    return out;
+}
+
+namespace {
+
+// One unit as this program writes them, made in a tree of its own.
+void PrintUnit(pugi::xml_document& scratch, const ExchangeUnit& unit, std::size_t forms, bool references,
+               pugi::xml_writer& writer) {
+    scratch.reset();
+    pugi::xml_node node = scratch.append_child("trans-unit");
+    FillUnit(node, unit, forms, references);
+    node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+}
+
+}  // namespace
+}  // namespace xliff
+
+using xliff::AppendText;
+using xliff::kChildIndent;
+using xliff::kHeaderUnit;
+using xliff::kNamespace;
+using xliff::kUnitIndent;
+using xliff::kUnitsHere;
+using xliff::PrintUnit;
+using xliff::StringWriter;
+
+// The document without its units, a processing instruction where they go;
+// each unit is then made and printed on its own, so that no tree of the
+// whole document is held.
+struct XliffWriter::Frame {
+    pugi::xml_document scratch;  // one unit's tree at a time
+    std::size_t forms = 0;
+    bool plurals = false;
+    std::string after;           // the document after its units
+};
+
+XliffWriter::XliffWriter(const ExchangeHeader& header, bool plurals, std::string& out)
+    : frame_(std::make_unique<Frame>()), out_(out) {
+    frame_->forms = FormCount(header.targetLanguage);
+    frame_->plurals = plurals;
+    pugi::xml_document document;
+    pugi::xml_node root = document.append_child("xliff");
+    root.append_attribute("version") = "1.2";
+    root.append_attribute("xmlns") = kNamespace;
+    AppendText(root, "\n  ");
+    pugi::xml_node file = root.append_child("file");
+    file.append_attribute("original") = header.original.c_str();
+    file.append_attribute("source-language") = header.sourceLanguage.c_str();
+    file.append_attribute("target-language") = header.targetLanguage.c_str();
+    file.append_attribute("datatype") = "plaintext";
+    AppendText(file, "\n    ");
+    pugi::xml_node body = file.append_child("body");
+    if (plurals) {
+        // A document with plural messages takes gettext's shape, as po2xliff
+        // writes it, so that xliff2po makes them plural PO entries again: the
+        // header unit with the language and its Plural-Forms, and each key as
+        // a reference.
+        std::string fields = "Language: " + header.targetLanguage + "\nPlural-Forms: " +
+                             (header.targetLanguage.empty() ? std::string("nplurals=INTEGER; plural=EXPRESSION;")
+                                                            : textresgen::plural::GettextPluralForms(header.targetLanguage)) +
+                             "\nMIME-Version: 1.0\nContent-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: 8bit\n";
+        AppendText(body, kUnitIndent);
+        pugi::xml_node unit = body.append_child("trans-unit");
+        unit.append_attribute("id") = "0";  // no key: keys are C++ names
+        unit.append_attribute("xml:space") = "preserve";
+        unit.append_attribute("restype") = kHeaderUnit;
+        unit.append_attribute("approved") = "no";
+        AppendText(unit, kChildIndent);
+        AppendText(unit.append_child("source"), fields.c_str());
+        AppendText(unit, kChildIndent);
+        AppendText(unit.append_child("target"), fields.c_str());
+        AppendText(unit, kUnitIndent);
+    }
+    body.append_child(pugi::node_pi).set_name(kUnitsHere);
+    AppendText(body, "\n    ");
+    AppendText(file, "\n  ");
+    AppendText(root, "\n");
+    std::string frame;
+    StringWriter frameWriter(frame);
+    root.print(frameWriter, "", pugi::format_raw, pugi::encoding_utf8);
+    const std::string here = std::string("<?") + kUnitsHere + "?>";
+    const std::size_t at = frame.find(here);
+    out_.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+    out_.append(frame, 0, at);
+    frame_->after = frame.substr(at + here.size());
+}
+
+XliffWriter::~XliffWriter() = default;
+
+void XliffWriter::Add(const ExchangeUnit& unit) {
+    out_.append(kUnitIndent);
+    StringWriter writer(out_);
+    PrintUnit(frame_->scratch, unit, frame_->forms, frame_->plurals, writer);
+}
+
+void XliffWriter::Finish() {
+    out_.append(frame_->after);
+    out_ += "\n";
+}
+
+}  // namespace textresl10n
