@@ -41,16 +41,6 @@ using Groups = std::map<WideString, GroupFacts, std::less<>>;
 // Lines to add after a line, by its number.
 using Additions = std::map<std::size_t, std::vector<WideString>>;
 
-// A name in a message: quoted, every character shown safely, a long one cut.
-std::string Shown(WideStringView name) {
-    constexpr std::size_t kShownUnits = 200;
-    std::string out = "'";
-    std::size_t i = 0;
-    while (i < name.size() && i < kShownUnits) cli::AppendShown(out, unicode::NextCodePoint(name, i));
-    if (i < name.size()) out += "[...]";
-    return out + "'";
-}
-
 std::optional<CompletionFailure> ReadGroups(const std::string& input, Groups& groups) {
     Utf16Reader reader;
     if (!reader.Open(OpenRegularFileSource(input.c_str())))
@@ -99,11 +89,12 @@ std::vector<CompletionFailure> PlanAdditions(const std::string& input, const Gro
         if (!(group.categories & (1u << kOther))) {
             failures.push_back({group.firstLine,
                                 {input, group.firstLine,
-                                 "group " + Shown(path) +
+                                 "group " + cli::Quoted(path) +
                                      " has only plural categories as members (zero one two few many other) but no "
                                      "'other', the form a plural message's missing categories are filled from, so it "
-                                     "is left as it is: add " + Shown(path + u".other") +
-                                     " if it is a plural message"}});
+                                     "is left as it is: add " + cli::Quoted(path + u".other") +
+                                     " if it is a plural message",
+                                 cli::Severity::Warning}});
             continue;
         }
         for (std::size_t i = 0; i < kCategories.size(); ++i) {

@@ -1,11 +1,12 @@
 // textresgen-utf8 INPUT OUTPUT: writes the UTF-8 form of a generated UTF-16LE
 // file, for compilers that read only UTF-8 and for host code that includes
 // the generated header. Exit status 0 on success, 1 with a message when a
-// file fails, 2 when the command line is wrong.
+// file fails, 2 when the command line is wrong, 3 out of memory.
 #include <string>
 
 #include "cli/command_line.h"
-#include "cli/shown_text.h"
+#include "cli/diagnostic.h"
+#include "cli/out_of_memory.h"
 #include "text/console.h"
 #include "text/file_problem.h"
 #include "text/platform_file.h"
@@ -19,25 +20,19 @@ const textresgen::cli::Tool kTool = {
     "\n"
     "Writes OUTPUT, the UTF-8 form (with the UTF-8 mark) of INPUT, a UTF-16LE file\n"
     "written by textresgen, for compilers that read only UTF-8. OUTPUT is replaced;\n"
-    "nothing is left of it when INPUT has an unpaired surrogate or an odd last byte.\n"
-    "\n"
-    "  --help      show this help and exit\n"
-    "  --version   show the version and exit\n"
-    "  --          end of options: the later arguments are files, even when starting with '-'\n"
-    "\n"
+    "nothing is left of it when INPUT has an unpaired surrogate or an odd last byte.\n",
+    "",
     "Exit status: 0 converted, 1 a file could not be read, written or converted,\n"
-    "2 the command line is wrong.\n"};
+    "2 the command line is wrong, 3 out of memory.\n"};
 
-int Fail(const char* what, const char* path) {
-    textresgen::WriteStandardError("textresgen-utf8: " + textresgen::cli::Printable(path) + ": " + what + "\n");
-    return 1;
+int Fail(std::string what, const char* path) {
+    textresgen::WriteStandardError(textresgen::cli::FormatDiagnostic({path, 0, std::move(what)}));
+    return textresgen::cli::kExitProblems;
 }
 
 bool InUse() { return textresgen::LastFileProblem() == textresgen::FileProblem::InUse; }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Convert(int argc, char** argv) {
     using textresgen::ByteSource;
     namespace cli = textresgen::cli;
     const cli::CommandLine line = cli::ParseProgramArguments(kTool, argc, argv);
@@ -91,15 +86,20 @@ int main(int argc, char** argv) {
     }
     if (!converted) {
         sink->Discard();
-        textresgen::WriteStandardError("textresgen-utf8: " + cli::Printable(input) +
-                                       ": unpaired surrogate or odd last byte at byte " +
-                                       std::to_string(converter.ErrorOffset()) + "; it has no UTF-8 form\n");
-        return 1;
+        return Fail("unpaired surrogate or odd last byte at byte " + std::to_string(converter.ErrorOffset()) +
+                        "; it has no UTF-8 form",
+                    input);
     }
     if (!sink->Write(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size()) || !sink->Close() ||
         !sink->Commit()) {
         sink->Discard();
         return Fail("write error", output);
     }
-    return 0;
+    return cli::kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return textresgen::cli::RunWithinMemory("textresgen-utf8", [&] { return Convert(argc, argv); });
 }
