@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/shown_text.h"
 #include "layout/layout_stamp.h"
 #include "support/fault_injection.h"
 #include "support/process.h"
@@ -201,6 +202,37 @@ TEST(CommandLine, EveryProgramEndsWithOneLineWhenMemoryRunsOut) {
 }
 
 #endif
+
+// Names and texts in messages: up to 120 characters whole, a longer one as
+// its first and last 60 around "[...]", a character never cut, the same
+// for UTF-8 and UTF-16; a byte that is not UTF-8 counts as one character.
+TEST(Quoted, ShortensLongTextsToTheirEnds) {
+    const std::string x60(60, 'x'), smile = "\xF0\x9F\x98\x80", e = "\xC3\xA9";
+    std::string e60;
+    for (int i = 0; i < 60; ++i) e60 += e;
+    const struct {
+        std::string text;  // UTF-8
+        std::string quoted;
+        bool alsoUtf16;
+    } cases[] = {
+        {"a\x1b" "b", "'a<U+001B>b'", true},
+        {x60 + x60, "'" + x60 + x60 + "'", true},
+        {x60 + "y" + x60, "'" + x60 + "[...]" + x60 + "'", true},
+        {std::string(59, 'a') + smile + "y" + x60, "'" + std::string(59, 'a') + smile + "[...]" + x60 + "'", true},
+        {x60 + "y" + std::string(59, 'b') + smile, "'" + x60 + "[...]" + std::string(59, 'b') + smile + "'", true},
+        {e60 + e60, "'" + e60 + e60 + "'", true},
+        {e60 + e + e60, "'" + e60 + "[...]" + e60 + "'", true},
+        {"\xFF" + std::string(119, 'x'), "'<FF>" + std::string(119, 'x') + "'", false},
+        {"\xFF" + x60 + x60, "'<FF>" + std::string(59, 'x') + "[...]" + x60 + "'", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.quoted);
+        EXPECT_EQ(cli::Quoted(std::string_view(c.text)), c.quoted);
+        if (c.alsoUtf16) {
+            EXPECT_EQ(cli::Quoted(std::u16string_view(UnitsFromUtf8(c.text))), c.quoted);
+        }
+    }
+}
 
 // Header bytes and the FNV-1a hash of them, worked out apart from the code
 // under test (the first three are the published FNV-1a 64 test vectors).

@@ -8,8 +8,10 @@
 #include <memory>
 #include <vector>
 
+#include "cli/file_problem_words.h"
 #include "cli/shown_text.h"
 #include "definition/definition_line.h"
+#include "text/file_problem.h"
 #include "text/platform_file.h"
 #include "text/unicode.h"
 #include "text/utf16_reader.h"
@@ -272,10 +274,7 @@ std::vector<CompletionFailure> CompletePluralGroups(const std::string& input, co
     std::unique_ptr<ByteSource> source = OpenRegularFileSource(input.c_str());
     if (!source) return {{input, 0, "cannot be opened a second time"}};
     std::unique_ptr<ByteSink> sink = CreateReplacingFileSink(output.c_str());
-    if (!sink)
-        return {{output, 0,
-                 "cannot be written: its folder is missing or not writable, it is no regular file, or another "
-                 "program holds it"}};
+    if (!sink) return {{output, 0, cli::CannotReplace(LastFileProblem())}};
     CompletingCopy copy(*sink, additions);
     if (!copy.Run(*source)) {
         sink->Discard();

@@ -6,6 +6,7 @@
 
 #include "cli/command_line.h"
 #include "cli/diagnostic.h"
+#include "cli/file_problem_words.h"
 #include "cli/out_of_memory.h"
 #include "text/console.h"
 #include "text/file_problem.h"
@@ -30,7 +31,6 @@ int Fail(std::string what, const char* path) {
     return textresgen::cli::kExitProblems;
 }
 
-bool InUse() { return textresgen::LastFileProblem() == textresgen::FileProblem::InUse; }
 
 int Convert(int argc, char** argv) {
     using textresgen::ByteSource;
@@ -44,20 +44,15 @@ int Convert(int argc, char** argv) {
 
     for (const char* path : {input, output})
         if (textresgen::NamesDevice(path))
-            return Fail("names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension), "
-                        "not a file",
-                        path);
+            return Fail(cli::kNamesDevice, path);
     auto source = textresgen::OpenRegularFileSource(input);
     if (!source)
-        return Fail(InUse() ? "cannot open for reading: another program has it open and does not share it"
-                            : "cannot open for reading",
-                    input);
+        return Fail(cli::CannotOpen(textresgen::LastFileProblem()), input);
     // OUTPUT is replaced whole when the conversion is complete; a failed or
     // interrupted run leaves the file as it was.
     auto sink = textresgen::CreateReplacingFileSink(output);
     if (!sink)
-        return Fail(InUse() ? "cannot create: another program has it open and does not share it" : "cannot create",
-                    output);
+        return Fail(cli::CannotReplace(textresgen::LastFileProblem()), output);
 
     textresgen::Utf16LeToUtf8 converter;
     std::string utf8;
@@ -69,7 +64,7 @@ int Convert(int argc, char** argv) {
         const ByteSource::Status status = source->Read(buffer, sizeof buffer, count);
         if (status == ByteSource::Status::Error) {
             sink->Discard();
-            return Fail("read error", input);
+            return Fail(cli::kCannotRead, input);
         }
         if (status == ByteSource::Status::End) {
             converted = converter.Finish(utf8);
@@ -81,7 +76,7 @@ int Convert(int argc, char** argv) {
         }
         if (!sink->Write(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size())) {
             sink->Discard();
-            return Fail("write error", output);
+            return Fail(cli::CannotReplace(textresgen::FileProblem::Other), output);
         }
     }
     if (!converted) {
@@ -93,7 +88,7 @@ int Convert(int argc, char** argv) {
     if (!sink->Write(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size()) || !sink->Close() ||
         !sink->Commit()) {
         sink->Discard();
-        return Fail("write error", output);
+        return Fail(cli::CannotReplace(textresgen::FileProblem::Other), output);
     }
     return cli::kExitOk;
 }
