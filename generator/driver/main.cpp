@@ -1,10 +1,10 @@
 // textresgen: run in a folder holding TextResouce.txt, writes textresouce.cpp
-// and textresouce.h. Arguments are ignored.
+// and textresouce.h. Every argument is ignored, --help and --version too:
+// build scripts run it with none, and any argument must not change what it
+// writes.
 #include <csignal>
-#include <cstdio>
-#include <new>
-#include <stdexcept>
 
+#include "cli/out_of_memory.h"
 #include "driver/generator.h"
 
 int main() {
@@ -14,12 +14,6 @@ int main() {
     // of the signal ending the program with a partial file left behind.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    try {
-        return textresgen::RunGenerator();
-    } catch (const std::bad_alloc&) {
-        std::fputs("textresgen: out of memory\n", stderr);
-    } catch (const std::length_error&) {
-        std::fputs("textresgen: out of memory (definition too large)\n", stderr);
-    }
-    return 1;
+    return textresgen::cli::RunWithinMemory("textresgen", [] { return textresgen::RunGenerator(); },
+                                            textresgen::cli::kGeneratorExitOutOfMemory);
 }

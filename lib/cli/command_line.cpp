@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include <cstring>
+#include <optional>
 
 #include "cli/shown_text.h"
 #include "text/console.h"
@@ -13,6 +14,12 @@
 namespace textresgen::cli {
 namespace {
 
+constexpr const char* kCommonOptions =
+    "  --help      show this help and exit\n"
+    "  --version   show the version and exit\n";
+constexpr const char* kEndOfOptions =
+    "  --          end of options: the later arguments are files, even when starting with '-'\n";
+
 std::string Hint(const Tool& tool) { return std::string("try '") + tool.name + " --help'\n"; }
 
 bool TakesValue(const Tool& tool, const char* argument) {
@@ -22,9 +29,35 @@ bool TakesValue(const Tool& tool, const char* argument) {
     return false;
 }
 
+// What --help and --version print, the one place they are answered; nothing
+// for any other argument.
+std::optional<CommandLine> AboutItself(const Tool& tool, const char* argument) {
+    CommandLine line;
+    if (std::strcmp(argument, "--help") == 0)
+        line.out = HelpText(tool);
+    else if (std::strcmp(argument, "--version") == 0)
+        line.out = std::string(tool.name) + " " + Version() + "\n";
+    else
+        return std::nullopt;
+    return line;
+}
+
+CommandLine Ignoring(const Tool& tool, int argc, const char* const* argv) {
+    for (int i = 0; i < argc; ++i)
+        if (auto about = AboutItself(tool, argv[i])) return *about;
+    CommandLine line;
+    line.run = true;
+    return line;
+}
+
 }  // namespace
 
 const char* Version() { return TEXTRESGEN_VERSION; }
+
+std::string HelpText(const Tool& tool) {
+    return std::string(tool.usage) + "\n" + tool.options + kCommonOptions +
+           (tool.ignoresArguments ? "" : kEndOfOptions) + "\n" + tool.notes;
+}
 
 CommandLine UsageError(const Tool& tool, const std::string& message) {
     CommandLine line;
@@ -34,6 +67,7 @@ CommandLine UsageError(const Tool& tool, const std::string& message) {
 }
 
 CommandLine ParseCommandLine(const Tool& tool, int argc, const char* const* argv) {
+    if (tool.ignoresArguments) return Ignoring(tool, argc, argv);
     CommandLine line;
     bool options = true;
     for (int i = 0; i < argc; ++i) {
@@ -42,14 +76,8 @@ CommandLine ParseCommandLine(const Tool& tool, int argc, const char* const* argv
             line.operands.emplace_back(argument);
         } else if (std::strcmp(argument, "--") == 0) {
             options = false;
-        } else if (std::strcmp(argument, "--help") == 0) {
-            CommandLine help;
-            help.out = tool.help;
-            return help;
-        } else if (std::strcmp(argument, "--version") == 0) {
-            CommandLine version;
-            version.out = std::string(tool.name) + " " + Version() + "\n";
-            return version;
+        } else if (auto about = AboutItself(tool, argument)) {
+            return *about;
         } else if (TakesValue(tool, argument)) {
             if (i + 1 == argc) return UsageError(tool, std::string("the option ") + argument + " needs a value");
             line.values.push_back({argument, argv[++i]});

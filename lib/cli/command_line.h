@@ -3,17 +3,28 @@
 #include <string>
 #include <vector>
 
+#include "cli/exit_status.h"
+
 namespace textresgen::cli {
 
-// What a companion tool (not the generator itself, whose command line is
-// ignored) tells about itself.
+// What a program tells about itself. Its --help is `usage`, a blank line,
+// `options`, the lines of --help, --version and "--" (written here, the same
+// in every program), a blank line and `notes`.
 struct Tool {
-    const char* name;  // as typed, e.g. "textrescheck"
-    const char* help;  // the --help text, from "usage:" on; ends with '\n'
+    const char* name;     // as typed, e.g. "textrescheck"
+    const char* usage;    // from "usage:" on, with what the program does; ends with '\n'
+    const char* options;  // its own option lines, "" for none
+    const char* notes;    // after the options: at least the exit statuses; ends with '\n'
     // The options that take the next argument as their value, as typed
     // ("-o", "--lang"), ending with nullptr; none when null.
     const char* const* valueOptions = nullptr;
+    // The generator's way: every argument but --help and --version is
+    // ignored, and there is no "--".
+    bool ignoresArguments = false;
 };
+
+// The --help text of a tool.
+std::string HelpText(const Tool& tool);
 
 // An option given with its value: {"--lang", "ja"}.
 struct OptionValue {
@@ -33,10 +44,6 @@ struct CommandLine {
     std::vector<OptionValue> values;  // in command-line order
 };
 
-// The status of a command line the tool cannot use (unknown option, wrong
-// number of operands).
-inline constexpr int kExitUsage = 2;
-
 // The project's version, "MAJOR.MINOR.PATCH", from the CMake project.
 const char* Version();
 
@@ -47,7 +54,9 @@ const char* Version();
 // options: every argument after it is an operand, so files named "-x" or
 // "--help" can be given. Options are recognised anywhere before "--". An
 // option of tool.valueOptions takes the next argument, whatever it is, as
-// its value; missing at the end, it is a usage error.
+// its value; missing at the end, it is a usage error. With
+// tool.ignoresArguments only "--help" and "--version" count, the first of
+// them given; everything else is left alone and the tool runs.
 CommandLine ParseCommandLine(const Tool& tool, int argc, const char* const* argv);
 // The same for the arguments main() received, read as the user typed them
 // (text/program_arguments.h: on Windows from the wide command line).

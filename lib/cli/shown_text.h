@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,5 +23,19 @@ void AppendShown(std::string& out, char32_t codePoint);
 // that is not part of well-formed UTF-8 as <XX>.
 void AppendPrintable(std::string& out, std::string_view bytes);
 std::string Printable(std::string_view bytes);
+
+// A file name as given, in a message: Printable, never shortened.
+inline std::string ShownPath(std::string_view path) { return Printable(path); }
+
+// A name or text in a message: in single quotes, each character as
+// AppendShown shows it (UTF-8: a byte that is not part of well-formed UTF-8
+// as <XX>, counted as one character). One of more than kQuotedEnds * 2
+// characters keeps its first and last kQuotedEnds around "[...]", so that a
+// pathological line cannot flood the output while both ends, which tell a
+// dotted name's group and member apart, stay in view. The UTF-16 form looks
+// only at the ends: quoting costs the same for any length.
+inline constexpr std::size_t kQuotedEnds = 60;
+std::string Quoted(std::u16string_view units);
+std::string Quoted(std::string_view utf8);
 
 }  // namespace textresgen::cli

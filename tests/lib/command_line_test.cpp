@@ -1,17 +1,28 @@
-// The command-line conventions of the companion tools, textrescheck,
-// textresgen-utf8, textresgen-layout and textresl10n, run as real programs: --help, --version,
-// unknown options, "--" before file names that start with '-', control
-// characters in what they echo back. And the layout fingerprint, in process
-// and through textresgen-layout.
+// The command-line conventions of the six programs, run as real programs:
+// --help and --version of all of them; unknown options, "--" before file
+// names that start with '-', control characters in what they echo back for
+// the companion tools (textresgen ignores every other argument); the one
+// line and status when memory runs out. And the layout fingerprint, in
+// process and through textresgen-layout.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "cli/shown_text.h"
 #include "layout/layout_stamp.h"
+#include "support/fault_injection.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "support/utf16_bytes.h"
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TEXTRESGEN_TEST_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define TEXTRESGEN_TEST_SANITIZED 1
+#endif
+#endif
 
 namespace textresgen::test {
 namespace {
@@ -21,6 +32,7 @@ struct Tool {
     const char* path;
 };
 
+const Tool kGenerator = {"textresgen", TEXTRESGEN_EXE};
 const Tool kCheck = {"textrescheck", TEXTRESCHECK_EXE};
 const Tool kUtf8 = {"textresgen-utf8", TEXTRESGEN_UTF8_EXE};
 const Tool kL10n = {"textresl10n", TEXTRESL10N_EXE};
@@ -29,7 +41,7 @@ const Tool kPlurals = {"textresgen-plurals", TEXTRESGEN_PLURALS_EXE};
 
 struct Case {
     const char* what;
-    const Tool* tool;  // nullptr: every tool
+    const Tool* tool;  // nullptr: every companion tool
     std::vector<std::string> arguments;
     int status;
     std::string out;  // "{tool}" stands for the tool's name, "{version}" for the project version
@@ -57,6 +69,10 @@ const Case kCases[] = {
      {"-a\xe2\x80\xaetxt.exe\xe2\x80\x8b\xf3\xa0\x81\x81"}, 2, "",
      "{tool}: unknown option '-a<U+202E>txt.exe<U+200B><U+E0041>'\n" + kHint},
 #endif
+    // The generator ignores every argument: it runs, and finds no TextResouce.txt.
+    {"help ignored", &kGenerator, {"--help"}, 0, "ERR!", "", true},
+    {"version ignored", &kGenerator, {"--version"}, 0, "ERR!", "", true},
+    {"other arguments ignored", &kGenerator, {"-x"}, 0, "ERR!", "", true},
     {"file named -x after --", &kCheck, {"--", "-x"}, 0, "-x: 0 errors, 0 warnings\n", ""},
     {"--help after -- is a file", &kCheck, {"--", "--help"}, 2,
      "--help" + kMissing + "--help: 0 errors, 0 warnings, 1 not readable\n", ""},
@@ -88,10 +104,10 @@ std::string LfLineEnds(std::string text) {
     return text;
 }
 
-TEST(CommandLine, CompanionToolsFollowTheConventions) {
+TEST(CommandLine, ProgramsFollowTheConventions) {
     for (const Case& c : kCases) {
-        for (const Tool* tool : {&kCheck, &kUtf8, &kLayout, &kPlurals, &kL10n}) {
-            if (c.tool != nullptr && c.tool != tool) continue;
+        for (const Tool* tool : {&kGenerator, &kCheck, &kUtf8, &kLayout, &kPlurals, &kL10n}) {
+            if (c.tool != tool && (c.tool != nullptr || tool == &kGenerator)) continue;
             SCOPED_TRACE(std::string(tool->name) + ": " + c.what);
             TempDir dir;
             ASSERT_TRUE(WriteFileBytes(dir / "-x", "\xEF\xBB\xBFTitle=Hello\n"));  // a clean definition
@@ -135,6 +151,89 @@ TEST(CommandLine, ConverterWritesTheFileNamedAfterDoubleDash) {
     EXPECT_EQ(SortedFileNames(dir.Path()), (std::vector<std::string>{"-x", "-y"}));
 }
 
+#if defined(TEXTRESGEN_ALLOC_FAULT_SHIM) && !defined(TEXTRESGEN_TEST_SANITIZED)
+
+// Each program with a file to read, one of its first allocations after it
+// starts reading failing in turn: it either copes or ends with the one line
+// "NAME: out of memory" and the documented status, never with an abort.
+// (A sanitizer's allocator cannot be replaced this way.)
+struct MemoryCase {
+    const Tool* tool;
+    std::vector<std::string> arguments;
+    const char* input;  // written before the run; allocations count from its first read
+    std::string bytes;
+    int status;         // when memory runs out
+};
+
+TEST(CommandLine, EveryProgramEndsWithOneLineWhenMemoryRunsOut) {
+    const std::string definition = Utf8WithMark("Menu.Open=Open %s\nMenu.Close=Close\nCount.one=one\nCount.other=%d\n");
+    const std::string generated = Utf16LeWithMark(u"struct TextResource {\r\n\tconst wchar_t* Title;\r\n};\r\n");
+    const MemoryCase cases[] = {
+        {&kGenerator, {}, "TextResouce.txt", definition, 1},
+        {&kCheck, {"in.txt"}, "in.txt", definition, 3},
+        {&kL10n, {"export", "--base", "in.txt", "--lang", "ja", "-o", "out.po"}, "in.txt", definition, 3},
+        {&kUtf8, {"textresouce.h", "out.h"}, "textresouce.h", generated, 3},
+        {&kLayout, {"textresouce.h", "."}, "textresouce.h", generated, 3},
+        {&kPlurals, {"in.txt", "out.txt"}, "in.txt", definition, 3},
+    };
+    for (const MemoryCase& c : cases) {
+        int ranOutOfMemory = 0;
+        for (int n = 1; n <= 30; ++n) {
+            SCOPED_TRACE(std::string(c.tool->name) + ": allocation " + std::to_string(n) + " fails");
+            TempDir dir;
+            ASSERT_TRUE(WriteFileBytes(dir / c.input, c.bytes));
+            RunOptions options;
+            options.arguments = c.arguments;
+            options.workingDirectory = dir.Path();
+            options.environment = AllocationFaultInjection(
+                {{"TEXTRESGEN_FAIL_MALLOC_FROM", c.input}, {"TEXTRESGEN_FAIL_MALLOC", std::to_string(n)}});
+            const RunResult run = RunProgram(c.tool->path, options);
+            ASSERT_TRUE(run.started) << run.setupError;
+            ASSERT_TRUE(run.exited) << "ended by signal " << -run.exitStatus << "; stderr: " << run.err;
+            if (run.err.find("out of memory") == std::string::npos) continue;
+            ++ranOutOfMemory;
+            const std::string line = std::string(c.tool->name) + ": out of memory\n";
+            EXPECT_EQ(run.err, line);
+            EXPECT_EQ(run.exitStatus, c.status);
+            if (run.err != line || run.exitStatus != c.status) break;  // the same for the later allocations
+        }
+        EXPECT_GT(ranOutOfMemory, 0) << c.tool->name << ": the failures did not reach the program";
+    }
+}
+
+#endif
+
+// Names and texts in messages: up to 120 characters whole, a longer one as
+// its first and last 60 around "[...]", a character never cut, the same
+// for UTF-8 and UTF-16; a byte that is not UTF-8 counts as one character.
+TEST(Quoted, ShortensLongTextsToTheirEnds) {
+    const std::string x60(60, 'x'), smile = "\xF0\x9F\x98\x80", e = "\xC3\xA9";
+    std::string e60;
+    for (int i = 0; i < 60; ++i) e60 += e;
+    const struct {
+        std::string text;  // UTF-8
+        std::string quoted;
+        bool alsoUtf16;
+    } cases[] = {
+        {"a\x1b" "b", "'a<U+001B>b'", true},
+        {x60 + x60, "'" + x60 + x60 + "'", true},
+        {x60 + "y" + x60, "'" + x60 + "[...]" + x60 + "'", true},
+        {std::string(59, 'a') + smile + "y" + x60, "'" + std::string(59, 'a') + smile + "[...]" + x60 + "'", true},
+        {x60 + "y" + std::string(59, 'b') + smile, "'" + x60 + "[...]" + std::string(59, 'b') + smile + "'", true},
+        {e60 + e60, "'" + e60 + e60 + "'", true},
+        {e60 + e + e60, "'" + e60 + "[...]" + e60 + "'", true},
+        {"\xFF" + std::string(119, 'x'), "'<FF>" + std::string(119, 'x') + "'", false},
+        {"\xFF" + x60 + x60, "'<FF>" + std::string(59, 'x') + "[...]" + x60 + "'", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.quoted);
+        EXPECT_EQ(cli::Quoted(std::string_view(c.text)), c.quoted);
+        if (c.alsoUtf16) {
+            EXPECT_EQ(cli::Quoted(std::u16string_view(UnitsFromUtf8(c.text))), c.quoted);
+        }
+    }
+}
+
 // Header bytes and the FNV-1a hash of them, worked out apart from the code
 // under test (the first three are the published FNV-1a 64 test vectors).
 // Only bytes that start with the UTF-16LE mark are a header textresgen-layout
@@ -176,7 +275,7 @@ TEST(LayoutStamp, FingerprintIsTheFnv1aOfTheHeaderBytes) {
         const std::optional<std::string> header = ReadFileBytes(dir / "textresouce_layout.h");
         if (c.refusal) {
             EXPECT_EQ(result.exitStatus, 1);
-            EXPECT_NE(result.err.find(std::string("textresgen-layout: textresouce.h: ") + c.refusal),
+            EXPECT_NE(result.err.find(std::string("textresouce.h: error: ") + c.refusal),
                       std::string::npos)
                 << result.err;
             EXPECT_EQ(source, std::optional<std::string>("old"));

@@ -150,11 +150,11 @@ TEST(CheckName, MessagesQuoteNamesSafely) {
               "entry 'a<U+0009>b' holds a tab (U+0009), which no C++ identifier may hold: the header will not compile");
 
     // A very long name is shortened in the middle.
-    const WideString longName = WideString(100, u'x') + u"-";
+    const WideString longName = WideString(200, u'x') + u"-";
     member.name = longName;
     member.fullName = longName;
     EXPECT_EQ(CheckMemberName(member)->message,
-              "entry '" + std::string(40, 'x') + "[...]" + std::string(39, 'x') +
+              "entry '" + std::string(60, 'x') + "[...]" + std::string(59, 'x') +
                   "-' holds '-' (U+002D), which no C++ identifier may hold: the header will not compile");
 }
 

@@ -127,7 +127,7 @@ TEST(CompanionToolsOnWindows, FilesInUseAndDevicesAreToldAndLinesEndInLf) {
         {"converter input in use", TEXTRESGEN_UTF8_PROGRAM, {"held.txt", "x.u8"}, 1, inUse},
         {"con.po", TEXTRESGEN_L10N_PROGRAM, {"export", "--base", "base.txt", "--lang", "ja", "-o", "con.po"}, 1,
          "con.po: error: " + device},
-        {"NUL as output", TEXTRESGEN_UTF8_PROGRAM, {"base.txt", "NUL"}, 1, "NUL: " + device},
+        {"NUL as output", TEXTRESGEN_UTF8_PROGRAM, {"base.txt", "NUL"}, 1, "NUL: error: " + device},
         {"Aux.txt to check", TEXTRESGEN_CHECK_PROGRAM, {"Aux.txt"}, 2, "Aux.txt: error: " + device},
         {"com1 as a base", TEXTRESGEN_L10N_PROGRAM, {"export", "--base", "sub\\com1.TXT", "--lang", "ja", "-o", "y.po"},
          1, device},

@@ -14,9 +14,7 @@ constexpr const char* kUsage =
     "       textresl10n import [--base BASE] FILE -o DEFINITION\n"
     "       textresl10n pseudo --base BASE -o DEFINITION\n"
     "       textresl10n stats --base BASE FILE...\n"
-    "       textresl10n --help | --version\n";
-
-constexpr const char* kHelp =
+    "       textresl10n --help | --version\n"
     "\n"
     "Hands the texts of a textresgen definition file to translators as gettext PO\n"
     "(.po, .pot) or XLIFF 1.2 (.xlf, .xliff), chosen by the file name, and takes\n"
@@ -33,19 +31,16 @@ constexpr const char* kHelp =
     "           text takes BASE's text, with a warning\n"
     "  pseudo   writes a pseudo-translation of BASE for testing layouts\n"
     "  stats    counts per FILE; exit status 1 when a unit is untranslated or\n"
-    "           needs review\n"
-    "\n"
+    "           needs review\n";
+
+constexpr const char* kNotes =
     "Exit status: 0 done, 1 a file has errors (nothing is written), standard output\n"
     "cannot be written or stats found unfinished units, 2 wrong command line, 3 out\n"
     "of memory.\n";
 
 const char* const kValueOptions[] = {"--base", "--translation", "--lang", "--source-lang", "-o", "--output", nullptr};
 
-const textresgen::cli::Tool& L10nTool() {
-    static const std::string help = std::string(kUsage) + kHelp;
-    static const textresgen::cli::Tool tool = {"textresl10n", help.c_str(), kValueOptions};
-    return tool;
-}
+const textresgen::cli::Tool kTool = {"textresl10n", kUsage, "", kNotes, kValueOptions};
 
 // The command and its files from the operands, each option's value from the
 // last time it is given.
@@ -112,18 +107,18 @@ int Run(const std::vector<std::string>& arguments, const TextSink& out, const Te
     std::vector<const char*> argv;
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());
     const textresgen::cli::CommandLine line =
-        textresgen::cli::ParseCommandLine(L10nTool(), static_cast<int>(argv.size()), argv.data());
+        textresgen::cli::ParseCommandLine(kTool, static_cast<int>(argv.size()), argv.data());
     if (!line.run) return Stop(line, out, err);
     Options options = OptionsOf(line);
     const auto usage = [&](const std::string& problem) {
-        return Stop(textresgen::cli::UsageError(L10nTool(), problem), out, err);
+        return Stop(textresgen::cli::UsageError(kTool, problem), out, err);
     };
 
     const ExchangeFormat* format = nullptr;
     const std::string problem = CheckOptions(options, format, reporter);
     if (!problem.empty()) return usage(problem);
     const std::string& command = options.command;
-    if (!format && command != "pseudo" && command != "stats") return kExitUsage;
+    if (!format && command != "pseudo" && command != "stats") return textresgen::cli::kExitUsage;
     bool done = false;
     if (command == "export") {
         const std::string& output = options.output;
@@ -142,7 +137,7 @@ int Run(const std::vector<std::string>& arguments, const TextSink& out, const Te
     } else {
         done = StatsFiles(options, out, reporter);
     }
-    return done ? kExitOk : kExitProblems;
+    return done ? textresgen::cli::kExitOk : textresgen::cli::kExitProblems;
 }
 
 }  // namespace

@@ -8,15 +8,12 @@
 // textresl10n: the program behind its thin main.
 namespace textresl10n {
 
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitProblems = 1;  // a file has errors; stats: untranslated or unreviewed units
-inline constexpr int kExitUsage = 2;     // the command line is wrong
-inline constexpr int kExitMemory = 3;    // out of memory
-
 // Receives UTF-8 text.
 using TextSink = std::function<void(std::string_view)>;
 
-// Runs the program with its arguments (argv without the program name).
+// Runs the program with its arguments (argv without the program name) and
+// returns its exit status (cli/exit_status.h): 1 when a file has errors, and
+// for stats when a unit is untranslated or unreviewed.
 int RunL10n(const std::vector<std::string>& arguments, const TextSink& out, const TextSink& err);
 
 }  // namespace textresl10n

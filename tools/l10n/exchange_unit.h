@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "check/diagnostic.h"
+#include "cli/diagnostic.h"
 
 // One unit of an exchange file (PO or XLIFF), whatever the format.
 namespace textresl10n {
@@ -52,6 +52,6 @@ struct ExchangeHeader {
 };
 
 // A problem of an exchange file: {line (0: the file as a whole), message}.
-using ExchangeProblem = textrescheck::Diagnostic;
+using ExchangeProblem = textresgen::cli::Diagnostic;
 
 }  // namespace textresl10n

@@ -2,14 +2,13 @@
 
 #include <vector>
 
+#include "cli/file_problem_words.h"
 #include "text/file_problem.h"
 #include "text/platform_file.h"
 
 namespace textresl10n {
 
-const char* const kDeviceName =
-    "names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension), not a file: "
-    "use another name";
+const std::string kDeviceName = std::string(textresgen::cli::kNamesDevice) + ": use another name";
 
 ReadStatus ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
@@ -53,11 +52,10 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes) {
 std::string DescribeReadStatus(ReadStatus status) {
     switch (status) {
         case ReadStatus::Read: break;
-        case ReadStatus::Missing: return "cannot be opened: it is missing or not accessible";
-        case ReadStatus::InUse:
-            return "cannot be opened: another program has it open and does not share it (close it there)";
+        case ReadStatus::Missing: return textresgen::cli::CannotOpen(textresgen::FileProblem::Missing);
+        case ReadStatus::InUse: return textresgen::cli::CannotOpen(textresgen::FileProblem::InUse);
         case ReadStatus::Device: return kDeviceName;
-        case ReadStatus::Failed: return "cannot be read: it is a folder, or reading it failed";
+        case ReadStatus::Failed: return textresgen::cli::kCannotRead;
         case ReadStatus::TooLarge:
             return "is larger than " + std::to_string(kMaxInputBytes / (1024 * 1024)) + " MiB, more than any exchange file needs";
     }

@@ -17,7 +17,7 @@ inline constexpr std::size_t kMaxInputBytes = 256u * 1024 * 1024;
 enum class ReadStatus { Read, Missing, InUse, Device, Failed, TooLarge };
 
 // The message for a path that names a device of Windows.
-extern const char* const kDeviceName;
+extern const std::string kDeviceName;
 
 // Reads the whole file, at most kMaxInputBytes. A name of a Windows device
 // (CON, NUL, ...) is refused there before anything is opened.

@@ -1,11 +1,11 @@
 // textresl10n: PO and XLIFF files for translators, made from and turned back
 // into textresgen definition files. See docs/translators.md.
 #include <cstdio>
-#include <new>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "cli/exit_status.h"
+#include "cli/out_of_memory.h"
 #include "l10n/commands.h"
 #include "text/console.h"
 #include "text/program_arguments.h"
@@ -20,20 +20,19 @@ void WriteOut(std::string_view text) {
     if (std::ferror(stdout)) throw StandardOutputFailed{};
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int L10n(int argc, char** argv) {
     try {
         const std::vector<std::string> arguments = textresgen::ProgramArguments(argc, argv);
         return textresl10n::RunL10n(arguments, WriteOut, textresgen::WriteStandardError);
-    } catch (const std::bad_alloc&) {
-        textresgen::WriteStandardError("textresl10n: out of memory\n");
-    } catch (const std::length_error&) {
-        textresgen::WriteStandardError("textresl10n: out of memory (a file too large)\n");
     } catch (const StandardOutputFailed&) {
         textresgen::WriteStandardError(
             "textresl10n: standard output: error: cannot be written (a full disk, or a reader that went away)\n");
-        return textresl10n::kExitProblems;
+        return textresgen::cli::kExitProblems;
     }
-    return textresl10n::kExitMemory;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return textresgen::cli::RunWithinMemory("textresl10n", [&] { return L10n(argc, argv); });
 }

@@ -1,15 +1,11 @@
 #pragma once
 
-#include <string>
-#include <string_view>
+#include "cli/shown_text.h"
 
-// Keys and texts from untrusted files as they appear in messages.
+// Keys and texts from untrusted files as they appear in messages: the rules
+// of cli/shown_text.h, under the name textresl10n's code uses.
 namespace textresl10n {
 
-// UTF-8 in single quotes, each character as cli::AppendShown shows it and
-// each byte that is not UTF-8 as <XX>, so that nothing from a file reaches a
-// terminal raw; long texts shortened in the middle.
-std::string Quoted(std::string_view utf8);
-std::string Quoted(std::u16string_view units);
+using textresgen::cli::Quoted;
 
 }  // namespace textresl10n

@@ -7,7 +7,6 @@
 #include <unordered_map>
 
 #include "check/file_check.h"
-#include "check/message_text.h"
 #include "l10n/base_comparison.h"
 #include "l10n/file_io.h"
 #include "l10n/import_findings.h"
@@ -23,11 +22,11 @@ namespace textresl10n {
 namespace {
 
 using textresgen::LiteralValues;
-using textrescheck::Diagnostic;
-using textrescheck::Severity;
+using textresgen::cli::Diagnostic;
+using textresgen::cli::Severity;
 // File names come from the command line, often from a glob over files that
 // translators sent: shown with their control characters made visible.
-using textrescheck::ShownPath;
+using textresgen::cli::ShownPath;
 
 // An error or warning about the file at `path`.
 Diagnostic About(const std::string& path, std::size_t line, std::string message, Severity severity = Severity::Error) {

@@ -5,14 +5,14 @@
 #include <string_view>
 #include <vector>
 
-#include "check/diagnostic.h"
+#include "cli/diagnostic.h"
 #include "l10n/exchange_format.h"
 
 // What textresl10n's commands do with files, given complete options: read,
 // compare with the base, write, report. The command line is read elsewhere.
 namespace textresl10n {
 
-using textrescheck::Reporter;
+using textresgen::cli::Reporter;
 
 struct Options {
     std::string command;

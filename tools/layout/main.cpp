@@ -3,11 +3,12 @@
 // fingerprint, for the application) and textresouce_layout.cpp (the same
 // fingerprint exported by each language library) into OUTPUT_FOLDER.
 // Exit status 0 on success, 1 with a message when a file fails, 2 when the
-// command line is wrong.
+// command line is wrong, 3 out of memory.
 #include <string>
 
 #include "cli/command_line.h"
-#include "cli/shown_text.h"
+#include "cli/diagnostic.h"
+#include "cli/out_of_memory.h"
 #include "layout/layout_stamp.h"
 #include "text/console.h"
 
@@ -23,25 +24,25 @@ const textresgen::cli::Tool kTool = {
     "                          (include it beside textresouce.h)\n"
     "  textresouce_layout.cpp  exports TextResGenLayout(), the same fingerprint;\n"
     "                          compile it into each language library\n"
-    "The fingerprint depends only on the names and their nesting, not on the texts.\n"
-    "\n"
-    "  --help      show this help and exit\n"
-    "  --version   show the version and exit\n"
-    "  --          end of options: the later arguments are files, even when starting with '-'\n"
-    "\n"
+    "The fingerprint depends only on the names and their nesting, not on the texts.\n",
+    "",
     "Exit status: 0 written, 1 HEADER is not a generated header or a file could not\n"
-    "be read or written, 2 the command line is wrong.\n"};
+    "be read or written, 2 the command line is wrong, 3 out of memory.\n"};
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Stamp(int argc, char** argv) {
     namespace cli = textresgen::cli;
     const cli::CommandLine line = cli::ParseProgramArguments(kTool, argc, argv);
     if (!line.run) return cli::Finish(line);
     if (line.operands.size() != 2)
         return cli::Finish(cli::UsageError(kTool, "expects HEADER and OUTPUT_FOLDER"));
     const auto failure = textresgen::WriteLayoutFiles(line.operands[0], line.operands[1]);
-    if (!failure) return 0;
-    textresgen::WriteStandardError("textresgen-layout: " + cli::Printable(failure->file) + ": " + failure->what + "\n");
-    return 1;
+    if (!failure) return cli::kExitOk;
+    textresgen::WriteStandardError(cli::FormatDiagnostic({failure->file, 0, failure->what}));
+    return cli::kExitProblems;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return textresgen::cli::RunWithinMemory("textresgen-layout", [&] { return Stamp(argc, argv); });
 }

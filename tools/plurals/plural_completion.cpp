@@ -7,9 +7,11 @@
 #include <memory>
 #include <vector>
 
+#include "cli/file_problem_words.h"
 #include "cli/shown_text.h"
 #include "definition/definition_line.h"
 #include "definition/plural_message.h"
+#include "text/file_problem.h"
 #include "text/platform_file.h"
 #include "text/unicode.h"
 #include "text/utf16_reader.h"
@@ -29,16 +31,6 @@ using Groups = std::map<WideString, GroupFacts, std::less<>>;
 
 // Lines to add after a line, by its number.
 using Additions = std::map<std::size_t, std::vector<WideString>>;
-
-// A name in a message: quoted, every character shown safely, a long one cut.
-std::string Shown(WideStringView name) {
-    constexpr std::size_t kShownUnits = 200;
-    std::string out = "'";
-    std::size_t i = 0;
-    while (i < name.size() && i < kShownUnits) cli::AppendShown(out, unicode::NextCodePoint(name, i));
-    if (i < name.size()) out += "[...]";
-    return out + "'";
-}
 
 std::optional<CompletionFailure> ReadGroups(const std::string& input, Groups& groups) {
     Utf16Reader reader;
@@ -84,11 +76,12 @@ std::vector<CompletionFailure> PlanAdditions(const std::string& input, const Gro
         if (kind == PluralGroupKind::CategoriesWithoutOther) {
             failures.push_back({group.firstLine,
                                 {input, group.firstLine,
-                                 "group " + Shown(path) +
+                                 "group " + cli::Quoted(path) +
                                      " has only plural categories as members (zero one two few many other) but no "
                                      "'other', the form a plural message's missing categories are filled from, so it "
-                                     "is left as it is: add " + Shown(path + u".other") +
-                                     " if it is a plural message"}});
+                                     "is left as it is: add " + cli::Quoted(path + u".other") +
+                                     " if it is a plural message",
+                                 cli::Severity::Warning}});
             continue;
         }
         for (std::size_t i = 0; i < plural::kCategoryNames.size(); ++i) {
@@ -266,10 +259,7 @@ std::vector<CompletionFailure> CompletePluralGroups(const std::string& input, co
     std::unique_ptr<ByteSource> source = OpenRegularFileSource(input.c_str());
     if (!source) return {{input, 0, "cannot be opened a second time"}};
     std::unique_ptr<ByteSink> sink = CreateReplacingFileSink(output.c_str());
-    if (!sink)
-        return {{output, 0,
-                 "cannot be written: its folder is missing or not writable, it is no regular file, or another "
-                 "program holds it"}};
+    if (!sink) return {{output, 0, cli::CannotReplace(LastFileProblem())}};
     CompletingCopy copy(*sink, additions);
     if (!copy.Run(*source)) {
         sink->Discard();

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <vector>
+
+#include "cli/diagnostic.h"
 
 // textresgen-plurals: every plural message of a definition file completed
 // to the six plural categories of CLDR, so that every language's file gives
@@ -10,13 +11,9 @@
 // uses.
 namespace textresgen {
 
-// Why completing failed: the file, the line (0: the file as a whole) and
-// the reason (UTF-8; names from the file already made printable).
-struct CompletionFailure {
-    std::string file;
-    std::size_t line = 0;
-    std::string what;
-};
+// Why completing failed, or a warning: the file, the line (0: the file as a
+// whole) and the message (UTF-8; names from the file already made printable).
+using CompletionFailure = cli::Diagnostic;
 
 // Reads the definition file `input` as the generator does and writes
 // `output`, replaced whole or not at all. Each category a plural message

@@ -1,11 +1,12 @@
 // textresgen-utf8 INPUT OUTPUT: writes the UTF-8 form of a generated UTF-16LE
 // file, for compilers that read only UTF-8 and for host code that includes
 // the generated header. Exit status 0 on success, 1 with a message when a
-// file fails, 2 when the command line is wrong.
+// file fails, 2 when the command line is wrong, 3 out of memory.
 #include <string>
 
 #include "cli/command_line.h"
-#include "cli/shown_text.h"
+#include "cli/diagnostic.h"
+#include "cli/out_of_memory.h"
 #include "text/console.h"
 #include "utf8/utf8_file.h"
 
@@ -17,25 +18,25 @@ const textresgen::cli::Tool kTool = {
     "\n"
     "Writes OUTPUT, the UTF-8 form (with the UTF-8 mark) of INPUT, a UTF-16LE file\n"
     "written by textresgen, for compilers that read only UTF-8. OUTPUT is replaced;\n"
-    "nothing is left of it when INPUT has an unpaired surrogate or an odd last byte.\n"
-    "\n"
-    "  --help      show this help and exit\n"
-    "  --version   show the version and exit\n"
-    "  --          end of options: the later arguments are files, even when starting with '-'\n"
-    "\n"
+    "nothing is left of it when INPUT has an unpaired surrogate or an odd last byte.\n",
+    "",
     "Exit status: 0 converted, 1 a file could not be read, written or converted,\n"
-    "2 the command line is wrong.\n"};
+    "2 the command line is wrong, 3 out of memory.\n"};
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Convert(int argc, char** argv) {
     namespace cli = textresgen::cli;
     const cli::CommandLine line = cli::ParseProgramArguments(kTool, argc, argv);
     if (!line.run) return cli::Finish(line);
     if (line.operands.size() != 2)
         return cli::Finish(cli::UsageError(kTool, "expects two files, INPUT and OUTPUT"));
     const auto failure = textresgen::WriteUtf8File(line.operands[0], line.operands[1]);
-    if (!failure) return 0;
-    textresgen::WriteStandardError("textresgen-utf8: " + cli::Printable(failure->file) + ": " + failure->what + "\n");
-    return 1;
+    if (!failure) return cli::kExitOk;
+    textresgen::WriteStandardError(cli::FormatDiagnostic({failure->file, 0, failure->what}));
+    return cli::kExitProblems;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return textresgen::cli::RunWithinMemory("textresgen-utf8", [&] { return Convert(argc, argv); });
 }

@@ -2,14 +2,13 @@
 
 #include <memory>
 
+#include "cli/file_problem_words.h"
 #include "text/file_problem.h"
 #include "text/platform_file.h"
 #include "utf8/utf16le_to_utf8.h"
 
 namespace textresgen {
 namespace {
-
-bool InUse() { return LastFileProblem() == FileProblem::InUse; }
 
 bool WriteText(ByteSink& sink, const std::string& text) {
     return sink.Write(reinterpret_cast<const unsigned char*>(text.data()), text.size());
@@ -20,18 +19,13 @@ bool WriteText(ByteSink& sink, const std::string& text) {
 std::optional<Utf8FileFailure> WriteUtf8File(const std::string& input, const std::string& output) {
     for (const std::string* path : {&input, &output})
         if (NamesDevice(*path))
-            return Utf8FileFailure{*path,
-                                   "names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any "
-                                   "extension), not a file"};
+            return Utf8FileFailure{*path, cli::kNamesDevice};
     const std::unique_ptr<ByteSource> source = OpenRegularFileSource(input.c_str());
     if (!source)
-        return Utf8FileFailure{input, InUse() ? "cannot open for reading: another program has it open and does "
-                                                "not share it"
-                                              : "cannot open for reading"};
+        return Utf8FileFailure{input, cli::CannotOpen(LastFileProblem())};
     const std::unique_ptr<ByteSink> sink = CreateReplacingFileSink(output.c_str());
     if (!sink)
-        return Utf8FileFailure{
-            output, InUse() ? "cannot create: another program has it open and does not share it" : "cannot create"};
+        return Utf8FileFailure{output, cli::CannotReplace(LastFileProblem())};
 
     Utf16LeToUtf8 converter;
     std::string utf8;
@@ -42,7 +36,7 @@ std::optional<Utf8FileFailure> WriteUtf8File(const std::string& input, const std
         const ByteSource::Status status = source->Read(buffer, sizeof buffer, count);
         if (status == ByteSource::Status::Error) {
             sink->Discard();
-            return Utf8FileFailure{input, "read error"};
+            return Utf8FileFailure{input, cli::kCannotRead};
         }
         const bool converted =
             status == ByteSource::Status::End ? converter.Finish(utf8) : converter.Convert(buffer, count, utf8);
@@ -53,13 +47,13 @@ std::optional<Utf8FileFailure> WriteUtf8File(const std::string& input, const std
         }
         if (!WriteText(*sink, utf8)) {
             sink->Discard();
-            return Utf8FileFailure{output, "write error"};
+            return Utf8FileFailure{output, cli::CannotReplace(FileProblem::Other)};
         }
         if (status == ByteSource::Status::End) break;
     }
     if (!sink->Close() || !sink->Commit()) {
         sink->Discard();
-        return Utf8FileFailure{output, "write error"};
+        return Utf8FileFailure{output, cli::CannotReplace(FileProblem::Other)};
     }
     return std::nullopt;
 }

@@ -1,8 +1,8 @@
-#include "check/diagnostic.h"
+#include "cli/diagnostic.h"
 
-#include "check/message_text.h"
+#include "cli/shown_text.h"
 
-namespace textrescheck {
+namespace textresgen::cli {
 namespace {
 
 constexpr std::size_t kReportChunk = 64 * 1024;  // bytes handed to the sink at a time
@@ -44,4 +44,4 @@ void Reporter::Flush() {
     pending_.clear();
 }
 
-}  // namespace textrescheck
+}  // namespace textresgen::cli
