@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "l10n/exchange_unit.h"
-#include "l10n/text_arena.h"
 #include "codec/literal_body.h"
+#include "text/arena.h"
 #include "text/byte_stream.h"
 
 // The base (source-language) definition file, as the translators' files see
@@ -64,7 +64,7 @@ private:
 // base is then near the size of its file in memory.
 struct BaseFile {
     std::vector<BaseUnit> units;
-    TextArena texts;  // what the units' views show
+    textresgen::Arena<char> texts;  // what the units' views show
 };
 
 // Reads a definition file (UTF-16LE or UTF-8 with its mark) exactly as the
