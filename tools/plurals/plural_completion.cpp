@@ -9,10 +9,9 @@
 #include <vector>
 
 #include "cli/shown_text.h"
-#include "definition/definition_line.h"
+#include "definition/definition_file.h"
 #include "text/platform_file.h"
 #include "text/unicode.h"
-#include "text/utf16_reader.h"
 #include "text/utf8_encoder.h"
 
 namespace textresgen {
@@ -52,26 +51,21 @@ std::string Shown(WideStringView name) {
 }
 
 std::optional<CompletionFailure> ReadGroups(const std::string& input, Groups& groups) {
-    Utf16Reader reader;
-    if (!reader.Open(OpenRegularFileSource(input.c_str())))
-        return CompletionFailure{input, 0,
-                                 "cannot be read: it is missing, not a regular file, not accessible, or starts with "
-                                 "the UTF-16 big-endian mark FE FF"};
-    WideStringView line;
-    std::size_t number = 0;
-    while (reader.ReadLine(line)) {
-        ++number;
-        const DefinitionLine definition = SplitDefinitionLine(line);
+    DefinitionFileReader reader;
+    if (!reader.Open(OpenRegularFileSource(input.c_str()))) return CompletionFailure{input, 0, reader.Problem()};
+    NumberedLine line;
+    while (reader.Next(line)) {
+        const DefinitionLine& definition = line.definition;
         const std::size_t dot = definition.isEntry ? definition.name.rfind(u'.') : WideStringView::npos;
         if (dot == WideStringView::npos) continue;  // no entry, or a member of TextResource itself
         const WideStringView path = definition.name.substr(0, dot);
         auto found = groups.find(path);
         if (found == groups.end()) {
             found = groups.emplace(WideString(path), GroupFacts{}).first;
-            found->second.firstLine = number;
+            found->second.firstLine = line.number;
         }
         GroupFacts& group = found->second;
-        group.lastLine = number;
+        group.lastLine = line.number;
         const int category = CategoryOf(definition.name.substr(dot + 1));
         if (category < 0) {
             group.onlyCategories = false;
@@ -81,8 +75,7 @@ std::optional<CompletionFailure> ReadGroups(const std::string& input, Groups& gr
             if (category == static_cast<int>(kOther) && group.onlyCategories) group.otherText.assign(definition.text);
         }
     }
-    if (reader.ReadFailed())
-        return CompletionFailure{input, 0, "reading failed after line " + std::to_string(number)};
+    if (reader.ReadFailed()) return CompletionFailure{input, 0, reader.Problem()};
     return std::nullopt;
 }
 
