@@ -232,6 +232,10 @@ bool ReadBaseBytes(std::string_view bytes, BaseFile& base, ExchangeProblem& erro
     return ReadBase(std::make_unique<textresgen::MemorySource>(bytes), base, error);
 }
 
+bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, ExchangeProblem& error) {
+    return ReadBase(std::move(source), base, error);
+}
+
 ExchangeUnit UntranslatedUnit(const BaseUnit& unit) {
     ExchangeUnit fresh;
     fresh.key = unit.key;

@@ -76,6 +76,8 @@ struct BaseFile {
 bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error);
 // The same for a definition file's bytes (`error.file` is left as it is).
 bool ReadBaseBytes(std::string_view bytes, BaseFile& base, ExchangeProblem& error);
+// The same for any byte source (null: the file could not be opened).
+bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, ExchangeProblem& error);
 
 // The comment text that marks the name below as not to be translated (a
 // product name, a file name): "# textresl10n: do not translate". It is no
