@@ -12,6 +12,7 @@
 #include "definition/definition_file.h"
 #include "text/platform_file.h"
 #include "text/unicode.h"
+#include "text/utf16_reader.h"
 #include "text/utf8_encoder.h"
 
 namespace textresgen {
@@ -153,19 +154,14 @@ private:
         return TakeByte(byte);
     }
 
-    // The encoding, from the first bytes as the generator reads them: EF BB
-    // BF is UTF-8, anything else UTF-16LE (with or without its mark FF FE).
+    // The encoding, from the first bytes as the generator reads them
+    // (LeadingMarkOf); the reading of the groups refused a big-endian mark.
     bool Decide() {
         decided_ = true;
-        std::size_t from = 0;
-        if (head_.size() == 3 && head_[0] == 0xEF && head_[1] == 0xBB && head_[2] == 0xBF) {
-            utf8_ = true;
-            pending_.append("\xEF\xBB\xBF");
-            from = 3;
-        } else if (head_.size() >= 2 && head_[0] == 0xFF && head_[1] == 0xFE) {
-            pending_.append("\xFF\xFE");
-            from = 2;
-        }
+        const LeadingMark mark = LeadingMarkOf(head_.data(), head_.size());
+        utf8_ = mark == LeadingMark::Utf8;
+        const std::size_t from = MarkSize(mark);  // the mark is copied as it is
+        pending_.append(reinterpret_cast<const char*>(head_.data()), from);
         for (std::size_t i = from; i < head_.size(); ++i)
             if (!TakeByte(head_[i])) return false;
         return true;
