@@ -1,12 +1,11 @@
 #include "definition/definition_file.h"
 
 namespace textresgen {
-namespace {
 
 // Passes reads through and notes what the first of them showed.
-class ProbingSource final : public ByteSource {
+class DefinitionFileReader::ProbingSource final : public ByteSource {
 public:
-    ProbingSource(std::unique_ptr<ByteSource> inner, DefinitionFileReader::Probe& probe)
+    ProbingSource(std::unique_ptr<ByteSource> inner, Probe& probe)
         : inner_(std::move(inner)), probe_(probe) {}
 
     Status Read(unsigned char* buffer, std::size_t capacity, std::size_t& count) override {
@@ -19,21 +18,19 @@ public:
 
 private:
     std::unique_ptr<ByteSource> inner_;
-    DefinitionFileReader::Probe& probe_;
+    Probe& probe_;
 };
 
-std::string WhyRefused(const DefinitionFileReader::Probe& probe) {
+std::string DefinitionFileReader::WhyRefused(const Probe& probe) {
     if (!probe.opened && probe.problem == FileProblem::InUse)
         return "cannot be opened: another program has it open and does not share it (close it there)";
     if (!probe.opened) return "cannot be opened: it is missing or not accessible";
     if (probe.readError) return "cannot be read: it is a folder, or reading it failed";
-    if (probe.headCount == 2 && probe.head[0] == 0xFE && probe.head[1] == 0xFF)
+    if (LeadingMarkOf(probe.head, probe.headCount) == LeadingMark::BigEndian)
         return "starts with the UTF-16 big-endian mark FE FF, which the generator refuses: "
                "save it as UTF-16LE, or as UTF-8 with its mark";
     return "cannot be read";
 }
-
-}  // namespace
 
 bool DefinitionFileReader::Open(std::unique_ptr<ByteSource> source, FileProblem problem) {
     probe_ = Probe{};

@@ -40,6 +40,7 @@ public:
     // Releases the file.
     void Close() { reader_.Close(); }
 
+private:
     // What the first reads showed, to say why a file was refused.
     struct Probe {
         bool opened = false;
@@ -48,8 +49,9 @@ public:
         unsigned char head[2] = {};
         std::size_t headCount = 0;
     };
+    class ProbingSource;
+    static std::string WhyRefused(const Probe& probe);
 
-private:
     Utf16Reader reader_;
     Probe probe_;
     bool refused_ = false;
