@@ -104,7 +104,7 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
     // The definitions the generator keeps, by name in the order of their
     // first definitions, and the comment lines above each first definition.
     textresgen::DefinitionTexts definitions;
-    std::vector<Notes> notesOf;  // by definition
+    std::vector<std::pair<std::size_t, Notes>> notesOf;  // by definition, only those with notes, in order
     Notes pending;
     textresgen::NumberedLine line;
     while (reader.Next(line)) {
@@ -118,8 +118,8 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
             continue;
         }
         bool first = false;
-        definitions.Add(line, first);
-        if (first) notesOf.push_back(std::move(pending));
+        const std::size_t index = definitions.Add(line, first);
+        if (first && (pending.doNotTranslate || !pending.lines.empty())) notesOf.emplace_back(index, std::move(pending));
         pending = Notes{};
     }
     if (reader.ReadFailed()) {
@@ -132,8 +132,13 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
     // is one at its first line.
     base.units.clear();
     base.units.reserve(definitions.Entries().size());
-    for (std::size_t i = 0; i < definitions.Entries().size(); ++i)
-        if (!MakeUnit(definitions.Entries()[i], notesOf[i], base, error)) return false;
+    const Notes none;
+    auto notes = notesOf.begin();
+    for (std::size_t i = 0; i < definitions.Entries().size(); ++i) {
+        const bool noted = notes != notesOf.end() && notes->first == i;
+        if (!MakeUnit(definitions.Entries()[i], noted ? notes->second : none, base, error)) return false;
+        if (noted) ++notes;
+    }
     GroupPlurals(base);
     return true;
 }
