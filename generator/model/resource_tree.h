@@ -6,7 +6,7 @@
 
 #include "model/block_vector.h"
 #include "model/prefetch.h"
-#include "model/unit_arena.h"
+#include "text/arena.h"
 #include "text/wide_string.h"
 
 namespace textresgen {
@@ -143,7 +143,7 @@ private:
     void SortPaths(unsigned threads);
     void SortEntries(unsigned threads);
 
-    UnitArena arena_;
+    Arena<char16_t> arena_;  // the units of paths, names and texts
     BlockVector<GroupPath> paths_;
     BlockVector<ResourceEntry> entries_;
     BlockVector<PathId> entryPaths_;  // each entry's path, until Finish

@@ -30,42 +30,58 @@ void AppendHex(WideString& out, char32_t value, int digits) {
 
 }  // namespace
 
+TokenFault FaultOf(const LiteralToken& token) {
+    const auto value = static_cast<char32_t>(token.value);
+    switch (token.kind) {
+        case LiteralToken::Kind::Character:
+            return value == U'"' || IsSurrogate(value) ? TokenFault::Broken : TokenFault::None;
+        case LiteralToken::Kind::SimpleEscape:
+        case LiteralToken::Kind::Octal: return TokenFault::None;
+        case LiteralToken::Kind::Hex: return token.value > 0xFFFF ? TokenFault::Broken : TokenFault::None;
+        case LiteralToken::Kind::Universal:
+            return IsSurrogate(value) || token.value > kMaxCodePoint ? TokenFault::Broken : TokenFault::None;
+        case LiteralToken::Kind::UnknownEscape: return value < 0x80 ? TokenFault::Unportable : TokenFault::Broken;
+        case LiteralToken::Kind::HexWithoutDigits:
+        case LiteralToken::Kind::IncompleteUniversal:
+        case LiteralToken::Kind::BackslashAtEnd: break;
+    }
+    return TokenFault::Broken;
+}
+
+namespace {
+
+// Why a token that is a fault (FaultOf) makes a body no valid one.
+const char* FaultMessage(const LiteralToken& token) {
+    switch (token.kind) {
+        case LiteralToken::Kind::Character:
+            return token.value == U'"' ? "an unescaped '\"' ends the literal early"
+                                       : "an unpaired surrogate is no character a compiler can read";
+        case LiteralToken::Kind::Hex: return "'\\x' gives a value above 0xFFFF, too large for a 16-bit wchar_t";
+        case LiteralToken::Kind::Universal: return "a \\u or \\U that names no character";
+        case LiteralToken::Kind::HexWithoutDigits: return "'\\x' has no hex digits";
+        case LiteralToken::Kind::IncompleteUniversal: return "an incomplete \\u or \\U (\\u takes 4 hex digits, \\U 8)";
+        case LiteralToken::Kind::UnknownEscape:
+            return "an escape that C++ does not define: compilers read it differently";
+        case LiteralToken::Kind::BackslashAtEnd: return "a backslash at the end escapes the literal's closing quote";
+        case LiteralToken::Kind::SimpleEscape:
+        case LiteralToken::Kind::Octal: break;
+    }
+    return "";
+}
+
+}  // namespace
+
 bool DecodeLiteralBody(WideStringView body, LiteralValues& values, LiteralProblem& problem) {
     values.clear();
     values.reserve(body.size());
-    const auto fail = [&](const LiteralToken& token, const char* message) {
-        problem.character = token.character;
-        problem.message = message;
-        return false;
-    };
     LiteralLexer lexer(body);
     for (LiteralToken token; lexer.Next(token);) {
-        const auto value = static_cast<char32_t>(token.value);
-        switch (token.kind) {
-            case LiteralToken::Kind::Character:
-                if (value == U'"') return fail(token, "an unescaped '\"' ends the literal early");
-                if (IsSurrogate(value)) return fail(token, "an unpaired surrogate is no character a compiler can read");
-                break;
-            case LiteralToken::Kind::SimpleEscape:
-            case LiteralToken::Kind::Octal:
-                break;
-            case LiteralToken::Kind::Hex:
-                if (token.value > 0xFFFF)
-                    return fail(token, "'\\x' gives a value above 0xFFFF, too large for a 16-bit wchar_t");
-                break;
-            case LiteralToken::Kind::Universal:
-                if (IsSurrogate(value) || token.value > kMaxCodePoint)
-                    return fail(token, "a \\u or \\U that names no character");
-                break;
-            case LiteralToken::Kind::HexWithoutDigits: return fail(token, "'\\x' has no hex digits");
-            case LiteralToken::Kind::IncompleteUniversal:
-                return fail(token, "an incomplete \\u or \\U (\\u takes 4 hex digits, \\U 8)");
-            case LiteralToken::Kind::UnknownEscape:
-                return fail(token, "an escape that C++ does not define: compilers read it differently");
-            case LiteralToken::Kind::BackslashAtEnd:
-                return fail(token, "a backslash at the end escapes the literal's closing quote");
+        if (FaultOf(token) != TokenFault::None) {
+            problem.character = token.character;
+            problem.message = FaultMessage(token);
+            return false;
         }
-        values.push_back(value);
+        values.push_back(static_cast<char32_t>(token.value));
     }
     return true;
 }
@@ -101,11 +117,8 @@ WideString EncodeLiteralBody(LiteralValuesView values) {
                 } else if (c == kByteOrderMark || c == 0xFFFE || c == kNotACharacter || c == 0x2028 || c == 0x2029) {
                     AppendAscii(out, "\\u");
                     AppendHex(out, c, 4);
-                } else if (c > 0xFFFF) {
-                    out += HighSurrogateOf(c);
-                    out += LowSurrogateOf(c);
                 } else {
-                    out += static_cast<char16_t>(c);
+                    AppendUtf16(out, c);
                 }
         }
         previous = c;
@@ -153,14 +166,7 @@ bool UnitsToValues(WideStringView units, LiteralValues& values) {
 WideString ValuesToUnits(LiteralValuesView values) {
     WideString units;
     units.reserve(values.size());
-    for (const char32_t c : values) {
-        if (c > 0xFFFF) {
-            units += HighSurrogateOf(c);
-            units += LowSurrogateOf(c);
-        } else {
-            units += static_cast<char16_t>(c);
-        }
-    }
+    for (const char32_t c : values) AppendUtf16(units, c);
     return units;
 }
 

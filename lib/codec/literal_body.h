@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "codec/literal_lexer.h"
 #include "text/wide_string.h"
 
 // A definition's text is the body of a wide literal, L"<text>", copied into
@@ -24,6 +25,23 @@ struct LiteralProblem {
     std::size_t character = 0;  // 1-based position in the body, in code points
     std::string message;        // UTF-8, without the position
 };
+
+// What one token of a literal body does to the generated source: the one
+// rule of which tokens are faults. DecodeLiteralBody refuses both kinds;
+// textrescheck reports Broken as an error and Unportable as a warning.
+enum class TokenFault {
+    None,
+    // An escape C++ does not define, of an ASCII character: compilers warn
+    // and keep the character, but read it differently.
+    Unportable,
+    // Some compiler rejects the source, or reads it otherwise than written:
+    // an unescaped '"', an unpaired surrogate written as itself, \x without
+    // digits or above 0xFFFF (beyond a 16-bit wchar_t), an incomplete \u or
+    // \U or one naming no character, a backslash before a non-ASCII
+    // character, a backslash that ends the body.
+    Broken,
+};
+TokenFault FaultOf(const LiteralToken& token);
 
 // Decodes a literal body as C++ does: \n \t \v \b \r \f \a \\ \' \" \?,
 // octal (up to 3 digits), \x with all the hex digits that follow, \u and \U.

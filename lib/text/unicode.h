@@ -39,6 +39,23 @@ inline constexpr char16_t LowSurrogateOf(char32_t c) {
     return static_cast<char16_t>(kFirstLowSurrogate + ((c - kFirstSupplementary) & 0x3FF));
 }
 
+// The UTF-16 of a code point: one unit up to U+FFFF (a surrogate value
+// stays the one unit it is), a surrogate pair above. Writes 1 or 2 units at
+// `out` and returns how many.
+inline std::size_t PutUtf16(char32_t c, char16_t* out) {
+    if (c < kFirstSupplementary) {
+        out[0] = static_cast<char16_t>(c);
+        return 1;
+    }
+    out[0] = HighSurrogateOf(c);
+    out[1] = LowSurrogateOf(c);
+    return 2;
+}
+inline void AppendUtf16(WideString& out, char32_t c) {
+    char16_t units[2];
+    out.append(units, PutUtf16(c, units));
+}
+
 // The code point starting at `text[i]`, advancing `i` past it. A surrogate
 // pair gives one code point; an unpaired surrogate is returned as it is.
 inline char32_t NextCodePoint(WideStringView text, std::size_t& i) {

@@ -45,6 +45,23 @@ std::size_t FindSpecialUnit(const char16_t* units, std::size_t from, std::size_t
 
 }  // namespace
 
+LeadingMark LeadingMarkOf(const unsigned char* head, std::size_t count) {
+    if (count >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) return LeadingMark::Utf8;
+    if (count >= 2 && head[0] == 0xFE && head[1] == 0xFF) return LeadingMark::BigEndian;
+    if (count >= 2 && head[0] == 0xFF && head[1] == 0xFE) return LeadingMark::Utf16Le;
+    return LeadingMark::None;
+}
+
+std::size_t MarkSize(LeadingMark mark) {
+    switch (mark) {
+        case LeadingMark::Utf8: return 3;
+        case LeadingMark::Utf16Le:
+        case LeadingMark::BigEndian: return 2;
+        case LeadingMark::None: break;
+    }
+    return 0;
+}
+
 Utf16Reader::Utf16Reader() = default;
 Utf16Reader::~Utf16Reader() = default;
 
@@ -70,15 +87,10 @@ bool Utf16Reader::StartReading() {
             case ByteSource::Status::Error: return false;
         }
     }
-    const unsigned char* b = bytes_.data();
-    std::size_t skip = 0;
-    if (byteCount_ == 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
-        utf8_ = true;
-        skip = 3;
-    } else if (byteCount_ >= 2) {
-        if (b[0] == 0xFE && b[1] == 0xFF) return false;
-        if (b[0] == 0xFF && b[1] == 0xFE) skip = 2;
-    }
+    const LeadingMark mark = LeadingMarkOf(bytes_.data(), byteCount_);
+    if (mark == LeadingMark::BigEndian) return false;
+    utf8_ = mark == LeadingMark::Utf8;
+    const std::size_t skip = MarkSize(mark);
     std::memmove(bytes_.data(), bytes_.data() + skip, byteCount_ - skip);
     byteCount_ -= skip;
     return true;

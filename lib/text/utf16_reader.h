@@ -12,6 +12,14 @@
 
 namespace textresgen {
 
+// The byte-order mark a definition file starts with, told by its first
+// three bytes (fewer when the file is shorter): EF BB BF is UTF-8, FF FE
+// UTF-16LE, FE FF big-endian (refused); without a mark it is UTF-16LE.
+enum class LeadingMark { None, Utf16Le, Utf8, BigEndian };
+LeadingMark LeadingMarkOf(const unsigned char* head, std::size_t count);
+// The bytes of the mark: 0, 2 or 3.
+std::size_t MarkSize(LeadingMark mark);
+
 // Reads a definition file line by line: UTF-16LE, or UTF-8 behind its mark.
 //
 // The byte-order mark FF FE is skipped, FE FF refuses the file, and EF BB BF

@@ -45,14 +45,7 @@ char32_t CodePointOf(const unsigned char* s, std::size_t length) {
 }
 
 std::size_t Emit(const unsigned char* s, std::size_t length, char16_t* out) {
-    const char32_t code = CodePointOf(s, length);
-    if (code < unicode::kFirstSupplementary) {
-        out[0] = static_cast<char16_t>(code);
-        return 1;
-    }
-    out[0] = unicode::HighSurrogateOf(code);
-    out[1] = unicode::LowSurrogateOf(code);
-    return 2;
+    return unicode::PutUtf16(CodePointOf(s, length), out);
 }
 
 // A sequence broken off by the byte `next` yields U+FFFD, unless that byte is

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "check/literal_rules.h"
+#include "codec/literal_body.h"
+#include "codec/literal_lexer.h"
 
 namespace textrescheck {
 namespace {
@@ -92,6 +94,66 @@ TEST(CheckLiteral, LengthLimitAtTheBoundary) {
     EXPECT_EQ(Kinds(WideString(8188, u'a') + u"\\U0001F600"), tooLong);  // a pair from one escape
     EXPECT_EQ(Kinds(WideString(8189, u'a') + u"\\"), (Strings{
         "E ends in a backslash, which escapes the literal's closing quote: the source will not compile"}));
+}
+
+}  // namespace
+}  // namespace textrescheck
+
+namespace textrescheck {
+namespace {
+
+// Which tokens are faults is the codec's rule: the codec refuses a body with
+// any fault, and textrescheck calls a Broken token an error and an
+// Unportable one a warning. One body of one token per kind and edge.
+struct TokenCase {
+    const char16_t* body;
+    textresgen::TokenFault fault;
+};
+
+const TokenCase kTokens[] = {
+    {u"a", textresgen::TokenFault::None},
+    {u"\\n", textresgen::TokenFault::None},
+    {u"\\101", textresgen::TokenFault::None},
+    {u"\\x41", textresgen::TokenFault::None},
+    {u"\\xFFFF", textresgen::TokenFault::None},
+    {u"\\U0010FFFF", textresgen::TokenFault::None},
+    {u"\"", textresgen::TokenFault::Broken},
+    {u"\xD800", textresgen::TokenFault::Broken},
+    {u"\\x10000", textresgen::TokenFault::Broken},
+    {u"\\x", textresgen::TokenFault::Broken},
+    {u"\\u12", textresgen::TokenFault::Broken},
+    {u"\\uD800", textresgen::TokenFault::Broken},
+    {u"\\U00110000", textresgen::TokenFault::Broken},
+    {u"\\\u00E9", textresgen::TokenFault::Broken},
+    {u"\\", textresgen::TokenFault::Broken},
+    {u"\\q", textresgen::TokenFault::Unportable},
+    {u"\\%", textresgen::TokenFault::Unportable},
+};
+
+TEST(LiteralTokens, CodecAndCheckFollowOneRule) {
+    for (const TokenCase& c : kTokens) {
+        const textresgen::WideStringView body(c.body);
+        textresgen::LiteralLexer lexer(body);
+        textresgen::LiteralToken token;
+        ASSERT_TRUE(lexer.Next(token));
+        const std::string shown(body.begin(), body.end());  // for the messages; ASCII enough
+        EXPECT_EQ(textresgen::FaultOf(token), c.fault) << shown;
+
+        textresgen::LiteralValues values;
+        textresgen::LiteralProblem problem;
+        EXPECT_EQ(textresgen::DecodeLiteralBody(body, values, problem), c.fault == textresgen::TokenFault::None)
+            << shown << ": " << problem.message;
+
+        const std::vector<Diagnostic> found = CheckLiteralText(body, u"A");
+        const auto has = [&](Severity severity) {
+            for (const Diagnostic& d : found)
+                if (d.severity == severity) return true;
+            return false;
+        };
+        // (A sound token may still earn a warning: \xFFFF swallows four digits.)
+        EXPECT_EQ(has(Severity::Error), c.fault == textresgen::TokenFault::Broken) << shown;
+        EXPECT_TRUE(c.fault != textresgen::TokenFault::Unportable || has(Severity::Warning)) << shown;
+    }
 }
 
 }  // namespace

@@ -11,62 +11,25 @@
 #include "check/plural_groups.h"
 #include "codec/c_format.h"
 #include "codec/literal_body.h"
+#include "definition/definition_file.h"
 #include "definition/definition_line.h"
 #include "runtime/plural_rules.h"
 #include "text/file_problem.h"
 #include "text/memory_bytes.h"
 #include "text/platform_file.h"
-#include "text/utf16_reader.h"
 
 namespace textrescheck {
 
 namespace {
 
 using textresgen::ByteSource;
+using textresgen::DefinitionFileReader;
 using textresgen::DefinitionLine;
+using textresgen::NumberedLine;
 using textresgen::SplitDefinitionLine;
-using textresgen::Utf16Reader;
 using textresgen::WideString;
 using GroupId = DefinitionIndex::GroupId;
 using Subject = Diagnostic::Subject;
-
-// What the first reads of a file showed, to say why it was refused.
-struct OpenProbe {
-    bool opened = false;
-    textresgen::FileProblem problem = textresgen::FileProblem::Other;  // when not opened
-    bool readError = false;
-    unsigned char head[2] = {};
-    std::size_t headCount = 0;
-};
-
-// Passes reads through and records them in an OpenProbe.
-class ProbingSource final : public ByteSource {
-public:
-    ProbingSource(std::unique_ptr<ByteSource> inner, OpenProbe& probe) : inner_(std::move(inner)), probe_(probe) {}
-
-    Status Read(unsigned char* buffer, std::size_t capacity, std::size_t& count) override {
-        const Status status = inner_->Read(buffer, capacity, count);
-        if (status == Status::Error) probe_.readError = true;
-        for (std::size_t i = 0; status == Status::Data && i < count && probe_.headCount < 2; ++i)
-            probe_.head[probe_.headCount++] = buffer[i];
-        return status;
-    }
-
-private:
-    std::unique_ptr<ByteSource> inner_;
-    OpenProbe& probe_;
-};
-
-std::string WhyRefused(const OpenProbe& probe) {
-    if (!probe.opened && probe.problem == textresgen::FileProblem::InUse)
-        return "cannot be opened: another program has it open and does not share it (close it there)";
-    if (!probe.opened) return "cannot be opened: it is missing or not accessible";
-    if (probe.readError) return "cannot be read: it is a folder, or reading it failed";
-    if (probe.headCount == 2 && probe.head[0] == 0xFE && probe.head[1] == 0xFF)
-        return "starts with the UTF-16 big-endian mark FE FF, which the generator refuses: "
-               "save it as UTF-16LE, or as UTF-8 with its mark";
-    return "cannot be read";
-}
 
 // A lone CR ends the text but not the line (only LF does): whatever
 // follows it on the line, often the next definitions of a file saved
@@ -198,17 +161,16 @@ private:
     PluralFormChecker plurals_;
 };
 
-FileCheck CheckOpened(Utf16Reader& input) {
+// Every line of an opened file through the checker.
+FileCheck CheckOpened(DefinitionFileReader& input) {
     FileCheck result;
     LineChecker checker(result);
-    WideStringView line;
-    std::size_t lineNumber = 0;
-    while (input.ReadLine(line)) checker.Check(++lineNumber, line);
+    NumberedLine line;
+    while (input.Next(line)) checker.Check(line.number, line.line);
     checker.Finish(result);
     if (input.ReadFailed()) {
         result.status = FileCheck::Status::ReadFailed;
-        result.problem = "reading failed after line " + std::to_string(lineNumber) +
-                         ": the generator stops with ERR! and writes nothing";
+        result.problem = input.Problem() + ": the generator stops with ERR! and writes nothing";
     }
     return result;
 }
@@ -216,14 +178,11 @@ FileCheck CheckOpened(Utf16Reader& input) {
 }  // namespace
 
 FileCheck CheckDefinitionSource(std::unique_ptr<ByteSource> source, textresgen::FileProblem problem) {
-    OpenProbe probe;
-    probe.opened = source != nullptr;
-    probe.problem = problem;
-    Utf16Reader input;
-    if (!probe.opened || !input.Open(std::make_unique<ProbingSource>(std::move(source), probe))) {
+    DefinitionFileReader input;
+    if (!input.Open(std::move(source), problem)) {
         FileCheck refused;
         refused.status = FileCheck::Status::Unreadable;
-        refused.problem = WhyRefused(probe);
+        refused.problem = input.Problem();
         return refused;
     }
     return CheckOpened(input);

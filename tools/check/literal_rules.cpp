@@ -4,6 +4,7 @@
 
 #include "charclass/character_classes.h"
 #include "check/message_text.h"
+#include "codec/literal_body.h"
 #include "codec/literal_lexer.h"
 #include "text/unicode.h"
 
@@ -28,34 +29,14 @@ public:
         textresgen::LiteralLexer lexer(text_);
         while (lexer.Next(token_)) {
             const auto value = static_cast<char32_t>(token_.value);
-            switch (token_.kind) {
-                case Kind::Character: Character(value); break;
-                case Kind::SimpleEscape: ++units_; break;
-                case Kind::Octal:
-                    ++units_;
-                    CheckNul(token_.value);
-                    break;
-                case Kind::Hex: HexEscape(); break;
-                case Kind::Universal: UniversalName(value); break;
-                case Kind::HexWithoutDigits:
-                    ++units_;
-                    Report(Severity::Error, [&] { return "has '\\x' without hex digits at character " + At() + kSourceBreaks; });
-                    break;
-                case Kind::IncompleteUniversal:
-                    ++units_;
-                    Report(Severity::Error, [&] {
-                        return "has the incomplete " + Shown() + " at character " + At() +
-                               " (\\u takes 4 hex digits, \\U 8)" + kSourceBreaks;
-                    });
-                    break;
-                case Kind::UnknownEscape: UnknownEscape(value); break;
-                case Kind::BackslashAtEnd:
-                    Report(Severity::Error, [] {
-                        return "ends in a backslash, which escapes the literal's closing quote" +
-                               std::string(kSourceBreaks);
-                    });
-                    break;
+            // Which tokens are faults is the codec's rule; what they break,
+            // and the warnings about sound tokens, are told here.
+            switch (textresgen::FaultOf(token_)) {
+                case TokenFault::None: SoundToken(value); break;
+                case TokenFault::Unportable: UnknownAsciiEscape(value); break;
+                case TokenFault::Broken: BrokenToken(value); break;
             }
+            units_ += UnitsOf(token_);
         }
         const std::uint64_t bytes = 2 * (units_ + 1);
         if (bytes > kMsvcLiteralLimitBytes) {
@@ -70,57 +51,114 @@ public:
 
 private:
     using Kind = textresgen::LiteralToken::Kind;
+    using TokenFault = textresgen::TokenFault;
 
-    void Character(char32_t c) {
-        if (c == u'"') {
-            Report(Severity::Error, [&] {
-                return "has an unescaped '\"' at character " + At() + ", which ends the literal early" + kSourceBreaks;
-            });
-        } else if (IsSurrogate(c)) {
-            Report(Severity::Error, [&] {
-                return "has an unpaired surrogate " + CodePointLabel(c) + " at character " + At() +
-                       ", which no encoding can hold: GCC cannot read the source and textresgen-utf8 refuses it" +
-                       kSourceBreaks;
-            });
-        } else if (IsFormatCharacter(c)) {
-            InvisibleCharacter(c);
+    // The UTF-16 units a token adds to the literal.
+    static std::uint64_t UnitsOf(const textresgen::LiteralToken& token) {
+        const auto value = static_cast<char32_t>(token.value);
+        switch (token.kind) {
+            case Kind::BackslashAtEnd: return 0;
+            case Kind::Character:
+            case Kind::UnknownEscape: return value > 0xFFFF ? 2 : 1;
+            case Kind::Universal: return value > 0xFFFF && value <= kMaxCodePoint ? 2 : 1;
+            case Kind::SimpleEscape:
+            case Kind::Octal:
+            case Kind::Hex:
+            case Kind::HexWithoutDigits:
+            case Kind::IncompleteUniversal: break;
         }
-        units_ += c > 0xFFFF ? 2 : 1;
+        return 1;
     }
 
-    void UnknownEscape(char32_t kept) {
-        if (kept >= 0x80) {
-            // GCC cannot convert the escape; Clang calls it an illegal encoding.
-            Report(Severity::Error, [&] {
-                return "has a backslash before the non-ASCII character " + CodePointLabel(kept) + " at character " +
-                       At() + ", which is no escape" + kSourceBreaks;
-            });
-        } else {
-            Report(Severity::Warning, [&] {
-                std::string shown;
-                AppendShown(shown, kept);
-                return "has the unknown escape " + Shown() + " at character " + At() +
-                       ": compilers warn and keep '" + shown + "' without the backslash";
-            });
+    void SoundToken(char32_t value) {
+        switch (token_.kind) {
+            case Kind::Character:
+                if (IsFormatCharacter(value)) InvisibleCharacter(value);
+                break;
+            case Kind::Hex: LongHexEscape(); break;
+            case Kind::Octal:
+            case Kind::Universal: CheckNul(token_.value); break;
+            default: break;
         }
-        units_ += kept > 0xFFFF ? 2 : 1;
     }
 
-    void HexEscape() {
-        const std::uint64_t value = token_.value;
-        ++units_;
-        if (value > 0xFFFFFFFF) {
+    void BrokenToken(char32_t value) {
+        switch (token_.kind) {
+            case Kind::Character:
+                if (value == U'"') {
+                    Report(Severity::Error, [&] {
+                        return "has an unescaped '\"' at character " + At() + ", which ends the literal early" +
+                               kSourceBreaks;
+                    });
+                } else {
+                    Report(Severity::Error, [&] {
+                        return "has an unpaired surrogate " + CodePointLabel(value) + " at character " + At() +
+                               ", which no encoding can hold: GCC cannot read the source and textresgen-utf8 "
+                               "refuses it" + kSourceBreaks;
+                    });
+                }
+                break;
+            case Kind::Hex: HexTooLarge(); break;
+            case Kind::Universal:
+                Report(Severity::Error, [&] {
+                    return "has " + Shown() + " at character " + At() + ", which names no character" + kSourceBreaks;
+                });
+                break;
+            case Kind::HexWithoutDigits:
+                Report(Severity::Error,
+                       [&] { return "has '\\x' without hex digits at character " + At() + kSourceBreaks; });
+                break;
+            case Kind::IncompleteUniversal:
+                Report(Severity::Error, [&] {
+                    return "has the incomplete " + Shown() + " at character " + At() + " (\\u takes 4 hex digits, \\U 8)" +
+                           kSourceBreaks;
+                });
+                break;
+            case Kind::UnknownEscape:
+                // GCC cannot convert the escape; Clang calls it an illegal encoding.
+                Report(Severity::Error, [&] {
+                    return "has a backslash before the non-ASCII character " + CodePointLabel(value) +
+                           " at character " + At() + ", which is no escape" + kSourceBreaks;
+                });
+                break;
+            case Kind::BackslashAtEnd:
+                Report(Severity::Error, [] {
+                    return "ends in a backslash, which escapes the literal's closing quote" + std::string(kSourceBreaks);
+                });
+                break;
+            case Kind::SimpleEscape:
+            case Kind::Octal: break;
+        }
+    }
+
+    void UnknownAsciiEscape(char32_t kept) {
+        Report(Severity::Warning, [&] {
+            std::string shown;
+            AppendShown(shown, kept);
+            return "has the unknown escape " + Shown() + " at character " + At() + ": compilers warn and keep '" +
+                   shown + "' without the backslash";
+        });
+    }
+
+    void HexTooLarge() {
+        if (token_.value > 0xFFFFFFFF) {
             Report(Severity::Error, [&] {
                 return "has " + Shown() + " at character " + At() +
                        ", larger than any wchar_t: Clang and MSVC reject the source";
             });
-        } else if (value > 0xFFFF) {
+        } else {
             Report(Severity::Error, [&] {
                 return "has " + Shown() + " at character " + At() +
                        ", too large for the 16-bit wchar_t of Windows: MSVC rejects the source (GCC and Clang "
                        "accept it only where wchar_t has 32 bits)";
             });
-        } else if (token_.digits > 2) {
+        }
+    }
+
+    // A sound \x escape: one unit, whatever number of digits it takes.
+    void LongHexEscape() {
+        const std::uint64_t value = token_.value;
+        if (token_.digits > 2) {
             Report(Severity::Warning, [&] {
                 return "has " + Shown() + " at character " + At() + ", read as the single unit " +
                        CodePointLabel(static_cast<char32_t>(value)) +
@@ -128,17 +166,6 @@ private:
                        "from the text (\\u takes exactly 4)";
             });
         } else {
-            CheckNul(value);
-        }
-    }
-
-    void UniversalName(char32_t value) {
-        if (IsSurrogate(value) || value > kMaxCodePoint) {
-            ++units_;
-            Report(Severity::Error,
-                   [&] { return "has " + Shown() + " at character " + At() + ", which names no character" + kSourceBreaks; });
-        } else {
-            units_ += value > 0xFFFF ? 2 : 1;
             CheckNul(value);
         }
     }

@@ -153,12 +153,7 @@ WideString IdentifierOf(WideStringView name) {
     for (std::size_t i = 0; i < name.size();) {
         char32_t c = 0;
         if (name[i] == u'\\' && ReadUcn(name, i, c) && !IsSurrogate(c) && c <= kMaxCodePoint) {
-            if (c >= kFirstSupplementary) {
-                out += HighSurrogateOf(c);
-                out += LowSurrogateOf(c);
-            } else {
-                out += static_cast<char16_t>(c);
-            }
+            AppendUtf16(out, c);
         } else {
             out += name[i++];
         }

@@ -2,8 +2,8 @@
 
 #include "check/message_text.h"
 #include "codec/c_format.h"
-#include "definition/definition_line.h"
-#include "text/utf16_reader.h"
+#include "definition/definition_texts.h"
+#include "text/platform_file.h"
 
 namespace textrescheck {
 namespace {
@@ -11,52 +11,50 @@ namespace {
 using textresgen::WideString;
 using textresgen::WideStringView;
 
-// Calls keep(name, line, text) for the last definition of every name.
-template <typename Keep>
-bool ReadTexts(const std::string& path, Keep keep) {
-    textresgen::Utf16Reader reader;
-    if (!reader.Open(path.c_str())) return false;
-    WideStringView line;
-    std::size_t number = 0;
-    while (reader.ReadLine(line)) {
-        ++number;
-        const textresgen::DefinitionLine definition = textresgen::SplitDefinitionLine(line);
-        if (definition.isEntry) keep(definition.name, number, definition.text);
-    }
-    return !reader.ReadFailed();
+// The definitions the generator keeps of the file at `path`; nothing when it
+// cannot be read.
+std::optional<textresgen::DefinitionTexts> ReadTexts(const std::string& path) {
+    textresgen::DefinitionFileReader reader;
+    textresgen::DefinitionTexts texts;
+    if (!reader.Open(textresgen::OpenFileSource(path.c_str())) || !ReadDefinitionTexts(reader, texts))
+        return std::nullopt;
+    return texts;
 }
 
 }  // namespace
 
 std::optional<PlaceholderReference> PlaceholderReference::Read(const std::string& path,
                                                                 const std::unordered_set<WideString>& singleCountForms) {
+    const std::optional<textresgen::DefinitionTexts> texts = ReadTexts(path);
+    if (!texts) return std::nullopt;
     PlaceholderReference reference;
     reference.path_ = path;
-    const bool read = ReadTexts(path, [&](WideStringView name, std::size_t line, WideStringView text) {
+    for (const textresgen::DefinitionTexts::Entry& entry : texts->Entries()) {
         textresgen::LiteralValues values;
         textresgen::LiteralProblem problem;
-        if (text.find_first_of(u"%{\\") == WideStringView::npos || !textresgen::DecodeLiteralBody(text, values, problem) ||
-            (values.find(U'%') == std::u32string::npos && values.find(U'{') == std::u32string::npos)) {
-            reference.texts_.erase(WideString(name));  // a later definition replaces an earlier one
-            return;
-        }
-        const bool singleCount = singleCountForms.count(WideString(name)) > 0;
-        reference.texts_[WideString(name)] = {line, std::move(values), singleCount};
-    });
-    if (!read) return std::nullopt;
+        if (entry.text.find_first_of(u"%{\\") == WideStringView::npos ||
+            !textresgen::DecodeLiteralBody(entry.text, values, problem) ||
+            (values.find(U'%') == std::u32string::npos && values.find(U'{') == std::u32string::npos))
+            continue;
+        const WideString name(entry.name);
+        const bool singleCount = singleCountForms.count(name) > 0;
+        reference.texts_[name] = {entry.lastLine, std::move(values), singleCount};
+    }
     return reference;
 }
 
 std::vector<Diagnostic> PlaceholderReference::Compare(const std::string& path) const {
-    std::unordered_map<WideString, Text> texts;
-    ReadTexts(path, [&](WideStringView name, std::size_t line, WideStringView text) {
-        const auto found = texts_.find(WideString(name));
-        if (found == texts_.end()) return;
-        textresgen::LiteralValues values;
-        textresgen::LiteralProblem problem;
-        if (textresgen::DecodeLiteralBody(text, values, problem)) texts[WideString(name)] = {line, std::move(values)};
-        else texts.erase(WideString(name));
-    });
+    std::vector<std::pair<WideString, Text>> texts;
+    if (const std::optional<textresgen::DefinitionTexts> read = ReadTexts(path)) {
+        for (const textresgen::DefinitionTexts::Entry& entry : read->Entries()) {
+            const WideString name(entry.name);
+            if (texts_.count(name) == 0) continue;
+            textresgen::LiteralValues values;
+            textresgen::LiteralProblem problem;
+            if (textresgen::DecodeLiteralBody(entry.text, values, problem))
+                texts.push_back({name, {entry.lastLine, std::move(values)}});
+        }
+    }
     std::vector<Diagnostic> findings;
     for (const auto& [name, text] : texts) {
         const Text& base = texts_.at(name);

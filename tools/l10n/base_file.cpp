@@ -1,18 +1,16 @@
 #include "l10n/base_file.h"
 
 #include <memory>
-#include <algorithm>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "l10n/file_io.h"
 #include "l10n/message_text.h"
-#include "definition/definition_line.h"
+#include "definition/definition_file.h"
+#include "definition/definition_texts.h"
 #include "definition/plural_message.h"
 #include "text/file_problem.h"
 #include "text/memory_bytes.h"
 #include "text/platform_file.h"
-#include "text/utf16_reader.h"
 
 namespace textresl10n {
 namespace {
@@ -61,95 +59,87 @@ bool DecodeText(WideStringView name, WideStringView body, std::string& utf8, std
     return true;
 }
 
-bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, ExchangeProblem& error) {
-    textresgen::Utf16Reader reader;
-    if (!source || !reader.Open(std::move(source))) {
-        error.message = "cannot be read: it is missing, not accessible, or starts with the big-endian mark FE FF";
+// The comment lines above a name's first definition.
+struct Notes {
+    std::vector<std::string> lines;
+    bool doNotTranslate = false;
+};
+
+// One base unit from the definition of a name that the generator keeps. False
+// when its name (an error at its first line) or its text (at the line of that
+// text) has no UTF-8 form, with the reason and that line in `error`.
+bool MakeUnit(const textresgen::DefinitionTexts::Entry& definition, const Notes& notes, BaseFile& base,
+              ExchangeProblem& error) {
+    textresgen::LiteralValues nameValues;
+    std::string key, text;
+    if (!textresgen::UnitsToValues(definition.name, nameValues) || !textresgen::ValuesToUtf8(nameValues, key)) {
+        error.line = definition.firstLine;
+        error.message = "the name " + Quoted(definition.name) + " holds an unpaired surrogate, which has no UTF-8 form";
         return false;
     }
-    // Each unit is decoded as its line is read, so the file's text is held
-    // once, as UTF-8, in the arena. A repeated name is found through the
-    // units' own keys (a set of indices, not a second copy of every name)
-    // and takes the later text. A text that cannot be decoded is an error
-    // only if no later definition of the name replaces it, as the generator
-    // keeps the last.
-    std::vector<BaseUnit>& units = base.units;
-    units.clear();
-    TextArena& texts = base.texts;
-    std::string key, text;  // a line's name and text before they are kept
-    std::vector<std::pair<std::size_t, std::string>> failures;  // unit index -> why, while it stands
-    const auto hashKey = [&units](std::size_t i) { return std::hash<std::string_view>()(units[i].key); };
-    const auto sameKey = [&units](std::size_t a, std::size_t b) { return units[a].key == units[b].key; };
-    std::unordered_set<std::size_t, decltype(hashKey), decltype(sameKey)> byName(16, hashKey, sameKey);
-    std::vector<std::string> pendingNotes;
-    bool doNotTranslate = false;
-    WideStringView line;
-    std::size_t lineNumber = 0;
-    while (reader.ReadLine(line)) {
-        ++lineNumber;
-        const textresgen::DefinitionLine definition = textresgen::SplitDefinitionLine(line);
-        if (!definition.isEntry) {
+    if (!DecodeText(definition.name, definition.text, text, error.message)) {
+        error.line = definition.lastLine;
+        return false;
+    }
+    BaseUnit unit;
+    unit.key = base.texts.Keep(key);
+    unit.source = base.texts.Keep(text);
+    unit.line = definition.lastLine;
+    unit.translate = !notes.doNotTranslate;
+    if (!notes.lines.empty()) {
+        std::vector<std::string_view>& kept = unit.MutableParts().notes;
+        for (const std::string& note : notes.lines) kept.push_back(base.texts.Keep(note));
+    }
+    base.units.push_back(std::move(unit));
+    return true;
+}
+
+bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, ExchangeProblem& error,
+              textresgen::FileProblem problem = textresgen::FileProblem::Other) {
+    textresgen::DefinitionFileReader reader;
+    if (!reader.Open(std::move(source), problem)) {
+        error.message = reader.Problem();
+        return false;
+    }
+    // The definitions the generator keeps, by name in the order of their
+    // first definitions, and the comment lines above each first definition.
+    // While the file is read they stand in the index as UTF-16 (about twice
+    // a UTF-8 file's size); the index is gone once the units are made.
+    textresgen::DefinitionTexts definitions;
+    std::vector<std::pair<std::size_t, Notes>> notesOf;  // by definition, only those with notes, in order
+    Notes pending;
+    textresgen::NumberedLine line;
+    while (reader.Next(line)) {
+        if (!line.definition.isEntry) {
             WideString comment;
-            if (!CommentText(line, comment)) {
-                pendingNotes.clear();
-                doNotTranslate = false;
-                continue;
-            }
             std::string note;
-            if (!NoteText(comment, note)) continue;
-            if (note == kDoNotTranslate) doNotTranslate = true;
-            else pendingNotes.push_back(std::move(note));
+            if (!CommentText(line.line, comment)) pending = Notes{};
+            else if (!NoteText(comment, note)) continue;
+            else if (note == kDoNotTranslate) pending.doNotTranslate = true;
+            else pending.lines.push_back(std::move(note));
             continue;
         }
-        BaseUnit unit;
-        unit.line = lineNumber;
-        std::string why;
-        textresgen::LiteralValues nameValues;
-        bool decoded = true;
-        key.clear();
-        if (!textresgen::UnitsToValues(definition.name, nameValues) || !textresgen::ValuesToUtf8(nameValues, key)) {
-            why = "the name " + Quoted(definition.name) + " holds an unpaired surrogate, which has no UTF-8 form";
-            decoded = false;
-            // A key no UTF-8 name can equal, so that no other name's line replaces this error.
-            key = "\xFF" + std::to_string(lineNumber);
-        }
-        decoded = decoded && DecodeText(definition.name, definition.text, text, why);
-        // (A repeated name's key is kept twice; only repeats pay for it.)
-        unit.key = texts.Keep(key);
-        unit.source = decoded ? texts.Keep(text) : std::string_view();
-        units.push_back(std::move(unit));
-        const auto [at, inserted] = byName.insert(units.size() - 1);
-        std::size_t index = *at;
-        if (inserted) {
-            if (!pendingNotes.empty()) {
-                std::vector<std::string_view>& notes = units.back().MutableParts().notes;
-                for (const std::string& note : pendingNotes) notes.push_back(texts.Keep(note));
-            }
-            units.back().translate = !doNotTranslate;
-        } else {
-            BaseUnit& first = units[index];
-            first.source = units.back().source;
-            first.line = lineNumber;
-            units.pop_back();
-        }
-        // A later definition replaces an earlier one's failure.
-        if (!failures.empty() && failures.back().first == index) failures.pop_back();
-        else failures.erase(std::remove_if(failures.begin(), failures.end(),
-                                           [&](const auto& failure) { return failure.first == index; }),
-                            failures.end());
-        if (!decoded) failures.emplace_back(index, std::move(why));
-        pendingNotes.clear();
-        doNotTranslate = false;
+        bool first = false;
+        const std::size_t index = definitions.Add(line, first);
+        if (first && (pending.doNotTranslate || !pending.lines.empty())) notesOf.emplace_back(index, std::move(pending));
+        pending = Notes{};
     }
     if (reader.ReadFailed()) {
-        error.message = "reading failed after line " + std::to_string(lineNumber);
+        error.message = reader.Problem();
         return false;
     }
-    if (!failures.empty()) {
-        const auto first = std::min_element(failures.begin(), failures.end());
-        error.line = units[first->first].line;
-        error.message = first->second;
-        return false;
+    // Each kept text is decoded into the arena as UTF-8. A text that cannot
+    // be decoded is an error only if no later definition of its name
+    // replaces it, as the generator keeps the last; a name that cannot be
+    // is one at its first line.
+    base.units.clear();
+    base.units.reserve(definitions.Entries().size());
+    const Notes none;
+    auto notes = notesOf.begin();
+    for (std::size_t i = 0; i < definitions.Entries().size(); ++i) {
+        const bool noted = notes != notesOf.end() && notes->first == i;
+        if (!MakeUnit(definitions.Entries()[i], noted ? notes->second : none, base, error)) return false;
+        if (noted) ++notes;
     }
     GroupPlurals(base);
     return true;
@@ -247,15 +237,16 @@ bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& erro
         return false;
     }
     std::unique_ptr<textresgen::ByteSource> source = textresgen::OpenFileSource(path.c_str());
-    if (!source && textresgen::LastFileProblem() == textresgen::FileProblem::InUse) {
-        error.message = DescribeReadStatus(ReadStatus::InUse);
-        return false;
-    }
-    return ReadBase(std::move(source), base, error);
+    const textresgen::FileProblem problem = source ? textresgen::FileProblem::Other : textresgen::LastFileProblem();
+    return ReadBase(std::move(source), base, error, problem);
 }
 
 bool ReadBaseBytes(std::string_view bytes, BaseFile& base, ExchangeProblem& error) {
     return ReadBase(std::make_unique<textresgen::MemorySource>(bytes), base, error);
+}
+
+bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, ExchangeProblem& error) {
+    return ReadBase(std::move(source), base, error);
 }
 
 ExchangeUnit UntranslatedUnit(const BaseUnit& unit) {

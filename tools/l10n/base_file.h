@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "l10n/exchange_unit.h"
-#include "l10n/text_arena.h"
 #include "codec/literal_body.h"
+#include "text/arena.h"
 #include "text/byte_stream.h"
 
 // The base (source-language) definition file, as the translators' files see
@@ -65,7 +65,7 @@ private:
 // base is then near the size of its file in memory.
 struct BaseFile {
     std::vector<BaseUnit> units;
-    TextArena texts;  // what the units' views show
+    textresgen::Arena<char> texts;  // what the units' views show
 };
 
 // Reads a definition file (UTF-16LE or UTF-8 with its mark) exactly as the
@@ -77,6 +77,8 @@ struct BaseFile {
 bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error);
 // The same for a definition file's bytes (`error.file` is left as it is).
 bool ReadBaseBytes(std::string_view bytes, BaseFile& base, ExchangeProblem& error);
+// The same for any byte source (null: the file could not be opened).
+bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, ExchangeProblem& error);
 
 // The comment text that marks the name below as not to be translated (a
 // product name, a file name): "# textresl10n: do not translate". It is no

@@ -9,6 +9,7 @@
 
 #include "cli/file_problem_words.h"
 #include "cli/shown_text.h"
+#include "definition/definition_file.h"
 #include "definition/definition_line.h"
 #include "definition/plural_message.h"
 #include "text/file_problem.h"
@@ -33,32 +34,26 @@ using Groups = std::map<WideString, GroupFacts, std::less<>>;
 using Additions = std::map<std::size_t, std::vector<WideString>>;
 
 std::optional<CompletionFailure> ReadGroups(const std::string& input, Groups& groups) {
-    Utf16Reader reader;
-    if (!reader.Open(OpenRegularFileSource(input.c_str())))
-        return CompletionFailure{input, 0,
-                                 "cannot be read: it is missing, not a regular file, not accessible, or starts with "
-                                 "the UTF-16 big-endian mark FE FF"};
-    WideStringView line;
-    std::size_t number = 0;
-    while (reader.ReadLine(line)) {
-        ++number;
-        const DefinitionLine definition = SplitDefinitionLine(line);
+    DefinitionFileReader reader;
+    if (!reader.Open(OpenRegularFileSource(input.c_str()))) return CompletionFailure{input, 0, reader.Problem()};
+    NumberedLine line;
+    while (reader.Next(line)) {
+        const DefinitionLine& definition = line.definition;
         const std::size_t dot = definition.isEntry ? definition.name.rfind(u'.') : WideStringView::npos;
         if (dot == WideStringView::npos) continue;  // no entry, or a member of TextResource itself
         const WideStringView path = definition.name.substr(0, dot);
         auto found = groups.find(path);
         if (found == groups.end()) {
             found = groups.emplace(WideString(path), GroupFacts{}).first;
-            found->second.firstLine = number;
+            found->second.firstLine = line.number;
         }
         GroupFacts& group = found->second;
-        group.lastLine = number;
+        group.lastLine = line.number;
         const std::size_t category = group.members.Add(definition.name.substr(dot + 1));
         if (category == plural::kOtherCategory) group.otherText.assign(definition.text);
         else if (category == plural::kNoCategory) group.otherText.clear();  // only a plural message needs it
     }
-    if (reader.ReadFailed())
-        return CompletionFailure{input, 0, "reading failed after line " + std::to_string(number)};
+    if (reader.ReadFailed()) return CompletionFailure{input, 0, reader.Problem()};
     return std::nullopt;
 }
 
@@ -138,19 +133,14 @@ private:
         return TakeByte(byte);
     }
 
-    // The encoding, from the first bytes as the generator reads them: EF BB
-    // BF is UTF-8, anything else UTF-16LE (with or without its mark FF FE).
+    // The encoding, from the first bytes as the generator reads them
+    // (LeadingMarkOf); the reading of the groups refused a big-endian mark.
     bool Decide() {
         decided_ = true;
-        std::size_t from = 0;
-        if (head_.size() == 3 && head_[0] == 0xEF && head_[1] == 0xBB && head_[2] == 0xBF) {
-            utf8_ = true;
-            pending_.append("\xEF\xBB\xBF");
-            from = 3;
-        } else if (head_.size() >= 2 && head_[0] == 0xFF && head_[1] == 0xFE) {
-            pending_.append("\xFF\xFE");
-            from = 2;
-        }
+        const LeadingMark mark = LeadingMarkOf(head_.data(), head_.size());
+        utf8_ = mark == LeadingMark::Utf8;
+        const std::size_t from = MarkSize(mark);  // the mark is copied as it is
+        pending_.append(reinterpret_cast<const char*>(head_.data()), from);
         for (std::size_t i = from; i < head_.size(); ++i)
             if (!TakeByte(head_[i])) return false;
         return true;
