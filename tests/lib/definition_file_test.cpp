@@ -165,7 +165,7 @@ TEST_P(EveryReader, FindsTheReadersLinesAndGivesItsWords) {
         EXPECT_EQ(ReadFileBytes(output).value_or(""), row.bytes);
     } else {
         ASSERT_EQ(failures.size(), 1u);
-        EXPECT_EQ(failures[0].what, row.problem);
+        EXPECT_EQ(failures[0].message, row.problem);
     }
     EXPECT_EQ(textrescheck::PlaceholderReference::Read(input).has_value(), row.problem.empty());
 
