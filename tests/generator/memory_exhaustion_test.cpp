@@ -8,15 +8,9 @@
 
 #include "support/fault_injection.h"
 #include "support/program_folder.h"
+#include "support/sanitizers.h"
 #include "support/utf16_bytes.h"
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define TEXTRESGEN_TEST_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define TEXTRESGEN_TEST_SANITIZED 1
-#endif
-#endif
 
 namespace textresgen::test {
 namespace {

@@ -13,16 +13,10 @@
 #include "layout/layout_stamp.h"
 #include "support/fault_injection.h"
 #include "support/process.h"
+#include "support/sanitizers.h"
 #include "support/temp_dir.h"
 #include "support/utf16_bytes.h"
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define TEXTRESGEN_TEST_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define TEXTRESGEN_TEST_SANITIZED 1
-#endif
-#endif
 
 namespace textresgen::test {
 namespace {

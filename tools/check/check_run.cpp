@@ -6,7 +6,7 @@
 
 #include "check/file_check.h"
 #include "check/layout_compare.h"
-#include "check/message_text.h"
+#include "check/cli_names.h"
 #include "check/placeholder_compare.h"
 #include "check/plural_groups.h"
 #include "runtime/plural_rules.h"

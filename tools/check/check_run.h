@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/diagnostic.h"
+#include "check/cli_names.h"
 
 namespace textrescheck {
 

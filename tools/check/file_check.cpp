@@ -6,7 +6,7 @@
 #include "check/line_findings.h"
 #include "check/literal_rules.h"
 #include "check/member_names.h"
-#include "check/message_text.h"
+#include "check/cli_names.h"
 #include "check/name_rules.h"
 #include "check/plural_groups.h"
 #include "codec/c_format.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "check/definition_index.h"
-#include "check/diagnostic.h"
+#include "check/cli_names.h"
 #include "text/byte_stream.h"
 #include "text/file_problem.h"
 

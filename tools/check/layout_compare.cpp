@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "check/message_text.h"
+#include "check/cli_names.h"
 #include "check/plural_groups.h"
 
 namespace textrescheck {

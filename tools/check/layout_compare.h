@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "check/definition_index.h"
-#include "check/diagnostic.h"
+#include "check/cli_names.h"
 
 namespace textrescheck {
 

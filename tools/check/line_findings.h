@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "check/definition_index.h"
-#include "check/diagnostic.h"
+#include "check/cli_names.h"
 #include "check/file_check.h"
 #include "check/literal_rules.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "charclass/character_classes.h"
-#include "check/message_text.h"
+#include "check/cli_names.h"
 #include "codec/literal_body.h"
 #include "codec/literal_lexer.h"
 #include "text/unicode.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "check/diagnostic.h"
+#include "check/cli_names.h"
 #include "text/wide_string.h"
 
 namespace textrescheck {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "check/message_text.h"
+#include "check/cli_names.h"
 #include "definition/definition_line.h"
 #include "definition/generated_names.h"
 

@@ -2,7 +2,7 @@
 
 #include "charclass/character_classes.h"
 #include "check/cpp_words.h"
-#include "check/message_text.h"
+#include "check/cli_names.h"
 #include "codec/literal_lexer.h"
 #include "definition/generated_names.h"
 #include "text/unicode.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "check/diagnostic.h"
+#include "check/cli_names.h"
 #include "text/wide_string.h"
 
 namespace textrescheck {

@@ -1,6 +1,6 @@
 #include "check/placeholder_compare.h"
 
-#include "check/message_text.h"
+#include "check/cli_names.h"
 #include "codec/c_format.h"
 #include "definition/definition_texts.h"
 #include "text/platform_file.h"

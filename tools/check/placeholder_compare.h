@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "check/diagnostic.h"
+#include "check/cli_names.h"
 #include "codec/literal_body.h"
 #include "text/wide_string.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "check/message_text.h"
+#include "check/cli_names.h"
 #include "definition/plural_message.h"
 #include "runtime/gettext_language.h"
 #include "runtime/plural_rules.h"

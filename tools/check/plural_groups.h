@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "check/definition_index.h"
-#include "check/diagnostic.h"
+#include "check/cli_names.h"
 
 namespace textrescheck {
 

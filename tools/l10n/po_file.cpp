@@ -43,6 +43,25 @@ int HexDigit(char c) {
     return -1;
 }
 
+// The escapes of a PO string that have a letter of their own: the letter
+// after a backslash and the byte it stands for, as gettext reads and writes them.
+constexpr std::pair<char, char> kLetterEscapes[] = {{'n', '\n'}, {'t', '\t'}, {'r', '\r'},  {'a', '\a'}, {'b', '\b'},
+                                                    {'f', '\f'}, {'v', '\v'}, {'\\', '\\'}, {'"', '"'}};
+
+// The byte that a backslash and `letter` stand for, 0 when they are no such escape.
+char ByteOfEscape(char letter) {
+    for (const auto& [escape, byte] : kLetterEscapes)
+        if (escape == letter) return byte;
+    return letter == '\'' ? '\'' : 0;  // \' is read, never written
+}
+
+// The letter that escapes `byte`, 0 when it has none.
+char EscapeOfByte(char byte) {
+    for (const auto& [escape, escaped] : kLetterEscapes)
+        if (escaped == byte) return escape;
+    return 0;
+}
+
 // Parses one quoted string at the start of `text` (after leading blanks)
 // and appends its bytes to `out`. Only blanks may follow it.
 bool ParseQuoted(std::string_view text, std::string& out, std::string& error) {
@@ -67,17 +86,9 @@ bool ParseQuoted(std::string_view text, std::string& out, std::string& error) {
                 return false;
             }
             const char e = text[i++];
-            switch (e) {
-                case 'n': out += '\n'; break;
-                case 't': out += '\t'; break;
-                case 'r': out += '\r'; break;
-                case 'a': out += '\a'; break;
-                case 'b': out += '\b'; break;
-                case 'f': out += '\f'; break;
-                case 'v': out += '\v'; break;
-                case '\\': out += '\\'; break;
-                case '"': out += '"'; break;
-                case '\'': out += '\''; break;
+            if (const char byte = ByteOfEscape(e)) {
+                out += byte;
+            } else switch (e) {
                 case 'x': {
                     int value = 0;
                     std::size_t digits = 0;
@@ -421,25 +432,16 @@ void AppendEscaped(std::string& out, std::string_view text) {
     static const char kOctal[] = "01234567";
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            case '\r': out += "\\r"; break;
-            case '\a': out += "\\a"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\v': out += "\\v"; break;
-            default:
-                if (byte < 0x20 || byte == 0x7F) {
-                    out += '\\';
-                    out += kOctal[(byte >> 6) & 7];
-                    out += kOctal[(byte >> 3) & 7];
-                    out += kOctal[byte & 7];
-                } else {
-                    out += c;
-                }
+        if (const char letter = EscapeOfByte(c)) {
+            out += '\\';
+            out += letter;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            out += '\\';
+            out += kOctal[(byte >> 6) & 7];
+            out += kOctal[(byte >> 3) & 7];
+            out += kOctal[byte & 7];
+        } else {
+            out += c;
         }
     }
 }

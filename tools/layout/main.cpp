@@ -6,11 +6,8 @@
 // command line is wrong, 3 out of memory.
 #include <string>
 
-#include "cli/command_line.h"
-#include "cli/diagnostic.h"
-#include "cli/out_of_memory.h"
+#include "cli/tool_main.h"
 #include "layout/layout_stamp.h"
-#include "text/console.h"
 
 namespace {
 
@@ -29,20 +26,11 @@ const textresgen::cli::Tool kTool = {
     "Exit status: 0 written, 1 HEADER is not a generated header or a file could not\n"
     "be read or written, 2 the command line is wrong, 3 out of memory.\n"};
 
-int Stamp(int argc, char** argv) {
-    namespace cli = textresgen::cli;
-    const cli::CommandLine line = cli::ParseProgramArguments(kTool, argc, argv);
-    if (!line.run) return cli::Finish(line);
-    if (line.operands.size() != 2)
-        return cli::Finish(cli::UsageError(kTool, "expects HEADER and OUTPUT_FOLDER"));
-    const auto failure = textresgen::WriteLayoutFiles(line.operands[0], line.operands[1]);
-    if (!failure) return cli::kExitOk;
-    textresgen::WriteStandardError(cli::FormatDiagnostic({failure->file, 0, failure->what}));
-    return cli::kExitProblems;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    return textresgen::cli::RunWithinMemory("textresgen-layout", [&] { return Stamp(argc, argv); });
+    namespace cli = textresgen::cli;
+    return cli::RunToolMain(kTool, argc, argv, 2, "expects HEADER and OUTPUT_FOLDER", [](const auto& files) {
+        return cli::ExitAfter(textresgen::WriteLayoutFiles(files[0], files[1]));
+    });
 }

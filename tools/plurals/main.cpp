@@ -5,9 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_line.h"
 #include "cli/diagnostic.h"
-#include "cli/out_of_memory.h"
+#include "cli/tool_main.h"
 #include "plurals/plural_completion.h"
 #include "text/console.h"
 
@@ -30,22 +29,17 @@ const textresgen::cli::Tool kTool = {
     "Exit status: 0 written, 1 a file could not be read or written (nothing is\n"
     "written), 2 the command line is wrong, 3 out of memory.\n"};
 
-int Complete(int argc, char** argv) {
-    namespace cli = textresgen::cli;
-    const cli::CommandLine line = cli::ParseProgramArguments(kTool, argc, argv);
-    if (!line.run) return cli::Finish(line);
-    if (line.operands.size() != 2) return cli::Finish(cli::UsageError(kTool, "expects INPUT and OUTPUT"));
-    std::vector<cli::Diagnostic> warnings;
-    const auto failures = textresgen::CompletePluralGroups(line.operands[0], line.operands[1], warnings);
-    cli::Reporter reporter(textresgen::WriteStandardError);
-    for (const cli::Diagnostic& warning : warnings) reporter.Report(warning);
-    for (const cli::Diagnostic& failure : failures) reporter.Report(failure);
-    reporter.Flush();
-    return reporter.Errors() == 0 ? cli::kExitOk : cli::kExitProblems;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    return textresgen::cli::RunWithinMemory("textresgen-plurals", [&] { return Complete(argc, argv); });
+    namespace cli = textresgen::cli;
+    return cli::RunToolMain(kTool, argc, argv, 2, "expects INPUT and OUTPUT", [](const auto& files) {
+        std::vector<cli::Diagnostic> warnings;
+        const auto failures = textresgen::CompletePluralGroups(files[0], files[1], warnings);
+        cli::Reporter reporter(textresgen::WriteStandardError);
+        for (const cli::Diagnostic& warning : warnings) reporter.Report(warning);
+        for (const cli::Diagnostic& failure : failures) reporter.Report(failure);
+        reporter.Flush();
+        return reporter.Errors() == 0 ? cli::kExitOk : cli::kExitProblems;
+    });
 }

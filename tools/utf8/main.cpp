@@ -4,10 +4,7 @@
 // file fails, 2 when the command line is wrong, 3 out of memory.
 #include <string>
 
-#include "cli/command_line.h"
-#include "cli/diagnostic.h"
-#include "cli/out_of_memory.h"
-#include "text/console.h"
+#include "cli/tool_main.h"
 #include "utf8/utf8_file.h"
 
 namespace {
@@ -23,20 +20,11 @@ const textresgen::cli::Tool kTool = {
     "Exit status: 0 converted, 1 a file could not be read, written or converted,\n"
     "2 the command line is wrong, 3 out of memory.\n"};
 
-int Convert(int argc, char** argv) {
-    namespace cli = textresgen::cli;
-    const cli::CommandLine line = cli::ParseProgramArguments(kTool, argc, argv);
-    if (!line.run) return cli::Finish(line);
-    if (line.operands.size() != 2)
-        return cli::Finish(cli::UsageError(kTool, "expects two files, INPUT and OUTPUT"));
-    const auto failure = textresgen::WriteUtf8File(line.operands[0], line.operands[1]);
-    if (!failure) return cli::kExitOk;
-    textresgen::WriteStandardError(cli::FormatDiagnostic({failure->file, 0, failure->what}));
-    return cli::kExitProblems;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    return textresgen::cli::RunWithinMemory("textresgen-utf8", [&] { return Convert(argc, argv); });
+    namespace cli = textresgen::cli;
+    return cli::RunToolMain(kTool, argc, argv, 2, "expects two files, INPUT and OUTPUT", [](const auto& files) {
+        return cli::ExitAfter(textresgen::WriteUtf8File(files[0], files[1]));
+    });
 }
