@@ -16,6 +16,14 @@ constexpr char kStampFunction[] = "TextResGenLayout";
 constexpr char kInitFunction[] = "InitString";
 // A stamp is a short ASCII string; a longer one is not ours.
 constexpr std::size_t kLongestStamp = 256;
+// Different libraries tried for the wanted tags before the fallback: a
+// list of thousands (LANGUAGE is the user's to set) costs no more than this.
+constexpr std::size_t kMostTried = 32;
+// Bytes past the structure watched for writes by InitString: at least this,
+// or the structure's own size when that is more. Beyond them the guard
+// region of the Scratch stops a write.
+constexpr std::size_t kLeastRoom = 64 * 1024;
+constexpr unsigned char kCanary = 0xA5;
 
 // Text from a library (its loader's message, its stamp) and paths, safe to
 // show: anything outside printable ASCII becomes \xNN.
@@ -34,6 +42,18 @@ std::string Shown(const std::string& text) {
 }
 
 std::string Shown(const std::filesystem::path& path) { return Shown(path.u8string()); }
+
+// "" when each of `count` pointers at `members` is set; else which is not.
+std::string CheckFilled(const unsigned char* members, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const wchar_t* member = nullptr;
+        std::memcpy(&member, members + i * sizeof member, sizeof member);
+        if (member == nullptr)
+            return "its InitString leaves member " + std::to_string(i + 1) + " of " + std::to_string(count) +
+                   " empty (another layout)";
+    }
+    return "";
+}
 
 std::string FileName(const CatalogSettings& settings, const std::string& tag) {
     return settings.prefix + "_" + tag + LibrarySuffix();
@@ -83,20 +103,22 @@ Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>
     // The order of lookup: every wanted tag's best match in turn, then the fallback.
     std::vector<std::string> order;
     const std::vector<std::string> available = AvailableLanguages(settings);
-    for (const std::string& tag : wanted) {
-        const std::string match = LookupLanguage({tag}, available, "");
+    for (auto tag = wanted.begin(); tag != wanted.end() && order.size() < kMostTried; ++tag) {
+        const std::string match = LookupLanguage({*tag}, available, "");
         if (!match.empty() && std::find(order.begin(), order.end(), match) == order.end()) order.push_back(match);
     }
     if (std::find(order.begin(), order.end(), settings.fallback) == order.end()) order.push_back(settings.fallback);
 
     Opened opened;
+    bool askLoader = true;
     for (const std::string& tag : order) {
-        const std::filesystem::path path = settings.folder / FileName(settings, tag);
+        const std::string name = FileName(settings, tag);
+        const std::filesystem::path path = settings.folder / name;
         std::string why;
         std::string note;
         if (!IsLanguageTag(tag)) {
             why = "the fallback is not a language tag";
-        } else if (auto library = Library::Open(path, why)) {
+        } else if (auto library = Library::Open(settings.folder, name, why, askLoader)) {
             why = CheckStamp(*library, settings, fingerprint, note);
             const Function init = library->Find(kInitFunction);
             if (why.empty() && init == nullptr) why = "it exports no InitString";
@@ -115,15 +137,25 @@ Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>
     throw LoadError(message);
 }
 
-std::string CheckFilled(const unsigned char* members, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const wchar_t* member = nullptr;
-        std::memcpy(&member, members + i * sizeof member, sizeof member);
-        if (member == nullptr)
-            return "its InitString leaves member " + std::to_string(i + 1) + " of " + std::to_string(count) +
-                   " empty (another layout)";
+std::string FillChecked(Function initString, std::size_t size, void (*call)(Function initString, void* where),
+                        void* out) {
+    // A library of a longer layout writes on past the structure: into the
+    // watched room while it is not much longer, into the guard region (a
+    // crash, but never into the heap) beyond.
+    Scratch scratch(size + std::max(size, kLeastRoom));
+    std::memset(scratch.Data(), kCanary, scratch.Size());
+    try {
+        call(initString, scratch.Data());
+    } catch (...) {
+        // Caught here, while the library that threw is still loaded: its
+        // exception's type and destructor may live in it.
+        return "its InitString throws an exception";
     }
-    return "";
+    const unsigned char* const end = scratch.Data() + scratch.Size();
+    if (std::find_if(static_cast<const unsigned char*>(scratch.Data()) + size, end, [](unsigned char c) { return c != kCanary; }) != end)
+        return "its InitString writes past the application's structure: built from another layout";
+    std::memcpy(out, scratch.Data(), size);
+    return CheckFilled(scratch.Data(), size / sizeof(const wchar_t*));
 }
 
 }  // namespace textresgen::detail

@@ -3,12 +3,18 @@
 #ifndef _WIN32
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <system_error>
 
+#include "runtime/library_headers.h"
 #include "runtime/platform.h"
 
 #ifdef __APPLE__
@@ -19,17 +25,176 @@
 namespace textresgen {
 namespace detail {
 
-std::shared_ptr<const Library> Library::Open(const std::filesystem::path& path, std::string& why) {
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        const char* error = dlerror();
-        why = error != nullptr ? error : "the loader refuses it";
-        return nullptr;
-    }
-    return std::shared_ptr<const Library>(new Library(handle));
+namespace {
+
+namespace fs = std::filesystem;
+
+// Guard pages after a Scratch: a write past its end stops here.
+constexpr std::size_t kGuardBytes = std::size_t{1} << 20;
+
+std::size_t PageSize() {
+    const long page = sysconf(_SC_PAGESIZE);
+    return page > 0 ? static_cast<std::size_t>(page) : 4096;
 }
 
-Library::~Library() { dlclose(handle_); }
+std::string NotAFile(mode_t mode) {
+    if (S_ISFIFO(mode)) return "it is a FIFO (named pipe), not a file";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a file";
+    if (S_ISDIR(mode)) return "it is a folder, not a file";
+    if (S_ISSOCK(mode)) return "it is a socket, not a file";
+    return "it is not a regular file";
+}
+
+std::string ErrorText(int error) { return std::generic_category().message(error); }
+
+// True when `file` lies in `folder` or below it (both canonical).
+bool Inside(const fs::path& file, const fs::path& folder) {
+    auto f = file.begin();
+    for (auto d = folder.begin(); d != folder.end(); ++d, ++f)
+        if (f == file.end() || *f != *d) return false;
+    return f != file.end();
+}
+
+bool ReadAll(int file, std::uint64_t offset, void* into, std::size_t size) {
+    auto* bytes = static_cast<unsigned char*>(into);
+    while (size > 0) {
+        const ssize_t got = pread(file, bytes, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        bytes += got;
+        offset += static_cast<std::uint64_t>(got);
+        size -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+#ifndef __APPLE__
+// The ELF header of the image this code was linked into, as mapped: its
+// machine is the running program's.
+const unsigned char* OwnImage() {
+    static const char anchor = 0;
+    Dl_info info;
+    if (dladdr(&anchor, &info) == 0 || info.dli_fbase == nullptr) return nullptr;
+    return static_cast<const unsigned char*>(info.dli_fbase);
+}
+#endif
+
+// The file that `path` names, opened without following a link and without
+// blocking (a FIFO would block in open until someone writes). A link is
+// followed by hand, and only to a target inside `folder`; `real` is then
+// the target.
+int OpenInFolder(const fs::path& folder, const fs::path& path, fs::path& real, std::string& why) {
+    struct stat link;
+    if (lstat(path.c_str(), &link) != 0) {
+        why = errno == ENOENT ? "it does not exist" : "it cannot be read: " + ErrorText(errno);
+        return -1;
+    }
+    real = path;
+    if (S_ISLNK(link.st_mode)) {
+        std::error_code error;
+        const fs::path home = fs::canonical(folder, error);
+        if (!error) real = fs::canonical(path, error);
+        if (error) {
+            why = "it is a link to nothing that can be read";
+            return -1;
+        }
+        if (!Inside(real, home)) {
+            why = "it is a link to a file outside the languages folder (" + real.string() + ")";
+            return -1;
+        }
+    }
+    const int file = open(real.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (file < 0) why = "it cannot be opened: " + ErrorText(errno);
+    return file;
+}
+
+// Hands the loader the file opened as `file`, by /proc/self/fd/N where
+// there is one: the loader then opens the very file that was checked, even
+// when its name has been given to another file since. Elsewhere the loader
+// opens `path`, and the file found there afterwards must be the one checked.
+void* LoadOpened(int file, const struct stat& checked, const fs::path& path, std::string& why, bool& askLoader) {
+    const std::string byDescriptor = "/proc/self/fd/" + std::to_string(file);
+    bool viaDescriptor = access(byDescriptor.c_str(), R_OK) == 0;
+    // The loader hands out a library it still holds under the same name
+    // without opening the file: one loaded through this number before that
+    // outlived its dlclose would be taken for this one.
+    if (void* held = viaDescriptor ? dlopen(byDescriptor.c_str(), RTLD_LAZY | RTLD_NOLOAD) : nullptr) {
+        dlclose(held);
+        viaDescriptor = false;
+    }
+    const std::string name = viaDescriptor ? byDescriptor : path.string();
+    void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        why = "the system's loader refuses it";
+        if (askLoader) {
+            askLoader = false;
+            const char* error = dlerror();
+            std::string message = error != nullptr ? error : "";
+            if (message.compare(0, name.size() + 2, name + ": ") == 0) message.erase(0, name.size() + 2);
+            if (!message.empty()) why += ": " + message;
+        } else {
+            why += " (its message is shown for the first such file only)";
+        }
+        return nullptr;
+    }
+    struct stat now;
+    if (!viaDescriptor &&
+        (stat(path.c_str(), &now) != 0 || now.st_dev != checked.st_dev || now.st_ino != checked.st_ino)) {
+        dlclose(handle);
+        why = "it was replaced while it was being loaded";
+        return nullptr;
+    }
+    return handle;
+}
+
+}  // namespace
+
+std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::string& name, std::string& why,
+                                             bool& askLoader) {
+    const fs::path path = folder / name;
+    fs::path real;
+    const int file = OpenInFolder(folder, path, real, why);
+    if (file < 0) return nullptr;
+    struct stat status;
+    if (fstat(file, &status) != 0) {
+        why = "it cannot be read: " + ErrorText(errno);
+    } else if (!S_ISREG(status.st_mode)) {
+        why = NotAFile(status.st_mode);
+    } else {
+#ifndef __APPLE__
+        // macOS: Mach-O files, left to dyld's own checks.
+        why = CheckElfHeaders([file](std::uint64_t offset, void* into,
+                                     std::size_t size) { return ReadAll(file, offset, into, size); },
+                              static_cast<std::uint64_t>(status.st_size), OwnImage());
+#endif
+    }
+    void* handle = why.empty() ? LoadOpened(file, status, real, why, askLoader) : nullptr;
+    if (handle == nullptr) {
+        close(file);
+        return nullptr;
+    }
+    return std::shared_ptr<const Library>(new Library(handle, file));
+}
+
+Library::~Library() {
+    dlclose(handle_);
+    close(file_);
+}
+
+Scratch::Scratch(std::size_t size) {
+    const std::size_t page = PageSize();
+    size_ = (size + page - 1) / page * page;
+    reserved_ = size_ + kGuardBytes;
+    void* memory = mmap(nullptr, reserved_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) throw std::bad_alloc();
+    data_ = static_cast<unsigned char*>(memory);
+    if (mprotect(data_ + size_, kGuardBytes, PROT_NONE) != 0) {
+        munmap(memory, reserved_);
+        throw std::bad_alloc();
+    }
+}
+
+Scratch::~Scratch() { munmap(data_, reserved_); }
 
 Function Library::Find(const char* name) const {
     // POSIX guarantees that a function's address survives the trip through void*.
