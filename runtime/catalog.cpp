@@ -110,7 +110,6 @@ Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>
     if (std::find(order.begin(), order.end(), settings.fallback) == order.end()) order.push_back(settings.fallback);
 
     Opened opened;
-    bool askLoader = true;
     for (const std::string& tag : order) {
         const std::string name = FileName(settings, tag);
         const std::filesystem::path path = settings.folder / name;
@@ -118,7 +117,7 @@ Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>
         std::string note;
         if (!IsLanguageTag(tag)) {
             why = "the fallback is not a language tag";
-        } else if (auto library = Library::Open(settings.folder, name, why, askLoader)) {
+        } else if (auto library = Library::Open(settings.folder, name, why)) {
             why = CheckStamp(*library, settings, fingerprint, note);
             const Function init = library->Find(kInitFunction);
             if (why.empty() && init == nullptr) why = "it exports no InitString";

@@ -21,11 +21,9 @@ public:
     // are searched for what it depends on). Refused, null with `why` set,
     // when it is not a regular file (a FIFO, a device, a folder), is a link
     // that leads out of the folder, is cut short, is built for another
-    // machine, or the loader refuses it. The loader's own message is asked
-    // for only while `askLoader` is true, which this then clears: on glibc
-    // each message is translated through every language of LANGUAGE.
+    // machine, or the loader refuses it (its message, untranslated).
     static std::shared_ptr<const Library> Open(const std::filesystem::path& folder, const std::string& name,
-                                               std::string& why, bool& askLoader);
+                                               std::string& why);
     ~Library();
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;

@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,7 +46,40 @@ std::string NotAFile(mode_t mode) {
     return "it is not a regular file";
 }
 
-std::string ErrorText(int error) { return std::generic_category().message(error); }
+// The C locale for the calling thread while it lives: glibc translates
+// the messages of dlerror and strerror through every language of LANGUAGE,
+// at a cost that grows with the square of its length (10,000 entries: a
+// third of a second for each message); in the C locale it translates none.
+class UntranslatedMessages {
+public:
+    UntranslatedMessages() {
+#ifdef __GLIBC__
+        c_ = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+        if (c_ != static_cast<locale_t>(0)) old_ = uselocale(c_);
+#endif
+    }
+    ~UntranslatedMessages() {
+#ifdef __GLIBC__
+        if (c_ != static_cast<locale_t>(0)) {
+            uselocale(old_);
+            freelocale(c_);
+        }
+#endif
+    }
+    UntranslatedMessages(const UntranslatedMessages&) = delete;
+    UntranslatedMessages& operator=(const UntranslatedMessages&) = delete;
+
+private:
+#ifdef __GLIBC__
+    locale_t c_ = static_cast<locale_t>(0);
+    locale_t old_ = static_cast<locale_t>(0);
+#endif
+};
+
+std::string ErrorText(int error) {
+    const UntranslatedMessages untranslated;
+    return std::generic_category().message(error);
+}
 
 // True when `file` lies in `folder` or below it (both canonical).
 bool Inside(const fs::path& file, const fs::path& folder) {
@@ -112,7 +146,7 @@ int OpenInFolder(const fs::path& folder, const fs::path& path, fs::path& real, s
 // there is one: the loader then opens the very file that was checked, even
 // when its name has been given to another file since. Elsewhere the loader
 // opens `path`, and the file found there afterwards must be the one checked.
-void* LoadOpened(int file, const struct stat& checked, const fs::path& path, std::string& why, bool& askLoader) {
+void* LoadOpened(int file, const struct stat& checked, const fs::path& path, std::string& why) {
     const std::string byDescriptor = "/proc/self/fd/" + std::to_string(file);
     bool viaDescriptor = access(byDescriptor.c_str(), R_OK) == 0;
     // The loader hands out a library it still holds under the same name
@@ -125,16 +159,11 @@ void* LoadOpened(int file, const struct stat& checked, const fs::path& path, std
     const std::string name = viaDescriptor ? byDescriptor : path.string();
     void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
-        why = "the system's loader refuses it";
-        if (askLoader) {
-            askLoader = false;
-            const char* error = dlerror();
-            std::string message = error != nullptr ? error : "";
-            if (message.compare(0, name.size() + 2, name + ": ") == 0) message.erase(0, name.size() + 2);
-            if (!message.empty()) why += ": " + message;
-        } else {
-            why += " (its message is shown for the first such file only)";
-        }
+        const UntranslatedMessages untranslated;
+        const char* error = dlerror();
+        std::string message = error != nullptr ? error : "";
+        if (message.compare(0, name.size() + 2, name + ": ") == 0) message.erase(0, name.size() + 2);
+        why = "the system's loader refuses it" + (message.empty() ? "" : ": " + message);
         return nullptr;
     }
     struct stat now;
@@ -149,8 +178,7 @@ void* LoadOpened(int file, const struct stat& checked, const fs::path& path, std
 
 }  // namespace
 
-std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::string& name, std::string& why,
-                                             bool& askLoader) {
+std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::string& name, std::string& why) {
     const fs::path path = folder / name;
     fs::path real;
     const int file = OpenInFolder(folder, path, real, why);
@@ -168,7 +196,7 @@ std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::
                               static_cast<std::uint64_t>(status.st_size), OwnImage());
 #endif
     }
-    void* handle = why.empty() ? LoadOpened(file, status, real, why, askLoader) : nullptr;
+    void* handle = why.empty() ? LoadOpened(file, status, real, why) : nullptr;
     if (handle == nullptr) {
         close(file);
         return nullptr;
