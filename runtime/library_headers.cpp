@@ -155,6 +155,17 @@ std::string CheckPeHeaders(const ReadAt& read, std::uint64_t fileSize, const uns
             return cut + "a section of " + std::to_string(size) + " bytes at " + std::to_string(offset) +
                    " lies past the end";
     }
+    // The COFF symbol table and the string table after it (of the size its
+    // first four bytes give), which MinGW leaves at the end of the file.
+    const std::uint64_t symbols = Field(file, 12, 4, false);
+    const std::uint64_t symbolCount = Field(file, 16, 4, false);
+    if (symbols != 0) {
+        const std::uint64_t strings = symbols + symbolCount * 18;
+        unsigned char length[4] = {};
+        if (!Within(symbols, symbolCount, 18, fileSize) || !Within(strings, 1, sizeof length, fileSize) ||
+            !read(strings, length, sizeof length) || !Within(strings, 1, Field(length, 0, 4, false), fileSize))
+            return cut + "its symbol table lies past the end";
+    }
     return "";
 }
 
