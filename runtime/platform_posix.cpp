@@ -48,8 +48,8 @@ std::string NotAFile(mode_t mode) {
 
 // The C locale for the calling thread while it lives: glibc translates
 // the messages of dlerror and strerror through every language of LANGUAGE,
-// at a cost that grows with the square of its length (10,000 entries: a
-// third of a second for each message); in the C locale it translates none.
+// at a cost that grows with its length (10,000 entries:
+// some 0.3 s for one message); in the C locale it translates none.
 class UntranslatedMessages {
 public:
     UntranslatedMessages() {
