@@ -150,8 +150,9 @@ std::string FillChecked(Function initString, std::size_t size, void (*call)(Func
         // exception's type and destructor may live in it.
         return "its InitString throws an exception";
     }
+    const unsigned char* const room = scratch.Data() + size;
     const unsigned char* const end = scratch.Data() + scratch.Size();
-    if (std::find_if(static_cast<const unsigned char*>(scratch.Data()) + size, end, [](unsigned char c) { return c != kCanary; }) != end)
+    if (std::find_if(room, end, [](unsigned char c) { return c != kCanary; }) != end)
         return "its InitString writes past the application's structure: built from another layout";
     std::memcpy(out, scratch.Data(), size);
     return CheckFilled(scratch.Data(), size / sizeof(const wchar_t*));
