@@ -1,8 +1,11 @@
 // Finding, opening and checking the language libraries of a Catalog; the
 // template in runtime.h only adds the structure's type.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -54,6 +57,47 @@ std::string CheckFilled(const unsigned char* members, std::size_t count) {
     }
     return "";
 }
+
+// True when the `size` bytes at `bytes` all still hold kCanary: compared
+// block by block with memcmp, fast in every build type.
+bool Untouched(const unsigned char* bytes, std::size_t size) {
+    static const std::array<unsigned char, 4096> block = [] {
+        std::array<unsigned char, 4096> canaries;
+        canaries.fill(kCanary);
+        return canaries;
+    }();
+    for (std::size_t done = 0; done < size; done += block.size())
+        if (std::memcmp(bytes + done, block.data(), std::min(block.size(), size - done)) != 0) return false;
+    return true;
+}
+
+// The scratch memory of the last fill, kept for the next one: a fresh
+// mapping for each Load costs page faults and an unmapping, which other
+// threads of the application feel.
+class SpareScratch {
+public:
+    static std::unique_ptr<Scratch> Take(std::size_t size) {
+        {
+            const std::lock_guard<std::mutex> lock(Mutex());
+            if (Kept() != nullptr && Kept()->Size() >= size) return std::move(Kept());
+        }
+        return std::make_unique<Scratch>(size);
+    }
+    static void Keep(std::unique_ptr<Scratch> scratch) {
+        const std::lock_guard<std::mutex> lock(Mutex());
+        if (Kept() == nullptr || Kept()->Size() < scratch->Size()) Kept().swap(scratch);
+    }
+
+private:
+    static std::mutex& Mutex() {
+        static std::mutex mutex;
+        return mutex;
+    }
+    static std::unique_ptr<Scratch>& Kept() {
+        static std::unique_ptr<Scratch> kept;
+        return kept;
+    }
+};
 
 std::string FileName(const CatalogSettings& settings, const std::string& tag) {
     return settings.prefix + "_" + tag + LibrarySuffix();
@@ -141,21 +185,24 @@ std::string FillChecked(Function initString, std::size_t size, void (*call)(Func
     // A library of a longer layout writes on past the structure: into the
     // watched room while it is not much longer, into the guard region (a
     // crash, but never into the heap) beyond.
-    Scratch scratch(size + std::max(size, kLeastRoom));
-    std::memset(scratch.Data(), kCanary, scratch.Size());
+    std::unique_ptr<Scratch> scratch = SpareScratch::Take(size + std::max(size, kLeastRoom));
+    std::memset(scratch->Data(), kCanary, scratch->Size());
+    std::string why;
     try {
-        call(initString, scratch.Data());
+        call(initString, scratch->Data());
     } catch (...) {
         // Caught here, while the library that threw is still loaded: its
         // exception's type and destructor may live in it.
-        return "its InitString throws an exception";
+        why = "its InitString throws an exception";
     }
-    const unsigned char* const room = scratch.Data() + size;
-    const unsigned char* const end = scratch.Data() + scratch.Size();
-    if (std::find_if(room, end, [](unsigned char c) { return c != kCanary; }) != end)
-        return "its InitString writes past the application's structure: built from another layout";
-    std::memcpy(out, scratch.Data(), size);
-    return CheckFilled(scratch.Data(), size / sizeof(const wchar_t*));
+    if (why.empty() && !Untouched(scratch->Data() + size, scratch->Size() - size))
+        why = "its InitString writes past the application's structure: built from another layout";
+    if (why.empty()) {
+        std::memcpy(out, scratch->Data(), size);
+        why = CheckFilled(scratch->Data(), size / sizeof(const wchar_t*));
+    }
+    SpareScratch::Keep(std::move(scratch));
+    return why;
 }
 
 }  // namespace textresgen::detail
