@@ -1,5 +1,6 @@
-// Linux, macOS and other POSIX systems: dlopen, and the environment's
-// languages (macOS asks CoreFoundation instead).
+// Linux, macOS and other POSIX systems: a candidate library opened and
+// checked, then loaded with dlopen; guarded memory (mmap); the
+// environment's languages (macOS asks CoreFoundation instead).
 #ifndef _WIN32
 
 #include <dlfcn.h>
@@ -48,8 +49,8 @@ std::string NotAFile(mode_t mode) {
 
 // The C locale for the calling thread while it lives: glibc translates
 // the messages of dlerror and strerror through every language of LANGUAGE,
-// at a cost that grows with its length (10,000 entries:
-// some 0.3 s for one message); in the C locale it translates none.
+// at a cost that grows with its length (10,000 entries: some 0.3 s for one
+// message); in the C locale it translates none.
 class UntranslatedMessages {
 public:
     UntranslatedMessages() {

@@ -1,5 +1,7 @@
-// Windows: LoadLibraryExW with a search that never looks in the current
-// folder or on PATH, and the user's UI languages from the system.
+// Windows: a candidate library opened and checked, then loaded by
+// LoadLibraryExW with a search that never looks in the current folder or
+// on PATH; guarded memory (VirtualAlloc); the user's UI languages from the
+// system.
 #ifdef _WIN32
 
 #include <windows.h>
