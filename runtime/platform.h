@@ -16,12 +16,14 @@ namespace textresgen::detail {
 class Library {
 public:
     // Checks the file `name` in `folder` (absolute) before the system's
-    // loader sees it, then loads that same file, and nothing found by a
-    // search (on Windows only the library's own folder and the system folder
-    // are searched for what it depends on). Refused, null with `why` set,
-    // when it is not a regular file (a FIFO, a device, a folder), is a link
-    // that leads out of the folder, is cut short, is built for another
-    // machine, or the loader refuses it (its message, untranslated).
+    // loader sees it, then loads it while holding it open, and nothing found
+    // by a search (on Windows only the library's own folder and the system
+    // folder are searched for what it depends on). Refused, null with `why`
+    // set, when it is not a regular file (a FIFO, a device, a folder), is a
+    // link that leads out of the folder, is cut short, is built for another
+    // machine, the loader refuses it (its message, untranslated), or
+    // another file took its place while it was loaded (POSIX; Windows lets
+    // nobody replace it while it is held).
     static std::shared_ptr<const Library> Open(const std::filesystem::path& folder, const std::string& name,
                                                std::string& why);
     ~Library();
@@ -32,9 +34,8 @@ public:
     Function Find(const char* name) const;
 
 private:
-    Library(void* handle, int file) : handle_(handle), file_(file) {}
+    explicit Library(void* handle) : handle_(handle) {}
     void* handle_;
-    int file_;  // POSIX: the descriptor the library was loaded through, kept open while it is loaded; else -1
 };
 
 // Memory to let a library's code write into: Size() bytes (at least the size

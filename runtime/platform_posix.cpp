@@ -143,33 +143,27 @@ int OpenInFolder(const fs::path& folder, const fs::path& path, fs::path& real, s
     return file;
 }
 
-// Hands the loader the file opened as `file`, by /proc/self/fd/N where
-// there is one: the loader then opens the very file that was checked, even
-// when its name has been given to another file since. Elsewhere the loader
-// opens `path`, and the file found there afterwards must be the one checked.
-void* LoadOpened(int file, const struct stat& checked, const fs::path& path, std::string& why) {
-    const std::string byDescriptor = "/proc/self/fd/" + std::to_string(file);
-    bool viaDescriptor = access(byDescriptor.c_str(), R_OK) == 0;
-    // The loader hands out a library it still holds under the same name
-    // without opening the file: one loaded through this number before that
-    // outlived its dlclose would be taken for this one.
-    if (void* held = viaDescriptor ? dlopen(byDescriptor.c_str(), RTLD_LAZY | RTLD_NOLOAD) : nullptr) {
-        dlclose(held);
-        viaDescriptor = false;
-    }
-    const std::string name = viaDescriptor ? byDescriptor : path.string();
-    void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+// Hands the loader `path`, the file checked (and still held open), and
+// makes sure afterwards that the file there is still that one: a file put
+// in its place between the check and the load is refused (a damaged one may
+// crash the loader first; only who can write in the languages folder can do
+// that, and such a one can put any code there anyway). Not /proc/self/fd/N:
+// the loader knows a library by every name it was asked for, and a
+// descriptor's number names another file each time, so a library it still
+// holds would be handed out for a later file given the same number.
+void* LoadChecked(const struct stat& checked, const fs::path& path, std::string& why) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const UntranslatedMessages untranslated;
         const char* error = dlerror();
         std::string message = error != nullptr ? error : "";
-        if (message.compare(0, name.size() + 2, name + ": ") == 0) message.erase(0, name.size() + 2);
+        const std::string name = path.string() + ": ";
+        if (message.compare(0, name.size(), name) == 0) message.erase(0, name.size());
         why = "the system's loader refuses it" + (message.empty() ? "" : ": " + message);
         return nullptr;
     }
     struct stat now;
-    if (!viaDescriptor &&
-        (stat(path.c_str(), &now) != 0 || now.st_dev != checked.st_dev || now.st_ino != checked.st_ino)) {
+    if (stat(path.c_str(), &now) != 0 || now.st_dev != checked.st_dev || now.st_ino != checked.st_ino) {
         dlclose(handle);
         why = "it was replaced while it was being loaded";
         return nullptr;
@@ -197,18 +191,13 @@ std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::
                               static_cast<std::uint64_t>(status.st_size), OwnImage());
 #endif
     }
-    void* handle = why.empty() ? LoadOpened(file, status, real, why) : nullptr;
-    if (handle == nullptr) {
-        close(file);
-        return nullptr;
-    }
-    return std::shared_ptr<const Library>(new Library(handle, file));
+    void* handle = why.empty() ? LoadChecked(status, real, why) : nullptr;
+    close(file);
+    if (handle == nullptr) return nullptr;
+    return std::shared_ptr<const Library>(new Library(handle));
 }
 
-Library::~Library() {
-    dlclose(handle_);
-    close(file_);
-}
+Library::~Library() { dlclose(handle_); }
 
 Scratch::Scratch(std::size_t size) {
     const std::size_t page = PageSize();

@@ -139,7 +139,7 @@ std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::
         why = "the system's loader refuses it (Windows error " + std::to_string(error) + ")";
         return nullptr;
     }
-    return std::shared_ptr<const Library>(new Library(handle, -1));
+    return std::shared_ptr<const Library>(new Library(handle));
 }
 
 Library::~Library() { FreeLibrary(static_cast<HMODULE>(handle_)); }
