@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <future>
 #include <string>
@@ -17,8 +17,11 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
+#include <sys/types.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/sysmacros.h>  // makedev
+#endif
 #endif
 
 #include <textresgen/runtime.h>
