@@ -1,8 +1,11 @@
 // Finding, opening and checking the language libraries of a Catalog; the
 // template in runtime.h only adds the structure's type.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -16,6 +19,14 @@ constexpr char kStampFunction[] = "TextResGenLayout";
 constexpr char kInitFunction[] = "InitString";
 // A stamp is a short ASCII string; a longer one is not ours.
 constexpr std::size_t kLongestStamp = 256;
+// Different libraries tried for the wanted tags before the fallback: a
+// list of thousands (LANGUAGE is the user's to set) costs no more than this.
+constexpr std::size_t kMostTried = 32;
+// Bytes past the structure watched for writes by InitString: at least this,
+// or the structure's own size when that is more. Beyond them the guard
+// region of the Scratch stops a write.
+constexpr std::size_t kLeastRoom = 64 * 1024;
+constexpr unsigned char kCanary = 0xA5;
 
 // Text from a library (its loader's message, its stamp) and paths, safe to
 // show: anything outside printable ASCII becomes \xNN.
@@ -34,6 +45,59 @@ std::string Shown(const std::string& text) {
 }
 
 std::string Shown(const std::filesystem::path& path) { return Shown(path.u8string()); }
+
+// "" when each of `count` pointers at `members` is set; else which is not.
+std::string CheckFilled(const unsigned char* members, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const wchar_t* member = nullptr;
+        std::memcpy(&member, members + i * sizeof member, sizeof member);
+        if (member == nullptr)
+            return "its InitString leaves member " + std::to_string(i + 1) + " of " + std::to_string(count) +
+                   " empty (another layout)";
+    }
+    return "";
+}
+
+// True when the `size` bytes at `bytes` all still hold kCanary: compared
+// block by block with memcmp, fast in every build type.
+bool Untouched(const unsigned char* bytes, std::size_t size) {
+    static const std::array<unsigned char, 4096> block = [] {
+        std::array<unsigned char, 4096> canaries;
+        canaries.fill(kCanary);
+        return canaries;
+    }();
+    for (std::size_t done = 0; done < size; done += block.size())
+        if (std::memcmp(bytes + done, block.data(), std::min(block.size(), size - done)) != 0) return false;
+    return true;
+}
+
+// The scratch memory of the last fill, kept for the next one: a fresh
+// mapping for each Load costs page faults and an unmapping, which other
+// threads of the application feel.
+class SpareScratch {
+public:
+    static std::unique_ptr<Scratch> Take(std::size_t size) {
+        {
+            const std::lock_guard<std::mutex> lock(Mutex());
+            if (Kept() != nullptr && Kept()->Size() >= size) return std::move(Kept());
+        }
+        return std::make_unique<Scratch>(size);
+    }
+    static void Keep(std::unique_ptr<Scratch> scratch) {
+        const std::lock_guard<std::mutex> lock(Mutex());
+        if (Kept() == nullptr || Kept()->Size() < scratch->Size()) Kept().swap(scratch);
+    }
+
+private:
+    static std::mutex& Mutex() {
+        static std::mutex mutex;
+        return mutex;
+    }
+    static std::unique_ptr<Scratch>& Kept() {
+        static std::unique_ptr<Scratch> kept;
+        return kept;
+    }
+};
 
 std::string FileName(const CatalogSettings& settings, const std::string& tag) {
     return settings.prefix + "_" + tag + LibrarySuffix();
@@ -83,20 +147,21 @@ Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>
     // The order of lookup: every wanted tag's best match in turn, then the fallback.
     std::vector<std::string> order;
     const std::vector<std::string> available = AvailableLanguages(settings);
-    for (const std::string& tag : wanted) {
-        const std::string match = LookupLanguage({tag}, available, "");
+    for (auto tag = wanted.begin(); tag != wanted.end() && order.size() < kMostTried; ++tag) {
+        const std::string match = LookupLanguage({*tag}, available, "");
         if (!match.empty() && std::find(order.begin(), order.end(), match) == order.end()) order.push_back(match);
     }
     if (std::find(order.begin(), order.end(), settings.fallback) == order.end()) order.push_back(settings.fallback);
 
     Opened opened;
     for (const std::string& tag : order) {
-        const std::filesystem::path path = settings.folder / FileName(settings, tag);
+        const std::string name = FileName(settings, tag);
+        const std::filesystem::path path = settings.folder / name;
         std::string why;
         std::string note;
         if (!IsLanguageTag(tag)) {
             why = "the fallback is not a language tag";
-        } else if (auto library = Library::Open(path, why)) {
+        } else if (auto library = Library::Open(settings.folder, name, why)) {
             why = CheckStamp(*library, settings, fingerprint, note);
             const Function init = library->Find(kInitFunction);
             if (why.empty() && init == nullptr) why = "it exports no InitString";
@@ -115,15 +180,29 @@ Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>
     throw LoadError(message);
 }
 
-std::string CheckFilled(const unsigned char* members, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const wchar_t* member = nullptr;
-        std::memcpy(&member, members + i * sizeof member, sizeof member);
-        if (member == nullptr)
-            return "its InitString leaves member " + std::to_string(i + 1) + " of " + std::to_string(count) +
-                   " empty (another layout)";
+std::string FillChecked(Function initString, std::size_t size, void (*call)(Function initString, void* where),
+                        void* out) {
+    // A library of a longer layout writes on past the structure: into the
+    // watched room while it is not much longer, into the guard region (a
+    // crash, but never into the heap) beyond.
+    std::unique_ptr<Scratch> scratch = SpareScratch::Take(size + std::max(size, kLeastRoom));
+    std::memset(scratch->Data(), kCanary, scratch->Size());
+    std::string why;
+    try {
+        call(initString, scratch->Data());
+    } catch (...) {
+        // Caught here, while the library that threw is still loaded: its
+        // exception's type and destructor may live in it.
+        why = "its InitString throws an exception";
     }
-    return "";
+    if (why.empty() && !Untouched(scratch->Data() + size, scratch->Size() - size))
+        why = "its InitString writes past the application's structure: built from another layout";
+    if (why.empty()) {
+        std::memcpy(out, scratch->Data(), size);
+        why = CheckFilled(scratch->Data(), size / sizeof(const wchar_t*));
+    }
+    SpareScratch::Keep(std::move(scratch));
+    return why;
 }
 
 }  // namespace textresgen::detail

@@ -1,12 +1,18 @@
-// Windows: LoadLibraryExW with a search that never looks in the current
-// folder or on PATH, and the user's UI languages from the system.
+// Windows: a candidate library opened and checked, then loaded by
+// LoadLibraryExW with a search that never looks in the current folder or
+// on PATH; guarded memory (VirtualAlloc); the user's UI languages from the
+// system.
 #ifdef _WIN32
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "runtime/library_headers.h"
 #include "runtime/platform.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
@@ -19,7 +25,109 @@
 namespace textresgen {
 namespace detail {
 
-std::shared_ptr<const Library> Library::Open(const std::filesystem::path& path, std::string& why) {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Reserved, never committed, after a Scratch: a write past its end stops here.
+constexpr std::size_t kGuardBytes = std::size_t{1} << 20;
+
+// Closes a handle when it goes.
+struct Handle {
+    HANDLE value;
+    ~Handle() {
+        if (value != INVALID_HANDLE_VALUE) CloseHandle(value);
+    }
+};
+
+// The path the system reaches `file` by, links resolved ("\\?\C:\..."); empty when it does not say.
+std::wstring FinalPath(HANDLE file) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(length + 1);
+    }
+}
+
+// True when `file` lies in `folder` or below it (final paths; case is not compared).
+bool Inside(const std::wstring& file, const std::wstring& folder) {
+    return !folder.empty() && file.size() > folder.size() + 1 && file[folder.size()] == L'\\' &&
+           CompareStringOrdinal(file.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                                static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool ReadAll(HANDLE file, std::uint64_t offset, void* into, std::size_t size) {
+    auto* bytes = static_cast<unsigned char*>(into);
+    while (size > 0) {
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 20));
+        if (!ReadFile(file, bytes, want, &got, &at) || got == 0) return false;
+        bytes += got;
+        offset += got;
+        size -= got;
+    }
+    return true;
+}
+
+// The header of the image this code was linked into, as mapped: its
+// machine is the running program's.
+const unsigned char* OwnImage() {
+    static const char anchor = 0;
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(&anchor), &module))
+        return nullptr;
+    return reinterpret_cast<const unsigned char*>(module);
+}
+
+// "" when `file` is a regular file in `folder` (after links) whose headers
+// are whole and of this machine; else why not.
+std::string Check(HANDLE file, const fs::path& folder) {
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!GetFileInformationByHandle(file, &information)) {
+        if (GetFileType(file) != FILE_TYPE_DISK) return "it is a device, not a file";
+        return "it cannot be read (Windows error " + std::to_string(GetLastError()) + ")";
+    }
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return "it is a folder, not a file";
+    if (GetFileType(file) != FILE_TYPE_DISK) return "it is a device, not a file";
+    const Handle home{CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
+    const std::wstring real = FinalPath(file);
+    const std::wstring inside = home.value == INVALID_HANDLE_VALUE ? std::wstring() : FinalPath(home.value);
+    if (real.empty() || inside.empty()) return "the system does not say where it lies";
+    if (!Inside(real, inside))
+        return "it is a link to a file outside the languages folder (" + fs::path(real).u8string() + ")";
+    const std::uint64_t size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
+    return CheckPeHeaders([file](std::uint64_t offset, void* into, std::size_t count) { return ReadAll(file, offset, into, count); },
+                          size, OwnImage());
+}
+
+}  // namespace
+
+std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::string& name, std::string& why) {
+    const fs::path path = folder / fs::u8path(name);
+    // Shared for reading only: until the loader has mapped the file, nobody
+    // can write, rename or delete it, so the loader gets the file checked.
+    // FILE_FLAG_BACKUP_SEMANTICS lets a folder open, to be refused as one.
+    const Handle file{CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
+    if (file.value == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        why = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                  ? "it does not exist"
+                  : "it cannot be opened (Windows error " + std::to_string(error) + ")";
+        return nullptr;
+    }
+    why = Check(file.value, folder);
+    if (!why.empty()) return nullptr;
     // No error box for a damaged file: the caller reports it and goes on.
     DWORD oldMode = 0;
     SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
@@ -28,13 +136,29 @@ std::shared_ptr<const Library> Library::Open(const std::filesystem::path& path, 
     const DWORD error = GetLastError();
     SetThreadErrorMode(oldMode, nullptr);
     if (handle == nullptr) {
-        why = "the loader refuses it (Windows error " + std::to_string(error) + ")";
+        why = "the system's loader refuses it (Windows error " + std::to_string(error) + ")";
         return nullptr;
     }
     return std::shared_ptr<const Library>(new Library(handle));
 }
 
 Library::~Library() { FreeLibrary(static_cast<HMODULE>(handle_)); }
+
+Scratch::Scratch(std::size_t size) {
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const std::size_t page = system.dwPageSize;
+    size_ = (size + page - 1) / page * page;
+    reserved_ = size_ + kGuardBytes;
+    void* memory = VirtualAlloc(nullptr, reserved_, MEM_RESERVE, PAGE_NOACCESS);
+    if (memory == nullptr || VirtualAlloc(memory, size_, MEM_COMMIT, PAGE_READWRITE) == nullptr) {
+        if (memory != nullptr) VirtualFree(memory, 0, MEM_RELEASE);
+        throw std::bad_alloc();
+    }
+    data_ = static_cast<unsigned char*>(memory);
+}
+
+Scratch::~Scratch() { VirtualFree(data_, 0, MEM_RELEASE); }
 
 Function Library::Find(const char* name) const {
     return reinterpret_cast<Function>(GetProcAddress(static_cast<HMODULE>(handle_), name));

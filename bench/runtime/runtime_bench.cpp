@@ -8,20 +8,28 @@
 //           the old one released (its library unloaded);
 //   read    Get() and one member read, as a window would, per call;
 //   plural  PluralCategory(language, n) per call, for a few languages (the
-//           rules found by the tag, or by its fallback), n = 0..999999.
+//           rules found by the tag, or by its fallback), n = 0..999999;
+//   refuse  Catalog::Load of 4,000 wanted tags, each naming a library the
+//           loader refuses (its ELF version byte changed), in a folder of
+//           its own, with LANGUAGE holding 10,000 entries and the locale
+//           C.UTF-8, where glibc would translate each loader message
+//           through all of them; the fallback loads.
 // Prints the median and the range of the runs, in milliseconds.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdint>
+#include <clocale>
+#include <cstdlib>
 #include <cwchar>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <dlfcn.h>
-
-#include <memory>
 
 #include <textresgen/runtime.h>
 
@@ -40,6 +48,50 @@ void Report(const char* what, std::vector<double> ms) {
 
 double Since(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The "refuse" row: a folder of 4,000 libraries (hard links to one file) that
+// the loader refuses, and the fallback; the environment of the probe that
+// found each refusal's message translated through every LANGUAGE entry.
+void TimeRefusals(const std::filesystem::path& languages, int runs) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(languages).parent_path() / "refusals";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    std::string bytes;
+    {
+        std::ifstream in(languages / "bench_cc.so", std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    bytes.at(6) = 2;  // EI_VERSION: the loader refuses it, after every check of the run-time library passed
+    std::ofstream(folder / "broken.so", std::ios::binary) << bytes;
+    fs::copy_file(languages / "bench_aa.so", folder / "bench_aa.so");
+    std::vector<std::string> wanted;
+    std::string language;
+    for (int i = 0; i < 10000; ++i) {
+        char tag[16];
+        std::snprintf(tag, sizeof tag, "x-t%05d", i);
+        if (i < 4000) {
+            wanted.emplace_back(tag);
+            fs::create_hard_link(folder / "broken.so", folder / ("bench_" + std::string(tag) + ".so"));
+        }
+        language += (i > 0 ? ":" : "") + std::string(tag);
+    }
+    setenv("LANGUAGE", language.c_str(), 1);
+    std::setlocale(LC_ALL, "C.UTF-8");
+    const textresgen::Catalog<TextResource> catalog(folder, "bench", "aa");
+    std::vector<double> ms;
+    std::vector<std::string> refused;
+    for (int i = 0; i < runs; ++i) {
+        const Clock::time_point start = Clock::now();
+        refused = catalog.Load(wanted)->Refused();
+        ms.push_back(Since(start));
+    }
+    Report("refuse", ms);
+    std::printf("         (%zu of 4000 wanted libraries tried and refused, then the fallback; the first:\n          %s)\n",
+                refused.size(), refused.empty() ? "" : refused.front().c_str());
+    std::setlocale(LC_ALL, "C");
+    fs::remove_all(folder);
 }
 
 }  // namespace
@@ -101,5 +153,7 @@ int main(int argc, char** argv) {
                     languages[k], rounds[k].front(), rounds[k].back());
     }
     std::printf("(%zu)\n", letters);
+
+    TimeRefusals(textresgen::FolderOfThisProgram() / "languages", std::min(runs, 5));
     return 0;
 }

@@ -12,12 +12,12 @@
 //   std::wprintf(L"%ls\n", texts->Get().App.Title);
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -106,16 +106,22 @@ struct Opened {
 // The tags of the language libraries in the folder, sorted.
 std::vector<std::string> AvailableLanguages(const CatalogSettings& settings);
 
-// Opens the candidates in the order of LookupLanguage, then the fallback,
-// until one has the expected stamp and an InitString; `fill` then fills the
-// caller's structure from it and returns "" or why it refuses the result
-// (the library is then unloaded and the next candidate tried). Throws
-// LoadError when none is left.
+// Opens the candidates in the order of LookupLanguage (the first 32
+// different libraries that the wanted tags match), then the fallback, each
+// checked before the loader sees it, until one has the expected stamp and
+// an InitString; `fill` then fills the caller's structure from it and
+// returns "" or why it refuses the result (the library is then unloaded and
+// the next candidate tried). Throws LoadError when none is left.
 Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>& wanted, const char* fingerprint,
                  const std::function<std::string(Function initString)>& fill);
 
-// "" when each of `count` pointers at `members` is set; else which is not.
-std::string CheckFilled(const unsigned char* members, std::size_t count);
+// Runs `initString` through `call` (which knows the structure's type) on a
+// zeroed structure of `size` bytes placed in memory of its own, watched
+// beyond its end and followed by a guard region, and copies the result to
+// `out`. "" or why it is refused: InitString threw, wrote past the
+// structure, or left a member empty.
+std::string FillChecked(Function initString, std::size_t size, void (*call)(Function initString, void* where),
+                        void* out);
 
 }  // namespace detail
 
@@ -162,31 +168,24 @@ public:
 
     std::vector<std::string> Available() const { return detail::AvailableLanguages(settings_); }
 
-    // Picks by LookupLanguage, verifies, fills. The handle keeps its library
-    // loaded for as long as anyone holds it; a later Load switches. Throws
-    // LoadError when not even the fallback can be loaded.
+    // Picks by LookupLanguage, verifies, fills. At most 32 different
+    // libraries matched by `wanted` are tried, then the fallback. The
+    // handle keeps its library loaded for as long as anyone holds it; a
+    // later Load switches. Throws LoadError when not even the fallback can
+    // be loaded.
     std::shared_ptr<const Loaded<Texts>> Load(const std::vector<std::string>& wanted) const {
-        std::unique_ptr<Filled> filled;
-        detail::Opened opened = detail::OpenFirst(settings_, wanted, LayoutOf<Texts>::kFingerprint,
-                                                  [&filled](detail::Function initString) { return Fill(initString, filled); });
-        return std::make_shared<const Loaded<Texts>>(std::move(opened), filled->texts);
+        auto texts = std::make_unique<Texts>();
+        detail::Opened opened = detail::OpenFirst(
+            settings_, wanted, LayoutOf<Texts>::kFingerprint, [&texts](detail::Function initString) {
+                return detail::FillChecked(initString, sizeof(Texts), &Call, texts.get());
+            });
+        return std::make_shared<const Loaded<Texts>>(std::move(opened), *texts);
     }
 
 private:
-    // InitString writes into `texts`; a library of a longer layout would
-    // write on into `guard`, which is then found written.
-    struct Filled {
-        Texts texts;
-        std::array<const wchar_t*, 512> guard;
-    };
-
-    static std::string Fill(detail::Function initString, std::unique_ptr<Filled>& filled) {
-        filled = std::make_unique<Filled>();  // zeroed: value-initialised
-        reinterpret_cast<void (*)(Texts&)>(initString)(filled->texts);
-        for (const wchar_t* p : filled->guard)
-            if (p != nullptr) return "its InitString writes past the end of the structure (another layout)";
-        return detail::CheckFilled(reinterpret_cast<const unsigned char*>(&filled->texts),
-                                   sizeof(Texts) / sizeof(const wchar_t*));
+    // InitString, on a zeroed structure made at `where`.
+    static void Call(detail::Function initString, void* where) {
+        reinterpret_cast<void (*)(Texts&)>(initString)(*new (where) Texts());
     }
 
     detail::CatalogSettings settings_;

@@ -124,7 +124,7 @@ TEST(Runtime, RealLibrariesAreCheckedBeforeUse) {
         {{"it"}, false, "en", L"%d notes", {{"rt_it", "no layout stamp"}}},
         {{"it"}, true, "it", L"%d note", {{"rt_it", "unchecked"}}},
         {{"pt", "es", "fr"}, true, "en", L"%d notes",
-         {{"rt_pt", "member 3 of 9 empty"}, {"rt_es", "writes past the end"}, {"rt_fr", "was built from another layout"}}},
+         {{"rt_pt", "member 3 of 9 empty"}, {"rt_es", "writes past the application's structure"}, {"rt_fr", "was built from another layout"}}},
         {{"ko-KR"}, false, "en", L"%d notes", {{"rt_ko", "was built from another layout"}}},
         {{"pl"}, false, "en", L"%d notes", {}},
     };

@@ -1,6 +1,8 @@
 // Language libraries without a layout stamp, written by hand: one of the
 // application's layout, one that leaves a member empty, one that writes a
-// member more than the application's structure has. LANGUAGE_KIND selects.
+// member more than the application's structure has, one that writes
+// MORE_MEMBERS members more, one whose InitString throws an exception of a
+// type of its own. LANGUAGE_KIND selects.
 #if defined(_WIN32)
 #define EXPORT extern "C" __declspec(dllexport)
 #else
@@ -28,6 +30,25 @@ EXPORT void InitString(TextResource& t) {
     t.A.Beta = L"Beta (pt)";
     t.A.Count = L"%d notas";
     FillFiles(t);
+}
+#elif LANGUAGE_KIND == 4  // far longer than the application's structure
+struct TextResource { typedef const wchar_t* S; struct _A { S Beta; S Count; S Name; } A; struct _Files { S few; S many; S one; S other; S two; S zero; } Files; S More[MORE_MEMBERS]; };
+EXPORT void InitString(TextResource& t) {
+    t.A.Beta = L"Beta (long)";
+    t.A.Count = L"%d long";
+    t.A.Name = L"%s";
+    FillFiles(t);
+    for (const wchar_t*& more : t.More) more = L"more";
+}
+#elif LANGUAGE_KIND == 5  // InitString throws; the exception's type (its type_info, its destructor) lives here
+struct TextResource { typedef const wchar_t* S; struct _A { S Beta; S Count; S Name; } A; struct _Files { S few; S many; S one; S other; S two; S zero; } Files; };
+struct OwnRefusal {
+    virtual ~OwnRefusal() = default;
+    virtual const char* What() const { return "refused"; }
+};
+EXPORT void InitString(TextResource& t) {
+    t.A.Beta = L"Beta (throws)";
+    throw OwnRefusal();
 }
 #else  // a longer structure than the application's
 struct TextResource { typedef const wchar_t* S; struct _A { S Beta; S Count; S Delta; S Name; } A; struct _Files { S few; S many; S one; S other; S two; S zero; } Files; };
