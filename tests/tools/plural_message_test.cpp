@@ -19,13 +19,13 @@ enum class Kind {
     PluralMessage,
 };
 
-struct Row {
+struct GroupRow {
     const char* what;
     const char* group;  // the members of the group G, as definition lines
     Kind kind;
 };
 
-const Row kRows[] = {
+const GroupRow kGroups[] = {
     {"one and other", "G.one=%d file\nG.other=%d files\n", Kind::PluralMessage},
     {"other alone", "G.other=%d files\n", Kind::PluralMessage},
     {"categories out of order", "G.many=m\nG.other=o\nG.zero=z\n", Kind::PluralMessage},
@@ -36,7 +36,7 @@ const Row kRows[] = {
 };
 
 // Writes base.txt, the row's group after an ordinary entry; returns its bytes.
-std::string WriteBase(const TempDir& dir, const Row& row) {
+std::string WriteBase(const TempDir& dir, const GroupRow& row) {
     const std::string base = Utf8WithMark(std::string("T=t\n") + row.group);
     EXPECT_TRUE(WriteFileBytes(dir / "base.txt", base));
     return base;
@@ -65,7 +65,7 @@ std::set<std::string> MembersOfG(const std::string& definition) {
 }
 
 TEST(PluralMessage, Textrescheck) {
-    for (const Row& row : kRows) {
+    for (const GroupRow& row : kGroups) {
         SCOPED_TRACE(row.what);
         TempDir dir;
         WriteBase(dir, row);
@@ -80,7 +80,7 @@ TEST(PluralMessage, Textrescheck) {
 }
 
 TEST(PluralMessage, TextresgenPlurals) {
-    for (const Row& row : kRows) {
+    for (const GroupRow& row : kGroups) {
         SCOPED_TRACE(row.what);
         TempDir dir;
         const std::string base = WriteBase(dir, row);
@@ -95,7 +95,7 @@ TEST(PluralMessage, TextresgenPlurals) {
 // A plural message is imported with a member for each of Arabic's six
 // categories; any other group with exactly the base's members.
 TEST(PluralMessage, Textresl10nImport) {
-    for (const Row& row : kRows) {
+    for (const GroupRow& row : kGroups) {
         SCOPED_TRACE(row.what);
         TempDir dir;
         WriteBase(dir, row);
