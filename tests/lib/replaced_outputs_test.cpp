@@ -85,7 +85,7 @@ const char* const kAttemptNames[] = {"writes",           "first output held",  "
 // What a failed run says, after the file's name (not the generator, whose
 // only message is ERR!).
 const char* const kAttemptWords[] = {"", "another program has it open", "", "temporary name", "",
-                                     "the disk is full"};
+                                     "cannot be written: the disk is full"};
 const std::string kVictim = "another file's bytes\n";
 
 const std::string kOld = "old bytes\n";
