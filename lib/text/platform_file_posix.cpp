@@ -233,11 +233,11 @@ int CreateTemporary(const char* temporary, struct stat& own) {
         struct stat opened {};
         const bool ours = ::fstat(leftover, &opened) == 0 && SameFile(opened, named) && opened.st_nlink == 1;
         const bool free = ours && TakeLock(leftover, LOCK_EX);
-        const int error = errno;
         const bool removed = free && ::unlink(temporary) == 0;
+        const int error = !ours ? EEXIST : errno;  // a lock held elsewhere, or why unlink failed
         ::close(leftover);
         if (!removed) {
-            errno = !ours ? EEXIST : !free ? error : errno;
+            errno = error;
             return -1;
         }
     } else if (errno != ENOENT) {

@@ -217,6 +217,7 @@ std::unique_ptr<ByteSink> CreateReplacingFileSink(const char* path) {
     const DWORD leftover = GetFileAttributesW(temporary.c_str());
     if (leftover != INVALID_FILE_ATTRIBUTES) {
         bool removed = false;
+        DWORD error = ERROR_FILE_EXISTS;  // anything but a plain leftover is another file's
         if ((leftover & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0) {
             HANDLE old = CreateFileW(temporary.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
@@ -227,11 +228,13 @@ std::unique_ptr<ByteSink> CreateReplacingFileSink(const char* path) {
                 removed = GetFileInformationByHandle(old, &info) && info.nNumberOfLinks == 1 &&
                           SetFileInformationByHandle(old, FileDispositionInfo, &dispose, sizeof dispose);
                 CloseHandle(old);
+            } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+                error = ERROR_SHARING_VIOLATION;  // a run still writing it
             }
         }
         if (!removed) {
             CloseOnce(held);
-            SetLastError(ERROR_FILE_EXISTS);
+            SetLastError(error);
             return nullptr;
         }
     }
