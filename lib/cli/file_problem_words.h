@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "text/file_problem.h"
@@ -19,6 +20,9 @@ inline constexpr const char* kCannotRead = "cannot be read: it is a folder, or r
 
 // Opening a file to read it failed with `problem` (LastFileProblem()).
 std::string CannotOpen(FileProblem problem);
+
+// An input of `size` bytes is past the `limit` a program reads of its kind.
+std::string TooLarge(std::uint64_t size, std::uint64_t limit);
 
 // Replacing a file failed with `problem`: creating, writing or putting its
 // new bytes in place.

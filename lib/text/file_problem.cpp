@@ -29,6 +29,13 @@ FileProblem LastFileProblem() {
         case ERROR_LOCK_VIOLATION: return FileProblem::InUse;
         case ERROR_ACCESS_DENIED:
         case ERROR_WRITE_PROTECT: return FileProblem::Denied;
+        case ERROR_BAD_FILE_TYPE: return FileProblem::NotRegular;  // set by OpenRegularFileSource
+        case ERROR_FILE_TOO_LARGE: return FileProblem::TooLarge;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL: return FileProblem::DiskFull;
+        case ERROR_IO_DEVICE:
+        case ERROR_CRC: return FileProblem::IoError;
+        case ERROR_FILE_EXISTS: return FileProblem::Occupied;
         default: return FileProblem::Other;
     }
 #else
@@ -39,6 +46,12 @@ FileProblem LastFileProblem() {
         case EACCES:
         case EPERM:
         case EROFS: return FileProblem::Denied;
+        case ENODEV: return FileProblem::NotRegular;  // set by OpenRegularFileSource
+        case EFBIG: return FileProblem::TooLarge;
+        case ENOSPC:
+        case EDQUOT: return FileProblem::DiskFull;
+        case EIO: return FileProblem::IoError;
+        case EEXIST: return FileProblem::Occupied;
         default: return FileProblem::Other;
     }
 #endif

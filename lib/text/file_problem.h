@@ -11,6 +11,11 @@ enum class FileProblem {
     Missing,  // the file, or a folder on its path, does not exist
     InUse,    // another program holds it open (a sharing violation, a lock)
     Denied,   // no permission, or read-only
+    NotRegular,  // a folder, a FIFO, a socket or a device where a file was wanted
+    TooLarge,    // past a program's bound on reading, or the file size limit on writing
+    DiskFull,    // no space left, or the disk quota used up
+    IoError,     // the disk or the network failed
+    Occupied,    // the temporary name beside an output is taken by another file
 };
 
 // The problem of the last of those calls that failed on this thread; ask

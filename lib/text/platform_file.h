@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "text/byte_stream.h"
@@ -12,8 +13,20 @@ namespace textresgen {
 std::unique_ptr<ByteSource> OpenFileSource(const char* path);
 
 // Like OpenFileSource, but only for a regular file: a FIFO, a socket, a
-// device or a folder is refused (null) at once, without waiting for a writer.
+// device or a folder is refused (null, FileProblem::NotRegular) at once,
+// without waiting for a writer. Every input a program reads by name is
+// opened here.
 std::unique_ptr<ByteSource> OpenRegularFileSource(const char* path);
+
+// The same, bounded: a file larger than `limit` bytes is refused (null,
+// FileProblem::TooLarge) before anything is read, its size put in `size`;
+// one that grows past the limit while it is read fails to read on (Error).
+std::unique_ptr<ByteSource> OpenRegularFileSource(const char* path, std::uint64_t limit, std::uint64_t& size);
+
+// The bound of a definition file, a generated header or any other text a
+// program reads whole: far beyond any real one (a million lines make about
+// 60 MiB), and it keeps /dev/zero-like growth from taking all memory.
+inline constexpr std::uint64_t kMaxTextFileBytes = std::uint64_t{1} << 30;
 
 // Creates the file, or truncates it when it exists. While it is open no other
 // process may open it. Returns null when it cannot be created or opened for
@@ -27,10 +40,15 @@ std::unique_ptr<ByteSink> CreateFileSink(const char* path);
 // Discard (or destroying the sink before Commit) removes it. A leftover of
 // a run that was killed is taken over and replaced.
 //
+// The temporary file is always created new: a leftover of a killed run at
+// its name (a regular file with no other name that no run holds) is removed
+// first; anything else there (a hard link to another file, a link, a
+// folder) is refused and left as it is, as another file's bytes.
+//
 // Refused (null), with nothing changed, when the destination is not a
 // regular file (a folder, a FIFO, a socket, a device), when it exists but
-// may not be written (read-only) or another writer holds it, or when its
-// folder does not let the temporary file be created. A link is followed: its
+// is read-only (no write bit, for root too) or another writer holds it, or
+// when its folder does not let the temporary file be created. A link is followed: its
 // final target is replaced, in the target's folder, and the link stays. While
 // the sink is open no other process may open the destination for writing.
 std::unique_ptr<ByteSink> CreateReplacingFileSink(const char* path);

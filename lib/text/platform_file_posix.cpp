@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -54,7 +55,7 @@ bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b
 
 class PosixFileSource final : public ByteSource {
 public:
-    explicit PosixFileSource(int fd) : fd_(fd) {}
+    explicit PosixFileSource(int fd, std::uint64_t limit = UINT64_MAX) : fd_(fd), left_(limit) {}
     ~PosixFileSource() override { ::close(fd_); }
 
     Status Read(unsigned char* buffer, std::size_t capacity, std::size_t& count) override {
@@ -62,6 +63,12 @@ public:
             const ssize_t got = ::read(fd_, buffer, capacity);
             if (got > 0) {
                 count = static_cast<std::size_t>(got);
+                if (count > left_) {
+                    count = 0;
+                    errno = EFBIG;  // grew past its bound while read
+                    return Status::Error;
+                }
+                left_ -= count;
                 return Status::Data;
             }
             count = 0;
@@ -72,6 +79,7 @@ public:
 
 private:
     int fd_;
+    std::uint64_t left_;
 };
 
 class PosixFileSink final : public ByteSink {
@@ -207,6 +215,46 @@ int OpenRegular(const char* path, int flags, struct stat& info) {
     return fd;
 }
 
+// Creates the temporary file new (O_EXCL: never a file another name holds,
+// never through a link). A leftover of a killed run at the name is removed
+// first, only when it is that and nothing else: a regular file with no other
+// name (a hard link there is another file's) that no running run holds.
+// Removing the name never touches another file's bytes. Anything else there
+// is refused (EEXIST) and left as it is.
+int CreateTemporary(const char* temporary, struct stat& own) {
+    struct stat named {};
+    if (::lstat(temporary, &named) == 0) {
+        if (!S_ISREG(named.st_mode) || named.st_nlink != 1) {
+            errno = EEXIST;
+            return -1;
+        }
+        const int leftover = ::open(temporary, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+        if (leftover < 0) return -1;
+        struct stat opened {};
+        const bool ours = ::fstat(leftover, &opened) == 0 && SameFile(opened, named) && opened.st_nlink == 1;
+        const bool free = ours && TakeLock(leftover, LOCK_EX);
+        const bool removed = free && ::unlink(temporary) == 0;
+        const int error = !ours ? EEXIST : errno;  // a lock held elsewhere, or why unlink failed
+        ::close(leftover);
+        if (!removed) {
+            errno = error;
+            return -1;
+        }
+    } else if (errno != ENOENT) {
+        return -1;
+    }
+    const int fd = ::open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) return -1;
+    if (!TakeLock(fd, LOCK_EX) || ::fstat(fd, &own) != 0) {
+        const int error = errno;
+        ::unlink(temporary);
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
 
 std::unique_ptr<ByteSource> OpenFileSource(const char* path) {
@@ -220,16 +268,34 @@ std::unique_ptr<ByteSource> OpenFileSource(const char* path) {
 }
 
 std::unique_ptr<ByteSource> OpenRegularFileSource(const char* path) {
+    std::uint64_t size = 0;
+    return OpenRegularFileSource(path, UINT64_MAX, size);
+}
+
+std::unique_ptr<ByteSource> OpenRegularFileSource(const char* path, std::uint64_t limit, std::uint64_t& size) {
     // Looked at before it is opened: opening a device may do something.
     struct stat info {};
-    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+    if (::stat(path, &info) != 0) return nullptr;
+    if (!S_ISREG(info.st_mode)) {
+        errno = ENODEV;  // read by LastFileProblem as NotRegular
+        return nullptr;
+    }
     const int fd = OpenRegular(path, O_RDONLY, info);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        if (errno == EINVAL) errno = ENODEV;  // swapped for something else meanwhile
+        return nullptr;
+    }
+    size = static_cast<std::uint64_t>(info.st_size);
+    if (size > limit) {
+        ::close(fd);
+        errno = EFBIG;
+        return nullptr;
+    }
     if (!TakeLock(fd, LOCK_SH)) {
         ::close(fd);
         return nullptr;
     }
-    return std::make_unique<PosixFileSource>(fd);
+    return std::make_unique<PosixFileSource>(fd, limit);
 }
 
 std::unique_ptr<ByteSink> CreateReplacingFileSink(const char* path) {
@@ -243,6 +309,11 @@ std::unique_ptr<ByteSink> CreateReplacingFileSink(const char* path) {
     struct stat old {};
     if (::stat(destination.c_str(), &old) == 0) {
         if (!S_ISREG(old.st_mode)) return nullptr;
+        // Read-only for everyone is refused for root too, who may write it.
+        if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+            errno = EACCES;
+            return nullptr;
+        }
         held = OpenRegular(destination.c_str(), O_WRONLY | O_NOFOLLOW, old);
         if (held < 0 || !TakeLock(held, LOCK_EX)) {
             CloseDescriptor(held);
@@ -251,17 +322,12 @@ std::unique_ptr<ByteSink> CreateReplacingFileSink(const char* path) {
     } else if (errno != ENOENT) {
         return nullptr;
     }
-    // A leftover of a killed run is taken over: opened, locked (a run still
-    // writing it keeps it), checked to be still the file of that name, and
-    // emptied. A link or anything else but a regular file there is refused.
     struct stat own {};
-    struct stat named {};
-    int fd = OpenRegular(temporary.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW, own);
-    const bool ok = fd >= 0 && TakeLock(fd, LOCK_EX) && ::lstat(temporary.c_str(), &named) == 0 &&
-                    SameFile(named, own) && (own.st_size == 0 || ::ftruncate(fd, 0) == 0);
-    if (!ok) {
-        CloseDescriptor(fd);
+    int fd = CreateTemporary(temporary.c_str(), own);
+    if (fd < 0) {
+        const int error = errno;
         CloseDescriptor(held);
+        errno = error;
         return nullptr;
     }
     // The replacement keeps the permissions of the file it replaces.

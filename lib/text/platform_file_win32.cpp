@@ -2,6 +2,7 @@
 // others read but not write; a writer lets nobody else open the file.
 #include "text/windows_api.h"
 
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -44,19 +45,25 @@ bool CloseOnce(HANDLE& handle) {
 
 class Win32FileSource final : public ByteSource {
 public:
-    explicit Win32FileSource(HANDLE handle) : handle_(handle) {}
+    explicit Win32FileSource(HANDLE handle, std::uint64_t limit = UINT64_MAX) : handle_(handle), left_(limit) {}
     ~Win32FileSource() override { CloseHandle(handle_); }
 
     Status Read(unsigned char* buffer, std::size_t capacity, std::size_t& count) override {
         DWORD got = 0;
         count = 0;
         if (!ReadFile(handle_, buffer, ChunkOf(capacity), &got, nullptr)) return Status::Error;
+        if (got > left_) {
+            SetLastError(ERROR_FILE_TOO_LARGE);  // grew past its bound while read
+            return Status::Error;
+        }
+        left_ -= got;
         count = got;
         return got == 0 ? Status::End : Status::Data;
     }
 
 private:
     HANDLE handle_;
+    std::uint64_t left_;
 };
 
 class Win32FileSink final : public ByteSink {
@@ -159,16 +166,29 @@ std::unique_ptr<ByteSource> OpenFileSource(const char* path) {
 }
 
 std::unique_ptr<ByteSource> OpenRegularFileSource(const char* path) {
+    std::uint64_t size = 0;
+    return OpenRegularFileSource(path, UINT64_MAX, size);
+}
+
+std::unique_ptr<ByteSource> OpenRegularFileSource(const char* path, std::uint64_t limit, std::uint64_t& size) {
     const std::wstring wide = WidePath(path);
     HANDLE handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    if (GetFileType(handle) != FILE_TYPE_DISK) {
+    LARGE_INTEGER length{};
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &length)) {
         CloseHandle(handle);
+        SetLastError(ERROR_BAD_FILE_TYPE);  // read by LastFileProblem as NotRegular
+        return nullptr;
+    }
+    size = static_cast<std::uint64_t>(length.QuadPart);
+    if (size > limit) {
+        CloseHandle(handle);
+        SetLastError(ERROR_FILE_TOO_LARGE);
         return nullptr;
     }
     try {
-        return std::make_unique<Win32FileSource>(handle);
+        return std::make_unique<Win32FileSource>(handle, limit);
     } catch (...) {
         CloseHandle(handle);
         throw;
@@ -191,14 +211,35 @@ std::unique_ptr<ByteSink> CreateReplacingFileSink(const char* path) {
         return nullptr;
     }
     std::wstring temporary = destination + WidePath(kTemporarySuffix);
-    // A leftover of a killed run is taken over; one still open elsewhere
-    // refuses the open.
+    // The temporary file is created new (CREATE_NEW). A leftover of a killed
+    // run at its name is deleted first, only when it is a plain file with no
+    // other name that nobody has open; anything else there stays as it is.
     const DWORD leftover = GetFileAttributesW(temporary.c_str());
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    if (leftover == INVALID_FILE_ATTRIBUTES ||
-        (leftover & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0)
-        handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
+    if (leftover != INVALID_FILE_ATTRIBUTES) {
+        bool removed = false;
+        DWORD error = ERROR_FILE_EXISTS;  // anything but a plain leftover is another file's
+        if ((leftover & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0) {
+            HANDLE old = CreateFileW(temporary.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+            if (old != INVALID_HANDLE_VALUE) {
+                BY_HANDLE_FILE_INFORMATION info{};
+                FILE_DISPOSITION_INFO dispose{};
+                dispose.DeleteFile = TRUE;
+                removed = GetFileInformationByHandle(old, &info) && info.nNumberOfLinks == 1 &&
+                          SetFileInformationByHandle(old, FileDispositionInfo, &dispose, sizeof dispose);
+                CloseHandle(old);
+            } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+                error = ERROR_SHARING_VIOLATION;  // a run still writing it
+            }
+        }
+        if (!removed) {
+            CloseOnce(held);
+            SetLastError(error);
+            return nullptr;
+        }
+    }
+    HANDLE handle =
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         CloseOnce(held);
         return nullptr;

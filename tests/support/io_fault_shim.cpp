@@ -8,6 +8,9 @@
 //                                    its place), closes it, then reports EIO
 //                                    (as a delayed write error on a network
 //                                    file system would).
+//   TEXTRESGEN_FAIL_WRITE=name       write() to a file named as for
+//                                    TEXTRESGEN_FAIL_CLOSE fails with ENOSPC
+//                                    (a full disk).
 //   TEXTRESGEN_FAIL_READ=name        read() of that file fails with EIO once
 //   TEXTRESGEN_FAIL_READ_AFTER=N     N bytes of it have been delivered.
 #include <dlfcn.h>
@@ -53,6 +56,15 @@ extern "C" int close(int fd) {
         return -1;
     }
     return result;
+}
+
+extern "C" ssize_t write(int fd, const void* buffer, size_t count) {
+    static const auto realWrite = Next<ssize_t (*)(int, const void*, size_t)>("write");
+    if (count > 0 && IsFileNamed(fd, std::getenv("TEXTRESGEN_FAIL_WRITE"), true)) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return realWrite(fd, buffer, count);
 }
 
 extern "C" ssize_t read(int fd, void* buffer, size_t count) {

@@ -96,7 +96,9 @@ TEST_F(CheckProgram, UnreadableFilesExitTwo) {
 #ifdef _WIN32
     EXPECT_EQ(report.substr(0, report.find('\n')), "folder.txt: error: cannot be opened: it is missing or not accessible");
 #else
-    EXPECT_EQ(report.substr(0, report.find('\n')), "folder.txt: error: cannot be read: it is a folder, or reading it failed");
+    EXPECT_EQ(report.substr(0, report.find('\n')),
+              "folder.txt: error: is not a regular file (a folder, a FIFO, a socket or a device): it is refused "
+              "without being read");
 #endif
     // An unreadable file outweighs errors in the others, and the others are still checked.
     EXPECT_EQ(Run({sound, missing, bad}, report), kExitUnreadable);

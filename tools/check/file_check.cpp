@@ -9,6 +9,7 @@
 #include "check/cli_names.h"
 #include "check/name_rules.h"
 #include "check/plural_groups.h"
+#include "cli/input_file.h"
 #include "codec/c_format.h"
 #include "codec/literal_body.h"
 #include "definition/definition_file.h"
@@ -196,9 +197,11 @@ FileCheck CheckDefinitionFile(const char* path) {
                           "not a file: it is not read";
         return refused;
     }
-    std::unique_ptr<ByteSource> source = textresgen::OpenFileSource(path);
-    const textresgen::FileProblem problem = source ? textresgen::FileProblem::Other : textresgen::LastFileProblem();
-    return CheckDefinitionSource(std::move(source), problem);
+    FileCheck refused;
+    std::unique_ptr<ByteSource> source = textresgen::cli::OpenInput(path, refused.problem);
+    if (source) return CheckDefinitionSource(std::move(source));
+    refused.status = FileCheck::Status::Unreadable;
+    return refused;
 }
 
 FileCheck CheckDefinitionBytes(std::string_view bytes) {

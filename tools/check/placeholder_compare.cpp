@@ -1,6 +1,7 @@
 #include "check/placeholder_compare.h"
 
 #include "check/cli_names.h"
+#include "cli/input_file.h"
 #include "codec/c_format.h"
 #include "definition/definition_texts.h"
 #include "text/platform_file.h"
@@ -16,7 +17,8 @@ using textresgen::WideStringView;
 std::optional<textresgen::DefinitionTexts> ReadTexts(const std::string& path) {
     textresgen::DefinitionFileReader reader;
     textresgen::DefinitionTexts texts;
-    if (!reader.Open(textresgen::OpenFileSource(path.c_str())) || !ReadDefinitionTexts(reader, texts))
+    std::string problem;
+    if (!reader.Open(textresgen::cli::OpenInput(path, problem)) || !ReadDefinitionTexts(reader, texts))
         return std::nullopt;
     return texts;
 }

@@ -5,6 +5,7 @@
 
 #include "l10n/file_io.h"
 #include "l10n/message_text.h"
+#include "cli/input_file.h"
 #include "definition/definition_file.h"
 #include "definition/definition_texts.h"
 #include "definition/plural_message.h"
@@ -232,13 +233,12 @@ const BaseForm* BaseUnit::Form(std::string_view category) const {
 
 bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error) {
     error.file = path;
-    if (textresgen::NamesDevice(path)) {
-        error.message = kDeviceName;
+    std::unique_ptr<textresgen::ByteSource> source = textresgen::cli::OpenInput(path, error.message);
+    if (!source) {
+        if (textresgen::NamesDevice(path)) error.message = kDeviceName;
         return false;
     }
-    std::unique_ptr<textresgen::ByteSource> source = textresgen::OpenFileSource(path.c_str());
-    const textresgen::FileProblem problem = source ? textresgen::FileProblem::Other : textresgen::LastFileProblem();
-    return ReadBase(std::move(source), base, error, problem);
+    return ReadBase(std::move(source), base, error);
 }
 
 bool ReadBaseBytes(std::string_view bytes, BaseFile& base, ExchangeProblem& error) {

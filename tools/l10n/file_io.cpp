@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/file_problem_words.h"
+#include "cli/input_file.h"
 #include "text/file_problem.h"
 #include "text/platform_file.h"
 
@@ -10,12 +11,13 @@ namespace textresl10n {
 
 const std::string kDeviceName = std::string(textresgen::cli::kNamesDevice) + ": use another name";
 
-ReadStatus ReadWholeFile(const std::string& path, std::string& bytes) {
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& problem) {
     bytes.clear();
-    if (textresgen::NamesDevice(path)) return ReadStatus::Device;
-    auto source = textresgen::OpenFileSource(path.c_str());
-    if (!source) return textresgen::LastFileProblem() == textresgen::FileProblem::InUse ? ReadStatus::InUse
-                                                                                         : ReadStatus::Missing;
+    const auto source = textresgen::cli::OpenInput(path, problem, kMaxInputBytes);
+    if (!source) {
+        if (textresgen::NamesDevice(path)) problem = kDeviceName;
+        return false;
+    }
     // Read in chunks of 1 MiB, then put together at the exact size: a string
     // grown by appending holds up to twice the file, and three times while
     // it moves. Each chunk is freed as soon as it is copied, so the peak
@@ -29,14 +31,16 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes) {
         while (filled < chunk.size()) {
             std::size_t count = 0;
             const auto status = source->Read(chunk.data() + filled, chunk.size() - filled, count);
-            if (status == textresgen::ByteSource::Status::Error) return ReadStatus::Failed;
+            if (status == textresgen::ByteSource::Status::Error) {
+                problem = textresgen::cli::kCannotRead;
+                return false;
+            }
             if (status == textresgen::ByteSource::Status::End) {
                 more = false;
                 break;
             }
             filled += count;
         }
-        if (filled > kMaxInputBytes - total) return ReadStatus::TooLarge;
         total += filled;
         chunk.resize(filled);
         if (filled > 0) chunks.push_back(std::move(chunk));
@@ -46,20 +50,23 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes) {
         bytes.append(reinterpret_cast<const char*>(chunk.data()), chunk.size());
         std::vector<unsigned char>().swap(chunk);
     }
-    return ReadStatus::Read;
+    return true;
 }
 
-std::string DescribeReadStatus(ReadStatus status) {
+std::string DescribeWriteStatus(WriteStatus status) {
+    using textresgen::FileProblem;
+    const char* const kLeft = "; it is left as it was";
     switch (status) {
-        case ReadStatus::Read: break;
-        case ReadStatus::Missing: return textresgen::cli::CannotOpen(textresgen::FileProblem::Missing);
-        case ReadStatus::InUse: return textresgen::cli::CannotOpen(textresgen::FileProblem::InUse);
-        case ReadStatus::Device: return kDeviceName;
-        case ReadStatus::Failed: return textresgen::cli::kCannotRead;
-        case ReadStatus::TooLarge:
-            return "is larger than " + std::to_string(kMaxInputBytes / (1024 * 1024)) + " MiB, more than any exchange file needs";
+        case WriteStatus::Written: break;
+        case WriteStatus::InUse: return textresgen::cli::CannotReplace(FileProblem::InUse) + kLeft;
+        case WriteStatus::Device: return kDeviceName + "; nothing is written";
+        case WriteStatus::Failed: return textresgen::cli::CannotReplace(FileProblem::Other) + kLeft;
+        case WriteStatus::DiskFull: return textresgen::cli::CannotReplace(FileProblem::DiskFull) + kLeft;
+        case WriteStatus::IoError: return textresgen::cli::CannotReplace(FileProblem::IoError) + kLeft;
+        case WriteStatus::TooLarge: return textresgen::cli::CannotReplace(FileProblem::TooLarge) + kLeft;
+        case WriteStatus::Occupied: return textresgen::cli::CannotReplace(FileProblem::Occupied);
     }
-    return "was read";
+    return "was written";
 }
 
 ReplacingFile::ReplacingFile(const std::string& path) : path_(path) {
@@ -74,13 +81,22 @@ ReplacingFile::ReplacingFile(const std::string& path) : path_(path) {
     if (!sink_) Fail();
 }
 
-// Asked right after a failure, before other calls set the system's last
-// error again.
+// The problem is taken right after the failure, before other calls set the
+// system's last error again. Whether another program holds the file is
+// asked only after the sink let it go: while it is held, it is held by us.
 void ReplacingFile::Fail() {
-    status_ = textresgen::LastFileProblem() == textresgen::FileProblem::InUse || textresgen::FileInUse(path_.c_str())
-                      ? WriteStatus::InUse
-                      : WriteStatus::Failed;
-    sink_.reset();  // which removes the temporary file
+    using textresgen::FileProblem;
+    const FileProblem problem = textresgen::LastFileProblem();
+    sink_.reset();  // which removes the temporary file and lets the old file go
+    switch (problem) {
+        case FileProblem::DiskFull: status_ = WriteStatus::DiskFull; break;
+        case FileProblem::IoError: status_ = WriteStatus::IoError; break;
+        case FileProblem::TooLarge: status_ = WriteStatus::TooLarge; break;
+        case FileProblem::Occupied: status_ = WriteStatus::Occupied; break;
+        default:
+            status_ = problem == FileProblem::InUse || textresgen::FileInUse(path_.c_str()) ? WriteStatus::InUse
+                                                                                           : WriteStatus::Failed;
+    }
 }
 
 void ReplacingFile::Write(std::string_view bytes) {

@@ -14,16 +14,14 @@ namespace textresl10n {
 // comes near it, and the limit bounds the memory a hostile file can take.
 inline constexpr std::size_t kMaxInputBytes = 256u * 1024 * 1024;
 
-enum class ReadStatus { Read, Missing, InUse, Device, Failed, TooLarge };
-
 // The message for a path that names a device of Windows.
 extern const std::string kDeviceName;
 
-// Reads the whole file, at most kMaxInputBytes. A name of a Windows device
-// (CON, NUL, ...) is refused there before anything is opened.
-ReadStatus ReadWholeFile(const std::string& path, std::string& bytes);
-// Why a read failed, as a message fragment.
-std::string DescribeReadStatus(ReadStatus status);
+// Reads the whole file, at most kMaxInputBytes: only a regular file, opened
+// without waiting (text/platform_file.h: OpenRegularFileSource). A name of a
+// Windows device (CON, NUL, ...) is refused there before anything is opened.
+// False when it cannot be read, with why in `problem` (a message fragment).
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& problem);
 
 // Writes `bytes` to a temporary file beside `path`, then renames it over
 // `path`: `path` holds either its old bytes or all of the new ones, never a
@@ -31,8 +29,10 @@ std::string DescribeReadStatus(ReadStatus status);
 // stays) and the replacement keeps the replaced file's permissions. Not
 // Written when that failed; `path` is then as it was and the temporary file
 // is gone.
-enum class WriteStatus { Written, InUse, Device, Failed };
+enum class WriteStatus { Written, InUse, Device, Failed, DiskFull, IoError, TooLarge, Occupied };
 WriteStatus WriteFileReplacing(const std::string& path, std::string_view bytes);
+// Why a write failed, as a message fragment; also what became of the file.
+std::string DescribeWriteStatus(WriteStatus status);
 
 // The same, written piece by piece, for a file too large to be made whole
 // in memory first. The temporary file is opened at once; after the first

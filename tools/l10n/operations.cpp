@@ -36,26 +36,16 @@ Diagnostic About(const std::string& path, std::size_t line, std::string message,
 }
 
 bool ReadFile(const std::string& path, std::string& bytes, Reporter& err) {
-    const ReadStatus status = ReadWholeFile(path, bytes);
-    if (status != ReadStatus::Read) err.Report(About(path, 0, DescribeReadStatus(status)));
-    return status == ReadStatus::Read;
+    std::string problem;
+    const bool read = ReadWholeFile(path, bytes, problem);
+    if (!read) err.Report(About(path, 0, std::move(problem)));
+    return read;
 }
 
 // Whether a file was written; when not, why, as an error about it.
 bool Written(const std::string& path, WriteStatus status, Reporter& err) {
-    switch (status) {
-        case WriteStatus::Written: return true;
-        case WriteStatus::InUse:
-            err.Report(About(path, 0, "cannot be replaced: another program has it open and does not share it "
-                                      "(close it there); it is left as it was"));
-            break;
-        case WriteStatus::Device: err.Report(About(path, 0, std::string(kDeviceName) + "; nothing is written")); break;
-        case WriteStatus::Failed:
-            err.Report(About(path, 0, "cannot be written (the folder is missing or not writable, the file is read-only "
-                                      "or not a regular file, or the disk is full); "
-                                      "it is left as it was"));
-            break;
-    }
+    if (status == WriteStatus::Written) return true;
+    err.Report(About(path, 0, DescribeWriteStatus(status)));
     return false;
 }
 

@@ -3,6 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "cli/file_problem_words.h"
+#include "cli/input_file.h"
 #include "text/file_problem.h"
 #include "text/platform_file.h"
 
@@ -88,12 +90,17 @@ std::string InFolder(const std::string& folder, const char* name) {
 
 // Replaced whole through the one replacing sink, as every output of every
 // program: a link's target is replaced, its mode kept, a file another program
-// holds refused, and no temporary file left behind on failure.
-bool WriteReplacing(const std::string& path, const std::string& text) {
+// holds refused, and no temporary file left behind on failure. False with
+// why in `problem`, taken before the sink lets the old file go.
+bool WriteReplacing(const std::string& path, const std::string& text, FileProblem& problem) {
     const std::unique_ptr<ByteSink> sink = CreateReplacingFileSink(path.c_str());
-    if (!sink) return false;
+    if (!sink) {
+        problem = LastFileProblem();
+        return false;
+    }
     if (!sink->Write(reinterpret_cast<const unsigned char*>(text.data()), text.size()) || !sink->Close() ||
         !sink->Commit()) {
+        problem = LastFileProblem();
         sink->Discard();
         return false;
     }
@@ -105,10 +112,9 @@ bool WriteReplacing(const std::string& path, const std::string& text) {
 std::optional<LayoutFailure> WriteLayoutFiles(const std::string& header, const std::string& folder) {
     if (NamesDevice(header))
         return LayoutFailure{header, "names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9), not a file"};
-    auto source = OpenFileSource(header.c_str());
-    if (!source && LastFileProblem() == FileProblem::InUse)
-        return LayoutFailure{header, "cannot be opened: another program has it open and does not share it"};
-    if (!source) return LayoutFailure{header, "cannot be opened: it is missing or not accessible"};
+    std::string problem;
+    auto source = cli::OpenInput(header, problem, kMaxLayoutHeaderBytes);
+    if (!source) return LayoutFailure{header, std::move(problem)};
     std::string error;
     const std::optional<std::string> fingerprint = ReadLayoutFingerprint(*source, error);
     source.reset();
@@ -120,9 +126,12 @@ std::optional<LayoutFailure> WriteLayoutFiles(const std::string& header, const s
     };
     for (const auto& [name, text] : files) {
         const std::string path = InFolder(folder, name);
-        if (WriteReplacing(path, text)) continue;
-        if (LastFileProblem() == FileProblem::InUse || FileInUse(path.c_str()))
+        FileProblem problem = FileProblem::Other;
+        if (WriteReplacing(path, text, problem)) continue;
+        if (problem == FileProblem::InUse || (problem == FileProblem::Other && FileInUse(path.c_str())))
             return LayoutFailure{path, "cannot be written: another program has it open and does not share it"};
+        if (problem == FileProblem::DiskFull || problem == FileProblem::IoError || problem == FileProblem::Occupied)
+            return LayoutFailure{path, cli::CannotReplace(problem)};
         return LayoutFailure{path, "cannot be written (is OUTPUT_FOLDER an existing, writable folder?)"};
     }
     return std::nullopt;

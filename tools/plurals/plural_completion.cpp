@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/file_problem_words.h"
+#include "cli/input_file.h"
 #include "cli/shown_text.h"
 #include "definition/definition_file.h"
 #include "definition/definition_line.h"
@@ -35,7 +36,10 @@ using Additions = std::map<std::size_t, std::vector<WideString>>;
 
 std::optional<CompletionFailure> ReadGroups(const std::string& input, Groups& groups) {
     DefinitionFileReader reader;
-    if (!reader.Open(OpenRegularFileSource(input.c_str()))) return CompletionFailure{input, 0, reader.Problem()};
+    std::string problem;
+    std::unique_ptr<ByteSource> source = cli::OpenInput(input, problem);
+    if (!source) return CompletionFailure{input, 0, std::move(problem)};
+    if (!reader.Open(std::move(source))) return CompletionFailure{input, 0, reader.Problem()};
     NumberedLine line;
     while (reader.Next(line)) {
         const DefinitionLine& definition = line.definition;
@@ -101,6 +105,9 @@ std::vector<CompletionFailure> PlanAdditions(const std::string& input, const Gro
 class CompletingCopy {
 public:
     CompletingCopy(ByteSink& sink, const Additions& additions) : sink_(sink), additions_(additions) {}
+
+    // Whether writing failed (Run false).
+    bool WriteFailed() const { return writeFailed_; }
 
     // False when reading or writing failed.
     bool Run(ByteSource& source) {
@@ -218,10 +225,12 @@ private:
     bool Flush() {
         const bool written = sink_.Write(reinterpret_cast<const unsigned char*>(pending_.data()), pending_.size());
         pending_.clear();
+        writeFailed_ = writeFailed_ || !written;
         return written;
     }
 
     ByteSink& sink_;
+    bool writeFailed_ = false;
     const Additions& additions_;
     std::vector<unsigned char> head_;     // the first bytes, until the encoding is known
     std::vector<unsigned char> oddByte_;  // the first byte of a UTF-16 unit
@@ -246,13 +255,16 @@ std::vector<CompletionFailure> CompletePluralGroups(const std::string& input, co
     warnings = PlanAdditions(input, groups, additions);
     groups.clear();
 
-    std::unique_ptr<ByteSource> source = OpenRegularFileSource(input.c_str());
-    if (!source) return {{input, 0, "cannot be opened a second time"}};
+    std::string problem;
+    std::unique_ptr<ByteSource> source = cli::OpenInput(input, problem);
+    if (!source) return {{input, 0, std::move(problem)}};
     std::unique_ptr<ByteSink> sink = CreateReplacingFileSink(output.c_str());
     if (!sink) return {{output, 0, cli::CannotReplace(LastFileProblem())}};
     CompletingCopy copy(*sink, additions);
     if (!copy.Run(*source)) {
+        const FileProblem problem = LastFileProblem();  // before Discard sets it again
         sink->Discard();
+        if (copy.WriteFailed()) return {{output, 0, cli::CannotReplace(problem) + "; it is left as it was"}};
         return {{output, 0, "writing failed, or reading the input failed part way; nothing was written"}};
     }
     if (!copy.AddedAll()) {
@@ -260,8 +272,9 @@ std::vector<CompletionFailure> CompletePluralGroups(const std::string& input, co
         return {{input, 0, "changed while it was read; nothing was written"}};
     }
     if (!sink->Close() || !sink->Commit()) {
+        const FileProblem problem = LastFileProblem();  // before Discard sets it again
         sink->Discard();
-        return {{output, 0, "cannot be written whole (disk full?); it is left as it was"}};
+        return {{output, 0, cli::CannotReplace(problem) + "; it is left as it was"}};
     }
     return {};
 }

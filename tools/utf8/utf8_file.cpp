@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "cli/file_problem_words.h"
+#include "cli/input_file.h"
 #include "text/file_problem.h"
 #include "text/platform_file.h"
 #include "utf8/utf16le_to_utf8.h"
@@ -20,9 +21,9 @@ std::optional<Utf8FileFailure> WriteUtf8File(const std::string& input, const std
     for (const std::string* path : {&input, &output})
         if (NamesDevice(*path))
             return Utf8FileFailure{*path, cli::kNamesDevice};
-    const std::unique_ptr<ByteSource> source = OpenRegularFileSource(input.c_str());
-    if (!source)
-        return Utf8FileFailure{input, cli::CannotOpen(LastFileProblem())};
+    std::string problem;
+    const std::unique_ptr<ByteSource> source = cli::OpenInput(input, problem);
+    if (!source) return Utf8FileFailure{input, std::move(problem)};
     const std::unique_ptr<ByteSink> sink = CreateReplacingFileSink(output.c_str());
     if (!sink)
         return Utf8FileFailure{output, cli::CannotReplace(LastFileProblem())};
@@ -46,14 +47,16 @@ std::optional<Utf8FileFailure> WriteUtf8File(const std::string& input, const std
                                               std::to_string(converter.ErrorOffset()) + "; it has no UTF-8 form"};
         }
         if (!WriteText(*sink, utf8)) {
+            const FileProblem problem = LastFileProblem();  // before Discard sets it again
             sink->Discard();
-            return Utf8FileFailure{output, cli::CannotReplace(FileProblem::Other)};
+            return Utf8FileFailure{output, cli::CannotReplace(problem)};
         }
         if (status == ByteSource::Status::End) break;
     }
     if (!sink->Close() || !sink->Commit()) {
+        const FileProblem problem = LastFileProblem();
         sink->Discard();
-        return Utf8FileFailure{output, cli::CannotReplace(FileProblem::Other)};
+        return Utf8FileFailure{output, cli::CannotReplace(problem)};
     }
     return std::nullopt;
 }
