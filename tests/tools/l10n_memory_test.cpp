@@ -1,7 +1,6 @@
 // textresl10n with one allocation failing: every command, PO and XLIFF.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
