@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ struct Command {
     std::vector<std::string> arguments;
     std::string output;  // the file it replaces; empty: it prints to standard output
 };
+
+// Named in the test list by its name, not its bytes.
+void PrintTo(const Command& command, std::ostream* out) { *out << command.name; }
 
 Files Folder(const std::filesystem::path& dir) {
     Files files;
