@@ -56,6 +56,10 @@ public:
     void CountUnshown(std::size_t errors, std::size_t warnings);
     // Prints text that is no counted diagnostic (a summary), LF included.
     void Print(std::string_view text);
+    // Makes room for `bytes` more to print, so that printing that much
+    // cannot run out of memory (a summary printed after an output file is
+    // put in place).
+    void Reserve(std::size_t bytes) { pending_.reserve(pending_.size() + bytes); }
     void Flush();
 
     std::size_t Errors() const { return errors_; }

@@ -109,10 +109,4 @@ WriteStatus ReplacingFile::Commit() {
     return status_;
 }
 
-WriteStatus WriteFileReplacing(const std::string& path, std::string_view bytes) {
-    ReplacingFile file(path);
-    file.Write(bytes);
-    return file.Commit();
-}
-
 }  // namespace textresl10n

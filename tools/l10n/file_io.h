@@ -23,19 +23,16 @@ extern const std::string kDeviceName;
 // False when it cannot be read, with why in `problem` (a message fragment).
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& problem);
 
-// Writes `bytes` to a temporary file beside `path`, then renames it over
-// `path`: `path` holds either its old bytes or all of the new ones, never a
-// part. A link is followed (the file it leads to is replaced, the link
-// stays) and the replacement keeps the replaced file's permissions. Not
-// Written when that failed; `path` is then as it was and the temporary file
-// is gone.
+// How replacing a file (ReplacingFile) ended: Written, or why not; `path` is
+// then as it was and no temporary file is left.
 enum class WriteStatus { Written, InUse, Device, Failed, DiskFull, IoError, TooLarge, Occupied };
-WriteStatus WriteFileReplacing(const std::string& path, std::string_view bytes);
 // Why a write failed, as a message fragment; also what became of the file.
 std::string DescribeWriteStatus(WriteStatus status);
 
-// The same, written piece by piece, for a file too large to be made whole
-// in memory first. The temporary file is opened at once; after the first
+// A file replaced whole through the one replacing sink (text/platform_file.h:
+// a temporary file beside it, renamed over it; a link's target replaced, its
+// permissions kept), written piece by piece. The temporary file is opened
+// at once; after the first
 // failure every later call does nothing, and Commit says what failed.
 // Destroyed before Commit, it removes the temporary file and leaves `path`
 // as it was.

@@ -49,8 +49,21 @@ bool Written(const std::string& path, WriteStatus status, Reporter& err) {
     return false;
 }
 
-bool Write(const std::string& path, const std::string& bytes, Reporter& err) {
-    return Written(path, WriteFileReplacing(path, bytes), err);
+// Puts the new file in place of `path`, then prints the run's summary line.
+// The line is made, and the room to print it taken, before: once the file
+// is in place nothing that can fail is left, so that a run that runs out of
+// memory leaves the old file as it was.
+bool CommitThenSummarize(const std::string& path, ReplacingFile& file, const std::string& summary, Reporter& err) {
+    err.Reserve(summary.size());
+    if (!Written(path, file.Commit(), err)) return false;
+    err.Print(summary);
+    return true;
+}
+
+bool WriteThenSummarize(const std::string& path, const std::string& bytes, const std::string& summary, Reporter& err) {
+    ReplacingFile file(path);
+    file.Write(bytes);
+    return CommitThenSummarize(path, file, summary, err);
 }
 
 bool ReadBase(const std::string& path, BaseFile& base, Reporter& err) {
@@ -287,10 +300,11 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
                          Quoted(unit.key) + " is not in " + ShownPath(options.base) + "; left out", Severity::Warning));
     }
     const std::string& path = options.output;
-    if (!Written(path, output.Commit(), err)) return false;
-    err.Print(ShownPath(path) + ": " + std::to_string(count) + " units, " + std::to_string(done) +
-              " translated" + (reviews > 0 ? ", " + std::to_string(reviews) + " needing review" : "") + "\n");
-    return true;
+    return CommitThenSummarize(path, output,
+                               ShownPath(path) + ": " + std::to_string(count) + " units, " + std::to_string(done) +
+                                       " translated" +
+                                       (reviews > 0 ? ", " + std::to_string(reviews) + " needing review" : "") + "\n",
+                               err);
 }
 
 bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& err) {
@@ -307,13 +321,15 @@ bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& 
         return false;
     }
     std::string().swap(bytes);
-    if (counts.changed && !Write(path, updated, err)) return false;
-    err.Print(ShownPath(path) + ": " + std::to_string(counts.added) + " added, " + std::to_string(counts.removed) +
-              " removed, " + std::to_string(counts.review) + " marked for review" +
-              (counts.carried > 0
-                       ? ", " + std::to_string(counts.carried) + " added with a renamed name's translation for review"
-                       : "") +
-              (counts.changed ? "" : " (unchanged)") + "\n");
+    const std::string summary =
+            ShownPath(path) + ": " + std::to_string(counts.added) + " added, " + std::to_string(counts.removed) +
+            " removed, " + std::to_string(counts.review) + " marked for review" +
+            (counts.carried > 0
+                     ? ", " + std::to_string(counts.carried) + " added with a renamed name's translation for review"
+                     : "") +
+            (counts.changed ? "" : " (unchanged)") + "\n";
+    if (counts.changed) return WriteThenSummarize(path, updated, summary, err);
+    err.Print(summary);
     return true;
 }
 
@@ -343,11 +359,12 @@ bool ImportFile(const Options& options, const ExchangeFormat& format, Reporter& 
                   ShownPath(options.output) + " is not written\n");
         return false;
     }
-    if (!Write(options.output, result.definition, err)) return false;
-    err.Print(ShownPath(path) + ": " + std::to_string(result.units) + " units imported, " +
-              std::to_string(result.fellBack) + " of them without a usable translation took their " +
-              (options.base.empty() ? "source" : "base") + " text\n");
-    return true;
+    return WriteThenSummarize(options.output, result.definition,
+                              ShownPath(path) + ": " + std::to_string(result.units) + " units imported, " +
+                                      std::to_string(result.fellBack) +
+                                      " of them without a usable translation took their " +
+                                      (options.base.empty() ? "source" : "base") + " text\n",
+                              err);
 }
 
 bool PseudoFile(const Options& options, Reporter& err) {
@@ -375,9 +392,9 @@ bool PseudoFile(const Options& options, Reporter& err) {
         }
     }
     writer.Close();
-    if (!Write(options.output, bytes, err)) return false;
-    err.Print(ShownPath(options.output) + ": " + std::to_string(texts) + " pseudo-translated texts\n");
-    return true;
+    return WriteThenSummarize(options.output, bytes,
+                              ShownPath(options.output) + ": " + std::to_string(texts) + " pseudo-translated texts\n",
+                              err);
 }
 
 bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err) {

@@ -4,6 +4,7 @@
 
 #include "l10n/message_text.h"
 #include "l10n/xliff_bytes.h"
+#include "l10n/xml_checked.h"
 
 namespace textresl10n::xliff {
 namespace {
@@ -53,7 +54,7 @@ pugi::xml_node ChildNamed(const pugi::xml_node& parent, std::string_view name) {
 // Parses and checks a document; `root` is its <xliff> element.
 bool XliffDocument::Parse(pugi::xml_document& tree, std::string_view text, unsigned options, pugi::xml_node& root,
                           ExchangeProblem& problem) const {
-    const pugi::xml_parse_result parsed = tree.load_buffer(text.data(), text.size(), options, pugi::encoding_utf8);
+    const pugi::xml_parse_result parsed = LoadChecked(tree, text.data(), text.size(), options);
     if (!parsed) {
         problem = {LineAt(parsed.offset), std::string("not well-formed XML: ") + parsed.description()};
         return false;
@@ -172,7 +173,7 @@ bool XliffDocument::Cuts(std::string& frame, std::vector<std::size_t>& markers) 
             std::string alone(tag);
             if (!SelfClosing(bytes_, end)) alone.insert(alone.size() - 1, "/");
             pugi::xml_document element;
-            if (!element.load_buffer(alone.data(), alone.size(), kParseOptions, pugi::encoding_utf8)) return false;
+            if (!LoadChecked(element, alone.data(), alone.size(), kParseOptions)) return false;
             cut = IsPluralGroup(element.document_element());
         }
         if (cut) {
@@ -210,7 +211,7 @@ void XliffDocument::ReadFrame(const pugi::xml_node& root, Position position) {
 bool XliffDocument::ParsePiece(pugi::xml_document& tree, std::size_t k, std::size_t& base) const {
     const Cut cut = cuts_[k];
     base = cut.begin;
-    if (!tree.load_buffer(bytes_.data() + cut.begin, cut.end - cut.begin, kParseOptions, pugi::encoding_utf8))
+    if (!LoadChecked(tree, bytes_.data() + cut.begin, cut.end - cut.begin, kParseOptions))
         return false;
     const pugi::xml_node element = tree.first_child();
     return (IsTransUnit(element) || IsPluralGroup(element)) && !element.next_sibling();

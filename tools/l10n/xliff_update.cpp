@@ -12,6 +12,7 @@
 #include "l10n/xliff_markup.h"
 #include "l10n/xliff_read.h"
 #include "l10n/xliff_write.h"
+#include "l10n/xml_checked.h"
 
 // Update changes the bytes it must change and leaves every other byte as
 // the file had it (character references, quotes, blanks, line ends).
@@ -30,9 +31,9 @@ std::string PrefixOf(std::string_view name) {
 // XLIFF elements, so that what is added stays in the XLIFF namespace.
 void Prefix(pugi::xml_node root, const std::string& prefix) {
     if (prefix.empty()) return;
-    root.set_name((prefix + root.name()).c_str());
+    SetName(root, (prefix + root.name()).c_str());
     WalkBelow(root, [&](pugi::xml_node node) {
-        if (node.type() == pugi::node_element) node.set_name((prefix + node.name()).c_str());
+        if (node.type() == pugi::node_element) SetName(node, (prefix + node.name()).c_str());
         return true;
     });
 }
@@ -74,7 +75,7 @@ std::string ApplyEdits(std::string_view bytes, std::vector<Edit>& edits, bool cr
 template <typename Fill>
 std::string Markup(const std::string& prefix, const Fill& fill) {
     pugi::xml_document scratch;
-    pugi::xml_node holder = scratch.append_child("holder");
+    pugi::xml_node holder = NewChild(scratch, "holder");
     fill(holder);
     Prefix(holder, prefix);
     return ChildrenMarkup(holder);
@@ -276,7 +277,7 @@ std::size_t XliffUpdate::MatchRenamedUnits() {
 // in the prefix of the body it goes into.
 std::string XliffUpdate::NewUnit(const BaseUnit& unit, const std::string& bodyPrefix) const {
     pugi::xml_document scratch;
-    pugi::xml_node created = scratch.append_child("trans-unit");
+    pugi::xml_node created = NewChild(scratch, "trans-unit");
     ExchangeUnit fresh = UntranslatedUnit(unit);
     const auto from = renamedFrom_.find(&unit);
     if (from != renamedFrom_.end()) {

@@ -8,6 +8,7 @@
 #include "l10n/xliff_document.h"
 #include "l10n/plural_forms.h"
 #include "l10n/xliff_file.h"
+#include "l10n/xml_checked.h"
 #include "runtime/plural_rules.h"
 
 namespace textresl10n {
@@ -24,11 +25,11 @@ constexpr const char* kUnitsHere = "textresl10n-units";
 // xliff2po looks for it in a document of gettext's shape.
 void AppendReference(pugi::xml_node unit, const std::string& key) {
     AppendText(unit, kChildIndent);
-    pugi::xml_node group = unit.append_child("context-group");
-    group.append_attribute("name") = "po-reference";
-    group.append_attribute("purpose") = "location";
-    pugi::xml_node context = group.append_child("context");
-    context.append_attribute("context-type") = "sourcefile";
+    pugi::xml_node group = NewChild(unit, "context-group");
+    AddAttribute(group, "name", "po-reference");
+    AddAttribute(group, "purpose", "location");
+    pugi::xml_node context = NewChild(group, "context");
+    AddAttribute(context, "context-type", "sourcefile");
     AppendText(context, key.c_str());
 }
 
@@ -36,11 +37,11 @@ void AppendReference(pugi::xml_node unit, const std::string& key) {
 // line), the first with the singular as its source, the others with the
 // plural, each holding the form of the i-th integer category.
 void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms, bool references) {
-    group.append_attribute("id") = data.key.c_str();
-    group.append_attribute("resname") = data.key.c_str();
-    group.append_attribute("restype") = kPluralGroup;
-    if (!data.translate) group.append_attribute("translate") = "no";
-    if (data.state == UnitState::Translated) group.append_attribute("approved") = "yes";
+    AddAttribute(group, "id", data.key.c_str());
+    AddAttribute(group, "resname", data.key.c_str());
+    AddAttribute(group, "restype", kPluralGroup);
+    if (!data.translate) AddAttribute(group, "translate", "no");
+    if (data.state == UnitState::Translated) AddAttribute(group, "approved", "yes");
     if (references) AppendReference(group, data.key);
     PlaceholderMap ids;
     int nextId = 1;
@@ -49,16 +50,15 @@ void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms
         const std::string target =
                 i < data.forms.size() && data.state != UnitState::Untranslated ? data.forms[i].text : "";
         AppendText(group, kChildIndent);
-        pugi::xml_node unit = group.append_child("trans-unit");
-        unit.append_attribute("id") = id.c_str();
-        unit.append_attribute("xml:space") = "preserve";
-        if (!target.empty() && data.state == UnitState::Translated) unit.append_attribute("approved") = "yes";
+        pugi::xml_node unit = NewChild(group, "trans-unit");
+        AddAttribute(unit, "id", id.c_str());
+        AddAttribute(unit, "xml:space", "preserve");
+        if (!target.empty() && data.state == UnitState::Translated) AddAttribute(unit, "approved", "yes");
         NextText(ids);
-        AppendInline(unit.append_child("source"), i == 0 ? data.source : data.sourcePlural, ids, nextId);
+        AppendInline(NewChild(unit, "source"), i == 0 ? data.source : data.sourcePlural, ids, nextId);
         if (target.empty()) continue;
-        pugi::xml_node element = unit.append_child("target");
-        element.append_attribute("state") =
-                data.state == UnitState::Translated ? "translated" : "needs-review-translation";
+        pugi::xml_node element = NewChild(unit, "target");
+        AddAttribute(element, "state", data.state == UnitState::Translated ? "translated" : "needs-review-translation");
         NextText(ids);
         AppendInline(element, target, ids, nextId);
     }
@@ -82,12 +82,12 @@ void AppendInline(pugi::xml_node element, std::string_view utf8, PlaceholderMap&
 
     std::string pending;
     const auto flush = [&] {
-        if (!pending.empty()) element.append_child(pugi::node_pcdata).set_value(pending.c_str());
+        if (!pending.empty()) SetValue(NewChild(element, pugi::node_pcdata), pending.c_str());
         pending.clear();
     };
     const auto addPh = [&](const std::string& code, const char* ctype) {
         flush();
-        pugi::xml_node ph = element.append_child("ph");
+        pugi::xml_node ph = NewChild(element, "ph");
         // The k-th occurrence of a code in a translation takes the id of its
         // k-th occurrence in the source, so that CAT tools pair them up.
         PlaceholderIds& known = ids[std::string(ctype) + '\n' + code];
@@ -99,9 +99,9 @@ void AppendInline(pugi::xml_node element, std::string_view utf8, PlaceholderMap&
             known.ids.push_back(id);
         }
         ++known.used;
-        ph.append_attribute("id") = id;
-        ph.append_attribute("ctype") = ctype;
-        ph.append_child(pugi::node_pcdata).set_value(code.c_str());
+        AddAttribute(ph, "id", id);
+        AddAttribute(ph, "ctype", ctype);
+        SetValue(NewChild(ph, pugi::node_pcdata), code.c_str());
     };
     std::size_t span = 0;
     for (std::size_t i = 0; i < values.size();) {
@@ -130,36 +130,36 @@ void AppendInline(pugi::xml_node element, std::string_view utf8, PlaceholderMap&
     flush();
 }
 
-void AppendText(pugi::xml_node parent, const char* text) { parent.append_child(pugi::node_pcdata).set_value(text); }
+void AppendText(pugi::xml_node parent, const char* text) { SetValue(NewChild(parent, pugi::node_pcdata), text); }
 
 void AppendNote(pugi::xml_node unit, const std::string& note) {
     AppendText(unit, kChildIndent);
-    pugi::xml_node element = unit.append_child("note");
-    element.append_attribute("from") = "developer";
+    pugi::xml_node element = NewChild(unit, "note");
+    AddAttribute(element, "from", "developer");
     if (!note.empty()) AppendText(element, note.c_str());
 }
 
 void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms, bool references) {
     if (data.plural) {
-        unit.set_name("group");
+        SetName(unit, "group");
         FillGroup(unit, data, forms, references);
         return;
     }
-    unit.append_attribute("id") = data.key.c_str();
-    unit.append_attribute("resname") = data.key.c_str();
-    unit.append_attribute("xml:space") = "preserve";
-    if (!data.translate) unit.append_attribute("translate") = "no";
+    AddAttribute(unit, "id", data.key.c_str());
+    AddAttribute(unit, "resname", data.key.c_str());
+    AddAttribute(unit, "xml:space", "preserve");
+    if (!data.translate) AddAttribute(unit, "translate", "no");
     // translate-toolkit (pocount, xliff2po) counts a unit as translated only
     // when it is approved, whatever its target's state.
-    if (data.state == UnitState::Translated) unit.append_attribute("approved") = "yes";
+    if (data.state == UnitState::Translated) AddAttribute(unit, "approved", "yes");
     PlaceholderMap ids;
     int nextId = 1;
     AppendText(unit, kChildIndent);
-    AppendInline(unit.append_child("source"), data.source, ids, nextId);
+    AppendInline(NewChild(unit, "source"), data.source, ids, nextId);
     if (data.state != UnitState::Untranslated) {
         AppendText(unit, kChildIndent);
-        pugi::xml_node target = unit.append_child("target");
-        target.append_attribute("state") = data.state == UnitState::Translated ? "translated" : "needs-review-translation";
+        pugi::xml_node target = NewChild(unit, "target");
+        AddAttribute(target, "state", data.state == UnitState::Translated ? "translated" : "needs-review-translation");
         NextText(ids);
         AppendInline(target, data.target, ids, nextId);
     }
@@ -182,7 +182,7 @@ namespace {
 void PrintUnit(pugi::xml_document& scratch, const ExchangeUnit& unit, std::size_t forms, bool references,
                pugi::xml_writer& writer) {
     scratch.reset();
-    pugi::xml_node node = scratch.append_child("trans-unit");
+    pugi::xml_node node = NewChild(scratch, "trans-unit");
     FillUnit(node, unit, forms, references);
     node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
 }
@@ -190,13 +190,16 @@ void PrintUnit(pugi::xml_document& scratch, const ExchangeUnit& unit, std::size_
 }  // namespace
 }  // namespace xliff
 
+using xliff::AddAttribute;
 using xliff::AppendText;
 using xliff::kChildIndent;
 using xliff::kHeaderUnit;
 using xliff::kNamespace;
 using xliff::kUnitIndent;
 using xliff::kUnitsHere;
+using xliff::NewChild;
 using xliff::PrintUnit;
+using xliff::SetName;
 using xliff::StringWriter;
 
 // The document without its units, a processing instruction where they go;
@@ -214,17 +217,17 @@ XliffWriter::XliffWriter(const ExchangeHeader& header, bool plurals, std::string
     frame_->forms = FormCount(header.targetLanguage);
     frame_->plurals = plurals;
     pugi::xml_document document;
-    pugi::xml_node root = document.append_child("xliff");
-    root.append_attribute("version") = "1.2";
-    root.append_attribute("xmlns") = kNamespace;
+    pugi::xml_node root = NewChild(document, "xliff");
+    AddAttribute(root, "version", "1.2");
+    AddAttribute(root, "xmlns", kNamespace);
     AppendText(root, "\n  ");
-    pugi::xml_node file = root.append_child("file");
-    file.append_attribute("original") = header.original.c_str();
-    file.append_attribute("source-language") = header.sourceLanguage.c_str();
-    file.append_attribute("target-language") = header.targetLanguage.c_str();
-    file.append_attribute("datatype") = "plaintext";
+    pugi::xml_node file = NewChild(root, "file");
+    AddAttribute(file, "original", header.original.c_str());
+    AddAttribute(file, "source-language", header.sourceLanguage.c_str());
+    AddAttribute(file, "target-language", header.targetLanguage.c_str());
+    AddAttribute(file, "datatype", "plaintext");
     AppendText(file, "\n    ");
-    pugi::xml_node body = file.append_child("body");
+    pugi::xml_node body = NewChild(file, "body");
     if (plurals) {
         // A document with plural messages takes gettext's shape, as po2xliff
         // writes it, so that xliff2po makes them plural PO entries again: the
@@ -235,18 +238,18 @@ XliffWriter::XliffWriter(const ExchangeHeader& header, bool plurals, std::string
                                                             : textresgen::plural::GettextPluralForms(header.targetLanguage)) +
                              "\nMIME-Version: 1.0\nContent-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: 8bit\n";
         AppendText(body, kUnitIndent);
-        pugi::xml_node unit = body.append_child("trans-unit");
-        unit.append_attribute("id") = "0";  // no key: keys are C++ names
-        unit.append_attribute("xml:space") = "preserve";
-        unit.append_attribute("restype") = kHeaderUnit;
-        unit.append_attribute("approved") = "no";
+        pugi::xml_node unit = NewChild(body, "trans-unit");
+        AddAttribute(unit, "id", "0");  // no key: keys are C++ names
+        AddAttribute(unit, "xml:space", "preserve");
+        AddAttribute(unit, "restype", kHeaderUnit);
+        AddAttribute(unit, "approved", "no");
         AppendText(unit, kChildIndent);
-        AppendText(unit.append_child("source"), fields.c_str());
+        AppendText(NewChild(unit, "source"), fields.c_str());
         AppendText(unit, kChildIndent);
-        AppendText(unit.append_child("target"), fields.c_str());
+        AppendText(NewChild(unit, "target"), fields.c_str());
         AppendText(unit, kUnitIndent);
     }
-    body.append_child(pugi::node_pi).set_name(kUnitsHere);
+    SetName(NewChild(body, pugi::node_pi), kUnitsHere);
     AppendText(body, "\n    ");
     AppendText(file, "\n  ");
     AppendText(root, "\n");
