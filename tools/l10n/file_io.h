@@ -32,10 +32,9 @@ std::string DescribeWriteStatus(WriteStatus status);
 // A file replaced whole through the one replacing sink (text/platform_file.h:
 // a temporary file beside it, renamed over it; a link's target replaced, its
 // permissions kept), written piece by piece. The temporary file is opened
-// at once; after the first
-// failure every later call does nothing, and Commit says what failed.
-// Destroyed before Commit, it removes the temporary file and leaves `path`
-// as it was.
+// at once; after the first failure every later call does nothing, and
+// Commit says what failed. Destroyed before Commit, it removes the temporary
+// file and leaves `path` as it was.
 class ReplacingFile {
 public:
     explicit ReplacingFile(const std::string& path);
