@@ -199,8 +199,14 @@ std::unique_ptr<ByteSink> CreateReplacingFileSink(const char* path) {
     std::wstring destination = WidePath(path);
     const DWORD attributes = GetFileAttributesW(destination.c_str());
     const bool link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // A read-only destination is refused, whoever runs the program (Wine
+    // lets its root user open one for writing, Windows does not).
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
     // An existing destination is opened as before, shared with nobody: a
-    // read-only file, a folder, or a file someone else has open is refused.
+    // folder, or a file someone else has open is refused.
     HANDLE held = CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                               nullptr);
     if (held == INVALID_HANDLE_VALUE) {
