@@ -116,6 +116,10 @@ const MappingCase kMappings[] = {
          {0, 1, 2, 3, 4, 5}, {true, true, true, false, false, false}},
         {"en", "nplurals=2; plural=n == 1 ? 0 : 7;", {0, kNoForm}, {true, false}},
         {"ja", "nplurals=1; plural=0;", {0}, {false}},
+        // A Language header in gettext's spelling takes the language's rules.
+        {"sr@latin",
+         "nplurals=3; plural=(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<12 || n%100>14) ? 1 : 2);",
+         {0, 1, 2}, {false, false, false}},
 };
 
 TEST(PluralForms, EachCategoryTakesTheFormTheFilesFormulaGivesItsCounts) {

@@ -1,5 +1,6 @@
 #include "l10n/plural_forms.h"
 
+#include "runtime/gettext_language.h"
 #include "runtime/plural_rules.h"
 
 namespace textresl10n {
@@ -14,16 +15,25 @@ std::vector<std::uint64_t> SampleCounts() {
     return counts;
 }
 
+// The tag whose plural rules a file's language takes: a PO file's Language
+// header may spell it as gettext does ("sr@latin", "pt_BR").
+std::string RulesTag(std::string_view language) {
+    std::string tag = textresgen::LanguageTagOfGettextName(language);
+    return tag.empty() ? std::string(language) : tag;
+}
+
 }  // namespace
 
 PluralFormula LanguageFormula(std::string_view language) {
     PluralFormula formula;
     std::string error;
-    if (!formula.Parse(textresgen::plural::GettextPluralForms(language), error)) formula.Parse("nplurals=1; plural=0;", error);
+    if (!formula.Parse(textresgen::plural::GettextPluralForms(RulesTag(language)), error))
+        formula.Parse("nplurals=1; plural=0;", error);
     return formula;
 }
 
-bool FormsOfCategories(std::string_view language, const PluralFormula& file, CategoryForms& out, std::string& error) {
+bool FormsOfCategories(std::string_view name, const PluralFormula& file, CategoryForms& out, std::string& error) {
+    const std::string language = RulesTag(name);
     out = CategoryForms();
     for (const std::string_view category : textresgen::plural::IntegerCategories(language)) {
         out.categories.emplace_back(category);
@@ -99,7 +109,7 @@ bool HeaderField(std::string_view header, std::string_view name, std::string& va
 }
 
 std::size_t FormCount(std::string_view language) {
-    return language.empty() ? 2 : textresgen::plural::IntegerCategories(language).size();
+    return language.empty() ? 2 : textresgen::plural::IntegerCategories(RulesTag(language)).size();
 }
 
 }  // namespace textresl10n
