@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include <textresgen/format.h>
 #include <textresgen/plural.h>
 
 namespace textresgen {
