@@ -21,7 +21,10 @@ namespace textresgen {
 // complete directive whose flags and length fit its conversion, either all
 // directives are numbered or none are, numbers leave no gap, and no
 // directive is %n. "100% sure" is no valid format: "% s" would be the space
-// flag with %s, which the space flag does not apply to.
+// flag with %s, which the space flag does not apply to. %S and %C are no
+// conversions (MSVC's wide printf reads %S as a narrow string): %ls, %lc.
+// The grammar is the run-time library's (runtime/printf_directive.h), so
+// Format reads a text as this judges it.
 struct PrintfFormat {
     bool valid = true;
     std::string problem;                 // why it is not valid (UTF-8), with the character
