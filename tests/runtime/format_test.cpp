@@ -34,13 +34,16 @@ std::wstring Printf(const wchar_t* text, Args... args) {
 // Defined for printf too: the same text as glibc's swprintf.
 #define AS_PRINTF(...) Row{__LINE__, Format(__VA_ARGS__), Printf(__VA_ARGS__), true}
 #else
-#define AS_PRINTF(...) Row{__LINE__, L"", L"", true}
+// Elsewhere run (nothing may crash) but not compared: the C library differs.
+#define AS_PRINTF(...) Row{__LINE__, Format(__VA_ARGS__), L"", true}
 #endif
 // Undefined for printf, or a meaning of our own: exactly `expected`.
 #define GIVES(expected, ...) Row{__LINE__, Format(__VA_ARGS__), expected, false}
 
 TEST(Format, DirectivesAndArguments) {
-    ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+#if defined(__GLIBC__)
+    ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);  // swprintf's %s reads UTF-8
+#endif
     const int number = 42;
     const char* const null = nullptr;
     const double inf = std::numeric_limits<double>::infinity();
