@@ -2,9 +2,11 @@
 // than the base's text would make Format (or printf) read its arguments as
 // the wrong types, so it gets the base's text instead. Most texts hold no
 // '%' at all: they are passed over after one wcschr.
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <textresgen/runtime.h>
@@ -24,11 +26,11 @@ std::string SignatureOf(const wchar_t* text, SignatureFunction signature) {
     return signature(text);
 }
 
-// What a signature takes, for people.
-std::string Shown(const std::string& signature) {
-    if (signature.empty()) return "no arguments";
-    if (signature[0] == '!') return "no valid printf format";
-    return "(" + signature + ")";
+// What a text with `signature` is, for people.
+std::string Described(const std::string& signature) {
+    if (signature.empty()) return "takes no arguments";
+    if (signature[0] == '!') return "is no valid printf format (or holds %n)";
+    return "takes (" + signature + ")";
 }
 
 // The signature without its last argument: a form of a plural message may
@@ -85,7 +87,7 @@ CheckedTexts CheckMembers(void* texts, std::size_t members, const BaseText* tabl
                           std::size_t namePieces, SignatureFunction signature,
                           const std::function<std::shared_ptr<const void>(void* out)>& baseTexts) {
     CheckedTexts checked;
-    Names allNames(names, namePieces);
+    std::vector<std::pair<std::size_t, std::string>> problems;  // by member
     std::vector<std::size_t> added;  // members without directives in the base that have some here
     std::size_t next = 0;            // the table's entry of the next member that has one
     for (std::size_t i = 0; i < members; ++i) {
@@ -100,26 +102,27 @@ CheckedTexts CheckMembers(void* texts, std::size_t members, const BaseText* tabl
         const std::string actual = SignatureOf(text, signature);
         if (actual == wanted || (entry.mayOmitCount && !wanted.empty() && actual == WithoutLast(wanted))) continue;
         SetMember(texts, i, entry.text);
-        checked.problems.push_back(std::string(entry.name) + ": its directives take " + Shown(actual) +
-                                   ", the base's text's take " + Shown(wanted) + ": the base's text is shown");
+        problems.emplace_back(i, std::string(entry.name) + ": " + Described(actual) + ", but the base's text " +
+                                     Described(wanted) + ": the base's text is shown");
     }
-    if (added.empty()) return checked;
-
-    std::vector<const wchar_t*> base(members, nullptr);
-    checked.base = baseTexts(base.data());
-    for (const std::size_t i : added) {
-        const std::string actual = Shown(signature(Member(texts, i)));
-        const wchar_t* replacement = checked.base ? base[i] : nullptr;
-        if (replacement != nullptr && SignatureOf(replacement, signature).empty()) {
-            SetMember(texts, i, replacement);
-            checked.problems.push_back(allNames.At(i) + ": its directives take " + actual +
-                                       ", the base's text's take none: the base's text is shown");
-        } else {
-            SetMember(texts, i, L"");
-            checked.problems.push_back(allNames.At(i) + ": its directives take " + actual +
-                                       ", the base's text's take none, and no base text is at hand: it is left empty");
+    if (!added.empty()) {
+        // Only now is the base's whole structure needed (a library loaded).
+        std::vector<const wchar_t*> base(members, nullptr);
+        checked.base = baseTexts(base.data());
+        Names allNames(names, namePieces);
+        for (const std::size_t i : added) {
+            const std::string what = allNames.At(i) + ": " + Described(signature(Member(texts, i))) +
+                                     ", but the base's text takes no arguments";
+            const wchar_t* replacement = checked.base ? base[i] : nullptr;
+            const bool usable = replacement != nullptr && SignatureOf(replacement, signature).empty();
+            SetMember(texts, i, usable ? replacement : L"");
+            problems.emplace_back(i, what + (usable ? ": the base's text is shown"
+                                                    : ", and no base text is at hand: it is left empty"));
         }
     }
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& problem : problems) checked.problems.push_back(std::move(problem.second));
     return checked;
 }
 

@@ -218,7 +218,8 @@ private:
     }
 
     // A group of CLDR categories with `other` whose `other` takes an integer
-    // last: one message. False when the group is no such message.
+    // argument, the count (the last of them): one message. False when the
+    // group is no such message: its members are then messages of their own.
     bool PluralMessage(const HeaderGroup& group, const std::vector<const WideString*>& path, std::string& error) {
         PluralGroupMembers kinds;
         std::size_t forms[plural::kCategoryNames.size()];
@@ -234,8 +235,13 @@ private:
         if (otherEntry == nullptr) return false;
         const BaseFormat reference = ReadBaseFormat(otherEntry->text);
         if (!reference.isMessage || reference.types.empty()) return false;
+        // The count: the last argument of an integer type.
         const PrintfFormat format = ParsePrintfFormat(reference.values);
-        if (!IsIntegerArgument(format.arguments.back())) return false;
+        std::size_t count = format.arguments.size();
+        while (count > 0 && !IsIntegerArgument(format.arguments[count - 1])) --count;
+        if (count == 0) return false;
+        --count;
+        const bool countLast = count + 1 == format.arguments.size();
 
         std::string formList = "::textresgen::detail::Forms<";
         for (std::size_t i = 0; i < plural::kCategoryNames.size(); ++i) {
@@ -243,15 +249,17 @@ private:
             formList += forms[i] == static_cast<std::size_t>(-1) ? "::textresgen::detail::kNoForm"
                                                                   : std::to_string(forms[i]);
         }
-        AddMessage(outer, group.name, formList + ">", std::to_string(reference.types.size() - 1), reference.types);
+        AddMessage(outer, group.name, formList + ">", std::to_string(count), reference.types);
         for (const HeaderGroup::Member& member : group.members) {
             const DefinitionTexts::Entry* entry = Find(path, member.name, error);
             if (entry == nullptr) return false;
             const std::string dotted = Dotted(path, member.name);
             Name(member.index, dotted);
             BaseFormat base = ReadBaseFormat(entry->text);
+            // A form may leave out the count only when it is the last argument:
+            // Format passes every argument, and one left over at the end is never read.
             rows_.push_back({member.index, dotted, base.signature, std::move(base.values), other,
-                             member.index != other});
+                             countLast && member.index != other});
         }
         return true;
     }

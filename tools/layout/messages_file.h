@@ -16,7 +16,7 @@ inline constexpr char kMessagesHeaderName[] = "textresouce_messages.h";
 //    member whose base text is a printf format with directives (a plural
 //    message, a group of CLDR categories with `other`, is one constant named
 //    after its group: its arguments are those of `other`, its count the last
-//    one, an integer); each type is a struct of textresgen::message_types of
+//    integer one); each type is a struct of textresgen::message_types of
 //    the same path, derived from detail::Message;
 //  - BaseTextsOf<::TextResource>: every member's index, dotted name,
 //    signature and base text for the members whose base text holds a '%'
