@@ -26,4 +26,8 @@ EXPORT void InitString(TextResource& t) {
         t.Files.Deleted.other = L"%s: %d Dateien gel\u00f6scht";
     t.Plain.Text = L"%s%n";         // directives added to a text that takes none: replaced
     t.Plain.Loose = L"100 % sicher";  // the base's text is no format: not compared
+    t.Hostile.Quotes = L"%s";
+    t.Hostile.Größe = L"%d";
+    t.Hostile.Surrogates = L"%ls";
+    t.Hostile.Long = L"%c";
 }

@@ -29,7 +29,7 @@ std::shared_ptr<const textresgen::Loaded<TextResource>> Load(const char* languag
 std::wstring LongText() {
     std::wstring text;
     for (int i = 0; i < 1200; ++i) text += L"Long \"text\" \\ \u00e9\u4e2d ?? ";
-    return text;
+    return text + L"%c";
 }
 
 // Every member's name in the companion, by index.
@@ -67,14 +67,14 @@ TEST(Messages, CompanionHoldsEachMembersNameAndBaseText) {
          L"No directives here"},
         {"Plain.Loose", [](const TextResource& t) -> const wchar_t* const& { return t.Plain.Loose; }, true,
          L"100% sure"},
-        {"Hostile.Quotes", [](const TextResource& t) -> const wchar_t* const& { return t.Hostile.Quotes; }, false,
-         L"Say \"hi\" to C:\\temp\\ ?\?= 'ok'"},
+        {"Hostile.Quotes", [](const TextResource& t) -> const wchar_t* const& { return t.Hostile.Quotes; }, true,
+         L"Say \"hi\" %s to C:\\temp\\ ?\?= 'ok'"},
         {"Hostile.Gr\xC3\xB6\xC3\x9F" "e",
-         [](const TextResource& t) -> const wchar_t* const& { return t.Hostile.Größe; }, false,
-         L"Gr\u00f6\u00dfe \u2013 \u00fcn\u00efc\u00f6d\u00e9 \U0001F600 \u00e9\U0001F600 AA tab\there"},
+         [](const TextResource& t) -> const wchar_t* const& { return t.Hostile.Größe; }, true,
+         L"Gr\u00f6\u00dfe \u2013 \u00fcn\u00efc\u00f6d\u00e9 \U0001F600 \u00e9\U0001F600 AA tab\there %d"},
         {"Hostile.Surrogates", [](const TextResource& t) -> const wchar_t* const& { return t.Hostile.Surrogates; },
-         false, std::wstring(L"\xD83D") + L"\xDE00" + L" then 7"},
-        {"Hostile.Long", [](const TextResource& t) -> const wchar_t* const& { return t.Hostile.Long; }, false,
+         true, std::wstring(L"\xD83D") + L"\xDE00" + L" then 7 %ls"},
+        {"Hostile.Long", [](const TextResource& t) -> const wchar_t* const& { return t.Hostile.Long; }, true,
          LongText()},
     };
     const auto en = Load("en");
