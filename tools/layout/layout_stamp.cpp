@@ -41,7 +41,12 @@ std::string LayoutHeaderText(const std::string& fingerprint, bool withMessages) 
            "\";\n"
            "};\n"
            "}  // namespace textresgen\n" +
-           (withMessages ? "#include \"textresouce_messages.h\"\n" : "");
+           // Code that reads only the fingerprint may be built without the
+           // run-time library's headers, which the messages need.
+           (withMessages ? "#if __has_include(<textresgen/messages.h>)\n"
+                           "#include \"textresouce_messages.h\"\n"
+                           "#endif\n"
+                         : "");
 }
 
 std::string LayoutSourceText(const std::string& fingerprint) {

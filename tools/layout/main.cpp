@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
         if (!line.run) return cli::Finish(line);
         const std::vector<std::string>& files = line.operands;
         if (files.size() != 2 && files.size() != 3)
-            return cli::Finish(cli::UsageError(kTool, "expects HEADER, OUTPUT_FOLDER and perhaps DEFINITION"));
+            return cli::Finish(cli::UsageError(kTool, "expects HEADER and OUTPUT_FOLDER"));
         return cli::ExitAfter(textresgen::WriteLayoutFiles(files[0], files[1], files.size() == 3 ? files[2] : ""));
     });
 }
