@@ -26,6 +26,10 @@ def write_definitions(folder, entries):
                 text = "".join(chr(0x3041 + rng.randrange(80)) for _ in range(rng.randrange(20, 60)))
             else:
                 text = "".join(rng.choice("abcdefghijklmnopqrstuvwxyz ") for _ in range(rng.randrange(20, 60)))
+            # Every tenth text takes arguments, the same in every file: the
+            # check at load compares them with the base's.
+            if i % 10 == 0:
+                text = "%d " + text[:20] + " %s"
             lines.append(f"M{i // 1000}.G{i // 50 % 20}.E{i % 50}={text}\r\n")
         with open(os.path.join(folder, name), "w", encoding="utf-16-le", newline="") as f:
             f.write("\ufeff" + "".join(lines))

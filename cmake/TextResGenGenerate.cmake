@@ -7,7 +7,9 @@
 # keeps its timestamp and nothing that includes it is rebuilt.
 #
 # textresgen-layout then stamps the layout: textresouce_layout.h beside the
-# UTF-8 header in DIR/include, textresouce_layout.cpp in DIR/layout.
+# UTF-8 header in DIR/include, textresouce_layout.cpp in DIR/layout; from the
+# definition as the generator read it, textresouce_messages.h (the typed
+# messages and the base's texts) beside them.
 #
 # Inputs: GENERATOR, CONVERTER, LAYOUT_TOOL, PLURALS_TOOL, CHECKER (textrescheck, or empty), EMULATOR ("|"-separated,
 # may be empty), DEFINITION, DIR, CONVERT_SOURCE (ON: also a UTF-8 copy of the source), STAMP.
@@ -68,9 +70,10 @@ function(to_utf8 from to)
   endif()
 endfunction()
 to_utf8("${stage}/textresouce.h" "${stage}/textresouce.utf8.h")
-execute_process(COMMAND ${emulator} "${LAYOUT_TOOL}" "${stage}/textresouce.h" "${stage}"
+execute_process(COMMAND ${emulator} "${LAYOUT_TOOL}" "${stage}/textresouce.h" "${stage}" "${stage}/TextResouce.txt"
                 RESULT_VARIABLE status ERROR_VARIABLE errors)
-if(NOT status EQUAL 0 OR NOT EXISTS "${stage}/textresouce_layout.h" OR NOT EXISTS "${stage}/textresouce_layout.cpp")
+if(NOT status EQUAL 0 OR NOT EXISTS "${stage}/textresouce_layout.h" OR NOT EXISTS "${stage}/textresouce_layout.cpp"
+   OR NOT EXISTS "${stage}/textresouce_messages.h")
   message(FATAL_ERROR "textresgen-layout failed on the header for ${DEFINITION} (status ${status}): ${errors}")
 endif()
 if(CONVERT_SOURCE)
@@ -80,6 +83,7 @@ endif()
 file(COPY_FILE "${stage}/textresouce.cpp" "${DIR}/utf16/textresouce.cpp" ONLY_IF_DIFFERENT)
 file(COPY_FILE "${stage}/textresouce.h" "${DIR}/utf16/textresouce.h" ONLY_IF_DIFFERENT)
 file(COPY_FILE "${stage}/textresouce.utf8.h" "${DIR}/include/textresouce.h" ONLY_IF_DIFFERENT)
+file(COPY_FILE "${stage}/textresouce_messages.h" "${DIR}/include/textresouce_messages.h" ONLY_IF_DIFFERENT)
 file(COPY_FILE "${stage}/textresouce_layout.h" "${DIR}/include/textresouce_layout.h" ONLY_IF_DIFFERENT)
 file(COPY_FILE "${stage}/textresouce_layout.cpp" "${DIR}/layout/textresouce_layout.cpp" ONLY_IF_DIFFERENT)
 file(TOUCH "${STAMP}")

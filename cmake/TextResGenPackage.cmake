@@ -18,7 +18,8 @@ set(package_dir lib/cmake/TextResGen)
 install(TARGETS ${programs} textresgen_runtime EXPORT TextResGenTargets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES include/textresgen/runtime.h include/textresgen/plural.h include/textresgen/format.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/textresgen)
+install(FILES include/textresgen/runtime.h include/textresgen/plural.h include/textresgen/messages.h
+              include/textresgen/format.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/textresgen)
 install(EXPORT TextResGenTargets NAMESPACE TextResGen:: DESTINATION ${package_dir})
 configure_package_config_file("${CMAKE_CURRENT_LIST_DIR}/TextResGenConfig.cmake.in"
                               "${PROJECT_BINARY_DIR}/TextResGenConfig.cmake"

@@ -3,7 +3,11 @@
 //   raw     what an application without it does: dlopen, dlsym, InitString
 //           into a structure, dlclose (the floor);
 //   load    Catalog::Load of one language (loader, stamp, InitString into a
-//           copy, every member checked), then the handle released (unload);
+//           copy, every member checked, each text's arguments compared with
+//           the base's), then the handle released (unload);
+//   nocheck the same without the comparison with the base's texts: a
+//           structure of the same layout that textresouce_messages.h does
+//           not describe;
 //   switch  CurrentLanguage::Set from aa to a freshly loaded bb, or back,
 //           the old one released (its library unloaded);
 //   read    Get() and one member read, as a window would, per call;
@@ -45,6 +49,9 @@ void Report(const char* what, std::vector<double> ms) {
     std::printf("%-8s median %8.3f ms   min %8.3f   max %8.3f   (%zu runs)\n", what, ms[ms.size() / 2], ms.front(),
                 ms.back(), ms.size());
 }
+
+// TextResource without BaseTextsOf: Catalog::Load skips the check against the base.
+struct Unchecked : TextResource {};
 
 double Since(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -96,15 +103,25 @@ void TimeRefusals(const std::filesystem::path& languages, int runs) {
 
 }  // namespace
 
+template <>
+struct textresgen::LayoutOf<Unchecked> {
+    static constexpr const char* kFingerprint = LayoutOf<TextResource>::kFingerprint;
+};
+
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
     const textresgen::Catalog<TextResource> catalog(textresgen::FolderOfThisProgram() / "languages", "bench", "aa");
-    std::printf("%zu members\n", sizeof(TextResource) / sizeof(const wchar_t*));
+    std::printf("%zu members, %zu with directives\n", sizeof(TextResource) / sizeof(const wchar_t*),
+                sizeof(textresgen::BaseTextsOf<TextResource>::kTexts) / sizeof(textresgen::detail::BaseText) - 1);
+    if (const auto checked = catalog.Load({"cc"}); !checked->Problems().empty())
+        std::printf("%zu texts replaced at load, the first: %s\n", checked->Problems().size(),
+                    checked->Problems().front().c_str());
 
     const std::string library = (textresgen::FolderOfThisProgram() / "languages" / "bench_cc.so").string();
     textresgen::CurrentLanguage<TextResource> current(catalog.Load({"aa"}));
     // The three take turns run by run, so a slow spell of the machine falls on all.
-    std::vector<double> raw, load, switches;
+    const textresgen::Catalog<Unchecked> unchecked(textresgen::FolderOfThisProgram() / "languages", "bench", "aa");
+    std::vector<double> raw, load, nocheck, switches;
     for (int i = 0; i < runs; ++i) {
         Clock::time_point start = Clock::now();
         {
@@ -122,11 +139,34 @@ int main(int argc, char** argv) {
         load.push_back(Since(start));
 
         start = Clock::now();
+        auto plain = unchecked.Load({"cc"});
+        plain.reset();
+        nocheck.push_back(Since(start));
+
+        start = Clock::now();
         current.Set(catalog.Load({i % 2 == 0 ? "bb" : "aa"}));
         switches.push_back(Since(start));
     }
     Report("raw", raw);
     Report("load", load);
+    Report("nocheck", nocheck);
+    {
+        // The check alone, on texts already read once (no page faults).
+        using Base = textresgen::BaseTextsOf<TextResource>;
+        const auto loaded = catalog.Load({"cc"});
+        const std::vector<std::string> expected =
+            textresgen::detail::ExpectedSignatures(Base::kTexts, Base::kMembers, &textresgen::detail::PrintfSignature);
+        std::vector<double> check;
+        for (int i = 0; i < runs; ++i) {
+            TextResource texts = loaded->Get();
+            const Clock::time_point start = Clock::now();
+            textresgen::detail::CheckMembers(&texts, Base::kMembers, Base::kTexts, expected, Base::kNames,
+                                             std::size(Base::kNames), &textresgen::detail::PrintfSignature,
+                                             [](void*) { return std::shared_ptr<const void>(); });
+            check.push_back(Since(start));
+        }
+        Report("check", check);
+    }
     Report("switch", switches);
 
     constexpr int kReads = 1000000;

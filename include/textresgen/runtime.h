@@ -26,6 +26,7 @@
 #include <vector>
 
 #include <textresgen/format.h>
+#include <textresgen/messages.h>
 #include <textresgen/plural.h>
 
 namespace textresgen {
@@ -92,6 +93,12 @@ struct CatalogSettings {
     std::string prefix;
     std::string fallback;
     bool acceptUnstamped = false;
+    // The base's own texts, for the load check's members that the companion
+    // holds no text for (a translation that added directives to a text that
+    // takes none): fills the structure at `out` (`size` bytes) and returns
+    // what keeps those texts alive, null when there is no base at hand.
+    // Empty: the fallback library is loaded for them (Catalog::BaseTexts).
+    std::function<std::shared_ptr<const void>(void* out, std::size_t size)> baseTexts = nullptr;
 };
 
 // A function of a library, before it is cast to its real type.
@@ -124,6 +131,38 @@ Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>
 std::string FillChecked(Function initString, std::size_t size, void (*call)(Function initString, void* where),
                         void* out);
 
+// What the load check did to a structure: why each replaced member was
+// replaced ("<Dotted.Name>: <reason>"), and what keeps loaded the library
+// whose texts replaced some.
+struct CheckedTexts {
+    std::vector<std::string> problems;
+    std::shared_ptr<const void> base;
+};
+
+// The signature of a text's directives: PrintfSignature, or a test's own.
+using SignatureFunction = std::string (*)(std::wstring_view text);
+
+// The signature each entry of a BaseTextsOf table expects of its members
+// (the signature of its reference's base text; "!" for one that is not
+// compared), entries up to the one whose index is `members`.
+std::vector<std::string> ExpectedSignatures(const BaseText* table, std::size_t members, SignatureFunction signature);
+
+// The load check: each of the `members` texts at `texts` whose signature
+// differs from the base's is replaced, by the table's base text for its
+// members, else by the text `baseTexts` gives (called at most once, with a
+// structure of `members` pointers to fill), else by an empty text.
+// `names` are BaseTextsOf's pieces of every member's name.
+CheckedTexts CheckMembers(void* texts, std::size_t members, const BaseText* table,
+                          const std::vector<std::string>& expected, const char* const* names,
+                          std::size_t namePieces, SignatureFunction signature,
+                          const std::function<std::shared_ptr<const void>(void* out)>& baseTexts);
+
+// Whether textresouce_messages.h specialises BaseTextsOf for Texts.
+template <class Texts, class = void>
+struct HasBaseTexts : std::false_type {};
+template <class Texts>
+struct HasBaseTexts<Texts, std::void_t<decltype(BaseTextsOf<Texts>::kTexts)>> : std::true_type {};
+
 }  // namespace detail
 
 // One language, loaded: the texts stay valid as long as this object (or a
@@ -135,15 +174,49 @@ public:
     const std::string& Language() const { return language_; }     // the tag chosen, e.g. "de"
     const Texts& Get() const { return texts_; }                    // every member filled
     const std::vector<std::string>& Refused() const { return refused_; }  // "<file>: <reason>" for each skipped
+    // "<Dotted.Name>: <reason>" for each member whose text took other
+    // arguments than the base's and was replaced at load.
+    const std::vector<std::string>& Problems() const { return checked_.problems; }
 
-    Loaded(detail::Opened opened, const Texts& texts)
+    // The text of `message` (textresgen::msg::Status::Saved) with `args`
+    // put in: as many as its base text's directives take, each of the type
+    // its directive reads, or the call does not compile. A plural message
+    // takes the form of its count (its last integer argument) in Language().
+    template <class TheMessage, class... Args>
+    std::wstring Format(const TheMessage& message, const Args&... args) const {
+        static_cast<void>(message);
+        if constexpr (detail::CallFits<Texts, TheMessage, Args...>()) {
+            const wchar_t* text = detail::TextOf<TheMessage>(&texts_, language_, args...);
+            return detail::CallWithPassed<TheMessage>(
+                static_cast<const TheMessage*>(nullptr),
+                [text](const auto&... passed) { return textresgen::Format(text, passed...); }, args...);
+        } else {
+            return {};
+        }
+    }
+    // The same in UTF-8.
+    template <class TheMessage, class... Args>
+    std::string FormatUtf8(const TheMessage& message, const Args&... args) const {
+        static_cast<void>(message);
+        if constexpr (detail::CallFits<Texts, TheMessage, Args...>()) {
+            const wchar_t* text = detail::TextOf<TheMessage>(&texts_, language_, args...);
+            return detail::CallWithPassed<TheMessage>(
+                static_cast<const TheMessage*>(nullptr),
+                [text](const auto&... passed) { return textresgen::FormatUtf8(text, passed...); }, args...);
+        } else {
+            return {};
+        }
+    }
+
+    Loaded(detail::Opened opened, const Texts& texts, detail::CheckedTexts checked = {})
         : language_(std::move(opened.language)), refused_(std::move(opened.refused)),
-          library_(std::move(opened.library)), texts_(texts) {}
+          library_(std::move(opened.library)), checked_(std::move(checked)), texts_(texts) {}
 
 private:
     std::string language_;
     std::vector<std::string> refused_;
     std::shared_ptr<const detail::Library> library_;
+    detail::CheckedTexts checked_;
     Texts texts_;
 };
 
@@ -180,10 +253,40 @@ public:
             settings_, wanted, LayoutOf<Texts>::kFingerprint, [&texts](detail::Function initString) {
                 return detail::FillChecked(initString, sizeof(Texts), &Call, texts.get());
             });
-        return std::make_shared<const Loaded<Texts>>(std::move(opened), *texts);
+        detail::CheckedTexts checked;
+        if constexpr (detail::HasBaseTexts<Texts>::value) checked = CheckAgainstBase(*texts, opened.language);
+        return std::make_shared<const Loaded<Texts>>(std::move(opened), *texts, std::move(checked));
     }
 
 private:
+    // Each member whose directives take other arguments than the base's
+    // text gets the base's text (textresouce_messages.h holds the base).
+    detail::CheckedTexts CheckAgainstBase(Texts& texts, const std::string& language) const {
+        using Base = BaseTextsOf<Texts>;
+        static_assert(Base::kMembers * sizeof(const wchar_t*) == sizeof(Texts),
+                      "textresouce_messages.h is of another layout than textresouce.h: generate both again");
+        static const std::vector<std::string> expected =
+            detail::ExpectedSignatures(Base::kTexts, Base::kMembers, &detail::PrintfSignature);
+        return detail::CheckMembers(&texts, Base::kMembers, Base::kTexts, expected, Base::kNames,
+                                    sizeof(Base::kNames) / sizeof(Base::kNames[0]), &detail::PrintfSignature,
+                                    [this, &language](void* out) { return BaseTexts(language, out); });
+    }
+
+    // The base's texts for the load check: the hook's (an embedded base),
+    // else the fallback library's when another language was loaded.
+    std::shared_ptr<const void> BaseTexts(const std::string& language, void* out) const {
+        if (settings_.baseTexts) return settings_.baseTexts(out, sizeof(Texts));
+        if (language == settings_.fallback) return nullptr;
+        try {
+            detail::Opened base = detail::OpenFirst(
+                settings_, {}, LayoutOf<Texts>::kFingerprint,
+                [out](detail::Function initString) { return detail::FillChecked(initString, sizeof(Texts), &Call, out); });
+            return base.library;
+        } catch (const LoadError&) {
+            return nullptr;
+        }
+    }
+
     // InitString, on a zeroed structure made at `where`.
     static void Call(detail::Function initString, void* where) {
         reinterpret_cast<void (*)(Texts&)>(initString)(*new (where) Texts());

@@ -5,6 +5,10 @@
 
 #include "cli/file_problem_words.h"
 #include "cli/input_file.h"
+#include "definition/definition_file.h"
+#include "definition/definition_texts.h"
+#include "layout/header_members.h"
+#include "layout/messages_file.h"
 #include "text/file_problem.h"
 #include "text/platform_file.h"
 
@@ -24,7 +28,7 @@ std::string LayoutFingerprint(std::uint64_t hash) {
     return text;
 }
 
-std::string LayoutHeaderText(const std::string& fingerprint) {
+std::string LayoutHeaderText(const std::string& fingerprint, bool withMessages) {
     return "// Written by textresgen-layout from textresouce.h: the fingerprint of its\n"
            "// layout, which textresgen::Catalog<TextResource> checks in every language library.\n"
            "#pragma once\n"
@@ -36,7 +40,13 @@ std::string LayoutHeaderText(const std::string& fingerprint) {
            fingerprint +
            "\";\n"
            "};\n"
-           "}  // namespace textresgen\n";
+           "}  // namespace textresgen\n" +
+           // Code that reads only the fingerprint may be built without the
+           // run-time library's headers, which the messages need.
+           (withMessages ? "#if __has_include(<textresgen/messages.h>)\n"
+                           "#include \"textresouce_messages.h\"\n"
+                           "#endif\n"
+                         : "");
 }
 
 std::string LayoutSourceText(const std::string& fingerprint) {
@@ -107,9 +117,33 @@ bool WriteReplacing(const std::string& path, const std::string& text, FileProble
     return true;
 }
 
+// The text of kMessagesHeaderName, from the header and the base's definition file.
+std::optional<LayoutFailure> MessagesText(const std::string& header, const std::string& definition, std::string& text) {
+    std::string problem;
+    auto source = cli::OpenInput(header, problem, kMaxLayoutHeaderBytes);
+    if (!source) return LayoutFailure{header, std::move(problem)};
+    std::string error;
+    const std::optional<HeaderGroup> top = ReadHeaderMembers(std::move(source), error);
+    if (!top) return LayoutFailure{header, error};
+
+    if (NamesDevice(definition))
+        return LayoutFailure{definition, "names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9), not a file"};
+    DefinitionFileReader reader;
+    DefinitionTexts texts;
+    auto input = cli::OpenInput(definition, problem);
+    if (!input) return LayoutFailure{definition, std::move(problem)};
+    if (!reader.Open(std::move(input)) || !ReadDefinitionTexts(reader, texts))
+        return LayoutFailure{definition, reader.Problem()};
+    std::optional<std::string> made = MessagesHeaderText(*top, texts, error);
+    if (!made) return LayoutFailure{definition, error};
+    text = std::move(*made);
+    return std::nullopt;
+}
+
 }  // namespace
 
-std::optional<LayoutFailure> WriteLayoutFiles(const std::string& header, const std::string& folder) {
+std::optional<LayoutFailure> WriteLayoutFiles(const std::string& header, const std::string& folder,
+                                              const std::string& definition) {
     if (NamesDevice(header))
         return LayoutFailure{header, "names a device of Windows (CON, PRN, AUX, NUL, COM1-9, LPT1-9), not a file"};
     std::string problem;
@@ -120,11 +154,17 @@ std::optional<LayoutFailure> WriteLayoutFiles(const std::string& header, const s
     source.reset();
     if (!fingerprint) return LayoutFailure{header, error};
 
+    std::string messages;
+    if (!definition.empty())
+        if (auto failure = MessagesText(header, definition, messages)) return failure;
+
     const std::pair<const char*, std::string> files[] = {
-        {kLayoutHeaderName, LayoutHeaderText(*fingerprint)},
+        {kMessagesHeaderName, std::move(messages)},
+        {kLayoutHeaderName, LayoutHeaderText(*fingerprint, !definition.empty())},
         {kLayoutSourceName, LayoutSourceText(*fingerprint)},
     };
     for (const auto& [name, text] : files) {
+        if (name == kMessagesHeaderName && definition.empty()) continue;
         const std::string path = InFolder(folder, name);
         FileProblem problem = FileProblem::Other;
         if (WriteReplacing(path, text, problem)) continue;

@@ -42,7 +42,8 @@ std::string LayoutFingerprint(std::uint64_t hash);
 // The ASCII text of textresouce_layout.h (for the application, beside
 // textresouce.h) and of textresouce_layout.cpp (compiled into each language
 // library, where it exports TextResGenLayout).
-std::string LayoutHeaderText(const std::string& fingerprint);
+// With `withMessages` the header also includes textresouce_messages.h.
+std::string LayoutHeaderText(const std::string& fingerprint, bool withMessages = false);
 std::string LayoutSourceText(const std::string& fingerprint);
 
 // Reads a generated header to its end. Returns the fingerprint, or nothing
@@ -57,9 +58,12 @@ struct LayoutFailure {
 };
 
 // Reads `header` and writes kLayoutHeaderName and kLayoutSourceName into
-// `folder`. Each file is replaced whole or not at all by the one replacing
-// sink (CreateReplacingFileSink): a link's target is replaced, the file's
-// mode kept, a file another program holds refused.
-std::optional<LayoutFailure> WriteLayoutFiles(const std::string& header, const std::string& folder);
+// `folder`; with a `definition` (the base's definition file, from which
+// `header` was generated) also kMessagesHeaderName, which the layout header
+// then includes. Each file is replaced whole or not at all by the one
+// replacing sink (CreateReplacingFileSink): a link's target is replaced, the
+// file's mode kept, a file another program holds refused.
+std::optional<LayoutFailure> WriteLayoutFiles(const std::string& header, const std::string& folder,
+                                              const std::string& definition = "");
 
 }  // namespace textresgen
