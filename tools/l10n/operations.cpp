@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "check/file_check.h"
+#include "codec/c_format.h"
 #include "l10n/base_comparison.h"
 #include "l10n/file_io.h"
 #include "l10n/import_findings.h"
@@ -492,10 +493,16 @@ void CheckUnitArguments(const ExchangeUnit& unit, const LiteralValues& source, c
             errors.push_back({unit.targetLine, Quoted(unit.key) + ": " + mismatch});
         return;
     }
+    // Without its plural source (an XLIFF group of one form) the reference
+    // is the singular, which may leave out the count ("one file"): a form is
+    // held to it only when it is a format; else it is compared with itself,
+    // which finds only what no reference allows (%n).
+    const bool reference = !unit.sourcePlural.empty() || textresgen::ParsePrintfFormat(pluralSource).IsFormat();
     for (const PluralForm& plural : unit.forms) {
         if (plural.text.empty()) continue;
+        const LiteralValues form = Values(plural.text);
         for (const std::string& mismatch :
-             PluralFormMismatches(pluralSource, Values(plural.text), FormTakesOneCount(&unit, plural.category)))
+             PluralFormMismatches(reference ? pluralSource : form, form, FormTakesOneCount(&unit, plural.category)))
             errors.push_back({plural.line, Quoted(unit.key) + " (" + plural.category + "): " + mismatch});
     }
 }
