@@ -550,6 +550,8 @@ const HostileCase kHostile[] = {
      Po("#, c-format\nmsgctxt \"A\"\nmsgid \"%s files\"\nmsgstr \"%d ファイル\"\n"),
      "x.po:7: error: 'A': the translation takes argument 1 as int, the base text as char*"},
     {"PercentN", "x.po", Po("msgctxt \"A\"\nmsgid \"%d files\"\nmsgstr \"%n ファイル\"\n"), "is %n"},
+    {"NulCutsTheText", "x.po", Po("msgctxt \"A\"\nmsgid \"ab\"\nmsgstr \"a\\0b\"\n"),
+     "x.po:6: error: the translation of 'A' holds U+0000 with text after it"},
     {"NotPo", "x.po", "<html>\n", "x.po:1: error: '<html>' is no PO keyword"},
     {"CrOnlyLineEnds", "x.po", Po("msgctxt \"A\"\r\nmsgid \"a\"\rmsgstr \"b\"\r"),
      "x.po:5: error: a line ends in CR alone (classic Mac OS line ends)"},
