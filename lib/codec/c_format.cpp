@@ -314,17 +314,15 @@ std::string Shown(LiteralValuesView text, const ConsumedDirective& directive) {
 // translation may hold any other '%' ("50 % de réduction").
 void CompareWithPlainText(LiteralValuesView base, LiteralValuesView translation, const std::string& compared,
                           const std::string& reference, std::vector<std::string>& problems) {
-    const bool baseHoldsPercent = base.find(U'%') != LiteralValuesView::npos;
-    for (const ConsumedDirective& directive : ArgumentDirectives(translation)) {
+    const std::vector<ConsumedDirective> added = ArgumentDirectives(translation);
+    for (const ConsumedDirective& directive : added) {
         if (directive.writes) {
             problems.push_back(compared + " holds %n (" + Shown(translation, directive) +
                                "), which writes to memory through an argument: never accepted in a text");
             return;
         }
     }
-    if (baseHoldsPercent) return;
-    const std::vector<ConsumedDirective> added = ArgumentDirectives(translation);
-    if (!added.empty())
+    if (base.find(U'%') == LiteralValuesView::npos && !added.empty())
         problems.push_back(compared + " has printf directives where " + reference + " has none (" +
                            Shown(translation, added.front()) +
                            "): printf would read an argument that is never passed (for a percent sign before a "
