@@ -1,5 +1,5 @@
 # textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>]
-#                        [LANGUAGE <tag>] [CATALOG <name>] [CHECK])
+#                        [LANGUAGE <tag>] [CATALOG <name>] [CHECK|NO_CHECK])
 #
 # Builds the SHARED library <target> from the text resources that textresgen
 # generates from <definition-file>. <target> gets an INTERFACE include
@@ -35,12 +35,22 @@
 # CATALOG <name>: the catalog's name; by default that of the SAME_LAYOUT_AS
 # or BASE target, else <target> itself.
 #
-# CHECK: textrescheck reads the definition file before each generation and
-# the build fails, with its line-numbered findings, when it reports an error.
+# CHECK (the default when TextResGen::textrescheck exists): textrescheck
+# reads the definition file before each generation, with SAME_LAYOUT_AS
+# compared with the other library's definition as `textrescheck OTHER FILE`
+# does (printf directives, {n}, plural forms), and the build fails, with its
+# FILE:LINE findings, when it reports an error. Without textrescheck (a
+# TEXTRESGEN_GENERATOR_ONLY build) the default is off, with a note once;
+# CHECK then fails. NO_CHECK: no textrescheck. With the check, a
+# SAME_LAYOUT_AS definition file is built with the other's members
+# (textresl10n import --base): a name it lacks takes the other's text, a
+# name the other lacks is left out, each with a warning; so adding a base
+# text leaves every language building. Without the check a member missing
+# or extra fails the layout comparison.
 #
 # textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff>
 #                        BASE <base-target>|<base-definition-file>
-#                        [LANGUAGE <tag>] [CATALOG <name>] [CHECK]):
+#                        [LANGUAGE <tag>] [CATALOG <name>] [CHECK|NO_CHECK]):
 # a translators' file is imported (textresl10n import --base) at build time
 # against the base's current definition file and built like a definition
 # file: the library has exactly the base's members, and a unit that is
@@ -59,14 +69,14 @@ set(TEXTRESGEN_LANGUAGE_FOLDER "${CMAKE_BINARY_DIR}/languages" CACHE PATH
     "Folder of the language libraries that textresgen_add_library builds with LANGUAGE")
 
 function(textresgen_add_library target definition)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "CHECK" "SAME_LAYOUT_AS;BASE;LANGUAGE;CATALOG" "")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "CHECK;NO_CHECK" "SAME_LAYOUT_AS;BASE;LANGUAGE;CATALOG" "")
   if(arg_UNPARSED_ARGUMENTS OR arg_KEYWORDS_MISSING_VALUES)
     message(FATAL_ERROR "textresgen_add_library(${target} ${definition}): unexpected arguments "
                         "'${arg_UNPARSED_ARGUMENTS}${arg_KEYWORDS_MISSING_VALUES}'; "
                         "usage: textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>] "
-                        "[LANGUAGE <tag>] [CATALOG <name>] [CHECK]) "
+                        "[LANGUAGE <tag>] [CATALOG <name>] [CHECK|NO_CHECK]) "
                         "or textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff> BASE <base-target>|<base-file> "
-                        "[LANGUAGE <tag>] [CATALOG <name>] [CHECK])")
+                        "[LANGUAGE <tag>] [CATALOG <name>] [CHECK|NO_CHECK])")
   endif()
   # A ';' would split the path into a list in every command line made from
   # it, so the build would look for files that do not exist.
@@ -89,10 +99,9 @@ function(textresgen_add_library target definition)
   endif()
   set(tools TextResGen::textresgen TextResGen::textresgen-utf8 TextResGen::textresgen-layout
             TextResGen::textresgen-plurals)
-  set(checker "")
-  if(arg_CHECK)
+  _textresgen_choose_checker("${target}" checker)
+  if(checker)
     list(APPEND tools TextResGen::textrescheck)
-    set(checker "$<TARGET_FILE:TextResGen::textrescheck>")
   endif()
   foreach(tool IN LISTS tools)
     if(NOT TARGET ${tool})
@@ -158,6 +167,21 @@ function(textresgen_add_library target definition)
     string(REPLACE ";" "|" emulator "${CMAKE_CROSSCOMPILING_EMULATOR}")
   endif()
 
+  # The checker compares the file with the SAME_LAYOUT_AS library's
+  # definition; a definition file (not a PO or XLIFF file, imported already)
+  # then takes the base's members through textresl10n import --base, the
+  # rule of the PO path: a name it lacks gets the base text, one the base
+  # lacks is left out, each with a warning.
+  set(check_base "")
+  set(importer "")
+  if(checker AND arg_SAME_LAYOUT_AS)
+    set(check_base "$<TARGET_PROPERTY:${arg_SAME_LAYOUT_AS},TEXTRESGEN_DEFINITION>")
+    if(TARGET TextResGen::textresl10n AND NOT _textresgen_exchange)
+      set(importer "$<TARGET_FILE:TextResGen::textresl10n>")
+      list(APPEND tools TextResGen::textresl10n)
+    endif()
+  endif()
+
   set(byproducts "${utf16_source}" "${utf16_header}" "${utf8_header}" "${layout_header}" "${layout_source}"
                  "${messages_header}")
   if(convert_source)
@@ -172,13 +196,15 @@ function(textresgen_add_library target definition)
             "-DLAYOUT_TOOL=$<TARGET_FILE:TextResGen::textresgen-layout>"
             "-DPLURALS_TOOL=$<TARGET_FILE:TextResGen::textresgen-plurals>"
             "-DCHECKER=${checker}"
+            "-DCHECK_BASE=${check_base}"
+            "-DIMPORTER=${importer}"
             "-DEMULATOR=${emulator}"
             "-DDEFINITION=${definition}"
             "-DDIR=${dir}"
             "-DCONVERT_SOURCE=${convert_source}"
             "-DSTAMP=${stamp}"
             -P "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TextResGenGenerate.cmake"
-    DEPENDS "${definition}" ${tools}
+    DEPENDS "${definition}" ${check_base} ${tools}
             "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TextResGenGenerate.cmake"
     COMMENT "textresgen: generating ${target} from ${definition}"
     VERBATIM)
@@ -277,6 +303,36 @@ function(textresgen_add_library target definition)
   # The catalog of a library whose SAME_LAYOUT_AS target is declared later
   # is known only once that one is: the deferred peer check names it then.
   _textresgen_name_library("${target}")
+endfunction()
+
+# Sets `result` to the checker textresgen_add_library runs before each
+# generation ("$<TARGET_FILE:...>"), or to "" for none: CHECK requires
+# textrescheck, NO_CHECK turns it off, and by default it runs when the
+# build has it (a TEXTRESGEN_GENERATOR_ONLY build has not: a note, once).
+# Reads the caller's arg_CHECK and arg_NO_CHECK.
+function(_textresgen_choose_checker target result)
+  set(${result} "" PARENT_SCOPE)
+  if(arg_CHECK AND arg_NO_CHECK)
+    message(FATAL_ERROR "textresgen_add_library(${target}): CHECK and NO_CHECK exclude each other")
+  endif()
+  if(arg_NO_CHECK)
+    return()
+  endif()
+  if(NOT TARGET TextResGen::textrescheck)
+    if(arg_CHECK)
+      message(FATAL_ERROR "textresgen_add_library(${target}): CHECK needs TextResGen::textrescheck, which this "
+                          "build does not have (TEXTRESGEN_GENERATOR_ONLY builds no textrescheck)")
+    endif()
+    get_property(noted GLOBAL PROPERTY _TEXTRESGEN_NO_CHECKER_NOTED)
+    if(NOT noted)
+      set_property(GLOBAL PROPERTY _TEXTRESGEN_NO_CHECKER_NOTED TRUE)
+      message(STATUS "textresgen: textrescheck is not built here (TEXTRESGEN_GENERATOR_ONLY), so "
+                     "textresgen_add_library checks no definition file and compares no translation with its "
+                     "base; a mistake shows as a compiler error in the generated files")
+    endif()
+    return()
+  endif()
+  set(${result} "$<TARGET_FILE:TextResGen::textrescheck>" PARENT_SCOPE)
 endfunction()
 
 # Sets `result` to TRUE when `tag` is a well-formed BCP 47 language tag,

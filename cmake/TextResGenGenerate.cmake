@@ -11,8 +11,9 @@
 # definition as the generator read it, textresouce_messages.h (the typed
 # messages and the base's texts) beside them.
 #
-# Inputs: GENERATOR, CONVERTER, LAYOUT_TOOL, PLURALS_TOOL, CHECKER (textrescheck, or empty), EMULATOR ("|"-separated,
-# may be empty), DEFINITION, DIR, CONVERT_SOURCE (ON: also a UTF-8 copy of the source), STAMP.
+# Inputs: GENERATOR, CONVERTER, LAYOUT_TOOL, PLURALS_TOOL, CHECKER (textrescheck, or empty), CHECK_BASE (the
+# definition to compare with, or empty), EMULATOR ("|"-separated,
+# may be empty), IMPORTER (textresl10n, with CHECK_BASE: the base's members), DEFINITION, DIR, CONVERT_SOURCE (ON: also a UTF-8 copy of the source), STAMP.
 #
 # With HEAL_STAMP and HEAL_FILES ("|"-separated) it only removes the stamp
 # when one of the files is missing, so that the generation runs again.
@@ -35,10 +36,29 @@ string(REPLACE "|" ";" emulator "${EMULATOR}")
 # Findings first: an error there would only turn into a compile error later.
 # The checker's lines go to the build log as they are, so that editors can
 # jump to FILE:LINE.
+# With CHECK_BASE (the SAME_LAYOUT_AS library's definition) the file is
+# compared with it as `textrescheck BASE FILE` does: a translation's other
+# printf arguments stop the build at its line, not in the application.
+# With IMPORTER (textresl10n) as well, the import compares it instead, name
+# by name, and gives the file the base's members: a missing or extra name is
+# then a warning, not an error.
+set(compare_with "${CHECK_BASE}")
+if(IMPORTER)
+  set(compare_with "")
+endif()
 if(CHECKER)
-  execute_process(COMMAND ${emulator} "${CHECKER}" "${DEFINITION}" RESULT_VARIABLE status)
+  execute_process(COMMAND ${emulator} "${CHECKER}" ${compare_with} "${DEFINITION}" RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "textrescheck rejects ${DEFINITION} (status ${status})")
+  endif()
+endif()
+set(definition "${DEFINITION}")
+if(IMPORTER AND CHECK_BASE)
+  set(definition "${DIR}/with-base-members.txt")
+  execute_process(COMMAND ${emulator} "${IMPORTER}" import --base "${CHECK_BASE}" "${DEFINITION}" -o "${definition}"
+                  RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "textresl10n rejects ${DEFINITION} against ${CHECK_BASE} (status ${status})")
   endif()
 endif()
 
@@ -47,7 +67,7 @@ file(REMOVE_RECURSE "${stage}")
 file(MAKE_DIRECTORY "${stage}")
 # Its errors name the definition's own lines and go to the build log as they
 # are, FILE:LINE first, like the checker's.
-execute_process(COMMAND ${emulator} "${PLURALS_TOOL}" "${DEFINITION}" "${stage}/TextResouce.txt"
+execute_process(COMMAND ${emulator} "${PLURALS_TOOL}" "${definition}" "${stage}/TextResouce.txt"
                 RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "textresgen-plurals refuses ${DEFINITION} (status ${status})")

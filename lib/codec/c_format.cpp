@@ -28,12 +28,79 @@ struct Nouns {
     const char* reference;
 };
 
+// One '%' of a text as printf consumes it, whether or not it is a valid
+// directive: printf reads "% s" as a string all the same. Not a grammar (a
+// text is judged valid by ParsePrintfFormat alone): only which '%' make
+// printf read an argument, and which write through one.
+struct ConsumedDirective {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    bool takesArgument = false;  // a conversion or a '*' that reads an argument
+    bool writes = false;         // %n, with any length modifier
+};
+
+// The '%' of `text` that make printf read or write an argument, in order.
+std::vector<ConsumedDirective> ArgumentDirectives(LiteralValuesView text) {
+    static const std::u32string_view kInside = U"0123456789$-+ #'*.hlLqjzt";
+    static const std::u32string_view kConversions = U"diouxXeEfFgGaAcCsSpn";
+    std::vector<ConsumedDirective> found;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != U'%') continue;
+        if (i + 1 < text.size() && text[i + 1] == U'%') {
+            ++i;
+            continue;
+        }
+        ConsumedDirective directive;
+        directive.begin = i;
+        std::size_t j = i + 1;
+        bool star = false;
+        while (j < text.size() && kInside.find(text[j]) != std::u32string_view::npos) star = star || text[j++] == U'*';
+        const bool conversion = j < text.size() && kConversions.find(text[j]) != std::u32string_view::npos;
+        directive.end = conversion ? j + 1 : j;
+        directive.takesArgument = star || conversion;
+        directive.writes = conversion && text[j] == U'n';
+        if (directive.takesArgument) found.push_back(directive);
+        i = directive.end - 1;
+    }
+    return found;
+}
+
+std::string Shown(LiteralValuesView text, const ConsumedDirective& directive) {
+    std::string utf8;
+    if (!ValuesToUtf8(text.substr(directive.begin, directive.end - directive.begin), utf8)) utf8 = "%";
+    return "'" + utf8 + "' at character " + std::to_string(directive.begin + 1);
+}
+
+// A base text that is no format: a translation may not write through an
+// argument (%n), and where the base holds no '%' at all (a text the
+// application may pass to printf or Format with no argument), it may not
+// make printf read one either. A base with a '%' that starts no valid
+// directive ("50% off") is no format and cannot be used as one, so its
+// translation may hold any other '%' ("50 % de réduction").
+void CompareWithPlainText(LiteralValuesView base, LiteralValuesView translation, const std::string& compared,
+                          const std::string& reference, std::vector<std::string>& problems) {
+    const std::vector<ConsumedDirective> added = ArgumentDirectives(translation);
+    for (const ConsumedDirective& directive : added) {
+        if (directive.writes) {
+            problems.push_back(compared + " holds %n (" + Shown(translation, directive) +
+                               "), which writes to memory through an argument: never accepted in a text");
+            return;
+        }
+    }
+    if (base.find(U'%') == LiteralValuesView::npos && !added.empty())
+        problems.push_back(compared + " has printf directives where " + reference + " has none (" +
+                           Shown(translation, added.front()) +
+                           "): printf would read an argument that is never passed (for a percent sign before a "
+                           "word, put a no-break space U+00A0 after it)");
+}
+
 std::vector<std::string> CompareTexts(LiteralValuesView base, LiteralValuesView translation, const Nouns& nouns,
                                       bool mayOmitCount) {
     const std::string compared = nouns.compared;
     const std::string reference = nouns.reference;
     std::vector<std::string> problems;
     const PrintfFormat expected = ParsePrintfFormat(base);
+    if (!expected.IsFormat()) CompareWithPlainText(base, translation, compared, reference, problems);
     if (expected.IsFormat()) {
         const PrintfFormat actual = ParsePrintfFormat(translation);
         const std::size_t taken = actual.arguments.size();

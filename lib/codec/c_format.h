@@ -61,7 +61,11 @@ std::vector<std::pair<std::size_t, std::size_t>> PlaceholderSpans(LiteralValuesV
 // taking the same number of arguments of the same types (%d and %i alike;
 // %o %u %x %X alike; every floating conversion alike; %s, %ls, %c, %lc, %d,
 // %ld ... each its own); when the base holds {n} placeholders, the highest n
-// must be the same. Each problem is one sentence (UTF-8). Empty: no problem.
+// must be the same. When the base is no format, the translation may hold no
+// %n (whatever its length modifier), and, unless the base holds a '%' of its
+// own ("50% off", which shows it is no text for printf), no '%' at which
+// printf reads an argument, valid directive or not ("% s" reads a string).
+// Each problem is one sentence (UTF-8). Empty: no problem.
 // With `mayOmitCount` the translation may leave out the count as
 // ComparePluralForm allows (a translation of a plural message's `one`).
 std::vector<std::string> ComparePlaceholders(LiteralValuesView base, LiteralValuesView translation,

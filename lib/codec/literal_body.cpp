@@ -1,5 +1,6 @@
 #include "codec/literal_body.h"
 
+#include "charclass/character_classes.h"
 #include "codec/literal_lexer.h"
 #include "text/unicode.h"
 #include "text/utf8_decoder.h"
@@ -114,7 +115,8 @@ WideString EncodeLiteralBody(LiteralValuesView values) {
                     AppendAscii(out, "\\x");
                     AppendHex(out, c, 4);
                     afterHexEscape = true;
-                } else if (c == kByteOrderMark || c == 0xFFFE || c == kNotACharacter || c == 0x2028 || c == 0x2029) {
+                } else if (c == kByteOrderMark || c == 0xFFFE || c == kNotACharacter || c == 0x2028 || c == 0x2029 ||
+                           charclass::IsBidiControl(c)) {
                     AppendAscii(out, "\\u");
                     AppendHex(out, c, 4);
                 } else {

@@ -57,7 +57,9 @@ bool DecodeLiteralBody(WideStringView body, LiteralValues& values, LiteralProble
 // the generator and every compiler take: '"' and '\' escaped, control
 // characters, U+001A, U+FEFF, U+FFFE, U+FFFF, U+2028 and U+2029 written as
 // octal or \u escapes (never raw, since the reader or a compiler would drop
-// or cut them), the second '?' of "??" escaped, a surrogate value as \x
+// or cut them), the bidirectional controls (U+061C, U+200E, U+200F,
+// U+202A-U+202E, U+2066-U+2069) as \u escapes (raw, they make g++ warn
+// -Wbidi-chars and reorder the source in an editor), the second '?' of "??" escaped, a surrogate value as \x
 // (the only escape for it), and never a hex digit right after a \x escape.
 WideString EncodeLiteralBody(LiteralValuesView values);
 

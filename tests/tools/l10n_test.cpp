@@ -550,6 +550,8 @@ const HostileCase kHostile[] = {
      Po("#, c-format\nmsgctxt \"A\"\nmsgid \"%s files\"\nmsgstr \"%d ファイル\"\n"),
      "x.po:7: error: 'A': the translation takes argument 1 as int, the base text as char*"},
     {"PercentN", "x.po", Po("msgctxt \"A\"\nmsgid \"%d files\"\nmsgstr \"%n ファイル\"\n"), "is %n"},
+    {"NulCutsTheText", "x.po", Po("msgctxt \"A\"\nmsgid \"ab\"\nmsgstr \"a\\0b\"\n"),
+     "x.po:6: error: the translation of 'A' holds U+0000 with text after it"},
     {"NotPo", "x.po", "<html>\n", "x.po:1: error: '<html>' is no PO keyword"},
     {"CrOnlyLineEnds", "x.po", Po("msgctxt \"A\"\r\nmsgid \"a\"\rmsgstr \"b\"\r"),
      "x.po:5: error: a line ends in CR alone (classic Mac OS line ends)"},
@@ -623,16 +625,17 @@ TEST_F(L10nTest, HugeTranslationIsRefusedInBoundedMemory) {
 namespace textresgen::test {
 namespace {
 
-// printf placeholders across languages, judged three ways that must agree:
+// printf placeholders across languages, judged the ways that must agree:
 // textrescheck comparing two definition files, textresl10n importing a PO
-// whose translation is that text, and gettext's msgfmt --check-format on
-// the same PO entry (for base texts that are formats: only those are
-// flagged c-format).
+// and an XLIFF file whose translation is that text, and gettext's msgfmt
+// --check-format on the same PO entry (for base texts that are formats:
+// only those are flagged c-format).
 struct PlaceholderCase {
     const char* name;
     const char* base;         // literal bodies, as in a definition file
     const char* translation;
     const char* problem;      // part of the finding; empty: none
+    const char* xliffTarget = nullptr;  // the XLIFF <target>'s content, when not the translation as text
 };
 
 const PlaceholderCase kPlaceholders[] = {
@@ -642,7 +645,20 @@ const PlaceholderCase kPlaceholders[] = {
     {"FloatingClass", "%.2f%%", "%g %%", ""},
     {"StarWidth", "%*d", "%*i", ""},
     {"PercentSureIsNoFormat", "100% sure", "%s", ""},
-    {"PlainText", "Open", "Ouvrir %d", ""},
+    {"DirectiveAddedToPlainText", "Open", "Ouvrir %d", "has printf directives where the base text has none"},
+    {"DirectivesAndWriteAdded", "Some text", "%s%s%s%s%n", "holds %n"},
+    {"DirectiveAfterInvalidOne", "Some text", "100% sure: %s", "('% s' at character 4)"},
+    {"StarAdded", "Width", "%*", "has printf directives where the base text has none"},
+    {"WriteInXliffPlaceholder", "Some text", "x%n", "holds %n", "x<ph id=\"1\" ctype=\"x-c-format\">%n</ph>"},
+    {"DirectiveInXliffPairedCode", "Some text", "%s", "has printf directives", "<bpt id=\"1\">%s</bpt>"},
+    {"DirectiveInXliffGroup", "Some text", "<%s>", "has printf directives", "<g id=\"1\">&lt;%s&gt;</g>"},
+    {"PercentBeforeSpaceAdded", "Half price", "50 % de réduction", "('% d' at character 4)"},
+    {"PercentBeforeNoBreakSpace", "Half price", "50 %\xC2\xA0" "de réduction", ""},
+    {"PercentKeptAfterStrayPercent", "50% off", "50 % de réduction", ""},
+    {"PercentSignsEscapedInPlainText", "Save half", "100%%", ""},
+    {"ShortWriteAfterStrayPercent", "50% off", "50 %hhn", "holds %n ('%hhn'"},
+    {"LongWriteInPlainText", "Some text", "%ln", "holds %n ('%ln'"},
+    {"ShortWriteInFormat", "%d", "%hhn", "is %n"},
     {"TypeMismatch", "%s files", "%d ファイル", "takes argument 1 as int, the base text as char*"},
     {"WideString", "%ls", "%s", "takes argument 1 as char*, the base text as wchar_t*"},
     {"LongInt", "%lu", "%u", "takes argument 1 as unsigned int, the base text as unsigned long"},
@@ -687,6 +703,23 @@ TEST_P(PlaceholderCheck, CheckerImportAndGettextAgree) {
     EXPECT_TRUE(Ran(import, expectProblem ? 1 : 0));
     if (expectProblem) {
         EXPECT_NE(import.err.find(c.problem), std::string::npos) << import.err;
+    }
+
+    // The same through XLIFF, the translation's codes inline or as markup.
+    ASSERT_TRUE(Ran(L10n({"export", "--base", "base.txt", "--lang", "ja", "-o", "x.xlf"})));
+    std::string xliff = Bytes("x.xlf");
+    std::string target = c.xliffTarget ? c.xliffTarget : "";
+    if (!c.xliffTarget) {
+        for (const char ch : std::string(c.translation))
+            target += ch == '<' ? std::string("&lt;") : ch == '&' ? std::string("&amp;") : std::string(1, ch);
+    }
+    xliff.insert(xliff.find("</source>") + 9, "<target state=\"translated\">" + target + "</target>");
+    ASSERT_TRUE(WriteFileBytes(At("x.xlf"), xliff));
+    const RunResult fromXliff = L10n({"import", "--base", "base.txt", "x.xlf", "-o", "x.txt"});
+    EXPECT_TRUE(Ran(fromXliff, expectProblem ? 1 : 0)) << fromXliff.err;
+    if (expectProblem) {
+        EXPECT_NE(fromXliff.err.find("x.xlf:6: error: 'Text': "), std::string::npos) << fromXliff.err;
+        EXPECT_NE(fromXliff.err.find(c.problem), std::string::npos) << fromXliff.err;
     }
 
     if (std::string(TEXTRESL10N_MSGFMT).empty() || po.find("c-format") == std::string::npos) return;

@@ -133,8 +133,10 @@ public:
     explicit LineChecker(FileCheck& result)
         : findings_(result), names_(result.index, findings_), plurals_(result, findings_) {}
 
-    void Check(std::size_t lineNumber, WideStringView line) {
+    void Check(std::size_t lineNumber, WideStringView line, bool malformedUtf8) {
         findings_.StartLine(lineNumber);
+        if (malformedUtf8)
+            findings_.Report(Severity::Warning, Subject::Line, [] { return std::string(textresgen::kMalformedUtf8); });
         const DefinitionLine definition = SplitDefinitionLine(line);
         if (definition.isEntry) {
             const MemberNameChecker::Declared entry = names_.Declare(definition.name);
@@ -167,7 +169,7 @@ FileCheck CheckOpened(DefinitionFileReader& input) {
     FileCheck result;
     LineChecker checker(result);
     NumberedLine line;
-    while (input.Next(line)) checker.Check(line.number, line.line);
+    while (input.Next(line)) checker.Check(line.number, line.line, line.malformedUtf8);
     checker.Finish(result);
     if (input.ReadFailed()) {
         result.status = FileCheck::Status::ReadFailed;

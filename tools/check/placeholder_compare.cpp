@@ -34,10 +34,12 @@ std::optional<PlaceholderReference> PlaceholderReference::Read(const std::string
     for (const textresgen::DefinitionTexts::Entry& entry : texts->Entries()) {
         textresgen::LiteralValues values;
         textresgen::LiteralProblem problem;
-        if (entry.text.find_first_of(u"%{\\") == WideStringView::npos ||
-            !textresgen::DecodeLiteralBody(entry.text, values, problem) ||
-            (values.find(U'%') == std::u32string::npos && values.find(U'{') == std::u32string::npos))
-            continue;
+        // A text without '%' and '{' is kept empty: its translation may
+        // still add directives.
+        if (entry.text.find_first_of(u"%{\\") != WideStringView::npos) {
+            if (!textresgen::DecodeLiteralBody(entry.text, values, problem)) continue;
+            if (values.find(U'%') == std::u32string::npos && values.find(U'{') == std::u32string::npos) values.clear();
+        }
         const WideString name(entry.name);
         const bool singleCount = singleCountForms.count(name) > 0;
         reference.texts_[name] = {entry.lastLine, std::move(values), singleCount};
@@ -50,7 +52,9 @@ std::vector<Diagnostic> PlaceholderReference::Compare(const std::string& path) c
     if (const std::optional<textresgen::DefinitionTexts> read = ReadTexts(path)) {
         for (const textresgen::DefinitionTexts::Entry& entry : read->Entries()) {
             const WideString name(entry.name);
-            if (texts_.count(name) == 0) continue;
+            const auto base = texts_.find(name);
+            if (base == texts_.end()) continue;
+            if (base->second.values.empty() && entry.text.find_first_of(u"%\\") == WideStringView::npos) continue;
             textresgen::LiteralValues values;
             textresgen::LiteralProblem problem;
             if (textresgen::DecodeLiteralBody(entry.text, values, problem))

@@ -21,16 +21,17 @@ using textresgen::WideString;
 // arguments at run time.
 class PlaceholderReference {
 public:
-    // Reads the texts of the file that holds a '%' or a '{' (no other can
-    // hold a placeholder); nothing when it cannot be read. The texts named in
+    // Reads the texts of the file, those without '%' and '{' as empty (they
+    // hold no placeholder, and a translation may add none); nothing when it
+    // cannot be read. The texts named in
     // `singleCountForms` (the `one` forms of plural messages) may be
     // translated without their count, where that shifts no argument.
     static std::optional<PlaceholderReference> Read(const std::string& path,
                                                     const std::unordered_set<WideString>& singleCountForms = {});
 
-    // Each text of the file at `path` whose reference text is a printf
-    // format or holds {n} and that takes other arguments than it: an error
-    // at its line. Texts that are no valid literal body are left to the
+    // Each text of the file at `path` that takes other arguments than its
+    // reference text, or adds directives or %n to a plain one: an error at
+    // its line. Texts that are no valid literal body are left to the
     // file's own check.
     std::vector<Diagnostic> Compare(const std::string& path) const;
 

@@ -1,6 +1,7 @@
 #include "l10n/commands.h"
 
 #include "cli/command_line.h"
+#include "l10n/exchange_format.h"
 #include "l10n/message_text.h"
 #include "l10n/operations.h"
 #include "runtime/gettext_language.h"
@@ -28,7 +29,9 @@ constexpr const char* kUsage =
     "           their source text; placeholders are checked against the source;\n"
     "           with BASE, the members are BASE's, and a unit that is missing,\n"
     "           untranslated, fuzzy, stale or takes other arguments than BASE's\n"
-    "           text takes BASE's text, with a warning\n"
+    "           text takes BASE's text, with a warning; with BASE, a FILE whose\n"
+    "           name is no PO or XLIFF name is a translation kept as a definition\n"
+    "           file, taken by the same rule\n"
     "  pseudo   writes a pseudo-translation of BASE for testing layouts\n"
     "  stats    counts per FILE; exit status 1 when a unit is untranslated or\n"
     "           needs review\n";
@@ -76,6 +79,12 @@ int Stop(const textresgen::cli::CommandLine& line, const TextSink& out, const Te
     return line.status;
 }
 
+// import --base of a file whose name names no exchange format: a
+// translation kept as a definition file.
+bool IsDefinitionImport(const Options& o) {
+    return o.command == "import" && !o.base.empty() && o.files.size() == 1 && !FormatOfPath(o.files.front());
+}
+
 // The usage problem of the options, if any (the first unmet need of the
 // command), and the format of the file the command reads or writes (export:
 // -o; update, import: the one file).
@@ -98,7 +107,7 @@ std::string CheckOptions(const Options& o, const ExchangeFormat*& format, Report
     } else {
         return command.empty() ? "no command given" : "unknown command " + Quoted(command);
     }
-    if (problem.empty() && command != "pseudo" && command != "stats")
+    if (problem.empty() && command != "pseudo" && command != "stats" && !IsDefinitionImport(o))
         format = FormatOfFile(command == "export" ? o.output : o.files.front(), err);
     return problem;
 }
@@ -118,7 +127,8 @@ int Run(const std::vector<std::string>& arguments, const TextSink& out, const Te
     const std::string problem = CheckOptions(options, format, reporter);
     if (!problem.empty()) return usage(problem);
     const std::string& command = options.command;
-    if (!format && command != "pseudo" && command != "stats") return textresgen::cli::kExitUsage;
+    if (!format && command != "pseudo" && command != "stats" && !IsDefinitionImport(options))
+        return textresgen::cli::kExitUsage;
     bool done = false;
     if (command == "export") {
         const std::string& output = options.output;
@@ -131,7 +141,7 @@ int Run(const std::vector<std::string>& arguments, const TextSink& out, const Te
     } else if (command == "update") {
         done = UpdateFile(options, *format, reporter);
     } else if (command == "import") {
-        done = ImportFile(options, *format, reporter);
+        done = format ? ImportFile(options, *format, reporter) : ImportDefinitionFile(options, reporter);
     } else if (command == "pseudo") {
         done = PseudoFile(options, reporter);
     } else {

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "check/file_check.h"
+#include "codec/c_format.h"
 #include "l10n/base_comparison.h"
 #include "l10n/file_io.h"
 #include "l10n/import_findings.h"
@@ -333,20 +334,39 @@ bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& 
     return true;
 }
 
-bool ImportFile(const Options& options, const ExchangeFormat& format, Reporter& err) {
-    const std::string& path = options.files.front();
-    BaseFile base;
-    if (!options.base.empty() && !ReadBase(options.base, base, err)) return false;
-    std::string bytes;
-    if (!ReadFile(path, bytes, err)) return false;
-    // The file's bytes are let go as soon as its units are read.
+namespace {
+
+// A translation kept as a definition file as the units of an exchange file
+// made from `base`: each name translated, for the base's source text (a
+// name the base lacks for its own), at the line of its definition.
+std::vector<ExchangeUnit> DefinitionUnits(const BaseFile& translation, const BaseFile& base) {
+    std::unordered_map<std::string_view, const BaseUnit*> byKey;
+    byKey.reserve(base.units.size());
+    for (const BaseUnit& unit : base.units) byKey.emplace(unit.key, &unit);
     std::vector<ExchangeUnit> units;
-    ExchangeProblem problem;
-    const bool read = format.Read(bytes, units, problem);
-    std::string().swap(bytes);
-    ImportResult result;
-    if (read) result = ImportUnits(std::move(units), options.base.empty() ? nullptr : &base);
-    else result.errors.push_back(std::move(problem));
+    units.reserve(translation.units.size());
+    for (const BaseUnit& unit : translation.units) {
+        const auto found = byKey.find(unit.key);
+        const BaseUnit& current = found == byKey.end() ? unit : *found->second;
+        ExchangeUnit out = UntranslatedUnit(current);
+        out.state = UnitState::Translated;
+        out.line = out.targetLine = unit.line;
+        out.plural = unit.plural;
+        if (unit.plural) {
+            for (const BaseForm& form : unit.Forms())
+                out.forms.push_back({std::string(form.category), std::string(form.source), form.line,
+                                     textresgen::plural::TakesOneCount(std::nullopt, form.category)});
+        } else {
+            out.target = unit.source;
+        }
+        units.push_back(std::move(out));
+    }
+    return units;
+}
+
+// Reports what an import found, in the file at `path`, and writes the
+// definition when it succeeded.
+bool FinishImport(ImportResult result, const std::string& path, const Options& options, Reporter& err) {
     for (std::vector<ExchangeProblem>* problems : {&result.warnings, &result.errors}) {
         for (ExchangeProblem& problem : *problems) {
             problem.file = path;
@@ -365,6 +385,32 @@ bool ImportFile(const Options& options, const ExchangeFormat& format, Reporter& 
                                       " of them without a usable translation took their " +
                                       (options.base.empty() ? "source" : "base") + " text\n",
                               err);
+}
+
+}  // namespace
+
+bool ImportFile(const Options& options, const ExchangeFormat& format, Reporter& err) {
+    const std::string& path = options.files.front();
+    BaseFile base;
+    if (!options.base.empty() && !ReadBase(options.base, base, err)) return false;
+    std::string bytes;
+    if (!ReadFile(path, bytes, err)) return false;
+    // The file's bytes are let go as soon as its units are read.
+    std::vector<ExchangeUnit> units;
+    ExchangeProblem problem;
+    const bool read = format.Read(bytes, units, problem);
+    std::string().swap(bytes);
+    ImportResult result;
+    if (read) result = ImportUnits(std::move(units), options.base.empty() ? nullptr : &base);
+    else result.errors.push_back(std::move(problem));
+    return FinishImport(std::move(result), path, options, err);
+}
+
+bool ImportDefinitionFile(const Options& options, Reporter& err) {
+    const std::string& path = options.files.front();
+    BaseFile base, translation;
+    if (!ReadBase(options.base, base, err) || !ReadBase(path, translation, err)) return false;
+    return FinishImport(ImportUnits(DefinitionUnits(translation, base), &base), path, options, err);
 }
 
 bool PseudoFile(const Options& options, Reporter& err) {
@@ -479,7 +525,21 @@ bool ReadUnitTexts(const ExchangeUnit& unit, LiteralValues& source, LiteralValue
                                          bad);
     for (const PluralForm& plural : unit.forms) utf8 = utf8 && textresgen::Utf8ToValues(plural.text, form, bad);
     if (!utf8) errors.push_back({unit.line, "the text of " + Quoted(unit.key) + " is not UTF-8"});
-    return utf8;
+    // U+0000 ends the text at run time: what follows would never show.
+    const auto cut = [](const std::string& text) {
+        const std::size_t nul = text.find('\0');
+        return nul != std::string::npos && text.find_first_not_of('\0', nul) != std::string::npos;
+    };
+    constexpr const char* kNul = " holds U+0000 with text after it, which ends the text at run time: what follows "
+                                 "it never shows";
+    bool nul = utf8 && cut(unit.target);
+    if (nul) errors.push_back({unit.targetLine, "the translation of " + Quoted(unit.key) + kNul});
+    for (const PluralForm& plural : unit.forms) {
+        if (!utf8 || !cut(plural.text)) continue;
+        errors.push_back({plural.line, "the translation of " + Quoted(unit.key) + " (" + plural.category + ")" + kNul});
+        nul = true;
+    }
+    return utf8 && !nul;
 }
 
 // A translated unit's translation (each filled-in form of a plural) must
@@ -492,10 +552,16 @@ void CheckUnitArguments(const ExchangeUnit& unit, const LiteralValues& source, c
             errors.push_back({unit.targetLine, Quoted(unit.key) + ": " + mismatch});
         return;
     }
+    // Without its plural source (an XLIFF group of one form) the reference
+    // is the singular, which may leave out the count ("one file"): a form is
+    // held to it only when it is a format; else it is compared with itself,
+    // which finds only what no reference allows (%n).
+    const bool reference = !unit.sourcePlural.empty() || textresgen::ParsePrintfFormat(pluralSource).IsFormat();
     for (const PluralForm& plural : unit.forms) {
         if (plural.text.empty()) continue;
+        const LiteralValues form = Values(plural.text);
         for (const std::string& mismatch :
-             PluralFormMismatches(pluralSource, Values(plural.text), FormTakesOneCount(&unit, plural.category)))
+             PluralFormMismatches(reference ? pluralSource : form, form, FormTakesOneCount(&unit, plural.category)))
             errors.push_back({plural.line, Quoted(unit.key) + " (" + plural.category + "): " + mismatch});
     }
 }

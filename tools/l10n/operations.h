@@ -32,6 +32,10 @@ const ExchangeFormat* FormatOfFile(const std::string& path, Reporter& err);
 bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTemplate, Reporter& err);
 bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& err);
 bool ImportFile(const Options& options, const ExchangeFormat& format, Reporter& err);
+// import --base of a translation kept as a definition file (the build's
+// SAME_LAYOUT_AS): the same rule as for an exchange file, so the result has
+// exactly the base's members, each the base's text where the file lacks it.
+bool ImportDefinitionFile(const Options& options, Reporter& err);
 bool PseudoFile(const Options& options, Reporter& err);
 bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err);
 

@@ -42,6 +42,8 @@ std::optional<CompletionFailure> ReadGroups(const std::string& input, Groups& gr
     if (!reader.Open(std::move(source))) return CompletionFailure{input, 0, reader.Problem()};
     NumberedLine line;
     while (reader.Next(line)) {
+        // The build stops here: a text would reach the library as U+FFFD.
+        if (line.malformedUtf8) return CompletionFailure{input, line.number, kMalformedUtf8};
         const DefinitionLine& definition = line.definition;
         const std::size_t dot = definition.isEntry ? definition.name.rfind(u'.') : WideStringView::npos;
         if (dot == WideStringView::npos) continue;  // no entry, or a member of TextResource itself
