@@ -201,3 +201,47 @@ TEST(Runtime, HostileCandidatesAreRefused) {
 
 }  // namespace
 }  // namespace textresgen
+
+namespace textresgen {
+namespace {
+
+// A refusal names its file readably: a folder named in Japanese as it is,
+// but a character that could hide or turn the line around (a control, a
+// bidi control) as the \xNN of its bytes, and a name that is not UTF-8
+// with every byte outside printable ASCII so.
+TEST(Runtime, RefusalsShowTheirFileReadably) {
+    struct Row {
+        const char* folder;  // UTF-8, or not
+        const char* shown;
+    };
+    std::vector<Row> rows = {
+        {"\xE7\x94\xB0\xE4\xB8\xAD \xE3\x83\x97\xE3\x83\xAD", "\xE7\x94\xB0\xE4\xB8\xAD \xE3\x83\x97\xE3\x83\xAD"},
+        {"left\xE2\x80\xAEright", "left\\xE2\\x80\\xAEright"},
+        {"isolate\xE2\x81\xA6x", "isolate\\xE2\\x81\\xA6x"},
+    };
+#ifndef _WIN32  // Windows names hold no controls and are always Unicode
+    rows.push_back({"tab\there\xC2\x85", "tab\\x09here\\xC2\\x85"});
+    rows.push_back({"caf\xE9 \xE7\x94\xB0", "caf\\xE9 \\xE7\\x94\\xB0"});
+#endif
+    const std::string german = Built("de");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.shown);
+        const test::TempDir top;
+        const fs::path folder = top.Path() / fs::u8path(row.folder);
+        ASSERT_TRUE(fs::create_directory(folder));
+        Put(folder / LibraryName("en"), Built("en"));
+        Put(folder / LibraryName("de"), german.substr(0, 40));
+        Catalog<TextResource> catalog(folder, "rt", "en");
+        const auto loaded = catalog.Load({"de"});
+        ASSERT_EQ(loaded->Refused().size(), 1u);
+        const std::string& line = loaded->Refused()[0];
+        EXPECT_NE(line.find(std::string(row.shown) + (fs::path("/").make_preferred().string()) + LibraryName("de") +
+                            ": "),
+                  std::string::npos)
+            << line;
+        EXPECT_NE(line.find("cut short"), std::string::npos) << line;
+    }
+}
+
+}  // namespace
+}  // namespace textresgen
