@@ -165,7 +165,28 @@ std::string CheckStamp(const Library& library, const CatalogSettings& settings, 
     return "";
 }
 
+// The library `name` opened (checked before and by the loader), with the
+// expected stamp and an InitString; else null, and `why` not.
+std::shared_ptr<const Library> OpenStamped(const CatalogSettings& settings, const std::string& name,
+                                           const char* fingerprint, std::string& why, std::string& note) {
+    std::shared_ptr<const Library> library = Library::Open(settings.folder, name, why);
+    if (library == nullptr) return nullptr;
+    why = CheckStamp(*library, settings, fingerprint, note);
+    if (why.empty() && library->Find(kInitFunction) == nullptr) why = "it exports no InitString";
+    return why.empty() ? library : nullptr;
+}
+
 }  // namespace
+
+std::vector<std::string> UsableLanguages(const CatalogSettings& settings, const char* fingerprint) {
+    std::vector<std::string> usable;
+    for (std::string& tag : AvailableLanguages(settings)) {
+        std::string why;
+        std::string note;
+        if (OpenStamped(settings, FileName(settings, tag), fingerprint, why, note)) usable.push_back(std::move(tag));
+    }
+    return usable;
+}
 
 std::vector<std::string> AvailableLanguages(const CatalogSettings& settings) {
     std::vector<std::string> tags;
@@ -204,11 +225,8 @@ Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>
         std::string note;
         if (!IsLanguageTag(tag)) {
             why = "the fallback is not a language tag";
-        } else if (auto library = Library::Open(settings.folder, name, why)) {
-            why = CheckStamp(*library, settings, fingerprint, note);
-            const Function init = library->Find(kInitFunction);
-            if (why.empty() && init == nullptr) why = "it exports no InitString";
-            if (why.empty()) why = fill(init);
+        } else if (auto library = OpenStamped(settings, name, fingerprint, why, note)) {
+            why = fill(library->Find(kInitFunction));
             if (why.empty()) {
                 if (!note.empty()) opened.refused.push_back(Shown(path) + ": " + note);
                 opened.language = tag;
