@@ -55,6 +55,16 @@
 # find_package(TextResGen) or from this project's own build.
 include_guard(GLOBAL)
 
+# The version resource of language DLLs needs the resource compiler, which
+# CMake enables by itself for MSVC-style compilers but not for MinGW.
+if(WIN32 AND NOT CMAKE_RC_COMPILER_LOADED)
+  include(CheckLanguage)
+  check_language(RC)
+  if(CMAKE_RC_COMPILER)
+    enable_language(RC)
+  endif()
+endif()
+
 set(TEXTRESGEN_LANGUAGE_FOLDER "${CMAKE_BINARY_DIR}/languages" CACHE PATH
     "Folder of the language libraries that textresgen_add_library builds with LANGUAGE")
 
@@ -243,6 +253,7 @@ function(textresgen_add_library target definition)
   if(source_options)
     set_source_files_properties("${library_source}" PROPERTIES COMPILE_OPTIONS "${source_options}")
   endif()
+  _textresgen_windows_library("${target}" "${arg_LANGUAGE}")
   # The generated sources mark InitString and TextResGenLayout with
   # __declspec(dllexport), which Windows compilers know; ELF and Mach-O
   # export them by default visibility.
@@ -275,6 +286,49 @@ function(textresgen_add_library target definition)
   # The catalog of a library whose SAME_LAYOUT_AS target is declared later
   # is known only once that one is: the deferred peer check names it then.
   _textresgen_name_library("${target}")
+endfunction()
+
+# Windows only: a language library of an MSVC-style compiler (MSVC,
+# clang-cl) gets no entry point and no C run-time (/NOENTRY /NODEFAULTLIB,
+# objects without stack cookies or default-library requests, /GS- /Zl): its
+# code only assigns literals, so the Debug and Release libraries are the
+# same and neither needs a run-time DLL. MSVC's Debug flags hold /RTC1,
+# whose checks live in the run-time: there the library keeps it, with no
+# entry point still. Every library gets a version resource
+# (TextResGenVersion.rc.in): the project's version, and the language tag.
+function(_textresgen_windows_library target tag)
+  if(NOT WIN32)
+    return()
+  endif()
+  if(MSVC OR CMAKE_CXX_COMPILER_FRONTEND_VARIANT STREQUAL "MSVC")
+    set(no_crt "$<NOT:$<AND:$<CXX_COMPILER_ID:MSVC>,$<CONFIG:Debug>>>")
+    target_link_options(${target} PRIVATE /NOENTRY "$<${no_crt}:/NODEFAULTLIB>")
+    target_compile_options(${target} PRIVATE "$<${no_crt}:/GS-;/Zl>")
+  endif()
+  if(NOT CMAKE_RC_COMPILER_LOADED)
+    return()
+  endif()
+  set(version "${PROJECT_VERSION}")
+  if(NOT version)
+    set(version 0)
+  endif()
+  string(REGEX MATCHALL "[0-9]+" numbers "${version}.0.0.0")
+  list(SUBLIST numbers 0 4 numbers)
+  list(JOIN numbers "," TEXTRESGEN_VERSION_NUMBERS)
+  set(TEXTRESGEN_VERSION_TEXT "${version}")
+  set(TEXTRESGEN_PRODUCT "${PROJECT_NAME}")
+  set(TEXTRESGEN_FILE_TYPE 2)
+  if(tag STREQUAL "")
+    set(TEXTRESGEN_DESCRIPTION "${target}: texts")
+  else()
+    set(TEXTRESGEN_DESCRIPTION "${target}: texts in ${tag}")
+  endif()
+  set(TEXTRESGEN_LANGUAGE_TAG "${tag}")
+  set(TEXTRESGEN_FILE_NAME "$<TARGET_FILE_NAME:${target}>")
+  set(dir "${CMAKE_CURRENT_BINARY_DIR}/textresgen/${target}")
+  configure_file("${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TextResGenVersion.rc.in" "${dir}/version.rc.in" @ONLY)
+  file(GENERATE OUTPUT "${dir}/version.rc" INPUT "${dir}/version.rc.in")
+  target_sources(${target} PRIVATE "${dir}/version.rc")
 endfunction()
 
 # Sets `result` to TRUE when `tag` is a well-formed BCP 47 language tag,

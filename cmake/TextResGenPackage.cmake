@@ -50,4 +50,11 @@ install(FILES "${PROJECT_BINARY_DIR}/TextResGenConfig.cmake"
               "${CMAKE_CURRENT_LIST_DIR}/TextResGenFunctions.cmake"
               "${CMAKE_CURRENT_LIST_DIR}/TextResGenGenerate.cmake"
               "${CMAKE_CURRENT_LIST_DIR}/TextResGenSameLayout.cmake"
+              "${CMAKE_CURRENT_LIST_DIR}/TextResGenVersion.rc.in"
         DESTINATION ${package_dir})
+# The toolchain files for building Windows libraries on Linux with the
+# package (MinGW-w64, clang-cl) and the Wine runner its programs need there.
+install(FILES "${CMAKE_CURRENT_LIST_DIR}/toolchains/mingw-w64-x86_64.cmake"
+              "${CMAKE_CURRENT_LIST_DIR}/toolchains/clang-cl-x86_64.cmake"
+        DESTINATION ${package_dir}/toolchains)
+install(PROGRAMS "${CMAKE_CURRENT_LIST_DIR}/toolchains/wine-run.sh" DESTINATION ${package_dir}/toolchains)
