@@ -8,13 +8,16 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <future>
 #include <string>
 #include <thread>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -242,6 +245,30 @@ TEST(Runtime, RefusalsShowTheirFileReadably) {
         EXPECT_NE(line.find("cut short"), std::string::npos) << line;
     }
 }
+
+#ifdef _WIN32
+// A file another program holds without sharing it is refused in the
+// system's own words, with the error's number (FormatMessageW).
+TEST(Runtime, AFileInUseIsRefusedInTheSystemsWords) {
+    const test::TempDir folder;
+    Put(folder / LibraryName("en"), Built("en"));
+    Put(folder / LibraryName("de"), Built("de"));
+    const HANDLE held = CreateFileW((folder / LibraryName("de")).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const Catalog<TextResource> catalog(folder.Path(), "rt", "en");
+    const auto loaded = catalog.Load({"de"});
+    CloseHandle(held);
+    EXPECT_EQ(loaded->Language(), "en");
+    ASSERT_EQ(loaded->Refused().size(), 1u);
+    const std::string& line = loaded->Refused()[0];
+    const std::size_t words = line.find(": it cannot be opened: ");
+    const std::size_t number = line.find(" (Windows error 32)");
+    ASSERT_NE(words, std::string::npos) << line;
+    ASSERT_NE(number, std::string::npos) << line;
+    EXPECT_GT(number, words + std::strlen(": it cannot be opened: ") + 10) << line;
+}
+#endif
 
 }  // namespace
 }  // namespace textresgen
