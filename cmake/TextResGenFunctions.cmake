@@ -65,6 +65,16 @@
 # find_package(TextResGen) or from this project's own build.
 include_guard(GLOBAL)
 
+# The version resource of language DLLs needs the resource compiler, which
+# CMake enables by itself for MSVC-style compilers but not for MinGW.
+if(WIN32 AND NOT CMAKE_RC_COMPILER_LOADED)
+  include(CheckLanguage)
+  check_language(RC)
+  if(CMAKE_RC_COMPILER)
+    enable_language(RC)
+  endif()
+endif()
+
 set(TEXTRESGEN_LANGUAGE_FOLDER "${CMAKE_BINARY_DIR}/languages" CACHE PATH
     "Folder of the language libraries that textresgen_add_library builds with LANGUAGE")
 
@@ -271,6 +281,7 @@ function(textresgen_add_library target definition)
   if(source_options)
     set_source_files_properties("${library_source}" PROPERTIES COMPILE_OPTIONS "${source_options}")
   endif()
+  _textresgen_windows_library("${target}" "${arg_LANGUAGE}")
   # The generated sources mark InitString and TextResGenLayout with
   # __declspec(dllexport), which Windows compilers know; ELF and Mach-O
   # export them by default visibility.
@@ -333,6 +344,49 @@ function(_textresgen_choose_checker target result)
     return()
   endif()
   set(${result} "$<TARGET_FILE:TextResGen::textrescheck>" PARENT_SCOPE)
+endfunction()
+
+# Windows only: a language library of an MSVC-style compiler (MSVC,
+# clang-cl) gets no entry point and no C run-time (/NOENTRY /NODEFAULTLIB,
+# objects without stack cookies or default-library requests, /GS- /Zl): its
+# code only assigns literals, so the Debug and Release libraries are the
+# same and neither needs a run-time DLL. MSVC's Debug flags hold /RTC1,
+# whose checks live in the run-time: there the library keeps it, with no
+# entry point still. Every library gets a version resource
+# (TextResGenVersion.rc.in): the project's version, and the language tag.
+function(_textresgen_windows_library target tag)
+  if(NOT WIN32)
+    return()
+  endif()
+  if(MSVC OR CMAKE_CXX_COMPILER_FRONTEND_VARIANT STREQUAL "MSVC")
+    set(no_crt "$<NOT:$<AND:$<CXX_COMPILER_ID:MSVC>,$<CONFIG:Debug>>>")
+    target_link_options(${target} PRIVATE /NOENTRY "$<${no_crt}:/NODEFAULTLIB>")
+    target_compile_options(${target} PRIVATE "$<${no_crt}:/GS-;/Zl>")
+  endif()
+  if(NOT CMAKE_RC_COMPILER_LOADED)
+    return()
+  endif()
+  set(version "${PROJECT_VERSION}")
+  if(NOT version)
+    set(version 0)
+  endif()
+  string(REGEX MATCHALL "[0-9]+" numbers "${version}.0.0.0")
+  list(SUBLIST numbers 0 4 numbers)
+  list(JOIN numbers "," TEXTRESGEN_VERSION_NUMBERS)
+  set(TEXTRESGEN_VERSION_TEXT "${version}")
+  set(TEXTRESGEN_PRODUCT "${PROJECT_NAME}")
+  set(TEXTRESGEN_FILE_TYPE 2)
+  if(tag STREQUAL "")
+    set(TEXTRESGEN_DESCRIPTION "${target}: texts")
+  else()
+    set(TEXTRESGEN_DESCRIPTION "${target}: texts in ${tag}")
+  endif()
+  set(TEXTRESGEN_LANGUAGE_TAG "${tag}")
+  set(TEXTRESGEN_FILE_NAME "$<TARGET_FILE_NAME:${target}>")
+  set(dir "${CMAKE_CURRENT_BINARY_DIR}/textresgen/${target}")
+  configure_file("${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TextResGenVersion.rc.in" "${dir}/version.rc.in" @ONLY)
+  file(GENERATE OUTPUT "${dir}/version.rc" INPUT "${dir}/version.rc.in")
+  target_sources(${target} PRIVATE "${dir}/version.rc")
 endfunction()
 
 # Sets `result` to TRUE when `tag` is a well-formed BCP 47 language tag,
@@ -492,3 +546,158 @@ macro(_textresgen_import_exchange_file)
                         "a definition file takes SAME_LAYOUT_AS")
   endif()
 endmacro()
+
+# textresgen_use_texts(<app> <base-library>)
+#
+# The application's side in one call: <app> includes the base library's
+# "textresouce.h" and "textresouce_layout.h", is compiled only after they are
+# generated (every generator: Makefiles know no order but this one), and links
+# TextResGen::runtime, which loads a language library at run time. <app>
+# links no language library.
+function(textresgen_use_texts app base)
+  if(NOT ARGC EQUAL 2)
+    message(FATAL_ERROR "textresgen_use_texts: usage: textresgen_use_texts(<app> <base-library>)")
+  endif()
+  foreach(target IN ITEMS "${app}" "${base}" TextResGen::runtime)
+    if(NOT TARGET "${target}")
+      message(FATAL_ERROR "textresgen_use_texts(${app} ${base}): there is no target ${target}")
+    endif()
+  endforeach()
+  get_target_property(header "${base}" TEXTRESGEN_LAYOUT_HEADER)
+  if(NOT header)
+    message(FATAL_ERROR "textresgen_use_texts(${app} ${base}): ${base} was not made by textresgen_add_library")
+  endif()
+  target_include_directories("${app}" PRIVATE "$<TARGET_PROPERTY:${base},INTERFACE_INCLUDE_DIRECTORIES>")
+  add_dependencies("${app}" "${base}")
+  target_link_libraries("${app}" PRIVATE TextResGen::runtime)
+endfunction()
+
+# textresgen_install_languages(<library>... DESTINATION <dir>
+#                              [PROGRAM <app> [PROGRAM_DESTINATION <bin-dir>]])
+#
+# Installs the language libraries (made with LANGUAGE) into <dir>, a folder
+# relative to the install prefix: the FHS places are lib/<app>/languages and
+# share/<app>/languages (/usr/lib/<app>/languages in a .deb).
+#
+# PROGRAM <app>: also installs <app> into <bin-dir> (by default
+# CMAKE_INSTALL_BINDIR, else bin) and gives it the header
+# "<app>_languages.h", whose <app>_languages::Folder() is the folder of the
+# languages wherever <app> runs: the build tree's language folder when it
+# runs where it was built, else FolderOfThisProgram() / the path from
+# <bin-dir> to <dir> ("../lib/<app>/languages"). One call names both
+# places, so the program and its installed languages never disagree.
+# (Characters that are not letters, digits or '_' in <app> become '_' in
+# the namespace's name.)
+function(textresgen_install_languages)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "DESTINATION;PROGRAM;PROGRAM_DESTINATION" "")
+  set(usage "usage: textresgen_install_languages(<library>... DESTINATION <dir> "
+            "[PROGRAM <app> [PROGRAM_DESTINATION <bin-dir>]])")
+  string(CONCAT usage ${usage})
+  set(libraries ${arg_UNPARSED_ARGUMENTS})
+  if(NOT libraries OR NOT arg_DESTINATION OR arg_KEYWORDS_MISSING_VALUES)
+    message(FATAL_ERROR "textresgen_install_languages: ${usage}")
+  endif()
+  if(NOT arg_PROGRAM_DESTINATION)
+    set(arg_PROGRAM_DESTINATION bin)
+    if(CMAKE_INSTALL_BINDIR)
+      set(arg_PROGRAM_DESTINATION "${CMAKE_INSTALL_BINDIR}")
+    endif()
+  endif()
+  # Relative to the prefix, so that the path between the two holds wherever
+  # the package is installed (CPack, DESTDIR, --prefix).
+  foreach(folder IN ITEMS "${arg_DESTINATION}" "${arg_PROGRAM_DESTINATION}")
+    if(IS_ABSOLUTE "${folder}")
+      message(FATAL_ERROR "textresgen_install_languages: '${folder}' is absolute; give the folder "
+                          "relative to the install prefix (lib/<app>/languages, share/<app>/languages)")
+    endif()
+  endforeach()
+  foreach(library IN LISTS libraries)
+    if(NOT TARGET "${library}")
+      message(FATAL_ERROR "textresgen_install_languages: there is no target ${library}")
+    endif()
+    get_target_property(tag "${library}" TEXTRESGEN_LANGUAGE)
+    if(tag MATCHES "-NOTFOUND$")
+      message(FATAL_ERROR "textresgen_install_languages: ${library} is no language library "
+                          "(textresgen_add_library(${library} ... LANGUAGE <tag>))")
+    endif()
+    # The library file alone: no import library, no links of a version.
+    install(FILES "$<TARGET_FILE:${library}>" DESTINATION "${arg_DESTINATION}")
+  endforeach()
+  if(NOT arg_PROGRAM)
+    return()
+  endif()
+  if(NOT TARGET "${arg_PROGRAM}")
+    message(FATAL_ERROR "textresgen_install_languages: there is no target ${arg_PROGRAM}")
+  endif()
+  install(TARGETS "${arg_PROGRAM}" RUNTIME DESTINATION "${arg_PROGRAM_DESTINATION}")
+  cmake_path(RELATIVE_PATH arg_DESTINATION BASE_DIRECTORY "${arg_PROGRAM_DESTINATION}"
+             OUTPUT_VARIABLE installed)
+  list(GET libraries 0 first)
+  string(MAKE_C_IDENTIFIER "${arg_PROGRAM}_languages" namespace)
+  set(dir "${CMAKE_CURRENT_BINARY_DIR}/textresgen/${arg_PROGRAM}/$<CONFIG>")
+  _textresgen_c_string(installed_literal "${installed}")
+  _textresgen_c_string(program_literal "$<TARGET_FILE_DIR:${arg_PROGRAM}>")
+  _textresgen_c_string(languages_literal "$<TARGET_FILE_DIR:${first}>")
+  file(GENERATE OUTPUT "${dir}/${arg_PROGRAM}_languages.h" CONTENT
+"// Made by textresgen_install_languages: where ${arg_PROGRAM} finds its language libraries.
+#pragma once
+
+#include <filesystem>
+#include <system_error>
+
+#include <textresgen/runtime.h>
+
+namespace ${namespace} {
+
+// The installed languages, relative to the installed program's folder: ${installed}
+inline constexpr char kInstalled[] = ${installed_literal};
+
+inline std::filesystem::path Utf8Path(const char* text) {
+#if defined(__cpp_char8_t)
+    return std::filesystem::path(reinterpret_cast<const char8_t*>(text));
+#else
+    return std::filesystem::u8path(text);
+#endif
+}
+
+// The build tree's language folder when the program runs where it was built,
+// else the installed one beside it.
+inline std::filesystem::path Folder() {
+    const std::filesystem::path program = textresgen::FolderOfThisProgram();
+    std::error_code error;
+    if (std::filesystem::equivalent(program, Utf8Path(${program_literal}), error)) {
+        return Utf8Path(${languages_literal});
+    }
+    return (program / Utf8Path(kInstalled)).lexically_normal();
+}
+
+}  // namespace ${namespace}
+")
+  target_include_directories("${arg_PROGRAM}" PRIVATE "${dir}")
+endfunction()
+
+# Sets `out` to `text` as a C string literal of its UTF-8 bytes: letters,
+# digits and "/._- " as they are, every other byte as \xNN closing its piece
+# ("caf\xc3""\xa9"), so that every compiler reads the same bytes whatever
+# its source character set. A generator expression (a path of the build tree,
+# which CMake spells with '/') is only quoted: file(GENERATE) expands it later.
+function(_textresgen_c_string out text)
+  if(text MATCHES "^\\$<")
+    set(${out} "\"${text}\"" PARENT_SCOPE)
+    return()
+  endif()
+  set(literal "")
+  string(LENGTH "${text}" length)
+  set(at 0)
+  while(at LESS length)
+    string(SUBSTRING "${text}" ${at} 1 byte)
+    if(byte MATCHES "^[A-Za-z0-9/._ -]$")
+      string(APPEND literal "${byte}")
+    else()
+      string(HEX "${byte}" hex)
+      string(APPEND literal "\\x${hex}\"\"")
+    endif()
+    math(EXPR at "${at} + 1")
+  endwhile()
+  set(${out} "\"${literal}\"" PARENT_SCOPE)
+endfunction()

@@ -15,11 +15,16 @@
 # definition to compare with, or empty), EMULATOR ("|"-separated,
 # may be empty), IMPORTER (textresl10n, with CHECK_BASE: the base's members), DEFINITION, DIR, CONVERT_SOURCE (ON: also a UTF-8 copy of the source), STAMP.
 #
-# With HEAL_STAMP and HEAL_FILES ("|"-separated) it only removes the stamp
-# when one of the files is missing, so that the generation runs again.
+# With HEAL_STAMP and HEAL_FILES ("|"-separated) it only removes the stamp,
+# when there is one, if one of the files is missing, so that the generation
+# runs again.
 cmake_minimum_required(VERSION 3.25)
 
 if(HEAL_STAMP)
+  # No stamp yet (a first build): the generation runs anyway, with nothing to say.
+  if(NOT EXISTS "${HEAL_STAMP}")
+    return()
+  endif()
   string(REPLACE "|" ";" files "${HEAL_FILES}")
   foreach(file IN LISTS files)
     if(NOT EXISTS "${file}")

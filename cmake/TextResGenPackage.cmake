@@ -24,6 +24,24 @@ install(EXPORT TextResGenTargets NAMESPACE TextResGen:: DESTINATION ${package_di
 configure_package_config_file("${CMAKE_CURRENT_LIST_DIR}/TextResGenConfig.cmake.in"
                               "${PROJECT_BINARY_DIR}/TextResGenConfig.cmake"
                               INSTALL_DESTINATION ${package_dir})
+# pkg-config's textresgen-runtime.pc, for builds without CMake: the include
+# folder, the archive by its path (so no shared library of the name can
+# shadow it) and the system libraries the loader needs; bindir names the
+# programs' folder. Relocatable through ${pcfiledir}, like the CMake package.
+set(pc_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+cmake_path(RELATIVE_PATH CMAKE_INSTALL_PREFIX BASE_DIRECTORY "${CMAKE_INSTALL_PREFIX}/${pc_dir}"
+           OUTPUT_VARIABLE pc_to_prefix)
+string(REGEX REPLACE "/$" "" pc_to_prefix "${pc_to_prefix}")
+set(pc_archive "${CMAKE_STATIC_LIBRARY_PREFIX}textresgen_runtime${CMAKE_STATIC_LIBRARY_SUFFIX}")
+set(pc_system_libraries "")
+foreach(library IN LISTS CMAKE_DL_LIBS)
+  string(APPEND pc_system_libraries " -l${library}")
+endforeach()
+if(APPLE)
+  string(APPEND pc_system_libraries " -framework CoreFoundation")
+endif()
+configure_file("${CMAKE_CURRENT_LIST_DIR}/textresgen-runtime.pc.in" "${PROJECT_BINARY_DIR}/textresgen-runtime.pc" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/textresgen-runtime.pc" DESTINATION ${pc_dir})
 # A build tool: its package fits any target architecture, so a cross build
 # can use the one installed for the host.
 write_basic_package_version_file("${PROJECT_BINARY_DIR}/TextResGenConfigVersion.cmake"
@@ -33,4 +51,11 @@ install(FILES "${PROJECT_BINARY_DIR}/TextResGenConfig.cmake"
               "${CMAKE_CURRENT_LIST_DIR}/TextResGenFunctions.cmake"
               "${CMAKE_CURRENT_LIST_DIR}/TextResGenGenerate.cmake"
               "${CMAKE_CURRENT_LIST_DIR}/TextResGenSameLayout.cmake"
+              "${CMAKE_CURRENT_LIST_DIR}/TextResGenVersion.rc.in"
         DESTINATION ${package_dir})
+# The toolchain files for building Windows libraries on Linux with the
+# package (MinGW-w64, clang-cl) and the Wine runner its programs need there.
+install(FILES "${CMAKE_CURRENT_LIST_DIR}/toolchains/mingw-w64-x86_64.cmake"
+              "${CMAKE_CURRENT_LIST_DIR}/toolchains/clang-cl-x86_64.cmake"
+        DESTINATION ${package_dir}/toolchains)
+install(PROGRAMS "${CMAKE_CURRENT_LIST_DIR}/toolchains/wine-run.sh" DESTINATION ${package_dir}/toolchains)

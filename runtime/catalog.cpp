@@ -28,19 +28,62 @@ constexpr std::size_t kMostTried = 32;
 constexpr std::size_t kLeastRoom = 64 * 1024;
 constexpr unsigned char kCanary = 0xA5;
 
+// True for what may not reach a terminal as it is: control characters (C0,
+// DEL, C1) and the bidi controls, which can turn the rest of a line around.
+bool Hidden(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x061C || c == 0x200E || c == 0x200F ||
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+void AppendEscaped(std::string& shown, const std::string& bytes) {
+    for (const unsigned char c : bytes) {
+        char escaped[5];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+        shown += escaped;
+    }
+}
+
 // Text from a library (its loader's message, its stamp) and paths, safe to
-// show: anything outside printable ASCII becomes \xNN.
+// show: UTF-8 as it is (a folder under C:\Users\<a Japanese name> stays
+// readable), but each character Hidden() names as the \xNN of its bytes;
+// text that is not UTF-8 shows every byte outside printable ASCII so. The
+// standard library reads the UTF-8 (fs::path's UTF-32 form, which refuses
+// what is not UTF-8): the run-time library has no decoder of its own.
 std::string Shown(const std::string& text) {
-    std::string shown;
-    for (const unsigned char c : text) {
-        if (c >= 0x20 && c < 0x7F) {
-            shown.push_back(static_cast<char>(c));
-        } else {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            shown += escaped;
+    std::u32string characters;
+    bool utf8 = text.find('\0') == std::string::npos;
+    if (utf8) {
+        try {
+            characters = std::filesystem::u8path(text).u32string();
+        } catch (...) {  // not UTF-8 (std::filesystem::filesystem_error), or no memory for it
+            utf8 = false;
         }
     }
+    std::string shown;
+    if (!utf8) {
+        for (const char c : text) {
+            if (Hidden(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) >= 0x80) {
+                AppendEscaped(shown, std::string(1, c));
+            } else {
+                shown.push_back(c);
+            }
+        }
+        return shown;
+    }
+    std::u32string run;  // characters shown as they are, not yet converted
+    const auto flush = [&shown, &run] {
+        shown += std::filesystem::path(run).u8string();
+        run.clear();
+    };
+    for (const char32_t c : characters) {
+        if (!Hidden(c)) {
+            run.push_back(c);
+            continue;
+        }
+        flush();
+        AppendEscaped(shown, std::filesystem::path(std::u32string(1, c)).u8string());
+    }
+    flush();
     return shown;
 }
 
@@ -122,7 +165,28 @@ std::string CheckStamp(const Library& library, const CatalogSettings& settings, 
     return "";
 }
 
+// The library `name` opened (checked before and by the loader), with the
+// expected stamp and an InitString; else null, and `why` not.
+std::shared_ptr<const Library> OpenStamped(const CatalogSettings& settings, const std::string& name,
+                                           const char* fingerprint, std::string& why, std::string& note) {
+    std::shared_ptr<const Library> library = Library::Open(settings.folder, name, why);
+    if (library == nullptr) return nullptr;
+    why = CheckStamp(*library, settings, fingerprint, note);
+    if (why.empty() && library->Find(kInitFunction) == nullptr) why = "it exports no InitString";
+    return why.empty() ? library : nullptr;
+}
+
 }  // namespace
+
+std::vector<std::string> UsableLanguages(const CatalogSettings& settings, const char* fingerprint) {
+    std::vector<std::string> usable;
+    for (std::string& tag : AvailableLanguages(settings)) {
+        std::string why;
+        std::string note;
+        if (OpenStamped(settings, FileName(settings, tag), fingerprint, why, note)) usable.push_back(std::move(tag));
+    }
+    return usable;
+}
 
 std::vector<std::string> AvailableLanguages(const CatalogSettings& settings) {
     std::vector<std::string> tags;
@@ -161,11 +225,8 @@ Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>
         std::string note;
         if (!IsLanguageTag(tag)) {
             why = "the fallback is not a language tag";
-        } else if (auto library = Library::Open(settings.folder, name, why)) {
-            why = CheckStamp(*library, settings, fingerprint, note);
-            const Function init = library->Find(kInitFunction);
-            if (why.empty() && init == nullptr) why = "it exports no InitString";
-            if (why.empty()) why = fill(init);
+        } else if (auto library = OpenStamped(settings, name, fingerprint, why, note)) {
+            why = fill(library->Find(kInitFunction));
             if (why.empty()) {
                 if (!note.empty()) opened.refused.push_back(Shown(path) + ": " + note);
                 opened.language = tag;

@@ -32,6 +32,31 @@ namespace fs = std::filesystem;
 // Reserved, never committed, after a Scratch: a write past its end stops here.
 constexpr std::size_t kGuardBytes = std::size_t{1} << 20;
 
+// The system's words for `error` (FormatMessageW; in English where the system
+// has them, as the POSIX side asks the loader in the C locale) and its
+// number: "Access is denied. (Windows error 5)".
+std::string SystemMessage(DWORD error) {
+    const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    wchar_t* text = nullptr;
+    DWORD length = FormatMessageW(flags, nullptr, error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                  reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    if (length == 0) {
+        length = FormatMessageW(flags, nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    }
+    std::string message;
+    if (length != 0) {
+        while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' ')) --length;
+        const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+        if (size > 0) {
+            message.resize(static_cast<std::size_t>(size));
+            WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), message.data(), size, nullptr, nullptr);
+            message += ' ';
+        }
+        LocalFree(text);
+    }
+    return message + "(Windows error " + std::to_string(error) + ")";
+}
+
 // Closes a handle when it goes.
 struct Handle {
     HANDLE value;
@@ -94,7 +119,7 @@ std::string Check(HANDLE file, const fs::path& folder) {
     BY_HANDLE_FILE_INFORMATION information = {};
     if (!GetFileInformationByHandle(file, &information)) {
         if (GetFileType(file) != FILE_TYPE_DISK) return "it is a device, not a file";
-        return "it cannot be read (Windows error " + std::to_string(GetLastError()) + ")";
+        return "it cannot be read: " + SystemMessage(GetLastError());
     }
     if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return "it is a folder, not a file";
     if (GetFileType(file) != FILE_TYPE_DISK) return "it is a device, not a file";
@@ -123,7 +148,7 @@ std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::
         const DWORD error = GetLastError();
         why = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
                   ? "it does not exist"
-                  : "it cannot be opened (Windows error " + std::to_string(error) + ")";
+                  : "it cannot be opened: " + SystemMessage(error);
         return nullptr;
     }
     why = Check(file.value, folder);
@@ -136,7 +161,11 @@ std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::
     const DWORD error = GetLastError();
     SetThreadErrorMode(oldMode, nullptr);
     if (handle == nullptr) {
-        why = "the system's loader refuses it (Windows error " + std::to_string(error) + ")";
+        // The file is there (it was just opened): what is not found is a
+        // library it needs, which the loader does not name.
+        why = error == ERROR_MOD_NOT_FOUND
+                  ? "the system's loader refuses it: a library it needs is not found (Windows error 126)"
+                  : "the system's loader refuses it: " + SystemMessage(error);
         return nullptr;
     }
     return std::shared_ptr<const Library>(new Library(handle));

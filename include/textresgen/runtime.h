@@ -114,6 +114,11 @@ struct Opened {
 // The tags of the language libraries in the folder, sorted.
 std::vector<std::string> AvailableLanguages(const CatalogSettings& settings);
 
+// Those of them that Load would take, as far as can be told without running
+// them: each loaded once, past the file checks and the loader, stamped with
+// `fingerprint` (or unstamped and accepted), exporting InitString.
+std::vector<std::string> UsableLanguages(const CatalogSettings& settings, const char* fingerprint);
+
 // Opens the candidates in the order of LookupLanguage (the first 32
 // different libraries that the wanted tags match), then the fallback, each
 // checked before the loader sees it, until one has the expected stamp and
@@ -240,7 +245,12 @@ public:
     // InitString still may not write past the structure or leave a member null.
     void AcceptUnstamped(bool accept) { settings_.acceptUnstamped = accept; }
 
-    std::vector<std::string> Available() const { return detail::AvailableLanguages(settings_); }
+    // The languages Load can give, sorted: a library it would refuse (another
+    // layout, no stamp, damaged, not loadable) is left out. Each library is
+    // loaded to be checked, but its InitString is not run.
+    std::vector<std::string> Available() const {
+        return detail::UsableLanguages(settings_, LayoutOf<Texts>::kFingerprint);
+    }
 
     // Picks by LookupLanguage, verifies, fills. At most 32 different
     // libraries matched by `wanted` are tried, then the fallback. The

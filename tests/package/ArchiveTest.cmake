@@ -37,7 +37,7 @@ if(NOT output MATCHES "Package: textresgen\nVersion: ${VERSION}\nDepends: [^\n]*
 endif()
 run("${DPKG_DEB}" -x "${debs}" "${WORK}/deb")
 foreach(file IN ITEMS lib/cmake/TextResGen/TextResGenConfig.cmake lib/cmake/TextResGen/TextResGenFunctions.cmake
-                      share/doc/textresgen/README.md)
+                      lib/pkgconfig/textresgen-runtime.pc share/doc/textresgen/README.md)
   if(NOT EXISTS "${WORK}/deb/usr/${file}")
     message(FATAL_ERROR "${debs} lacks /usr/${file}")
   endif()

@@ -1,6 +1,7 @@
 # The Windows release zip of a MinGW build (cmake -P): makes it with CPack,
 # unpacks it, checks that its programs import no DLL but the system's (no
-# MinGW runtime), runs textresgen.exe from it on the worked example and
+# MinGW runtime) and that each carries its manifest and a version resource of
+# the package's version, runs textresgen.exe from it on the worked example and
 # compares both outputs byte for byte with the golden files, and asks the
 # other two programs for their version. Under EMULATOR (Wine) on other hosts.
 # Inputs: SOURCE_DIR, BUILD_DIR, CONFIG, WORK, VERSION, EMULATOR ("|"-separated,
@@ -24,8 +25,11 @@ file(MAKE_DIRECTORY "${WORK}/unpacked")
 run("${CMAKE_COMMAND}" -E chdir "${WORK}/unpacked" "${CMAKE_COMMAND}" -E tar xf "${zip}")
 set(bin "${WORK}/unpacked/${name}/bin")
 
+set(toolchain "lib/cmake/TextResGen/toolchains/mingw-w64-x86_64.cmake")
 foreach(file IN ITEMS lib/cmake/TextResGen/TextResGenConfig.cmake lib/cmake/TextResGen/TextResGenTargets.cmake
-                      lib/cmake/TextResGen/TextResGenFunctions.cmake share/doc/textresgen/docs/install.md)
+                      lib/cmake/TextResGen/TextResGenFunctions.cmake share/doc/textresgen/docs/install.md
+                      "${toolchain}" lib/cmake/TextResGen/toolchains/clang-cl-x86_64.cmake
+                      lib/cmake/TextResGen/toolchains/wine-run.sh)
   if(NOT EXISTS "${WORK}/unpacked/${name}/${file}")
     message(FATAL_ERROR "${zip} lacks ${file}")
   endif()
@@ -60,6 +64,26 @@ foreach(program IN LISTS programs)
   endif()
 endforeach()
 
+# The UTF-16 strings of a version resource, in order: `key` must be
+# followed by `value`. (Only strings of name characters: a '[' or ';' of
+# other data would upset CMake's list.)
+function(expect_version_value file key value)
+  file(STRINGS "${file}" strings ENCODING UTF-16LE LENGTH_MINIMUM 2 REGEX "^[A-Za-z0-9_.-]+$")
+  list(FIND strings "VS_VERSION_INFO" info)
+  list(FIND strings "${key}" at)
+  if(info EQUAL -1 OR at EQUAL -1)
+    message(FATAL_ERROR "${file} has no version resource with ${key}")
+  endif()
+  math(EXPR at "${at} + 1")
+  list(GET strings ${at} found)
+  if(NOT found STREQUAL value)
+    message(FATAL_ERROR "${file}: its version resource's ${key} is '${found}', not '${value}'")
+  endif()
+endfunction()
+foreach(program IN LISTS programs)
+  expect_version_value("${bin}/${program}.exe" FileVersion "${VERSION}")
+endforeach()
+
 expect_golden_example(${emulator} "${bin}/textresgen.exe")
 
 foreach(program IN ITEMS textrescheck textresl10n textresgen-utf8 textresgen-layout textresgen-plurals)
@@ -81,12 +105,13 @@ file(APPEND "${project}/CMakeLists.txt"
 # would split it on the command line. Its Wine prefix is this build's.
 file(WRITE "${WORK}/emulator.cmake" "set(CMAKE_CROSSCOMPILING_EMULATOR \"${emulator}\" CACHE STRING \"\")\n")
 run("${CMAKE_COMMAND}" -S "${project}" -B "${project}/build" -DCMAKE_BUILD_TYPE=Release
-    -C "${WORK}/emulator.cmake" "-DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/toolchains/mingw-w64-x86_64.cmake"
+    -C "${WORK}/emulator.cmake" "-DCMAKE_TOOLCHAIN_FILE=${WORK}/unpacked/${name}/${toolchain}"
     "-DTextResGen_DIR=${WORK}/unpacked/${name}/lib/cmake/TextResGen")
 run("${CMAKE_COMMAND}" --build "${project}/build")
 if(NOT EXISTS "${project}/build/languages/checked_ja.dll")
   message(FATAL_ERROR "the checked library was not built in ${project}/build/languages")
 endif()
+expect_version_value("${project}/build/languages/checked_ja.dll" LanguageTag ja)
 run(${emulator} "${project}/build/notes_host.exe" ja)
 if(NOT output MATCHES "\\[ja\\][^[]*App.Title +テキストリソース メモ帳")
   message(FATAL_ERROR "notes_host.exe built in ${project} printed:\n${output}")

@@ -29,6 +29,10 @@ file(WRITE "${app}/host.cpp" "#include \"textresouce.h\"\nint main() { TextResou
 run("${CMAKE_COMMAND}" -S "${app}" -B "${build}" -G "${GENERATOR}" "-DCMAKE_CXX_COMPILER=${CXX}"
     -DCMAKE_BUILD_TYPE=Release "-DCMAKE_PREFIX_PATH=${prefix}")
 run("${CMAKE_COMMAND}" --build "${build}")
+# A first build generates because nothing is there yet, not to heal.
+if(output MATCHES "is missing; generating again")
+  message(FATAL_ERROR "${GENERATOR}: the first build says a file is missing:\n${output}")
+endif()
 
 file(GLOB_RECURSE generated LIST_DIRECTORIES false RELATIVE "${build}"
      "${build}/textresgen/*/utf16/*" "${build}/textresgen/*/utf8/*" "${build}/textresgen/*/include/*"

@@ -8,13 +8,16 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <future>
 #include <string>
 #include <thread>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -198,6 +201,74 @@ TEST(Runtime, HostileCandidatesAreRefused) {
         EXPECT_NE(outcome.refused[0].find(row.reason), std::string::npos) << refused;
     }
 }
+
+}  // namespace
+}  // namespace textresgen
+
+namespace textresgen {
+namespace {
+
+// A refusal names its file readably: a folder named in Japanese as it is,
+// but a character that could hide or turn the line around (a control, a
+// bidi control) as the \xNN of its bytes, and a name that is not UTF-8
+// with every byte outside printable ASCII so.
+TEST(Runtime, RefusalsShowTheirFileReadably) {
+    struct Row {
+        const char* folder;  // UTF-8, or not
+        const char* shown;
+    };
+    std::vector<Row> rows = {
+        {"\xE7\x94\xB0\xE4\xB8\xAD \xE3\x83\x97\xE3\x83\xAD", "\xE7\x94\xB0\xE4\xB8\xAD \xE3\x83\x97\xE3\x83\xAD"},
+        {"left\xE2\x80\xAEright", "left\\xE2\\x80\\xAEright"},
+        {"isolate\xE2\x81\xA6x", "isolate\\xE2\\x81\\xA6x"},
+    };
+#ifndef _WIN32  // Windows names hold no controls and are always Unicode
+    rows.push_back({"tab\there\xC2\x85", "tab\\x09here\\xC2\\x85"});
+    rows.push_back({"caf\xE9 \xE7\x94\xB0", "caf\\xE9 \\xE7\\x94\\xB0"});
+#endif
+    const std::string german = Built("de");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.shown);
+        const test::TempDir top;
+        const fs::path folder = top.Path() / fs::u8path(row.folder);
+        ASSERT_TRUE(fs::create_directory(folder));
+        Put(folder / LibraryName("en"), Built("en"));
+        Put(folder / LibraryName("de"), german.substr(0, 40));
+        Catalog<TextResource> catalog(folder, "rt", "en");
+        const auto loaded = catalog.Load({"de"});
+        ASSERT_EQ(loaded->Refused().size(), 1u);
+        const std::string& line = loaded->Refused()[0];
+        EXPECT_NE(line.find(std::string(row.shown) + (fs::path("/").make_preferred().string()) + LibraryName("de") +
+                            ": "),
+                  std::string::npos)
+            << line;
+        EXPECT_NE(line.find("cut short"), std::string::npos) << line;
+    }
+}
+
+#ifdef _WIN32
+// A file another program holds without sharing it is refused in the
+// system's own words, with the error's number (FormatMessageW).
+TEST(Runtime, AFileInUseIsRefusedInTheSystemsWords) {
+    const test::TempDir folder;
+    Put(folder / LibraryName("en"), Built("en"));
+    Put(folder / LibraryName("de"), Built("de"));
+    const HANDLE held = CreateFileW((folder / LibraryName("de")).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const Catalog<TextResource> catalog(folder.Path(), "rt", "en");
+    const auto loaded = catalog.Load({"de"});
+    CloseHandle(held);
+    EXPECT_EQ(loaded->Language(), "en");
+    ASSERT_EQ(loaded->Refused().size(), 1u);
+    const std::string& line = loaded->Refused()[0];
+    const std::size_t words = line.find(": it cannot be opened: ");
+    const std::size_t number = line.find(" (Windows error 32)");
+    ASSERT_NE(words, std::string::npos) << line;
+    ASSERT_NE(number, std::string::npos) << line;
+    EXPECT_GT(number, words + std::strlen(": it cannot be opened: ") + 10) << line;
+}
+#endif
 
 }  // namespace
 }  // namespace textresgen
