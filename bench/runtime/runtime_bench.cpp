@@ -8,6 +8,8 @@
 //   nocheck the same without the comparison with the base's texts: a
 //           structure of the same layout that textresouce_messages.h does
 //           not describe;
+//   check   the comparison alone, on texts read before (no page faults);
+//   wcslen  every text's length, the floor of any check that reads them;
 //   switch  CurrentLanguage::Set from aa to a freshly loaded bb, or back,
 //           the old one released (its library unloaded);
 //   read    Get() and one member read, as a window would, per call;
@@ -156,8 +158,16 @@ int main(int argc, char** argv) {
         const auto loaded = catalog.Load({"cc"});
         const std::vector<std::string> expected =
             textresgen::detail::ExpectedSignatures(Base::kTexts, Base::kMembers, &textresgen::detail::PrintfSignature);
-        std::vector<double> check;
+        std::vector<double> check, scan;
         for (int i = 0; i < runs; ++i) {
+            // The floor: every text's length, read once.
+            std::size_t total = 0;
+            Clock::time_point begin = Clock::now();
+            for (std::size_t m = 0; m < Base::kMembers; ++m)
+                total += std::wcslen(textresgen::detail::MemberAt(&loaded->Get(), m));
+            scan.push_back(Since(begin));
+            if (total == 0) std::printf("no texts\n");
+
             TextResource texts = loaded->Get();
             const Clock::time_point start = Clock::now();
             textresgen::detail::CheckMembers(&texts, Base::kMembers, Base::kTexts, expected, Base::kNames,
@@ -166,6 +176,7 @@ int main(int argc, char** argv) {
             check.push_back(Since(start));
         }
         Report("check", check);
+        Report("wcslen", scan);
     }
     Report("switch", switches);
 
