@@ -82,6 +82,12 @@ public:
 template <class Texts>
 struct LayoutOf;
 
+// The UTF-8 twin of a generated structure (the same nesting, `const char*`
+// members), which Loaded::Utf8() fills: textresouce_messages.h, written
+// beside textresouce.h, specialises it for TextResource.
+template <class Texts>
+struct Utf8Of;
+
 namespace detail {
 
 class Library;  // a loaded language library; unloaded when the last owner lets go
@@ -96,12 +102,44 @@ struct CatalogSettings {
 // A function of a library, before it is cast to its real type.
 using Function = void (*)();
 
-// One language library, opened and checked, ready to fill a structure.
+// One language library, opened and checked, ready to fill a structure; or,
+// with `embedded` set, the base built into the application (no library).
 struct Opened {
     std::string language;
     std::shared_ptr<const Library> library;
     std::vector<std::string> refused;
+    const void* embedded = nullptr;  // the base's filled structure
 };
+
+// ---- The base built into the application (runtime/embedded_base.cpp) ----
+
+// The function that textresgen_add_library(... EMBED_IN <app>) compiles into
+// the application: the base's structure, filled on the first call.
+using EmbeddedTexts = const void* (*)();
+
+// Registers the base of the layout `fingerprint` in the language `tag`;
+// called before main by the source EMBED_IN generates. A second base of the
+// same layout replaces the first (textresgen_add_library lets an application
+// embed one base).
+bool RegisterEmbeddedBase(const char* fingerprint, const char* tag, EmbeddedTexts texts);
+
+// The language tag of the base registered for `fingerprint`; empty when none is.
+std::string EmbeddedBaseLanguage(const char* fingerprint);
+
+// The filled structure of the base registered for `fingerprint` (a
+// TextResource with that fingerprint, valid until the program ends), or
+// null when none is.
+const void* EmbeddedBaseTexts(const char* fingerprint);
+
+// ---- UTF-8 texts (runtime/utf8_texts.cpp) ----
+
+// One buffer: first the UTF-8 structure that `construct` places at its start
+// (`count` pointers, zeroed), then the UTF-8 form of the `count` texts of the
+// structure at `members` (UTF-16 or UTF-32 `const wchar_t*`, in declaration
+// order), each ending in '\0', with the structure's pointers set to them.
+// Never fails on a text: a lone surrogate or a value past U+10FFFF becomes
+// U+FFFD. Throws std::bad_alloc.
+std::unique_ptr<char[]> Utf8Copy(const unsigned char* members, std::size_t count, void (*construct)(void* where));
 
 // The tags of the language libraries in the folder, sorted.
 std::vector<std::string> AvailableLanguages(const CatalogSettings& settings);
@@ -135,6 +173,26 @@ public:
     const Texts& Get() const { return texts_; }                    // every member filled
     const std::vector<std::string>& Refused() const { return refused_; }  // "<file>: <reason>" for each skipped
 
+    // Every member of Get() in UTF-8, for std::cout, {fmt} and the POSIX
+    // terminal, with no locale set: made on the first call (any thread; one
+    // conversion however many call at once) into one buffer this object
+    // owns, so valid as long as the handle lives. Needs textresouce_messages.h
+    // (included by textresouce_layout.h), which declares the UTF-8 structure.
+    template <class T = Texts>
+    const typename Utf8Of<T>::type& Utf8() const {
+        using Utf8Texts = typename Utf8Of<T>::type;
+        static_assert(std::is_trivially_copyable_v<Utf8Texts> && std::is_standard_layout_v<Utf8Texts> &&
+                          sizeof(Utf8Texts) % sizeof(const char*) == 0,
+                      "Utf8Of<Texts>::type must be the UTF-8 structure textresgen-layout wrote");
+        static_assert(sizeof(Utf8Texts) / sizeof(const char*) == sizeof(Texts) / sizeof(const wchar_t*),
+                      "Utf8Of<Texts>::type must have as many members as Texts: regenerate textresouce_messages.h");
+        std::call_once(utf8Once_, [this] {
+            utf8_ = detail::Utf8Copy(reinterpret_cast<const unsigned char*>(&texts_), sizeof(Texts) / sizeof(const wchar_t*),
+                                     [](void* where) { new (where) Utf8Texts(); });
+        });
+        return *std::launder(reinterpret_cast<const Utf8Texts*>(utf8_.get()));
+    }
+
     Loaded(detail::Opened opened, const Texts& texts)
         : language_(std::move(opened.language)), refused_(std::move(opened.refused)),
           library_(std::move(opened.library)), texts_(texts) {}
@@ -144,6 +202,8 @@ private:
     std::vector<std::string> refused_;
     std::shared_ptr<const detail::Library> library_;
     Texts texts_;
+    mutable std::once_flag utf8Once_;
+    mutable std::unique_ptr<char[]> utf8_;  // the UTF-8 structure, then its texts
 };
 
 // The language libraries of one application in one folder: the files
@@ -171,14 +231,19 @@ public:
     // Picks by LookupLanguage, verifies, fills. At most 32 different
     // libraries matched by `wanted` are tried, then the fallback. The
     // handle keeps its library loaded for as long as anyone holds it; a
-    // later Load switches. Throws LoadError when not even the fallback can
-    // be loaded.
+    // later Load switches. With a base built into the application
+    // (textresgen_add_library's EMBED_IN) its tag counts as available: a
+    // library of that tag in the folder is still preferred, and the built-in
+    // base is taken in its place, or when nothing else loads (a missing
+    // folder too); Refused() then says why. Without one, throws LoadError
+    // when not even the fallback can be loaded.
     std::shared_ptr<const Loaded<Texts>> Load(const std::vector<std::string>& wanted) const {
         auto texts = std::make_unique<Texts>();
         detail::Opened opened = detail::OpenFirst(
             settings_, wanted, LayoutOf<Texts>::kFingerprint, [&texts](detail::Function initString) {
                 return detail::FillChecked(initString, sizeof(Texts), &Call, texts.get());
             });
+        if (opened.embedded != nullptr) *texts = *static_cast<const Texts*>(opened.embedded);
         return std::make_shared<const Loaded<Texts>>(std::move(opened), *texts);
     }
 
@@ -193,11 +258,13 @@ private:
 
 // The language an application shows now, for many threads: Get() gives a
 // reader the whole of one language, never a mix, and keeps it loaded while
-// the reader holds it; Set() switches for later readers.
+// the reader holds it; Set() switches for later readers and tells the
+// listeners.
 template <class Texts>
 class CurrentLanguage {
 public:
     using Handle = std::shared_ptr<const Loaded<Texts>>;
+    using Listener = std::function<void(const Handle&)>;
     explicit CurrentLanguage(Handle first) : current_(std::move(first)) {}
 
     Handle Get() const {
@@ -205,19 +272,40 @@ public:
         return current_;
     }
 
-    // The old language is let go after the lock: unloading its library, when
-    // this was its last holder, does not hold up the readers.
+    // Switches, then calls every listener with `next`, in the order they
+    // were added, on the thread that called Set, with no lock held: a
+    // listener may call Get() (or anything else here). A listener that calls
+    // Set() starts a nested round with that language before this round has
+    // reached the later listeners, which then see the older language last:
+    // switch from a listener only through a queue of your own. What a
+    // listener throws reaches the caller of Set, and the later listeners are
+    // not called. The old language is let go after the lock: unloading its
+    // library, when this was its last holder, does not hold up the readers.
     void Set(Handle next) {
+        Handle old;
+        std::vector<std::shared_ptr<const Listener>> listeners;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            current_.swap(next);
+            old = std::exchange(current_, next);
+            listeners = listeners_;
         }
-        next.reset();
+        old.reset();
+        for (const auto& listener : listeners) (*listener)(next);
+    }
+
+    // Adds a listener, called after each later Set (not for the language
+    // shown now). Listeners cannot be removed: capture what may go away
+    // through a std::weak_ptr.
+    void OnChange(Listener listener) {
+        auto shared = std::make_shared<const Listener>(std::move(listener));
+        std::lock_guard<std::mutex> lock(mutex_);
+        listeners_.push_back(std::move(shared));
     }
 
 private:
     mutable std::mutex mutex_;
     Handle current_;
+    std::vector<std::shared_ptr<const Listener>> listeners_;
 };
 
 }  // namespace textresgen
