@@ -9,7 +9,7 @@
 //
 //   textresgen::Catalog<TextResource> catalog(textresgen::FolderOfThisProgram() / "languages", "notes", "en");
 //   auto texts = catalog.Load(textresgen::PreferredLanguages());
-//   std::wprintf(L"%ls\n", texts->Get().App.Title);
+//   std::cout << texts->Utf8().App.Title << '\n';   // UTF-8; Get() has the wide texts
 #pragma once
 
 #include <cstddef>
