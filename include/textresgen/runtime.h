@@ -141,6 +141,15 @@ const void* EmbeddedBaseTexts(const char* fingerprint);
 // U+FFFD. Throws std::bad_alloc.
 std::unique_ptr<char[]> Utf8Copy(const unsigned char* members, std::size_t count, void (*construct)(void* where));
 
+// Loaded's UTF-8 texts, made once. A copy of a Loaded makes its own.
+struct Utf8Cache {
+    std::once_flag once;
+    std::unique_ptr<char[]> buffer;  // the UTF-8 structure, then its texts
+    Utf8Cache() = default;
+    Utf8Cache(const Utf8Cache&) {}
+    Utf8Cache& operator=(const Utf8Cache&) = delete;
+};
+
 // The tags of the language libraries in the folder, sorted.
 std::vector<std::string> AvailableLanguages(const CatalogSettings& settings);
 
@@ -186,11 +195,11 @@ public:
                       "Utf8Of<Texts>::type must be the UTF-8 structure textresgen-layout wrote");
         static_assert(sizeof(Utf8Texts) / sizeof(const char*) == sizeof(Texts) / sizeof(const wchar_t*),
                       "Utf8Of<Texts>::type must have as many members as Texts: regenerate textresouce_messages.h");
-        std::call_once(utf8Once_, [this] {
-            utf8_ = detail::Utf8Copy(reinterpret_cast<const unsigned char*>(&texts_), sizeof(Texts) / sizeof(const wchar_t*),
-                                     [](void* where) { new (where) Utf8Texts(); });
+        std::call_once(utf8_.once, [this] {
+            utf8_.buffer = detail::Utf8Copy(reinterpret_cast<const unsigned char*>(&texts_),
+                                            sizeof(Texts) / sizeof(const wchar_t*), [](void* where) { new (where) Utf8Texts(); });
         });
-        return *std::launder(reinterpret_cast<const Utf8Texts*>(utf8_.get()));
+        return *std::launder(reinterpret_cast<const Utf8Texts*>(utf8_.buffer.get()));
     }
 
     Loaded(detail::Opened opened, const Texts& texts)
@@ -202,8 +211,7 @@ private:
     std::vector<std::string> refused_;
     std::shared_ptr<const detail::Library> library_;
     Texts texts_;
-    mutable std::once_flag utf8Once_;
-    mutable std::unique_ptr<char[]> utf8_;  // the UTF-8 structure, then its texts
+    mutable detail::Utf8Cache utf8_;
 };
 
 // The language libraries of one application in one folder: the files
