@@ -48,6 +48,11 @@
 # text leaves every language building. Without the check a member missing
 # or extra fails the layout comparison.
 #
+# EMBED_IN <app-target> (needs LANGUAGE): the texts of <target> are also
+# built into the application <app-target>, as its base: the run-time Catalog
+# shows them when no library of the folder can be loaded (see
+# _textresgen_embed_base below).
+#
 # textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff>
 #                        BASE <base-target>|<base-definition-file>
 #                        [LANGUAGE <tag>] [CATALOG <name>] [CHECK|NO_CHECK]):
@@ -79,12 +84,12 @@ set(TEXTRESGEN_LANGUAGE_FOLDER "${CMAKE_BINARY_DIR}/languages" CACHE PATH
     "Folder of the language libraries that textresgen_add_library builds with LANGUAGE")
 
 function(textresgen_add_library target definition)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "CHECK;NO_CHECK" "SAME_LAYOUT_AS;BASE;LANGUAGE;CATALOG" "")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "CHECK;NO_CHECK" "SAME_LAYOUT_AS;BASE;LANGUAGE;CATALOG;EMBED_IN" "")
   if(arg_UNPARSED_ARGUMENTS OR arg_KEYWORDS_MISSING_VALUES)
     message(FATAL_ERROR "textresgen_add_library(${target} ${definition}): unexpected arguments "
                         "'${arg_UNPARSED_ARGUMENTS}${arg_KEYWORDS_MISSING_VALUES}'; "
                         "usage: textresgen_add_library(<target> <definition-file> [SAME_LAYOUT_AS <other-target>] "
-                        "[LANGUAGE <tag>] [CATALOG <name>] [CHECK|NO_CHECK]) "
+                        "[LANGUAGE <tag>] [CATALOG <name>] [CHECK|NO_CHECK] [EMBED_IN <app-target>]) "
                         "or textresgen_add_library(<target> <file.po|.pot|.xlf|.xliff> BASE <base-target>|<base-file> "
                         "[LANGUAGE <tag>] [CATALOG <name>] [CHECK|NO_CHECK])")
   endif()
@@ -314,6 +319,102 @@ function(textresgen_add_library target definition)
   # The catalog of a library whose SAME_LAYOUT_AS target is declared later
   # is known only once that one is: the deferred peer check names it then.
   _textresgen_name_library("${target}")
+  if(DEFINED arg_EMBED_IN)
+    _textresgen_embed_base("${target}" "${arg_EMBED_IN}" "${arg_LANGUAGE}" "${library_source}" "${dir}"
+                           "${source_options}")
+  endif()
+endfunction()
+
+# EMBED_IN: builds the base library's texts into the application `app` too,
+# so that it shows them when no language library can be loaded. The app
+# compiles the library's own generated source (with the same options: GCC's
+# UTF-16LE reading, the UTF-8 copy for Clang, no optimisation), its
+# InitString renamed by a definition on that source in that target only, not
+# exported; and a small generated ASCII source that registers it with the
+# run-time library under the layout's fingerprint and the LANGUAGE tag. It
+# also gets the include folder (textresouce.h, textresouce_layout.h), the
+# generation before its compilation, and TextResGen::runtime. An
+# application embeds one base.
+function(_textresgen_embed_base target app tag source dir options)
+  set(usage "textresgen_add_library(${target} ... EMBED_IN ${app})")
+  if(app STREQUAL "")
+    message(FATAL_ERROR "${usage}: EMBED_IN needs the application's target")
+  endif()
+  if(tag STREQUAL "")
+    message(FATAL_ERROR "${usage}: EMBED_IN needs LANGUAGE <tag>, the language of the texts built in")
+  endif()
+  if(NOT TARGET "${app}")
+    message(FATAL_ERROR "${usage}: there is no target ${app}; declare the application before its texts")
+  endif()
+  get_target_property(type "${app}" TYPE)
+  get_target_property(imported "${app}" IMPORTED)
+  if(imported OR type STREQUAL "INTERFACE_LIBRARY" OR type STREQUAL "UTILITY")
+    message(FATAL_ERROR "${usage}: ${app} is no target that compiles sources")
+  endif()
+  get_target_property(embedded "${app}" TEXTRESGEN_EMBEDDED_BASE)
+  if(embedded)
+    message(FATAL_ERROR "${usage}: ${app} already embeds ${embedded}; an application embeds one base")
+  endif()
+  set_target_properties("${app}" PROPERTIES TEXTRESGEN_EMBEDDED_BASE "${target}")
+
+  string(MAKE_C_IDENTIFIER "${target}" id)
+  set(function "TextResGenEmbeddedInitString_${id}")
+  set(registration "${dir}/embed/textresgen_embedded_base.cpp")
+  file(CONFIGURE OUTPUT "${registration}" @ONLY CONTENT [=[
+// Written by textresgen_add_library(@target@ ... EMBED_IN @app@): registers the
+// texts of @target@, compiled into this application, as its base in "@tag@".
+#include <textresgen/runtime.h>
+
+#include "textresouce_layout.h"
+
+extern "C" void @function@(TextResource& t);  // its InitString
+
+namespace {
+
+const void* EmbeddedTexts() {
+    static const TextResource texts = [] {
+        TextResource filled{};
+        @function@(filled);
+        return filled;
+    }();
+    return &texts;
+}
+
+[[maybe_unused]] const bool registered = textresgen::detail::RegisterEmbeddedBase(
+    textresgen::LayoutOf<TextResource>::kFingerprint, "@tag@", &EmbeddedTexts);
+
+}  // namespace
+]=])
+
+  # Source properties belong to a directory: set them where the app is, for
+  # the app only, since the library compiles the same file. Where the app
+  # shares the library's directory, the library's own options apply already.
+  get_target_property(app_dir "${app}" SOURCE_DIR)
+  set(for_app "$<STREQUAL:$<TARGET_PROPERTY:NAME>,${app}>")
+  set(app_options "")
+  if(NOT app_dir STREQUAL CMAKE_CURRENT_SOURCE_DIR)
+    list(APPEND app_options ${options})
+  endif()
+  if(WIN32 OR CYGWIN)
+    set(no_export "dllexport=noinline")   # __declspec(noinline): nothing exported from the app
+  else()
+    list(APPEND app_options "-D__declspec(x)=")  # an option: CMake drops function-style definitions
+    set(no_export "")
+  endif()
+  set(app_definitions "InitString=${function}" ${no_export})
+  set_property(SOURCE "${source}" "${registration}" TARGET_DIRECTORY "${app}" PROPERTY GENERATED TRUE)
+  set_property(SOURCE "${source}" TARGET_DIRECTORY "${app}" APPEND PROPERTY COMPILE_OPTIONS
+               "$<${for_app}:${app_options}>")
+  set_property(SOURCE "${source}" TARGET_DIRECTORY "${app}" APPEND PROPERTY COMPILE_DEFINITIONS
+               "$<${for_app}:${app_definitions}>")
+  # Its options are its own: never merged into another source's unit.
+  set_property(SOURCE "${source}" TARGET_DIRECTORY "${app}" PROPERTY SKIP_UNITY_BUILD_INCLUSION ON)
+  set_property(SOURCE "${source}" TARGET_DIRECTORY "${app}" PROPERTY SKIP_PRECOMPILE_HEADERS ON)
+
+  target_sources("${app}" PRIVATE "${source}" "${registration}")
+  target_include_directories("${app}" PRIVATE "${dir}/include")
+  target_link_libraries("${app}" PRIVATE TextResGen::runtime)
+  add_dependencies("${app}" textresgen_generate_${target})
 endfunction()
 
 # Sets `result` to the checker textresgen_add_library runs before each

@@ -176,6 +176,27 @@ std::shared_ptr<const Library> OpenStamped(const CatalogSettings& settings, cons
     return why.empty() ? library : nullptr;
 }
 
+// True when the language tags `a` and `b` are the same, as lookup compares
+// them: a match of the same length is the whole tag.
+bool SameTag(const std::string& a, const std::string& b) {
+    const std::string match = LookupLanguage({a}, {b}, "");
+    return !match.empty() && a.size() == b.size();
+}
+
+// The base built into the application, in place of a library. Refused()
+// says why, when anything was refused or the folder is missing; a base
+// chosen while the folder is fine and nothing failed needs no word.
+Opened Embedded(const CatalogSettings& settings, const std::string& base, const char* fingerprint, Opened opened) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(settings.folder, error))
+        opened.refused.push_back(Shown(settings.folder) + ": the languages folder is missing (or cannot be read)");
+    if (!opened.refused.empty())
+        opened.refused.push_back("the base built into the application (" + Shown(base) + ") is shown");
+    opened.language = base;
+    opened.embedded = EmbeddedBaseTexts(fingerprint);
+    return opened;
+}
+
 }  // namespace
 
 std::vector<std::string> UsableLanguages(const CatalogSettings& settings, const char* fingerprint) {
@@ -208,9 +229,15 @@ std::vector<std::string> AvailableLanguages(const CatalogSettings& settings) {
 
 Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>& wanted, const char* fingerprint,
                  const std::function<std::string(Function initString)>& fill) {
+    // A base built into the application counts as available in its language.
+    const std::string base = EmbeddedBaseLanguage(fingerprint);
+    const std::vector<std::string> onDisk = AvailableLanguages(settings);
+    std::vector<std::string> available = onDisk;
+    if (!base.empty() && std::none_of(onDisk.begin(), onDisk.end(), [&](const std::string& tag) { return SameTag(tag, base); }))
+        available.push_back(base);
+
     // The order of lookup: every wanted tag's best match in turn, then the fallback.
     std::vector<std::string> order;
-    const std::vector<std::string> available = AvailableLanguages(settings);
     for (auto tag = wanted.begin(); tag != wanted.end() && order.size() < kMostTried; ++tag) {
         const std::string match = LookupLanguage({*tag}, available, "");
         if (!match.empty() && std::find(order.begin(), order.end(), match) == order.end()) order.push_back(match);
@@ -219,6 +246,11 @@ Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>
 
     Opened opened;
     for (const std::string& tag : order) {
+        // The base's language: its library, when the folder holds one (a
+        // corrected base can be shipped that way), else the built-in base.
+        const bool isBase = !base.empty() && SameTag(tag, base);
+        if (isBase && std::find(onDisk.begin(), onDisk.end(), tag) == onDisk.end())
+            return Embedded(settings, base, fingerprint, std::move(opened));
         const std::string name = FileName(settings, tag);
         const std::filesystem::path path = settings.folder / name;
         std::string why;
@@ -235,7 +267,9 @@ Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>
             }
         }
         opened.refused.push_back(Shown(path) + ": " + Shown(why));
+        if (isBase) return Embedded(settings, base, fingerprint, std::move(opened));
     }
+    if (!base.empty()) return Embedded(settings, base, fingerprint, std::move(opened));
     std::string message = "no language library could be loaded";
     for (const std::string& line : opened.refused) message += "\n  " + line;
     throw LoadError(message);

@@ -1,4 +1,5 @@
-// The characters of Format's arguments and of its UTF-8 result. The run-time
+// The characters of Format's arguments and of its UTF-8 result, and the
+// UTF-8 of Loaded::Utf8(). The run-time
 // library may use nothing of lib/ (whose text/ holds the decoder the tools
 // share), so it reads its arguments here: every byte or unit that is no
 // part of a well-formed character becomes U+FFFD, never a read past the

@@ -6,7 +6,7 @@
 //   Files.Deleted.one=%d file deleted
 //   Files.Deleted.other=%d files deleted
 //
-//   std::swprintf(buffer, size, textresgen::PluralText(texts->Get().Files.Deleted, texts->Language(), n), n);
+//   std::wstring line = textresgen::Format(textresgen::PluralText(texts->Get().Files.Deleted, texts->Language(), n), n);
 #pragma once
 
 #include <cstdint>

@@ -9,7 +9,7 @@
 //
 //   textresgen::Catalog<TextResource> catalog(textresgen::FolderOfThisProgram() / "languages", "notes", "en");
 //   auto texts = catalog.Load(textresgen::PreferredLanguages());
-//   std::wprintf(L"%ls\n", texts->Get().App.Title);
+//   std::cout << texts->Utf8().App.Title << '\n';   // UTF-8; Get() has the wide texts
 #pragma once
 
 #include <cstddef>
@@ -84,6 +84,12 @@ public:
 template <class Texts>
 struct LayoutOf;
 
+// The UTF-8 twin of a generated structure (the same nesting, `const char*`
+// members), which Loaded::Utf8() fills: textresouce_messages.h, written
+// beside textresouce.h, specialises it for TextResource.
+template <class Texts>
+struct Utf8Of;
+
 namespace detail {
 
 class Library;  // a loaded language library; unloaded when the last owner lets go
@@ -93,22 +99,57 @@ struct CatalogSettings {
     std::string prefix;
     std::string fallback;
     bool acceptUnstamped = false;
-    // The base's own texts, for the load check's members that the companion
-    // holds no text for (a translation that added directives to a text that
-    // takes none): fills the structure at `out` (`size` bytes) and returns
-    // what keeps those texts alive, null when there is no base at hand.
-    // Empty: the fallback library is loaded for them (Catalog::BaseTexts).
-    std::function<std::shared_ptr<const void>(void* out, std::size_t size)> baseTexts = nullptr;
 };
 
 // A function of a library, before it is cast to its real type.
 using Function = void (*)();
 
-// One language library, opened and checked, ready to fill a structure.
+// One language library, opened and checked, ready to fill a structure; or,
+// with `embedded` set, the base built into the application (no library).
 struct Opened {
     std::string language;
     std::shared_ptr<const Library> library;
     std::vector<std::string> refused;
+    const void* embedded = nullptr;  // the base's filled structure
+};
+
+// ---- The base built into the application (runtime/embedded_base.cpp) ----
+
+// The function that textresgen_add_library(... EMBED_IN <app>) compiles into
+// the application: the base's structure, filled on the first call.
+using EmbeddedTexts = const void* (*)();
+
+// Registers the base of the layout `fingerprint` in the language `tag`;
+// called before main by the source EMBED_IN generates. A second base of the
+// same layout replaces the first (textresgen_add_library lets an application
+// embed one base).
+bool RegisterEmbeddedBase(const char* fingerprint, const char* tag, EmbeddedTexts texts);
+
+// The language tag of the base registered for `fingerprint`; empty when none is.
+std::string EmbeddedBaseLanguage(const char* fingerprint);
+
+// The filled structure of the base registered for `fingerprint` (a
+// TextResource with that fingerprint, valid until the program ends), or
+// null when none is.
+const void* EmbeddedBaseTexts(const char* fingerprint);
+
+// ---- UTF-8 texts (runtime/utf8_texts.cpp) ----
+
+// One buffer: first the UTF-8 structure that `construct` places at its start
+// (`count` pointers, zeroed), then the UTF-8 form of the `count` texts of the
+// structure at `members` (UTF-16 or UTF-32 `const wchar_t*`, in declaration
+// order), each ending in '\0', with the structure's pointers set to them.
+// Never fails on a text: a lone surrogate or a value past U+10FFFF becomes
+// U+FFFD. Throws std::bad_alloc.
+std::unique_ptr<char[]> Utf8Copy(const unsigned char* members, std::size_t count, void (*construct)(void* where));
+
+// Loaded's UTF-8 texts, made once. A copy of a Loaded makes its own.
+struct Utf8Cache {
+    std::once_flag once;
+    std::unique_ptr<char[]> buffer;  // the UTF-8 structure, then its texts
+    Utf8Cache() = default;
+    Utf8Cache(const Utf8Cache&) {}
+    Utf8Cache& operator=(const Utf8Cache&) = delete;
 };
 
 // The tags of the language libraries in the folder, sorted.
@@ -213,6 +254,27 @@ public:
         }
     }
 
+
+    // Every member of Get() in UTF-8, for std::cout, {fmt} and the POSIX
+    // terminal, with no locale set: made on the first call (any thread; one
+    // conversion however many call at once) into one buffer this object
+    // owns, so valid as long as the handle lives. Needs textresouce_messages.h
+    // (included by textresouce_layout.h), which declares the UTF-8 structure.
+    template <class T = Texts>
+    const typename Utf8Of<T>::type& Utf8() const {
+        using Utf8Texts = typename Utf8Of<T>::type;
+        static_assert(std::is_trivially_copyable_v<Utf8Texts> && std::is_standard_layout_v<Utf8Texts> &&
+                          sizeof(Utf8Texts) % sizeof(const char*) == 0,
+                      "Utf8Of<Texts>::type must be the UTF-8 structure textresgen-layout wrote");
+        static_assert(sizeof(Utf8Texts) / sizeof(const char*) == sizeof(Texts) / sizeof(const wchar_t*),
+                      "Utf8Of<Texts>::type must have as many members as Texts: regenerate textresouce_messages.h");
+        std::call_once(utf8_.once, [this] {
+            utf8_.buffer = detail::Utf8Copy(reinterpret_cast<const unsigned char*>(&texts_),
+                                            sizeof(Texts) / sizeof(const wchar_t*), [](void* where) { new (where) Utf8Texts(); });
+        });
+        return *std::launder(reinterpret_cast<const Utf8Texts*>(utf8_.buffer.get()));
+    }
+
     Loaded(detail::Opened opened, const Texts& texts, detail::CheckedTexts checked = {})
         : language_(std::move(opened.language)), refused_(std::move(opened.refused)),
           library_(std::move(opened.library)), checked_(std::move(checked)), texts_(texts) {}
@@ -223,6 +285,7 @@ private:
     std::shared_ptr<const detail::Library> library_;
     detail::CheckedTexts checked_;
     Texts texts_;
+    mutable detail::Utf8Cache utf8_;
 };
 
 // The language libraries of one application in one folder: the files
@@ -255,14 +318,19 @@ public:
     // Picks by LookupLanguage, verifies, fills. At most 32 different
     // libraries matched by `wanted` are tried, then the fallback. The
     // handle keeps its library loaded for as long as anyone holds it; a
-    // later Load switches. Throws LoadError when not even the fallback can
-    // be loaded.
+    // later Load switches. With a base built into the application
+    // (textresgen_add_library's EMBED_IN) its tag counts as available: a
+    // library of that tag in the folder is still preferred, and the built-in
+    // base is taken in its place, or when nothing else loads (a missing
+    // folder too); Refused() then says why. Without one, throws LoadError
+    // when not even the fallback can be loaded.
     std::shared_ptr<const Loaded<Texts>> Load(const std::vector<std::string>& wanted) const {
         auto texts = std::make_unique<Texts>();
         detail::Opened opened = detail::OpenFirst(
             settings_, wanted, LayoutOf<Texts>::kFingerprint, [&texts](detail::Function initString) {
                 return detail::FillChecked(initString, sizeof(Texts), &Call, texts.get());
             });
+        if (opened.embedded != nullptr) *texts = *static_cast<const Texts*>(opened.embedded);
         detail::CheckedTexts checked;
         if constexpr (detail::HasBaseTexts<Texts>::value) checked = CheckAgainstBase(*texts, opened.language);
         return std::make_shared<const Loaded<Texts>>(std::move(opened), *texts, std::move(checked));
@@ -282,10 +350,14 @@ private:
                                     [this, &language](void* out) { return BaseTexts(language, out); });
     }
 
-    // The base's texts for the load check: the hook's (an embedded base),
-    // else the fallback library's when another language was loaded.
+    // The base's texts for the load check: the base built into the
+    // application (static, nothing to keep alive), else the fallback
+    // library's when another language was loaded.
     std::shared_ptr<const void> BaseTexts(const std::string& language, void* out) const {
-        if (settings_.baseTexts) return settings_.baseTexts(out, sizeof(Texts));
+        if (const void* embedded = detail::EmbeddedBaseTexts(LayoutOf<Texts>::kFingerprint)) {
+            new (out) Texts(*static_cast<const Texts*>(embedded));
+            return std::shared_ptr<const void>(embedded, [](const void*) {});
+        }
         if (language == settings_.fallback) return nullptr;
         try {
             detail::Opened base = detail::OpenFirst(
@@ -307,11 +379,13 @@ private:
 
 // The language an application shows now, for many threads: Get() gives a
 // reader the whole of one language, never a mix, and keeps it loaded while
-// the reader holds it; Set() switches for later readers.
+// the reader holds it; Set() switches for later readers and tells the
+// listeners.
 template <class Texts>
 class CurrentLanguage {
 public:
     using Handle = std::shared_ptr<const Loaded<Texts>>;
+    using Listener = std::function<void(const Handle&)>;
     explicit CurrentLanguage(Handle first) : current_(std::move(first)) {}
 
     Handle Get() const {
@@ -319,19 +393,40 @@ public:
         return current_;
     }
 
-    // The old language is let go after the lock: unloading its library, when
-    // this was its last holder, does not hold up the readers.
+    // Switches, then calls every listener with `next`, in the order they
+    // were added, on the thread that called Set, with no lock held: a
+    // listener may call Get() (or anything else here). A listener that calls
+    // Set() starts a nested round with that language before this round has
+    // reached the later listeners, which then see the older language last:
+    // switch from a listener only through a queue of your own. What a
+    // listener throws reaches the caller of Set, and the later listeners are
+    // not called. The old language is let go after the lock: unloading its
+    // library, when this was its last holder, does not hold up the readers.
     void Set(Handle next) {
+        Handle old;
+        std::vector<std::shared_ptr<const Listener>> listeners;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            current_.swap(next);
+            old = std::exchange(current_, next);
+            listeners = listeners_;
         }
-        next.reset();
+        old.reset();
+        for (const auto& listener : listeners) (*listener)(next);
+    }
+
+    // Adds a listener, called after each later Set (not for the language
+    // shown now). Listeners cannot be removed: capture what may go away
+    // through a std::weak_ptr.
+    void OnChange(Listener listener) {
+        auto shared = std::make_shared<const Listener>(std::move(listener));
+        std::lock_guard<std::mutex> lock(mutex_);
+        listeners_.push_back(std::move(shared));
     }
 
 private:
     mutable std::mutex mutex_;
     Handle current_;
+    std::vector<std::shared_ptr<const Listener>> listeners_;
 };
 
 }  // namespace textresgen

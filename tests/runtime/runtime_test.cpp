@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstring>
 #include <cstdint>
 #include <cwchar>
+#include <future>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -220,6 +224,98 @@ TEST(Runtime, SwitchingUnderReaders) {
     for (std::thread& reader : readers) reader.join();
     EXPECT_EQ(mixed.load(), 0);
     EXPECT_GT(reads.load(), 0);
+}
+
+// Utf8Copy, under Loaded::Utf8(): each text in UTF-8, whatever wchar_t is
+// (UTF-16 on Windows, UTF-32 elsewhere); what is no Unicode scalar value
+// becomes U+FFFD and the conversion goes on.
+TEST(Runtime, Utf8OfWideTexts) {
+    const bool utf16 = sizeof(wchar_t) == 2;
+    const wchar_t smile[] = {utf16 ? wchar_t(0xD83D) : wchar_t(0x1F600), utf16 ? wchar_t(0xDE00) : wchar_t(0), 0};
+    const wchar_t loneHigh[] = {L'a', wchar_t(0xD800), L'b', 0};
+    const wchar_t highAtEnd[] = {L'a', wchar_t(0xDBFF), 0};
+    const wchar_t loneLow[] = {wchar_t(0xDC00), L'z', 0};
+    // UTF-16: the second high surrogate pairs; UTF-32: no unit is a character.
+    const wchar_t twoHighs[] = {wchar_t(0xD800), wchar_t(0xD800), wchar_t(0xDC00), 0};
+    const struct {
+        const wchar_t* text;
+        const char* expected;
+    } cases[] = {
+        {L"", ""},
+        {L"plain ASCII ~", "plain ASCII ~"},
+        {L"Gr\u00FC\u00DFe \u00A0\u07FF", "Gr\xC3\xBC\xC3\x9F" "e \xC2\xA0\xDF\xBF"},
+        {L"\u0800\u65E5\uFFFD\uFFFF", "\xE0\xA0\x80\xE6\x97\xA5\xEF\xBF\xBD\xEF\xBF\xBF"},
+        {smile, "\xF0\x9F\x98\x80"},
+        {loneHigh, "a\xEF\xBF\xBD" "b"},
+        {highAtEnd, "a\xEF\xBF\xBD"},
+        {loneLow, "\xEF\xBF\xBDz"},
+        {twoHighs, utf16 ? "\xEF\xBF\xBD\xF0\x90\x80\x80" : "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+    };
+    std::vector<const wchar_t*> members;
+    for (const auto& c : cases) members.push_back(c.text);
+    const std::unique_ptr<char[]> copy = detail::Utf8Copy(reinterpret_cast<const unsigned char*>(members.data()),
+                                                          members.size(), [](void* where) { new (where) const char*[1](); });
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const char* text = nullptr;
+        std::memcpy(&text, copy.get() + i * sizeof text, sizeof text);
+        EXPECT_STREQ(text, cases[i].expected) << "case " << i;
+    }
+    if (!utf16) {  // UTF-32 only: past U+10FFFF, and a surrogate as a unit of its own
+        const wchar_t beyond[] = {wchar_t(0x110000), wchar_t(0xD800), wchar_t(0x10FFFF), 0};
+        const wchar_t* one[] = {beyond};
+        const std::unique_ptr<char[]> converted =
+            detail::Utf8Copy(reinterpret_cast<const unsigned char*>(one), 1, [](void* where) { new (where) const char*[1](); });
+        const char* text = nullptr;
+        std::memcpy(&text, converted.get(), sizeof text);
+        EXPECT_STREQ(text, "\xEF\xBF\xBD\xEF\xBF\xBD\xF4\x8F\xBF\xBF");
+    }
+}
+
+// Utf8() of a loaded library: every member, made once however many threads
+// ask at once, and the same structure on every later call.
+TEST(Runtime, Utf8OfALoadedLanguageIsMadeOnce) {
+    const auto texts = TestCatalog().Load({"ru"});
+    ASSERT_EQ(texts->Language(), "ru");
+    std::vector<std::future<const TextResourceUtf8*>> callers;
+    for (int i = 0; i < 8; ++i)
+        callers.push_back(std::async(std::launch::async, [&texts] { return &texts->Utf8(); }));
+    std::set<const TextResourceUtf8*> made;
+    for (auto& caller : callers) made.insert(caller.get());
+    ASSERT_EQ(made.size(), 1u);
+    const TextResourceUtf8& utf8 = texts->Utf8();
+    EXPECT_EQ(&utf8, *made.begin());
+    EXPECT_STREQ(utf8.A.Count, "%d \xD0\xB7\xD0\xB0\xD0\xBC\xD0\xB5\xD1\x82\xD0\xBE\xD0\xBA");  // "%d заметок"
+    EXPECT_STREQ(utf8.A.Beta, "\xD0\x91\xD0\xB5\xD1\x82\xD0\xB0");  // "Бета", the first member
+    EXPECT_STREQ(utf8.Files.few, "%d \xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB\xD0\xB0");  // "%d файла"
+    EXPECT_STREQ(utf8.Files.zero, "%d \xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB\xD0\xBE\xD0\xB2");  // the last
+}
+
+// OnChange: each listener once per Set, in the order they were added, with
+// the new language, and with no lock held: a listener that calls Get() does
+// not deadlock (the Sets run on a thread of their own, so that a deadlock
+// fails the test instead of hanging it).
+TEST(Runtime, ListenersAreCalledAfterEachSet) {
+    const Catalog<TextResource> catalog = TestCatalog();
+    CurrentLanguage<TextResource> current(catalog.Load({"en"}));
+    std::vector<std::string> calls;  // "<listener> <language> <what Get() gave>"
+    for (const char* name : {"first", "second"}) {
+        current.OnChange([&current, &calls, name](const CurrentLanguage<TextResource>::Handle& next) {
+            const auto seen = current.Get();
+            calls.push_back(std::string(name) + " " + next->Language() + (seen == next ? " current" : " stale"));
+        });
+    }
+    std::promise<void> finished;
+    std::thread switcher([&] {
+        for (const char* tag : {"de", "ru", "de"}) current.Set(catalog.Load({tag}));
+        finished.set_value();
+    });
+    if (finished.get_future().wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        switcher.detach();
+        FAIL() << "Set did not return: a listener calling Get() deadlocks";
+    }
+    switcher.join();
+    EXPECT_EQ(calls, (std::vector<std::string>{"first de current", "second de current", "first ru current",
+                                               "second ru current", "first de current", "second de current"}));
 }
 
 }  // namespace
