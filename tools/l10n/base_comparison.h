@@ -56,6 +56,7 @@ struct UpdateCounts {
     std::size_t removed = 0;  // units whose names left the base
     std::size_t review = 0;   // translations made for another source text, now marked for review
     std::size_t carried = 0;  // new names that took a renamed name's translation for review
+    std::size_t revived = 0;  // names back in the base that took their obsolete entry's translation (PO)
 };
 
 // The counts of an update (all but `changed` and `carried`, which the merge

@@ -61,7 +61,7 @@ public:
             if (!ForEachPoUnit(document, problem, [&](ExchangeUnit&& unit) { counter.Add(unit); })) return false;
             counts = counter.Counts();
         }
-        merged = UpdatePo(document, base, counts.changed, counts.carried);
+        merged = UpdatePo(document, base, counts.changed, counts.carried, counts.revived);
         counts.changed = counts.changed && merged != bytes;
         if (!counts.changed) std::string().swap(merged);
         return true;

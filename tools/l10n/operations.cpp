@@ -327,6 +327,7 @@ bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& 
             (counts.carried > 0
                      ? ", " + std::to_string(counts.carried) + " added with a renamed name's translation for review"
                      : "") +
+            (counts.revived > 0 ? ", " + std::to_string(counts.revived) + " added back from obsolete entries" : "") +
             (counts.changed ? "" : " (unchanged)") + "\n";
     if (counts.changed) return WriteThenSummarize(path, updated, summary, err);
     err.Print(summary);

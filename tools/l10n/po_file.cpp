@@ -228,6 +228,7 @@ private:
         entry_ = PoEntry();
         entry_.first = line_;
         open_ = true;
+        previousField_ = nullptr;
     }
 
     bool CloseEntry() {
@@ -306,24 +307,20 @@ private:
             case '|': {
                 kind = PoLineKind::Previous;
                 rest = TrimLeft(rest);
-                std::string ignored;
                 std::string error;
-                if (StartsWith(rest, "msgid") && !StartsWith(rest, "msgid_")) {
-                    entry_.hasPrevious = true;
+                const bool msgid = StartsWith(rest, "msgid") && !StartsWith(rest, "msgid_");
+                if (msgid || StartsWith(rest, "msgctxt")) {
+                    previousField_ = msgid ? &entry_.previousMsgid : &entry_.previousContext;
+                    (msgid ? entry_.hasPrevious : entry_.hasPreviousContext) = true;
                     previous_.clear();
-                    previousIsMsgid_ = true;
-                    if (!ParseQuoted(rest.substr(5), previous_, error)) return Fail(error);
-                    doc_.decoded.push_back(previous_);
-                    entry_.previousMsgid = doc_.decoded.back();
-                } else if (StartsWith(rest, "\"")) {
-                    if (!ParseQuoted(rest, previousIsMsgid_ ? previous_ : ignored, error)) return Fail(error);
-                    if (previousIsMsgid_) {
-                        doc_.decoded.push_back(previous_);
-                        entry_.previousMsgid = doc_.decoded.back();
-                    }
-                } else {
-                    previousIsMsgid_ = false;  // #| msgctxt and the like: kept, not read
+                    rest.remove_prefix(msgid ? 5 : 7);
+                } else if (!StartsWith(rest, "\"")) {
+                    previousField_ = nullptr;  // #| msgid_plural: kept, not read
                 }
+                if (previousField_ == nullptr) return true;
+                if (!ParseQuoted(rest, previous_, error)) return Fail(error);
+                doc_.decoded.push_back(previous_);
+                *previousField_ = doc_.decoded.back();
                 return true;
             }
             default: kind = PoLineKind::Comment; return true;
@@ -422,8 +419,8 @@ private:
     std::string_view raw_;               // its first string's bytes in the file
     std::size_t segments_ = 0;           // how many strings it has
     PoLineKind fieldKind_ = PoLineKind::Msgid;
-    bool previousIsMsgid_ = false;
-    std::string previous_;  // the "#| msgid" being read
+    std::string_view* previousField_ = nullptr;  // the "#| msgid" or "#| msgctxt" being read
+    std::string previous_;
 };
 
 // ------------------------------------------------------------------ writing
@@ -488,8 +485,16 @@ bool IsCFormatUnit(std::string_view source, bool plural, std::string_view source
     return IsCFormatText(source) || (plural && IsCFormatText(sourcePlural));
 }
 
+// The source a fuzzy translation was made for, as "#| msgctxt" (when its
+// name was another) and "#| msgid", as msgmerge --previous writes them.
+struct PreviousSource {
+    std::optional<std::string_view> context;
+    std::string_view msgid;
+};
+
 // `forms`: how many msgstr[i] a plural unit gets in this file.
-std::vector<std::string> UnitLines(const ExchangeUnit& unit, std::optional<std::string_view> previous, std::size_t forms) {
+std::vector<std::string> UnitLines(const ExchangeUnit& unit, const std::optional<PreviousSource>& previous,
+                                   std::size_t forms) {
     std::vector<std::string> lines;
     AppendNotes(lines, unit.notes);
     lines.push_back("#: " + unit.key);
@@ -498,7 +503,10 @@ std::vector<std::string> UnitLines(const ExchangeUnit& unit, std::optional<std::
     if (IsCFormatUnit(unit.source, unit.plural, unit.sourcePlural)) flags.push_back("c-format");
     if (!unit.translate) flags.push_back(kReadOnlyFlag);
     if (!flags.empty()) lines.push_back(FlagLine(flags));
-    if (previous) AppendString(lines, "#| msgid", *previous);
+    if (previous) {
+        if (previous->context) AppendString(lines, "#| msgctxt", *previous->context);
+        AppendString(lines, "#| msgid", previous->msgid);
+    }
     AppendString(lines, "msgctxt", unit.key);
     AppendString(lines, "msgid", unit.source);
     if (!unit.plural) {
@@ -895,20 +903,90 @@ PluralHeader ReadPluralHeader(const PoDocument& document, const BaseFile& base) 
     return header;
 }
 
+// The obsolete "#~" entries of the file, each read as the entry it was
+// (its lines without "#~"), by key: a name that comes back to the base
+// takes its translation, and an obsolete entry never stays beside an active
+// one of its name, which gettext refuses as a duplicate definition.
+struct ObsoleteUnit {
+    std::size_t entry = 0;  // in the file's entries
+    std::string bytes;      // its lines without "#~", which `document` views
+    PoDocument document;
+    const PoEntry* unit = nullptr;
+};
+
+class ObsoleteEntries {
+public:
+    explicit ObsoleteEntries(const PoDocument& document) {
+        for (std::size_t e = 0; e < document.entries.size(); ++e) {
+            const PoEntry& entry = document.entries[e];
+            if (!entry.obsolete) continue;
+            ObsoleteUnit& old = units_.emplace_back();  // a deque: the views into `bytes` stay valid
+            old.entry = e;
+            for (std::size_t i = entry.first; i < entry.end; ++i) {
+                if (document.kinds[i] != PoLineKind::Obsolete) continue;
+                std::string_view line = TrimLeft(document.lines[i]).substr(2);
+                if (StartsWith(line, "|")) old.bytes += '#';
+                else if (StartsWith(line, " ")) line.remove_prefix(1);
+                old.bytes.append(line.data(), line.size()) += '\n';
+            }
+            ExchangeProblem ignored;
+            std::string key;
+            if (!ParsePo(old.bytes, old.document, ignored)) continue;
+            for (const PoEntry& candidate : old.document.entries) {
+                if (!candidate.IsUnit()) continue;
+                if (old.unit || !PoEntryKey(old.document, candidate, key)) {
+                    old.unit = nullptr;  // more than one entry, or none with a key: left as it is
+                    break;
+                }
+                old.unit = &candidate;
+            }
+            if (old.unit) byKey_[key] = &old;
+        }
+    }
+
+    // The obsolete entry a name of the base comes back from: one of its
+    // name and kind (plural or not) that has a translation.
+    const ObsoleteUnit* Revives(const BaseUnit& unit) const {
+        const auto found = byKey_.find(std::string(unit.key));
+        if (found == byKey_.end()) return nullptr;
+        const PoEntry& old = *found->second->unit;
+        return old.hasPlural == unit.plural && old.HasTranslation() ? found->second : nullptr;
+    }
+    // The obsolete entry of a key, or null.
+    const ObsoleteUnit* OfKey(std::string_view key) const {
+        const auto found = byKey_.find(std::string(key));
+        return found == byKey_.end() ? nullptr : found->second;
+    }
+
+private:
+    std::deque<ObsoleteUnit> units_;
+    std::unordered_map<std::string, const ObsoleteUnit*> byKey_;
+};
+
 // The base's names the file lacks and where they go: after the nearest
 // name before it in the base that the file holds (the first ones before
 // the file's first unit), so that the translator's order stays and the new
 // units stand among their neighbours. A new name whose source is that of a
 // translated name that left the base (a rename), or close to it, takes its
 // translation, fuzzy.
+// A new name's translation taken from a name that left the base.
+struct RenamedFrom {
+    const PoEntry* entry;
+    std::string_view key;
+};
+
+// A name that came back to the base takes its obsolete "#~" entry's
+// translation (`revived`), and that entry goes.
 struct NewUnits {
     std::unordered_map<std::string_view, std::vector<const BaseUnit*>> after;
     std::vector<const BaseUnit*> atStart;
-    std::unordered_map<const BaseUnit*, const PoEntry*> renamedFrom;
+    std::unordered_map<const BaseUnit*, RenamedFrom> renamedFrom;
+    std::unordered_map<const BaseUnit*, const ObsoleteUnit*> revived;
     bool any = false;
 };
 
-NewUnits PlaceNewUnits(const PoDocument& document, const BaseFile& base, const EntriesInBase& match) {
+NewUnits PlaceNewUnits(const PoDocument& document, const BaseFile& base, const EntriesInBase& match,
+                       const ObsoleteEntries& obsolete) {
     NewUnits placed;
     std::vector<const BaseUnit*> added;
     const std::string_view* anchor = nullptr;
@@ -919,15 +997,19 @@ NewUnits PlaceNewUnits(const PoDocument& document, const BaseFile& base, const E
         }
         placed.any = true;
         (anchor ? placed.after[*anchor] : placed.atStart).push_back(&unit);
-        if (!unit.plural) added.push_back(&unit);
+        if (const ObsoleteUnit* old = obsolete.Revives(unit)) {
+            placed.revived.emplace(&unit, old);
+        } else if (!unit.plural) {
+            added.push_back(&unit);
+        }
     }
-    std::vector<const PoEntry*> removed;
+    std::vector<RenamedFrom> removed;
     std::vector<std::string> removedSources;
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
         if (!entry.IsUnit() || match.keys[e].empty() || match.baseOf[e] || entry.hasPlural || entry.msgstr.empty())
             continue;
-        removed.push_back(&entry);
+        removed.push_back({&entry, match.keys[e]});
         removedSources.emplace_back(entry.msgid);
     }
     const std::vector<long> matches = MatchRenames(added, removedSources);
@@ -1090,32 +1172,74 @@ private:
     bool anyBlock_ = false;
 };
 
-// The new names' entries, untranslated, or fuzzy with a renamed name's
-// translation and its source as "#| msgid".
+// A name back in the base, from its obsolete entry: translated when its
+// source is the same, else fuzzy with the source it was made for as
+// "#| msgid"; its translator comments and flags as the entry had them.
+std::vector<std::string> RevivedEntry(const PoDocument& document, const EndedLines& file, const ObsoleteUnit& old,
+                                      const BaseUnit& unit, std::size_t forms) {
+    const PoEntry& was = *old.unit;
+    const PoEntry& outer = document.entries[old.entry];
+    ExchangeUnit revived = UntranslatedUnit(unit);
+    const bool sourceChanged = was.msgid != unit.source || (unit.plural && was.msgidPlural != unit.SourcePlural());
+    revived.state = sourceChanged || outer.HasFlag("fuzzy") ? UnitState::NeedsReview : UnitState::Translated;
+    if (unit.plural) {
+        for (std::size_t i = 0; i < was.FormCount(); ++i) revived.forms.push_back({"", std::string(was.forms->msgstrs[i])});
+    } else {
+        revived.target = was.msgstr;
+    }
+    std::vector<std::string> lines = file.OfKind(outer, PoLineKind::Comment);
+    std::optional<PreviousSource> previous;
+    if (sourceChanged) previous = PreviousSource{std::nullopt, was.hasPrevious ? was.previousMsgid : was.msgid};
+    std::vector<std::string> entry = UnitLines(revived, previous, forms);
+    lines.insert(lines.end(), entry.begin(), entry.end());
+    return lines;
+}
+
+// The new names' entries: a name back in the base from its obsolete entry,
+// else untranslated, or fuzzy with a renamed name's translation and its
+// name and source as "#| msgctxt" and "#| msgid".
 void AddNewEntries(MergedPo& merged, const std::vector<const BaseUnit*>& units, const NewUnits& placed,
-                   std::size_t forms) {
+                   const PoDocument& document, const EndedLines& file, std::size_t forms) {
     for (const BaseUnit* unit : units) {
+        const auto back = placed.revived.find(unit);
+        if (back != placed.revived.end()) {
+            merged.AddBlock(RevivedEntry(document, file, *back->second, *unit, forms));
+            continue;
+        }
         ExchangeUnit fresh = UntranslatedUnit(*unit);
         const auto from = placed.renamedFrom.find(unit);
         if (from == placed.renamedFrom.end()) {
             merged.AddBlock(UnitLines(fresh, std::nullopt, forms));
             continue;
         }
-        const PoEntry& old = *from->second;
+        const PoEntry& old = *from->second.entry;
         fresh.state = UnitState::NeedsReview;
         fresh.target = old.msgstr;
-        merged.AddBlock(UnitLines(fresh, old.hasPrevious ? old.previousMsgid : old.msgid, forms));
+        // The name and source the translation was made for: the oldest known.
+        const std::string_view context = old.hasPreviousContext ? old.previousContext : from->second.key;
+        merged.AddBlock(UnitLines(fresh, PreviousSource{context, old.hasPrevious ? old.previousMsgid : old.msgid}, forms));
     }
 }
 
 }  // namespace
 
-std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried) {
+std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried,
+                     std::size_t& revived) {
     const EntriesInBase match = MatchEntries(document, base);
     const PluralHeader header = ReadPluralHeader(document, base);
-    const NewUnits placed = PlaceNewUnits(document, base, match);
+    const ObsoleteEntries obsolete(document);
+    const NewUnits placed = PlaceNewUnits(document, base, match, obsolete);
     changed = placed.any;
     carried = placed.renamedFrom.size();
+    revived = placed.revived.size();
+    // Obsolete entries that go: one whose name is back, one whose name an
+    // entry has or now leaves as obsolete.
+    std::vector<bool> dropped(document.entries.size(), false);
+    for (const auto& back : placed.revived) dropped[back.second->entry] = true;
+    for (std::size_t e = 0; e < document.entries.size(); ++e) {
+        if (!document.entries[e].IsUnit() || match.keys[e].empty()) continue;
+        if (const ObsoleteUnit* old = obsolete.OfKey(match.keys[e])) dropped[old->entry] = true;
+    }
 
     // What stands before the first unit (the header and its comments) first,
     // then every entry in the file's order, each new name after its anchor.
@@ -1124,6 +1248,10 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     bool seenUnit = false;
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
+        if (dropped[e]) {
+            changed = true;
+            continue;
+        }
         if (!entry.IsUnit()) {
             const bool withPluralForms = entry.IsHeader() && header.addPluralForms;
             merged.AddKept(e, withPluralForms ? HeaderWithPluralForms(document, file, entry, header.language)
@@ -1131,14 +1259,14 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
             changed = changed || withPluralForms;
             continue;
         }
-        if (!seenUnit) AddNewEntries(merged, placed.atStart, placed, header.forms);
+        if (!seenUnit) AddNewEntries(merged, placed.atStart, placed, document, file, header.forms);
         seenUnit = true;
         if (!match.baseOf[e]) continue;
         merged.AddKept(e, UpdatedEntry(document, file, entry, *match.baseOf[e], changed));
         const auto next = placed.after.find(match.keys[e]);
-        if (next != placed.after.end()) AddNewEntries(merged, next->second, placed, header.forms);
+        if (next != placed.after.end()) AddNewEntries(merged, next->second, placed, document, file, header.forms);
     }
-    if (!seenUnit) AddNewEntries(merged, placed.atStart, placed, header.forms);
+    if (!seenUnit) AddNewEntries(merged, placed.atStart, placed, document, file, header.forms);
 
     // The entries of names that left the base, translated ones kept as
     // obsolete.

@@ -36,6 +36,7 @@ struct PoEntry {
     bool hasMsgstr = false;
     bool hasPlural = false;    // msgid_plural and msgstr[0], msgstr[1], ...
     bool hasPrevious = false;  // "#| msgid"
+    bool hasPreviousContext = false;  // "#| msgctxt"
     std::string_view context;
     std::string_view msgid;
     std::string_view msgstr;
@@ -51,6 +52,7 @@ struct PoEntry {
     // several such lines joined with ",".
     std::string_view flagText;
     std::string_view previousMsgid;
+    std::string_view previousContext;
     std::size_t keyLine = 0;  // 1-based: msgctxt, else msgid
     std::size_t msgstrLine = 0;
 
@@ -150,10 +152,15 @@ private:
 // take the file's most common one), blank lines, comment blocks between
 // entries, a missing final line end. A new name whose source equals or is
 // close to that of a translated name that left the base (MatchRenames)
-// takes its translation, fuzzy, with the old source as "#| msgid";
-// `carried` counts them. `changed` is false when the base asked for no change (the caller
-// then keeps the file's bytes).
-std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried);
+// takes its translation, fuzzy, with the old name and source as
+// "#| msgctxt" and "#| msgid"; `carried` counts them. A name that comes
+// back to the base takes the translation of its obsolete entry (fuzzy when
+// its source changed), and the obsolete entry goes; `revived` counts them.
+// An obsolete entry never stays beside an active one of its name.
+// `changed` is false when the base asked for no change (the caller then
+// keeps the file's bytes).
+std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried,
+                     std::size_t& revived);
 
 // Whether the text (UTF-8) is a printf format the c-format flag belongs on.
 bool IsCFormatText(std::string_view utf8);
