@@ -71,6 +71,16 @@ UnitState StateAgainstBase(const BaseUnit& base, const ExchangeUnit& translation
     return StateAgainstBase(ComparedUnit{&base, &translation, SourceChanged(base, translation)});
 }
 
+UnitState CountedState(const BaseUnit& base, const ExchangeUnit& translation) {
+    const UnitState state = StateAgainstBase(base, translation);
+    if (!translation.xliff) return state;
+    bool text = !translation.target.empty();
+    for (const PluralForm& form : translation.forms) text = text || !form.text.empty();
+    if (!text) return state;
+    if (translation.approved != "yes") return UnitState::NeedsReview;
+    return SourceChanged(base, translation) ? UnitState::NeedsReview : UnitState::Translated;
+}
+
 namespace {
 
 constexpr double kSimilarEnough = 0.7;

@@ -39,6 +39,11 @@ bool SourceChanged(const BaseUnit& base, const ExchangeUnit& translation);
 // an older source text needs review, whatever its file says.
 UnitState StateAgainstBase(const ComparedUnit& unit);
 UnitState StateAgainstBase(const BaseUnit& base, const ExchangeUnit& translation);
+// The state `stats` counts, as translators' tools count it
+// (translate-toolkit's pocount): StateAgainstBase, except that an XLIFF
+// unit with a translation is translated only when approved="yes" (and made
+// for the base's source), and needs review otherwise, whatever its `state`.
+UnitState CountedState(const BaseUnit& base, const ExchangeUnit& translation);
 
 // For each name new to the file (`added`, base units), the index in
 // `removed` (the sources of translated units whose names left the base) of

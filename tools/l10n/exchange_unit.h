@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/diagnostic.h"
@@ -34,6 +35,17 @@ struct ExchangeUnit {
     std::size_t line = 0;            // where the unit starts in its file
     std::size_t targetLine = 0;      // its translation (msgstr, <target>); else where it starts
 
+    // XLIFF's own words for the state, as the file has them, so that import
+    // and export give them back (a plural group's: its first form unit's):
+    // the target's `state` (new, needs-translation, needs-review-*,
+    // translated, final, signed-off, ...; empty: none) and the unit's
+    // `approved` ("yes", "no"; empty: none). `xliff`: the unit comes from an
+    // XLIFF file, where only approved="yes" counts as translated for
+    // translators' tools (translate-toolkit's pocount).
+    std::string xliffState;
+    std::string approved;
+    bool xliff = false;
+
     // A plural message (PO msgid_plural, XLIFF's x-gettext-plurals group):
     // `source` is its singular, `sourcePlural` its plural, and the
     // translation is one form per integer category of the language, in
@@ -42,6 +54,16 @@ struct ExchangeUnit {
     std::string sourcePlural;
     std::vector<PluralForm> forms;
 };
+
+// The kind of state an XLIFF `state` word names: new and needs-translation
+// untranslated; needs-review-*, needs-adaptation and needs-l10n for review;
+// any other (translated, final, signed-off, none) translated.
+inline UnitState StateOfXliffWord(std::string_view state) {
+    if (state == "new" || state == "needs-translation") return UnitState::Untranslated;
+    if (state.substr(0, 12) == "needs-review" || state == "needs-adaptation" || state == "needs-l10n")
+        return UnitState::NeedsReview;
+    return UnitState::Translated;
+}
 
 // What a new exchange file says besides its units.
 struct ExchangeHeader {

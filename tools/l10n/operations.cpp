@@ -127,6 +127,7 @@ struct ImportedEntry {
     std::string_view translation;    // the translator's text; empty: none
     std::size_t line;                  // its translation's line in the exchange file (0: none)
     std::size_t keyLine;               // its key's line
+    const ExchangeUnit* unit = nullptr;  // the file's unit, whose XLIFF words a marker keeps
 };
 
 ExchangeProblem Warning(std::size_t line, std::string message) {
@@ -135,39 +136,99 @@ ExchangeProblem Warning(std::size_t line, std::string message) {
 
 // The comment line above an imported entry that holds the source text in
 // place of a translation, so that export --translation gives the unit back
-// its state: "# textresl10n: untranslated", or "# textresl10n: needs review: "
-// and the translation awaiting review as a literal body ('=' written \075,
-// so that the line stays a comment). The generator ignores the line.
+// its state: "# textresl10n: untranslated" (with ": " and the text of an
+// XLIFF target marked new or needs-translation, which it keeps), or
+// "# textresl10n: needs review: " and the translation awaiting review, each
+// text as a literal body ('=' written \075, so that the line stays a
+// comment). The generator ignores the line.
 constexpr std::string_view kMarkerUntranslated = "textresl10n: untranslated";
 constexpr std::string_view kMarkerReview = "textresl10n: needs review: ";
+// The XLIFF words of a unit's state where they are not those export writes
+// of the state alone: "# textresl10n: xliff: state final; approved no" (a
+// word the unit lacks is left out; no '=', which would make the line a
+// definition).
+constexpr std::string_view kMarkerXliff = "textresl10n: xliff:";
+
+void AppendMarkerBody(textresgen::WideString& line, std::string_view text) {
+    for (const char16_t c : textresgen::EncodeLiteralBody(Values(text)))
+        line += c == u'=' ? textresgen::WideString(u"\\075") : textresgen::WideString(1, c);
+}
 
 textresgen::WideString StateMarker(UnitState state, std::string_view translation) {
     textresgen::WideString line = u"# ";
     const std::string_view marker = state == UnitState::NeedsReview ? kMarkerReview : kMarkerUntranslated;
     line.append(marker.begin(), marker.end());
-    if (state != UnitState::NeedsReview) return line;
-    for (const char16_t c : textresgen::EncodeLiteralBody(Values(translation)))
-        line += c == u'=' ? textresgen::WideString(u"\\075") : textresgen::WideString(1, c);
+    if (state != UnitState::NeedsReview && !translation.empty()) line += u": ";
+    if (state == UnitState::NeedsReview || !translation.empty()) AppendMarkerBody(line, translation);
     return line;
+}
+
+// Whether the unit's XLIFF words differ from those export writes of its
+// state alone (XliffWriter), so that a marker must keep them.
+bool XliffWordsKept(const ExchangeUnit& unit, UnitState state) {
+    if (!unit.xliff || (unit.xliffState.empty() && unit.approved.empty() && unit.target.empty())) return false;
+    const std::string_view usual = state == UnitState::Translated ? "translated"
+                                   : state == UnitState::NeedsReview ? "needs-review-translation"
+                                   : unit.target.empty() ? "" : "new";
+    const std::string_view approved = state == UnitState::Translated ? "yes" : "";
+    return unit.xliffState != usual || unit.approved != approved;
+}
+
+// A word of XLIFF's (an attribute's value) as a marker keeps it: letters,
+// digits and '-' only, as XLIFF's own values and "x-" extensions are.
+bool IsMarkerWord(std::string_view word) {
+    for (const char c : word)
+        if (!(c == '-' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
+    return true;
+}
+
+textresgen::WideString XliffMarker(const ExchangeUnit& unit) {
+    std::string line = "# " + std::string(kMarkerXliff);
+    if (!unit.xliffState.empty() && IsMarkerWord(unit.xliffState)) line += " state " + unit.xliffState + ";";
+    if (!unit.approved.empty() && IsMarkerWord(unit.approved)) line += " approved " + unit.approved + ";";
+    return textresgen::WideString(line.begin(), line.end());
 }
 
 // The state a marker note (the comment text, without "# ") gives back, with
 // the translation it holds; false for any other note.
 bool StateOfMarker(std::string_view note, UnitState& state, std::string& translation) {
+    std::string_view body;
     if (note == kMarkerUntranslated) {
         state = UnitState::Untranslated;
         translation.clear();
         return true;
     }
-    if (note.compare(0, kMarkerReview.size(), kMarkerReview) != 0) return false;
-    LiteralValues body, values;
+    if (note.compare(0, kMarkerUntranslated.size() + 2, std::string(kMarkerUntranslated) + ": ") == 0) {
+        state = UnitState::Untranslated;
+        body = note.substr(kMarkerUntranslated.size() + 2);
+    } else if (note.compare(0, kMarkerReview.size(), kMarkerReview) == 0) {
+        state = UnitState::NeedsReview;
+        body = note.substr(kMarkerReview.size());
+    } else {
+        return false;
+    }
+    LiteralValues literal, values;
     std::size_t bad = 0;
     textresgen::LiteralProblem problem;
-    if (!textresgen::Utf8ToValues(note.substr(kMarkerReview.size()), body, bad) ||
-        !textresgen::DecodeLiteralBody(textresgen::ValuesToUnits(body), values, problem) ||
-        !textresgen::ValuesToUtf8(values, translation))
-        return false;
-    state = UnitState::NeedsReview;
+    return textresgen::Utf8ToValues(body, literal, bad) &&
+           textresgen::DecodeLiteralBody(textresgen::ValuesToUnits(literal), values, problem) &&
+           textresgen::ValuesToUtf8(values, translation);
+}
+
+// The XLIFF words a marker note keeps; false for any other note.
+bool XliffWordsOfMarker(std::string_view note, ExchangeUnit& unit) {
+    if (note.compare(0, kMarkerXliff.size(), kMarkerXliff) != 0) return false;
+    note.remove_prefix(kMarkerXliff.size());
+    const auto word = [&](std::string_view name, std::string& value) {
+        const std::string start = " " + std::string(name) + " ";
+        const std::size_t at = note.find(start);
+        if (at == std::string_view::npos) return;
+        const std::size_t end = note.find(';', at + start.size());
+        if (end != std::string_view::npos) value = note.substr(at + start.size(), end - at - start.size());
+    };
+    unit.xliff = true;
+    word("state", unit.xliffState);
+    word("approved", unit.approved);
     return true;
 }
 
@@ -185,7 +246,7 @@ void TranslatedForms(const BaseUnit& unit, const std::string& language, Exchange
         UnitState state = UnitState::Translated;
         if (form)
             for (const std::string_view note : form->notes)
-                if (StateOfMarker(note, state, text)) break;
+                if (!StateOfMarker(note, state, text)) XliffWordsOfMarker(note, out);
         if (state == UnitState::Untranslated) text.clear();
         fuzzy = fuzzy || state == UnitState::NeedsReview;
         // A definition file's rule, whatever the language: textrescheck,
@@ -209,7 +270,7 @@ ExchangeUnit TranslatedUnit(const BaseUnit& unit, const std::string& language) {
         TranslatedForms(unit, language, out);
     } else {
         for (const std::string_view note : unit.Notes())
-            if (StateOfMarker(note, out.state, out.target)) break;
+            if (!StateOfMarker(note, out.state, out.target)) XliffWordsOfMarker(note, out);
     }
     return out;
 }
@@ -267,6 +328,9 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
             out.target = std::move(from.target);
             out.state = from.state;
             out.forms = std::move(from.forms);
+            out.xliff = from.xliff;
+            out.xliffState = std::move(from.xliffState);
+            out.approved = std::move(from.approved);
             std::vector<std::string> mismatches;
             LiteralValues values;
             std::size_t bad = 0;
@@ -426,7 +490,7 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
             }
             const BaseUnit& unit = *found->second;
             if (!unit.translate) return;
-            const UnitState state = StateAgainstBase(unit, translation);
+            const UnitState state = CountedState(unit, translation);
             --counts[static_cast<int>(UnitState::Untranslated)];
             ++counts[static_cast<int>(state)];
             identical += state == UnitState::Translated && !unit.source.empty() && translation.target == unit.source;
@@ -573,7 +637,7 @@ void ImportedEntries::AddUnits(const std::vector<ExchangeUnit>& units) {
             continue;
         }
         entries_.push_back({unit.key, translated ? unit.target : unit.source, unit.state, unit.target,
-                            unit.targetLine, unit.line});
+                            unit.targetLine, unit.line, &unit});
     }
 }
 
@@ -663,7 +727,7 @@ void ImportedEntries::AddPluralForm(std::string_view key, const std::string& cat
             Warn(line, Quoted(key) + " " + reason + "; the " + (current ? "base" : "source") + " text is used");
     }
     const std::string_view text = formState == UnitState::Translated && !translation.empty() ? translation : fallback;
-    entries_.push_back({names_.back(), text, formState, translation, line, unit ? unit->line : 0});
+    entries_.push_back({names_.back(), text, formState, translation, line, unit ? unit->line : 0, unit});
 }
 
 // A base member the file lacks takes the base's text.
@@ -731,11 +795,11 @@ void ImportedEntries::AddTextAgainstBase(const ComparedUnit& compared) {
         }
     }
     if (reason.empty()) {
-        entries_.push_back({current.key, target, UnitState::Translated, target, unit.targetLine, unit.line});
+        entries_.push_back({current.key, target, UnitState::Translated, target, unit.targetLine, unit.line, &unit});
         return;
     }
     Warn(unit.targetLine, Quoted(current.key) + " " + reason + "; the base text is used");
-    entries_.push_back({current.key, current.source, state, target, unit.targetLine, unit.line});
+    entries_.push_back({current.key, current.source, state, target, unit.targetLine, unit.line, &unit});
 }
 
 // The definition file of the entries (UTF-16LE), each that took a source
@@ -754,6 +818,10 @@ std::string WriteDefinition(const std::vector<ImportedEntry>& entries, std::vect
     textresgen::Utf16Writer writer;
     writer.Open(std::make_unique<textresgen::MemorySink>(definition));
     for (const ImportedEntry& entry : entries) {
+        if (entry.unit && XliffWordsKept(*entry.unit, entry.state)) {
+            writer.PrintLine(XliffMarker(*entry.unit));
+            origins.push_back({entry.line, entry.keyLine});
+        }
         if (entry.state != UnitState::Translated) {
             writer.PrintLine(StateMarker(entry.state, entry.translation));
             origins.push_back({entry.line, entry.keyLine});

@@ -21,6 +21,33 @@ constexpr const char* kNamespace = "urn:oasis:names:tc:xliff:document:1.2";
 // Where the units go in the frame of a new document.
 constexpr const char* kUnitsHere = "textresl10n-units";
 
+// The unit's `approved` and its target's `state`: as its file had them
+// when they still say what the unit's state is, else this program's own
+// (a translation approved="yes" with state="translated", one for review
+// state="needs-review-translation", one kept untranslated state="new").
+const char* ApprovedOf(const ExchangeUnit& data) {
+    if (data.approved == "no" || (data.approved == "yes" && data.state == UnitState::Translated))
+        return data.approved.c_str();
+    return data.state == UnitState::Translated && data.approved.empty() && !data.xliff ? "yes" : nullptr;
+}
+
+const char* TargetStateOf(const ExchangeUnit& data) {
+    if (!data.xliffState.empty() && StateOfXliffWord(data.xliffState) == data.state) return data.xliffState.c_str();
+    switch (data.state) {
+        case UnitState::Translated: return "translated";
+        case UnitState::NeedsReview: return "needs-review-translation";
+        default: return "new";
+    }
+}
+
+void AddTarget(pugi::xml_node unit, const ExchangeUnit& data, std::string_view text, PlaceholderMap& ids,
+               int& nextId) {
+    pugi::xml_node target = NewChild(unit, "target");
+    AddAttribute(target, "state", TargetStateOf(data));
+    NextText(ids);
+    AppendInline(target, text, ids, nextId);
+}
+
 // A plural message: a group of `forms` trans-units ("KEY[i]", each on one
 // line), the first with the singular as its source, the others with the
 // plural, each holding the form of the i-th integer category. XLIFF's
@@ -42,14 +69,10 @@ void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms
         pugi::xml_node unit = NewChild(group, "trans-unit");
         AddAttribute(unit, "id", id.c_str());
         AddAttribute(unit, "xml:space", "preserve");
-        if (!target.empty() && data.state == UnitState::Translated) AddAttribute(unit, "approved", "yes");
+        if (const char* approved = ApprovedOf(data); approved && !target.empty()) AddAttribute(unit, "approved", approved);
         NextText(ids);
         AppendInline(NewChild(unit, "source"), i == 0 ? data.source : data.sourcePlural, ids, nextId);
-        if (target.empty()) continue;
-        pugi::xml_node element = NewChild(unit, "target");
-        AddAttribute(element, "state", data.state == UnitState::Translated ? "translated" : "needs-review-translation");
-        NextText(ids);
-        AppendInline(element, target, ids, nextId);
+        if (!target.empty()) AddTarget(unit, data, target, ids, nextId);
     }
     AppendText(group, kUnitIndent);
 }
@@ -139,17 +162,15 @@ void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms) 
     if (!data.translate) AddAttribute(unit, "translate", "no");
     // translate-toolkit (pocount, xliff2po) counts a unit as translated only
     // when it is approved, whatever its target's state.
-    if (data.state == UnitState::Translated) AddAttribute(unit, "approved", "yes");
+    if (const char* approved = ApprovedOf(data)) AddAttribute(unit, "approved", approved);
     PlaceholderMap ids;
     int nextId = 1;
     AppendText(unit, kChildIndent);
     AppendInline(NewChild(unit, "source"), data.source, ids, nextId);
-    if (data.state != UnitState::Untranslated) {
+    // An untranslated unit keeps a text its file had (state="new").
+    if (data.state != UnitState::Untranslated || !data.target.empty()) {
         AppendText(unit, kChildIndent);
-        pugi::xml_node target = NewChild(unit, "target");
-        AddAttribute(target, "state", data.state == UnitState::Translated ? "translated" : "needs-review-translation");
-        NextText(ids);
-        AppendInline(target, data.target, ids, nextId);
+        AddTarget(unit, data, data.target, ids, nextId);
     }
     for (const std::string& note : data.notes) AppendNote(unit, note);
     AppendText(unit, kUnitIndent);
