@@ -76,9 +76,7 @@ UnitState CountedState(const BaseUnit& base, const ExchangeUnit& translation) {
     if (!translation.xliff) return state;
     bool text = !translation.target.empty();
     for (const PluralForm& form : translation.forms) text = text || !form.text.empty();
-    if (!text) return state;
-    if (translation.approved != "yes") return UnitState::NeedsReview;
-    return SourceChanged(base, translation) ? UnitState::NeedsReview : UnitState::Translated;
+    return text && translation.approved != "yes" ? UnitState::NeedsReview : state;
 }
 
 namespace {

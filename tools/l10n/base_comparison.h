@@ -41,8 +41,10 @@ UnitState StateAgainstBase(const ComparedUnit& unit);
 UnitState StateAgainstBase(const BaseUnit& base, const ExchangeUnit& translation);
 // The state `stats` counts, as translators' tools count it
 // (translate-toolkit's pocount): StateAgainstBase, except that an XLIFF
-// unit with a translation is translated only when approved="yes" (and made
-// for the base's source), and needs review otherwise, whatever its `state`.
+// unit with a text in its target that is not approved="yes" needs review,
+// whatever its state (new included). (Where a file says approved="yes" but
+// its state says new or for review, the state counts; pocount counts such a
+// unit as translated.)
 UnitState CountedState(const BaseUnit& base, const ExchangeUnit& translation);
 
 // For each name new to the file (`added`, base units), the index in
