@@ -217,6 +217,27 @@ bool PluralFormula::Evaluate(std::uint64_t n, std::uint64_t& index) const {
     return !nodes_.empty() && Value(root_, n, index);
 }
 
+bool PluralFormula::CheckValues(std::string& error) const {
+    for (std::uint64_t n = 0; n <= kCheckedCounts; ++n) {
+        std::uint64_t index = 0;
+        const std::string at = " (n = " + std::to_string(n) + "); msgfmt refuses it";
+        if (!Evaluate(n, index)) {
+            error = "the plural formula can produce division by zero" + at;
+            return false;
+        }
+        if (static_cast<std::int64_t>(index) < 0) {
+            error = "the plural formula can produce negative values" + at;
+            return false;
+        }
+        if (index >= count_) {
+            error = "nplurals = " + std::to_string(count_) + " but the plural formula can produce values as large as " +
+                    std::to_string(index) + at;
+            return false;
+        }
+    }
+    return true;
+}
+
 bool PluralFormula::Value(std::size_t at, std::uint64_t n, std::uint64_t& out) const {
     const Node& node = nodes_[at];
     std::uint64_t a = 0, b = 0;
