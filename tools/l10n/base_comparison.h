@@ -63,6 +63,7 @@ struct UpdateCounts {
     std::size_t removed = 0;  // units whose names left the base
     std::size_t review = 0;   // translations made for another source text, now marked for review
     std::size_t carried = 0;  // new names that took a renamed name's translation for review
+    bool droppedMark = false; // PO: the file's UTF-8 byte order mark left out, as gettext's tools refuse it
     std::size_t revived = 0;  // names back in the base that took their obsolete entry's translation (PO)
 };
 

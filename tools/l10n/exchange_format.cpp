@@ -63,6 +63,7 @@ public:
         }
         merged = UpdatePo(document, base, counts.changed, counts.carried, counts.revived);
         counts.changed = counts.changed && merged != bytes;
+        counts.droppedMark = counts.changed && document.byteOrderMark;
         if (!counts.changed) std::string().swap(merged);
         return true;
     }

@@ -392,6 +392,7 @@ bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& 
                      ? ", " + std::to_string(counts.carried) + " added with a renamed name's translation for review"
                      : "") +
             (counts.revived > 0 ? ", " + std::to_string(counts.revived) + " added back from obsolete entries" : "") +
+            (counts.droppedMark ? "; its UTF-8 byte order mark dropped, which msgfmt refuses" : "") +
             (counts.changed ? "" : " (unchanged)") + "\n";
     if (counts.changed) return WriteThenSummarize(path, updated, summary, err);
     err.Print(summary);

@@ -1056,7 +1056,12 @@ std::vector<std::string> UpdatedEntry(const PoDocument& document, const EndedLin
     const bool notesChanged = notes != fileNotes;
     const bool fuzzy = entry.HasTranslation() && (entry.HasFlag("fuzzy") || sourceChanged);
     const std::vector<std::string_view> flags = UpdatedFlags(entry, unit, fuzzy);
-    const bool flagsChanged = flags != entry.Flags();
+    // A flag another tool left out (msginit drops read-only, xliff2po
+    // c-format) comes back only with a change of the entry, so that an
+    // unchanged base keeps the file's bytes whichever tool wrote it.
+    const bool flagsChanged = flags != entry.Flags() &&
+                              (sourceChanged || notesChanged || fuzzy != entry.HasFlag("fuzzy") ||
+                               (unit.translate && entry.HasFlag(kReadOnlyFlag)));
     if (!sourceChanged && !notesChanged && !flagsChanged) return file.Raw(entry);
 
     std::vector<std::string> lines = file.OfKind(entry, PoLineKind::Comment);
@@ -1121,8 +1126,9 @@ std::vector<std::string> ObsoleteEntry(const PoDocument& document, const EndedLi
 // the file had it); the others, added ones, get the file's usual one.
 class MergedPo {
 public:
+    // Without a UTF-8 byte order mark, which gettext's tools refuse
+    // ("syntax error" at the file's first line).
     MergedPo(const PoDocument& document, const EndedLines& file) : document_(document), file_(file) {
-        if (document.byteOrderMark) merged_ = "\xEF\xBB\xBF";
         if (!document.lines.empty()) {
             const std::string_view first = document.lines[0], last = document.lines[document.lines.size() - 1];
             const auto size = static_cast<std::size_t>(last.data() + last.size() - first.data());

@@ -147,8 +147,9 @@ private:
 // that the file holds; an entry whose source text changed keeps its
 // translation, marked fuzzy with the source it was made for as "#| msgid";
 // developer notes taken from the base; entries of names no longer in the
-// base kept at the end as obsolete "#~" entries when translated. Everything
-// else keeps its bytes: the byte order mark, each line's end (added lines
+// base kept at the end as obsolete "#~" entries when translated. A UTF-8
+// byte order mark is dropped, since msgfmt refuses a file that has one.
+// Everything else keeps its bytes: each line's end (added lines
 // take the file's most common one), blank lines, comment blocks between
 // entries, a missing final line end. A new name whose source equals or is
 // close to that of a translated name that left the base (MatchRenames)
