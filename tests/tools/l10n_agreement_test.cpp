@@ -111,6 +111,18 @@ const AgreementCase kCases[] = {
          kMsgfmt | kMsgattrib | kPocount,
          {"#, fuzzy\n#| msgctxt \"A.Y\"\n#| msgid \"Undo\"\nmsgctxt \"B.Y\"\nmsgid \"Undo\"\nmsgstr \"Rückgängig\""},
          {}},
+        // ... also once imported and exported again.
+        {"RenameThroughImportAndExport",
+         {{"en.txt", kEn}, {"de.txt", kDe}, {"renamed.txt", "A.X=Redo\nB.Y=Undo\n"}},
+         {kExportDe,
+          {"update", "--base", "renamed.txt", "de.po"},
+          {"import", "--base", "renamed.txt", "de.po", "-o", "imported.txt"},
+          {"export", "--base", "renamed.txt", "--translation", "imported.txt", "--lang", "de", "-o", "again.po"}},
+         true,
+         "again.po",
+         kMsgfmt | kMsgattrib | kPocount,
+         {"#, fuzzy\n#| msgctxt \"A.Y\"\n#| msgid \"Undo\"\nmsgctxt \"B.Y\"\nmsgid \"Undo\"\nmsgstr \"Rückgängig\""},
+         {}},
         // A file with a UTF-8 byte order mark, updated: msgfmt reads it.
         {"ByteOrderMark",
          {{"en.txt", "A.X=Redo\nA.Z=New\n"},

@@ -46,6 +46,12 @@ struct ExchangeUnit {
     std::string approved;
     bool xliff = false;
 
+    // PO's "#| msgctxt" and "#| msgid": the name and the source a fuzzy
+    // translation was made for, kept through import and export.
+    bool hasPrevious = false;
+    std::string previousKey;  // empty: the same name
+    std::string previousSource;
+
     // A plural message (PO msgid_plural, XLIFF's x-gettext-plurals group):
     // `source` is its singular, `sourcePlural` its plural, and the
     // translation is one form per integer category of the language, in

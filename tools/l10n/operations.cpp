@@ -148,6 +148,11 @@ constexpr std::string_view kMarkerReview = "textresl10n: needs review: ";
 // word the unit lacks is left out; no '=', which would make the line a
 // definition).
 constexpr std::string_view kMarkerXliff = "textresl10n: xliff:";
+// PO's "#| msgctxt" and "#| msgid" of a translation awaiting review, each a
+// literal body as above: "# textresl10n: previous name: Status.Modified",
+// "# textresl10n: previous source: Modified".
+constexpr std::string_view kMarkerPreviousKey = "textresl10n: previous name: ";
+constexpr std::string_view kMarkerPreviousSource = "textresl10n: previous source: ";
 
 void AppendMarkerBody(textresgen::WideString& line, std::string_view text) {
     for (const char16_t c : textresgen::EncodeLiteralBody(Values(text)))
@@ -161,6 +166,32 @@ textresgen::WideString StateMarker(UnitState state, std::string_view translation
     if (state != UnitState::NeedsReview && !translation.empty()) line += u": ";
     if (state == UnitState::NeedsReview || !translation.empty()) AppendMarkerBody(line, translation);
     return line;
+}
+
+textresgen::WideString TextMarker(std::string_view marker, std::string_view text) {
+    textresgen::WideString line = u"# ";
+    line.append(marker.begin(), marker.end());
+    AppendMarkerBody(line, text);
+    return line;
+}
+
+// The text of a marker note that starts with `marker`; false for any other.
+bool TextOfMarker(std::string_view note, std::string_view marker, std::string& text) {
+    if (note.compare(0, marker.size(), marker) != 0) return false;
+    LiteralValues literal, values;
+    std::size_t bad = 0;
+    textresgen::LiteralProblem problem;
+    return textresgen::Utf8ToValues(note.substr(marker.size()), literal, bad) &&
+           textresgen::DecodeLiteralBody(textresgen::ValuesToUnits(literal), values, problem) &&
+           textresgen::ValuesToUtf8(values, text);
+}
+
+// The markers a unit's other words need: "#|" of PO, XLIFF's state words.
+bool PreviousOfMarker(std::string_view note, ExchangeUnit& unit) {
+    if (TextOfMarker(note, kMarkerPreviousKey, unit.previousKey)) return true;
+    if (!TextOfMarker(note, kMarkerPreviousSource, unit.previousSource)) return false;
+    unit.hasPrevious = true;
+    return true;
 }
 
 // Whether the unit's XLIFF words differ from those export writes of its
@@ -270,7 +301,7 @@ ExchangeUnit TranslatedUnit(const BaseUnit& unit, const std::string& language) {
         TranslatedForms(unit, language, out);
     } else {
         for (const std::string_view note : unit.Notes())
-            if (!StateOfMarker(note, out.state, out.target)) XliffWordsOfMarker(note, out);
+            if (!StateOfMarker(note, out.state, out.target) && !PreviousOfMarker(note, out)) XliffWordsOfMarker(note, out);
     }
     return out;
 }
@@ -331,6 +362,9 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
             out.xliff = from.xliff;
             out.xliffState = std::move(from.xliffState);
             out.approved = std::move(from.approved);
+            out.hasPrevious = from.hasPrevious;
+            out.previousKey = std::move(from.previousKey);
+            out.previousSource = std::move(from.previousSource);
             std::vector<std::string> mismatches;
             LiteralValues values;
             std::size_t bad = 0;
@@ -821,6 +855,14 @@ std::string WriteDefinition(const std::vector<ImportedEntry>& entries, std::vect
     for (const ImportedEntry& entry : entries) {
         if (entry.unit && XliffWordsKept(*entry.unit, entry.state)) {
             writer.PrintLine(XliffMarker(*entry.unit));
+            origins.push_back({entry.line, entry.keyLine});
+        }
+        if (entry.state == UnitState::NeedsReview && entry.unit && entry.unit->hasPrevious && !entry.unit->plural) {
+            if (!entry.unit->previousKey.empty()) {
+                writer.PrintLine(TextMarker(kMarkerPreviousKey, entry.unit->previousKey));
+                origins.push_back({entry.line, entry.keyLine});
+            }
+            writer.PrintLine(TextMarker(kMarkerPreviousSource, entry.unit->previousSource));
             origins.push_back({entry.line, entry.keyLine});
         }
         if (entry.state != UnitState::Translated) {

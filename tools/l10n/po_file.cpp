@@ -773,6 +773,11 @@ bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::f
         unit.line = entry.keyLine;
         unit.targetLine = entry.msgstrLine;
         unit.translate = !entry.HasFlag(kReadOnlyFlag);
+        if (entry.hasPrevious) {
+            unit.hasPrevious = true;
+            unit.previousSource = entry.previousMsgid;
+            if (entry.hasPreviousContext && entry.previousContext != key) unit.previousKey = entry.previousContext;
+        }
         if (entry.hasPlural) {
             unit.plural = true;
             unit.sourcePlural = entry.msgidPlural;
@@ -798,7 +803,12 @@ PoWriter::PoWriter(const ExchangeHeader& header, bool plurals, std::string& out)
 // the caller has taken the bytes up to here.
 void PoWriter::Add(const ExchangeUnit& unit) {
     out_ += '\n';
-    AppendLines(out_, UnitLines(unit, std::nullopt, forms_));
+    std::optional<PreviousSource> previous;
+    if (unit.state == UnitState::NeedsReview && unit.hasPrevious) {
+        previous = PreviousSource{std::nullopt, unit.previousSource};
+        if (!unit.previousKey.empty()) previous->context = unit.previousKey;
+    }
+    AppendLines(out_, UnitLines(unit, previous, forms_));
 }
 
 namespace {
