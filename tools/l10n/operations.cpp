@@ -452,6 +452,12 @@ bool ImportFile(const Options& options, const ExchangeFormat& format, Reporter& 
             problem.file = path;
             err.Report(std::move(problem));
         }
+        if (problems != &result.warnings) continue;
+        for (const MoreWarnings& more : result.moreWarnings) {
+            err.Print(ShownPath(path) + ": " + std::to_string(more.count) + " more warnings \"... " + more.kind +
+                      "\" (only the first " + std::to_string(kShownWarnings) + " warnings are shown)\n");
+            err.CountUnshown(0, more.count);
+        }
     }
     if (!result.ok) {
         const std::size_t count = err.Errors();
@@ -626,8 +632,8 @@ std::vector<std::string> CheckUnitsOwnRules(const std::vector<ExchangeUnit>& uni
 // takes and why; the warnings of the units that fall back go to `warnings`.
 class ImportedEntries {
 public:
-    ImportedEntries(std::vector<std::string> fileCategories, std::vector<ExchangeProblem>& warnings)
-        : fileCategories_(std::move(fileCategories)), warnings_(warnings) {}
+    ImportedEntries(std::vector<std::string> fileCategories, ImportResult& result)
+        : fileCategories_(std::move(fileCategories)), result_(result) {}
 
     // Without a base: one member per unit in file order.
     void AddUnits(const std::vector<ExchangeUnit>& units);
@@ -651,12 +657,12 @@ private:
     void AddFixedAgainstBase(const BaseUnit& current, const ExchangeUnit& unit);
     void AddTextAgainstBase(const ComparedUnit& compared);
 
-    void Warn(std::size_t line, std::string message) { warnings_.push_back(Warning(line, std::move(message))); }
+    void Warn(std::size_t line, std::string message) { result_.AddWarning(Warning(line, std::move(message))); }
 
     std::vector<ImportedEntry> entries_;
     std::deque<std::string> names_;  // the plural members' names, which entries point into
     std::vector<std::string> fileCategories_;
-    std::vector<ExchangeProblem>& warnings_;
+    ImportResult& result_;
 };
 
 void ImportedEntries::AddUnits(const std::vector<ExchangeUnit>& units) {
@@ -879,12 +885,35 @@ std::string WriteDefinition(const std::vector<ImportedEntry>& entries, std::vect
 
 }  // namespace
 
+void ImportResult::AddWarning(ExchangeProblem warning) {
+    if (warnings.size() < kShownWarnings) {
+        warnings.push_back(std::move(warning));
+        return;
+    }
+    // The kind: the words after the unit's quoted name, to the first ':',
+    // ';' or quoted text.
+    std::string_view kind = warning.message;
+    if (!kind.empty() && kind.front() == '\'') {
+        const std::size_t nameEnd = kind.find("' ", 1);
+        kind.remove_prefix(nameEnd == std::string_view::npos ? 0 : nameEnd + 2);
+    }
+    kind = kind.substr(0, std::min({kind.find(':'), kind.find(';'), kind.find(" '"), std::size_t{80}}));
+    for (MoreWarnings& more : moreWarnings) {
+        if (more.kind != kind) continue;
+        ++more.count;
+        return;
+    }
+    // A bounded list: kinds past the 32nd are counted together.
+    if (moreWarnings.size() == 32) return void(++moreWarnings.back().count);
+    moreWarnings.push_back({moreWarnings.size() == 31 ? std::string("of other kinds") : std::string(kind), 1});
+}
+
 ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) {
     ImportResult result;
     std::vector<std::string> fileCategories = CheckUnitsOwnRules(units, result.errors);
     if (!result.errors.empty()) return result;
 
-    ImportedEntries entries(std::move(fileCategories), result.warnings);
+    ImportedEntries entries(std::move(fileCategories), result);
     if (base) entries.AddAgainstBase(*base, units);
     else entries.AddUnits(units);
     result.units = entries.Entries().size();

@@ -296,6 +296,11 @@ private:
             case ':': kind = PoLineKind::Reference; return true;
             case ',': {
                 kind = PoLineKind::Flags;
+                // Flags are a few words; a hostile line of millions would
+                // cost a view each where they are read.
+                if (entry_.flagText.size() + rest.size() > kMaxPoFlagBytes)
+                    return Fail("the entry's flags (\"#,\" lines) are longer than " +
+                                std::to_string(kMaxPoFlagBytes) + " bytes");
                 if (entry_.flagText.empty()) {
                     entry_.flagText = rest;
                 } else {

@@ -20,6 +20,8 @@ namespace textresl10n {
 // A string of a PO file longer than this is refused: no literal a compiler
 // takes comes near it, and the limit bounds what a hostile file costs.
 inline constexpr std::size_t kMaxPoStringBytes = 1024 * 1024;
+// An entry's flags ("#, fuzzy, c-format") longer than this are refused.
+inline constexpr std::size_t kMaxPoFlagBytes = 4096;
 
 enum class PoLineKind : unsigned char { Blank, Comment, Note, Reference, Flags, Previous, Obsolete, Context, Msgid, MsgidPlural, Msgstr };
 
