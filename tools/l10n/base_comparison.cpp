@@ -76,7 +76,7 @@ UnitState CountedState(const BaseUnit& base, const ExchangeUnit& translation) {
     if (!translation.xliff) return state;
     bool text = !translation.target.empty();
     for (const PluralForm& form : translation.forms) text = text || !form.text.empty();
-    return text && translation.approved != "yes" ? UnitState::NeedsReview : state;
+    return text && translation.approved != XliffApproved::Yes ? UnitState::NeedsReview : state;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,32 @@ struct PluralForm {
     bool singleCount = false;  // it takes one count alone (may leave out the count)
 };
 
+// XLIFF 1.2's values of a target's `state`; index 0 stands for none (a
+// custom "x-" value is not kept).
+inline constexpr const char* kXliffStates[] = {"",
+                                               "final",
+                                               "needs-adaptation",
+                                               "needs-l10n",
+                                               "needs-review-adaptation",
+                                               "needs-review-l10n",
+                                               "needs-review-translation",
+                                               "needs-translation",
+                                               "new",
+                                               "signed-off",
+                                               "translated"};
+inline unsigned char XliffStateIndex(std::string_view state) {
+    for (unsigned char i = 1; i < sizeof kXliffStates / sizeof kXliffStates[0]; ++i)
+        if (state == kXliffStates[i]) return i;
+    return 0;
+}
+
+enum class XliffApproved : unsigned char { None, Yes, No };
+
+struct PreviousText {
+    std::string key;  // empty: the same name
+    std::string source;
+};
+
 struct ExchangeUnit {
     std::string key;     // the dotted name, UTF-8
     std::string source;  // UTF-8, the characters themselves (no escapes)
@@ -37,20 +64,18 @@ struct ExchangeUnit {
 
     // XLIFF's own words for the state, as the file has them, so that import
     // and export give them back (a plural group's: its first form unit's):
-    // the target's `state` (new, needs-translation, needs-review-*,
-    // translated, final, signed-off, ...; empty: none) and the unit's
-    // `approved` ("yes", "no"; empty: none). `xliff`: the unit comes from an
-    // XLIFF file, where only approved="yes" counts as translated for
-    // translators' tools (translate-toolkit's pocount).
-    std::string xliffState;
-    std::string approved;
+    // the target's `state` (an index into kXliffStates; 0: none) and the
+    // unit's `approved`. `xliff`: the unit comes from an XLIFF file, where
+    // only approved="yes" counts as translated for translators' tools
+    // (translate-toolkit's pocount). A few bytes, as units may be millions.
+    unsigned char xliffState = 0;
+    XliffApproved approved = XliffApproved::None;
     bool xliff = false;
 
     // PO's "#| msgctxt" and "#| msgid": the name and the source a fuzzy
-    // translation was made for, kept through import and export.
-    bool hasPrevious = false;
-    std::string previousKey;  // empty: the same name
-    std::string previousSource;
+    // translation was made for, kept through import and export (null for
+    // most units).
+    std::shared_ptr<const PreviousText> previous;
 
     // A plural message (PO msgid_plural, XLIFF's x-gettext-plurals group):
     // `source` is its singular, `sourcePlural` its plural, and the

@@ -186,37 +186,29 @@ bool TextOfMarker(std::string_view note, std::string_view marker, std::string& t
            textresgen::ValuesToUtf8(values, text);
 }
 
-// The markers a unit's other words need: "#|" of PO, XLIFF's state words.
-bool PreviousOfMarker(std::string_view note, ExchangeUnit& unit) {
-    if (TextOfMarker(note, kMarkerPreviousKey, unit.previousKey)) return true;
-    if (!TextOfMarker(note, kMarkerPreviousSource, unit.previousSource)) return false;
-    unit.hasPrevious = true;
-    return true;
+// PO's "#|" of a unit from its markers (the name's comes first).
+bool PreviousOfMarker(std::string_view note, PreviousText& previous, bool& any) {
+    if (TextOfMarker(note, kMarkerPreviousKey, previous.key)) return true;
+    return any = TextOfMarker(note, kMarkerPreviousSource, previous.source);
 }
 
 // Whether the unit's XLIFF words differ from those export writes of its
 // state alone (XliffWriter), so that a marker must keep them.
 bool XliffWordsKept(const ExchangeUnit& unit, UnitState state) {
-    if (!unit.xliff || (unit.xliffState.empty() && unit.approved.empty() && unit.target.empty())) return false;
+    if (!unit.xliff || (unit.xliffState == 0 && unit.approved == XliffApproved::None && unit.target.empty()))
+        return false;
     const std::string_view usual = state == UnitState::Translated ? "translated"
                                    : state == UnitState::NeedsReview ? "needs-review-translation"
                                    : unit.target.empty() ? "" : "new";
-    const std::string_view approved = state == UnitState::Translated ? "yes" : "";
-    return unit.xliffState != usual || unit.approved != approved;
-}
-
-// A word of XLIFF's (an attribute's value) as a marker keeps it: letters,
-// digits and '-' only, as XLIFF's own values and "x-" extensions are.
-bool IsMarkerWord(std::string_view word) {
-    for (const char c : word)
-        if (!(c == '-' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
-    return true;
+    const XliffApproved approved = state == UnitState::Translated ? XliffApproved::Yes : XliffApproved::None;
+    return kXliffStates[unit.xliffState] != usual || unit.approved != approved;
 }
 
 textresgen::WideString XliffMarker(const ExchangeUnit& unit) {
     std::string line = "# " + std::string(kMarkerXliff);
-    if (!unit.xliffState.empty() && IsMarkerWord(unit.xliffState)) line += " state " + unit.xliffState + ";";
-    if (!unit.approved.empty() && IsMarkerWord(unit.approved)) line += " approved " + unit.approved + ";";
+    if (unit.xliffState != 0) line += " state " + std::string(kXliffStates[unit.xliffState]) + ";";
+    if (unit.approved != XliffApproved::None)
+        line += std::string(" approved ") + (unit.approved == XliffApproved::Yes ? "yes" : "no") + ";";
     return textresgen::WideString(line.begin(), line.end());
 }
 
@@ -258,8 +250,11 @@ bool XliffWordsOfMarker(std::string_view note, ExchangeUnit& unit) {
         if (end != std::string_view::npos) value = note.substr(at + start.size(), end - at - start.size());
     };
     unit.xliff = true;
-    word("state", unit.xliffState);
-    word("approved", unit.approved);
+    std::string state, approved;
+    word("state", state);
+    word("approved", approved);
+    unit.xliffState = XliffStateIndex(state);
+    unit.approved = approved == "yes" ? XliffApproved::Yes : approved == "no" ? XliffApproved::No : XliffApproved::None;
     return true;
 }
 
@@ -300,8 +295,12 @@ ExchangeUnit TranslatedUnit(const BaseUnit& unit, const std::string& language) {
     if (unit.plural) {
         TranslatedForms(unit, language, out);
     } else {
+        PreviousText previous;
+        bool any = false;
         for (const std::string_view note : unit.Notes())
-            if (!StateOfMarker(note, out.state, out.target) && !PreviousOfMarker(note, out)) XliffWordsOfMarker(note, out);
+            if (!StateOfMarker(note, out.state, out.target) && !PreviousOfMarker(note, previous, any))
+                XliffWordsOfMarker(note, out);
+        if (any) out.previous = std::make_shared<const PreviousText>(std::move(previous));
     }
     return out;
 }
@@ -360,11 +359,9 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
             out.state = from.state;
             out.forms = std::move(from.forms);
             out.xliff = from.xliff;
-            out.xliffState = std::move(from.xliffState);
-            out.approved = std::move(from.approved);
-            out.hasPrevious = from.hasPrevious;
-            out.previousKey = std::move(from.previousKey);
-            out.previousSource = std::move(from.previousSource);
+            out.xliffState = from.xliffState;
+            out.approved = from.approved;
+            out.previous = std::move(from.previous);
             std::vector<std::string> mismatches;
             LiteralValues values;
             std::size_t bad = 0;
@@ -863,12 +860,12 @@ std::string WriteDefinition(const std::vector<ImportedEntry>& entries, std::vect
             writer.PrintLine(XliffMarker(*entry.unit));
             origins.push_back({entry.line, entry.keyLine});
         }
-        if (entry.state == UnitState::NeedsReview && entry.unit && entry.unit->hasPrevious && !entry.unit->plural) {
-            if (!entry.unit->previousKey.empty()) {
-                writer.PrintLine(TextMarker(kMarkerPreviousKey, entry.unit->previousKey));
+        if (entry.state == UnitState::NeedsReview && entry.unit && entry.unit->previous && !entry.unit->plural) {
+            if (!entry.unit->previous->key.empty()) {
+                writer.PrintLine(TextMarker(kMarkerPreviousKey, entry.unit->previous->key));
                 origins.push_back({entry.line, entry.keyLine});
             }
-            writer.PrintLine(TextMarker(kMarkerPreviousSource, entry.unit->previousSource));
+            writer.PrintLine(TextMarker(kMarkerPreviousSource, entry.unit->previous->source));
             origins.push_back({entry.line, entry.keyLine});
         }
         if (entry.state != UnitState::Translated) {

@@ -778,11 +778,11 @@ bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::f
         unit.line = entry.keyLine;
         unit.targetLine = entry.msgstrLine;
         unit.translate = !entry.HasFlag(kReadOnlyFlag);
-        if (entry.hasPrevious) {
-            unit.hasPrevious = true;
-            unit.previousSource = entry.previousMsgid;
-            if (entry.hasPreviousContext && entry.previousContext != key) unit.previousKey = entry.previousContext;
-        }
+        if (entry.hasPrevious)
+            unit.previous = std::make_shared<const PreviousText>(PreviousText{
+                    entry.hasPreviousContext && entry.previousContext != key ? std::string(entry.previousContext)
+                                                                             : std::string(),
+                    std::string(entry.previousMsgid)});
         if (entry.hasPlural) {
             unit.plural = true;
             unit.sourcePlural = entry.msgidPlural;
@@ -809,9 +809,9 @@ PoWriter::PoWriter(const ExchangeHeader& header, bool plurals, std::string& out)
 void PoWriter::Add(const ExchangeUnit& unit) {
     out_ += '\n';
     std::optional<PreviousSource> previous;
-    if (unit.state == UnitState::NeedsReview && unit.hasPrevious) {
-        previous = PreviousSource{std::nullopt, unit.previousSource};
-        if (!unit.previousKey.empty()) previous->context = unit.previousKey;
+    if (unit.state == UnitState::NeedsReview && unit.previous) {
+        previous = PreviousSource{std::nullopt, unit.previous->source};
+        if (!unit.previous->key.empty()) previous->context = unit.previous->key;
     }
     AppendLines(out_, UnitLines(unit, previous, forms_));
 }

@@ -13,8 +13,9 @@ namespace {
 // The unit's state in XLIFF's words, kept for export.
 void KeepWords(const pugi::xml_node& transUnit, const pugi::xml_node& target, ExchangeUnit& unit) {
     unit.xliff = true;
-    unit.approved = transUnit.attribute("approved").value();
-    unit.xliffState = target ? target.attribute("state").value() : "";
+    const std::string_view approved = transUnit.attribute("approved").value();
+    unit.approved = approved == "yes" ? XliffApproved::Yes : approved == "no" ? XliffApproved::No : XliffApproved::None;
+    unit.xliffState = target ? XliffStateIndex(target.attribute("state").value()) : 0;
 }
 
 using textresgen::LiteralValues;

@@ -26,13 +26,14 @@ constexpr const char* kUnitsHere = "textresl10n-units";
 // (a translation approved="yes" with state="translated", one for review
 // state="needs-review-translation", one kept untranslated state="new").
 const char* ApprovedOf(const ExchangeUnit& data) {
-    if (data.approved == "no" || (data.approved == "yes" && data.state == UnitState::Translated))
-        return data.approved.c_str();
-    return data.state == UnitState::Translated && data.approved.empty() && !data.xliff ? "yes" : nullptr;
+    if (data.approved == XliffApproved::No) return "no";
+    if (data.state != UnitState::Translated) return nullptr;
+    return data.approved == XliffApproved::Yes || !data.xliff ? "yes" : nullptr;
 }
 
 const char* TargetStateOf(const ExchangeUnit& data) {
-    if (!data.xliffState.empty() && StateOfXliffWord(data.xliffState) == data.state) return data.xliffState.c_str();
+    if (data.xliffState != 0 && StateOfXliffWord(kXliffStates[data.xliffState]) == data.state)
+        return kXliffStates[data.xliffState];
     switch (data.state) {
         case UnitState::Translated: return "translated";
         case UnitState::NeedsReview: return "needs-review-translation";
