@@ -58,24 +58,24 @@ struct ExchangeUnit {
     std::string target;
     UnitState state = UnitState::Untranslated;
     bool translate = true;           // false: the text stays the source's (PO read-only, XLIFF translate="no")
-    std::vector<std::string> notes;  // developer notes
-    std::size_t line = 0;            // where the unit starts in its file
-    std::size_t targetLine = 0;      // its translation (msgstr, <target>); else where it starts
-
     // XLIFF's own words for the state, as the file has them, so that import
     // and export give them back (a plural group's: its first form unit's):
     // the target's `state` (an index into kXliffStates; 0: none) and the
     // unit's `approved`. `xliff`: the unit comes from an XLIFF file, where
     // only approved="yes" counts as translated for translators' tools
-    // (translate-toolkit's pocount). A few bytes, as units may be millions.
+    // (translate-toolkit's pocount). Bytes in the padding after
+    // `translate`, as units may be millions.
     unsigned char xliffState = 0;
     XliffApproved approved = XliffApproved::None;
     bool xliff = false;
+    std::vector<std::string> notes;  // developer notes
+    std::size_t line = 0;            // where the unit starts in its file
+    std::size_t targetLine = 0;      // its translation (msgstr, <target>); else where it starts
 
     // PO's "#| msgctxt" and "#| msgid": the name and the source a fuzzy
     // translation was made for, kept through import and export (null for
     // most units).
-    std::shared_ptr<const PreviousText> previous;
+    std::unique_ptr<const PreviousText> previous;
 
     // A plural message (PO msgid_plural, XLIFF's x-gettext-plurals group):
     // `source` is its singular, `sourcePlural` its plural, and the

@@ -300,7 +300,7 @@ ExchangeUnit TranslatedUnit(const BaseUnit& unit, const std::string& language) {
         for (const std::string_view note : unit.Notes())
             if (!StateOfMarker(note, out.state, out.target) && !PreviousOfMarker(note, previous, any))
                 XliffWordsOfMarker(note, out);
-        if (any) out.previous = std::make_shared<const PreviousText>(std::move(previous));
+        if (any) out.previous = std::make_unique<const PreviousText>(std::move(previous));
     }
     return out;
 }

@@ -779,7 +779,7 @@ bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::f
         unit.targetLine = entry.msgstrLine;
         unit.translate = !entry.HasFlag(kReadOnlyFlag);
         if (entry.hasPrevious)
-            unit.previous = std::make_shared<const PreviousText>(PreviousText{
+            unit.previous = std::make_unique<const PreviousText>(PreviousText{
                     entry.hasPreviousContext && entry.previousContext != key ? std::string(entry.previousContext)
                                                                              : std::string(),
                     std::string(entry.previousMsgid)});
