@@ -918,44 +918,57 @@ PluralHeader ReadPluralHeader(const PoDocument& document, const BaseFile& base) 
     return header;
 }
 
-// The obsolete "#~" entries of the file, each read as the entry it was
-// (its lines without "#~"), by key: a name that comes back to the base
-// takes its translation, and an obsolete entry never stays beside an active
-// one of its name, which gettext refuses as a duplicate definition.
+// The obsolete "#~" entries of the file, read as the entries they were
+// (their lines without "#~", all in one document, so that a file of many
+// costs little more than their bytes), by key: a name that comes back to
+// the base takes its translation, and an obsolete entry never stays beside
+// an active one of its name, which gettext refuses as a duplicate
+// definition.
 struct ObsoleteUnit {
-    std::size_t entry = 0;  // in the file's entries
-    std::string bytes;      // its lines without "#~", which `document` views
-    PoDocument document;
-    const PoEntry* unit = nullptr;
+    std::size_t entry = 0;          // in the file's entries
+    const PoEntry* unit = nullptr;  // the entry it was
 };
 
 class ObsoleteEntries {
 public:
     explicit ObsoleteEntries(const PoDocument& document) {
+        std::vector<std::size_t> firstLine, outer;  // per obsolete entry: where its lines start here, its entry
+        std::size_t lines = 0;
         for (std::size_t e = 0; e < document.entries.size(); ++e) {
             const PoEntry& entry = document.entries[e];
             if (!entry.obsolete) continue;
-            ObsoleteUnit& old = units_.emplace_back();  // a deque: the views into `bytes` stay valid
-            old.entry = e;
+            firstLine.push_back(lines);
+            outer.push_back(e);
             for (std::size_t i = entry.first; i < entry.end; ++i) {
                 if (document.kinds[i] != PoLineKind::Obsolete) continue;
                 std::string_view line = TrimLeft(document.lines[i]).substr(2);
-                if (StartsWith(line, "|")) old.bytes += '#';
+                if (StartsWith(line, "|")) bytes_ += '#';
                 else if (StartsWith(line, " ")) line.remove_prefix(1);
-                old.bytes.append(line.data(), line.size()) += '\n';
+                bytes_.append(line.data(), line.size()) += '\n';
+                ++lines;
             }
-            ExchangeProblem ignored;
-            std::string key;
-            if (!ParsePo(old.bytes, old.document, ignored)) continue;
-            for (const PoEntry& candidate : old.document.entries) {
-                if (!candidate.IsUnit()) continue;
-                if (old.unit || !PoEntryKey(old.document, candidate, key)) {
-                    old.unit = nullptr;  // more than one entry, or none with a key: left as it is
-                    break;
-                }
-                old.unit = &candidate;
-            }
-            if (old.unit) byKey_[key] = &old;
+            bytes_ += '\n';
+            ++lines;
+        }
+        ExchangeProblem ignored;
+        if (outer.empty() || !ParsePo(bytes_, document_, ignored)) return;
+        // Each entry read belongs to the obsolete entry whose lines hold its
+        // first; one that gives more than one is left as it is.
+        std::vector<const PoEntry*> unitOf(outer.size(), nullptr);
+        std::vector<bool> several(outer.size(), false);
+        for (const PoEntry& candidate : document_.entries) {
+            if (!candidate.IsUnit()) continue;
+            const auto k = static_cast<std::size_t>(
+                    std::upper_bound(firstLine.begin(), firstLine.end(), candidate.first) - firstLine.begin() - 1);
+            several[k] = several[k] || unitOf[k] != nullptr;
+            unitOf[k] = &candidate;
+        }
+        units_.reserve(outer.size());  // the map points into it
+        std::string key;
+        for (std::size_t k = 0; k < outer.size(); ++k) {
+            if (!unitOf[k] || several[k] || !PoEntryKey(document_, *unitOf[k], key)) continue;
+            units_.push_back({outer[k], unitOf[k]});
+            byKey_[key] = &units_.back();
         }
     }
 
@@ -974,7 +987,9 @@ public:
     }
 
 private:
-    std::deque<ObsoleteUnit> units_;
+    std::string bytes_;     // the obsolete entries' lines without "#~", which document_ views
+    PoDocument document_;
+    std::vector<ObsoleteUnit> units_;
     std::unordered_map<std::string, const ObsoleteUnit*> byKey_;
 };
 
