@@ -114,7 +114,8 @@ const MappingCase kMappings[] = {
         {"fr_CA", "nplurals=3; plural=n<=1 ? 0 : n==1000000 ? 1 : 2;", {0, 1, 2}, {false, false, false}},
         {"ar", "nplurals=6; plural=n==0 ? 0 : n==1 ? 1 : n==2 ? 2 : n%100>=3 && n%100<=10 ? 3 : n%100>=11 ? 4 : 5;",
          {0, 1, 2, 3, 4, 5}, {true, true, true, false, false, false}},
-        {"en", "nplurals=2; plural=n == 1 ? 0 : 7;", {0, kNoForm}, {true, false}},
+        // Past nplurals only beyond the counts msgfmt checks (0..1000).
+        {"fr", "nplurals=2; plural=n <= 1 ? 0 : n <= 1000 ? 1 : 7;", {0, kNoForm, 1}, {false, false, false}},
         {"ja", "nplurals=1; plural=0;", {0}, {false}},
         // A Language header in gettext's spelling takes the language's rules.
         {"sr@latin",

@@ -71,6 +71,14 @@ UnitState StateAgainstBase(const BaseUnit& base, const ExchangeUnit& translation
     return StateAgainstBase(ComparedUnit{&base, &translation, SourceChanged(base, translation)});
 }
 
+UnitState CountedState(const BaseUnit& base, const ExchangeUnit& translation) {
+    const UnitState state = StateAgainstBase(base, translation);
+    if (!translation.xliff) return state;
+    bool text = !translation.target.empty();
+    for (const PluralForm& form : translation.forms) text = text || !form.text.empty();
+    return text && translation.approved != XliffApproved::Yes ? UnitState::NeedsReview : state;
+}
+
 namespace {
 
 constexpr double kSimilarEnough = 0.7;
@@ -147,14 +155,32 @@ std::vector<long> MatchRenames(const std::vector<const BaseUnit*>& added, const 
     return match;
 }
 
+namespace {
+
+// Why a directive msgfmt takes is none here: the generated library's texts
+// go to the C library of every platform it is built for.
+std::vector<std::string> WithReasons(std::vector<std::string> problems) {
+    for (std::string& problem : problems) {
+        if (problem.find("('m' is none)") != std::string::npos)
+            problem += "; %m (glibc's text of errno, which msgfmt takes) takes no argument and is not known to "
+                       "the C libraries of Windows and macOS, so a text may not hold it";
+        else if (problem.find("('I' is none)") != std::string::npos)
+            problem += "; %I64d and %I32d are the Microsoft C library's own lengths, not known elsewhere (msgfmt "
+                       "takes them as a system-dependent directive): %lld or %d is portable";
+    }
+    return problems;
+}
+
+}  // namespace
+
 std::vector<std::string> PlaceholderMismatches(textresgen::LiteralValuesView source,
                                                textresgen::LiteralValuesView translation) {
-    return textresgen::ComparePlaceholders(source, translation);
+    return WithReasons(textresgen::ComparePlaceholders(source, translation));
 }
 
 std::vector<std::string> PluralFormMismatches(textresgen::LiteralValuesView plural, textresgen::LiteralValuesView form,
                                               bool singleCount) {
-    return textresgen::ComparePluralForm(plural, form, singleCount);
+    return WithReasons(textresgen::ComparePluralForm(plural, form, singleCount));
 }
 
 }  // namespace textresl10n

@@ -39,6 +39,13 @@ bool SourceChanged(const BaseUnit& base, const ExchangeUnit& translation);
 // an older source text needs review, whatever its file says.
 UnitState StateAgainstBase(const ComparedUnit& unit);
 UnitState StateAgainstBase(const BaseUnit& base, const ExchangeUnit& translation);
+// The state `stats` counts, as translators' tools count it
+// (translate-toolkit's pocount): StateAgainstBase, except that an XLIFF
+// unit with a text in its target that is not approved="yes" needs review,
+// whatever its state (new included). (Where a file says approved="yes" but
+// its state says new or for review, the state counts; pocount counts such a
+// unit as translated.)
+UnitState CountedState(const BaseUnit& base, const ExchangeUnit& translation);
 
 // For each name new to the file (`added`, base units), the index in
 // `removed` (the sources of translated units whose names left the base) of
@@ -56,6 +63,8 @@ struct UpdateCounts {
     std::size_t removed = 0;  // units whose names left the base
     std::size_t review = 0;   // translations made for another source text, now marked for review
     std::size_t carried = 0;  // new names that took a renamed name's translation for review
+    bool droppedMark = false; // PO: the file's UTF-8 byte order mark left out, as gettext's tools refuse it
+    std::size_t revived = 0;  // names back in the base that took their obsolete entry's translation (PO)
 };
 
 // The counts of an update (all but `changed` and `carried`, which the merge

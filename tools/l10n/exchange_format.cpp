@@ -61,8 +61,9 @@ public:
             if (!ForEachPoUnit(document, problem, [&](ExchangeUnit&& unit) { counter.Add(unit); })) return false;
             counts = counter.Counts();
         }
-        merged = UpdatePo(document, base, counts.changed, counts.carried);
+        merged = UpdatePo(document, base, counts.changed, counts.carried, counts.revived);
         counts.changed = counts.changed && merged != bytes;
+        counts.droppedMark = counts.changed && document.byteOrderMark;
         if (!counts.changed) std::string().swap(merged);
         return true;
     }

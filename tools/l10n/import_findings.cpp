@@ -13,7 +13,8 @@ void AddCheckFindings(textrescheck::FileCheck check, const std::vector<UnitOrigi
         const UnitOrigin origin = finding.line < origins.size() ? origins[finding.line] : origins.front();
         const bool aboutText = finding.subject == Diagnostic::Subject::Text;
         finding.line = aboutText ? origin.translationLine : origin.keyLine;
-        (finding.severity == Severity::Error ? result.errors : result.warnings).push_back(std::move(finding));
+        if (finding.severity == Severity::Error) result.errors.push_back(std::move(finding));
+        else result.AddWarning(std::move(finding));
     }
     if (check.status != textrescheck::FileCheck::Status::Checked)
         result.errors.push_back({0, "the imported definition cannot be read back: " + check.problem});

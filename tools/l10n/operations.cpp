@@ -128,6 +128,7 @@ struct ImportedEntry {
     std::string_view translation;    // the translator's text; empty: none
     std::size_t line;                  // its translation's line in the exchange file (0: none)
     std::size_t keyLine;               // its key's line
+    const ExchangeUnit* unit = nullptr;  // the file's unit, whose XLIFF words a marker keeps
 };
 
 ExchangeProblem Warning(std::size_t line, std::string message) {
@@ -136,39 +137,125 @@ ExchangeProblem Warning(std::size_t line, std::string message) {
 
 // The comment line above an imported entry that holds the source text in
 // place of a translation, so that export --translation gives the unit back
-// its state: "# textresl10n: untranslated", or "# textresl10n: needs review: "
-// and the translation awaiting review as a literal body ('=' written \075,
-// so that the line stays a comment). The generator ignores the line.
+// its state: "# textresl10n: untranslated" (with ": " and the text of an
+// XLIFF target marked new or needs-translation, which it keeps), or
+// "# textresl10n: needs review: " and the translation awaiting review, each
+// text as a literal body ('=' written \075, so that the line stays a
+// comment). The generator ignores the line.
 constexpr std::string_view kMarkerUntranslated = "textresl10n: untranslated";
 constexpr std::string_view kMarkerReview = "textresl10n: needs review: ";
+// The XLIFF words of a unit's state where they are not those export writes
+// of the state alone: "# textresl10n: xliff: state final; approved no" (a
+// word the unit lacks is left out; no '=', which would make the line a
+// definition).
+constexpr std::string_view kMarkerXliff = "textresl10n: xliff:";
+// PO's "#| msgctxt" and "#| msgid" of a translation awaiting review, each a
+// literal body as above: "# textresl10n: previous name: Status.Modified",
+// "# textresl10n: previous source: Modified".
+constexpr std::string_view kMarkerPreviousKey = "textresl10n: previous name: ";
+constexpr std::string_view kMarkerPreviousSource = "textresl10n: previous source: ";
+
+void AppendMarkerBody(textresgen::WideString& line, std::string_view text) {
+    for (const char16_t c : textresgen::EncodeLiteralBody(Values(text)))
+        line += c == u'=' ? textresgen::WideString(u"\\075") : textresgen::WideString(1, c);
+}
 
 textresgen::WideString StateMarker(UnitState state, std::string_view translation) {
     textresgen::WideString line = u"# ";
     const std::string_view marker = state == UnitState::NeedsReview ? kMarkerReview : kMarkerUntranslated;
     line.append(marker.begin(), marker.end());
-    if (state != UnitState::NeedsReview) return line;
-    for (const char16_t c : textresgen::EncodeLiteralBody(Values(translation)))
-        line += c == u'=' ? textresgen::WideString(u"\\075") : textresgen::WideString(1, c);
+    if (state != UnitState::NeedsReview && !translation.empty()) line += u": ";
+    if (state == UnitState::NeedsReview || !translation.empty()) AppendMarkerBody(line, translation);
     return line;
+}
+
+textresgen::WideString TextMarker(std::string_view marker, std::string_view text) {
+    textresgen::WideString line = u"# ";
+    line.append(marker.begin(), marker.end());
+    AppendMarkerBody(line, text);
+    return line;
+}
+
+// The text of a marker note that starts with `marker`; false for any other.
+bool TextOfMarker(std::string_view note, std::string_view marker, std::string& text) {
+    if (note.compare(0, marker.size(), marker) != 0) return false;
+    LiteralValues literal, values;
+    std::size_t bad = 0;
+    textresgen::LiteralProblem problem;
+    return textresgen::Utf8ToValues(note.substr(marker.size()), literal, bad) &&
+           textresgen::DecodeLiteralBody(textresgen::ValuesToUnits(literal), values, problem) &&
+           textresgen::ValuesToUtf8(values, text);
+}
+
+// PO's "#|" of a unit from its markers (the name's comes first).
+bool PreviousOfMarker(std::string_view note, PreviousText& previous, bool& any) {
+    if (TextOfMarker(note, kMarkerPreviousKey, previous.key)) return true;
+    return any = TextOfMarker(note, kMarkerPreviousSource, previous.source);
+}
+
+// Whether the unit's XLIFF words differ from those export writes of its
+// state alone (XliffWriter), so that a marker must keep them.
+bool XliffWordsKept(const ExchangeUnit& unit, UnitState state) {
+    if (!unit.xliff || (unit.xliffState == 0 && unit.approved == XliffApproved::None && unit.target.empty()))
+        return false;
+    const std::string_view usual = state == UnitState::Translated ? "translated"
+                                   : state == UnitState::NeedsReview ? "needs-review-translation"
+                                   : unit.target.empty() ? "" : "new";
+    const XliffApproved approved = state == UnitState::Translated ? XliffApproved::Yes : XliffApproved::None;
+    return kXliffStates[unit.xliffState] != usual || unit.approved != approved;
+}
+
+textresgen::WideString XliffMarker(const ExchangeUnit& unit) {
+    std::string line = "# " + std::string(kMarkerXliff);
+    if (unit.xliffState != 0) line += " state " + std::string(kXliffStates[unit.xliffState]) + ";";
+    if (unit.approved != XliffApproved::None)
+        line += std::string(" approved ") + (unit.approved == XliffApproved::Yes ? "yes" : "no") + ";";
+    return textresgen::WideString(line.begin(), line.end());
 }
 
 // The state a marker note (the comment text, without "# ") gives back, with
 // the translation it holds; false for any other note.
 bool StateOfMarker(std::string_view note, UnitState& state, std::string& translation) {
+    std::string_view body;
     if (note == kMarkerUntranslated) {
         state = UnitState::Untranslated;
         translation.clear();
         return true;
     }
-    if (note.compare(0, kMarkerReview.size(), kMarkerReview) != 0) return false;
-    LiteralValues body, values;
+    if (note.compare(0, kMarkerUntranslated.size() + 2, std::string(kMarkerUntranslated) + ": ") == 0) {
+        state = UnitState::Untranslated;
+        body = note.substr(kMarkerUntranslated.size() + 2);
+    } else if (note.compare(0, kMarkerReview.size(), kMarkerReview) == 0) {
+        state = UnitState::NeedsReview;
+        body = note.substr(kMarkerReview.size());
+    } else {
+        return false;
+    }
+    LiteralValues literal, values;
     std::size_t bad = 0;
     textresgen::LiteralProblem problem;
-    if (!textresgen::Utf8ToValues(note.substr(kMarkerReview.size()), body, bad) ||
-        !textresgen::DecodeLiteralBody(textresgen::ValuesToUnits(body), values, problem) ||
-        !textresgen::ValuesToUtf8(values, translation))
-        return false;
-    state = UnitState::NeedsReview;
+    return textresgen::Utf8ToValues(body, literal, bad) &&
+           textresgen::DecodeLiteralBody(textresgen::ValuesToUnits(literal), values, problem) &&
+           textresgen::ValuesToUtf8(values, translation);
+}
+
+// The XLIFF words a marker note keeps; false for any other note.
+bool XliffWordsOfMarker(std::string_view note, ExchangeUnit& unit) {
+    if (note.compare(0, kMarkerXliff.size(), kMarkerXliff) != 0) return false;
+    note.remove_prefix(kMarkerXliff.size());
+    const auto word = [&](std::string_view name, std::string& value) {
+        const std::string start = " " + std::string(name) + " ";
+        const std::size_t at = note.find(start);
+        if (at == std::string_view::npos) return;
+        const std::size_t end = note.find(';', at + start.size());
+        if (end != std::string_view::npos) value = note.substr(at + start.size(), end - at - start.size());
+    };
+    unit.xliff = true;
+    std::string state, approved;
+    word("state", state);
+    word("approved", approved);
+    unit.xliffState = XliffStateIndex(state);
+    unit.approved = approved == "yes" ? XliffApproved::Yes : approved == "no" ? XliffApproved::No : XliffApproved::None;
     return true;
 }
 
@@ -186,7 +273,7 @@ void TranslatedForms(const BaseUnit& unit, const std::string& language, Exchange
         UnitState state = UnitState::Translated;
         if (form)
             for (const std::string_view note : form->notes)
-                if (StateOfMarker(note, state, text)) break;
+                if (!StateOfMarker(note, state, text)) XliffWordsOfMarker(note, out);
         if (state == UnitState::Untranslated) text.clear();
         fuzzy = fuzzy || state == UnitState::NeedsReview;
         // A definition file's rule, whatever the language: textrescheck,
@@ -209,8 +296,12 @@ ExchangeUnit TranslatedUnit(const BaseUnit& unit, const std::string& language) {
     if (unit.plural) {
         TranslatedForms(unit, language, out);
     } else {
+        PreviousText previous;
+        bool any = false;
         for (const std::string_view note : unit.Notes())
-            if (StateOfMarker(note, out.state, out.target)) break;
+            if (!StateOfMarker(note, out.state, out.target) && !PreviousOfMarker(note, previous, any))
+                XliffWordsOfMarker(note, out);
+        if (any) out.previous = std::make_unique<const PreviousText>(std::move(previous));
     }
     return out;
 }
@@ -268,6 +359,10 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
             out.target = std::move(from.target);
             out.state = from.state;
             out.forms = std::move(from.forms);
+            out.xliff = from.xliff;
+            out.xliffState = from.xliffState;
+            out.approved = from.approved;
+            out.previous = std::move(from.previous);
             std::vector<std::string> mismatches;
             LiteralValues values;
             std::size_t bad = 0;
@@ -328,6 +423,8 @@ bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& 
             (counts.carried > 0
                      ? ", " + std::to_string(counts.carried) + " added with a renamed name's translation for review"
                      : "") +
+            (counts.revived > 0 ? ", " + std::to_string(counts.revived) + " added back from obsolete entries" : "") +
+            (counts.droppedMark ? "; its UTF-8 byte order mark dropped, which msgfmt refuses" : "") +
             (counts.changed ? "" : " (unchanged)") + "\n";
     if (counts.changed) return WriteThenSummarize(path, updated, summary, err);
     err.Print(summary);
@@ -371,6 +468,12 @@ bool FinishImport(ImportResult result, const std::string& path, const Options& o
         for (ExchangeProblem& problem : *problems) {
             problem.file = path;
             err.Report(std::move(problem));
+        }
+        if (problems != &result.warnings) continue;
+        for (const MoreWarnings& more : result.moreWarnings) {
+            err.Print(ShownPath(path) + ": " + std::to_string(more.count) + " more warnings \"... " + more.kind +
+                      "\" (only the first " + std::to_string(kShownWarnings) + " warnings are shown)\n");
+            err.CountUnshown(0, more.count);
         }
     }
     if (!result.ok) {
@@ -471,7 +574,7 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
             }
             const BaseUnit& unit = *found->second;
             if (!unit.translate) return;
-            const UnitState state = StateAgainstBase(unit, translation);
+            const UnitState state = CountedState(unit, translation);
             --counts[static_cast<int>(UnitState::Untranslated)];
             ++counts[static_cast<int>(state)];
             identical += state == UnitState::Translated && !unit.source.empty() && translation.target == unit.source;
@@ -592,8 +695,8 @@ std::vector<std::string> CheckUnitsOwnRules(const std::vector<ExchangeUnit>& uni
 // takes and why; the warnings of the units that fall back go to `warnings`.
 class ImportedEntries {
 public:
-    ImportedEntries(std::vector<std::string> fileCategories, std::vector<ExchangeProblem>& warnings)
-        : fileCategories_(std::move(fileCategories)), warnings_(warnings) {}
+    ImportedEntries(std::vector<std::string> fileCategories, ImportResult& result)
+        : fileCategories_(std::move(fileCategories)), result_(result) {}
 
     // Without a base: one member per unit in file order.
     void AddUnits(const std::vector<ExchangeUnit>& units);
@@ -617,12 +720,12 @@ private:
     void AddFixedAgainstBase(const BaseUnit& current, const ExchangeUnit& unit);
     void AddTextAgainstBase(const ComparedUnit& compared);
 
-    void Warn(std::size_t line, std::string message) { warnings_.push_back(Warning(line, std::move(message))); }
+    void Warn(std::size_t line, std::string message) { result_.AddWarning(Warning(line, std::move(message))); }
 
     std::vector<ImportedEntry> entries_;
     std::deque<std::string> names_;  // the plural members' names, which entries point into
     std::vector<std::string> fileCategories_;
-    std::vector<ExchangeProblem>& warnings_;
+    ImportResult& result_;
 };
 
 void ImportedEntries::AddUnits(const std::vector<ExchangeUnit>& units) {
@@ -638,7 +741,7 @@ void ImportedEntries::AddUnits(const std::vector<ExchangeUnit>& units) {
             continue;
         }
         entries_.push_back({unit.key, translated ? unit.target : unit.source, unit.state, unit.target,
-                            unit.targetLine, unit.line});
+                            unit.targetLine, unit.line, &unit});
     }
 }
 
@@ -728,7 +831,7 @@ void ImportedEntries::AddPluralForm(std::string_view key, const std::string& cat
             Warn(line, Quoted(key) + " " + reason + "; the " + (current ? "base" : "source") + " text is used");
     }
     const std::string_view text = formState == UnitState::Translated && !translation.empty() ? translation : fallback;
-    entries_.push_back({names_.back(), text, formState, translation, line, unit ? unit->line : 0});
+    entries_.push_back({names_.back(), text, formState, translation, line, unit ? unit->line : 0, unit});
 }
 
 // A base member the file lacks takes the base's text.
@@ -796,11 +899,11 @@ void ImportedEntries::AddTextAgainstBase(const ComparedUnit& compared) {
         }
     }
     if (reason.empty()) {
-        entries_.push_back({current.key, target, UnitState::Translated, target, unit.targetLine, unit.line});
+        entries_.push_back({current.key, target, UnitState::Translated, target, unit.targetLine, unit.line, &unit});
         return;
     }
     Warn(unit.targetLine, Quoted(current.key) + " " + reason + "; the base text is used");
-    entries_.push_back({current.key, current.source, state, target, unit.targetLine, unit.line});
+    entries_.push_back({current.key, current.source, state, target, unit.targetLine, unit.line, &unit});
 }
 
 // The definition file of the entries (UTF-16LE), each that took a source
@@ -819,6 +922,18 @@ std::string WriteDefinition(const std::vector<ImportedEntry>& entries, std::vect
     textresgen::Utf16Writer writer;
     writer.Open(std::make_unique<textresgen::MemorySink>(definition));
     for (const ImportedEntry& entry : entries) {
+        if (entry.unit && XliffWordsKept(*entry.unit, entry.state)) {
+            writer.PrintLine(XliffMarker(*entry.unit));
+            origins.push_back({entry.line, entry.keyLine});
+        }
+        if (entry.state == UnitState::NeedsReview && entry.unit && entry.unit->previous && !entry.unit->plural) {
+            if (!entry.unit->previous->key.empty()) {
+                writer.PrintLine(TextMarker(kMarkerPreviousKey, entry.unit->previous->key));
+                origins.push_back({entry.line, entry.keyLine});
+            }
+            writer.PrintLine(TextMarker(kMarkerPreviousSource, entry.unit->previous->source));
+            origins.push_back({entry.line, entry.keyLine});
+        }
         if (entry.state != UnitState::Translated) {
             writer.PrintLine(StateMarker(entry.state, entry.translation));
             origins.push_back({entry.line, entry.keyLine});
@@ -833,12 +948,35 @@ std::string WriteDefinition(const std::vector<ImportedEntry>& entries, std::vect
 
 }  // namespace
 
+void ImportResult::AddWarning(ExchangeProblem warning) {
+    if (warnings.size() < kShownWarnings) {
+        warnings.push_back(std::move(warning));
+        return;
+    }
+    // The kind: the words after the unit's quoted name, to the first ':',
+    // ';' or quoted text.
+    std::string_view kind = warning.message;
+    if (!kind.empty() && kind.front() == '\'') {
+        const std::size_t nameEnd = kind.find("' ", 1);
+        kind.remove_prefix(nameEnd == std::string_view::npos ? 0 : nameEnd + 2);
+    }
+    kind = kind.substr(0, std::min({kind.find(':'), kind.find(';'), kind.find(" '"), std::size_t{80}}));
+    for (MoreWarnings& more : moreWarnings) {
+        if (more.kind != kind) continue;
+        ++more.count;
+        return;
+    }
+    // A bounded list: kinds past the 32nd are counted together.
+    if (moreWarnings.size() == 32) return void(++moreWarnings.back().count);
+    moreWarnings.push_back({moreWarnings.size() == 31 ? std::string("of other kinds") : std::string(kind), 1});
+}
+
 ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) {
     ImportResult result;
     std::vector<std::string> fileCategories = CheckUnitsOwnRules(units, result.errors);
     if (!result.errors.empty()) return result;
 
-    ImportedEntries entries(std::move(fileCategories), result.warnings);
+    ImportedEntries entries(std::move(fileCategories), result);
     if (base) entries.AddAgainstBase(*base, units);
     else entries.AddUnits(units);
     result.units = entries.Entries().size();

@@ -39,13 +39,27 @@ bool ImportDefinitionFile(const Options& options, Reporter& err);
 bool PseudoFile(const Options& options, Reporter& err);
 bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err);
 
+// An import's warnings: the first kShownWarnings in full, the rest only
+// counted by kind (what a warning says after its unit's name, up to its
+// first ':', ';' or quoted text: "is not translated"), so that a file of
+// millions of units costs neither millions of lines nor their memory.
+inline constexpr std::size_t kShownWarnings = 100;
+struct MoreWarnings {
+    std::string kind;
+    std::size_t count = 0;
+};
+
 struct ImportResult {
     bool ok = false;
     std::string definition;               // the definition file (UTF-16LE, FF FE, CR LF) when ok
     std::vector<ExchangeProblem> errors;  // in file order
-    std::vector<ExchangeProblem> warnings;
+    std::vector<ExchangeProblem> warnings;  // the first kShownWarnings
+    std::vector<MoreWarnings> moreWarnings;  // the others, by kind, in the order of their first
     std::size_t units = 0;                // members of the definition
     std::size_t fellBack = 0;             // units that took their source text
+
+    // Keeps the warning, or counts it past the first kShownWarnings.
+    void AddWarning(ExchangeProblem warning);
 };
 
 // Turns an exchange file into a definition file, each translated text

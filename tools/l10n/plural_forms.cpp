@@ -35,6 +35,7 @@ PluralFormula LanguageFormula(std::string_view language) {
 bool FormsOfCategories(std::string_view name, const PluralFormula& file, CategoryForms& out, std::string& error) {
     const std::string language = RulesTag(name);
     out = CategoryForms();
+    if (!file.CheckValues(error)) return false;
     for (const std::string_view category : textresgen::plural::IntegerCategories(language)) {
         out.categories.emplace_back(category);
         out.singleCount.push_back(textresgen::plural::TakesOneCount(language, category));

@@ -23,6 +23,8 @@ PluralFormula LanguageFormula(std::string_view language);
 // category (the smallest of 0..1000 and the powers of ten, under the
 // language's own rules) evaluated by the file's formula. kNoForm where the
 // file's formula names no form of its own for it (an index past nplurals).
+// False with the reason for a formula msgfmt refuses (CheckValues) or one
+// that divides by zero for a sample count.
 inline constexpr std::size_t kNoForm = static_cast<std::size_t>(-1);
 struct CategoryForms {
     std::vector<std::string> categories;

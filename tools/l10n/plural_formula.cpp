@@ -217,6 +217,27 @@ bool PluralFormula::Evaluate(std::uint64_t n, std::uint64_t& index) const {
     return !nodes_.empty() && Value(root_, n, index);
 }
 
+bool PluralFormula::CheckValues(std::string& error) const {
+    for (std::uint64_t n = 0; n <= kCheckedCounts; ++n) {
+        std::uint64_t index = 0;
+        const std::string at = " for n = " + std::to_string(n) + ", which msgfmt refuses (\"plural expression can produce ";
+        if (!Evaluate(n, index)) {
+            error = "the plural formula divides by zero" + at + "division by zero\")";
+            return false;
+        }
+        if (static_cast<std::int64_t>(index) < 0) {
+            error = "the plural formula gives a negative value" + at + "negative values\")";
+            return false;
+        }
+        if (index >= count_) {
+            error = "the plural formula gives " + std::to_string(index) + ", past nplurals = " + std::to_string(count_) +
+                    "," + at + "values as large as " + std::to_string(index) + "\")";
+            return false;
+        }
+    }
+    return true;
+}
+
 bool PluralFormula::Value(std::size_t at, std::uint64_t n, std::uint64_t& out) const {
     const Node& node = nodes_[at];
     std::uint64_t a = 0, b = 0;

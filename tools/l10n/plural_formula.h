@@ -19,6 +19,8 @@ namespace textresl10n {
 inline constexpr std::size_t kMaxPluralFormulaLength = 1024;
 inline constexpr std::size_t kMaxPluralFormulaDepth = 32;  // nested '(', '?', '!'
 inline constexpr std::uint64_t kMaxPluralForms = 32;
+// The counts msgfmt evaluates a formula for: 0 to 1000.
+inline constexpr std::uint64_t kCheckedCounts = 1000;
 
 class PluralFormula {
 public:
@@ -32,6 +34,13 @@ public:
     // The form index the formula gives for n; false when it divides by
     // zero for this n.
     bool Evaluate(std::uint64_t n, std::uint64_t& index) const;
+
+    // Whether the formula gives a form for every count from 0 to
+    // kCheckedCounts, as msgfmt checks it: false, with msgfmt's meaning and
+    // the first count that shows it, for a division by zero, a negative
+    // value (gettext's unsigned long read as signed: "0-1") and a value of
+    // nplurals or more.
+    bool CheckValues(std::string& error) const;
 
     struct Node {
         enum class Kind { Number, N, Not, Binary, Choice } kind = Kind::Number;

@@ -228,6 +228,7 @@ private:
         entry_ = PoEntry();
         entry_.first = line_;
         open_ = true;
+        previousField_ = nullptr;
     }
 
     bool CloseEntry() {
@@ -295,6 +296,11 @@ private:
             case ':': kind = PoLineKind::Reference; return true;
             case ',': {
                 kind = PoLineKind::Flags;
+                // Flags are a few words; a hostile line of millions would
+                // cost a view each where they are read.
+                if (entry_.flagText.size() + rest.size() > kMaxPoFlagBytes)
+                    return Fail("the entry's flags (\"#,\" lines) are longer than " +
+                                std::to_string(kMaxPoFlagBytes) + " bytes");
                 if (entry_.flagText.empty()) {
                     entry_.flagText = rest;
                 } else {
@@ -306,24 +312,20 @@ private:
             case '|': {
                 kind = PoLineKind::Previous;
                 rest = TrimLeft(rest);
-                std::string ignored;
                 std::string error;
-                if (StartsWith(rest, "msgid") && !StartsWith(rest, "msgid_")) {
-                    entry_.hasPrevious = true;
+                const bool msgid = StartsWith(rest, "msgid") && !StartsWith(rest, "msgid_");
+                if (msgid || StartsWith(rest, "msgctxt")) {
+                    previousField_ = msgid ? &entry_.previousMsgid : &entry_.previousContext;
+                    (msgid ? entry_.hasPrevious : entry_.hasPreviousContext) = true;
                     previous_.clear();
-                    previousIsMsgid_ = true;
-                    if (!ParseQuoted(rest.substr(5), previous_, error)) return Fail(error);
-                    doc_.decoded.push_back(previous_);
-                    entry_.previousMsgid = doc_.decoded.back();
-                } else if (StartsWith(rest, "\"")) {
-                    if (!ParseQuoted(rest, previousIsMsgid_ ? previous_ : ignored, error)) return Fail(error);
-                    if (previousIsMsgid_) {
-                        doc_.decoded.push_back(previous_);
-                        entry_.previousMsgid = doc_.decoded.back();
-                    }
-                } else {
-                    previousIsMsgid_ = false;  // #| msgctxt and the like: kept, not read
+                    rest.remove_prefix(msgid ? 5 : 7);
+                } else if (!StartsWith(rest, "\"")) {
+                    previousField_ = nullptr;  // #| msgid_plural: kept, not read
                 }
+                if (previousField_ == nullptr) return true;
+                if (!ParseQuoted(rest, previous_, error)) return Fail(error);
+                doc_.decoded.push_back(previous_);
+                *previousField_ = doc_.decoded.back();
                 return true;
             }
             default: kind = PoLineKind::Comment; return true;
@@ -422,8 +424,8 @@ private:
     std::string_view raw_;               // its first string's bytes in the file
     std::size_t segments_ = 0;           // how many strings it has
     PoLineKind fieldKind_ = PoLineKind::Msgid;
-    bool previousIsMsgid_ = false;
-    std::string previous_;  // the "#| msgid" being read
+    std::string_view* previousField_ = nullptr;  // the "#| msgid" or "#| msgctxt" being read
+    std::string previous_;
 };
 
 // ------------------------------------------------------------------ writing
@@ -488,8 +490,16 @@ bool IsCFormatUnit(std::string_view source, bool plural, std::string_view source
     return IsCFormatText(source) || (plural && IsCFormatText(sourcePlural));
 }
 
+// The source a fuzzy translation was made for, as "#| msgctxt" (when its
+// name was another) and "#| msgid", as msgmerge --previous writes them.
+struct PreviousSource {
+    std::optional<std::string_view> context;
+    std::string_view msgid;
+};
+
 // `forms`: how many msgstr[i] a plural unit gets in this file.
-std::vector<std::string> UnitLines(const ExchangeUnit& unit, std::optional<std::string_view> previous, std::size_t forms) {
+std::vector<std::string> UnitLines(const ExchangeUnit& unit, const std::optional<PreviousSource>& previous,
+                                   std::size_t forms) {
     std::vector<std::string> lines;
     AppendNotes(lines, unit.notes);
     lines.push_back("#: " + unit.key);
@@ -498,7 +508,10 @@ std::vector<std::string> UnitLines(const ExchangeUnit& unit, std::optional<std::
     if (IsCFormatUnit(unit.source, unit.plural, unit.sourcePlural)) flags.push_back("c-format");
     if (!unit.translate) flags.push_back(kReadOnlyFlag);
     if (!flags.empty()) lines.push_back(FlagLine(flags));
-    if (previous) AppendString(lines, "#| msgid", *previous);
+    if (previous) {
+        if (previous->context) AppendString(lines, "#| msgctxt", *previous->context);
+        AppendString(lines, "#| msgid", previous->msgid);
+    }
     AppendString(lines, "msgctxt", unit.key);
     AppendString(lines, "msgid", unit.source);
     if (!unit.plural) {
@@ -765,6 +778,11 @@ bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::f
         unit.line = entry.keyLine;
         unit.targetLine = entry.msgstrLine;
         unit.translate = !entry.HasFlag(kReadOnlyFlag);
+        if (entry.hasPrevious)
+            unit.previous = std::make_unique<const PreviousText>(PreviousText{
+                    entry.hasPreviousContext && entry.previousContext != key ? std::string(entry.previousContext)
+                                                                             : std::string(),
+                    std::string(entry.previousMsgid)});
         if (entry.hasPlural) {
             unit.plural = true;
             unit.sourcePlural = entry.msgidPlural;
@@ -790,7 +808,12 @@ PoWriter::PoWriter(const ExchangeHeader& header, bool plurals, std::string& out)
 // the caller has taken the bytes up to here.
 void PoWriter::Add(const ExchangeUnit& unit) {
     out_ += '\n';
-    AppendLines(out_, UnitLines(unit, std::nullopt, forms_));
+    std::optional<PreviousSource> previous;
+    if (unit.state == UnitState::NeedsReview && unit.previous) {
+        previous = PreviousSource{std::nullopt, unit.previous->source};
+        if (!unit.previous->key.empty()) previous->context = unit.previous->key;
+    }
+    AppendLines(out_, UnitLines(unit, previous, forms_));
 }
 
 namespace {
@@ -895,20 +918,105 @@ PluralHeader ReadPluralHeader(const PoDocument& document, const BaseFile& base) 
     return header;
 }
 
+// The obsolete "#~" entries of the file, read as the entries they were
+// (their lines without "#~", all in one document, so that a file of many
+// costs little more than their bytes), by key: a name that comes back to
+// the base takes its translation, and an obsolete entry never stays beside
+// an active one of its name, which gettext refuses as a duplicate
+// definition.
+struct ObsoleteUnit {
+    std::size_t entry = 0;          // in the file's entries
+    const PoEntry* unit = nullptr;  // the entry it was
+};
+
+class ObsoleteEntries {
+public:
+    explicit ObsoleteEntries(const PoDocument& document) {
+        std::vector<std::size_t> firstLine, outer;  // per obsolete entry: where its lines start here, its entry
+        std::size_t lines = 0;
+        for (std::size_t e = 0; e < document.entries.size(); ++e) {
+            const PoEntry& entry = document.entries[e];
+            if (!entry.obsolete) continue;
+            firstLine.push_back(lines);
+            outer.push_back(e);
+            for (std::size_t i = entry.first; i < entry.end; ++i) {
+                if (document.kinds[i] != PoLineKind::Obsolete) continue;
+                std::string_view line = TrimLeft(document.lines[i]).substr(2);
+                if (StartsWith(line, "|")) bytes_ += '#';
+                else if (StartsWith(line, " ")) line.remove_prefix(1);
+                bytes_.append(line.data(), line.size()) += '\n';
+                ++lines;
+            }
+            bytes_ += '\n';
+            ++lines;
+        }
+        ExchangeProblem ignored;
+        if (outer.empty() || !ParsePo(bytes_, document_, ignored)) return;
+        // Each entry read belongs to the obsolete entry whose lines hold its
+        // first; one that gives more than one is left as it is.
+        std::vector<const PoEntry*> unitOf(outer.size(), nullptr);
+        std::vector<bool> several(outer.size(), false);
+        for (const PoEntry& candidate : document_.entries) {
+            if (!candidate.IsUnit()) continue;
+            const auto k = static_cast<std::size_t>(
+                    std::upper_bound(firstLine.begin(), firstLine.end(), candidate.first) - firstLine.begin() - 1);
+            several[k] = several[k] || unitOf[k] != nullptr;
+            unitOf[k] = &candidate;
+        }
+        units_.reserve(outer.size());  // the map points into it
+        std::string key;
+        for (std::size_t k = 0; k < outer.size(); ++k) {
+            if (!unitOf[k] || several[k] || !PoEntryKey(document_, *unitOf[k], key)) continue;
+            units_.push_back({outer[k], unitOf[k]});
+            byKey_[key] = &units_.back();
+        }
+    }
+
+    // The obsolete entry a name of the base comes back from: one of its
+    // name and kind (plural or not) that has a translation.
+    const ObsoleteUnit* Revives(const BaseUnit& unit) const {
+        const auto found = byKey_.find(std::string(unit.key));
+        if (found == byKey_.end()) return nullptr;
+        const PoEntry& old = *found->second->unit;
+        return old.hasPlural == unit.plural && old.HasTranslation() ? found->second : nullptr;
+    }
+    // The obsolete entry of a key, or null.
+    const ObsoleteUnit* OfKey(std::string_view key) const {
+        const auto found = byKey_.find(std::string(key));
+        return found == byKey_.end() ? nullptr : found->second;
+    }
+
+private:
+    std::string bytes_;     // the obsolete entries' lines without "#~", which document_ views
+    PoDocument document_;
+    std::vector<ObsoleteUnit> units_;
+    std::unordered_map<std::string, const ObsoleteUnit*> byKey_;
+};
+
 // The base's names the file lacks and where they go: after the nearest
 // name before it in the base that the file holds (the first ones before
 // the file's first unit), so that the translator's order stays and the new
 // units stand among their neighbours. A new name whose source is that of a
 // translated name that left the base (a rename), or close to it, takes its
 // translation, fuzzy.
+// A new name's translation taken from a name that left the base.
+struct RenamedFrom {
+    const PoEntry* entry;
+    std::string_view key;
+};
+
+// A name that came back to the base takes its obsolete "#~" entry's
+// translation (`revived`), and that entry goes.
 struct NewUnits {
     std::unordered_map<std::string_view, std::vector<const BaseUnit*>> after;
     std::vector<const BaseUnit*> atStart;
-    std::unordered_map<const BaseUnit*, const PoEntry*> renamedFrom;
+    std::unordered_map<const BaseUnit*, RenamedFrom> renamedFrom;
+    std::unordered_map<const BaseUnit*, const ObsoleteUnit*> revived;
     bool any = false;
 };
 
-NewUnits PlaceNewUnits(const PoDocument& document, const BaseFile& base, const EntriesInBase& match) {
+NewUnits PlaceNewUnits(const PoDocument& document, const BaseFile& base, const EntriesInBase& match,
+                       const ObsoleteEntries& obsolete) {
     NewUnits placed;
     std::vector<const BaseUnit*> added;
     const std::string_view* anchor = nullptr;
@@ -919,15 +1027,19 @@ NewUnits PlaceNewUnits(const PoDocument& document, const BaseFile& base, const E
         }
         placed.any = true;
         (anchor ? placed.after[*anchor] : placed.atStart).push_back(&unit);
-        if (!unit.plural) added.push_back(&unit);
+        if (const ObsoleteUnit* old = obsolete.Revives(unit)) {
+            placed.revived.emplace(&unit, old);
+        } else if (!unit.plural) {
+            added.push_back(&unit);
+        }
     }
-    std::vector<const PoEntry*> removed;
+    std::vector<RenamedFrom> removed;
     std::vector<std::string> removedSources;
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
         if (!entry.IsUnit() || match.keys[e].empty() || match.baseOf[e] || entry.hasPlural || entry.msgstr.empty())
             continue;
-        removed.push_back(&entry);
+        removed.push_back({&entry, match.keys[e]});
         removedSources.emplace_back(entry.msgid);
     }
     const std::vector<long> matches = MatchRenames(added, removedSources);
@@ -974,7 +1086,12 @@ std::vector<std::string> UpdatedEntry(const PoDocument& document, const EndedLin
     const bool notesChanged = notes != fileNotes;
     const bool fuzzy = entry.HasTranslation() && (entry.HasFlag("fuzzy") || sourceChanged);
     const std::vector<std::string_view> flags = UpdatedFlags(entry, unit, fuzzy);
-    const bool flagsChanged = flags != entry.Flags();
+    // A flag another tool left out (msginit drops read-only, xliff2po
+    // c-format) comes back only with a change of the entry, so that an
+    // unchanged base keeps the file's bytes whichever tool wrote it.
+    const bool flagsChanged = flags != entry.Flags() &&
+                              (sourceChanged || notesChanged || fuzzy != entry.HasFlag("fuzzy") ||
+                               (unit.translate && entry.HasFlag(kReadOnlyFlag)));
     if (!sourceChanged && !notesChanged && !flagsChanged) return file.Raw(entry);
 
     std::vector<std::string> lines = file.OfKind(entry, PoLineKind::Comment);
@@ -1039,8 +1156,9 @@ std::vector<std::string> ObsoleteEntry(const PoDocument& document, const EndedLi
 // the file had it); the others, added ones, get the file's usual one.
 class MergedPo {
 public:
+    // Without a UTF-8 byte order mark, which gettext's tools refuse
+    // ("syntax error" at the file's first line).
     MergedPo(const PoDocument& document, const EndedLines& file) : document_(document), file_(file) {
-        if (document.byteOrderMark) merged_ = "\xEF\xBB\xBF";
         if (!document.lines.empty()) {
             const std::string_view first = document.lines[0], last = document.lines[document.lines.size() - 1];
             const auto size = static_cast<std::size_t>(last.data() + last.size() - first.data());
@@ -1090,32 +1208,74 @@ private:
     bool anyBlock_ = false;
 };
 
-// The new names' entries, untranslated, or fuzzy with a renamed name's
-// translation and its source as "#| msgid".
+// A name back in the base, from its obsolete entry: translated when its
+// source is the same, else fuzzy with the source it was made for as
+// "#| msgid"; its translator comments and flags as the entry had them.
+std::vector<std::string> RevivedEntry(const PoDocument& document, const EndedLines& file, const ObsoleteUnit& old,
+                                      const BaseUnit& unit, std::size_t forms) {
+    const PoEntry& was = *old.unit;
+    const PoEntry& outer = document.entries[old.entry];
+    ExchangeUnit revived = UntranslatedUnit(unit);
+    const bool sourceChanged = was.msgid != unit.source || (unit.plural && was.msgidPlural != unit.SourcePlural());
+    revived.state = sourceChanged || outer.HasFlag("fuzzy") ? UnitState::NeedsReview : UnitState::Translated;
+    if (unit.plural) {
+        for (std::size_t i = 0; i < was.FormCount(); ++i) revived.forms.push_back({"", std::string(was.forms->msgstrs[i])});
+    } else {
+        revived.target = was.msgstr;
+    }
+    std::vector<std::string> lines = file.OfKind(outer, PoLineKind::Comment);
+    std::optional<PreviousSource> previous;
+    if (sourceChanged) previous = PreviousSource{std::nullopt, was.hasPrevious ? was.previousMsgid : was.msgid};
+    std::vector<std::string> entry = UnitLines(revived, previous, forms);
+    lines.insert(lines.end(), entry.begin(), entry.end());
+    return lines;
+}
+
+// The new names' entries: a name back in the base from its obsolete entry,
+// else untranslated, or fuzzy with a renamed name's translation and its
+// name and source as "#| msgctxt" and "#| msgid".
 void AddNewEntries(MergedPo& merged, const std::vector<const BaseUnit*>& units, const NewUnits& placed,
-                   std::size_t forms) {
+                   const PoDocument& document, const EndedLines& file, std::size_t forms) {
     for (const BaseUnit* unit : units) {
+        const auto back = placed.revived.find(unit);
+        if (back != placed.revived.end()) {
+            merged.AddBlock(RevivedEntry(document, file, *back->second, *unit, forms));
+            continue;
+        }
         ExchangeUnit fresh = UntranslatedUnit(*unit);
         const auto from = placed.renamedFrom.find(unit);
         if (from == placed.renamedFrom.end()) {
             merged.AddBlock(UnitLines(fresh, std::nullopt, forms));
             continue;
         }
-        const PoEntry& old = *from->second;
+        const PoEntry& old = *from->second.entry;
         fresh.state = UnitState::NeedsReview;
         fresh.target = old.msgstr;
-        merged.AddBlock(UnitLines(fresh, old.hasPrevious ? old.previousMsgid : old.msgid, forms));
+        // The name and source the translation was made for: the oldest known.
+        const std::string_view context = old.hasPreviousContext ? old.previousContext : from->second.key;
+        merged.AddBlock(UnitLines(fresh, PreviousSource{context, old.hasPrevious ? old.previousMsgid : old.msgid}, forms));
     }
 }
 
 }  // namespace
 
-std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried) {
+std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried,
+                     std::size_t& revived) {
     const EntriesInBase match = MatchEntries(document, base);
     const PluralHeader header = ReadPluralHeader(document, base);
-    const NewUnits placed = PlaceNewUnits(document, base, match);
+    const ObsoleteEntries obsolete(document);
+    const NewUnits placed = PlaceNewUnits(document, base, match, obsolete);
     changed = placed.any;
     carried = placed.renamedFrom.size();
+    revived = placed.revived.size();
+    // Obsolete entries that go: one whose name is back, one whose name an
+    // entry has or now leaves as obsolete.
+    std::vector<bool> dropped(document.entries.size(), false);
+    for (const auto& back : placed.revived) dropped[back.second->entry] = true;
+    for (std::size_t e = 0; e < document.entries.size(); ++e) {
+        if (!document.entries[e].IsUnit() || match.keys[e].empty()) continue;
+        if (const ObsoleteUnit* old = obsolete.OfKey(match.keys[e])) dropped[old->entry] = true;
+    }
 
     // What stands before the first unit (the header and its comments) first,
     // then every entry in the file's order, each new name after its anchor.
@@ -1124,6 +1284,10 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     bool seenUnit = false;
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
+        if (dropped[e]) {
+            changed = true;
+            continue;
+        }
         if (!entry.IsUnit()) {
             const bool withPluralForms = entry.IsHeader() && header.addPluralForms;
             merged.AddKept(e, withPluralForms ? HeaderWithPluralForms(document, file, entry, header.language)
@@ -1131,14 +1295,14 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
             changed = changed || withPluralForms;
             continue;
         }
-        if (!seenUnit) AddNewEntries(merged, placed.atStart, placed, header.forms);
+        if (!seenUnit) AddNewEntries(merged, placed.atStart, placed, document, file, header.forms);
         seenUnit = true;
         if (!match.baseOf[e]) continue;
         merged.AddKept(e, UpdatedEntry(document, file, entry, *match.baseOf[e], changed));
         const auto next = placed.after.find(match.keys[e]);
-        if (next != placed.after.end()) AddNewEntries(merged, next->second, placed, header.forms);
+        if (next != placed.after.end()) AddNewEntries(merged, next->second, placed, document, file, header.forms);
     }
-    if (!seenUnit) AddNewEntries(merged, placed.atStart, placed, header.forms);
+    if (!seenUnit) AddNewEntries(merged, placed.atStart, placed, document, file, header.forms);
 
     // The entries of names that left the base, translated ones kept as
     // obsolete.

@@ -20,6 +20,8 @@ namespace textresl10n {
 // A string of a PO file longer than this is refused: no literal a compiler
 // takes comes near it, and the limit bounds what a hostile file costs.
 inline constexpr std::size_t kMaxPoStringBytes = 1024 * 1024;
+// An entry's flags ("#, fuzzy, c-format") longer than this are refused.
+inline constexpr std::size_t kMaxPoFlagBytes = 4096;
 
 enum class PoLineKind : unsigned char { Blank, Comment, Note, Reference, Flags, Previous, Obsolete, Context, Msgid, MsgidPlural, Msgstr };
 
@@ -36,6 +38,7 @@ struct PoEntry {
     bool hasMsgstr = false;
     bool hasPlural = false;    // msgid_plural and msgstr[0], msgstr[1], ...
     bool hasPrevious = false;  // "#| msgid"
+    bool hasPreviousContext = false;  // "#| msgctxt"
     std::string_view context;
     std::string_view msgid;
     std::string_view msgstr;
@@ -51,6 +54,7 @@ struct PoEntry {
     // several such lines joined with ",".
     std::string_view flagText;
     std::string_view previousMsgid;
+    std::string_view previousContext;
     std::size_t keyLine = 0;  // 1-based: msgctxt, else msgid
     std::size_t msgstrLine = 0;
 
@@ -145,15 +149,21 @@ private:
 // that the file holds; an entry whose source text changed keeps its
 // translation, marked fuzzy with the source it was made for as "#| msgid";
 // developer notes taken from the base; entries of names no longer in the
-// base kept at the end as obsolete "#~" entries when translated. Everything
-// else keeps its bytes: the byte order mark, each line's end (added lines
+// base kept at the end as obsolete "#~" entries when translated. A UTF-8
+// byte order mark is dropped, since msgfmt refuses a file that has one.
+// Everything else keeps its bytes: each line's end (added lines
 // take the file's most common one), blank lines, comment blocks between
 // entries, a missing final line end. A new name whose source equals or is
 // close to that of a translated name that left the base (MatchRenames)
-// takes its translation, fuzzy, with the old source as "#| msgid";
-// `carried` counts them. `changed` is false when the base asked for no change (the caller
-// then keeps the file's bytes).
-std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried);
+// takes its translation, fuzzy, with the old name and source as
+// "#| msgctxt" and "#| msgid"; `carried` counts them. A name that comes
+// back to the base takes the translation of its obsolete entry (fuzzy when
+// its source changed), and the obsolete entry goes; `revived` counts them.
+// An obsolete entry never stays beside an active one of its name.
+// `changed` is false when the base asked for no change (the caller then
+// keeps the file's bytes).
+std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried,
+                     std::size_t& revived);
 
 // Whether the text (UTF-8) is a printf format the c-format flag belongs on.
 bool IsCFormatText(std::string_view utf8);

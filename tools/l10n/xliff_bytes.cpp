@@ -1,5 +1,6 @@
 #include "l10n/xliff_bytes.h"
 
+#include <algorithm>
 #include <string>
 
 #include "codec/literal_lexer.h"
@@ -38,6 +39,24 @@ std::string RefusedReference(std::string_view reference) {
         return "the entity reference " + Quoted("&" + std::string(reference).substr(0, 30) + ";") +
                " is not one of XML's five; no DTD is read, so no other entity is ever defined";
     return {};
+}
+
+}  // namespace
+
+namespace {
+
+// The encoding the XML declaration names ("" for none): a byte that is not
+// UTF-8 is most often a file saved in the encoding it declares.
+std::string DeclaredEncoding(std::string_view bytes) {
+    if (bytes.substr(0, 5) != "<?xml") return "";
+    const std::string_view declaration = bytes.substr(0, std::min(bytes.find("?>"), std::size_t{200}));
+    const std::size_t at = declaration.find("encoding");
+    if (at == std::string_view::npos) return "";
+    const std::size_t open = declaration.find_first_of("\"'", at);
+    if (open == std::string_view::npos) return "";
+    const std::size_t close = declaration.find(declaration[open], open + 1);
+    if (close == std::string_view::npos) return "";
+    return std::string(declaration.substr(open + 1, close - open - 1));
 }
 
 }  // namespace
@@ -93,7 +112,14 @@ bool CheckBytes(std::string_view bytes, ExchangeProblem& problem) {
         }
         char32_t c = 0;
         const std::size_t length = textresgen::DecodeUtf8Step(bytes, i, c);
-        if (length == 0) return fail("the file is not UTF-8 here");
+        if (length == 0) {
+            std::string encoding = DeclaredEncoding(bytes), lower = encoding;
+            for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            if (encoding.empty() || lower == "utf-8" || lower == "utf8") return fail("the file is not UTF-8 here");
+            return fail("the file is not UTF-8 here: it declares the encoding " + Quoted(encoding) +
+                        "; textresl10n reads XLIFF in UTF-8 (iconv -f " + textresgen::cli::Printable(encoding) +
+                        " -t UTF-8 converts it; the declaration must then say UTF-8)");
+        }
         if (!IsXmlChar(c)) return fail("a character XML does not allow (U+FFFE or U+FFFF)");
         i += length;
     }

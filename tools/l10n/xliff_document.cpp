@@ -115,6 +115,14 @@ bool XliffDocument::Load(bool whole, ExchangeProblem& problem) {
     std::string frame;
     std::vector<std::size_t> markers;  // where each marker stands in the frame
     if (!Cuts(frame, markers)) return false;
+    for (const Cut& cut : cuts_) {
+        if (cut.end - cut.begin <= kMaxXliffUnitBytes) continue;
+        refused_ = true;
+        problem = {LineAt(static_cast<std::ptrdiff_t>(cut.begin)),
+                   "the unit is larger than " + std::to_string(kMaxXliffUnitBytes / (1024 * 1024)) +
+                           " MiB; no text of a string table comes near that"};
+        return false;
+    }
     // Blanks between elements make no difference to whether a document is
     // well-formed; the frame's tree is made without them.
     pugi::xml_document tree;

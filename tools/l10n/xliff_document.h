@@ -94,6 +94,12 @@ private:
 // well-formed, any problem in a unit) fails; the caller then loads the
 // document whole, as one tree, which reports the problem as pugixml and
 // the checks here see it.
+// A unit (a trans-unit or a plural group) larger than this is refused at
+// its line before it is parsed: its texts would be past the 1 MiB a PO
+// string may hold even with every character escaped as a reference, and a
+// unit's tree takes several times its bytes.
+inline constexpr std::size_t kMaxXliffUnitBytes = 4 * 1024 * 1024;
+
 class XliffDocument {
 public:
     explicit XliffDocument(std::string_view bytes) : bytes_(bytes), lines_(bytes) {}
@@ -102,6 +108,10 @@ public:
     // its frame. False with the problem; in pieces also for a well-formed
     // document that the scan does not follow.
     bool Load(bool whole, ExchangeProblem& problem);
+    // Whether Load in pieces failed with a problem of the file itself (a
+    // unit past kMaxXliffUnitBytes), which loading it whole would only
+    // report at a far higher cost.
+    bool Refused() const { return refused_; }
 
     // The trans-units (a gettext header unit among them) and plural groups
     // that are not inside one another, in document order.
@@ -156,6 +166,7 @@ private:
     std::size_t bodyStart_ = std::string_view::npos;
     std::string bodyName_;
     std::size_t rootLine_ = 0;
+    bool refused_ = false;
 };
 
 }  // namespace textresl10n::xliff

@@ -16,6 +16,7 @@ bool ReadXliff(std::string_view bytes, std::vector<ExchangeUnit>& units, Exchang
         XliffDocument pieces(bytes);
         ExchangeProblem ignored;  // reading the whole document says what is wrong
         if (pieces.Load(false, ignored) && xliff::ReadUnits(pieces, units, ignored)) return true;
+        if (pieces.Refused()) return problem = ignored, false;
     }
     XliffDocument whole(bytes);
     return whole.Load(true, problem) && xliff::ReadUnits(whole, units, problem);
@@ -27,6 +28,7 @@ bool UpdateXliff(std::string_view bytes, const BaseFile& base, std::string& out,
         XliffDocument pieces(bytes);
         ExchangeProblem ignored;  // updating the whole document says what is wrong
         if (pieces.Load(false, ignored) && xliff::UpdateUnits(pieces, base, out, carried, ignored)) return true;
+        if (pieces.Refused()) return problem = ignored, false;
     }
     XliffDocument whole(bytes);
     return whole.Load(true, problem) && xliff::UpdateUnits(whole, base, out, carried, problem);

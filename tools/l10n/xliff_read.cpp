@@ -10,6 +10,14 @@
 namespace textresl10n::xliff {
 namespace {
 
+// The unit's state in XLIFF's words, kept for export.
+void KeepWords(const pugi::xml_node& transUnit, const pugi::xml_node& target, ExchangeUnit& unit) {
+    unit.xliff = true;
+    const std::string_view approved = transUnit.attribute("approved").value();
+    unit.approved = approved == "yes" ? XliffApproved::Yes : approved == "no" ? XliffApproved::No : XliffApproved::None;
+    unit.xliffState = target ? XliffStateIndex(target.attribute("state").value()) : 0;
+}
+
 using textresgen::LiteralValues;
 
 // A plural group as one unit, its forms given their categories.
@@ -38,6 +46,7 @@ bool ReadPluralGroup(const pugi::xml_node& group, const XliffDocument& document,
         std::string translation;
         if (target && !InlineText(target, document, translation, problem)) return false;
         const UnitState state = StateOf(target, translation, text);
+        if (i == 0) KeepWords(units[i], target, unit);
         if (state == UnitState::Untranslated) translation.clear();
         fuzzy = fuzzy || state == UnitState::NeedsReview;
         forms.push_back(std::move(translation));
@@ -124,12 +133,9 @@ std::string UnitKey(const pugi::xml_node& unit) {
 
 UnitState StateOf(const pugi::xml_node& target, const std::string& text, const std::string& source) {
     if (!target) return source.empty() ? UnitState::Translated : UnitState::Untranslated;
-    const std::string_view state = target.attribute("state").value();
-    if (state == "new" || state == "needs-translation") return UnitState::Untranslated;
-    if (text.empty() && !source.empty()) return UnitState::Untranslated;
-    if (state.substr(0, 12) == "needs-review" || state == "needs-adaptation" || state == "needs-l10n")
-        return UnitState::NeedsReview;
-    return UnitState::Translated;
+    const UnitState state = StateOfXliffWord(target.attribute("state").value());
+    if (state == UnitState::Untranslated || (text.empty() && !source.empty())) return UnitState::Untranslated;
+    return state;
 }
 
 std::vector<pugi::xml_node> FormUnits(const pugi::xml_node& group) {
@@ -186,6 +192,7 @@ bool ReadUnits(XliffDocument& document, std::vector<ExchangeUnit>& units, Exchan
             }
             unit.targetLine = target ? document.Line(target) : unit.line;
             unit.state = StateOf(target, unit.target, unit.source);
+            KeepWords(node, target, unit);
         }
         units.push_back(std::move(unit));
         seen.emplace(units.back().key, units.back().line);

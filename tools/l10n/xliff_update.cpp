@@ -90,8 +90,8 @@ std::string Markup(const std::string& prefix, const Fill& fill) {
 // base (a rename), or close to it, takes its translation for review.
 class XliffUpdate {
 public:
-    XliffUpdate(XliffDocument& document, const BaseFile& base, std::size_t forms, bool references)
-        : document_(document), bytes_(document.Bytes()), base_(base), forms_(forms), references_(references),
+    XliffUpdate(XliffDocument& document, const BaseFile& base, std::size_t forms)
+        : document_(document), bytes_(document.Bytes()), base_(base), forms_(forms),
           endOf_(base.units.size(), kNone) {
         inBase_.reserve(base.units.size());
         for (std::size_t i = 0; i < base.units.size(); ++i) inBase_.emplace(base.units[i].key, i);
@@ -123,7 +123,6 @@ private:
     const std::string_view bytes_;
     const BaseFile& base_;
     const std::size_t forms_;
-    const bool references_;
     std::unordered_map<std::string_view, std::size_t> inBase_;  // the base's units by name
     std::vector<std::size_t> endOf_;                  // where the unit of a base unit ends
     std::vector<std::pair<std::size_t, Edit>> kept_;  // edits of units that stay, with their base unit
@@ -239,8 +238,7 @@ void XliffUpdate::MarkForReview(const BaseUnit& unit, const std::vector<pugi::xm
     }
 }
 
-// Developer notes: replaced only when they differ; the new ones go after
-// the unit's last child.
+// Developer notes: replaced only when they differ.
 void XliffUpdate::EditNotes(const pugi::xml_node& node, const BaseUnit& unit, std::size_t unitEnd,
                             const std::string& prefix) {
     std::vector<pugi::xml_node> notes;
@@ -256,8 +254,18 @@ void XliffUpdate::EditNotes(const pugi::xml_node& node, const BaseUnit& unit, st
         const std::size_t noteStart = document_.Start(note);
         Change(BlanksBefore(bytes_, noteStart), ElementEnd(bytes_, noteStart), "");
     }
-    const std::size_t endTag = bytes_.rfind('<', unitEnd - 1);
-    const std::size_t at = BlanksBefore(bytes_, endTag);
+    // After the unit's last child; in a plural group before its first unit,
+    // where XLIFF's schema has a group's notes.
+    std::size_t before = bytes_.rfind('<', unitEnd - 1);
+    if (IsPluralGroup(node)) {
+        for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+            if (child.type() != pugi::node_element || LocalName(child) == "note" || LocalName(child) == "context-group")
+                continue;
+            before = document_.Start(child);
+            break;
+        }
+    }
+    const std::size_t at = BlanksBefore(bytes_, before);
     Change(at, at, Markup(prefix, [&](pugi::xml_node holder) {
                for (const std::string_view note : unit.Notes()) AppendNote(holder, std::string(note));
            }));
@@ -284,7 +292,7 @@ std::string XliffUpdate::NewUnit(const BaseUnit& unit, const std::string& bodyPr
         fresh.state = UnitState::NeedsReview;
         fresh.target = removedTargets_[from->second];
     }
-    FillUnit(created, fresh, forms_, references_);
+    FillUnit(created, fresh, forms_);
     Prefix(created, bodyPrefix);
     return kUnitIndent + ChildrenMarkup(scratch);
 }
@@ -324,7 +332,7 @@ bool UpdateUnits(XliffDocument& document, const BaseFile& base, std::string& out
         problem = {document.RootLine(), "the document has no <file> with a <body>"};
         return false;
     }
-    XliffUpdate update(document, base, FormCount(plurals.Language()), plurals.HasHeader());
+    XliffUpdate update(document, base, FormCount(plurals.Language()));
     if (!update.GoThroughUnits(problem)) return false;
     carried = update.MatchRenamedUnits();
     std::vector<Edit> edits = update.EditsInBaseOrder();

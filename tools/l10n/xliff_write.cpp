@@ -21,28 +21,45 @@ constexpr const char* kNamespace = "urn:oasis:names:tc:xliff:document:1.2";
 // Where the units go in the frame of a new document.
 constexpr const char* kUnitsHere = "textresl10n-units";
 
-// The key as po2xliff keeps a PO entry's "#:" reference, which is where
-// xliff2po looks for it in a document of gettext's shape.
-void AppendReference(pugi::xml_node unit, const std::string& key) {
-    AppendText(unit, kChildIndent);
-    pugi::xml_node group = NewChild(unit, "context-group");
-    AddAttribute(group, "name", "po-reference");
-    AddAttribute(group, "purpose", "location");
-    pugi::xml_node context = NewChild(group, "context");
-    AddAttribute(context, "context-type", "sourcefile");
-    AppendText(context, key.c_str());
+// The unit's `approved` and its target's `state`: as its file had them
+// when they still say what the unit's state is, else this program's own
+// (a translation approved="yes" with state="translated", one for review
+// state="needs-review-translation", one kept untranslated state="new").
+const char* ApprovedOf(const ExchangeUnit& data) {
+    if (data.approved == XliffApproved::No) return "no";
+    if (data.state != UnitState::Translated) return nullptr;
+    return data.approved == XliffApproved::Yes || !data.xliff ? "yes" : nullptr;
+}
+
+const char* TargetStateOf(const ExchangeUnit& data) {
+    if (data.xliffState != 0 && StateOfXliffWord(kXliffStates[data.xliffState]) == data.state)
+        return kXliffStates[data.xliffState];
+    switch (data.state) {
+        case UnitState::Translated: return "translated";
+        case UnitState::NeedsReview: return "needs-review-translation";
+        default: return "new";
+    }
+}
+
+void AddTarget(pugi::xml_node unit, const ExchangeUnit& data, std::string_view text, PlaceholderMap& ids,
+               int& nextId) {
+    pugi::xml_node target = NewChild(unit, "target");
+    AddAttribute(target, "state", TargetStateOf(data));
+    NextText(ids);
+    AppendInline(target, text, ids, nextId);
 }
 
 // A plural message: a group of `forms` trans-units ("KEY[i]", each on one
 // line), the first with the singular as its source, the others with the
-// plural, each holding the form of the i-th integer category.
-void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms, bool references) {
+// plural, each holding the form of the i-th integer category. XLIFF's
+// schema puts a group's notes before its units and has no `approved` on a
+// group: each unit is approved.
+void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms) {
     AddAttribute(group, "id", data.key.c_str());
     AddAttribute(group, "resname", data.key.c_str());
     AddAttribute(group, "restype", kPluralGroup);
     if (!data.translate) AddAttribute(group, "translate", "no");
-    if (data.state == UnitState::Translated) AddAttribute(group, "approved", "yes");
-    if (references) AppendReference(group, data.key);
+    for (const std::string& note : data.notes) AppendNote(group, note);
     PlaceholderMap ids;
     int nextId = 1;
     for (std::size_t i = 0; i < std::max<std::size_t>(forms, 1); ++i) {
@@ -53,16 +70,11 @@ void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms
         pugi::xml_node unit = NewChild(group, "trans-unit");
         AddAttribute(unit, "id", id.c_str());
         AddAttribute(unit, "xml:space", "preserve");
-        if (!target.empty() && data.state == UnitState::Translated) AddAttribute(unit, "approved", "yes");
+        if (const char* approved = ApprovedOf(data); approved && !target.empty()) AddAttribute(unit, "approved", approved);
         NextText(ids);
         AppendInline(NewChild(unit, "source"), i == 0 ? data.source : data.sourcePlural, ids, nextId);
-        if (target.empty()) continue;
-        pugi::xml_node element = NewChild(unit, "target");
-        AddAttribute(element, "state", data.state == UnitState::Translated ? "translated" : "needs-review-translation");
-        NextText(ids);
-        AppendInline(element, target, ids, nextId);
+        if (!target.empty()) AddTarget(unit, data, target, ids, nextId);
     }
-    for (const std::string& note : data.notes) AppendNote(group, note);
     AppendText(group, kUnitIndent);
 }
 
@@ -139,10 +151,10 @@ void AppendNote(pugi::xml_node unit, const std::string& note) {
     if (!note.empty()) AppendText(element, note.c_str());
 }
 
-void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms, bool references) {
+void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms) {
     if (data.plural) {
         SetName(unit, "group");
-        FillGroup(unit, data, forms, references);
+        FillGroup(unit, data, forms);
         return;
     }
     AddAttribute(unit, "id", data.key.c_str());
@@ -151,19 +163,16 @@ void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms, 
     if (!data.translate) AddAttribute(unit, "translate", "no");
     // translate-toolkit (pocount, xliff2po) counts a unit as translated only
     // when it is approved, whatever its target's state.
-    if (data.state == UnitState::Translated) AddAttribute(unit, "approved", "yes");
+    if (const char* approved = ApprovedOf(data)) AddAttribute(unit, "approved", approved);
     PlaceholderMap ids;
     int nextId = 1;
     AppendText(unit, kChildIndent);
     AppendInline(NewChild(unit, "source"), data.source, ids, nextId);
-    if (data.state != UnitState::Untranslated) {
+    // An untranslated unit keeps a text its file had (state="new").
+    if (data.state != UnitState::Untranslated || !data.target.empty()) {
         AppendText(unit, kChildIndent);
-        pugi::xml_node target = NewChild(unit, "target");
-        AddAttribute(target, "state", data.state == UnitState::Translated ? "translated" : "needs-review-translation");
-        NextText(ids);
-        AppendInline(target, data.target, ids, nextId);
+        AddTarget(unit, data, data.target, ids, nextId);
     }
-    if (references) AppendReference(unit, data.key);
     for (const std::string& note : data.notes) AppendNote(unit, note);
     AppendText(unit, kUnitIndent);
 }
@@ -179,11 +188,10 @@ std::string ChildrenMarkup(const pugi::xml_node& holder) {
 namespace {
 
 // One unit as this program writes them, made in a tree of its own.
-void PrintUnit(pugi::xml_document& scratch, const ExchangeUnit& unit, std::size_t forms, bool references,
-               pugi::xml_writer& writer) {
+void PrintUnit(pugi::xml_document& scratch, const ExchangeUnit& unit, std::size_t forms, pugi::xml_writer& writer) {
     scratch.reset();
     pugi::xml_node node = NewChild(scratch, "trans-unit");
-    FillUnit(node, unit, forms, references);
+    FillUnit(node, unit, forms);
     node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
 }
 
@@ -231,8 +239,9 @@ XliffWriter::XliffWriter(const ExchangeHeader& header, bool plurals, std::string
     if (plurals) {
         // A document with plural messages takes gettext's shape, as po2xliff
         // writes it, so that xliff2po makes them plural PO entries again: the
-        // header unit with the language and its Plural-Forms, and each key as
-        // a reference.
+        // header unit with the language and its Plural-Forms. (Not po2xliff's
+        // "po-reference" context of each key: XLIFF's schema allows one
+        // context-group of a name per <file>.)
         std::string fields = "Language: " + header.targetLanguage + "\nPlural-Forms: " +
                              (header.targetLanguage.empty() ? std::string("nplurals=INTEGER; plural=EXPRESSION;")
                                                             : textresgen::plural::GettextPluralForms(header.targetLanguage)) +
@@ -268,7 +277,7 @@ XliffWriter::~XliffWriter() = default;
 void XliffWriter::Add(const ExchangeUnit& unit) {
     out_.append(kUnitIndent);
     StringWriter writer(out_);
-    PrintUnit(frame_->scratch, unit, frame_->forms, frame_->plurals, writer);
+    PrintUnit(frame_->scratch, unit, frame_->forms, writer);
 }
 
 void XliffWriter::Finish() {

@@ -33,10 +33,8 @@ void AppendText(pugi::xml_node parent, const char* text);
 // A developer note, on a line of its own.
 void AppendNote(pugi::xml_node unit, const std::string& note);
 // A complete trans-unit (a plural message: a group of them), indented as
-// this program writes them. `references`: with the key also as a
-// po-reference context, as a document of gettext's shape (one with plural
-// groups) has it.
-void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms, bool references);
+// this program writes them, valid by XLIFF 1.2's strict schema.
+void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms);
 
 // Appends what pugixml prints to a string.
 class StringWriter final : public pugi::xml_writer {
