@@ -33,11 +33,14 @@ void ShowLanguage(const Notes& notes) {
     const TextResourceUtf8& t = notes->Utf8();
     Show("App.Title", t.App.Title);
     Show("Menu.File.Open", t.Menu.File.Open);
-    Show("Dialog.Save.Prompt", t.Dialog.Save.Prompt);
+    // Texts with directives are typed messages (textresouce_messages.h),
+    // formatted by the run-time library, which never hands a translated text
+    // to printf as its format; the Japanese Status.Moved takes its arguments
+    // in the other order (%2$s ... %1$d), the same on every platform.
+    Show("Dialog.Save.Prompt", notes->FormatUtf8(textresgen::msg::Dialog::Save::Prompt, "todo.txt"));
+    Show("Status.Moved", notes->FormatUtf8(textresgen::msg::Status::Moved, 3, "Archive"));
     Show("Message.Info.Welcome", t.Message.Info.Welcome);
-    // A typed message (textresouce_messages.h): the form the language's
-    // rules pick for the count, formatted by the run-time library, which
-    // never hands a translated text to printf as its format.
+    // A plural message: the form the language's rules pick for the count.
     for (const int count : {1, 5})
         Show(("Status.Notes (" + std::to_string(count) + ")").c_str(),
              notes->FormatUtf8(textresgen::msg::Status::Notes, count));

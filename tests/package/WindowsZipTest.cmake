@@ -113,7 +113,7 @@ if(NOT EXISTS "${project}/build/languages/checked_ja.dll")
 endif()
 expect_version_value("${project}/build/languages/checked_ja.dll" LanguageTag ja)
 run(${emulator} "${project}/build/notes_host.exe" ja)
-if(NOT output MATCHES "\\[ja\\][^[]*App.Title +テキストリソース メモ帳")
+if(NOT output MATCHES "\\[ja\\][^[]*App.Title +テキストリソース メモ帳[^[]*Status.Moved +Archive に 3 件のメモを移動しました")
   message(FATAL_ERROR "notes_host.exe built in ${project} printed:\n${output}")
 endif()
 message(STATUS "${zip}: static programs, the package, outputs equal to the golden files, "
