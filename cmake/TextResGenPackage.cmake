@@ -20,19 +20,22 @@ install(TARGETS ${programs} textresgen_runtime EXPORT TextResGenTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES include/textresgen/runtime.h include/textresgen/plural.h include/textresgen/messages.h
               include/textresgen/format.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/textresgen)
+# The run-time library is header-only: its code is these headers, with the
+# plural tables made at build time (runtime/CMakeLists.txt).
+file(GLOB runtime_detail_headers "${PROJECT_SOURCE_DIR}/include/textresgen/detail/*.h")
+install(FILES ${runtime_detail_headers} "${TEXTRESGEN_RUNTIME_GENERATED_INCLUDE}/textresgen/detail/plural_rules_table.h"
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/textresgen/detail)
 install(EXPORT TextResGenTargets NAMESPACE TextResGen:: DESTINATION ${package_dir})
 configure_package_config_file("${CMAKE_CURRENT_LIST_DIR}/TextResGenConfig.cmake.in"
                               "${PROJECT_BINARY_DIR}/TextResGenConfig.cmake"
                               INSTALL_DESTINATION ${package_dir})
 # pkg-config's textresgen-runtime.pc, for builds without CMake: the include
-# folder, the archive by its path (so no shared library of the name can
-# shadow it) and the system libraries the loader needs; bindir names the
-# programs' folder. Relocatable through ${pcfiledir}, like the CMake package.
+# folder and the system libraries the loader needs (the run-time library is
+# header-only, so there is no archive); bindir names the programs' folder. Relocatable through ${pcfiledir}, like the CMake package.
 set(pc_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 cmake_path(RELATIVE_PATH CMAKE_INSTALL_PREFIX BASE_DIRECTORY "${CMAKE_INSTALL_PREFIX}/${pc_dir}"
            OUTPUT_VARIABLE pc_to_prefix)
 string(REGEX REPLACE "/$" "" pc_to_prefix "${pc_to_prefix}")
-set(pc_archive "${CMAKE_STATIC_LIBRARY_PREFIX}textresgen_runtime${CMAKE_STATIC_LIBRARY_SUFFIX}")
 set(pc_system_libraries "")
 foreach(library IN LISTS CMAKE_DL_LIBS)
   string(APPEND pc_system_libraries " -l${library}")
@@ -40,6 +43,7 @@ endforeach()
 if(APPLE)
   string(APPEND pc_system_libraries " -framework CoreFoundation")
 endif()
+string(STRIP "${pc_system_libraries}" pc_system_libraries)
 configure_file("${CMAKE_CURRENT_LIST_DIR}/textresgen-runtime.pc.in" "${PROJECT_BINARY_DIR}/textresgen-runtime.pc" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/textresgen-runtime.pc" DESTINATION ${pc_dir})
 # A build tool: its package fits any target architecture, so a cross build

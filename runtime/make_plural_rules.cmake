@@ -1,8 +1,10 @@
-# cmake -DINPUT=<plurals.xml> -DOUTPUT=<plural_rules_table.inc> -P make_plural_rules.cmake
+# cmake -DINPUT=<plurals.xml> -DOUTPUT=<plural_rules_table.h> -P make_plural_rules.cmake
 #
 # Turns CLDR's cardinal plural rules (<plurals type="cardinal"> of
-# common/supplemental/plurals.xml) into constant tables for
-# runtime/plural_rules.cpp: ranges, relations, rules, rule sets and the
+# common/supplemental/plurals.xml) into a header of constant tables,
+# <textresgen/detail/plural_rules_table.h>, installed with the run-time
+# library's headers and read by <textresgen/detail/plural_rules.h>:
+# ranges, relations, rules, rule sets and the
 # locales that use them. The rules are parsed here, at build time, by their
 # grammar (operands n i v w f t e c, '%', '=', '!=', value lists and
 # ranges, 'and', 'or'); only numbers, operand letters and flags reach the
@@ -287,12 +289,15 @@ foreach(entry IN LISTS locales)
 endforeach()
 
 set(table "// Made at build time by runtime/make_plural_rules.cmake from CLDR's plurals.xml\n")
-string(APPEND table "// (cardinal rules). Not to be edited.\n\n")
-string(APPEND table "constexpr Range kRanges[] = {\n${ranges}};\n\n")
-string(APPEND table "constexpr Relation kRelations[] = {\n${relations}};\n\n")
-string(APPEND table "constexpr Rule kRules[] = {\n${rules}};\n\n")
-string(APPEND table "constexpr RuleSet kRuleSets[] = {\n${rule_sets}};\n\n")
-string(APPEND table "constexpr Locale kLocales[] = {\n${locale_rows}};\n")
+string(APPEND table "// (cardinal rules). Not to be edited.\n#pragma once\n\n")
+string(APPEND table "#include <textresgen/detail/plural_table.h>\n\n")
+string(APPEND table "namespace textresgen::plural::plural_rules_impl {\n\n")
+string(APPEND table "inline constexpr Range kRanges[] = {\n${ranges}};\n\n")
+string(APPEND table "inline constexpr Relation kRelations[] = {\n${relations}};\n\n")
+string(APPEND table "inline constexpr Rule kRules[] = {\n${rules}};\n\n")
+string(APPEND table "inline constexpr RuleSet kRuleSets[] = {\n${rule_sets}};\n\n")
+string(APPEND table "inline constexpr Locale kLocales[] = {\n${locale_rows}};\n\n")
+string(APPEND table "}  // namespace textresgen::plural::plural_rules_impl\n")
 # Replaced whole: written beside, then renamed over the old table.
 file(WRITE "${OUTPUT}.part" "${table}")
 file(RENAME "${OUTPUT}.part" "${OUTPUT}")

@@ -141,3 +141,6 @@ std::string FormatUtf8(const wchar_t* text, const Args&... args) {
 }
 
 }  // namespace textresgen
+
+// The code of Format, in headers: the run-time library is header-only.
+#include <textresgen/detail/format_args.h>

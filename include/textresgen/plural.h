@@ -71,3 +71,7 @@ const wchar_t* PluralText(const Group& group, const Loaded<Texts>& loaded, std::
 }
 
 }  // namespace textresgen
+
+// The code of PluralCategory and CLDR's tables, in headers: the run-time
+// library is header-only.
+#include <textresgen/detail/plural_rules.h>

@@ -430,3 +430,12 @@ private:
 };
 
 }  // namespace textresgen
+
+// The code of the declarations above, in headers: the run-time library is
+// header-only. The system's headers (<windows.h>, <dlfcn.h> ...) are included
+// by <textresgen/detail/platform.h> alone.
+#include <textresgen/detail/catalog.h>
+#include <textresgen/detail/embedded_base.h>
+#include <textresgen/detail/language_tags.h>
+#include <textresgen/detail/load_check.h>
+#include <textresgen/detail/utf8_texts.h>

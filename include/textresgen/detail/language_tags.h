@@ -1,6 +1,7 @@
 // Language tags: their shape (BCP 47), gettext's and POSIX locales' names
 // for them, the environment's preferences as gettext reads them, and RFC
 // 4647 lookup.
+#pragma once
 #include <algorithm>
 #include <cstddef>
 #include <string>
@@ -9,27 +10,27 @@
 
 #include <textresgen/runtime.h>
 
-#include "runtime/gettext_language.h"
+#include <textresgen/detail/gettext_language.h>
 
 namespace textresgen {
-namespace {
+namespace language_tags_impl {
 
-constexpr std::size_t kLongestTag = 64;
+inline constexpr std::size_t kLongestTag = 64;
 
-bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+inline bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+inline char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool All(std::string_view s, bool (*test)(char)) { return std::all_of(s.begin(), s.end(), test); }
-bool IsAlnum(char c) { return IsAlpha(c) || IsDigit(c); }
-bool Alpha(std::string_view s, std::size_t low, std::size_t high) {
+inline bool All(std::string_view s, bool (*test)(char)) { return std::all_of(s.begin(), s.end(), test); }
+inline bool IsAlnum(char c) { return IsAlpha(c) || IsDigit(c); }
+inline bool Alpha(std::string_view s, std::size_t low, std::size_t high) {
     return s.size() >= low && s.size() <= high && All(s, IsAlpha);
 }
-bool Alnum(std::string_view s, std::size_t low, std::size_t high) {
+inline bool Alnum(std::string_view s, std::size_t low, std::size_t high) {
     return s.size() >= low && s.size() <= high && All(s, IsAlnum);
 }
 
-std::vector<std::string_view> Subtags(std::string_view tag) {
+inline std::vector<std::string_view> Subtags(std::string_view tag) {
     std::vector<std::string_view> parts;
     std::size_t start = 0;
     for (;;) {
@@ -40,31 +41,32 @@ std::vector<std::string_view> Subtags(std::string_view tag) {
     }
 }
 
-bool IsPrivateUse(const std::vector<std::string_view>& parts, std::size_t i) {
+inline bool IsPrivateUse(const std::vector<std::string_view>& parts, std::size_t i) {
     if (i >= parts.size() || parts[i].size() != 1 || Lower(parts[i][0]) != 'x' || i + 1 == parts.size()) return false;
     for (++i; i < parts.size(); ++i)
         if (!Alnum(parts[i], 1, 8)) return false;
     return true;
 }
 
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+inline bool EqualIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
-bool IsCLocale(std::string_view locale) {
+inline bool IsCLocale(std::string_view locale) {
     return locale == "C" || locale == "POSIX" || locale.substr(0, 2) == "C." || locale.substr(0, 2) == "C@";
 }
 
-void AddOnce(std::vector<std::string>& tags, std::string tag) {
+inline void AddOnce(std::vector<std::string>& tags, std::string tag) {
     if (tag.empty()) return;
     for (const std::string& known : tags)
         if (EqualIgnoringCase(known, tag)) return;
     tags.push_back(std::move(tag));
 }
 
-}  // namespace
+}  // namespace language_tags_impl
+using namespace language_tags_impl;
 
-bool IsLanguageTag(std::string_view tag) {
+inline bool IsLanguageTag(std::string_view tag) {
     if (tag.empty() || tag.size() > kLongestTag) return false;
     const std::vector<std::string_view> parts = Subtags(tag);
     if (IsPrivateUse(parts, 0)) return true;
@@ -88,7 +90,7 @@ bool IsLanguageTag(std::string_view tag) {
     return i == parts.size() || IsPrivateUse(parts, i);
 }
 
-std::string LanguageTagOfGettextName(std::string_view name) {
+inline std::string LanguageTagOfGettextName(std::string_view name) {
     std::string_view modifier;
     if (const std::size_t at = name.find('@'); at != std::string_view::npos) {
         modifier = name.substr(at + 1);
@@ -106,7 +108,7 @@ std::string LanguageTagOfGettextName(std::string_view name) {
     return IsLanguageTag(tag) ? tag : "";
 }
 
-std::string LanguageTagOfLocale(std::string_view locale) {
+inline std::string LanguageTagOfLocale(std::string_view locale) {
     if (locale.empty() || IsCLocale(locale)) return "";
     // The code set sits between the name and the modifier: de_AT.UTF-8@euro.
     const std::size_t at = std::min(locale.find('@'), locale.size());
@@ -114,7 +116,7 @@ std::string LanguageTagOfLocale(std::string_view locale) {
     return LanguageTagOfGettextName(std::string(name.substr(0, name.find('.'))).append(locale.substr(at)));
 }
 
-std::vector<std::string> LanguagesFromEnvironment(const std::function<const char*(const char* name)>& variable) {
+inline std::vector<std::string> LanguagesFromEnvironment(const std::function<const char*(const char* name)>& variable) {
     std::string_view locale;
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = variable(name);
@@ -137,7 +139,7 @@ std::vector<std::string> LanguagesFromEnvironment(const std::function<const char
     return tags;
 }
 
-std::string LookupLanguage(const std::vector<std::string>& wanted, const std::vector<std::string>& available,
+inline std::string LookupLanguage(const std::vector<std::string>& wanted, const std::vector<std::string>& available,
                            const std::string& fallback) {
     for (const std::string& range : wanted) {
         if (!IsLanguageTag(range)) continue;

@@ -1,14 +1,41 @@
+// The headers of a candidate language library, read before the system's
+// loader sees the file: a file cut short, or built for another machine, is
+// refused here with a reason, where the loader would crash (a segment
+// mapped past the end of the file) or say something misleading.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace textresgen::detail {
+
+// Reads `size` bytes at `offset` of the file into `into`; false when it cannot.
+using ReadAt = std::function<bool(std::uint64_t offset, void* into, std::size_t size)>;
+
+// "" when the ELF headers of a file of `fileSize` bytes describe a shared
+// library for the machine of the ELF image whose header is at `own` (the
+// running program's, as mapped in memory) and every part the loader maps
+// (each PT_LOAD segment's file part) and the section header table lie
+// within the file; else why not.
+std::string CheckElfHeaders(const ReadAt& read, std::uint64_t fileSize, const unsigned char* own);
+
+// The same for a PE file (a DLL): the machine of the image at `own`, and
+// each section's raw data within the file.
+std::string CheckPeHeaders(const ReadAt& read, std::uint64_t fileSize, const unsigned char* own);
+
+}  // namespace textresgen::detail
+
 // ELF and PE headers read field by field at their offsets, in the file's
 // byte order: no system header is needed, so both checks build everywhere.
-#include "runtime/library_headers.h"
-
 #include <string>
 #include <vector>
 
 namespace textresgen::detail {
-namespace {
+namespace library_headers_impl {
 
-std::uint64_t Field(const unsigned char* bytes, std::size_t offset, std::size_t width, bool bigEndian) {
+inline std::uint64_t Field(const unsigned char* bytes, std::size_t offset, std::size_t width, bool bigEndian) {
     std::uint64_t value = 0;
     for (std::size_t i = 0; i < width; ++i)
         value |= std::uint64_t{bytes[offset + i]} << (8 * (bigEndian ? width - 1 - i : i));
@@ -16,11 +43,11 @@ std::uint64_t Field(const unsigned char* bytes, std::size_t offset, std::size_t 
 }
 
 // True when `count` entries of `width` bytes at `offset` fit in `fileSize`.
-bool Within(std::uint64_t offset, std::uint64_t count, std::uint64_t width, std::uint64_t fileSize) {
+inline bool Within(std::uint64_t offset, std::uint64_t count, std::uint64_t width, std::uint64_t fileSize) {
     return offset <= fileSize && (width == 0 || count <= (fileSize - offset) / width);
 }
 
-const char* ElfMachineName(std::uint64_t machine) {
+inline const char* ElfMachineName(std::uint64_t machine) {
     switch (machine) {
         case 3: return "x86";
         case 8: return "MIPS";
@@ -36,7 +63,7 @@ const char* ElfMachineName(std::uint64_t machine) {
     }
 }
 
-const char* PeMachineName(std::uint64_t machine) {
+inline const char* PeMachineName(std::uint64_t machine) {
     switch (machine) {
         case 0x14C: return "x86";
         case 0x1C4: return "ARM";
@@ -46,13 +73,13 @@ const char* PeMachineName(std::uint64_t machine) {
     }
 }
 
-std::string MachineText(const char* name, std::uint64_t machine, const char* width) {
+inline std::string MachineText(const char* name, std::uint64_t machine, const char* width) {
     std::string text = name != nullptr ? name : "machine " + std::to_string(machine);
     if (width != nullptr) text += std::string(", ") + width;
     return text;
 }
 
-std::string OtherMachine(const std::string& its, const std::string& ours) {
+inline std::string OtherMachine(const std::string& its, const std::string& ours) {
     return "built for another machine (" + its + "; this program is " + ours + ")";
 }
 
@@ -64,22 +91,23 @@ struct ElfIdentity {
     std::uint64_t machine;
 };
 
-bool IsElf(const unsigned char* header) {
+inline bool IsElf(const unsigned char* header) {
     return header[0] == 0x7F && header[1] == 'E' && header[2] == 'L' && header[3] == 'F';
 }
 
-ElfIdentity ElfIdentityOf(const unsigned char* header) {
+inline ElfIdentity ElfIdentityOf(const unsigned char* header) {
     return {header[4], header[5], Field(header, 18, 2, header[5] == 2)};
 }
 
-std::string ElfMachineText(const ElfIdentity& identity) {
+inline std::string ElfMachineText(const ElfIdentity& identity) {
     return MachineText(ElfMachineName(identity.machine), identity.machine,
                        identity.elfClass == 1 ? "32-bit" : identity.elfClass == 2 ? "64-bit" : nullptr);
 }
 
-}  // namespace
+}  // namespace library_headers_impl
+using namespace library_headers_impl;
 
-std::string CheckElfHeaders(const ReadAt& read, std::uint64_t fileSize, const unsigned char* own) {
+inline std::string CheckElfHeaders(const ReadAt& read, std::uint64_t fileSize, const unsigned char* own) {
     const std::string cut = "it is cut short or damaged (" + std::to_string(fileSize) + " bytes): ";
     unsigned char header[64] = {};
     if (fileSize < 52 || !read(0, header, fileSize < sizeof header ? 52 : sizeof header))
@@ -125,7 +153,7 @@ std::string CheckElfHeaders(const ReadAt& read, std::uint64_t fileSize, const un
     return "";
 }
 
-std::string CheckPeHeaders(const ReadAt& read, std::uint64_t fileSize, const unsigned char* own) {
+inline std::string CheckPeHeaders(const ReadAt& read, std::uint64_t fileSize, const unsigned char* own) {
     const std::string cut = "it is cut short or damaged (" + std::to_string(fileSize) + " bytes): ";
     unsigned char dos[64] = {};
     if (fileSize < sizeof dos || !read(0, dos, sizeof dos)) return cut + "too short for a library's header";

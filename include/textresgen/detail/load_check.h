@@ -2,6 +2,7 @@
 // than the base's text would make Format (or printf) read its arguments as
 // the wrong types, so it gets the base's text instead. Most texts hold no
 // '%' at all: they are passed over after one wcschr.
+#pragma once
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -12,22 +13,22 @@
 #include <textresgen/runtime.h>
 
 namespace textresgen::detail {
-namespace {
+namespace load_check_impl {
 
-const wchar_t* Member(const void* texts, std::size_t index) { return MemberAt(texts, index); }
+inline const wchar_t* Member(const void* texts, std::size_t index) { return MemberAt(texts, index); }
 
-void SetMember(void* texts, std::size_t index, const wchar_t* text) {
+inline void SetMember(void* texts, std::size_t index, const wchar_t* text) {
     std::memcpy(static_cast<unsigned char*>(texts) + index * sizeof text, &text, sizeof text);
 }
 
 // The signature of a text that may hold no '%' at all.
-std::string SignatureOf(const wchar_t* text, SignatureFunction signature) {
+inline std::string SignatureOf(const wchar_t* text, SignatureFunction signature) {
     if (std::wcschr(text, L'%') == nullptr) return "";
     return signature(text);
 }
 
 // What a text with `signature` is, for people.
-std::string Described(const std::string& signature) {
+inline std::string Described(const std::string& signature) {
     if (signature.empty()) return "takes no arguments";
     if (signature[0] == '!') return "is no valid printf format (or holds %n)";
     return "takes (" + signature + ")";
@@ -35,7 +36,7 @@ std::string Described(const std::string& signature) {
 
 // The signature without its last argument: a form of a plural message may
 // leave out the count.
-std::string WithoutLast(const std::string& signature) {
+inline std::string WithoutLast(const std::string& signature) {
     const std::size_t comma = signature.rfind(',');
     return comma == std::string::npos ? std::string() : signature.substr(0, comma);
 }
@@ -71,9 +72,10 @@ private:
     std::size_t index_ = 0;
 };
 
-}  // namespace
+}  // namespace load_check_impl
+using namespace load_check_impl;
 
-std::vector<std::string> ExpectedSignatures(const BaseText* table, std::size_t members, SignatureFunction signature) {
+inline std::vector<std::string> ExpectedSignatures(const BaseText* table, std::size_t members, SignatureFunction signature) {
     std::vector<std::string> expected;
     for (const BaseText* entry = table; entry->index < members; ++entry) {
         const BaseText& reference = table[entry->reference];
@@ -82,7 +84,7 @@ std::vector<std::string> ExpectedSignatures(const BaseText* table, std::size_t m
     return expected;
 }
 
-CheckedTexts CheckMembers(void* texts, std::size_t members, const BaseText* table,
+inline CheckedTexts CheckMembers(void* texts, std::size_t members, const BaseText* table,
                           const std::vector<std::string>& expected, const char* const* names,
                           std::size_t namePieces, SignatureFunction signature,
                           const std::function<std::shared_ptr<const void>(void* out)>& baseTexts) {

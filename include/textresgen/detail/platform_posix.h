@@ -1,6 +1,7 @@
 // Linux, macOS and other POSIX systems: a candidate library opened and
 // checked, then loaded with dlopen; guarded memory (mmap); the
 // environment's languages (macOS asks CoreFoundation instead).
+#pragma once
 #ifndef _WIN32
 
 #include <dlfcn.h>
@@ -16,8 +17,9 @@
 #include <new>
 #include <system_error>
 
-#include "runtime/library_headers.h"
-#include "runtime/platform.h"
+#include <textresgen/detail/library_headers.h>
+#include <textresgen/runtime.h>
+#include <textresgen/detail/platform.h>
 
 #ifdef __APPLE__
 #include <CoreFoundation/CoreFoundation.h>
@@ -27,19 +29,19 @@
 namespace textresgen {
 namespace detail {
 
-namespace {
+namespace platform_posix_impl {
 
 namespace fs = std::filesystem;
 
 // Guard pages after a Scratch: a write past its end stops here.
-constexpr std::size_t kGuardBytes = std::size_t{1} << 20;
+inline constexpr std::size_t kGuardBytes = std::size_t{1} << 20;
 
-std::size_t PageSize() {
+inline std::size_t PageSize() {
     const long page = sysconf(_SC_PAGESIZE);
     return page > 0 ? static_cast<std::size_t>(page) : 4096;
 }
 
-std::string NotAFile(mode_t mode) {
+inline std::string NotAFile(mode_t mode) {
     if (S_ISFIFO(mode)) return "it is a FIFO (named pipe), not a file";
     if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a file";
     if (S_ISDIR(mode)) return "it is a folder, not a file";
@@ -77,20 +79,20 @@ private:
 #endif
 };
 
-std::string ErrorText(int error) {
+inline std::string ErrorText(int error) {
     const UntranslatedMessages untranslated;
     return std::generic_category().message(error);
 }
 
 // True when `file` lies in `folder` or below it (both canonical).
-bool Inside(const fs::path& file, const fs::path& folder) {
+inline bool Inside(const fs::path& file, const fs::path& folder) {
     auto f = file.begin();
     for (auto d = folder.begin(); d != folder.end(); ++d, ++f)
         if (f == file.end() || *f != *d) return false;
     return f != file.end();
 }
 
-bool ReadAll(int file, std::uint64_t offset, void* into, std::size_t size) {
+inline bool ReadAll(int file, std::uint64_t offset, void* into, std::size_t size) {
     auto* bytes = static_cast<unsigned char*>(into);
     while (size > 0) {
         const ssize_t got = pread(file, bytes, size, static_cast<off_t>(offset));
@@ -106,7 +108,7 @@ bool ReadAll(int file, std::uint64_t offset, void* into, std::size_t size) {
 #ifndef __APPLE__
 // The ELF header of the image this code was linked into, as mapped: its
 // machine is the running program's.
-const unsigned char* OwnImage() {
+inline const unsigned char* OwnImage() {
     static const char anchor = 0;
     Dl_info info;
     if (dladdr(&anchor, &info) == 0 || info.dli_fbase == nullptr) return nullptr;
@@ -118,7 +120,7 @@ const unsigned char* OwnImage() {
 // blocking (a FIFO would block in open until someone writes). A link is
 // followed by hand, and only to a target inside `folder`; `real` is then
 // the target.
-int OpenInFolder(const fs::path& folder, const fs::path& path, fs::path& real, std::string& why) {
+inline int OpenInFolder(const fs::path& folder, const fs::path& path, fs::path& real, std::string& why) {
     struct stat link;
     if (lstat(path.c_str(), &link) != 0) {
         why = errno == ENOENT ? "it does not exist" : "it cannot be read: " + ErrorText(errno);
@@ -151,7 +153,7 @@ int OpenInFolder(const fs::path& folder, const fs::path& path, fs::path& real, s
 // the loader knows a library by every name it was asked for, and a
 // descriptor's number names another file each time, so a library it still
 // holds would be handed out for a later file given the same number.
-void* LoadChecked(const struct stat& checked, const fs::path& path, std::string& why) {
+inline void* LoadChecked(const struct stat& checked, const fs::path& path, std::string& why) {
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const UntranslatedMessages untranslated;
@@ -171,9 +173,10 @@ void* LoadChecked(const struct stat& checked, const fs::path& path, std::string&
     return handle;
 }
 
-}  // namespace
+}  // namespace platform_posix_impl
+using namespace platform_posix_impl;
 
-std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::string& name, std::string& why) {
+inline std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::string& name, std::string& why) {
     const fs::path path = folder / name;
     fs::path real;
     const int file = OpenInFolder(folder, path, real, why);
@@ -197,9 +200,9 @@ std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::
     return std::shared_ptr<const Library>(new Library(handle));
 }
 
-Library::~Library() { dlclose(handle_); }
+inline Library::~Library() { dlclose(handle_); }
 
-Scratch::Scratch(std::size_t size) {
+inline Scratch::Scratch(std::size_t size) {
     const std::size_t page = PageSize();
     size_ = (size + page - 1) / page * page;
     reserved_ = size_ + kGuardBytes;
@@ -212,14 +215,14 @@ Scratch::Scratch(std::size_t size) {
     }
 }
 
-Scratch::~Scratch() { munmap(data_, reserved_); }
+inline Scratch::~Scratch() { munmap(data_, reserved_); }
 
-Function Library::Find(const char* name) const {
+inline Function Library::Find(const char* name) const {
     // POSIX guarantees that a function's address survives the trip through void*.
     return reinterpret_cast<Function>(dlsym(handle_, name));
 }
 
-const char* LibrarySuffix() {
+inline const char* LibrarySuffix() {
 #ifdef __APPLE__
     return ".dylib";
 #else
@@ -230,7 +233,7 @@ const char* LibrarySuffix() {
 }  // namespace detail
 
 #ifdef __APPLE__
-std::vector<std::string> PreferredLanguages() {
+inline std::vector<std::string> PreferredLanguages() {
     std::vector<std::string> tags;
     CFArrayRef languages = CFLocaleCopyPreferredLanguages();
     if (languages == nullptr) return tags;
@@ -244,7 +247,7 @@ std::vector<std::string> PreferredLanguages() {
     return tags;
 }
 
-std::filesystem::path FolderOfThisProgram() {
+inline std::filesystem::path FolderOfThisProgram() {
     std::uint32_t size = 0;
     _NSGetExecutablePath(nullptr, &size);
     std::string path(size, '\0');
@@ -254,11 +257,11 @@ std::filesystem::path FolderOfThisProgram() {
     return error ? std::filesystem::path() : program.parent_path();
 }
 #else
-std::vector<std::string> PreferredLanguages() {
+inline std::vector<std::string> PreferredLanguages() {
     return LanguagesFromEnvironment([](const char* name) { return std::getenv(name); });
 }
 
-std::filesystem::path FolderOfThisProgram() {
+inline std::filesystem::path FolderOfThisProgram() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::filesystem::path() : program.parent_path();

@@ -2,6 +2,7 @@
 // LoadLibraryExW with a search that never looks in the current folder or
 // on PATH; guarded memory (VirtualAlloc); the user's UI languages from the
 // system.
+#pragma once
 #ifdef _WIN32
 
 #include <windows.h>
@@ -12,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "runtime/library_headers.h"
-#include "runtime/platform.h"
+#include <textresgen/detail/library_headers.h>
+#include <textresgen/runtime.h>
+#include <textresgen/detail/platform.h>
 
 #ifndef LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
 #define LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR 0x00000100
@@ -25,17 +27,17 @@
 namespace textresgen {
 namespace detail {
 
-namespace {
+namespace platform_win32_impl {
 
 namespace fs = std::filesystem;
 
 // Reserved, never committed, after a Scratch: a write past its end stops here.
-constexpr std::size_t kGuardBytes = std::size_t{1} << 20;
+inline constexpr std::size_t kGuardBytes = std::size_t{1} << 20;
 
 // The system's words for `error` (FormatMessageW; in English where the system
 // has them, as the POSIX side asks the loader in the C locale) and its
 // number: "Access is denied. (Windows error 5)".
-std::string SystemMessage(DWORD error) {
+inline std::string SystemMessage(DWORD error) {
     const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     wchar_t* text = nullptr;
     DWORD length = FormatMessageW(flags, nullptr, error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
@@ -66,7 +68,7 @@ struct Handle {
 };
 
 // The path the system reaches `file` by, links resolved ("\\?\C:\..."); empty when it does not say.
-std::wstring FinalPath(HANDLE file) {
+inline std::wstring FinalPath(HANDLE file) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
@@ -80,13 +82,13 @@ std::wstring FinalPath(HANDLE file) {
 }
 
 // True when `file` lies in `folder` or below it (final paths; case is not compared).
-bool Inside(const std::wstring& file, const std::wstring& folder) {
+inline bool Inside(const std::wstring& file, const std::wstring& folder) {
     return !folder.empty() && file.size() > folder.size() + 1 && file[folder.size()] == L'\\' &&
            CompareStringOrdinal(file.c_str(), static_cast<int>(folder.size()), folder.c_str(),
                                 static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL;
 }
 
-bool ReadAll(HANDLE file, std::uint64_t offset, void* into, std::size_t size) {
+inline bool ReadAll(HANDLE file, std::uint64_t offset, void* into, std::size_t size) {
     auto* bytes = static_cast<unsigned char*>(into);
     while (size > 0) {
         OVERLAPPED at = {};
@@ -104,7 +106,7 @@ bool ReadAll(HANDLE file, std::uint64_t offset, void* into, std::size_t size) {
 
 // The header of the image this code was linked into, as mapped: its
 // machine is the running program's.
-const unsigned char* OwnImage() {
+inline const unsigned char* OwnImage() {
     static const char anchor = 0;
     HMODULE module = nullptr;
     if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -115,7 +117,7 @@ const unsigned char* OwnImage() {
 
 // "" when `file` is a regular file in `folder` (after links) whose headers
 // are whole and of this machine; else why not.
-std::string Check(HANDLE file, const fs::path& folder) {
+inline std::string Check(HANDLE file, const fs::path& folder) {
     BY_HANDLE_FILE_INFORMATION information = {};
     if (!GetFileInformationByHandle(file, &information)) {
         if (GetFileType(file) != FILE_TYPE_DISK) return "it is a device, not a file";
@@ -135,9 +137,10 @@ std::string Check(HANDLE file, const fs::path& folder) {
                           size, OwnImage());
 }
 
-}  // namespace
+}  // namespace platform_win32_impl
+using namespace platform_win32_impl;
 
-std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::string& name, std::string& why) {
+inline std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::string& name, std::string& why) {
     const fs::path path = folder / fs::u8path(name);
     // Shared for reading only: until the loader has mapped the file, nobody
     // can write, rename or delete it, so the loader gets the file checked.
@@ -171,9 +174,9 @@ std::shared_ptr<const Library> Library::Open(const fs::path& folder, const std::
     return std::shared_ptr<const Library>(new Library(handle));
 }
 
-Library::~Library() { FreeLibrary(static_cast<HMODULE>(handle_)); }
+inline Library::~Library() { FreeLibrary(static_cast<HMODULE>(handle_)); }
 
-Scratch::Scratch(std::size_t size) {
+inline Scratch::Scratch(std::size_t size) {
     SYSTEM_INFO system;
     GetSystemInfo(&system);
     const std::size_t page = system.dwPageSize;
@@ -187,17 +190,17 @@ Scratch::Scratch(std::size_t size) {
     data_ = static_cast<unsigned char*>(memory);
 }
 
-Scratch::~Scratch() { VirtualFree(data_, 0, MEM_RELEASE); }
+inline Scratch::~Scratch() { VirtualFree(data_, 0, MEM_RELEASE); }
 
-Function Library::Find(const char* name) const {
+inline Function Library::Find(const char* name) const {
     return reinterpret_cast<Function>(GetProcAddress(static_cast<HMODULE>(handle_), name));
 }
 
-const char* LibrarySuffix() { return ".dll"; }
+inline const char* LibrarySuffix() { return ".dll"; }
 
 }  // namespace detail
 
-std::vector<std::string> PreferredLanguages() {
+inline std::vector<std::string> PreferredLanguages() {
     std::vector<std::string> tags;
     ULONG count = 0;
     ULONG size = 0;
@@ -215,7 +218,7 @@ std::vector<std::string> PreferredLanguages() {
     return tags;
 }
 
-std::filesystem::path FolderOfThisProgram() {
+inline std::filesystem::path FolderOfThisProgram() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));

@@ -3,6 +3,7 @@
 // the C library's printf: integers by hand, floating point by std::to_chars
 // (in the C locale by definition). A directive that cannot be filled safely
 // is copied as it stands.
+#pragma once
 #include <textresgen/format.h>
 
 #include <charconv>
@@ -13,11 +14,11 @@
 #include <string>
 #include <system_error>
 
-#include "format_unicode.h"
-#include "printf_directive.h"
+#include <textresgen/detail/format_unicode.h>
+#include <textresgen/detail/printf_directive.h>
 
 namespace textresgen::detail {
-namespace {
+namespace format_impl {
 
 using printf_grammar::Amount;
 using printf_grammar::ArgumentKind;
@@ -29,7 +30,7 @@ namespace unicode = format_unicode;
 // A width or precision above this, or the widths and precisions of one
 // text together above it, and the directive is copied as it stands: a
 // hostile translation cannot make the application allocate gigabytes.
-constexpr std::size_t kMaxAmount = std::size_t{1} << 20;
+inline constexpr std::size_t kMaxAmount = std::size_t{1} << 20;
 
 // Where the result goes: std::wstring as it is, or UTF-8.
 class WideOut {
@@ -73,16 +74,16 @@ private:
     std::string& out_;
 };
 
-bool IsInteger(Kind kind) { return kind == Kind::Signed || kind == Kind::Unsigned || kind == Kind::Char || kind == Kind::WideChar; }
+inline bool IsInteger(Kind kind) { return kind == Kind::Signed || kind == Kind::Unsigned || kind == Kind::Char || kind == Kind::WideChar; }
 
 // An integer argument's bits, sign-extended from a signed type.
-unsigned long long RawInteger(const FormatArg& arg) {
+inline unsigned long long RawInteger(const FormatArg& arg) {
     return arg.kind() == Kind::Signed ? static_cast<unsigned long long>(arg.signedValue()) : arg.unsignedValue();
 }
 
 // The value as printf reads it through the length modifier: converted to
 // that type (modulo its width), then as sign and magnitude.
-void AsLength(unsigned long long raw, Length length, bool isSigned, bool& negative, unsigned long long& magnitude) {
+inline void AsLength(unsigned long long raw, Length length, bool isSigned, bool& negative, unsigned long long& magnitude) {
     long long s = 0;
     unsigned long long u = 0;
     switch (length) {
@@ -454,22 +455,23 @@ private:
     std::size_t spent_ = 0;  // widths and precisions so far
 };
 
-}  // namespace
+}  // namespace format_impl
+using namespace format_impl;
 
-std::wstring FormatArgs(const wchar_t* text, const FormatArg* args, std::size_t count) {
+inline std::wstring FormatArgs(const wchar_t* text, const FormatArg* args, std::size_t count) {
     std::wstring result;
     WideOut out(result);
     Formatter<WideOut>(args, count, out).Run(text);
     return result;
 }
 
-std::string FormatArgsUtf8(const wchar_t* text, const FormatArg* args, std::size_t count) {
+inline std::string FormatArgsUtf8(const wchar_t* text, const FormatArg* args, std::size_t count) {
     std::string result;
     Utf8Out out(result);
     Formatter<Utf8Out>(args, count, out).Run(text);
     return result;
 }
 
-std::string PrintfSignature(std::wstring_view text) { return printf_grammar::Signature(text.data(), text.size()); }
+inline std::string PrintfSignature(std::wstring_view text) { return printf_grammar::Signature(text.data(), text.size()); }
 
 }  // namespace textresgen::detail

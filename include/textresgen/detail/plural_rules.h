@@ -1,7 +1,66 @@
+// CLDR's plural rules as the companion tools need them for translators:
+// which categories a language gives whole counts, and the same rules as
+// gettext's Plural-Forms expression. Internal to textresgen (the public
+// part is <textresgen/plural.h>).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace textresgen::plural {
+
+// CLDR's six plural categories, in CLDR's order: the order of each
+// language's rules, of a language's integer categories, and the order in
+// which a plural message's missing categories are added.
+inline constexpr std::array<std::string_view, 6> kCategoryNames = {"zero", "one", "two", "few", "many", "other"};
+// The index of `other` in kCategoryNames: every plural message has it.
+inline constexpr std::size_t kOtherCategory = 5;
+// What CategoryIndex gives for a name that is no category.
+inline constexpr std::size_t kNoCategory = kCategoryNames.size();
+
+// The index of a category name in kCategoryNames, else kNoCategory. Names
+// are compared exactly: "One" and "other " are no categories.
+constexpr std::size_t CategoryIndex(std::string_view name) {
+    for (std::size_t i = 0; i < kCategoryNames.size(); ++i)
+        if (kCategoryNames[i] == name) return i;
+    return kNoCategory;
+}
+
+// True for CLDR's six category names: zero one two few many other.
+constexpr bool IsPluralCategory(std::string_view name) { return CategoryIndex(name) != kNoCategory; }
+
+// Whether the form of `category` stands for a single count, so that it may
+// leave out the count (as gettext's msgfmt -c allows): in `language`, when
+// the category holds exactly one whole count (en one: 1; ar zero, one and
+// two; not ru one, which holds 1, 21, 31 ...); where the language is not
+// known (std::nullopt: a definition file does not say its language), for
+// `one` alone.
+bool TakesOneCount(std::optional<std::string_view> language, std::string_view category);
+
+// The categories that whole counts take in `language`, in CLDR's order
+// (the rules that have @integer samples): ru -> one few many, fr -> one
+// many other, ja -> other. The tag falls back as PluralCategory's does
+// ('_' is read as '-'); root gives {"other"}.
+std::vector<std::string_view> IntegerCategories(std::string_view language);
+
+// gettext's header value for the same rules applied to whole counts:
+// "nplurals=N; plural=EXPRESSION;", where the index EXPRESSION gives selects
+// IntegerCategories(language)[index]. For whole counts the operands i and n
+// are the count, and v w f t e c are 0.
+std::string GettextPluralForms(std::string_view language);
+
+// The tags that have rules of their own, sorted, lower case with '-'
+// ("pt-pt"), root included.
+std::vector<std::string_view> KnownLanguages();
+
+}  // namespace textresgen::plural
+
 // CLDR's cardinal plural rules, evaluated for whole counts from the tables
 // that make_plural_rules.cmake makes from plurals.xml at build time.
-#include "runtime/plural_rules.h"
-
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -12,45 +71,14 @@
 
 #include <textresgen/plural.h>
 
-#include "runtime/gettext_language.h"
+#include <textresgen/detail/gettext_language.h>
+#include <textresgen/detail/plural_rules_table.h>
 
 namespace textresgen {
 namespace plural {
-namespace {
+namespace plural_rules_impl {
 
-constexpr unsigned char kOther = static_cast<unsigned char>(kOtherCategory);
-
-// One relation of a rule: OPERAND [% MODULUS] (= | !=) RANGE, RANGE...
-struct Range {
-    std::uint32_t low;
-    std::uint32_t high;
-};
-struct Relation {
-    char operand;  // n i v w f t e c
-    std::uint32_t modulus;  // 0: none
-    bool negated;  // "!="
-    std::uint32_t firstRange;
-    std::uint32_t rangeCount;
-    bool startsAlternative;  // first relation after an "or" (or of the rule)
-};
-// A rule: the relations of its condition (none: it always applies, as
-// "other" does), and whether CLDR gives it whole-number samples.
-struct Rule {
-    unsigned char category;  // index into kCategoryNames
-    std::uint32_t firstRelation;
-    std::uint32_t relationCount;
-    bool integerSamples;
-};
-struct RuleSet {
-    std::uint32_t firstRule;
-    std::uint32_t ruleCount;
-};
-struct Locale {
-    std::string_view tag;  // lower case, '-' between subtags
-    std::uint32_t ruleSet;
-};
-
-#include "plural_rules_table.inc"
+inline constexpr unsigned char kOther = static_cast<unsigned char>(kOtherCategory);
 
 constexpr bool LocalesSorted() {
     for (std::size_t i = 1; i < std::size(kLocales); ++i)
@@ -64,12 +92,12 @@ constexpr std::uint32_t RootRuleSet() {
         if (locale.tag == "root") return locale.ruleSet;
     return 0;
 }
-constexpr std::uint32_t kRootRuleSet = RootRuleSet();
+inline constexpr std::uint32_t kRootRuleSet = RootRuleSet();
 
 // The rules of `language`, or of the longest prefix of it (at subtag
 // boundaries) that has rules, or root's. A well-formed tag has at most 64
 // characters; a longer one is looked up by the subtags within its first 64.
-const RuleSet& RuleSetOf(std::string_view language) {
+inline const RuleSet& RuleSetOf(std::string_view language) {
     std::array<char, 64> buffer{};
     std::size_t length = std::min(language.size(), buffer.size());
     for (std::size_t i = 0; i < length; ++i) {
@@ -93,9 +121,9 @@ const RuleSet& RuleSetOf(std::string_view language) {
 
 // For a whole count, i and n are the count; v w f t e c (fraction digits,
 // exponent) are 0.
-std::uint64_t OperandOf(char operand, std::uint64_t n) { return operand == 'n' || operand == 'i' ? n : 0; }
+inline std::uint64_t OperandOf(char operand, std::uint64_t n) { return operand == 'n' || operand == 'i' ? n : 0; }
 
-bool Holds(const Relation& relation, std::uint64_t n) {
+inline bool Holds(const Relation& relation, std::uint64_t n) {
     std::uint64_t x = OperandOf(relation.operand, n);
     if (relation.modulus != 0) x %= relation.modulus;
     bool inside = false;
@@ -107,7 +135,7 @@ bool Holds(const Relation& relation, std::uint64_t n) {
 }
 
 // Alternatives joined by "or", each a chain of relations joined by "and".
-bool Applies(const Rule& rule, std::uint64_t n) {
+inline bool Applies(const Rule& rule, std::uint64_t n) {
     bool alternative = true;
     for (std::uint32_t k = 0; k < rule.relationCount; ++k) {
         const Relation& relation = kRelations[rule.firstRelation + k];
@@ -120,7 +148,7 @@ bool Applies(const Rule& rule, std::uint64_t n) {
     return alternative;
 }
 
-unsigned char CategoryOf(const RuleSet& rules, std::uint64_t n) {
+inline unsigned char CategoryOf(const RuleSet& rules, std::uint64_t n) {
     for (std::uint32_t k = 0; k < rules.ruleCount; ++k) {
         const Rule& rule = kRules[rules.firstRule + k];
         if (Applies(rule, n)) return rule.category;
@@ -136,7 +164,7 @@ struct Condition {
     std::string text;
 };
 
-Condition RelationInC(const Relation& relation) {
+inline Condition RelationInC(const Relation& relation) {
     if (relation.operand != 'n' && relation.operand != 'i')
         return {Holds(relation, 0) ? Condition::kAlways : Condition::kNever, ""};
     std::string x = "n";
@@ -161,7 +189,7 @@ Condition RelationInC(const Relation& relation) {
     return {Condition::kDepends, text};
 }
 
-Condition RuleInC(const Rule& rule) {
+inline Condition RuleInC(const Rule& rule) {
     std::vector<std::string> alternatives;
     std::string chain;
     bool never = false;
@@ -193,9 +221,10 @@ Condition RuleInC(const Rule& rule) {
     return {Condition::kDepends, text};
 }
 
-}  // namespace
+}  // namespace plural_rules_impl
+using namespace plural_rules_impl;
 
-bool TakesOneCount(std::optional<std::string_view> language, std::string_view category) {
+inline bool TakesOneCount(std::optional<std::string_view> language, std::string_view category) {
     if (!language) return category == kCategoryNames[1];
     // Every rule CLDR has repeats within 0..10000 if it repeats at all.
     const RuleSet& rules = RuleSetOf(*language);
@@ -205,7 +234,7 @@ bool TakesOneCount(std::optional<std::string_view> language, std::string_view ca
     return counts == 1;
 }
 
-std::vector<std::string_view> IntegerCategories(std::string_view language) {
+inline std::vector<std::string_view> IntegerCategories(std::string_view language) {
     const RuleSet& rules = RuleSetOf(language);
     std::vector<std::string_view> categories;
     for (std::uint32_t k = 0; k < rules.ruleCount; ++k) {
@@ -216,7 +245,7 @@ std::vector<std::string_view> IntegerCategories(std::string_view language) {
     return categories;
 }
 
-std::vector<std::string_view> KnownLanguages() {
+inline std::vector<std::string_view> KnownLanguages() {
     std::vector<std::string_view> tags;
     for (const Locale& locale : kLocales) tags.push_back(locale.tag);
     return tags;
@@ -224,7 +253,7 @@ std::vector<std::string_view> KnownLanguages() {
 
 // The integer categories in order; the last one takes whatever the others
 // leave, since a whole count matches no rule without whole-number samples.
-std::string GettextPluralForms(std::string_view language) {
+inline std::string GettextPluralForms(std::string_view language) {
     const RuleSet& rules = RuleSetOf(language);
     std::vector<const Rule*> integerRules;
     for (std::uint32_t k = 0; k < rules.ruleCount; ++k)
@@ -247,7 +276,7 @@ std::string GettextPluralForms(std::string_view language) {
 
 }  // namespace plural
 
-std::string_view PluralCategory(std::string_view language, std::uint64_t n) {
+inline std::string_view PluralCategory(std::string_view language, std::uint64_t n) {
     return plural::kCategoryNames[plural::CategoryOf(plural::RuleSetOf(language), n)];
 }
 

@@ -2,26 +2,28 @@
 // UTF-16 on Windows and UTF-32 elsewhere. Read and written by the run-time
 // library's own UTF-8 rules (format_unicode.h, which Format uses too): it
 // may use nothing of lib/.
+#pragma once
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include <textresgen/runtime.h>
 
-#include "format_unicode.h"
+#include <textresgen/detail/format_unicode.h>
 
 namespace textresgen::detail {
-namespace {
+namespace utf8_texts_impl {
 
-const wchar_t* Member(const unsigned char* members, std::size_t i) {
+inline const wchar_t* Member(const unsigned char* members, std::size_t i) {
     const wchar_t* member = nullptr;
     std::memcpy(&member, members + i * sizeof member, sizeof member);
     return member;
 }
 
-}  // namespace
+}  // namespace utf8_texts_impl
+using namespace utf8_texts_impl;
 
-std::unique_ptr<char[]> Utf8Copy(const unsigned char* members, std::size_t count, void (*construct)(void* where)) {
+inline std::unique_ptr<char[]> Utf8Copy(const unsigned char* members, std::size_t count, void (*construct)(void* where)) {
     namespace fu = format_unicode;
     // The texts one after the other, each with its NUL; then one buffer
     // holds the structure (its pointers first) and them.

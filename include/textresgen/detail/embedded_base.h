@@ -1,6 +1,7 @@
 // The bases built into the application by textresgen_add_library(...
 // EMBED_IN <app>), by layout fingerprint. They register before main, from
 // the source EMBED_IN generates; Catalog::Load reads them.
+#pragma once
 #include <mutex>
 #include <string>
 #include <vector>
@@ -8,7 +9,7 @@
 #include <textresgen/runtime.h>
 
 namespace textresgen::detail {
-namespace {
+namespace embedded_base_impl {
 
 struct EmbeddedBase {
     std::string fingerprint;
@@ -18,27 +19,28 @@ struct EmbeddedBase {
 
 // Function-local statics: registration runs during the static
 // initialisation of the application's own sources, in no known order.
-std::mutex& RegistryMutex() {
+inline std::mutex& RegistryMutex() {
     static std::mutex mutex;
     return mutex;
 }
 
-std::vector<EmbeddedBase>& Registry() {
+inline std::vector<EmbeddedBase>& Registry() {
     static std::vector<EmbeddedBase> bases;
     return bases;
 }
 
 // The base of `fingerprint`, copied out under the lock; texts null when none.
-EmbeddedBase Find(const char* fingerprint) {
+inline EmbeddedBase Find(const char* fingerprint) {
     const std::lock_guard<std::mutex> lock(RegistryMutex());
     for (const EmbeddedBase& base : Registry())
         if (base.fingerprint == fingerprint) return base;
     return {"", "", nullptr};
 }
 
-}  // namespace
+}  // namespace embedded_base_impl
+using namespace embedded_base_impl;
 
-bool RegisterEmbeddedBase(const char* fingerprint, const char* tag, EmbeddedTexts texts) {
+inline bool RegisterEmbeddedBase(const char* fingerprint, const char* tag, EmbeddedTexts texts) {
     const std::lock_guard<std::mutex> lock(RegistryMutex());
     for (EmbeddedBase& base : Registry()) {
         if (base.fingerprint == fingerprint) {
@@ -50,9 +52,9 @@ bool RegisterEmbeddedBase(const char* fingerprint, const char* tag, EmbeddedText
     return true;
 }
 
-std::string EmbeddedBaseLanguage(const char* fingerprint) { return Find(fingerprint).tag; }
+inline std::string EmbeddedBaseLanguage(const char* fingerprint) { return Find(fingerprint).tag; }
 
-const void* EmbeddedBaseTexts(const char* fingerprint) {
+inline const void* EmbeddedBaseTexts(const char* fingerprint) {
     const EmbeddedTexts texts = Find(fingerprint).texts;
     // Called outside the lock: the first call fills the structure.
     return texts == nullptr ? nullptr : texts();

@@ -1,5 +1,6 @@
 // Finding, opening and checking the language libraries of a Catalog; the
 // template in runtime.h only adds the structure's type.
+#pragma once
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -10,32 +11,33 @@
 #include <system_error>
 #include <vector>
 
-#include "runtime/platform.h"
+#include <textresgen/runtime.h>
+#include <textresgen/detail/platform.h>
 
 namespace textresgen::detail {
-namespace {
+namespace catalog_impl {
 
-constexpr char kStampFunction[] = "TextResGenLayout";
-constexpr char kInitFunction[] = "InitString";
+inline constexpr char kStampFunction[] = "TextResGenLayout";
+inline constexpr char kInitFunction[] = "InitString";
 // A stamp is a short ASCII string; a longer one is not ours.
-constexpr std::size_t kLongestStamp = 256;
+inline constexpr std::size_t kLongestStamp = 256;
 // Different libraries tried for the wanted tags before the fallback: a
 // list of thousands (LANGUAGE is the user's to set) costs no more than this.
-constexpr std::size_t kMostTried = 32;
+inline constexpr std::size_t kMostTried = 32;
 // Bytes past the structure watched for writes by InitString: at least this,
 // or the structure's own size when that is more. Beyond them the guard
 // region of the Scratch stops a write.
-constexpr std::size_t kLeastRoom = 64 * 1024;
-constexpr unsigned char kCanary = 0xA5;
+inline constexpr std::size_t kLeastRoom = 64 * 1024;
+inline constexpr unsigned char kCanary = 0xA5;
 
 // True for what may not reach a terminal as it is: control characters (C0,
 // DEL, C1) and the bidi controls, which can turn the rest of a line around.
-bool Hidden(char32_t c) {
+inline bool Hidden(char32_t c) {
     return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x061C || c == 0x200E || c == 0x200F ||
            (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
-void AppendEscaped(std::string& shown, const std::string& bytes) {
+inline void AppendEscaped(std::string& shown, const std::string& bytes) {
     for (const unsigned char c : bytes) {
         char escaped[5];
         std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
@@ -49,7 +51,7 @@ void AppendEscaped(std::string& shown, const std::string& bytes) {
 // text that is not UTF-8 shows every byte outside printable ASCII so. The
 // standard library reads the UTF-8 (fs::path's UTF-32 form, which refuses
 // what is not UTF-8): the run-time library has no decoder of its own.
-std::string Shown(const std::string& text) {
+inline std::string Shown(const std::string& text) {
     std::u32string characters;
     bool utf8 = text.find('\0') == std::string::npos;
     if (utf8) {
@@ -87,10 +89,10 @@ std::string Shown(const std::string& text) {
     return shown;
 }
 
-std::string Shown(const std::filesystem::path& path) { return Shown(path.u8string()); }
+inline std::string Shown(const std::filesystem::path& path) { return Shown(path.u8string()); }
 
 // "" when each of `count` pointers at `members` is set; else which is not.
-std::string CheckFilled(const unsigned char* members, std::size_t count) {
+inline std::string CheckFilled(const unsigned char* members, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const wchar_t* member = nullptr;
         std::memcpy(&member, members + i * sizeof member, sizeof member);
@@ -103,7 +105,7 @@ std::string CheckFilled(const unsigned char* members, std::size_t count) {
 
 // True when the `size` bytes at `bytes` all still hold kCanary: compared
 // block by block with memcmp, fast in every build type.
-bool Untouched(const unsigned char* bytes, std::size_t size) {
+inline bool Untouched(const unsigned char* bytes, std::size_t size) {
     static const std::array<unsigned char, 4096> block = [] {
         std::array<unsigned char, 4096> canaries;
         canaries.fill(kCanary);
@@ -142,13 +144,13 @@ private:
     }
 };
 
-std::string FileName(const CatalogSettings& settings, const std::string& tag) {
+inline std::string FileName(const CatalogSettings& settings, const std::string& tag) {
     return settings.prefix + "_" + tag + LibrarySuffix();
 }
 
 // "" when the library carries the expected stamp; else why it is refused.
 // `note` says that an unstamped library was let through.
-std::string CheckStamp(const Library& library, const CatalogSettings& settings, const char* expected,
+inline std::string CheckStamp(const Library& library, const CatalogSettings& settings, const char* expected,
                        std::string& note) {
     const auto stamp = reinterpret_cast<const char* (*)()>(library.Find(kStampFunction));
     if (stamp == nullptr) {
@@ -167,7 +169,7 @@ std::string CheckStamp(const Library& library, const CatalogSettings& settings, 
 
 // The library `name` opened (checked before and by the loader), with the
 // expected stamp and an InitString; else null, and `why` not.
-std::shared_ptr<const Library> OpenStamped(const CatalogSettings& settings, const std::string& name,
+inline std::shared_ptr<const Library> OpenStamped(const CatalogSettings& settings, const std::string& name,
                                            const char* fingerprint, std::string& why, std::string& note) {
     std::shared_ptr<const Library> library = Library::Open(settings.folder, name, why);
     if (library == nullptr) return nullptr;
@@ -178,7 +180,7 @@ std::shared_ptr<const Library> OpenStamped(const CatalogSettings& settings, cons
 
 // True when the language tags `a` and `b` are the same, as lookup compares
 // them: a match of the same length is the whole tag.
-bool SameTag(const std::string& a, const std::string& b) {
+inline bool SameTag(const std::string& a, const std::string& b) {
     const std::string match = LookupLanguage({a}, {b}, "");
     return !match.empty() && a.size() == b.size();
 }
@@ -186,7 +188,7 @@ bool SameTag(const std::string& a, const std::string& b) {
 // The base built into the application, in place of a library. Refused()
 // says why, when anything was refused or the folder is missing; a base
 // chosen while the folder is fine and nothing failed needs no word.
-Opened Embedded(const CatalogSettings& settings, const std::string& base, const char* fingerprint, Opened opened) {
+inline Opened Embedded(const CatalogSettings& settings, const std::string& base, const char* fingerprint, Opened opened) {
     std::error_code error;
     if (!std::filesystem::is_directory(settings.folder, error))
         opened.refused.push_back(Shown(settings.folder) + ": the languages folder is missing (or cannot be read)");
@@ -197,9 +199,10 @@ Opened Embedded(const CatalogSettings& settings, const std::string& base, const 
     return opened;
 }
 
-}  // namespace
+}  // namespace catalog_impl
+using namespace catalog_impl;
 
-std::vector<std::string> UsableLanguages(const CatalogSettings& settings, const char* fingerprint) {
+inline std::vector<std::string> UsableLanguages(const CatalogSettings& settings, const char* fingerprint) {
     std::vector<std::string> usable;
     for (std::string& tag : AvailableLanguages(settings)) {
         std::string why;
@@ -209,7 +212,7 @@ std::vector<std::string> UsableLanguages(const CatalogSettings& settings, const 
     return usable;
 }
 
-std::vector<std::string> AvailableLanguages(const CatalogSettings& settings) {
+inline std::vector<std::string> AvailableLanguages(const CatalogSettings& settings) {
     std::vector<std::string> tags;
     const std::string start = settings.prefix + "_";
     const std::string end = LibrarySuffix();
@@ -227,7 +230,7 @@ std::vector<std::string> AvailableLanguages(const CatalogSettings& settings) {
     return tags;
 }
 
-Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>& wanted, const char* fingerprint,
+inline Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>& wanted, const char* fingerprint,
                  const std::function<std::string(Function initString)>& fill) {
     // A base built into the application counts as available in its language.
     const std::string base = EmbeddedBaseLanguage(fingerprint);
@@ -275,7 +278,7 @@ Opened OpenFirst(const CatalogSettings& settings, const std::vector<std::string>
     throw LoadError(message);
 }
 
-std::string FillChecked(Function initString, std::size_t size, void (*call)(Function initString, void* where),
+inline std::string FillChecked(Function initString, std::size_t size, void (*call)(Function initString, void* where),
                         void* out) {
     // A library of a longer layout writes on past the structure: into the
     // watched room while it is not much longer, into the guard region (a
