@@ -1,7 +1,12 @@
 # The Makefile of docs/install.md ("Without CMake"), as written there, builds
 # an application and its languages with pkg-config against a DESTDIR install
-# of textresgen, and the application loads each language (cmake -P).
-# Inputs: BUILD_DIR (built textresgen), CONFIG, WORK, MAKE (GNU make; pkg-config on the PATH).
+# of textresgen, and the application loads each language (cmake -P). The
+# run-time library is header-only, so pkg-config gives no archive, and the
+# same application compiled with libstdc++'s old string ABI
+# (-D_GLIBCXX_USE_CXX11_ABI=0), which no prebuilt archive of this build could
+# serve, builds with pkg-config's flags alone and loads the same languages.
+# Inputs: BUILD_DIR (built textresgen), CONFIG, WORK, MAKE (GNU make),
+# PKG_CONFIG, CXX (the C++ compiler of the build).
 cmake_minimum_required(VERSION 3.25)
 
 include("${CMAKE_CURRENT_LIST_DIR}/../RunCommand.cmake")
@@ -34,15 +39,37 @@ int main(int argc, char** argv) {
     std::printf("%s %ls\n", texts->Language().c_str(), texts->Get().Title);
 }
 ]])
-run("${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${WORK}/root/usr/lib/pkgconfig"
-    "${MAKE}" -C "${app}" -j2)
-foreach(case IN ITEMS "ja|ja Memo" "en|en Notes" "fr|en Notes")
-  string(REPLACE "|" ";" case "${case}")
-  list(GET case 0 wanted)
-  list(GET case 1 expected)
-  run("${app}/notes" ${wanted})
-  if(NOT output STREQUAL "${expected}\n")
-    message(FATAL_ERROR "notes ${wanted}, built by the Makefile: expected '${expected}', got '${output}'")
+set(ENV{PKG_CONFIG_PATH} "${WORK}/root/usr/lib/pkgconfig")
+run("${MAKE}" -C "${app}" -j2)
+
+# Only -I and the loader's library: a -l or a path of an archive would be a
+# prebuilt run-time library, tied to the compiler and ABI that built it.
+run("${PKG_CONFIG}" --cflags --libs textresgen-runtime)
+string(STRIP "${output}" flags)
+separate_arguments(flags UNIX_COMMAND "${flags}")
+foreach(flag IN LISTS flags)
+  if(NOT flag MATCHES "^-I" AND NOT flag STREQUAL "-ldl")
+    message(FATAL_ERROR "pkg-config --cflags --libs textresgen-runtime gives '${flag}': expected only -I and -ldl")
   endif()
 endforeach()
-message(STATUS "the Makefile of docs/install.md builds with pkg-config, and its notes loads ja and en")
+run("${CXX}" -std=c++17 -D_GLIBCXX_USE_CXX11_ABI=0 "-I${app}/gen/en/include" "${app}/main.cpp"
+    -o "${app}/notes-old-abi" ${flags})
+# Proof that the old ABI was in force: its std::string is no std::__cxx11 one.
+file(STRINGS "${app}/notes-old-abi" new_abi REGEX "__cxx11")
+if(new_abi)
+  message(FATAL_ERROR "notes-old-abi holds std::__cxx11 names: -D_GLIBCXX_USE_CXX11_ABI=0 did not take")
+endif()
+
+foreach(program IN ITEMS notes notes-old-abi)
+  foreach(case IN ITEMS "ja|ja Memo" "en|en Notes" "fr|en Notes")
+    string(REPLACE "|" ";" case "${case}")
+    list(GET case 0 wanted)
+    list(GET case 1 expected)
+    run("${app}/${program}" ${wanted})
+    if(NOT output STREQUAL "${expected}\n")
+      message(FATAL_ERROR "${program} ${wanted}: expected '${expected}', got '${output}'")
+    endif()
+  endforeach()
+endforeach()
+message(STATUS "the Makefile of docs/install.md builds with pkg-config, and its notes loads ja and en; "
+               "so does the same program in libstdc++'s old string ABI")
