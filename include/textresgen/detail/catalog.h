@@ -112,7 +112,7 @@ inline bool Untouched(const unsigned char* bytes, std::size_t size) {
         return canaries;
     }();
     for (std::size_t done = 0; done < size; done += block.size())
-        if (std::memcmp(bytes + done, block.data(), std::min(block.size(), size - done)) != 0) return false;
+        if (std::memcmp(bytes + done, block.data(), (std::min)(block.size(), size - done)) != 0) return false;
     return true;
 }
 
@@ -283,7 +283,7 @@ inline std::string FillChecked(Function initString, std::size_t size, void (*cal
     // A library of a longer layout writes on past the structure: into the
     // watched room while it is not much longer, into the guard region (a
     // crash, but never into the heap) beyond.
-    std::unique_ptr<Scratch> scratch = SpareScratch::Take(size + std::max(size, kLeastRoom));
+    std::unique_ptr<Scratch> scratch = SpareScratch::Take(size + (std::max)(size, kLeastRoom));
     std::memset(scratch->Data(), kCanary, scratch->Size());
     std::string why;
     try {

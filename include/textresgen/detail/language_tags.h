@@ -111,7 +111,7 @@ inline std::string LanguageTagOfGettextName(std::string_view name) {
 inline std::string LanguageTagOfLocale(std::string_view locale) {
     if (locale.empty() || IsCLocale(locale)) return "";
     // The code set sits between the name and the modifier: de_AT.UTF-8@euro.
-    const std::size_t at = std::min(locale.find('@'), locale.size());
+    const std::size_t at = (std::min)(locale.find('@'), locale.size());
     const std::string_view name = locale.substr(0, at);
     return LanguageTagOfGettextName(std::string(name.substr(0, name.find('.'))).append(locale.substr(at)));
 }

@@ -5,7 +5,28 @@
 #pragma once
 #ifdef _WIN32
 
+// The only header of the run-time library that includes <windows.h>, and so
+// every program that includes <textresgen/runtime.h> on Windows gets it:
+// lean (no winsock, no COM) and without the min and max macros, unless the
+// program asked for more by including it first. The two switches are taken
+// back afterwards.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#define TEXTRESGEN_DEFINED_WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#define TEXTRESGEN_DEFINED_NOMINMAX
+#endif
 #include <windows.h>
+#ifdef TEXTRESGEN_DEFINED_WIN32_LEAN_AND_MEAN
+#undef WIN32_LEAN_AND_MEAN
+#undef TEXTRESGEN_DEFINED_WIN32_LEAN_AND_MEAN
+#endif
+#ifdef TEXTRESGEN_DEFINED_NOMINMAX
+#undef NOMINMAX
+#undef TEXTRESGEN_DEFINED_NOMINMAX
+#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -95,7 +116,7 @@ inline bool ReadAll(HANDLE file, std::uint64_t offset, void* into, std::size_t s
         at.Offset = static_cast<DWORD>(offset);
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 20));
+        const DWORD want = static_cast<DWORD>((std::min<std::size_t>)(size, 1u << 20));
         if (!ReadFile(file, bytes, want, &got, &at) || got == 0) return false;
         bytes += got;
         offset += got;

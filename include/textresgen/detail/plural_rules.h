@@ -99,7 +99,7 @@ inline constexpr std::uint32_t kRootRuleSet = RootRuleSet();
 // characters; a longer one is looked up by the subtags within its first 64.
 inline const RuleSet& RuleSetOf(std::string_view language) {
     std::array<char, 64> buffer{};
-    std::size_t length = std::min(language.size(), buffer.size());
+    std::size_t length = (std::min)(language.size(), buffer.size());
     for (std::size_t i = 0; i < length; ++i) {
         const char c = TagCharacter(language[i]);
         buffer[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
