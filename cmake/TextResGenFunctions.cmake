@@ -492,7 +492,7 @@ endfunction()
 
 # Sets `result` to TRUE when `tag` is a well-formed BCP 47 language tag,
 # else FALSE: the run-time library's rule (IsLanguageTag in
-# runtime/language_tags.cpp), which finds a language library only by such a
+# include/textresgen/detail/language_tags.h), which finds a language library only by such a
 # tag in its file name. tests/runtime/language_tags.txt holds the cases both
 # are tested with. CMake's regular expressions know no {m,n} and at most
 # nine groups, hence the spelled-out counts and the private use part apart.

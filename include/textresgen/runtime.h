@@ -113,7 +113,7 @@ struct Opened {
     const void* embedded = nullptr;  // the base's filled structure
 };
 
-// ---- The base built into the application (runtime/embedded_base.cpp) ----
+// ---- The base built into the application (detail/embedded_base.h) ----
 
 // The function that textresgen_add_library(... EMBED_IN <app>) compiles into
 // the application: the base's structure, filled on the first call.
@@ -133,7 +133,7 @@ std::string EmbeddedBaseLanguage(const char* fingerprint);
 // null when none is.
 const void* EmbeddedBaseTexts(const char* fingerprint);
 
-// ---- UTF-8 texts (runtime/utf8_texts.cpp) ----
+// ---- UTF-8 texts (detail/utf8_texts.h) ----
 
 // One buffer: first the UTF-8 structure that `construct` places at its start
 // (`count` pointers, zeroed), then the UTF-8 form of the `count` texts of the
