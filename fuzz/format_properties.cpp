@@ -245,6 +245,74 @@ std::string CheckSignature(const std::wstring& text) {
     return "";
 }
 
+// A harmless value of the type a signature names (`k` the argument's
+// place): small integers, so that '*' widths stay small, and texts and
+// characters without a '%'.
+bool ArgumentOf(const std::string& type, std::size_t k, std::vector<FormatArg>& list) {
+    static const int kPointed = 0;
+    const int small = static_cast<int>(k % 7) - 3;
+    if (type == "int") list.emplace_back(small);
+    else if (type == "unsigned int") list.emplace_back(static_cast<unsigned>(k));
+    else if (type == "long") list.emplace_back(static_cast<long>(small));
+    else if (type == "unsigned long") list.emplace_back(static_cast<unsigned long>(k));
+    else if (type == "long long") list.emplace_back(static_cast<long long>(small));
+    else if (type == "unsigned long long") list.emplace_back(static_cast<unsigned long long>(k));
+    else if (type == "short") list.emplace_back(static_cast<short>(small));
+    else if (type == "unsigned short") list.emplace_back(static_cast<unsigned short>(k));
+    else if (type == "signed char") list.emplace_back(static_cast<signed char>(small));
+    else if (type == "unsigned char") list.emplace_back(static_cast<unsigned char>(k));
+    else if (type == "intmax_t") list.emplace_back(static_cast<std::intmax_t>(small));
+    else if (type == "uintmax_t") list.emplace_back(static_cast<std::uintmax_t>(k));
+    else if (type == "ssize_t") list.emplace_back(static_cast<std::make_signed_t<std::size_t>>(small));
+    else if (type == "size_t") list.emplace_back(k);
+    else if (type == "ptrdiff_t") list.emplace_back(static_cast<std::ptrdiff_t>(small));
+    else if (type == "unsigned ptrdiff_t") list.emplace_back(static_cast<std::make_unsigned_t<std::ptrdiff_t>>(k));
+    else if (type == "double") list.emplace_back(-1.25e300 * small);
+    else if (type == "long double") list.emplace_back(std::ldexp(static_cast<long double>(small), 16000));
+    else if (type == "int (a character)") list.emplace_back('c');
+    else if (type == "wint_t") list.emplace_back(L'\x5E74');
+    else if (type == "char*") list.emplace_back("caf\xC3\xA9");
+    else if (type == "wchar_t*") list.emplace_back(L"w\x5E74");
+    else if (type == "void*") list.emplace_back(&kPointed);
+    else return false;
+    return true;
+}
+
+// A valid text given arguments of exactly the types its signature names
+// has every directive filled: no '%' is left in Format's result but one
+// for each "%%". Left out where the widths and precisions may pass Format's
+// limit (digits and '*' adding up past it), where a directive is shown as
+// its text by design.
+std::string CheckFilled(const std::wstring& text) {
+    const std::wstring units(text.c_str());
+    const std::string signature = detail::PrintfSignature(units);
+    if (!signature.empty() && signature[0] == '!') return "";
+    std::size_t amounts = 0;
+    std::size_t run = 0;
+    std::size_t literal = 0;  // "%%"
+    for (std::size_t i = 0; i <= units.size(); ++i) {
+        const wchar_t u = i < units.size() ? units[i] : L'\0';
+        if (u >= L'0' && u <= L'9') {
+            run = std::min<std::size_t>(run * 10 + static_cast<std::size_t>(u - L'0'), kMostPadding);
+            continue;
+        }
+        amounts += run + (u == L'*' ? 3 : 0);
+        run = 0;
+        if (u == L'%' && i + 1 < units.size() && units[i + 1] == L'%') ++literal, ++i;
+    }
+    if (amounts >= kMostPadding) return "";
+    std::vector<FormatArg> list;
+    const std::vector<std::string> types = Split(signature);
+    for (std::size_t k = 0; k < types.size(); ++k)
+        if (!ArgumentOf(types[k], k, list)) return "PrintfSignature names the type \"" + types[k] + "\", unknown here";
+    const std::wstring shown = detail::FormatArgs(units.c_str(), list.data(), list.size());
+    const auto left = static_cast<std::size_t>(std::count(shown.begin(), shown.end(), L'%'));
+    if (left != literal)
+        return "a valid text (\"" + signature + "\") given those arguments keeps " + std::to_string(left) +
+               " '%' in Format's result, but has " + std::to_string(literal) + " \"%%\"";
+    return "";
+}
+
 // ---- The load check ----
 
 constexpr std::size_t kMembers = 7;
@@ -333,6 +401,7 @@ std::string CheckFormat(std::string_view input) {
     const std::wstring text = Units(in.Rest());
     std::string failure = CheckFormatted(text, args);
     if (failure.empty()) failure = CheckSignature(text);
+    if (failure.empty()) failure = CheckFilled(text);
     if (!failure.empty()) return failure;
     std::vector<std::wstring> translations;
     for (std::size_t at = 0; translations.size() < kMembers;) {

@@ -43,6 +43,10 @@ namespace textresgen::format_properties {
 //   exactly when lib/codec's ParsePrintfFormat finds the text (its units,
 //   or with surrogate pairs joined) no valid format, and else lists the
 //   arguments ParsePrintfFormat lists;
+// - a valid text (up to its NUL) given arguments of exactly the types its
+//   signature names, with widths and precisions that cannot pass Format's
+//   limit, has every directive filled: no '%' is left in Format's result
+//   but one for each "%%";
 // - the load check of a fixed table, whose members' translations are the
 //   text's pieces between NULs: see CheckLoadCheck.
 std::string CheckFormat(std::string_view input);
