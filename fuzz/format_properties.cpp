@@ -247,9 +247,12 @@ std::string CheckSignature(const std::wstring& text) {
 
 // A harmless value of the type a signature names (`k` the argument's
 // place): small integers, so that '*' widths stay small, and texts and
-// characters without a '%'.
+// characters without a '%'; texts by pointer or with their size, in turn.
 bool ArgumentOf(const std::string& type, std::size_t k, std::vector<FormatArg>& list) {
     static const int kPointed = 0;
+    static const std::string kNarrow = "caf\xC3\xA9";
+    static const std::wstring kWide = L"w\x5E74";
+    const bool sized = (k + 1) / 2 % 2 == 1;
     const int small = static_cast<int>(k % 7) - 3;
     if (type == "int") list.emplace_back(small);
     else if (type == "unsigned int") list.emplace_back(static_cast<unsigned>(k));
@@ -271,8 +274,8 @@ bool ArgumentOf(const std::string& type, std::size_t k, std::vector<FormatArg>& 
     else if (type == "long double") list.emplace_back(std::ldexp(static_cast<long double>(small), 16000));
     else if (type == "int (a character)") list.emplace_back('c');
     else if (type == "wint_t") list.emplace_back(L'\x5E74');
-    else if (type == "char*") list.emplace_back("caf\xC3\xA9");
-    else if (type == "wchar_t*") list.emplace_back(L"w\x5E74");
+    else if (type == "char*") list.push_back(sized ? FormatArg(kNarrow) : FormatArg(kNarrow.c_str()));
+    else if (type == "wchar_t*") list.push_back(sized ? FormatArg(kWide) : FormatArg(kWide.c_str()));
     else if (type == "void*") list.emplace_back(&kPointed);
     else return false;
     return true;
