@@ -331,12 +331,15 @@ constexpr detail::BaseText kTable[] = {
     {2, "Status.Moved", "wchar_t*,wchar_t*", kBase[2], 1, false},
     {3, "Files.Deleted.one", "int", kBase[3], 3, true},
     {4, "Files.Deleted.other", "int", kBase[4], 3, false},
-    {5, "Offer", "!the directive at character 3 has no valid conversion", kBase[5], 4, false},
+    {5, "Offer", "!the directive at character 3 has the flag '+' or ' ', which unsigned conversions do not take",
+     kBase[5], 4, false},
     {6, "Size", "double,char*", kBase[6], 5, false},
     {kMembers, "", "", nullptr, 0, false},
 };
 constexpr const char* kNames[] = {"Status.Saved\0Status.Hello\0Status.Moved\0",
                                   "Files.Deleted.one\0Files.Deleted.other\0Offer\0Size\0"};
+constexpr std::array<const char*, kMembers> kMemberNames = {
+    "Status.Saved", "Status.Hello", "Status.Moved", "Files.Deleted.one", "Files.Deleted.other", "Offer", "Size"};
 
 std::string WithoutLast(const std::string& signature) {
     const std::size_t comma = signature.rfind(',');
@@ -363,7 +366,7 @@ std::string CheckLoadCheck(const std::wstring* translations, std::size_t count, 
             return std::make_shared<int>(0);
         });
     if (asked > 1) return "the load check asked for the base's texts " + std::to_string(asked) + " times";
-    std::size_t replaced = 0;
+    std::vector<std::string> replaced;  // their names, in member order
     const detail::BaseText* entry = kTable;
     for (std::size_t i = 0; i < kMembers; ++i) {
         const std::string name = "member " + std::to_string(i) + ": ";
@@ -383,15 +386,18 @@ std::string CheckLoadCheck(const std::wstring* translations, std::size_t count, 
             if (texts[i] != before[i]) return name + "replaced, though it takes the base's arguments";
             continue;
         }
-        ++replaced;
+        replaced.push_back(kMemberNames[i]);
         // The base's text: the table's, else the whole base's, else none (empty).
         const bool base = own != nullptr ? texts[i] == own->text : baseAtHand ? texts[i] == kBase[i] : *texts[i] == L'\0';
         if (!base)
             return name + "takes \"" + actual + "\" instead of \"" + wanted + "\" but is not the base's text";
     }
-    if (checked.problems.size() != replaced)
-        return std::to_string(checked.problems.size()) + " problems for " + std::to_string(replaced) +
+    if (checked.problems.size() != replaced.size())
+        return std::to_string(checked.problems.size()) + " problems for " + std::to_string(replaced.size()) +
                " replaced members";
+    for (std::size_t k = 0; k < replaced.size(); ++k)
+        if (checked.problems[k].rfind(replaced[k] + ": ", 0) != 0)
+            return "the problem \"" + checked.problems[k] + "\" does not name " + replaced[k];
     return "";
 }
 
