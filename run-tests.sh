@@ -105,7 +105,7 @@ leg_done "tsan tests"
 # The fuzz targets for a bounded time in all, shared among them, each from a
 # scratch copy of its corpus so the inputs it adds stay out of the tree. A
 # finding fails the run; its input is kept in build/fuzz/findings.
-fuzz_seconds=${TEXTRESGEN_FUZZ_SECONDS:-75}
+fuzz_seconds=${TEXTRESGEN_FUZZ_SECONDS:-100}
 fuzz_target() {  # NAME CORPUS SECONDS [LIBFUZZER OPTIONS...]
   local name=$1 corpus=$2 seconds=$3
   shift 3

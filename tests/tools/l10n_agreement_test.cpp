@@ -19,13 +19,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum Tool : unsigned { kMsgfmt = 1, kMsgattrib = 2, kPocount = 4, kSchema = 8 };
+enum Tool : unsigned { kMsgfmt = 1, kMsgattrib = 2, kPocount = 4, kSchema = 8, kToolkit = 16 };
 
 struct AgreementCase {
     const char* name;
     // Files to write first; a definition file (.txt) gets the UTF-8 mark.
     std::vector<std::pair<std::string, std::string>> files;
-    // Our commands in turn; every one but the last must succeed.
+    // Our commands in turn (po2xliff and xliff2po: translate-toolkit's);
+    // every one but the last must succeed.
     std::vector<std::vector<std::string>> commands;
     bool accepted;       // the last command succeeds, and the tools accept the file
     std::string judged;  // the file the tools judge
@@ -182,6 +183,20 @@ const AgreementCase kCases[] = {
          kSchema,
          {"<group id=\"G\" resname=\"G\" restype=\"x-gettext-plurals\">\n        <note from=\"developer\">Dogs</note>"},
          {}},
+        // po2xliff's file, updated: a new unit keeps its key through xliff2po
+        // as the others do, and the PO file imports.
+        {"Po2xliffFileUpdatedThroughXliff2po",
+         {{"en.txt", kEn}, {"de.txt", kDe}, {"new.txt", kEn + "A.Z=Close\n"}},
+         {kExportDe,
+          {"po2xliff", "de.po", "de.xlf"},
+          {"update", "--base", "new.txt", "de.xlf"},
+          {"xliff2po", "de.xlf", "back.po"},
+          {"import", "--base", "new.txt", "back.po", "-o", "back.txt"}},
+         true,
+         "back.po",
+         kToolkit,
+         {"#: A.Z\nmsgid \"Close\""},
+         {}},
 };
 
 void PrintTo(const AgreementCase& c, std::ostream* out) { *out << c.name; }
@@ -231,6 +246,8 @@ TEST_P(Agreement, TranslatorsToolsAgree) {
                                  Needed{kMsgattrib, TEXTRESL10N_MSGATTRIB, "msgattrib (gettext)"},
                                  Needed{kPocount, TEXTRESL10N_POCOUNT, "pocount (translate-toolkit)"},
                                  Needed{kSchema, TEXTRESL10N_XMLLINT, "xmllint (libxml2-utils)"},
+                                 Needed{kToolkit, TEXTRESL10N_PO2XLIFF, "po2xliff (translate-toolkit)"},
+                                 Needed{kToolkit, TEXTRESL10N_XLIFF2PO, "xliff2po (translate-toolkit)"},
                                  Needed{kSchema, TEXTRESL10N_XLIFF_SCHEMA,
                                         "the XLIFF 1.2 strict schema xliff-core-1.2-strict.xsd (php-symfony-translation)"}})
         if ((c.tools & needed.tool) != 0 && std::string(needed.path).empty())
@@ -242,7 +259,12 @@ TEST_P(Agreement, TranslatorsToolsAgree) {
                                                      : content));
     RunResult ours;
     for (std::size_t i = 0; i < c.commands.size(); ++i) {
-        ours = RunIn(TEXTRESL10N_EXE, folder_.Path(), c.commands[i]);
+        const std::string& first = c.commands[i][0];
+        if (first == "po2xliff" || first == "xliff2po")
+            ours = RunIn(first == "po2xliff" ? TEXTRESL10N_PO2XLIFF : TEXTRESL10N_XLIFF2PO, folder_.Path(),
+                         {c.commands[i].begin() + 1, c.commands[i].end()});
+        else
+            ours = RunIn(TEXTRESL10N_EXE, folder_.Path(), c.commands[i]);
         if (i + 1 < c.commands.size()) {
             ASSERT_TRUE(Succeeded(ours)) << c.commands[i][0] << ": " << Shown(ours);
         }

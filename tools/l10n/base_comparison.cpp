@@ -34,19 +34,16 @@ BaseComparison CompareWithBase(const BaseFile& base, const std::vector<ExchangeU
     return comparison;
 }
 
-UpdateCounter::UpdateCounter(const BaseFile& base) : unseen_(base.units.size()) {
-    byKey_.reserve(base.units.size());
-    for (const BaseUnit& unit : base.units) byKey_.emplace(unit.key, &unit);
-}
+UpdateCounter::UpdateCounter(const BaseFile& base) : byKey_(base), unseen_(base.units.size()) {}
 
 void UpdateCounter::Add(const ExchangeUnit& unit) {
-    const auto found = byKey_.find(unit.key);
-    if (found == byKey_.end()) {
+    const BaseUnit* found = byKey_.Find(unit.key);
+    if (!found) {
         ++counts_.removed;
         return;
     }
     --unseen_;
-    counts_.review += SourceChanged(*found->second, unit) && unit.state != UnitState::Untranslated;
+    counts_.review += SourceChanged(*found, unit) && unit.state != UnitState::Untranslated;
 }
 
 UpdateCounts UpdateCounter::Counts() const {

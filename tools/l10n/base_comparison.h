@@ -7,6 +7,7 @@
 
 #include "l10n/base_file.h"
 #include "l10n/exchange_unit.h"
+#include "l10n/key_index.h"
 #include "codec/literal_body.h"
 
 // A translation compared with the base it was made from: which names it
@@ -77,7 +78,7 @@ public:
     UpdateCounts Counts() const;
 
 private:
-    std::unordered_map<std::string_view, const BaseUnit*> byKey_;
+    BaseUnitIndex byKey_;
     std::size_t unseen_;  // base names not yet met in the file
     UpdateCounts counts_;
 };

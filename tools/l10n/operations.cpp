@@ -11,6 +11,7 @@
 #include "l10n/base_comparison.h"
 #include "l10n/file_io.h"
 #include "l10n/import_findings.h"
+#include "l10n/key_index.h"
 #include "l10n/message_text.h"
 #include "l10n/plural_forms.h"
 #include "l10n/pseudo.h"
@@ -437,14 +438,12 @@ namespace {
 // made from `base`: each name translated, for the base's source text (a
 // name the base lacks for its own), at the line of its definition.
 std::vector<ExchangeUnit> DefinitionUnits(const BaseFile& translation, const BaseFile& base) {
-    std::unordered_map<std::string_view, const BaseUnit*> byKey;
-    byKey.reserve(base.units.size());
-    for (const BaseUnit& unit : base.units) byKey.emplace(unit.key, &unit);
+    const BaseUnitIndex byKey(base);
     std::vector<ExchangeUnit> units;
     units.reserve(translation.units.size());
     for (const BaseUnit& unit : translation.units) {
-        const auto found = byKey.find(unit.key);
-        const BaseUnit& current = found == byKey.end() ? unit : *found->second;
+        const BaseUnit* found = byKey.Find(unit.key);
+        const BaseUnit& current = found ? *found : unit;
         ExchangeUnit out = UntranslatedUnit(current);
         out.state = UnitState::Translated;
         out.line = out.targetLine = unit.line;
@@ -549,9 +548,7 @@ bool PseudoFile(const Options& options, Reporter& err) {
 bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err) {
     BaseFile base;
     if (!ReadBase(options.base, base, err)) return false;
-    std::unordered_map<std::string_view, const BaseUnit*> byKey;
-    byKey.reserve(base.units.size());
-    for (const BaseUnit& unit : base.units) byKey.emplace(unit.key, &unit);
+    const BaseUnitIndex byKey(base);
     bool complete = true;
     for (const std::string& path : options.files) {
         const ExchangeFormat* format = FormatOfFile(path, err);
@@ -563,16 +560,16 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
         // Counted unit by unit as the file is read: the units are never all
         // in memory. A base name the file lacks is untranslated.
         std::size_t counts[3] = {}, identical = 0, fixed = 0, notInBase = 0;  // by UnitState; not to translate
-        for (const auto& [key, unit] : byKey) fixed += !unit->translate;
+        for (const BaseUnit& unit : base.units) fixed += !unit.translate;
         counts[static_cast<int>(UnitState::Untranslated)] = base.units.size() - fixed;
         ExchangeProblem problem;
         const bool read = format->ForEachUnit(bytes, problem, [&](ExchangeUnit&& translation) {
-            const auto found = byKey.find(translation.key);
-            if (found == byKey.end()) {
+            const BaseUnit* found = byKey.Find(translation.key);
+            if (!found) {
                 ++notInBase;
                 return;
             }
-            const BaseUnit& unit = *found->second;
+            const BaseUnit& unit = *found;
             if (!unit.translate) return;
             const UnitState state = CountedState(unit, translation);
             --counts[static_cast<int>(UnitState::Untranslated)];

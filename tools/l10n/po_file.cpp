@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "l10n/base_comparison.h"
+#include "l10n/key_index.h"
 #include "l10n/message_text.h"
 #include "l10n/plural_forms.h"
 #include "codec/c_format.h"
@@ -315,7 +316,7 @@ private:
                 std::string error;
                 const bool msgid = StartsWith(rest, "msgid") && !StartsWith(rest, "msgid_");
                 if (msgid || StartsWith(rest, "msgctxt")) {
-                    previousField_ = msgid ? &entry_.previousMsgid : &entry_.previousContext;
+                    previousField_ = msgid ? &entry_.MutableRare().previousMsgid : &entry_.MutableRare().previousContext;
                     (msgid ? entry_.hasPrevious : entry_.hasPreviousContext) = true;
                     previous_.clear();
                     rest.remove_prefix(msgid ? 5 : 7);
@@ -370,7 +371,7 @@ private:
             if (!entry_.hasMsgid || entry_.hasMsgstr || entry_.hasPlural)
                 return Fail("msgid_plural must come once, after msgid and before the msgstr[n]");
             entry_.hasPlural = true;
-            StartField(&entry_.msgidPlural, kind = PoLineKind::MsgidPlural);
+            StartField(&entry_.MutableRare().msgidPlural, kind = PoLineKind::MsgidPlural);
         } else if (form) {
             if (!entry_.hasPlural) return Fail("msgstr[n] without msgid_plural before it");
             if (formIndex != entry_.FormCount())
@@ -378,10 +379,10 @@ private:
                             std::to_string(entry_.FormCount()) + "] is expected");
             if (formIndex == 0) entry_.msgstrLine = LineNumber();
             entry_.hasMsgstr = true;
-            if (!entry_.forms) entry_.forms = std::make_unique<PoEntry::Forms>();
-            entry_.forms->msgstrs.emplace_back();
-            entry_.forms->lines.push_back(LineNumber());
-            StartField(&entry_.forms->msgstrs.back(), kind = PoLineKind::Msgstr);
+            PoEntry::Rare& rare = entry_.MutableRare();
+            rare.msgstrs.emplace_back();
+            rare.lines.push_back(LineNumber());
+            StartField(&rare.msgstrs.back(), kind = PoLineKind::Msgstr);
         } else {
             if (!entry_.hasMsgid) return Fail("msgstr without msgid before it");
             if (entry_.hasPlural) return Fail("an entry with msgid_plural has msgstr[0], msgstr[1], ..., not msgstr");
@@ -579,8 +580,8 @@ bool PoEntry::HasFlag(std::string_view flag) const {
 
 bool PoEntry::HasTranslation() const {
     if (!msgstr.empty()) return true;
-    if (!forms) return false;
-    for (const std::string_view form : forms->msgstrs)
+    if (!rare) return false;
+    for (const std::string_view form : rare->msgstrs)
         if (!form.empty()) return true;
     return false;
 }
@@ -664,9 +665,9 @@ public:
             return true;
         }
         const std::vector<std::string_view> none;
-        const std::vector<std::string_view>& msgstrs = entry.forms ? entry.forms->msgstrs : none;
+        const std::vector<std::string_view>& msgstrs = entry.rare ? entry.rare->msgstrs : none;
         AssignForms(map_, std::vector<std::string>(msgstrs.begin(), msgstrs.end()),
-                    entry.forms ? entry.forms->lines : std::vector<std::size_t>(), unit);
+                    entry.rare ? entry.rare->lines : std::vector<std::size_t>(), unit);
         return true;
     }
 
@@ -735,7 +736,15 @@ namespace {
 // keep them.
 bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::function<void(ExchangeUnit&&)>& take,
               std::deque<PoEntry>* letGo) {
-    std::unordered_map<std::string_view, std::size_t> seen;
+    // The keys met so far and their lines, found through `seen`.
+    struct Seen {
+        std::string_view key;
+        std::size_t line;
+    };
+    std::vector<Seen> met;
+    met.reserve(document.entries.size());
+    KeyIndex seen(document.entries.size());
+    const auto keyOf = [&met](std::uint32_t i) { return met[i].key; };
     std::string_view key;
     PoPlurals plurals(document);
     for (std::size_t e = 0; letGo ? !letGo->empty() : e < document.entries.size(); ++e) {
@@ -756,21 +765,22 @@ bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::f
             return fail(entry.keyLine, "the entry has no msgctxt and not exactly one \"#:\" reference: textresl10n "
                                        "keys every unit by its msgctxt (or the reference xliff2po keeps), the "
                                        "dotted name of the text");
-        const auto [at, inserted] = seen.emplace(key, entry.keyLine);
-        if (!inserted)
+        const std::uint32_t first = seen.Insert(static_cast<std::uint32_t>(met.size()), key, keyOf);
+        if (first != KeyIndex::kNone)
             return fail(entry.keyLine, "the key " + Quoted(key) + " appears twice (first at line " +
-                                           std::to_string(at->second) + ")");
+                                           std::to_string(met[first].line) + ")");
+        met.push_back({key, entry.keyLine});
         textresgen::LiteralValues values;
         std::size_t bad = 0;
         if (!textresgen::Utf8ToValues(key, values, bad) || !textresgen::Utf8ToValues(entry.msgid, values, bad) ||
-            !textresgen::Utf8ToValues(entry.msgidPlural, values, bad))
+            !textresgen::Utf8ToValues(entry.MsgidPlural(), values, bad))
             return fail(entry.keyLine, "the msgctxt or msgid is not UTF-8");
         if (!textresgen::Utf8ToValues(entry.msgstr, values, bad))
             return fail(entry.msgstrLine, "the msgstr is not UTF-8 (byte " + std::to_string(bad + 1) +
                                               " of the text starts no UTF-8 character)");
         for (std::size_t i = 0; i < entry.FormCount(); ++i)
-            if (!textresgen::Utf8ToValues(entry.forms->msgstrs[i], values, bad))
-                return fail(entry.forms->lines[i], "the msgstr[" + std::to_string(i) + "] is not UTF-8");
+            if (!textresgen::Utf8ToValues(entry.rare->msgstrs[i], values, bad))
+                return fail(entry.rare->lines[i], "the msgstr[" + std::to_string(i) + "] is not UTF-8");
         ExchangeUnit unit;
         unit.key = key;
         unit.source = entry.msgid;
@@ -780,12 +790,12 @@ bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::f
         unit.translate = !entry.HasFlag(kReadOnlyFlag);
         if (entry.hasPrevious)
             unit.previous = std::make_unique<const PreviousText>(PreviousText{
-                    entry.hasPreviousContext && entry.previousContext != key ? std::string(entry.previousContext)
+                    entry.hasPreviousContext && entry.PreviousContext() != key ? std::string(entry.PreviousContext())
                                                                              : std::string(),
-                    std::string(entry.previousMsgid)});
+                    std::string(entry.PreviousMsgid())});
         if (entry.hasPlural) {
             unit.plural = true;
-            unit.sourcePlural = entry.msgidPlural;
+            unit.sourcePlural = entry.MsgidPlural();
             if (!plurals.Assign(entry, unit, problem)) return false;
             unit.state = PluralState(unit, entry.HasFlag("fuzzy"));
         } else if (entry.msgstr.empty())
@@ -872,19 +882,17 @@ struct EntriesInBase {
 };
 
 EntriesInBase MatchEntries(const PoDocument& document, const BaseFile& base) {
-    std::unordered_map<std::string_view, const BaseUnit*> inBase;
-    inBase.reserve(base.units.size());
-    for (const BaseUnit& unit : base.units) inBase.emplace(unit.key, &unit);
+    const BaseUnitIndex inBase(base);
     EntriesInBase match{std::vector<std::string_view>(document.entries.size()),
                         std::vector<const BaseUnit*>(document.entries.size(), nullptr),
                         std::vector<bool>(base.units.size(), false)};
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
         if (!entry.IsUnit() || !EntryKeyView(document, entry, match.keys[e])) continue;
-        const auto found = inBase.find(match.keys[e]);
-        if (found == inBase.end() || found->second->plural != entry.hasPlural) continue;
-        match.baseOf[e] = found->second;
-        match.held[static_cast<std::size_t>(found->second - base.units.data())] = true;
+        const BaseUnit* found = inBase.Find(match.keys[e]);
+        if (!found || found->plural != entry.hasPlural) continue;
+        match.baseOf[e] = found;
+        match.held[static_cast<std::size_t>(found - base.units.data())] = true;
     }
     return match;
 }
@@ -1077,7 +1085,7 @@ std::vector<std::string_view> UpdatedFlags(const PoEntry& entry, const BaseUnit&
 // (the one the translation was made for as "#| msgid" when fuzzy).
 std::vector<std::string> UpdatedEntry(const PoDocument& document, const EndedLines& file, const PoEntry& entry,
                                       const BaseUnit& unit, bool& changed) {
-    const bool sourceChanged = entry.msgid != unit.source || (unit.plural && entry.msgidPlural != unit.SourcePlural());
+    const bool sourceChanged = entry.msgid != unit.source || (unit.plural && entry.MsgidPlural() != unit.SourcePlural());
     std::vector<std::string> notes;
     AppendNotes(notes, unit.Notes());
     std::vector<std::string> fileNotes;
@@ -1104,8 +1112,8 @@ std::vector<std::string> UpdatedEntry(const PoDocument& document, const EndedLin
     }
     if (sourceChanged && fuzzy) {
         // The source the translation was made for: the oldest one known.
-        AppendString(lines, "#| msgid", entry.hasPrevious ? entry.previousMsgid : entry.msgid);
-        if (entry.hasPlural && !entry.hasPrevious) AppendString(lines, "#| msgid_plural", entry.msgidPlural);
+        AppendString(lines, "#| msgid", entry.hasPrevious ? entry.PreviousMsgid() : entry.msgid);
+        if (entry.hasPlural && !entry.hasPrevious) AppendString(lines, "#| msgid_plural", entry.MsgidPlural());
     } else if (!sourceChanged) {
         file.AppendOfKind(lines, entry, PoLineKind::Previous);
     }
@@ -1216,16 +1224,16 @@ std::vector<std::string> RevivedEntry(const PoDocument& document, const EndedLin
     const PoEntry& was = *old.unit;
     const PoEntry& outer = document.entries[old.entry];
     ExchangeUnit revived = UntranslatedUnit(unit);
-    const bool sourceChanged = was.msgid != unit.source || (unit.plural && was.msgidPlural != unit.SourcePlural());
+    const bool sourceChanged = was.msgid != unit.source || (unit.plural && was.MsgidPlural() != unit.SourcePlural());
     revived.state = sourceChanged || outer.HasFlag("fuzzy") ? UnitState::NeedsReview : UnitState::Translated;
     if (unit.plural) {
-        for (std::size_t i = 0; i < was.FormCount(); ++i) revived.forms.push_back({"", std::string(was.forms->msgstrs[i])});
+        for (std::size_t i = 0; i < was.FormCount(); ++i) revived.forms.push_back({"", std::string(was.rare->msgstrs[i])});
     } else {
         revived.target = was.msgstr;
     }
     std::vector<std::string> lines = file.OfKind(outer, PoLineKind::Comment);
     std::optional<PreviousSource> previous;
-    if (sourceChanged) previous = PreviousSource{std::nullopt, was.hasPrevious ? was.previousMsgid : was.msgid};
+    if (sourceChanged) previous = PreviousSource{std::nullopt, was.hasPrevious ? was.PreviousMsgid() : was.msgid};
     std::vector<std::string> entry = UnitLines(revived, previous, forms);
     lines.insert(lines.end(), entry.begin(), entry.end());
     return lines;
@@ -1252,8 +1260,8 @@ void AddNewEntries(MergedPo& merged, const std::vector<const BaseUnit*>& units, 
         fresh.state = UnitState::NeedsReview;
         fresh.target = old.msgstr;
         // The name and source the translation was made for: the oldest known.
-        const std::string_view context = old.hasPreviousContext ? old.previousContext : from->second.key;
-        merged.AddBlock(UnitLines(fresh, PreviousSource{context, old.hasPrevious ? old.previousMsgid : old.msgid}, forms));
+        const std::string_view context = old.hasPreviousContext ? old.PreviousContext() : from->second.key;
+        merged.AddBlock(UnitLines(fresh, PreviousSource{context, old.hasPrevious ? old.PreviousMsgid() : old.msgid}, forms));
     }
 }
 

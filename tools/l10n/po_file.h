@@ -29,8 +29,12 @@ enum class PoLineKind : unsigned char { Blank, Comment, Note, Reference, Flags, 
 // there as it is (one quoted string without escapes, the usual case), else
 // into PoDocument::decoded.
 struct PoEntry {
-    std::size_t first = 0;  // its lines: [first, end) of PoDocument::lines
-    std::size_t end = 0;
+    // Line numbers in 32 bits: the file is below 4 GiB (ParsePo refuses
+    // larger ones), and entries may be millions.
+    std::uint32_t first = 0;  // its lines: [first, end) of PoDocument::lines
+    std::uint32_t end = 0;
+    std::uint32_t keyLine = 0;  // 1-based: msgctxt, else msgid
+    std::uint32_t msgstrLine = 0;
     bool obsolete = false;
     bool hasKeywords = false;  // false: comment lines only
     bool hasContext = false;
@@ -42,27 +46,34 @@ struct PoEntry {
     std::string_view context;
     std::string_view msgid;
     std::string_view msgstr;
-    std::string_view msgidPlural;
-    // A plural entry's msgstr[i] and their lines; null for the others, which
-    // are most entries, so that they do not carry two empty lists.
-    struct Forms {
-        std::vector<std::string_view> msgstrs;
-        std::vector<std::size_t> lines;
-    };
-    std::unique_ptr<Forms> forms;
     // The flags as the "#," line has them ("fuzzy, c-format"); the texts of
     // several such lines joined with ",".
     std::string_view flagText;
-    std::string_view previousMsgid;
-    std::string_view previousContext;
-    std::size_t keyLine = 0;  // 1-based: msgctxt, else msgid
-    std::size_t msgstrLine = 0;
+    // What few entries have: a plural entry's msgid_plural and msgstr[i]
+    // with their lines, and the "#|" texts. Null for most entries, so that
+    // they do not carry empty views and lists (an entry is 96 bytes).
+    struct Rare {
+        std::string_view msgidPlural;
+        std::vector<std::string_view> msgstrs;
+        std::vector<std::size_t> lines;
+        std::string_view previousMsgid;
+        std::string_view previousContext;
+    };
+    std::unique_ptr<Rare> rare;
+
+    std::string_view MsgidPlural() const { return rare ? rare->msgidPlural : std::string_view(); }
+    std::string_view PreviousMsgid() const { return rare ? rare->previousMsgid : std::string_view(); }
+    std::string_view PreviousContext() const { return rare ? rare->previousContext : std::string_view(); }
+    Rare& MutableRare() {
+        if (!rare) rare = std::make_unique<Rare>();
+        return *rare;
+    }
 
     bool IsHeader() const { return hasKeywords && !obsolete && !hasContext && msgid.empty(); }
     bool IsUnit() const { return hasKeywords && !obsolete && !IsHeader(); }
     bool HasFlag(std::string_view flag) const;
     std::vector<std::string_view> Flags() const;
-    std::size_t FormCount() const { return forms ? forms->msgstrs.size() : 0; }
+    std::size_t FormCount() const { return rare ? rare->msgstrs.size() : 0; }
     // Whether any msgstr (of a plural entry: any form) is not empty.
     bool HasTranslation() const;
 };

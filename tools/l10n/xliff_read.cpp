@@ -116,18 +116,23 @@ bool InlineText(const pugi::xml_node& element, const XliffDocument& document, st
     return ok;
 }
 
-std::string UnitKey(const pugi::xml_node& unit) {
-    const char* resname = unit.attribute("resname").value();
-    if (*resname != '\0') return resname;
+pugi::xml_node PoReference(const pugi::xml_node& unit) {
     for (pugi::xml_node group = unit.first_child(); group; group = group.next_sibling()) {
         if (LocalName(group) != "context-group" || std::strcmp(group.attribute("name").value(), "po-reference") != 0)
             continue;
         for (pugi::xml_node context = group.first_child(); context; context = context.next_sibling()) {
             if (LocalName(context) == "context" &&
                 std::strcmp(context.attribute("context-type").value(), "sourcefile") == 0)
-                return AllText(context);
+                return context;
         }
     }
+    return {};
+}
+
+std::string UnitKey(const pugi::xml_node& unit) {
+    const char* resname = unit.attribute("resname").value();
+    if (*resname != '\0') return resname;
+    if (const pugi::xml_node reference = PoReference(unit)) return AllText(reference);
     return unit.attribute("id").value();
 }
 

@@ -16,6 +16,9 @@ namespace textresl10n::xliff {
 // problem for inline code that carries no text or an unknown element.
 bool InlineText(const pugi::xml_node& element, const XliffDocument& document, std::string& text,
                 ExchangeProblem& problem);
+// po2xliff's location of a unit's PO entry: the <context> of its
+// "po-reference" context group, where xliff2po reads the key (null: none).
+pugi::xml_node PoReference(const pugi::xml_node& unit);
 // The key of a trans-unit: resname, else po2xliff's location, else id.
 std::string UnitKey(const pugi::xml_node& unit);
 // The state of a unit's translation, from its <target> (null: none).

@@ -131,6 +131,9 @@ private:
     std::vector<std::string> removedSources_, removedTargets_;
     std::unordered_map<const BaseUnit*, std::size_t> renamedFrom_;
     std::string current_;  // a source text being compared
+    // New units name their key as the file's units do: po2xliff's file
+    // has a "po-reference" in each, and xliff2po reads the key only there.
+    KeyReference keyReference_ = KeyReference::None;
 };
 
 bool XliffUpdate::GoThroughUnits(ExchangeProblem& problem) {
@@ -138,6 +141,7 @@ bool XliffUpdate::GoThroughUnits(ExchangeProblem& problem) {
         pugi::xml_node node;
         if (!UnitAt(document_, k, node, problem)) return false;
         if (IsHeaderUnit(node)) continue;
+        if (PoReference(node)) keyReference_ = KeyReference::PoReference;
         const std::size_t unitStart = document_.Start(node);
         const auto found = inBase_.find(UnitKey(node));
         if (found == inBase_.end() || base_.units[found->second].plural != IsPluralGroup(node)) {
@@ -292,7 +296,7 @@ std::string XliffUpdate::NewUnit(const BaseUnit& unit, const std::string& bodyPr
         fresh.state = UnitState::NeedsReview;
         fresh.target = removedTargets_[from->second];
     }
-    FillUnit(created, fresh, forms_);
+    FillUnit(created, fresh, forms_, keyReference_);
     Prefix(created, bodyPrefix);
     return kUnitIndent + ChildrenMarkup(scratch);
 }

@@ -54,11 +54,23 @@ void AddTarget(pugi::xml_node unit, const ExchangeUnit& data, std::string_view t
 // plural, each holding the form of the i-th integer category. XLIFF's
 // schema puts a group's notes before its units and has no `approved` on a
 // group: each unit is approved.
-void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms) {
+// po2xliff's location of a PO entry, on a line of its own.
+void AppendPoReference(pugi::xml_node unit, const std::string& key) {
+    AppendText(unit, kChildIndent);
+    pugi::xml_node group = NewChild(unit, "context-group");
+    AddAttribute(group, "name", "po-reference");
+    AddAttribute(group, "purpose", "location");
+    pugi::xml_node context = NewChild(group, "context");
+    AddAttribute(context, "context-type", "sourcefile");
+    AppendText(context, key.c_str());
+}
+
+void FillGroup(pugi::xml_node group, const ExchangeUnit& data, std::size_t forms, KeyReference reference) {
     AddAttribute(group, "id", data.key.c_str());
     AddAttribute(group, "resname", data.key.c_str());
     AddAttribute(group, "restype", kPluralGroup);
     if (!data.translate) AddAttribute(group, "translate", "no");
+    if (reference == KeyReference::PoReference) AppendPoReference(group, data.key);
     for (const std::string& note : data.notes) AppendNote(group, note);
     PlaceholderMap ids;
     int nextId = 1;
@@ -151,10 +163,10 @@ void AppendNote(pugi::xml_node unit, const std::string& note) {
     if (!note.empty()) AppendText(element, note.c_str());
 }
 
-void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms) {
+void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms, KeyReference reference) {
     if (data.plural) {
         SetName(unit, "group");
-        FillGroup(unit, data, forms);
+        FillGroup(unit, data, forms, reference);
         return;
     }
     AddAttribute(unit, "id", data.key.c_str());
@@ -173,6 +185,7 @@ void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms) 
         AppendText(unit, kChildIndent);
         AddTarget(unit, data, data.target, ids, nextId);
     }
+    if (reference == KeyReference::PoReference) AppendPoReference(unit, data.key);
     for (const std::string& note : data.notes) AppendNote(unit, note);
     AppendText(unit, kUnitIndent);
 }

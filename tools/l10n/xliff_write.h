@@ -32,9 +32,16 @@ void AppendInline(pugi::xml_node element, std::string_view utf8, PlaceholderMap&
 void AppendText(pugi::xml_node parent, const char* text);
 // A developer note, on a line of its own.
 void AppendNote(pugi::xml_node unit, const std::string& note);
+// Whether a unit names its key, beside its resname, in po2xliff's
+// "po-reference" context group, the one place xliff2po reads a key from.
+// XLIFF's strict schema allows one context group of a name per <file>, so
+// only units added to a file that already has them in that shape get one.
+enum class KeyReference { None, PoReference };
 // A complete trans-unit (a plural message: a group of them), indented as
-// this program writes them, valid by XLIFF 1.2's strict schema.
-void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms);
+// this program writes them, valid by XLIFF 1.2's strict schema without a
+// key reference.
+void FillUnit(pugi::xml_node unit, const ExchangeUnit& data, std::size_t forms,
+              KeyReference reference = KeyReference::None);
 
 // Appends what pugixml prints to a string.
 class StringWriter final : public pugi::xml_writer {
