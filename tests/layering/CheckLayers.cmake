@@ -61,6 +61,26 @@ foreach(layer IN LISTS layers)
     endif()
   endforeach()
 endforeach()
+# The run-time library's installed headers: after an install only
+# <textresgen/...> is there, so they include nothing by quotes; and only its
+# platform headers (detail/platform*.h) include the system's, so an
+# application's macros meet <windows.h> in one place.
+file(GLOB installed "${SOURCE_DIR}/include/textresgen/*.h" "${SOURCE_DIR}/include/textresgen/detail/*.h")
+if(NOT installed)
+  message(FATAL_ERROR "include/textresgen/ holds no headers")
+endif()
+foreach(header IN LISTS installed)
+  file(RELATIVE_PATH shown "${SOURCE_DIR}" "${header}")
+  file(STRINGS "${header}" includes REGEX "^#[ \t]*include")
+  foreach(line IN LISTS includes)
+    if(line MATCHES "^#[ \t]*include[ \t]*\"")
+      string(APPEND violations "\n  ${shown}: ${line} (an installed header includes <textresgen/...> only)")
+    elseif(NOT line MATCHES "^#[ \t]*include[ \t]*<(textresgen/|[a-z_]+>)"
+           AND NOT shown MATCHES "/detail/platform[a-z0-9_]*\\.h$")
+      string(APPEND violations "\n  ${shown}: ${line} (system headers only in detail/platform*.h)")
+    endif()
+  endforeach()
+endforeach()
 if(violations)
   message(FATAL_ERROR "includes against the layering, or a rule written twice:${violations}")
 endif()
