@@ -141,6 +141,11 @@ TEST(Runtime, HostileCandidatesAreRefused) {
     rows.push_back({"600 members longer", "de", copy(Hostile("long600")), "writes past the application's structure"});
     rows.push_back({"4096 members longer", "de", copy(Hostile("long4096")), "writes past the application's structure"});
     rows.push_back({"InitString throws", "de", copy(Hostile("throws")), "its InitString throws"});
+#ifdef _WIN32
+    rows.push_back({"needs a missing library", "de", copy(Hostile("needs")), "a library it needs is not found"});
+#else
+    rows.push_back({"needs a missing library", "de", copy(Hostile("needs")), "rt_absent.so: cannot open shared object file"});
+#endif
     rows.push_back({"a folder", "de",
                     [](const fs::path& file, const fs::path&) { return fs::create_directory(file); }, "a folder, not a file"});
 #ifndef _WIN32

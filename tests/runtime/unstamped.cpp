@@ -2,7 +2,7 @@
 // application's layout, one that leaves a member empty, one that writes a
 // member more than the application's structure has, one that writes
 // MORE_MEMBERS members more, one whose InitString throws an exception of a
-// type of its own. LANGUAGE_KIND selects.
+// type of its own, one that needs another library. LANGUAGE_KIND selects.
 #if defined(_WIN32)
 #define EXPORT extern "C" __declspec(dllexport)
 #else
@@ -50,6 +50,17 @@ EXPORT void InitString(TextResource& t) {
     t.A.Beta = L"Beta (throws)";
     throw OwnRefusal();
 }
+#elif LANGUAGE_KIND == 6  // needs a library (KIND 7) that is not where the loader looks
+struct TextResource { typedef const wchar_t* S; struct _A { S Beta; S Count; S Name; } A; struct _Files { S few; S many; S one; S other; S two; S zero; } Files; };
+extern "C" const wchar_t* RtAbsentText();
+EXPORT void InitString(TextResource& t) {
+    t.A.Beta = RtAbsentText();
+    t.A.Count = L"%d needs";
+    t.A.Name = L"%s";
+    FillFiles(t);
+}
+#elif LANGUAGE_KIND == 7  // the library KIND 6 needs
+EXPORT const wchar_t* RtAbsentText() { return L"Beta (absent)"; }
 #else  // a longer structure than the application's
 struct TextResource { typedef const wchar_t* S; struct _A { S Beta; S Count; S Delta; S Name; } A; struct _Files { S few; S many; S one; S other; S two; S zero; } Files; };
 EXPORT void InitString(TextResource& t) {
