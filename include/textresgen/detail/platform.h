@@ -57,6 +57,8 @@ private:
     unsigned char* data_;
     std::size_t size_;
     std::size_t reserved_;  // with the guard
+    // The guard after Size(): reserved, never accessible.
+    static constexpr std::size_t kGuardBytes = std::size_t{1} << 20;
 };
 
 // The file name ending of a shared library here: ".so", ".dll", ".dylib".

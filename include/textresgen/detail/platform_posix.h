@@ -33,9 +33,6 @@ namespace platform_posix_impl {
 
 namespace fs = std::filesystem;
 
-// Guard pages after a Scratch: a write past its end stops here.
-inline constexpr std::size_t kGuardBytes = std::size_t{1} << 20;
-
 inline std::size_t PageSize() {
     const long page = sysconf(_SC_PAGESIZE);
     return page > 0 ? static_cast<std::size_t>(page) : 4096;

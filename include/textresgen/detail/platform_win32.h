@@ -52,9 +52,6 @@ namespace platform_win32_impl {
 
 namespace fs = std::filesystem;
 
-// Reserved, never committed, after a Scratch: a write past its end stops here.
-inline constexpr std::size_t kGuardBytes = std::size_t{1} << 20;
-
 // The system's words for `error` (FormatMessageW; in English where the system
 // has them, as the POSIX side asks the loader in the C locale) and its
 // number: "Access is denied. (Windows error 5)".
