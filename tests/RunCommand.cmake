@@ -8,3 +8,12 @@ function(run)
   endif()
   set(output "${out}" PARENT_SCOPE)
 endfunction()
+
+# install_into(<root> <build> <config>): a DESTDIR install of the build under
+# <root>/usr, <root> emptied first.
+function(install_into root build config)
+  file(REMOVE_RECURSE "${root}")
+  set(ENV{DESTDIR} "${root}")
+  run("${CMAKE_COMMAND}" --install "${build}" --config "${config}" --prefix /usr)
+  unset(ENV{DESTDIR})
+endfunction()

@@ -21,9 +21,7 @@ if(NOT CLANG_CL OR NOT MINGW_CXX)
   return()
 endif()
 file(REMOVE_RECURSE "${WORK}")
-set(ENV{DESTDIR} "${WORK}/root")
-run("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --config "${CONFIG}" --prefix /usr)
-unset(ENV{DESTDIR})
+install_into("${WORK}/root" "${BUILD_DIR}" "${CONFIG}")
 
 # MinGW-w64's C++ and C header folders, as its g++ lists them.
 execute_process(COMMAND "${MINGW_CXX}" -xc++ -E -v - INPUT_FILE /dev/null OUTPUT_QUIET ERROR_VARIABLE listing)

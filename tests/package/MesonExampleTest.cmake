@@ -14,9 +14,7 @@ if(NOT MESON)
   return()
 endif()
 file(REMOVE_RECURSE "${WORK}")
-set(ENV{DESTDIR} "${WORK}/root")
-run("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --config "${CONFIG}" --prefix /usr)
-unset(ENV{DESTDIR})
+install_into("${WORK}/root" "${BUILD_DIR}" "${CONFIG}")
 set(ENV{PKG_CONFIG_PATH} "${WORK}/root/usr/lib/pkgconfig")
 
 # A copy, so that the definition can be edited below.

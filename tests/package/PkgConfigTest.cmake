@@ -12,9 +12,7 @@ cmake_minimum_required(VERSION 3.25)
 include("${CMAKE_CURRENT_LIST_DIR}/../RunCommand.cmake")
 
 file(REMOVE_RECURSE "${WORK}")
-set(ENV{DESTDIR} "${WORK}/root")
-run("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --config "${CONFIG}" --prefix /usr)
-unset(ENV{DESTDIR})
+install_into("${WORK}/root" "${BUILD_DIR}" "${CONFIG}")
 
 file(READ "${CMAKE_CURRENT_LIST_DIR}/../../docs/install.md" doc)
 string(FIND "${doc}" "\n## Without CMake\n" at)
