@@ -158,11 +158,11 @@ private:
         const FormatArg* widthArg = starWidth ? Take(d.width.number) : nullptr;
         const FormatArg* precisionArg = starPrecision ? Take(d.precision.number) : nullptr;
         const FormatArg* arg = Take(d.number);
-        Spec spec{d};
+        Field field{d};
         long long width = static_cast<long long>(d.width.value);
         if (starWidth && !StarAmount(widthArg, width)) return false;
         if (width < 0) {  // printf: a negative '*' width is the '-' flag
-            spec.minus = true;
+            field.minus = true;
             width = -width;
         }
         long long precision = d.precision.kind == Amount::Kind::None ? -1 : static_cast<long long>(d.precision.value);
@@ -172,22 +172,22 @@ private:
                                          static_cast<unsigned long long>(precision < 0 ? 0 : precision);
         if (arg == nullptr || asked > kMaxAmount - spent_) return false;
         spent_ += static_cast<std::size_t>(asked);
-        spec.width = static_cast<std::size_t>(width);
-        spec.precision = precision;
+        field.width = static_cast<std::size_t>(width);
+        field.precision = precision;
         switch (d.kind) {
-            case ArgumentKind::Signed: case ArgumentKind::Unsigned: return Integer(spec, *arg);
-            case ArgumentKind::Floating: return Floating(spec, *arg);
-            case ArgumentKind::Character: return Character(spec, *arg);
-            case ArgumentKind::WideCharacter: return WideCharacter(spec, *arg);
-            case ArgumentKind::String: return String(spec, *arg);
-            case ArgumentKind::WideString: return WideString(spec, *arg);
-            case ArgumentKind::Pointer: return Pointer(spec, *arg);
+            case ArgumentKind::Signed: case ArgumentKind::Unsigned: return Integer(field, *arg);
+            case ArgumentKind::Floating: return Floating(field, *arg);
+            case ArgumentKind::Character: return Character(field, *arg);
+            case ArgumentKind::WideCharacter: return WideCharacter(field, *arg);
+            case ArgumentKind::String: return String(field, *arg);
+            case ArgumentKind::WideString: return WideString(field, *arg);
+            case ArgumentKind::Pointer: return Pointer(field, *arg);
             case ArgumentKind::None: break;
         }
         return false;
     }
 
-    struct Spec {
+    struct Field {
         const Directive& d;
         bool minus = d.minus;
         std::size_t width = 0;
@@ -196,9 +196,9 @@ private:
 
     // `body` (prefix and digits, `lead` of them the sign and prefix) padded
     // to the width: spaces before or after, or zeros after the lead.
-    void Padded(const Spec& spec, const char* body, std::size_t size, std::size_t lead, bool zeros) {
-        const std::size_t pad = spec.width > size ? spec.width - size : 0;
-        if (spec.minus) {
+    void Padded(const Field& field, const char* body, std::size_t size, std::size_t lead, bool zeros) {
+        const std::size_t pad = field.width > size ? field.width - size : 0;
+        if (field.minus) {
             out_.Ascii(body, size);
             out_.Fill(' ', pad);
         } else if (zeros) {
@@ -218,9 +218,9 @@ private:
         return end;
     }
 
-    bool Integer(const Spec& spec, const FormatArg& arg) {
+    bool Integer(const Field& field, const FormatArg& arg) {
         if (!IsInteger(arg.kind())) return false;
-        const Directive& d = spec.d;
+        const Directive& d = field.d;
         bool negative = false;
         unsigned long long value = 0;
         AsLength(RawInteger(arg), d.length, d.kind == ArgumentKind::Signed, negative, value);
@@ -231,7 +231,7 @@ private:
             end - (base == 10   ? Digits<10>(value, end, "0123456789")
                    : base == 8  ? Digits<8>(value, end, "01234567")
                                 : Digits<16>(value, end, d.conversion == U'X' ? "0123456789ABCDEF" : "0123456789abcdef")));
-        const std::size_t precision = spec.precision < 0 ? 1 : static_cast<std::size_t>(spec.precision);
+        const std::size_t precision = field.precision < 0 ? 1 : static_cast<std::size_t>(field.precision);
         std::size_t zeros = precision > count ? precision - count : 0;
         if (d.hash && base == 8 && zeros == 0) zeros = 1;  // the first digit a 0
         char lead[3];
@@ -244,19 +244,19 @@ private:
             lead[leadSize++] = static_cast<char>(d.conversion);
         }
         const std::size_t size = leadSize + zeros + count;
-        const std::size_t pad = spec.width > size ? spec.width - size : 0;
-        const bool zeroPad = d.zero && !spec.minus && spec.precision < 0;
-        if (!spec.minus && !zeroPad) out_.Fill(' ', pad);
+        const std::size_t pad = field.width > size ? field.width - size : 0;
+        const bool zeroPad = d.zero && !field.minus && field.precision < 0;
+        if (!field.minus && !zeroPad) out_.Fill(' ', pad);
         out_.Ascii(lead, leadSize);
         out_.Fill('0', zeros + (zeroPad ? pad : 0));
         out_.Ascii(digits + sizeof digits - count, count);
-        if (spec.minus) out_.Fill(' ', pad);
+        if (field.minus) out_.Fill(' ', pad);
         return true;
     }
 
-    bool Floating(const Spec& spec, const FormatArg& arg) {
+    bool Floating(const Field& field, const FormatArg& arg) {
         if (arg.kind() != Kind::Double && arg.kind() != Kind::LongDouble) return false;
-        const Directive& d = spec.d;
+        const Directive& d = field.d;
         const bool wide = d.length == Length::L;
         const long double value = arg.kind() == Kind::LongDouble ? arg.longDoubleValue() : arg.doubleValue();
         // The digits go to buffer + 3, leaving room before them for a sign and 0x.
@@ -267,13 +267,13 @@ private:
         std::to_chars_result made;
         bool hex = false;
         for (;;) {
-            made = wide ? Chars(buffer + 3, buffer + capacity, value, d, spec.precision, hex)
-                        : Chars(buffer + 3, buffer + capacity, static_cast<double>(value), d, spec.precision, hex);
+            made = wide ? Chars(buffer + 3, buffer + capacity, value, d, field.precision, hex)
+                        : Chars(buffer + 3, buffer + capacity, static_cast<double>(value), d, field.precision, hex);
             if (made.ec == std::errc()) break;
             if (large) return false;
             // Fixed notation of long double's largest values, 4,933 digits,
             // with the precision (at most kMaxAmount) after them.
-            capacity = 4960 + static_cast<std::size_t>(spec.precision < 0 ? 0 : spec.precision);
+            capacity = 4960 + static_cast<std::size_t>(field.precision < 0 ? 0 : field.precision);
             large.reset(new char[capacity]);
             buffer = large.get();
         }
@@ -298,7 +298,7 @@ private:
         if (d.conversion == U'F' || d.conversion == U'E' || d.conversion == U'G' || d.conversion == U'A')
             for (std::size_t k = 0; k < size; ++k)
                 if (body[k] >= 'a' && body[k] <= 'z') body[k] = static_cast<char>(body[k] - 'a' + 'A');
-        Padded(spec, body, size, lead, d.zero && finite);
+        Padded(field, body, size, lead, d.zero && finite);
         return true;
     }
 
@@ -356,25 +356,25 @@ private:
     }
 
     // One character, padded.
-    void One(const Spec& spec, char32_t c) {
-        const std::size_t pad = spec.width > 1 ? spec.width - 1 : 0;
-        if (!spec.minus) out_.Fill(' ', pad);
+    void One(const Field& field, char32_t c) {
+        const std::size_t pad = field.width > 1 ? field.width - 1 : 0;
+        if (!field.minus) out_.Fill(' ', pad);
         out_.Put(c);
-        if (spec.minus) out_.Fill(' ', pad);
+        if (field.minus) out_.Fill(' ', pad);
     }
 
     // %c: a char, or an int as printf's unsigned char; a byte that is no
     // character of UTF-8 alone is U+FFFD.
-    bool Character(const Spec& spec, const FormatArg& arg) {
+    bool Character(const Field& field, const FormatArg& arg) {
         if (arg.kind() != Kind::Char && arg.kind() != Kind::Signed && arg.kind() != Kind::Unsigned) return false;
         const auto byte = static_cast<unsigned char>(RawInteger(arg));
-        One(spec, byte < 0x80 ? byte : unicode::kReplacement);
+        One(field, byte < 0x80 ? byte : unicode::kReplacement);
         return true;
     }
 
     // %lc: a wchar_t (a lone surrogate U+FFFD), a char, or an integer as a
     // code point.
-    bool WideCharacter(const Spec& spec, const FormatArg& arg) {
+    bool WideCharacter(const Field& field, const FormatArg& arg) {
         char32_t c = 0;
         switch (arg.kind()) {
             case Kind::WideChar: {
@@ -392,48 +392,48 @@ private:
             }
             default: return false;
         }
-        One(spec, c);
+        One(field, c);
         return true;
     }
 
     // %s and %ls: at most `precision` characters, padded to the width in
     // characters. `next(i)` reads one character at i.
     template <class Unit, class Next>
-    void Characters(const Spec& spec, const Unit* s, std::size_t size, Next next) {
-        const std::size_t most = spec.precision < 0 ? static_cast<std::size_t>(-1) : static_cast<std::size_t>(spec.precision);
+    void Characters(const Field& field, const Unit* s, std::size_t size, Next next) {
+        const std::size_t most = field.precision < 0 ? static_cast<std::size_t>(-1) : static_cast<std::size_t>(field.precision);
         std::size_t pad = 0;
-        if (spec.width > 0) {
+        if (field.width > 0) {
             std::size_t count = 0;
             for (std::size_t i = 0; count < most && !unicode::AtEnd(s, size, i); ++count) next(i);
-            pad = spec.width > count ? spec.width - count : 0;
+            pad = field.width > count ? field.width - count : 0;
         }
-        if (!spec.minus) out_.Fill(' ', pad);
+        if (!field.minus) out_.Fill(' ', pad);
         for (std::size_t i = 0, n = 0; n < most && !unicode::AtEnd(s, size, i); ++n) out_.Put(next(i));
-        if (spec.minus) out_.Fill(' ', pad);
+        if (field.minus) out_.Fill(' ', pad);
     }
 
-    bool String(const Spec& spec, const FormatArg& arg) {
+    bool String(const Field& field, const FormatArg& arg) {
         if (arg.kind() != Kind::String || arg.text() == nullptr) return false;
         const auto* s = static_cast<const unsigned char*>(arg.text());
         const std::size_t size = arg.textSize();
-        Characters(spec, s, size, [&](std::size_t& i) { return unicode::NextUtf8(s, size, i); });
+        Characters(field, s, size, [&](std::size_t& i) { return unicode::NextUtf8(s, size, i); });
         return true;
     }
 
-    bool WideString(const Spec& spec, const FormatArg& arg) {
+    bool WideString(const Field& field, const FormatArg& arg) {
         if (arg.kind() != Kind::WideString || arg.text() == nullptr) return false;
         const auto* s = static_cast<const wchar_t*>(arg.text());
         const std::size_t size = arg.textSize();
-        if (spec.width == 0 && spec.precision < 0) {
+        if (field.width == 0 && field.precision < 0) {
             out_.WideText(s, size == unicode::kToNul ? std::char_traits<wchar_t>::length(s) : size);
             return true;
         }
-        Characters(spec, s, size, [&](std::size_t& i) { return unicode::NextWide(s, size, i); });
+        Characters(field, s, size, [&](std::size_t& i) { return unicode::NextWide(s, size, i); });
         return true;
     }
 
     // %p: 0x and lower-case hexadecimal digits, on every platform.
-    bool Pointer(const Spec& spec, const FormatArg& arg) {
+    bool Pointer(const Field& field, const FormatArg& arg) {
         if (arg.kind() != Kind::Pointer) return false;
         char digits[2 + 2 * sizeof(std::uintptr_t)];
         std::size_t count = 0;
@@ -444,7 +444,7 @@ private:
         } while (value != 0);
         digits[sizeof digits - ++count] = 'x';
         digits[sizeof digits - ++count] = '0';
-        Padded(spec, digits + sizeof digits - count, count, 0, false);
+        Padded(field, digits + sizeof digits - count, count, 0, false);
         return true;
     }
 
