@@ -21,7 +21,7 @@ install(TARGETS ${programs} textresgen_runtime EXPORT TextResGenTargets
 install(FILES include/textresgen/runtime.h include/textresgen/plural.h include/textresgen/messages.h
               include/textresgen/format.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/textresgen)
 # The run-time library is header-only: its code is these headers, with the
-# plural tables made at build time (runtime/CMakeLists.txt).
+# plural tables made at build time (lib/runtime/CMakeLists.txt).
 file(GLOB runtime_detail_headers "${PROJECT_SOURCE_DIR}/include/textresgen/detail/*.h")
 install(FILES ${runtime_detail_headers} "${TEXTRESGEN_RUNTIME_GENERATED_INCLUDE}/textresgen/detail/plural_rules_table.h"
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/textresgen/detail)

@@ -288,7 +288,7 @@ foreach(entry IN LISTS locales)
   string(APPEND locale_rows "    {\"${tag}\", ${index}},\n")
 endforeach()
 
-set(table "// Made at build time by runtime/make_plural_rules.cmake from CLDR's plurals.xml\n")
+set(table "// Made at build time by lib/runtime/make_plural_rules.cmake from CLDR's plurals.xml\n")
 string(APPEND table "// (cardinal rules). Not to be edited.\n#pragma once\n\n")
 string(APPEND table "#include <textresgen/detail/plural_table.h>\n\n")
 string(APPEND table "namespace textresgen::plural::plural_rules_impl {\n\n")
