@@ -171,8 +171,7 @@ private:
                             "save the file with those");
             }
             crlfLines += crlf;
-            doc_.lines.push_back(line);
-            doc_.crlfEnds.push_back(crlf);
+            doc_.lines.push_back(line, crlf);
             doc_.finalLineEnd = !last;
             start = end + 1;
         }
@@ -219,12 +218,21 @@ private:
         fieldKind_ = kind;
     }
 
+    // The entry read so far, with its texts, to the document.
+    void PushEntry() {
+        entry_.end = line_;
+        for (unsigned char field = 0; field < PoEntry::kFields; ++field) {
+            entry_.SetText(static_cast<PoEntry::Field>(field), texts_[field]);
+            texts_[field] = {};
+        }
+        doc_.entries.push_back(std::move(entry_));
+    }
+
     // Starts a new entry at the current line unless the current one is empty.
     void StartEntry() {
         FinishField();
         if (open_) {
-            entry_.end = line_;
-            doc_.entries.push_back(std::move(entry_));
+            PushEntry();
         }
         entry_ = PoEntry();
         entry_.first = line_;
@@ -247,8 +255,7 @@ private:
                 return false;
             }
         }
-        entry_.end = line_;
-        doc_.entries.push_back(std::move(entry_));
+        PushEntry();
         entry_ = PoEntry();
         open_ = false;
         return true;
@@ -299,14 +306,15 @@ private:
                 kind = PoLineKind::Flags;
                 // Flags are a few words; a hostile line of millions would
                 // cost a view each where they are read.
-                if (entry_.flagText.size() + rest.size() > kMaxPoFlagBytes)
+                std::string_view& flagText = texts_[PoEntry::kFlagText];
+                if (flagText.size() + rest.size() > kMaxPoFlagBytes)
                     return Fail("the entry's flags (\"#,\" lines) are longer than " +
                                 std::to_string(kMaxPoFlagBytes) + " bytes");
-                if (entry_.flagText.empty()) {
-                    entry_.flagText = rest;
+                if (flagText.empty()) {
+                    flagText = rest;
                 } else {
-                    doc_.decoded.push_back(std::string(entry_.flagText) + "," + std::string(rest));
-                    entry_.flagText = doc_.decoded.back();
+                    doc_.decoded.push_back(std::string(flagText) + "," + std::string(rest));
+                    flagText = doc_.decoded.back();
                 }
                 return true;
             }
@@ -361,12 +369,12 @@ private:
             if (entry_.hasContext || entry_.hasMsgid) return Fail("msgctxt must come once, before msgid");
             entry_.hasContext = true;
             entry_.keyLine = LineNumber();
-            StartField(&entry_.context, kind = PoLineKind::Context);
+            StartField(&texts_[PoEntry::kContext], kind = PoLineKind::Context);
         } else if (keyword == "msgid") {
             if (entry_.hasMsgid) return Fail("a second msgid in one entry");
             entry_.hasMsgid = true;
             if (!entry_.hasContext) entry_.keyLine = LineNumber();
-            StartField(&entry_.msgid, kind = PoLineKind::Msgid);
+            StartField(&texts_[PoEntry::kMsgid], kind = PoLineKind::Msgid);
         } else if (keyword == "msgid_plural") {
             if (!entry_.hasMsgid || entry_.hasMsgstr || entry_.hasPlural)
                 return Fail("msgid_plural must come once, after msgid and before the msgstr[n]");
@@ -389,7 +397,7 @@ private:
             if (entry_.hasMsgstr) return Fail("a second msgstr in one entry");
             entry_.hasMsgstr = true;
             entry_.msgstrLine = LineNumber();
-            StartField(&entry_.msgstr, kind = PoLineKind::Msgstr);
+            StartField(&texts_[PoEntry::kMsgstr], kind = PoLineKind::Msgstr);
         }
         return AppendToField(rest);
     }
@@ -398,7 +406,7 @@ private:
         for (const PoEntry& entry : doc_.entries) {
             if (!entry.IsHeader()) continue;
             std::string lower;
-            for (const char c : entry.msgstr) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            for (const char c : entry.Msgstr()) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
             const std::size_t at = lower.find("charset=");
             if (at == std::string::npos) return true;
             std::string_view charset = std::string_view(lower).substr(at + 8);
@@ -420,6 +428,7 @@ private:
     std::size_t line_ = 0;
     PoEntry entry_;
     bool open_ = false;
+    std::string_view texts_[PoEntry::kFields];  // entry_'s texts while it is read
     std::string_view* field_ = nullptr;  // the text being read, null between texts
     std::string scratch_;                // its bytes so far, decoded
     std::string_view raw_;               // its first string's bytes in the file
@@ -563,7 +572,7 @@ std::vector<std::string> HeaderLines(const ExchangeHeader& header, bool plurals)
 
 std::vector<std::string_view> PoEntry::Flags() const {
     std::vector<std::string_view> flags;
-    for (std::string_view rest = flagText; !rest.empty();) {
+    for (std::string_view rest = FlagText(); !rest.empty();) {
         const std::size_t comma = rest.find(',');
         const std::string_view flag = Trim(rest.substr(0, comma));
         if (!flag.empty()) flags.push_back(flag);
@@ -579,7 +588,7 @@ bool PoEntry::HasFlag(std::string_view flag) const {
 }
 
 bool PoEntry::HasTranslation() const {
-    if (!msgstr.empty()) return true;
+    if (!Msgstr().empty()) return true;
     if (!rare) return false;
     for (const std::string_view form : rare->msgstrs)
         if (!form.empty()) return true;
@@ -601,7 +610,7 @@ namespace {
 // PoEntryKey's key as a view into the document.
 bool EntryKeyView(const PoDocument& document, const PoEntry& entry, std::string_view& key) {
     if (entry.hasContext) {
-        key = entry.context;
+        key = entry.Context();
         return true;
     }
     // xliff2po writes no msgctxt, only the key as the one "#:" reference.
@@ -646,7 +655,7 @@ public:
         for (const PoEntry& entry : document.entries) {
             if (!entry.IsHeader()) continue;
             header_ = true;
-            headerText_ = entry.msgstr;
+            headerText_ = entry.Msgstr();
             headerLine_ = entry.msgstrLine;
             headerFirst_ = entry.first;
             headerEnd_ = entry.end;
@@ -736,15 +745,19 @@ namespace {
 // keep them.
 bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::function<void(ExchangeUnit&&)>& take,
               std::deque<PoEntry>* letGo) {
-    // The keys met so far and their lines, found through `seen`.
-    struct Seen {
-        std::string_view key;
-        std::size_t line;
-    };
-    std::vector<Seen> met;
-    met.reserve(document.entries.size());
+    // The keys met so far and their lines, found through `seen`: kept as
+    // columns (16 bytes a key, where a struct of a view and a line takes 24).
+    struct Met {
+        std::vector<const char*> data;
+        std::vector<std::uint32_t> size;
+        std::vector<std::uint32_t> line;
+        std::string_view Key(std::size_t i) const { return {data[i], size[i]}; }
+    } met;
+    met.data.reserve(document.entries.size());
+    met.size.reserve(document.entries.size());
+    met.line.reserve(document.entries.size());
     KeyIndex seen(document.entries.size());
-    const auto keyOf = [&met](std::uint32_t i) { return met[i].key; };
+    const auto keyOf = [&met](std::uint32_t i) { return met.Key(i); };
     std::string_view key;
     PoPlurals plurals(document);
     for (std::size_t e = 0; letGo ? !letGo->empty() : e < document.entries.size(); ++e) {
@@ -765,17 +778,19 @@ bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::f
             return fail(entry.keyLine, "the entry has no msgctxt and not exactly one \"#:\" reference: textresl10n "
                                        "keys every unit by its msgctxt (or the reference xliff2po keeps), the "
                                        "dotted name of the text");
-        const std::uint32_t first = seen.Insert(static_cast<std::uint32_t>(met.size()), key, keyOf);
+        const std::uint32_t first = seen.Insert(static_cast<std::uint32_t>(met.data.size()), key, keyOf);
         if (first != KeyIndex::kNone)
             return fail(entry.keyLine, "the key " + Quoted(key) + " appears twice (first at line " +
-                                           std::to_string(met[first].line) + ")");
-        met.push_back({key, entry.keyLine});
+                                           std::to_string(met.line[first]) + ")");
+        met.data.push_back(key.data());
+        met.size.push_back(static_cast<std::uint32_t>(key.size()));
+        met.line.push_back(entry.keyLine);
         textresgen::LiteralValues values;
         std::size_t bad = 0;
-        if (!textresgen::Utf8ToValues(key, values, bad) || !textresgen::Utf8ToValues(entry.msgid, values, bad) ||
+        if (!textresgen::Utf8ToValues(key, values, bad) || !textresgen::Utf8ToValues(entry.Msgid(), values, bad) ||
             !textresgen::Utf8ToValues(entry.MsgidPlural(), values, bad))
             return fail(entry.keyLine, "the msgctxt or msgid is not UTF-8");
-        if (!textresgen::Utf8ToValues(entry.msgstr, values, bad))
+        if (!textresgen::Utf8ToValues(entry.Msgstr(), values, bad))
             return fail(entry.msgstrLine, "the msgstr is not UTF-8 (byte " + std::to_string(bad + 1) +
                                               " of the text starts no UTF-8 character)");
         for (std::size_t i = 0; i < entry.FormCount(); ++i)
@@ -783,8 +798,8 @@ bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::f
                 return fail(entry.rare->lines[i], "the msgstr[" + std::to_string(i) + "] is not UTF-8");
         ExchangeUnit unit;
         unit.key = key;
-        unit.source = entry.msgid;
-        unit.target = entry.msgstr;
+        unit.source = entry.Msgid();
+        unit.target = entry.Msgstr();
         unit.line = entry.keyLine;
         unit.targetLine = entry.msgstrLine;
         unit.translate = !entry.HasFlag(kReadOnlyFlag);
@@ -798,8 +813,8 @@ bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::f
             unit.sourcePlural = entry.MsgidPlural();
             if (!plurals.Assign(entry, unit, problem)) return false;
             unit.state = PluralState(unit, entry.HasFlag("fuzzy"));
-        } else if (entry.msgstr.empty())
-            unit.state = entry.msgid.empty() ? UnitState::Translated : UnitState::Untranslated;
+        } else if (entry.Msgstr().empty())
+            unit.state = entry.Msgid().empty() ? UnitState::Translated : UnitState::Untranslated;
         else
             unit.state = entry.HasFlag("fuzzy") ? UnitState::NeedsReview : UnitState::Translated;
         take(std::move(unit));
@@ -842,7 +857,7 @@ public:
     std::string Ended(std::size_t i) const {
         std::string line(document_.lines[i]);
         if (i + 1 == document_.lines.size() && !document_.finalLineEnd) return line + lineEnd_;
-        return line + (document_.crlfEnds[i] ? "\r\n" : "\n");
+        return line + (document_.lines.EndsInCrlf(i) ? "\r\n" : "\n");
     }
     void AppendRange(std::vector<std::string>& lines, std::size_t first, std::size_t end) const {
         for (std::size_t i = first; i < end; ++i) lines.push_back(Ended(i));
@@ -917,8 +932,8 @@ PluralHeader ReadPluralHeader(const PoDocument& document, const BaseFile& base) 
         std::string ignored;
         std::size_t line = 0;
         PluralFormula formula;
-        if (HeaderField(entry.msgstr, "Language", header.language, line)) header.forms = FormCount(header.language);
-        hasPluralForms = HeaderField(entry.msgstr, "Plural-Forms", pluralForms, line);
+        if (HeaderField(entry.Msgstr(), "Language", header.language, line)) header.forms = FormCount(header.language);
+        hasPluralForms = HeaderField(entry.Msgstr(), "Plural-Forms", pluralForms, line);
         if (hasPluralForms && formula.Parse(pluralForms, ignored))
             header.forms = static_cast<std::size_t>(formula.Count());
     }
@@ -1045,10 +1060,10 @@ NewUnits PlaceNewUnits(const PoDocument& document, const BaseFile& base, const E
     std::vector<std::string> removedSources;
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
-        if (!entry.IsUnit() || match.keys[e].empty() || match.baseOf[e] || entry.hasPlural || entry.msgstr.empty())
+        if (!entry.IsUnit() || match.keys[e].empty() || match.baseOf[e] || entry.hasPlural || entry.Msgstr().empty())
             continue;
         removed.push_back({&entry, match.keys[e]});
-        removedSources.emplace_back(entry.msgid);
+        removedSources.emplace_back(entry.Msgid());
     }
     const std::vector<long> matches = MatchRenames(added, removedSources);
     for (std::size_t a = 0; a < added.size(); ++a)
@@ -1085,7 +1100,7 @@ std::vector<std::string_view> UpdatedFlags(const PoEntry& entry, const BaseUnit&
 // (the one the translation was made for as "#| msgid" when fuzzy).
 std::vector<std::string> UpdatedEntry(const PoDocument& document, const EndedLines& file, const PoEntry& entry,
                                       const BaseUnit& unit, bool& changed) {
-    const bool sourceChanged = entry.msgid != unit.source || (unit.plural && entry.MsgidPlural() != unit.SourcePlural());
+    const bool sourceChanged = entry.Msgid() != unit.source || (unit.plural && entry.MsgidPlural() != unit.SourcePlural());
     std::vector<std::string> notes;
     AppendNotes(notes, unit.Notes());
     std::vector<std::string> fileNotes;
@@ -1112,7 +1127,7 @@ std::vector<std::string> UpdatedEntry(const PoDocument& document, const EndedLin
     }
     if (sourceChanged && fuzzy) {
         // The source the translation was made for: the oldest one known.
-        AppendString(lines, "#| msgid", entry.hasPrevious ? entry.PreviousMsgid() : entry.msgid);
+        AppendString(lines, "#| msgid", entry.hasPrevious ? entry.PreviousMsgid() : entry.Msgid());
         if (entry.hasPlural && !entry.hasPrevious) AppendString(lines, "#| msgid_plural", entry.MsgidPlural());
     } else if (!sourceChanged) {
         file.AppendOfKind(lines, entry, PoLineKind::Previous);
@@ -1224,16 +1239,16 @@ std::vector<std::string> RevivedEntry(const PoDocument& document, const EndedLin
     const PoEntry& was = *old.unit;
     const PoEntry& outer = document.entries[old.entry];
     ExchangeUnit revived = UntranslatedUnit(unit);
-    const bool sourceChanged = was.msgid != unit.source || (unit.plural && was.MsgidPlural() != unit.SourcePlural());
+    const bool sourceChanged = was.Msgid() != unit.source || (unit.plural && was.MsgidPlural() != unit.SourcePlural());
     revived.state = sourceChanged || outer.HasFlag("fuzzy") ? UnitState::NeedsReview : UnitState::Translated;
     if (unit.plural) {
         for (std::size_t i = 0; i < was.FormCount(); ++i) revived.forms.push_back({"", std::string(was.rare->msgstrs[i])});
     } else {
-        revived.target = was.msgstr;
+        revived.target = was.Msgstr();
     }
     std::vector<std::string> lines = file.OfKind(outer, PoLineKind::Comment);
     std::optional<PreviousSource> previous;
-    if (sourceChanged) previous = PreviousSource{std::nullopt, was.hasPrevious ? was.PreviousMsgid() : was.msgid};
+    if (sourceChanged) previous = PreviousSource{std::nullopt, was.hasPrevious ? was.PreviousMsgid() : was.Msgid()};
     std::vector<std::string> entry = UnitLines(revived, previous, forms);
     lines.insert(lines.end(), entry.begin(), entry.end());
     return lines;
@@ -1258,10 +1273,10 @@ void AddNewEntries(MergedPo& merged, const std::vector<const BaseUnit*>& units, 
         }
         const PoEntry& old = *from->second.entry;
         fresh.state = UnitState::NeedsReview;
-        fresh.target = old.msgstr;
+        fresh.target = old.Msgstr();
         // The name and source the translation was made for: the oldest known.
         const std::string_view context = old.hasPreviousContext ? old.PreviousContext() : from->second.key;
-        merged.AddBlock(UnitLines(fresh, PreviousSource{context, old.hasPrevious ? old.PreviousMsgid() : old.msgid}, forms));
+        merged.AddBlock(UnitLines(fresh, PreviousSource{context, old.hasPrevious ? old.PreviousMsgid() : old.Msgid()}, forms));
     }
 }
 

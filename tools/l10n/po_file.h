@@ -43,15 +43,9 @@ struct PoEntry {
     bool hasPlural = false;    // msgid_plural and msgstr[0], msgstr[1], ...
     bool hasPrevious = false;  // "#| msgid"
     bool hasPreviousContext = false;  // "#| msgctxt"
-    std::string_view context;
-    std::string_view msgid;
-    std::string_view msgstr;
-    // The flags as the "#," line has them ("fuzzy, c-format"); the texts of
-    // several such lines joined with ",".
-    std::string_view flagText;
     // What few entries have: a plural entry's msgid_plural and msgstr[i]
     // with their lines, and the "#|" texts. Null for most entries, so that
-    // they do not carry empty views and lists (an entry is 96 bytes).
+    // they do not carry empty views and lists (an entry is 80 bytes).
     struct Rare {
         std::string_view msgidPlural;
         std::vector<std::string_view> msgstrs;
@@ -61,6 +55,19 @@ struct PoEntry {
     };
     std::unique_ptr<Rare> rare;
 
+    // Its msgctxt, msgid and msgstr; and its flags as the "#," line has them
+    // ("fuzzy, c-format"), the texts of several such lines joined with ",".
+    enum Field : unsigned char { kContext, kMsgid, kMsgstr, kFlagText, kFields };
+    std::string_view Context() const { return Text(kContext); }
+    std::string_view Msgid() const { return Text(kMsgid); }
+    std::string_view Msgstr() const { return Text(kMsgstr); }
+    std::string_view FlagText() const { return Text(kFlagText); }
+    // Each text is below 4 GiB (a PO string is at most kMaxPoStringBytes).
+    void SetText(Field field, std::string_view text) {
+        data_[field] = text.data();
+        size_[field] = static_cast<std::uint32_t>(text.size());
+    }
+
     std::string_view MsgidPlural() const { return rare ? rare->msgidPlural : std::string_view(); }
     std::string_view PreviousMsgid() const { return rare ? rare->previousMsgid : std::string_view(); }
     std::string_view PreviousContext() const { return rare ? rare->previousContext : std::string_view(); }
@@ -69,35 +76,52 @@ struct PoEntry {
         return *rare;
     }
 
-    bool IsHeader() const { return hasKeywords && !obsolete && !hasContext && msgid.empty(); }
+    bool IsHeader() const { return hasKeywords && !obsolete && !hasContext && Msgid().empty(); }
     bool IsUnit() const { return hasKeywords && !obsolete && !IsHeader(); }
     bool HasFlag(std::string_view flag) const;
     std::vector<std::string_view> Flags() const;
     std::size_t FormCount() const { return rare ? rare->msgstrs.size() : 0; }
     // Whether any msgstr (of a plural entry: any form) is not empty.
     bool HasTranslation() const;
+
+private:
+    std::string_view Text(Field field) const { return {data_[field], size_[field]}; }
+    // Views kept as pointers and 32-bit sizes apart: 48 bytes, not 64, in
+    // an entry of which a file may hold millions.
+    const char* data_[kFields] = {};
+    std::uint32_t size_[kFields] = {};
 };
 
-// The lines of a file, without their line ends: each as where it starts in
-// the file and how long it is (8 bytes a line; files are far below 4 GiB).
+// The lines of a file, without their line ends, as they follow each other
+// in it: each kept as where it starts (4 bytes a line; files are far below
+// 4 GiB) and whether it ends in CR LF (else in LF, or the file ends); its
+// length follows from where the next one starts.
 class PoLines {
 public:
     void Start(const char* bytes) { bytes_ = bytes; }
-    void reserve(std::size_t count) { spans_.reserve(count); }
-    void push_back(std::string_view line) {
-        spans_.push_back({static_cast<std::uint32_t>(line.data() - bytes_), static_cast<std::uint32_t>(line.size())});
+    void reserve(std::size_t count) {
+        starts_.reserve(count);
+        crlf_.reserve(count);
     }
-    std::string_view operator[](std::size_t i) const { return {bytes_ + spans_[i].offset, spans_[i].length}; }
-    std::size_t size() const { return spans_.size(); }
-    bool empty() const { return spans_.empty(); }
+    // The next line, which starts right after the line end of the last.
+    void push_back(std::string_view line, bool crlf) {
+        starts_.push_back(static_cast<std::uint32_t>(line.data() - bytes_));
+        crlf_.push_back(crlf);
+        lastEnd_ = starts_.back() + static_cast<std::uint32_t>(line.size());
+    }
+    std::string_view operator[](std::size_t i) const {
+        const std::uint32_t end = i + 1 < starts_.size() ? starts_[i + 1] - 1 - crlf_[i] : lastEnd_;
+        return {bytes_ + starts_[i], end - starts_[i]};
+    }
+    bool EndsInCrlf(std::size_t i) const { return crlf_[i]; }
+    std::size_t size() const { return starts_.size(); }
+    bool empty() const { return starts_.empty(); }
 
 private:
-    struct Span {
-        std::uint32_t offset;
-        std::uint32_t length;
-    };
     const char* bytes_ = nullptr;
-    std::vector<Span> spans_;
+    std::vector<std::uint32_t> starts_;
+    std::vector<bool> crlf_;
+    std::uint32_t lastEnd_ = 0;
 };
 
 // A parsed file. It holds views into the bytes ParsePo read, which must
@@ -105,7 +129,6 @@ private:
 struct PoDocument {
     PoLines lines;
     std::deque<std::string> decoded;      // the texts that differ from their bytes in the file
-    std::vector<bool> crlfEnds;      // per line: it ends in CR LF, else in LF (or the file ends)
     std::vector<PoLineKind> kinds;
     std::deque<PoEntry> entries;
     bool crlf = false;           // most lines end in CR LF: what added lines get
