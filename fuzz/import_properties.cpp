@@ -80,7 +80,7 @@ std::string CheckOneImport(std::string_view file, const ExchangeFormat& format, 
     };
     for (const BaseUnit& unit : base->units) {
         textresgen::LiteralValues values;
-        const std::string key(unit.key);
+        const std::string key(unit.Key());
         if (unit.plural) {
             for (const std::string_view category : textresgen::plural::kCategoryNames) {
                 const std::string member = key + "." + std::string(category);
@@ -99,7 +99,7 @@ std::string CheckOneImport(std::string_view file, const ExchangeFormat& format, 
         }
         ++members;
         if (!text(key, values)) return "the base member '" + key + "' is missing or no literal body";
-        const textresgen::LiteralValues source = decoded(unit.source);
+        const textresgen::LiteralValues source = decoded(unit.Source());
         const std::vector<std::string> mismatches = PlaceholderMismatches(source, values);
         if (!mismatches.empty()) return "'" + key + "' reached the definition with " + mismatches.front();
         if (!unit.translate && values != source) return "'" + key + "', not to translate, was changed";

@@ -147,7 +147,7 @@ TEST_P(EveryReader, FindsTheReadersLinesAndGivesItsWords) {
         EXPECT_TRUE(row.problem.empty());
         ASSERT_EQ(base.units.size(), kept.Entries().size());
         for (std::size_t i = 0; i < base.units.size(); ++i) {
-            EXPECT_EQ(base.units[i].key, Utf8Of(kept.Entries()[i].name)) << i;
+            EXPECT_EQ(base.units[i].Key(), Utf8Of(kept.Entries()[i].name)) << i;
             EXPECT_EQ(base.units[i].line, kept.Entries()[i].lastLine) << i;
         }
     } else if (!row.problem.empty()) {

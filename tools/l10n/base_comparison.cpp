@@ -10,7 +10,7 @@
 namespace textresl10n {
 
 bool SourceChanged(const BaseUnit& unit, const ExchangeUnit& translation) {
-    return translation.source != unit.source || translation.plural != unit.plural ||
+    return translation.source != unit.Source() || translation.plural != unit.plural ||
            (unit.plural && !translation.sourcePlural.empty() && translation.sourcePlural != unit.SourcePlural());
 }
 
@@ -20,7 +20,7 @@ BaseComparison CompareWithBase(const BaseFile& base, const std::vector<ExchangeU
     BaseComparison comparison;
     comparison.units.reserve(base.units.size());
     for (const BaseUnit& unit : base.units) {
-        const auto found = byKey.find(unit.key);
+        const auto found = byKey.find(unit.Key());
         if (found == byKey.end()) {
             comparison.units.push_back({&unit, nullptr, false});
             continue;
@@ -113,7 +113,7 @@ std::vector<long> MatchRenames(const std::vector<const BaseUnit*>& added, const 
     std::unordered_multimap<std::string_view, std::size_t> bySource;
     for (std::size_t r = 0; r < removed.size(); ++r) bySource.emplace(removed[r], r);
     for (std::size_t a = 0; a < added.size(); ++a) {
-        const auto range = bySource.equal_range(added[a]->source);
+        const auto range = bySource.equal_range(added[a]->Source());
         for (auto it = range.first; it != range.second; ++it) {
             if (used[it->second]) continue;
             used[it->second] = true;
@@ -128,7 +128,7 @@ std::vector<long> MatchRenames(const std::vector<const BaseUnit*>& added, const 
     std::size_t comparisons = 0;
     for (std::size_t a = 0; a < added.size() && comparisons < kMaxComparisons; ++a) {
         if (match[a] >= 0) continue;
-        const std::vector<std::uint16_t> mine = BytePairs(added[a]->source);
+        const std::vector<std::uint16_t> mine = BytePairs(added[a]->Source());
         double best = kSimilarEnough;
         long bestAt = -1;
         for (std::size_t r = 0; r < removed.size(); ++r) {

@@ -1,13 +1,15 @@
 #include "l10n/base_file.h"
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <unordered_map>
 
 #include "l10n/file_io.h"
+#include "l10n/key_index.h"
 #include "l10n/message_text.h"
 #include "cli/input_file.h"
 #include "definition/definition_file.h"
-#include "definition/definition_texts.h"
 #include "definition/plural_message.h"
 #include "text/file_problem.h"
 #include "text/memory_bytes.h"
@@ -44,9 +46,10 @@ bool NoteText(WideStringView comment, std::string& utf8) {
 }
 
 // The text of a definition line, as UTF-8; false with the reason.
-bool DecodeText(WideStringView name, WideStringView body, std::string& utf8, std::string& why) {
-    textresgen::LiteralValues values;
+bool DecodeText(WideStringView name, WideStringView body, textresgen::LiteralValues& values, std::string& utf8,
+                std::string& why) {
     textresgen::LiteralProblem problem;
+    values.clear();
     if (!textresgen::DecodeLiteralBody(body, values, problem)) {
         why = "the text of " + Quoted(name) + " is not a valid literal body: " + problem.message + " (character " +
               std::to_string(problem.character) + ")";
@@ -66,33 +69,108 @@ struct Notes {
     bool doNotTranslate = false;
 };
 
-// One base unit from the definition of a name that the generator keeps. False
-// when its name (an error at its first line) or its text (at the line of that
-// text) has no UTF-8 form, with the reason and that line in `error`.
-bool MakeUnit(const textresgen::DefinitionTexts::Entry& definition, const Notes& notes, BaseFile& base,
-              ExchangeProblem& error) {
-    textresgen::LiteralValues nameValues;
-    std::string key, text;
-    if (!textresgen::UnitsToValues(definition.name, nameValues) || !textresgen::ValuesToUtf8(nameValues, key)) {
-        error.line = definition.firstLine;
-        error.message = "the name " + Quoted(definition.name) + " holds an unpaired surrogate, which has no UTF-8 form";
+// Reads the definitions the generator keeps straight into units, by name in
+// the order of their first definitions, each text decoded into the arena as
+// UTF-8 as its line is read: nothing else of the file is held, so that a
+// base of millions of short lines stays near its file's size.
+class BaseReader {
+public:
+    explicit BaseReader(BaseFile& base) : base_(base) {}
+
+    // False when the line cannot be kept at all (the file is too large).
+    bool Add(const textresgen::NumberedLine& line, Notes& notes, ExchangeProblem& error);
+    // The first definition, in the order of the names, that keeps the file
+    // from being read: a name without a UTF-8 form (an error at its first
+    // line), or a text that cannot be decoded that no later definition of
+    // its name replaced (at the line of that text). False with it in `error`.
+    bool Finish(ExchangeProblem& error) const;
+
+private:
+    struct KeyOfUnit {
+        const BaseFile& base;
+        std::string_view operator()(std::uint32_t i) const { return base.units[i].Key(); }
+    };
+
+    BaseFile& base_;
+    KeyIndex byKey_{0};
+    // Units whose kept text could not be decoded: their Source() holds the
+    // text's UTF-16 as it stands in the line, decoded again by Finish() to
+    // say why.
+    std::vector<bool> undecoded_;
+    // The first name without a UTF-8 form: where its unit would stand.
+    std::size_t badNameAt_ = SIZE_MAX;
+    ExchangeProblem badName_;
+    textresgen::LiteralValues values_;
+    std::string key_, text_, why_;
+};
+
+bool BaseReader::Add(const textresgen::NumberedLine& line, Notes& notes, ExchangeProblem& error) {
+    const textresgen::DefinitionLine& definition = line.definition;
+    if (line.number > UINT32_MAX || definition.name.size() > UINT32_MAX / 4 || definition.text.size() > UINT32_MAX / 4) {
+        error.line = line.number;
+        error.message = line.number > UINT32_MAX ? "the file has more than 4294967295 lines"
+                                                 : "the line's name or text is longer than 1073741823 characters";
         return false;
     }
-    if (!DecodeText(definition.name, definition.text, text, error.message)) {
-        error.line = definition.lastLine;
-        return false;
+    values_.clear();
+    key_.clear();
+    if (!textresgen::UnitsToValues(definition.name, values_) || !textresgen::ValuesToUtf8(values_, key_)) {
+        if (badNameAt_ == SIZE_MAX) {
+            badNameAt_ = base_.units.size();
+            badName_.line = line.number;
+            badName_.message =
+                    "the name " + Quoted(definition.name) + " holds an unpaired surrogate, which has no UTF-8 form";
+        }
+        return true;
+    }
+    const bool decoded = DecodeText(definition.name, definition.text, values_, text_, why_);
+    const std::string_view source =
+            decoded ? base_.texts.Keep(text_)
+                    : base_.texts.Keep(std::string_view(reinterpret_cast<const char*>(definition.text.data()),
+                                                        definition.text.size() * sizeof(char16_t)));
+    const auto id = static_cast<std::uint32_t>(base_.units.size());
+    const std::uint32_t found = byKey_.InsertGrowing(id, key_, KeyOfUnit{base_});
+    if (found != KeyIndex::kNone) {  // a repeated name: the last text is the one kept
+        BaseUnit& unit = base_.units[found];
+        unit.SetSource(source);
+        unit.line = static_cast<std::uint32_t>(line.number);
+        undecoded_[found] = !decoded;
+        return true;
     }
     BaseUnit unit;
-    unit.key = base.texts.Keep(key);
-    unit.source = base.texts.Keep(text);
-    unit.line = definition.lastLine;
+    unit.SetKey(base_.texts.Keep(key_));
+    unit.SetSource(source);
+    unit.line = static_cast<std::uint32_t>(line.number);
     unit.translate = !notes.doNotTranslate;
     if (!notes.lines.empty()) {
         std::vector<std::string_view>& kept = unit.MutableParts().notes;
-        for (const std::string& note : notes.lines) kept.push_back(base.texts.Keep(note));
+        for (const std::string& note : notes.lines) kept.push_back(base_.texts.Keep(note));
     }
-    base.units.push_back(std::move(unit));
+    base_.units.push_back(std::move(unit));
+    undecoded_.push_back(!decoded);
     return true;
+}
+
+bool BaseReader::Finish(ExchangeProblem& error) const {
+    std::size_t first = 0;
+    while (first < undecoded_.size() && first < badNameAt_ && !undecoded_[first]) ++first;
+    if (first < undecoded_.size() && first < badNameAt_) {
+        const BaseUnit& unit = base_.units[first];
+        WideString body(unit.Source().size() / sizeof(char16_t), u'\0');
+        std::memcpy(&body[0], unit.Source().data(), body.size() * sizeof(char16_t));
+        textresgen::LiteralValues values;
+        std::size_t bad = 0;
+        textresgen::Utf8ToValues(unit.Key(), values, bad);
+        const WideString name = textresgen::ValuesToUnits(values);
+        std::string utf8;
+        DecodeText(name, body, values, utf8, error.message);
+        error.line = unit.line;
+        return false;
+    }
+    if (badNameAt_ == SIZE_MAX) return true;
+    error.line = badName_.line;
+    error.message = badName_.message;
+    return false;
 }
 
 bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, ExchangeProblem& error,
@@ -102,12 +180,8 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
         error.message = reader.Problem();
         return false;
     }
-    // The definitions the generator keeps, by name in the order of their
-    // first definitions, and the comment lines above each first definition.
-    // While the file is read they stand in the index as UTF-16 (about twice
-    // a UTF-8 file's size); the index is gone once the units are made.
-    textresgen::DefinitionTexts definitions;
-    std::vector<std::pair<std::size_t, Notes>> notesOf;  // by definition, only those with notes, in order
+    base.units.clear();
+    BaseReader units(base);
     Notes pending;
     textresgen::NumberedLine line;
     while (reader.Next(line)) {
@@ -120,28 +194,14 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
             else pending.lines.push_back(std::move(note));
             continue;
         }
-        bool first = false;
-        const std::size_t index = definitions.Add(line, first);
-        if (first && (pending.doNotTranslate || !pending.lines.empty())) notesOf.emplace_back(index, std::move(pending));
+        if (!units.Add(line, pending, error)) return false;
         pending = Notes{};
     }
     if (reader.ReadFailed()) {
         error.message = reader.Problem();
         return false;
     }
-    // Each kept text is decoded into the arena as UTF-8. A text that cannot
-    // be decoded is an error only if no later definition of its name
-    // replaces it, as the generator keeps the last; a name that cannot be
-    // is one at its first line.
-    base.units.clear();
-    base.units.reserve(definitions.Entries().size());
-    const Notes none;
-    auto notes = notesOf.begin();
-    for (std::size_t i = 0; i < definitions.Entries().size(); ++i) {
-        const bool noted = notes != notesOf.end() && notes->first == i;
-        if (!MakeUnit(definitions.Entries()[i], noted ? notes->second : none, base, error)) return false;
-        if (noted) ++notes;
-    }
+    if (!units.Finish(error)) return false;
     GroupPlurals(base);
     return true;
 }
@@ -158,9 +218,9 @@ void GroupPlurals(BaseFile& base) {
     // Group names are views of their members' keys.
     std::unordered_map<std::string_view, Group> isPlural;
     for (const BaseUnit& unit : base.units) {
-        for (std::size_t dot = unit.key.find('.'); dot != std::string_view::npos; dot = unit.key.find('.', dot + 1)) {
-            const std::string_view rest = unit.key.substr(dot + 1);
-            Group& group = isPlural[unit.key.substr(0, dot)];
+        for (std::size_t dot = unit.Key().find('.'); dot != std::string_view::npos; dot = unit.Key().find('.', dot + 1)) {
+            const std::string_view rest = unit.Key().substr(dot + 1);
+            Group& group = isPlural[unit.Key().substr(0, dot)];
             if (rest.find('.') != std::string_view::npos) group.hasSubgroups = true;
             else group.members.Add(rest);
         }
@@ -168,7 +228,7 @@ void GroupPlurals(BaseFile& base) {
     for (auto& [name, group] : isPlural)
         group.plural = group.members.Kind(group.hasSubgroups) == textresgen::PluralGroupKind::PluralMessage;
     for (const BaseUnit& unit : base.units) {  // a name that is also a group's is no plural group
-        const auto found = isPlural.find(unit.key);
+        const auto found = isPlural.find(unit.Key());
         if (found != isPlural.end()) found->second.plural = false;
     }
     bool any = false;
@@ -178,8 +238,8 @@ void GroupPlurals(BaseFile& base) {
     units.reserve(base.units.size());
     std::unordered_map<std::string_view, std::size_t> groupAt;
     for (BaseUnit& unit : base.units) {
-        const std::size_t dot = unit.key.rfind('.');
-        const auto group = dot == std::string_view::npos ? isPlural.end() : isPlural.find(unit.key.substr(0, dot));
+        const std::size_t dot = unit.Key().rfind('.');
+        const auto group = dot == std::string_view::npos ? isPlural.end() : isPlural.find(unit.Key().substr(0, dot));
         if (group == isPlural.end() || !group->second.plural) {
             units.push_back(std::move(unit));
             continue;
@@ -187,7 +247,7 @@ void GroupPlurals(BaseFile& base) {
         const auto [at, inserted] = groupAt.emplace(group->first, units.size());
         if (inserted) {
             BaseUnit merged;
-            merged.key = group->first;
+            merged.SetKey(group->first);
             merged.plural = true;
             if (!unit.Notes().empty()) merged.MutableParts().notes = unit.Notes();
             merged.translate = unit.translate;
@@ -196,13 +256,13 @@ void GroupPlurals(BaseFile& base) {
         }
         BaseUnit& merged = units[at->second];
         merged.translate = merged.translate && unit.translate;
-        merged.MutableParts().forms.push_back({unit.key.substr(dot + 1), unit.source, unit.Notes(), unit.line});
+        merged.MutableParts().forms.push_back({unit.Key().substr(dot + 1), unit.Source(), unit.Notes(), unit.line});
     }
     for (BaseUnit& unit : units) {
         if (!unit.plural) continue;
         const BaseForm* one = unit.Form("one");
         const BaseForm& other = *unit.Form("other");  // every plural message has it
-        unit.source = one ? one->source : other.source;
+        unit.SetSource(one ? one->source : other.source);
         unit.MutableParts().sourcePlural = other.source;
     }
     base.units = std::move(units);
@@ -251,8 +311,8 @@ bool ReadBaseSource(std::unique_ptr<textresgen::ByteSource> source, BaseFile& ba
 
 ExchangeUnit UntranslatedUnit(const BaseUnit& unit) {
     ExchangeUnit fresh;
-    fresh.key = unit.key;
-    fresh.source = unit.source;
+    fresh.key = unit.Key();
+    fresh.source = unit.Source();
     fresh.notes.assign(unit.Notes().begin(), unit.Notes().end());
     fresh.translate = unit.translate;
     fresh.plural = unit.plural;

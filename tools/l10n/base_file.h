@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -24,19 +25,31 @@ struct BaseForm {
     std::size_t line = 0;
 };
 
-// One name of a base file. Its texts are views into the BaseFile's arena;
-// what only some units have (notes, plural parts) stands out of line, so
-// that a plain unit is a few words.
+// One name of a base file. Its texts are views into the BaseFile's arena,
+// kept as pointers and 32-bit sizes apart; what only some units have
+// (notes, plural parts) stands out of line, so that a plain unit is 40
+// bytes: a base may have millions.
 struct BaseUnit {
-    std::string_view key;     // the dotted name, UTF-8
-    std::string_view source;  // the text the literal body denotes, UTF-8 (may hold U+0000)
-    std::size_t line = 0;     // the definition whose text the generator keeps
-    bool translate = true;    // false: kDoNotTranslate stands among the comment lines above it
+    std::string_view Key() const { return {key_, keySize_}; }  // the dotted name, UTF-8
+    // The text the literal body denotes, UTF-8 (may hold U+0000).
+    std::string_view Source() const { return {source_, sourceSize_}; }
+    // Each below 4 GiB (ReadBaseFile refuses longer ones).
+    void SetKey(std::string_view key) {
+        key_ = key.data();
+        keySize_ = static_cast<std::uint32_t>(key.size());
+    }
+    void SetSource(std::string_view source) {
+        source_ = source.data();
+        sourceSize_ = static_cast<std::uint32_t>(source.size());
+    }
+
+    std::uint32_t line = 0;  // the definition whose text the generator keeps
+    bool translate = true;   // false: kDoNotTranslate stands among the comment lines above it
 
     // A plural message (definition/plural_message.h: a group without
     // subgroups whose members are all named after CLDR's plural
     // categories, `other` among them), one unit keyed by the group's name
-    // at its first member's place. `source` is its singular (the member
+    // at its first member's place. Source() is its singular (the member
     // `one`, else `other`), SourcePlural() its plural (`other`); Forms() the
     // members in file order.
     bool plural = false;
@@ -57,6 +70,10 @@ struct BaseUnit {
     Parts& MutableParts();
 
 private:
+    const char* key_ = nullptr;
+    const char* source_ = nullptr;
+    std::uint32_t keySize_ = 0;
+    std::uint32_t sourceSize_ = 0;
     std::unique_ptr<Parts> parts_;
 };
 
@@ -69,7 +86,8 @@ struct BaseFile {
 };
 
 // Reads a definition file (UTF-16LE or UTF-8 with its mark) exactly as the
-// generator does, each plural message taken as one unit. A repeated name keeps its place and takes its last text.
+// generator does, each plural message taken as one unit. A repeated name
+// keeps its place and takes its last text.
 // Comment lines are lines without "=" that start with "#" or "//"; the
 // marker and one space after it are dropped. False with `error` (an error of
 // the file, at its line when there is one) when the file cannot be read, a

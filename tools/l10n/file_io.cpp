@@ -109,4 +109,26 @@ WriteStatus ReplacingFile::Commit() {
     return status_;
 }
 
+namespace {
+
+class ReplacingFileSink final : public textresgen::ByteSink {
+public:
+    explicit ReplacingFileSink(ReplacingFile& file) : file_(file) {}
+    bool Write(const unsigned char* data, std::size_t size) override {
+        file_.Write(std::string_view(reinterpret_cast<const char*>(data), size));
+        return true;  // a failure is the file's, told by its Commit
+    }
+    bool Close() override { return true; }
+    void Discard() override {}
+
+private:
+    ReplacingFile& file_;
+};
+
+}  // namespace
+
+std::unique_ptr<textresgen::ByteSink> SinkInto(ReplacingFile& file) {
+    return std::make_unique<ReplacingFileSink>(file);
+}
+
 }  // namespace textresl10n

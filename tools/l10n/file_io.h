@@ -50,4 +50,9 @@ private:
     WriteStatus status_ = WriteStatus::Written;
 };
 
+// A sink that writes into `file` (which must outlive it), for a writer that
+// makes a file too large to hold whole; its Close and Discard do nothing:
+// the file's Commit decides.
+std::unique_ptr<textresgen::ByteSink> SinkInto(ReplacingFile& file);
+
 }  // namespace textresl10n

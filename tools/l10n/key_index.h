@@ -42,13 +42,32 @@ public:
         for (; slots_[at] != 0; at = (at + 1) & (slots_.size() - 1))
             if (keyOf(slots_[at] - 1) == key) return slots_[at] - 1;
         slots_[at] = id + 1;
+        ++count_;
         return kNone;
+    }
+
+    // The same for a caller that does not know the count beforehand: the
+    // slots double whenever they would be more than two thirds full.
+    template <typename KeyOf>
+    std::uint32_t InsertGrowing(std::uint32_t id, std::string_view key, const KeyOf& keyOf) {
+        if (3 * (count_ + 1) > 2 * slots_.size()) {
+            std::vector<std::uint32_t> old(2 * slots_.size(), 0);
+            old.swap(slots_);
+            for (const std::uint32_t slot : old) {
+                if (slot == 0) continue;
+                std::size_t at = Home(keyOf(slot - 1));
+                while (slots_[at] != 0) at = (at + 1) & (slots_.size() - 1);
+                slots_[at] = slot;
+            }
+        }
+        return Insert(id, key, keyOf);
     }
 
 private:
     std::size_t Home(std::string_view key) const { return std::hash<std::string_view>()(key) & (slots_.size() - 1); }
 
     std::vector<std::uint32_t> slots_;  // an item's number + 1; 0: empty
+    std::size_t count_ = 0;
 };
 
 // The units of a base file by name (the first unit of a name, which a
@@ -56,7 +75,7 @@ private:
 class BaseUnitIndex {
 public:
     explicit BaseUnitIndex(const BaseFile& base) : base_(base), index_(base.units.size()) {
-        for (std::size_t i = 0; i < base.units.size(); ++i) index_.Insert(static_cast<std::uint32_t>(i), base.units[i].key, KeyOf());
+        for (std::size_t i = 0; i < base.units.size(); ++i) index_.Insert(static_cast<std::uint32_t>(i), base.units[i].Key(), KeyOf());
     }
     // The unit named `key`; null when the base has none.
     const BaseUnit* Find(std::string_view key) const {
@@ -67,7 +86,7 @@ public:
 private:
     struct KeyOfUnit {
         const BaseFile& base;
-        std::string_view operator()(std::uint32_t i) const { return base.units[i].key; }
+        std::string_view operator()(std::uint32_t i) const { return base.units[i].Key(); }
     };
     KeyOfUnit KeyOf() const { return {base_}; }
 

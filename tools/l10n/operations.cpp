@@ -291,7 +291,7 @@ void TranslatedForms(const BaseUnit& unit, const std::string& language, Exchange
 // line tells.
 ExchangeUnit TranslatedUnit(const BaseUnit& unit, const std::string& language) {
     ExchangeUnit out;
-    out.target = unit.source;
+    out.target = unit.Source();
     out.state = UnitState::Translated;
     out.line = out.targetLine = unit.line;
     if (unit.plural) {
@@ -325,7 +325,7 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     // only the two definition files, each held once in its arena.
     std::unordered_map<std::string_view, const BaseUnit*> inTranslation;
     inTranslation.reserve(translation.units.size());
-    for (const BaseUnit& unit : translation.units) inTranslation.emplace(unit.key, &unit);
+    for (const BaseUnit& unit : translation.units) inTranslation.emplace(unit.Key(), &unit);
 
     ExchangeHeader header{ShownPath(BaseName(options.base)), options.sourceLanguage, options.language,
                           "YEAR-MO-DA HO:MI+ZONE"};  // a template's, as xgettext writes it
@@ -350,7 +350,7 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     const std::size_t count = base.units.size();
     std::size_t done = 0, reviews = 0;
     for (const BaseUnit& current : base.units) {
-        const auto found = inTranslation.find(current.key);
+        const auto found = inTranslation.find(current.Key());
         const BaseUnit* translated = found == inTranslation.end() ? nullptr : found->second;
         if (translated) inTranslation.erase(found);
         const bool sameShape = translated && translated->plural == current.plural;
@@ -392,9 +392,9 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     writer->Finish();
     flush();
     for (const BaseUnit& unit : translation.units) {
-        if (inTranslation.count(unit.key) == 0) continue;
+        if (inTranslation.count(unit.Key()) == 0) continue;
         err.Report(About(options.translation, unit.line,
-                         Quoted(unit.key) + " is not in " + ShownPath(options.base) + "; left out", Severity::Warning));
+                         Quoted(unit.Key()) + " is not in " + ShownPath(options.base) + "; left out", Severity::Warning));
     }
     const std::string& path = options.output;
     return CommitThenSummarize(path, output,
@@ -442,7 +442,7 @@ std::vector<ExchangeUnit> DefinitionUnits(const BaseFile& translation, const Bas
     std::vector<ExchangeUnit> units;
     units.reserve(translation.units.size());
     for (const BaseUnit& unit : translation.units) {
-        const BaseUnit* found = byKey.Find(unit.key);
+        const BaseUnit* found = byKey.Find(unit.Key());
         const BaseUnit& current = found ? *found : unit;
         ExchangeUnit out = UntranslatedUnit(current);
         out.state = UnitState::Translated;
@@ -453,7 +453,7 @@ std::vector<ExchangeUnit> DefinitionUnits(const BaseFile& translation, const Bas
                 out.forms.push_back({std::string(form.category), std::string(form.source), form.line,
                                      textresgen::plural::TakesOneCount(std::nullopt, form.category)});
         } else {
-            out.target = unit.source;
+            out.target = unit.Source();
         }
         units.push_back(std::move(out));
     }
@@ -518,14 +518,15 @@ bool ImportDefinitionFile(const Options& options, Reporter& err) {
 bool PseudoFile(const Options& options, Reporter& err) {
     BaseFile base;
     if (!ReadBase(options.base, base, err)) return false;
-    std::string bytes;
+    // Written to its file as it is made: never whole in memory.
+    ReplacingFile output(options.output);
     textresgen::Utf16Writer writer;
-    writer.Open(std::make_unique<textresgen::MemorySink>(bytes));
+    writer.Open(SinkInto(output));
     std::size_t texts = 0;
     for (const BaseUnit& unit : base.units) {
         if (!unit.plural) {
-            const LiteralValues text = Values(unit.source);
-            PrintDefinition(writer, unit.key, unit.translate ? PseudoTranslate(text) : text);
+            const LiteralValues text = Values(unit.Source());
+            PrintDefinition(writer, unit.Key(), unit.translate ? PseudoTranslate(text) : text);
             ++texts;
             continue;
         }
@@ -534,15 +535,15 @@ bool PseudoFile(const Options& options, Reporter& err) {
         for (const std::string_view category : textresgen::plural::kCategoryNames) {
             const BaseForm* form = unit.Form(category);
             const LiteralValues text = Values(form ? form->source : unit.SourcePlural());
-            PrintDefinition(writer, std::string(unit.key) + "." + std::string(category),
+            PrintDefinition(writer, std::string(unit.Key()) + "." + std::string(category),
                             unit.translate ? PseudoTranslate(text) : text);
             ++texts;
         }
     }
     writer.Close();
-    return WriteThenSummarize(options.output, bytes,
-                              ShownPath(options.output) + ": " + std::to_string(texts) + " pseudo-translated texts\n",
-                              err);
+    return CommitThenSummarize(options.output, output,
+                               ShownPath(options.output) + ": " + std::to_string(texts) + " pseudo-translated texts\n",
+                               err);
 }
 
 bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err) {
@@ -574,7 +575,7 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
             const UnitState state = CountedState(unit, translation);
             --counts[static_cast<int>(UnitState::Untranslated)];
             ++counts[static_cast<int>(state)];
-            identical += state == UnitState::Translated && !unit.source.empty() && translation.target == unit.source;
+            identical += state == UnitState::Translated && !unit.Source().empty() && translation.target == unit.Source();
         });
         if (!read) {
             problem.file = path;
@@ -833,10 +834,10 @@ void ImportedEntries::AddPluralForm(std::string_view key, const std::string& cat
 
 // A base member the file lacks takes the base's text.
 void ImportedEntries::AddMissing(const BaseUnit& current) {
-    if (current.translate) Warn(0, Quoted(current.key) + " is not in the file; the base text is used");
+    if (current.translate) Warn(0, Quoted(current.Key()) + " is not in the file; the base text is used");
     const UnitState state = current.translate ? UnitState::Untranslated : UnitState::Translated;
-    if (current.plural) AddPlural(current.key, nullptr, &current, state);
-    else entries_.push_back({current.key, current.source, state, {}, 0, 0});
+    if (current.plural) AddPlural(current.Key(), nullptr, &current, state);
+    else entries_.push_back({current.Key(), current.Source(), state, {}, 0, 0});
 }
 
 // Not to translate, missing, untranslated, for review or stale: every
@@ -857,15 +858,15 @@ void ImportedEntries::AddPluralAgainstBase(const ComparedUnit& compared) {
         }
         if (changedText) reason = "is marked not to translate";
     }
-    if (!reason.empty()) Warn(unit->targetLine, Quoted(current.key) + " " + reason + "; the base text is used");
-    AddPlural(current.key, unit->plural ? unit : nullptr, &current, current.translate ? state : UnitState::Translated);
+    if (!reason.empty()) Warn(unit->targetLine, Quoted(current.Key()) + " " + reason + "; the base text is used");
+    AddPlural(current.Key(), unit->plural ? unit : nullptr, &current, current.translate ? state : UnitState::Translated);
 }
 
 // A base member marked not to translate keeps the base's text.
 void ImportedEntries::AddFixedAgainstBase(const BaseUnit& current, const ExchangeUnit& unit) {
-    if (unit.state == UnitState::Translated && unit.target != current.source)
-        Warn(unit.targetLine, Quoted(current.key) + " is marked not to translate; the base text is used");
-    entries_.push_back({current.key, current.source, UnitState::Translated, current.source, unit.targetLine,
+    if (unit.state == UnitState::Translated && unit.target != current.Source())
+        Warn(unit.targetLine, Quoted(current.Key()) + " is marked not to translate; the base text is used");
+    entries_.push_back({current.Key(), current.Source(), UnitState::Translated, current.Source(), unit.targetLine,
                         unit.line});
 }
 
@@ -883,24 +884,24 @@ void ImportedEntries::AddTextAgainstBase(const ComparedUnit& compared) {
         reason = "is marked for review";
     } else if (compared.sourceChanged) {
         reason = "was translated for the source " + Quoted(unit.source) + ", the base now says " +
-                 Quoted(current.source);
+                 Quoted(current.Source());
         state = UnitState::NeedsReview;
     } else {
         // The file's source is the base's here, so its own check
         // covered this; checked again all the same, as the one rule
         // a library must never break.
-        const std::vector<std::string> mismatches = PlaceholderMismatches(Values(current.source), Values(target));
+        const std::vector<std::string> mismatches = PlaceholderMismatches(Values(current.Source()), Values(target));
         if (!mismatches.empty()) {
             reason = "does not take the base text's arguments: " + mismatches.front();
             state = UnitState::NeedsReview;
         }
     }
     if (reason.empty()) {
-        entries_.push_back({current.key, target, UnitState::Translated, target, unit.targetLine, unit.line, &unit});
+        entries_.push_back({current.Key(), target, UnitState::Translated, target, unit.targetLine, unit.line, &unit});
         return;
     }
-    Warn(unit.targetLine, Quoted(current.key) + " " + reason + "; the base text is used");
-    entries_.push_back({current.key, current.source, state, target, unit.targetLine, unit.line, &unit});
+    Warn(unit.targetLine, Quoted(current.Key()) + " " + reason + "; the base text is used");
+    entries_.push_back({current.Key(), current.Source(), state, target, unit.targetLine, unit.line, &unit});
 }
 
 // The definition file of the entries (UTF-16LE), each that took a source

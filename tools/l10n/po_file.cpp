@@ -998,7 +998,7 @@ public:
     // The obsolete entry a name of the base comes back from: one of its
     // name and kind (plural or not) that has a translation.
     const ObsoleteUnit* Revives(const BaseUnit& unit) const {
-        const auto found = byKey_.find(std::string(unit.key));
+        const auto found = byKey_.find(std::string(unit.Key()));
         if (found == byKey_.end()) return nullptr;
         const PoEntry& old = *found->second->unit;
         return old.hasPlural == unit.plural && old.HasTranslation() ? found->second : nullptr;
@@ -1042,14 +1042,14 @@ NewUnits PlaceNewUnits(const PoDocument& document, const BaseFile& base, const E
                        const ObsoleteEntries& obsolete) {
     NewUnits placed;
     std::vector<const BaseUnit*> added;
-    const std::string_view* anchor = nullptr;
+    const BaseUnit* anchor = nullptr;
     for (const BaseUnit& unit : base.units) {
         if (match.held[static_cast<std::size_t>(&unit - base.units.data())]) {
-            anchor = &unit.key;
+            anchor = &unit;
             continue;
         }
         placed.any = true;
-        (anchor ? placed.after[*anchor] : placed.atStart).push_back(&unit);
+        (anchor ? placed.after[anchor->Key()] : placed.atStart).push_back(&unit);
         if (const ObsoleteUnit* old = obsolete.Revives(unit)) {
             placed.revived.emplace(&unit, old);
         } else if (!unit.plural) {
@@ -1078,7 +1078,7 @@ std::vector<std::string_view> UpdatedFlags(const PoEntry& entry, const BaseUnit&
     std::vector<std::string_view> flags;
     if (fuzzy) flags.push_back("fuzzy");
     bool placedFormat = false;
-    const bool format = IsCFormatUnit(unit.source, unit.plural, unit.SourcePlural());
+    const bool format = IsCFormatUnit(unit.Source(), unit.plural, unit.SourcePlural());
     for (const std::string_view flag : entry.Flags()) {
         if (flag == "fuzzy") continue;
         if (flag == "c-format") {
@@ -1100,7 +1100,7 @@ std::vector<std::string_view> UpdatedFlags(const PoEntry& entry, const BaseUnit&
 // (the one the translation was made for as "#| msgid" when fuzzy).
 std::vector<std::string> UpdatedEntry(const PoDocument& document, const EndedLines& file, const PoEntry& entry,
                                       const BaseUnit& unit, bool& changed) {
-    const bool sourceChanged = entry.Msgid() != unit.source || (unit.plural && entry.MsgidPlural() != unit.SourcePlural());
+    const bool sourceChanged = entry.Msgid() != unit.Source() || (unit.plural && entry.MsgidPlural() != unit.SourcePlural());
     std::vector<std::string> notes;
     AppendNotes(notes, unit.Notes());
     std::vector<std::string> fileNotes;
@@ -1134,7 +1134,7 @@ std::vector<std::string> UpdatedEntry(const PoDocument& document, const EndedLin
     }
     file.AppendOfKind(lines, entry, PoLineKind::Context);
     if (sourceChanged) {
-        AppendString(lines, "msgid", unit.source);
+        AppendString(lines, "msgid", unit.Source());
         if (unit.plural) AppendString(lines, "msgid_plural", unit.SourcePlural());
     } else {
         file.AppendOfKind(lines, entry, PoLineKind::Msgid);
@@ -1239,7 +1239,7 @@ std::vector<std::string> RevivedEntry(const PoDocument& document, const EndedLin
     const PoEntry& was = *old.unit;
     const PoEntry& outer = document.entries[old.entry];
     ExchangeUnit revived = UntranslatedUnit(unit);
-    const bool sourceChanged = was.Msgid() != unit.source || (unit.plural && was.MsgidPlural() != unit.SourcePlural());
+    const bool sourceChanged = was.Msgid() != unit.Source() || (unit.plural && was.MsgidPlural() != unit.SourcePlural());
     revived.state = sourceChanged || outer.HasFlag("fuzzy") ? UnitState::NeedsReview : UnitState::Translated;
     if (unit.plural) {
         for (std::size_t i = 0; i < was.FormCount(); ++i) revived.forms.push_back({"", std::string(was.rare->msgstrs[i])});

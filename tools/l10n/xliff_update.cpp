@@ -94,7 +94,7 @@ public:
         : document_(document), bytes_(document.Bytes()), base_(base), forms_(forms),
           endOf_(base.units.size(), kNone) {
         inBase_.reserve(base.units.size());
-        for (std::size_t i = 0; i < base.units.size(); ++i) inBase_.emplace(base.units[i].key, i);
+        for (std::size_t i = 0; i < base.units.size(); ++i) inBase_.emplace(base.units[i].Key(), i);
     }
 
     bool GoThroughUnits(ExchangeProblem& problem);
@@ -198,7 +198,7 @@ bool XliffUpdate::EditSources(const BaseUnit& unit, const std::vector<pugi::xml_
                               const std::string& prefix) {
     bool sourceChanged = false;
     for (std::size_t i = 0; i < formUnits.size(); ++i) {
-        const std::string_view wanted = unit.plural && i > 0 ? unit.SourcePlural() : unit.source;
+        const std::string_view wanted = unit.plural && i > 0 ? unit.SourcePlural() : unit.Source();
         const pugi::xml_node source = ChildNamed(formUnits[i], "source");
         ExchangeProblem ignored;
         if (!source || (InlineText(source, document_, current_, ignored) && current_ == wanted)) continue;

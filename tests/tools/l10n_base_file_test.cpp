@@ -1,0 +1,56 @@
+// Reading a base file: which definition a name keeps, and which problem
+// stops the reading when several could.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "l10n/base_file.h"
+#include "support/utf16_bytes.h"
+
+namespace textresl10n {
+namespace {
+
+struct BaseCase {
+    const char* what;
+    std::u16string file;  // written as UTF-16LE with its mark
+    // Each unit as "Key=Source@line", joined with " "; or the error as
+    // "line: start of the message".
+    const char* expected;
+};
+
+const BaseCase kCases[] = {
+        {"a repeated name keeps its place and its last text", u"A=1\nB=2\nA=3\n", "A=3@3 B=2@2"},
+        {"a text that cannot be decoded is replaced by a later one", u"A=\\q\nB=2\nA=ok\n", "A=ok@3 B=2@2"},
+        {"a text that stays undecodable is an error at its line", u"A=ok\nB=2\nA=\\q\n",
+         "3: the text of 'A' is not a valid literal body"},
+        {"the first problem in the names' order wins, not in the lines'", u"A=1\nB=\\q\nA=\\q\n",
+         "3: the text of 'A' is not a valid literal body"},
+        {"a text error before a bad name", u"A=\\q\nB\xD800=2\n", "1: the text of 'A' is not a valid literal body"},
+        {"a bad name before a text error, at its first line", u"B\xD800=2\nA=\\q\nB\xD800=3\n",
+         "1: the name 'B"},
+        {"a \\x surrogate has no UTF-8 form", u"A=\\xD800\n", "1: the text of 'A' holds a \\x escape"},
+        {"the members of a plural message are one unit", u"N.one=1 file\nN.other=%d files\nM=x\n",
+         "N=1 file@1 M=x@3"},
+};
+
+std::string Described(const BaseFile& base) {
+    std::string out;
+    for (const BaseUnit& unit : base.units) {
+        if (!out.empty()) out += ' ';
+        out += std::string(unit.Key()) + "=" + std::string(unit.Source()) + "@" + std::to_string(unit.line);
+    }
+    return out;
+}
+
+TEST(L10nBaseFile, KeepsTheGeneratorsDefinitionAndTheFirstProblem) {
+    for (const BaseCase& c : kCases) {
+        BaseFile base;
+        ExchangeProblem error;
+        const bool read = ReadBaseBytes(textresgen::test::Utf16LeWithMark(c.file), base, error);
+        const std::string seen = read ? Described(base) : std::to_string(error.line) + ": " + error.message;
+        EXPECT_EQ(seen.substr(0, std::string(c.expected).size()), c.expected) << c.what << "\n  seen: " << seen;
+    }
+}
+
+}  // namespace
+}  // namespace textresl10n
