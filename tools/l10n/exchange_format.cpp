@@ -52,7 +52,7 @@ public:
     std::unique_ptr<UnitWriter> NewWriter(const ExchangeHeader& header, bool plurals) const override {
         return std::make_unique<PoUnitWriter>(header, plurals);
     }
-    bool Update(std::string_view bytes, const BaseFile& base, std::string& merged, UpdateCounts& counts,
+    bool Update(std::string_view bytes, const BaseFile& base, RewrittenFile& merged, UpdateCounts& counts,
                 ExchangeProblem& problem) const override {
         PoDocument document;
         if (!ParsePo(bytes, document, problem)) return false;
@@ -61,10 +61,9 @@ public:
             if (!ForEachPoUnit(document, problem, [&](ExchangeUnit&& unit) { counter.Add(unit); })) return false;
             counts = counter.Counts();
         }
-        merged = UpdatePo(document, base, counts.changed, counts.carried, counts.revived);
-        counts.changed = counts.changed && merged != bytes;
+        UpdatePo(document, base, merged, counts.changed, counts.carried, counts.revived);
+        counts.changed = counts.changed && !merged.Unchanged();
         counts.droppedMark = counts.changed && document.byteOrderMark;
-        if (!counts.changed) std::string().swap(merged);
         return true;
     }
 };
@@ -77,16 +76,17 @@ public:
     std::unique_ptr<UnitWriter> NewWriter(const ExchangeHeader& header, bool plurals) const override {
         return std::make_unique<XliffUnitWriter>(header, plurals);
     }
-    bool Update(std::string_view bytes, const BaseFile& base, std::string& merged, UpdateCounts& counts,
+    bool Update(std::string_view bytes, const BaseFile& base, RewrittenFile& merged, UpdateCounts& counts,
                 ExchangeProblem& problem) const override {
         {
             std::vector<ExchangeUnit> before;
             if (!ReadXliff(bytes, before, problem)) return false;
             counts = CountUpdate(base, before);
         }
-        if (!UpdateXliff(bytes, base, merged, counts.carried, problem)) return false;
-        counts.changed = merged != bytes;
-        if (!counts.changed) std::string().swap(merged);
+        std::string out;
+        if (!UpdateXliff(bytes, base, out, counts.carried, problem)) return false;
+        merged.Write(out);
+        counts.changed = !merged.Unchanged();
         return true;
     }
 };

@@ -10,6 +10,7 @@
 #include "l10n/base_comparison.h"
 #include "l10n/base_file.h"
 #include "l10n/exchange_unit.h"
+#include "l10n/file_io.h"
 
 // The file formats translators' tools exchange, behind one interface; the
 // commands never ask which one they hold.
@@ -42,11 +43,12 @@ public:
     // A new file, written unit by unit (see UnitWriter); `plurals`: whether
     // any unit will be plural.
     virtual std::unique_ptr<UnitWriter> NewWriter(const ExchangeHeader& header, bool plurals) const = 0;
-    // The file merged with a changed base (`merged` is left empty when
-    // nothing changes) and what changed. The units the file held before are
+    // The file merged with a changed base, written to `merged` (whose
+    // `before` is `bytes`), and what changed: `counts.changed` is false when
+    // the merged bytes are the file's. The units the file held before are
     // counted and let go before the merged file is made, so that the two
     // are never in memory together.
-    virtual bool Update(std::string_view bytes, const BaseFile& base, std::string& merged, UpdateCounts& counts,
+    virtual bool Update(std::string_view bytes, const BaseFile& base, RewrittenFile& merged, UpdateCounts& counts,
                         ExchangeProblem& problem) const = 0;
 };
 

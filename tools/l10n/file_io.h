@@ -50,6 +50,28 @@ private:
     WriteStatus status_ = WriteStatus::Written;
 };
 
+// A file made anew from one read before (`before`, its bytes), written
+// piece by piece into a ReplacingFile of its path, telling whether the new
+// bytes are the old ones: a caller then leaves the file as it was, and the
+// new one, never committed, goes.
+class RewrittenFile {
+public:
+    RewrittenFile(const std::string& path, std::string_view before) : file_(path), before_(before) {}
+    void Write(std::string_view bytes) {
+        same_ = same_ && before_.substr(at_, bytes.size()) == bytes;
+        at_ += bytes.size();
+        file_.Write(bytes);
+    }
+    bool Unchanged() const { return same_ && at_ == before_.size(); }
+    ReplacingFile& File() { return file_; }
+
+private:
+    ReplacingFile file_;
+    std::string_view before_;
+    std::size_t at_ = 0;
+    bool same_ = true;
+};
+
 // A sink that writes into `file` (which must outlive it), for a writer that
 // makes a file too large to hold whole; its Close and Discard do nothing:
 // the file's Commit decides.

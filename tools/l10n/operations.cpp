@@ -409,7 +409,9 @@ bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& 
     BaseFile base;
     std::string bytes;
     if (!ReadBase(options.base, base, err) || !ReadFile(path, bytes, err)) return false;
-    std::string updated;
+    // The merged file goes to a new file beside it as it is made; it takes
+    // the file's place only when its bytes differ.
+    RewrittenFile updated(path, bytes);
     UpdateCounts counts;
     ExchangeProblem problem;
     if (!format.Update(bytes, base, updated, counts, problem)) {
@@ -417,7 +419,6 @@ bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& 
         err.Report(std::move(problem));
         return false;
     }
-    std::string().swap(bytes);
     const std::string summary =
             ShownPath(path) + ": " + std::to_string(counts.added) + " added, " + std::to_string(counts.removed) +
             " removed, " + std::to_string(counts.review) + " marked for review" +
@@ -427,7 +428,7 @@ bool UpdateFile(const Options& options, const ExchangeFormat& format, Reporter& 
             (counts.revived > 0 ? ", " + std::to_string(counts.revived) + " added back from obsolete entries" : "") +
             (counts.droppedMark ? "; its UTF-8 byte order mark dropped, which msgfmt refuses" : "") +
             (counts.changed ? "" : " (unchanged)") + "\n";
-    if (counts.changed) return WriteThenSummarize(path, updated, summary, err);
+    if (counts.changed) return CommitThenSummarize(path, updated.File(), summary, err);
     err.Print(summary);
     return true;
 }

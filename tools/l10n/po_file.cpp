@@ -1181,13 +1181,8 @@ class MergedPo {
 public:
     // Without a UTF-8 byte order mark, which gettext's tools refuse
     // ("syntax error" at the file's first line).
-    MergedPo(const PoDocument& document, const EndedLines& file) : document_(document), file_(file) {
-        if (!document.lines.empty()) {
-            const std::string_view first = document.lines[0], last = document.lines[document.lines.size() - 1];
-            const auto size = static_cast<std::size_t>(last.data() + last.size() - first.data());
-            merged_.reserve(size + size / 8 + 64);
-        }
-    }
+    MergedPo(const PoDocument& document, const EndedLines& file, RewrittenFile& out)
+        : document_(document), file_(file), out_(out) {}
 
     // Entry `e` of the file, as `lines`, with the blank lines before it;
     // the blank lines go with it when it is left out.
@@ -1204,30 +1199,40 @@ public:
     }
     // The blank lines after the last entry, and the file's missing final
     // line end, if it had none.
-    std::string Finish() {
+    void Finish() {
         std::vector<std::string> trailing;
         file_.AppendRange(trailing, document_.entries.empty() ? 0 : document_.entries.back().end,
                           document_.lines.size());
         Emit(trailing);
-        if (!document_.finalLineEnd && !merged_.empty() && merged_.back() == '\n') {
-            merged_.pop_back();
-            if (!merged_.empty() && merged_.back() == '\r') merged_.pop_back();
+        if (!document_.finalLineEnd && !pending_.empty() && pending_.back() == '\n') {
+            pending_.pop_back();
+            if (!pending_.empty() && pending_.back() == '\r') pending_.pop_back();
         }
-        return std::move(merged_);
+        out_.Write(pending_);
+        pending_.clear();
     }
 
 private:
+    // The merged file goes out in pieces of about this size, never whole in
+    // memory; its last two bytes wait for Finish, which may take off the
+    // final line end.
+    static constexpr std::size_t kPieceBytes = 256 * 1024;
+
     void Emit(const std::vector<std::string>& block) {
         anyBlock_ = true;
         for (const std::string& line : block) {
-            merged_ += line;
-            if (line.empty() || line.back() != '\n') merged_ += file_.LineEnd();
+            pending_ += line;
+            if (line.empty() || line.back() != '\n') pending_ += file_.LineEnd();
         }
+        if (pending_.size() < kPieceBytes) return;
+        out_.Write(std::string_view(pending_).substr(0, pending_.size() - 2));
+        pending_.erase(0, pending_.size() - 2);
     }
 
     const PoDocument& document_;
     const EndedLines& file_;
-    std::string merged_;
+    RewrittenFile& out_;
+    std::string pending_;
     bool anyBlock_ = false;
 };
 
@@ -1282,8 +1287,8 @@ void AddNewEntries(MergedPo& merged, const std::vector<const BaseUnit*>& units, 
 
 }  // namespace
 
-std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried,
-                     std::size_t& revived) {
+void UpdatePo(const PoDocument& document, const BaseFile& base, RewrittenFile& out, bool& changed,
+              std::size_t& carried, std::size_t& revived) {
     const EntriesInBase match = MatchEntries(document, base);
     const PluralHeader header = ReadPluralHeader(document, base);
     const ObsoleteEntries obsolete(document);
@@ -1303,7 +1308,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
     // What stands before the first unit (the header and its comments) first,
     // then every entry in the file's order, each new name after its anchor.
     const EndedLines file(document);
-    MergedPo merged(document, file);
+    MergedPo merged(document, file, out);
     bool seenUnit = false;
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
@@ -1335,7 +1340,7 @@ std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& cha
         changed = true;
         if (entry.HasTranslation()) merged.AddBlock(ObsoleteEntry(document, file, entry));
     }
-    return merged.Finish();
+    merged.Finish();
 }
 
 }  // namespace textresl10n

@@ -11,6 +11,7 @@
 
 #include "l10n/base_file.h"
 #include "l10n/exchange_unit.h"
+#include "l10n/file_io.h"
 
 // gettext PO files: read, written and merged by this code. A unit's key is
 // its msgctxt; the dotted name is also written as its "#:" reference, so
@@ -194,10 +195,10 @@ private:
 // back to the base takes the translation of its obsolete entry (fuzzy when
 // its source changed), and the obsolete entry goes; `revived` counts them.
 // An obsolete entry never stays beside an active one of its name.
-// `changed` is false when the base asked for no change (the caller then
-// keeps the file's bytes).
-std::string UpdatePo(const PoDocument& document, const BaseFile& base, bool& changed, std::size_t& carried,
-                     std::size_t& revived);
+// The merged file goes to `out` as it is made. `changed` is false when the
+// base asked for no change (the caller then keeps the file's bytes).
+void UpdatePo(const PoDocument& document, const BaseFile& base, RewrittenFile& out, bool& changed,
+              std::size_t& carried, std::size_t& revived);
 
 // Whether the text (UTF-8) is a printf format the c-format flag belongs on.
 bool IsCFormatText(std::string_view utf8);
