@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 namespace textresgen {
 
@@ -31,6 +32,10 @@ public:
     // half-written file is never mistaken for a complete one. Also after a
     // Close that was not followed by a Commit.
     virtual void Discard() = 0;
+    // The bytes written so far, read again from the first, so that a caller
+    // can check an output too large to hold before it commits it; null for
+    // a sink that cannot. Valid until the next Write, Close or Discard.
+    virtual std::unique_ptr<ByteSource> WrittenBytes() { return nullptr; }
 };
 
 }  // namespace textresgen

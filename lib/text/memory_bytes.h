@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,7 @@ public:
     bool Write(const unsigned char* data, std::size_t size) override;
     bool Close() override { return true; }
     void Discard() override { target_.clear(); }
+    std::unique_ptr<ByteSource> WrittenBytes() override { return std::make_unique<MemorySource>(target_); }
 
 private:
     std::string& target_;

@@ -137,6 +137,32 @@ public:
 
     bool Write(const unsigned char* data, std::size_t size) override { return WriteAll(fd_, data, size); }
 
+    // Read through the descriptor written to (by position, which writes do
+    // not move), never through the name, which another program could
+    // point elsewhere meanwhile.
+    std::unique_ptr<ByteSource> WrittenBytes() override {
+        class Positional final : public ByteSource {
+        public:
+            explicit Positional(int fd) : fd_(fd) {}
+            Status Read(unsigned char* buffer, std::size_t capacity, std::size_t& count) override {
+                for (;;) {
+                    const ssize_t got = ::pread(fd_, buffer, capacity, at_);
+                    count = got > 0 ? static_cast<std::size_t>(got) : 0;
+                    if (got > 0) at_ += got;
+                    if (got > 0) return Status::Data;
+                    if (got == 0) return Status::End;
+                    if (errno != EINTR) return Status::Error;
+                }
+            }
+
+        private:
+            int fd_;
+            off_t at_ = 0;
+        };
+        if (fd_ < 0) return nullptr;
+        return std::make_unique<Positional>(fd_);
+    }
+
     // The bytes reach the disk before the rename can: after a power cut the
     // destination is the old file or the whole new one.
     bool Close() override {
@@ -243,7 +269,8 @@ int CreateTemporary(const char* temporary, struct stat& own) {
     } else if (errno != ENOENT) {
         return -1;
     }
-    const int fd = ::open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+    // Read and write: WrittenBytes reads it back before it is committed.
+    const int fd = ::open(temporary, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0) return -1;
     if (!TakeLock(fd, LOCK_EX) || ::fstat(fd, &own) != 0) {
         const int error = errno;

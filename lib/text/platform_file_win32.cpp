@@ -107,6 +107,40 @@ public:
 
     bool Write(const unsigned char* data, std::size_t size) override { return WriteAllTo(handle_, data, size); }
 
+    // Read through the handle written to, never through the name. Each
+    // read names its offset; it moves the file pointer, which is put back
+    // at the end before the next write.
+    std::unique_ptr<ByteSource> WrittenBytes() override {
+        class Positional final : public ByteSource {
+        public:
+            explicit Positional(HANDLE handle) : handle_(handle) {}
+            ~Positional() override {
+                LARGE_INTEGER end{};
+                SetFilePointerEx(handle_, end, nullptr, FILE_END);
+            }
+            Status Read(unsigned char* buffer, std::size_t capacity, std::size_t& count) override {
+                OVERLAPPED at{};
+                at.Offset = static_cast<DWORD>(at_);
+                at.OffsetHigh = static_cast<DWORD>(at_ >> 32);
+                DWORD got = 0;
+                const DWORD asked = capacity > 0x40000000 ? 0x40000000 : static_cast<DWORD>(capacity);
+                count = 0;
+                if (!ReadFile(handle_, buffer, asked, &got, &at))
+                    return GetLastError() == ERROR_HANDLE_EOF ? Status::End : Status::Error;
+                if (got == 0) return Status::End;
+                count = got;
+                at_ += got;
+                return Status::Data;
+            }
+
+        private:
+            HANDLE handle_;
+            std::uint64_t at_ = 0;
+        };
+        if (handle_ == INVALID_HANDLE_VALUE) return nullptr;
+        return std::make_unique<Positional>(handle_);
+    }
+
     // The bytes reach the disk before the move can: after a power cut the
     // destination is the old file or the whole new one.
     bool Close() override {
@@ -245,7 +279,8 @@ std::unique_ptr<ByteSink> CreateReplacingFileSink(const char* path) {
         }
     }
     HANDLE handle =
-        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(temporary.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                    nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         CloseOnce(held);
         return nullptr;

@@ -36,6 +36,12 @@ bool ExchangeFormat::ForEachUnit(std::string_view bytes, ExchangeProblem& proble
     return true;
 }
 
+std::unique_ptr<UnitFile> ExchangeFormat::OpenUnits(std::string_view bytes, ExchangeProblem& problem) const {
+    std::vector<ExchangeUnit> units;
+    if (!Read(bytes, units, problem)) return nullptr;
+    return std::make_unique<HeldUnits>(std::move(units));
+}
+
 namespace {
 
 class Po final : public ExchangeFormat {
@@ -48,6 +54,9 @@ public:
                      const std::function<void(ExchangeUnit&&)>& take) const override {
         PoDocument document;
         return ParsePo(bytes, document, problem) && ForEachPoUnit(document, problem, take);
+    }
+    std::unique_ptr<UnitFile> OpenUnits(std::string_view bytes, ExchangeProblem& problem) const override {
+        return OpenPoUnits(bytes, problem);
     }
     std::unique_ptr<UnitWriter> NewWriter(const ExchangeHeader& header, bool plurals) const override {
         return std::make_unique<PoUnitWriter>(header, plurals);

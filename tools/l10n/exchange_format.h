@@ -11,6 +11,7 @@
 #include "l10n/base_file.h"
 #include "l10n/exchange_unit.h"
 #include "l10n/file_io.h"
+#include "l10n/unit_file.h"
 
 // The file formats translators' tools exchange, behind one interface; the
 // commands never ask which one they hold.
@@ -40,6 +41,10 @@ public:
     // caller that needs no more than one at once (by default from Read).
     virtual bool ForEachUnit(std::string_view bytes, ExchangeProblem& problem,
                              const std::function<void(ExchangeUnit&&)>& take) const;
+    // The file's units, read once and given again by number (UnitFile);
+    // null with the problem where Read would fail. By default Read's units,
+    // held.
+    virtual std::unique_ptr<UnitFile> OpenUnits(std::string_view bytes, ExchangeProblem& problem) const;
     // A new file, written unit by unit (see UnitWriter); `plurals`: whether
     // any unit will be plural.
     virtual std::unique_ptr<UnitWriter> NewWriter(const ExchangeHeader& header, bool plurals) const = 0;

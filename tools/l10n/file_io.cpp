@@ -120,6 +120,7 @@ public:
     }
     bool Close() override { return true; }
     void Discard() override {}
+    std::unique_ptr<textresgen::ByteSource> WrittenBytes() override { return file_.WrittenBytes(); }
 
 private:
     ReplacingFile& file_;

@@ -41,6 +41,10 @@ public:
     void Write(std::string_view bytes);
     // Puts the file in place of `path`.
     WriteStatus Commit();
+    // Whether a write (or making the file) failed already.
+    bool Failed() const { return status_ != WriteStatus::Written; }
+    // What was written so far (ByteSink::WrittenBytes); null after a failure.
+    std::unique_ptr<textresgen::ByteSource> WrittenBytes() { return sink_ ? sink_->WrittenBytes() : nullptr; }
 
 private:
     void Fail();

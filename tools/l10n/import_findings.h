@@ -8,13 +8,6 @@
 
 namespace textresl10n {
 
-// The lines of the exchange file one line of an imported definition was
-// made from: its unit's translation and its key (0: none).
-struct UnitOrigin {
-    std::size_t translationLine = 0;
-    std::size_t keyLine = 0;
-};
-
 // What the checker found in an imported definition, as problems of the
 // exchange file: each finding (notes left out) moved to the translation of
 // its line's unit when it concerns the text, else to the unit's key, and

@@ -62,12 +62,6 @@ bool CommitThenSummarize(const std::string& path, ReplacingFile& file, const std
     return true;
 }
 
-bool WriteThenSummarize(const std::string& path, const std::string& bytes, const std::string& summary, Reporter& err) {
-    ReplacingFile file(path);
-    file.Write(bytes);
-    return CommitThenSummarize(path, file, summary, err);
-}
-
 bool ReadBase(const std::string& path, BaseFile& base, Reporter& err) {
     ExchangeProblem problem;
     const bool read = ReadBaseFile(path, base, problem);
@@ -437,33 +431,59 @@ namespace {
 
 // A translation kept as a definition file as the units of an exchange file
 // made from `base`: each name translated, for the base's source text (a
-// name the base lacks for its own), at the line of its definition.
-std::vector<ExchangeUnit> DefinitionUnits(const BaseFile& translation, const BaseFile& base) {
-    const BaseUnitIndex byKey(base);
-    std::vector<ExchangeUnit> units;
-    units.reserve(translation.units.size());
-    for (const BaseUnit& unit : translation.units) {
-        const BaseUnit* found = byKey.Find(unit.Key());
-        const BaseUnit& current = found ? *found : unit;
-        ExchangeUnit out = UntranslatedUnit(current);
-        out.state = UnitState::Translated;
-        out.line = out.targetLine = unit.line;
-        out.plural = unit.plural;
+// name the base lacks for its own), at the line of its definition. Each
+// unit is made when it is asked for.
+class DefinitionUnits final : public UnitFile {
+public:
+    DefinitionUnits(const BaseFile& translation, const BaseFile& base) : translation_(translation), byKey_(base) {}
+    bool ForEach(ExchangeProblem&, const std::function<void(std::uint32_t, const ExchangeUnit&)>& take) const override {
+        for (std::size_t i = 0; i < translation_.units.size(); ++i) take(static_cast<std::uint32_t>(i), Unit(i));
+        return true;
+    }
+    const ExchangeUnit& Unit(std::uint32_t number) const override {
+        const BaseUnit& unit = translation_.units[number];
+        const BaseUnit* found = byKey_.Find(unit.Key());
+        current_ = UntranslatedUnit(found ? *found : unit);
+        current_.state = UnitState::Translated;
+        current_.line = current_.targetLine = unit.line;
+        current_.plural = unit.plural;
         if (unit.plural) {
             for (const BaseForm& form : unit.Forms())
-                out.forms.push_back({std::string(form.category), std::string(form.source), form.line,
-                                     textresgen::plural::TakesOneCount(std::nullopt, form.category)});
+                current_.forms.push_back({std::string(form.category), std::string(form.source), form.line,
+                                          textresgen::plural::TakesOneCount(std::nullopt, form.category)});
         } else {
-            out.target = unit.Source();
+            current_.target = unit.Source();
         }
-        units.push_back(std::move(out));
+        return current_;
     }
-    return units;
-}
 
-// Reports what an import found, in the file at `path`, and writes the
-// definition when it succeeded.
-bool FinishImport(ImportResult result, const std::string& path, const Options& options, Reporter& err) {
+private:
+    const BaseFile& translation_;
+    const BaseUnitIndex byKey_;
+    mutable ExchangeUnit current_;
+};
+
+// Imports the units of the file at `path` into the definition at
+// options.output: written to the new file as it is made, checked there, and
+// put in place when nothing was wrong; then reports what it found.
+// The file and its bytes (`bytes`, which may be empty) are let go before
+// the check, which then has the memory they took.
+bool ImportInto(std::unique_ptr<UnitFile> file, std::string& bytes, const BaseFile* base, const std::string& path,
+                const Options& options, Reporter& err) {
+    ReplacingFile output(options.output);
+    // Where the new file cannot be made, the definition is made in memory
+    // all the same, so that the file's problems are told before that.
+    std::string held;
+    textresgen::MemorySink memory(held);
+    const std::unique_ptr<textresgen::ByteSink> toFile = SinkInto(output);
+    textresgen::ByteSink& out = output.Failed() ? static_cast<textresgen::ByteSink&>(memory) : *toFile;
+    std::vector<UnitOrigin> origins;
+    ImportResult result = WriteImport(*file, base, out, origins);
+    file.reset();
+    std::string().swap(bytes);
+    if (result.ok) CheckImport(out, origins, result);
+    std::vector<UnitOrigin>().swap(origins);
+    std::string().swap(held);
     for (std::vector<ExchangeProblem>* problems : {&result.warnings, &result.errors}) {
         for (ExchangeProblem& problem : *problems) {
             problem.file = path;
@@ -482,12 +502,12 @@ bool FinishImport(ImportResult result, const std::string& path, const Options& o
                   ShownPath(options.output) + " is not written\n");
         return false;
     }
-    return WriteThenSummarize(options.output, result.definition,
-                              ShownPath(path) + ": " + std::to_string(result.units) + " units imported, " +
-                                      std::to_string(result.fellBack) +
-                                      " of them without a usable translation took their " +
-                                      (options.base.empty() ? "source" : "base") + " text\n",
-                              err);
+    return CommitThenSummarize(options.output, output,
+                               ShownPath(path) + ": " + std::to_string(result.units) + " units imported, " +
+                                       std::to_string(result.fellBack) +
+                                       " of them without a usable translation took their " +
+                                       (options.base.empty() ? "source" : "base") + " text\n",
+                               err);
 }
 
 }  // namespace
@@ -498,22 +518,25 @@ bool ImportFile(const Options& options, const ExchangeFormat& format, Reporter& 
     if (!options.base.empty() && !ReadBase(options.base, base, err)) return false;
     std::string bytes;
     if (!ReadFile(path, bytes, err)) return false;
-    // The file's bytes are let go as soon as its units are read.
-    std::vector<ExchangeUnit> units;
     ExchangeProblem problem;
-    const bool read = format.Read(bytes, units, problem);
-    std::string().swap(bytes);
-    ImportResult result;
-    if (read) result = ImportUnits(std::move(units), options.base.empty() ? nullptr : &base);
-    else result.errors.push_back(std::move(problem));
-    return FinishImport(std::move(result), path, options, err);
+    std::unique_ptr<UnitFile> file = format.OpenUnits(bytes, problem);
+    if (!file) {
+        problem.file = path;
+        err.Report(std::move(problem));
+        const std::size_t count = err.Errors();
+        err.Print(ShownPath(path) + ": " + std::to_string(count) + (count == 1 ? " error; " : " errors; ") +
+                  ShownPath(options.output) + " is not written\n");
+        return false;
+    }
+    return ImportInto(std::move(file), bytes, options.base.empty() ? nullptr : &base, path, options, err);
 }
 
 bool ImportDefinitionFile(const Options& options, Reporter& err) {
     const std::string& path = options.files.front();
     BaseFile base, translation;
     if (!ReadBase(options.base, base, err) || !ReadBase(path, translation, err)) return false;
-    return FinishImport(ImportUnits(DefinitionUnits(translation, base), &base), path, options, err);
+    std::string none;
+    return ImportInto(std::make_unique<DefinitionUnits>(translation, base), none, &base, path, options, err);
 }
 
 bool PseudoFile(const Options& options, Reporter& err) {
@@ -600,11 +623,20 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
 }
 
 ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format, const BaseFile* base) {
-    std::vector<ExchangeUnit> units;
     ExchangeProblem problem;
-    if (format.Read(bytes, units, problem)) return ImportUnits(std::move(units), base);
-    ImportResult result;
-    result.errors.push_back(problem);
+    const std::unique_ptr<UnitFile> file = format.OpenUnits(bytes, problem);
+    if (!file) {
+        ImportResult result;
+        result.errors.push_back(std::move(problem));
+        return result;
+    }
+    std::string definition;
+    textresgen::MemorySink sink(definition);
+    std::vector<UnitOrigin> origins;
+    ImportResult result = WriteImport(*file, base, sink, origins);
+    if (!result.ok) return result;
+    CheckImport(sink, origins, result);
+    if (result.ok) result.definition = std::move(definition);
     return result;
 }
 
@@ -673,41 +705,92 @@ void CheckUnitArguments(const ExchangeUnit& unit, const LiteralValues& source, c
 // a translation that takes other arguments than its own source.
 // Texts stay UTF-8 in their units; each is decoded only while it is
 // checked and again when it is written, so that memory stays near the
-// file's size. Returns the integer categories of the file's language, when
-// it has plurals (from its last plural unit with forms).
-std::vector<std::string> CheckUnitsOwnRules(const std::vector<ExchangeUnit>& units,
-                                            std::vector<ExchangeProblem>& errors) {
-    std::vector<std::string> fileCategories;
-    for (const ExchangeUnit& unit : units) {
-        LiteralValues source, target, pluralSource;
-        if (!ReadUnitTexts(unit, source, target, pluralSource, errors)) continue;
-        if (unit.plural && !unit.forms.empty()) {
-            fileCategories.clear();
-            for (const PluralForm& plural : unit.forms) fileCategories.push_back(plural.category);
-        }
-        CheckUnitArguments(unit, source, target, pluralSource, errors);
+// file's size. A plural unit with forms gives the integer categories of
+// the file's language (the last one's count).
+void CheckUnitOwnRules(const ExchangeUnit& unit, std::vector<std::string>& fileCategories,
+                       std::vector<ExchangeProblem>& errors) {
+    LiteralValues source, target, pluralSource;
+    if (!ReadUnitTexts(unit, source, target, pluralSource, errors)) return;
+    if (unit.plural && !unit.forms.empty()) {
+        fileCategories.clear();
+        for (const PluralForm& plural : unit.forms) fileCategories.push_back(plural.category);
     }
-    return fileCategories;
+    CheckUnitArguments(unit, source, target, pluralSource, errors);
+}
+
+// The definition file of an import (UTF-16LE), written entry by entry as
+// the entries are made: each that took a source text under its state's
+// marker line. Keeps each of its lines' place in the exchange file.
+class DefinitionWriter {
+public:
+    explicit DefinitionWriter(textresgen::ByteSink& out);
+    void Add(const ImportedEntry& entry);
+    void Close() { writer_.Close(); }
+
+    std::size_t Entries() const { return entries_; }
+    std::size_t FellBack() const { return fellBack_; }
+    // By definition line (1-based; element 0 stands for no line).
+    std::vector<UnitOrigin>& Origins() { return origins_; }
+
+private:
+    void Line(const textresgen::WideString& line, const ImportedEntry& entry) {
+        writer_.PrintLine(line);
+        origins_.push_back(Origin(entry));
+    }
+    static UnitOrigin Origin(const ImportedEntry& entry) {
+        return {static_cast<std::uint32_t>(entry.line), static_cast<std::uint32_t>(entry.keyLine)};
+    }
+
+    textresgen::Utf16Writer writer_;
+    std::vector<UnitOrigin> origins_;
+    std::size_t entries_ = 0;
+    std::size_t fellBack_ = 0;
+};
+
+// Hands the writer's bytes on to a sink the caller keeps (and closes).
+class ForwardingSink final : public textresgen::ByteSink {
+public:
+    explicit ForwardingSink(textresgen::ByteSink& out) : out_(out) {}
+    bool Write(const unsigned char* data, std::size_t size) override { return out_.Write(data, size); }
+    bool Close() override { return true; }
+    void Discard() override {}
+
+private:
+    textresgen::ByteSink& out_;
+};
+
+DefinitionWriter::DefinitionWriter(textresgen::ByteSink& out) : origins_(1) {
+    writer_.Open(std::make_unique<ForwardingSink>(out));
+}
+
+void DefinitionWriter::Add(const ImportedEntry& entry) {
+    ++entries_;
+    if (entry.unit && XliffWordsKept(*entry.unit, entry.state)) Line(XliffMarker(*entry.unit), entry);
+    if (entry.state == UnitState::NeedsReview && entry.unit && entry.unit->previous && !entry.unit->plural) {
+        if (!entry.unit->previous->key.empty()) Line(TextMarker(kMarkerPreviousKey, entry.unit->previous->key), entry);
+        Line(TextMarker(kMarkerPreviousSource, entry.unit->previous->source), entry);
+    }
+    if (entry.state != UnitState::Translated) {
+        Line(StateMarker(entry.state, entry.translation), entry);
+        ++fellBack_;
+    }
+    PrintDefinition(writer_, entry.key, Values(entry.text));
+    origins_.push_back(Origin(entry));
 }
 
 // The members of the imported definition in order, each with the text it
-// takes and why; the warnings of the units that fall back go to `warnings`.
+// takes and why, written as they are made; the warnings of the units that
+// fall back go to the result.
 class ImportedEntries {
 public:
-    ImportedEntries(std::vector<std::string> fileCategories, ImportResult& result)
-        : fileCategories_(std::move(fileCategories)), result_(result) {}
+    ImportedEntries(std::vector<std::string> fileCategories, ImportResult& result, DefinitionWriter& out)
+        : fileCategories_(std::move(fileCategories)), result_(result), out_(out) {}
 
-    // Without a base: one member per unit in file order.
-    void AddUnits(const std::vector<ExchangeUnit>& units);
-    // With the base: exactly the base's members in its order.
-    void AddAgainstBase(const BaseFile& base, const std::vector<ExchangeUnit>& units);
-
-    const std::vector<ImportedEntry>& Entries() const { return entries_; }
-    // The entries are written: their texts and names are let go.
-    void Release() {
-        std::vector<ImportedEntry>().swap(entries_);
-        names_.clear();
-    }
+    // Without a base: the members of one unit, in file order.
+    void AddUnit(const ExchangeUnit& unit);
+    // With the base: the members of one of its units, in its order, and
+    // the file's unit of its name (null: none).
+    void AddAgainstBase(const BaseUnit& current, const ExchangeUnit* translation);
 
 private:
     void AddPlural(std::string_view key, const ExchangeUnit* unit, const BaseUnit* current, UnitState state);
@@ -720,42 +803,38 @@ private:
     void AddTextAgainstBase(const ComparedUnit& compared);
 
     void Warn(std::size_t line, std::string message) { result_.AddWarning(Warning(line, std::move(message))); }
+    void Emit(const ImportedEntry& entry) {
+        out_.Add(entry);
+        last_ = entry;
+    }
 
-    std::vector<ImportedEntry> entries_;
-    std::deque<std::string> names_;  // the plural members' names, which entries point into
+    ImportedEntry last_{};
+    std::deque<std::string> names_;  // the names of one plural message's members, which entries point into
     std::vector<std::string> fileCategories_;
     ImportResult& result_;
+    DefinitionWriter& out_;
 };
 
-void ImportedEntries::AddUnits(const std::vector<ExchangeUnit>& units) {
-    entries_.reserve(units.size());
-    for (const ExchangeUnit& unit : units) {
-        bool translated = unit.state == UnitState::Translated;
-        if (translated && !unit.translate && unit.target != unit.source) {
-            Warn(unit.targetLine, Quoted(unit.key) + " is marked not to translate; its source text is used");
-            translated = false;
-        }
-        if (unit.plural) {
-            AddPlural(unit.key, &unit, nullptr, unit.translate ? unit.state : UnitState::Translated);
-            continue;
-        }
-        entries_.push_back({unit.key, translated ? unit.target : unit.source, unit.state, unit.target,
-                            unit.targetLine, unit.line, &unit});
+void ImportedEntries::AddUnit(const ExchangeUnit& unit) {
+    bool translated = unit.state == UnitState::Translated;
+    if (translated && !unit.translate && unit.target != unit.source) {
+        Warn(unit.targetLine, Quoted(unit.key) + " is marked not to translate; its source text is used");
+        translated = false;
     }
+    if (unit.plural) {
+        AddPlural(unit.key, &unit, nullptr, unit.translate ? unit.state : UnitState::Translated);
+        return;
+    }
+    Emit({unit.key, translated ? unit.target : unit.source, unit.state, unit.target, unit.targetLine, unit.line,
+          &unit});
 }
 
-void ImportedEntries::AddAgainstBase(const BaseFile& base, const std::vector<ExchangeUnit>& units) {
-    const BaseComparison comparison = CompareWithBase(base, units);
-    for (const ExchangeUnit* unit : comparison.notInBase)
-        Warn(unit->targetLine, Quoted(unit->key) + " is not in the base; left out");
-    entries_.reserve(comparison.units.size());
-    for (const ComparedUnit& compared : comparison.units) {
-        const BaseUnit& current = *compared.base;
-        if (!compared.translation) AddMissing(current);
-        else if (current.plural) AddPluralAgainstBase(compared);
-        else if (!current.translate) AddFixedAgainstBase(current, *compared.translation);
-        else AddTextAgainstBase(compared);
-    }
+void ImportedEntries::AddAgainstBase(const BaseUnit& current, const ExchangeUnit* translation) {
+    const ComparedUnit compared{&current, translation, translation && SourceChanged(current, *translation)};
+    if (!translation) AddMissing(current);
+    else if (current.plural) AddPluralAgainstBase(compared);
+    else if (!current.translate) AddFixedAgainstBase(current, *translation);
+    else AddTextAgainstBase(compared);
 }
 
 // A plural message's members: one per integer category of the file's
@@ -764,13 +843,14 @@ void ImportedEntries::AddAgainstBase(const BaseFile& base, const std::vector<Exc
 // them, with the last one's text.
 void ImportedEntries::AddPlural(std::string_view key, const ExchangeUnit* unit, const BaseUnit* current,
                                 UnitState state) {
+    names_.clear();
     const std::vector<std::string> categories = PluralCategories(unit, current);
     for (const std::string& category : categories) AddPluralForm(key, category, unit, current, state);
     if (std::find(categories.begin(), categories.end(), "other") == categories.end()) {
         names_.push_back(std::string(key) + ".other");
-        ImportedEntry other = entries_.back();
+        ImportedEntry other = last_;
         other.key = names_.back();
-        entries_.push_back(other);
+        Emit(other);
     }
 }
 
@@ -830,7 +910,7 @@ void ImportedEntries::AddPluralForm(std::string_view key, const std::string& cat
             Warn(line, Quoted(key) + " " + reason + "; the " + (current ? "base" : "source") + " text is used");
     }
     const std::string_view text = formState == UnitState::Translated && !translation.empty() ? translation : fallback;
-    entries_.push_back({names_.back(), text, formState, translation, line, unit ? unit->line : 0, unit});
+    Emit({names_.back(), text, formState, translation, line, unit ? unit->line : 0, unit});
 }
 
 // A base member the file lacks takes the base's text.
@@ -838,7 +918,7 @@ void ImportedEntries::AddMissing(const BaseUnit& current) {
     if (current.translate) Warn(0, Quoted(current.Key()) + " is not in the file; the base text is used");
     const UnitState state = current.translate ? UnitState::Untranslated : UnitState::Translated;
     if (current.plural) AddPlural(current.Key(), nullptr, &current, state);
-    else entries_.push_back({current.Key(), current.Source(), state, {}, 0, 0});
+    else Emit({current.Key(), current.Source(), state, {}, 0, 0});
 }
 
 // Not to translate, missing, untranslated, for review or stale: every
@@ -867,8 +947,7 @@ void ImportedEntries::AddPluralAgainstBase(const ComparedUnit& compared) {
 void ImportedEntries::AddFixedAgainstBase(const BaseUnit& current, const ExchangeUnit& unit) {
     if (unit.state == UnitState::Translated && unit.target != current.Source())
         Warn(unit.targetLine, Quoted(current.Key()) + " is marked not to translate; the base text is used");
-    entries_.push_back({current.Key(), current.Source(), UnitState::Translated, current.Source(), unit.targetLine,
-                        unit.line});
+    Emit({current.Key(), current.Source(), UnitState::Translated, current.Source(), unit.targetLine, unit.line});
 }
 
 // A text takes its translation when it is translated, for the base's
@@ -898,51 +977,11 @@ void ImportedEntries::AddTextAgainstBase(const ComparedUnit& compared) {
         }
     }
     if (reason.empty()) {
-        entries_.push_back({current.Key(), target, UnitState::Translated, target, unit.targetLine, unit.line, &unit});
+        Emit({current.Key(), target, UnitState::Translated, target, unit.targetLine, unit.line, &unit});
         return;
     }
     Warn(unit.targetLine, Quoted(current.Key()) + " " + reason + "; the base text is used");
-    entries_.push_back({current.Key(), current.Source(), state, target, unit.targetLine, unit.line, &unit});
-}
-
-// The definition file of the entries (UTF-16LE), each that took a source
-// text under its state's marker line; `origins` gets each of its lines'
-// place in the exchange file, `fellBack` the count of marked entries.
-std::string WriteDefinition(const std::vector<ImportedEntry>& entries, std::vector<UnitOrigin>& origins,
-                            std::size_t& fellBack) {
-    std::string definition;
-    // Room for the usual case, two bytes a character and a little more, so
-    // that the definition is not moved while it grows.
-    std::size_t expected = 2;
-    for (const ImportedEntry& entry : entries) expected += 2 * (entry.key.size() + entry.text.size()) + 8;
-    definition.reserve(expected + expected / 8);
-    origins.assign(1, UnitOrigin{});
-    origins.reserve(entries.size() + 1);
-    textresgen::Utf16Writer writer;
-    writer.Open(std::make_unique<textresgen::MemorySink>(definition));
-    for (const ImportedEntry& entry : entries) {
-        if (entry.unit && XliffWordsKept(*entry.unit, entry.state)) {
-            writer.PrintLine(XliffMarker(*entry.unit));
-            origins.push_back({entry.line, entry.keyLine});
-        }
-        if (entry.state == UnitState::NeedsReview && entry.unit && entry.unit->previous && !entry.unit->plural) {
-            if (!entry.unit->previous->key.empty()) {
-                writer.PrintLine(TextMarker(kMarkerPreviousKey, entry.unit->previous->key));
-                origins.push_back({entry.line, entry.keyLine});
-            }
-            writer.PrintLine(TextMarker(kMarkerPreviousSource, entry.unit->previous->source));
-            origins.push_back({entry.line, entry.keyLine});
-        }
-        if (entry.state != UnitState::Translated) {
-            writer.PrintLine(StateMarker(entry.state, entry.translation));
-            origins.push_back({entry.line, entry.keyLine});
-            ++fellBack;
-        }
-        PrintDefinition(writer, entry.key, Values(entry.text));
-        origins.push_back({entry.line, entry.keyLine});
-    }
-    writer.Close();
-    return definition;
+    Emit({current.Key(), current.Source(), state, target, unit.targetLine, unit.line, &unit});
 }
 
 }  // namespace
@@ -970,31 +1009,57 @@ void ImportResult::AddWarning(ExchangeProblem warning) {
     moreWarnings.push_back({moreWarnings.size() == 31 ? std::string("of other kinds") : std::string(kind), 1});
 }
 
-ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base) {
+ImportResult WriteImport(UnitFile& file, const BaseFile* base, textresgen::ByteSink& out,
+                         std::vector<UnitOrigin>& origins) {
     ImportResult result;
-    std::vector<std::string> fileCategories = CheckUnitsOwnRules(units, result.errors);
-    if (!result.errors.empty()) return result;
+    // First every unit on its own: its own rules, the language's
+    // categories, and with a base which of its units each name has.
+    std::vector<std::string> fileCategories;
+    std::vector<std::uint32_t> numberOf;  // by base unit: the file's unit of its name
+    std::optional<BaseUnitIndex> byKey;
+    if (base) {
+        byKey.emplace(*base);
+        numberOf.assign(base->units.size(), KeyIndex::kNone);
+    }
+    ExchangeProblem problem;
+    const bool read = file.ForEach(problem, [&](std::uint32_t number, const ExchangeUnit& unit) {
+        CheckUnitOwnRules(unit, fileCategories, result.errors);
+        if (!base) return;
+        if (const BaseUnit* current = byKey->Find(unit.key))
+            numberOf[static_cast<std::size_t>(current - base->units.data())] = number;
+        else
+            result.AddWarning(Warning(unit.targetLine, Quoted(unit.key) + " is not in the base; left out"));
+    });
+    byKey.reset();
+    if (!read || !result.errors.empty()) {
+        ImportResult failed;
+        failed.errors = read ? std::move(result.errors) : std::vector<ExchangeProblem>{std::move(problem)};
+        return failed;
+    }
 
-    ImportedEntries entries(std::move(fileCategories), result);
-    if (base) entries.AddAgainstBase(*base, units);
-    else entries.AddUnits(units);
-    result.units = entries.Entries().size();
-
-    std::vector<UnitOrigin> origins;
-    std::string definition = WriteDefinition(entries.Entries(), origins, result.fellBack);
-    // The units are written: only their lines are needed from here on.
-    entries.Release();
-    std::vector<ExchangeUnit>().swap(units);
-
-    // What the generator and the checker will make of it: an error there
-    // (a key that is no C++ name, a clash of an entry and a group, a text
-    // too long for one literal) is an error of this file's unit, at its
-    // translation when it concerns the text, else at its key.
-    AddCheckFindings(textrescheck::CheckDefinitionBytes(definition), origins, result);
-    if (!result.errors.empty()) return result;
-    result.definition = std::move(definition);
+    // Then the members, written as they are made: in file order, or in the
+    // base's with each name's unit made again from the file.
+    DefinitionWriter definition(out);
+    ImportedEntries entries(std::move(fileCategories), result, definition);
+    if (base) {
+        for (std::size_t i = 0; i < base->units.size(); ++i)
+            entries.AddAgainstBase(base->units[i], numberOf[i] == KeyIndex::kNone ? nullptr : &file.Unit(numberOf[i]));
+    } else {
+        file.TakeEach([&](const ExchangeUnit& unit) { entries.AddUnit(unit); });
+    }
+    definition.Close();
+    result.units = definition.Entries();
+    result.fellBack = definition.FellBack();
+    origins = std::move(definition.Origins());
     result.ok = true;
     return result;
+}
+
+void CheckImport(textresgen::ByteSink& out, const std::vector<UnitOrigin>& origins, ImportResult& result) {
+    // A sink that failed to write cannot read back: its owner tells why.
+    if (std::unique_ptr<textresgen::ByteSource> written = out.WrittenBytes())
+        AddCheckFindings(textrescheck::CheckDefinitionSource(std::move(written)), origins, result);
+    result.ok = result.ok && result.errors.empty();
 }
 
 }  // namespace textresl10n

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/diagnostic.h"
 #include "l10n/exchange_format.h"
+#include "l10n/unit_file.h"
+#include "text/byte_stream.h"
 
 // What textresl10n's commands do with files, given complete options: read,
 // compare with the base, write, report. The command line is read elsewhere.
@@ -49,6 +52,13 @@ struct MoreWarnings {
     std::size_t count = 0;
 };
 
+// The lines of the exchange file one line of an imported definition was
+// made from: its unit's translation and its key (0: none).
+struct UnitOrigin {
+    std::uint32_t translationLine = 0;  // 32 bits: a definition may have millions of lines
+    std::uint32_t keyLine = 0;
+};
+
 struct ImportResult {
     bool ok = false;
     std::string definition;               // the definition file (UTF-16LE, FF FE, CR LF) when ok
@@ -78,7 +88,13 @@ struct ImportResult {
 // a comment line above it telling its state ("# textresl10n: ..."), which
 // export --translation reads back.
 ImportResult ImportExchange(std::string_view bytes, const ExchangeFormat& format, const BaseFile* base = nullptr);
-// The same for the units of a file already read.
-ImportResult ImportUnits(std::vector<ExchangeUnit> units, const BaseFile* base = nullptr);
+// The same in two steps, for the units of a file already read: the
+// definition written to `out` as it is made (`origins`: each of its lines'
+// place in the file), the result's `definition` left empty; then, once the
+// caller let go of the file, the check of what `out` reads back
+// (WrittenBytes), which also settles `ok`.
+ImportResult WriteImport(UnitFile& file, const BaseFile* base, textresgen::ByteSink& out,
+                         std::vector<UnitOrigin>& origins);
+void CheckImport(textresgen::ByteSink& out, const std::vector<UnitOrigin>& origins, ImportResult& result);
 
 }  // namespace textresl10n

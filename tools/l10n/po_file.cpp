@@ -720,8 +720,51 @@ private:
 }  // namespace
 
 namespace {
-bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::function<void(ExchangeUnit&&)>& take,
+
+using NumberedTake = std::function<void(std::size_t entry, ExchangeUnit&& unit)>;
+bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const NumberedTake& take,
               std::deque<PoEntry>* letGo);
+bool MakeUnit(const PoEntry& entry, std::string_view key, PoPlurals& plurals, ExchangeUnit& unit,
+              ExchangeProblem& problem);
+
+// A parsed file whose units are made again from their entries when asked
+// for: the entries (80 bytes each) stand in for the units.
+class PoUnits final : public UnitFile {
+public:
+    bool Parse(std::string_view bytes, ExchangeProblem& problem) {
+        if (!ParsePo(bytes, document_, problem)) return false;
+        plurals_.emplace(document_);  // finds the header, which the document now holds
+        return true;
+    }
+    bool ForEach(ExchangeProblem& problem,
+                 const std::function<void(std::uint32_t, const ExchangeUnit&)>& take) const override {
+        return EachUnit(document_, problem,
+                        [&](std::size_t e, ExchangeUnit&& unit) { take(static_cast<std::uint32_t>(e), unit); },
+                        nullptr);
+    }
+    const ExchangeUnit& Unit(std::uint32_t number) const override { return Remade(document_.entries[number]); }
+    // Without the checks ForEach made, and without the keys it met: each
+    // entry let go as soon as its unit is made.
+    void TakeEach(const std::function<void(const ExchangeUnit&)>& take) override {
+        for (; !document_.entries.empty(); document_.entries.pop_front())
+            if (document_.entries.front().IsUnit()) take(Remade(document_.entries.front()));
+    }
+
+private:
+    const ExchangeUnit& Remade(const PoEntry& entry) const {
+        std::string_view key;
+        ExchangeProblem problem;
+        EntryKeyView(document_, entry, key);
+        current_ = ExchangeUnit();
+        MakeUnit(entry, key, *plurals_, current_, problem);  // ForEach made it once: it cannot fail
+        return current_;
+    }
+
+    PoDocument document_;
+    mutable std::optional<PoPlurals> plurals_;
+    mutable ExchangeUnit current_;
+};
+
 }  // namespace
 
 bool TakePoUnits(PoDocument& document, std::vector<ExchangeUnit>& units, ExchangeProblem& problem) {
@@ -729,21 +772,27 @@ bool TakePoUnits(PoDocument& document, std::vector<ExchangeUnit>& units, Exchang
     std::size_t count = 0;
     for (const PoEntry& entry : document.entries) count += entry.IsUnit();
     units.reserve(count);
-    return EachUnit(document, problem, [&](ExchangeUnit&& unit) { units.push_back(std::move(unit)); },
+    return EachUnit(document, problem, [&](std::size_t, ExchangeUnit&& unit) { units.push_back(std::move(unit)); },
                     &document.entries);
 }
 
 bool ForEachPoUnit(const PoDocument& document, ExchangeProblem& problem,
                    const std::function<void(ExchangeUnit&&)>& take) {
-    return EachUnit(document, problem, take, nullptr);
+    return EachUnit(document, problem, [&](std::size_t, ExchangeUnit&& unit) { take(std::move(unit)); }, nullptr);
+}
+
+std::unique_ptr<UnitFile> OpenPoUnits(std::string_view bytes, ExchangeProblem& problem) {
+    auto units = std::make_unique<PoUnits>();
+    if (!units->Parse(bytes, problem)) return nullptr;
+    return units;
 }
 
 namespace {
 
 // `letGo`: the document's own entries, each let go once its unit is made
 // (the keys in `seen` are views into the file, not into entries); null to
-// keep them.
-bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::function<void(ExchangeUnit&&)>& take,
+// keep them. `take` gets each unit with its entry's number.
+bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const NumberedTake& take,
               std::deque<PoEntry>* letGo) {
     // The keys met so far and their lines, found through `seen`: kept as
     // columns (16 bytes a key, where a struct of a view and a line takes 24).
@@ -797,28 +846,35 @@ bool EachUnit(const PoDocument& document, ExchangeProblem& problem, const std::f
             if (!textresgen::Utf8ToValues(entry.rare->msgstrs[i], values, bad))
                 return fail(entry.rare->lines[i], "the msgstr[" + std::to_string(i) + "] is not UTF-8");
         ExchangeUnit unit;
-        unit.key = key;
-        unit.source = entry.Msgid();
-        unit.target = entry.Msgstr();
-        unit.line = entry.keyLine;
-        unit.targetLine = entry.msgstrLine;
-        unit.translate = !entry.HasFlag(kReadOnlyFlag);
-        if (entry.hasPrevious)
-            unit.previous = std::make_unique<const PreviousText>(PreviousText{
-                    entry.hasPreviousContext && entry.PreviousContext() != key ? std::string(entry.PreviousContext())
-                                                                             : std::string(),
-                    std::string(entry.PreviousMsgid())});
-        if (entry.hasPlural) {
-            unit.plural = true;
-            unit.sourcePlural = entry.MsgidPlural();
-            if (!plurals.Assign(entry, unit, problem)) return false;
-            unit.state = PluralState(unit, entry.HasFlag("fuzzy"));
-        } else if (entry.Msgstr().empty())
-            unit.state = entry.Msgid().empty() ? UnitState::Translated : UnitState::Untranslated;
-        else
-            unit.state = entry.HasFlag("fuzzy") ? UnitState::NeedsReview : UnitState::Translated;
-        take(std::move(unit));
+        if (!MakeUnit(entry, key, plurals, unit, problem)) return false;
+        take(e, std::move(unit));
     }
+    return true;
+}
+
+// The unit of an entry whose key and texts were found usable.
+bool MakeUnit(const PoEntry& entry, std::string_view key, PoPlurals& plurals, ExchangeUnit& unit,
+              ExchangeProblem& problem) {
+    unit.key = key;
+    unit.source = entry.Msgid();
+    unit.target = entry.Msgstr();
+    unit.line = entry.keyLine;
+    unit.targetLine = entry.msgstrLine;
+    unit.translate = !entry.HasFlag(kReadOnlyFlag);
+    if (entry.hasPrevious)
+        unit.previous = std::make_unique<const PreviousText>(PreviousText{
+                entry.hasPreviousContext && entry.PreviousContext() != key ? std::string(entry.PreviousContext())
+                                                                         : std::string(),
+                std::string(entry.PreviousMsgid())});
+    if (entry.hasPlural) {
+        unit.plural = true;
+        unit.sourcePlural = entry.MsgidPlural();
+        if (!plurals.Assign(entry, unit, problem)) return false;
+        unit.state = PluralState(unit, entry.HasFlag("fuzzy"));
+    } else if (entry.Msgstr().empty())
+        unit.state = entry.Msgid().empty() ? UnitState::Translated : UnitState::Untranslated;
+    else
+        unit.state = entry.HasFlag("fuzzy") ? UnitState::NeedsReview : UnitState::Translated;
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "l10n/base_file.h"
 #include "l10n/exchange_unit.h"
 #include "l10n/file_io.h"
+#include "l10n/unit_file.h"
 
 // gettext PO files: read, written and merged by this code. A unit's key is
 // its msgctxt; the dotted name is also written as its "#:" reference, so
@@ -161,6 +162,11 @@ bool TakePoUnits(PoDocument& document, std::vector<ExchangeUnit>& units, Exchang
 // them all.
 bool ForEachPoUnit(const PoDocument& document, ExchangeProblem& problem,
                    const std::function<void(ExchangeUnit&&)>& take);
+
+// The file's units, made from its entries whenever they are asked for
+// (see UnitFile), with the checks of TakePoUnits; null with the problem
+// when it does not parse.
+std::unique_ptr<UnitFile> OpenPoUnits(std::string_view bytes, ExchangeProblem& problem);
 
 // A new PO file, written unit by unit: the header, then one entry per unit,
 // each appended to `out`, which the caller may take and empty between
