@@ -11,6 +11,7 @@
 #include "cli/input_file.h"
 #include "definition/definition_file.h"
 #include "definition/plural_message.h"
+#include "runtime/plural_rules.h"
 #include "text/file_problem.h"
 #include "text/memory_bytes.h"
 #include "text/platform_file.h"
@@ -125,21 +126,20 @@ bool BaseReader::Add(const textresgen::NumberedLine& line, Notes& notes, Exchang
     }
     const bool decoded = DecodeText(definition.name, definition.text, values_, text_, why_);
     const std::string_view source =
-            decoded ? base_.texts.Keep(text_)
-                    : base_.texts.Keep(std::string_view(reinterpret_cast<const char*>(definition.text.data()),
-                                                        definition.text.size() * sizeof(char16_t)));
+            decoded ? std::string_view(text_)
+                    : std::string_view(reinterpret_cast<const char*>(definition.text.data()),
+                                       definition.text.size() * sizeof(char16_t));
     const auto id = static_cast<std::uint32_t>(base_.units.size());
     const std::uint32_t found = byKey_.InsertGrowing(id, key_, KeyOfUnit{base_});
     if (found != KeyIndex::kNone) {  // a repeated name: the last text is the one kept
         BaseUnit& unit = base_.units[found];
-        unit.SetSource(source);
+        unit.SetTexts(base_.texts, key_, source);
         unit.line = static_cast<std::uint32_t>(line.number);
         undecoded_[found] = !decoded;
         return true;
     }
     BaseUnit unit;
-    unit.SetKey(base_.texts.Keep(key_));
-    unit.SetSource(source);
+    unit.SetTexts(base_.texts, key_, source);
     unit.line = static_cast<std::uint32_t>(line.number);
     unit.translate = !notes.doNotTranslate;
     if (!notes.lines.empty()) {
@@ -215,14 +215,25 @@ void GroupPlurals(BaseFile& base) {
         bool hasSubgroups = false;
         bool plural = false;  // a plural message
     };
-    // Group names are views of their members' keys.
+    // Group names are views of their members' keys. Only a group with a
+    // member named after a category can be a plural message: those are
+    // found first, so that a base of many groups and few plurals does not
+    // hold a table of all its groups.
     std::unordered_map<std::string_view, Group> isPlural;
     for (const BaseUnit& unit : base.units) {
+        const std::size_t dot = unit.Key().rfind('.');
+        if (dot != std::string_view::npos &&
+            textresgen::plural::CategoryIndex(unit.Key().substr(dot + 1)) != textresgen::plural::kNoCategory)
+            isPlural.emplace(unit.Key().substr(0, dot), Group{});
+    }
+    if (isPlural.empty()) return;
+    for (const BaseUnit& unit : base.units) {
         for (std::size_t dot = unit.Key().find('.'); dot != std::string_view::npos; dot = unit.Key().find('.', dot + 1)) {
+            const auto group = isPlural.find(unit.Key().substr(0, dot));
+            if (group == isPlural.end()) continue;
             const std::string_view rest = unit.Key().substr(dot + 1);
-            Group& group = isPlural[unit.Key().substr(0, dot)];
-            if (rest.find('.') != std::string_view::npos) group.hasSubgroups = true;
-            else group.members.Add(rest);
+            if (rest.find('.') != std::string_view::npos) group->second.hasSubgroups = true;
+            else group->second.members.Add(rest);
         }
     }
     for (auto& [name, group] : isPlural)
@@ -247,7 +258,7 @@ void GroupPlurals(BaseFile& base) {
         const auto [at, inserted] = groupAt.emplace(group->first, units.size());
         if (inserted) {
             BaseUnit merged;
-            merged.SetKey(group->first);
+            merged.SetTexts(base.texts, group->first, {});
             merged.plural = true;
             if (!unit.Notes().empty()) merged.MutableParts().notes = unit.Notes();
             merged.translate = unit.translate;
@@ -262,7 +273,7 @@ void GroupPlurals(BaseFile& base) {
         if (!unit.plural) continue;
         const BaseForm* one = unit.Form("one");
         const BaseForm& other = *unit.Form("other");  // every plural message has it
-        unit.SetSource(one ? one->source : other.source);
+        unit.SetTexts(base.texts, unit.Key(), one ? one->source : other.source);
         unit.MutableParts().sourcePlural = other.source;
     }
     base.units = std::move(units);

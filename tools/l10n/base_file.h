@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -25,21 +26,22 @@ struct BaseForm {
     std::size_t line = 0;
 };
 
-// One name of a base file. Its texts are views into the BaseFile's arena,
-// kept as pointers and 32-bit sizes apart; what only some units have
-// (notes, plural parts) stands out of line, so that a plain unit is 40
-// bytes: a base may have millions.
+// One name of a base file. Its name and text stand one after the other in
+// the BaseFile's arena, seen through one pointer and two 32-bit sizes; what
+// only some units have (notes, plural parts) stands out of line, so that a
+// plain unit is 32 bytes: a base may have millions.
 struct BaseUnit {
-    std::string_view Key() const { return {key_, keySize_}; }  // the dotted name, UTF-8
+    std::string_view Key() const { return {texts_, keySize_}; }  // the dotted name, UTF-8
     // The text the literal body denotes, UTF-8 (may hold U+0000).
-    std::string_view Source() const { return {source_, sourceSize_}; }
-    // Each below 4 GiB (ReadBaseFile refuses longer ones).
-    void SetKey(std::string_view key) {
-        key_ = key.data();
+    std::string_view Source() const { return {texts_ + keySize_, sourceSize_}; }
+    // Copies both into `arena`, each below 4 GiB (ReadBaseFile refuses
+    // longer ones).
+    void SetTexts(textresgen::Arena<char>& arena, std::string_view key, std::string_view source) {
+        char* kept = arena.Reserve(key.size() + source.size());
+        std::copy(key.begin(), key.end(), kept);
+        std::copy(source.begin(), source.end(), kept + key.size());
+        texts_ = kept;
         keySize_ = static_cast<std::uint32_t>(key.size());
-    }
-    void SetSource(std::string_view source) {
-        source_ = source.data();
         sourceSize_ = static_cast<std::uint32_t>(source.size());
     }
 
@@ -70,8 +72,7 @@ struct BaseUnit {
     Parts& MutableParts();
 
 private:
-    const char* key_ = nullptr;
-    const char* source_ = nullptr;
+    const char* texts_ = nullptr;
     std::uint32_t keySize_ = 0;
     std::uint32_t sourceSize_ = 0;
     std::unique_ptr<Parts> parts_;
