@@ -1,5 +1,6 @@
 #include "l10n/base_file.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -143,8 +144,15 @@ bool BaseReader::Add(const textresgen::NumberedLine& line, Notes& notes, Exchang
     unit.line = static_cast<std::uint32_t>(line.number);
     unit.translate = !notes.doNotTranslate;
     if (!notes.lines.empty()) {
-        std::vector<std::string_view>& kept = unit.MutableParts().notes;
-        for (const std::string& note : notes.lines) kept.push_back(base_.texts.Keep(note));
+        std::size_t size = 0;
+        for (const std::string& note : notes.lines) size += note.size() + 1;
+        char* joined = base_.texts.Reserve(size);
+        char* at = joined;
+        for (const std::string& note : notes.lines) {
+            at = std::copy(note.begin(), note.end(), at);
+            *at++ = '\n';
+        }
+        unit.MutableParts().notes = NoteLines(std::string_view(joined, size));
     }
     base_.units.push_back(std::move(unit));
     undecoded_.push_back(!decoded);
@@ -274,7 +282,6 @@ void GroupPlurals(BaseFile& base) {
         const BaseForm* one = unit.Form("one");
         const BaseForm& other = *unit.Form("other");  // every plural message has it
         unit.SetTexts(base.texts, unit.Key(), one ? one->source : other.source);
-        unit.MutableParts().sourcePlural = other.source;
     }
     base.units = std::move(units);
 }
@@ -285,9 +292,12 @@ namespace {
 const BaseUnit::Parts kNoParts;
 }  // namespace
 
-const std::vector<std::string_view>& BaseUnit::Notes() const { return (parts_ ? *parts_ : kNoParts).notes; }
+NoteLines BaseUnit::Notes() const { return parts_ ? parts_->notes : NoteLines(); }
 
-std::string_view BaseUnit::SourcePlural() const { return parts_ ? parts_->sourcePlural : std::string_view(); }
+std::string_view BaseUnit::SourcePlural() const {
+    const BaseForm* other = plural ? Form("other") : nullptr;
+    return other ? other->source : std::string_view();
+}
 
 const std::vector<BaseForm>& BaseUnit::Forms() const { return (parts_ ? *parts_ : kNoParts).forms; }
 
@@ -324,7 +334,7 @@ ExchangeUnit UntranslatedUnit(const BaseUnit& unit) {
     ExchangeUnit fresh;
     fresh.key = unit.Key();
     fresh.source = unit.Source();
-    fresh.notes.assign(unit.Notes().begin(), unit.Notes().end());
+    for (const std::string_view note : unit.Notes()) fresh.notes.emplace_back(note);
     fresh.translate = unit.translate;
     fresh.plural = unit.plural;
     fresh.sourcePlural = unit.SourcePlural();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,12 +18,49 @@
 // it: one unit per name, in the order of the names' first definitions.
 namespace textresl10n {
 
+// The comment lines above a name, kept as one text in the arena, each line
+// ended by LF (a note is one line: it holds no control character), so that
+// a name with notes costs one view, not a list.
+class NoteLines {
+public:
+    NoteLines() = default;
+    explicit NoteLines(std::string_view joined) : joined_(joined) {}
+
+    class iterator {
+    public:
+        explicit iterator(std::string_view rest) : rest_(rest) {}
+        std::string_view operator*() const { return rest_.substr(0, rest_.find('\n')); }
+        iterator& operator++() {
+            rest_.remove_prefix(rest_.find('\n') + 1);
+            return *this;
+        }
+        bool operator==(const iterator& other) const { return rest_.data() == other.rest_.data(); }
+        bool operator!=(const iterator& other) const { return !(*this == other); }
+
+        using iterator_category = std::input_iterator_tag;
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const std::string_view*;
+        using reference = std::string_view;
+
+    private:
+        std::string_view rest_;
+    };
+    iterator begin() const { return iterator(joined_); }
+    iterator end() const { return iterator(joined_.substr(joined_.size())); }
+    bool empty() const { return joined_.empty(); }
+    std::string_view Joined() const { return joined_; }
+
+private:
+    std::string_view joined_;
+};
+
 // One member of a plural group: its category and text. The texts are views
 // into the arena of the BaseFile that holds the unit.
 struct BaseForm {
-    std::string_view category;            // zero one two few many other
-    std::string_view source;              // UTF-8 (may hold U+0000)
-    std::vector<std::string_view> notes;  // comment lines directly above it
+    std::string_view category;  // zero one two few many other
+    std::string_view source;    // UTF-8 (may hold U+0000)
+    NoteLines notes;            // comment lines directly above it
     std::size_t line = 0;
 };
 
@@ -57,15 +95,14 @@ struct BaseUnit {
     bool plural = false;
 
     // Comment lines directly above the first definition.
-    const std::vector<std::string_view>& Notes() const;
+    NoteLines Notes() const;
     std::string_view SourcePlural() const;
     const std::vector<BaseForm>& Forms() const;
     // The member of a category; null when the group has none.
     const BaseForm* Form(std::string_view category) const;
 
     struct Parts {
-        std::vector<std::string_view> notes;
-        std::string_view sourcePlural;
+        NoteLines notes;
         std::vector<BaseForm> forms;
     };
     // The out-of-line parts, made when first asked for.
