@@ -4,7 +4,7 @@
 #include "codec/literal_body.h"
 #include "fuzz/pipeline_properties.h"
 #include "l10n/base_comparison.h"
-#include "l10n/operations.h"
+#include "l10n/import.h"
 #include "runtime/plural_rules.h"
 
 namespace textresl10n::properties {

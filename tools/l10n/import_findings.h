@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "check/file_check.h"
-#include "l10n/operations.h"
+#include "l10n/import.h"
 
 namespace textresl10n {
 
