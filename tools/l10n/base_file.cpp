@@ -189,101 +189,127 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
         return false;
     }
     base.units.clear();
-    BaseReader units(base);
-    Notes pending;
-    textresgen::NumberedLine line;
-    while (reader.Next(line)) {
-        if (!line.definition.isEntry) {
-            WideString comment;
-            std::string note;
-            if (!CommentText(line.line, comment)) pending = Notes{};
-            else if (!NoteText(comment, note)) continue;
-            else if (note == kDoNotTranslate) pending.doNotTranslate = true;
-            else pending.lines.push_back(std::move(note));
-            continue;
+    {
+        BaseReader units(base);  // its index goes before the plural messages are grouped
+        Notes pending;
+        textresgen::NumberedLine line;
+        while (reader.Next(line)) {
+            if (!line.definition.isEntry) {
+                WideString comment;
+                std::string note;
+                if (!CommentText(line.line, comment)) pending = Notes{};
+                else if (!NoteText(comment, note)) continue;
+                else if (note == kDoNotTranslate) pending.doNotTranslate = true;
+                else pending.lines.push_back(std::move(note));
+                continue;
+            }
+            if (!units.Add(line, pending, error)) return false;
+            pending = Notes{};
         }
-        if (!units.Add(line, pending, error)) return false;
-        pending = Notes{};
+        if (reader.ReadFailed()) {
+            error.message = reader.Problem();
+            return false;
+        }
+        if (!units.Finish(error)) return false;
     }
-    if (reader.ReadFailed()) {
-        error.message = reader.Problem();
-        return false;
-    }
-    if (!units.Finish(error)) return false;
+    reader.Close();
     GroupPlurals(base);
     return true;
 }
 
 // Groups the members of each plural message (definition/plural_message.h)
-// into one unit. Any other group's members, a group of category names
-// without `other` among them, stay units of their own.
+// into one unit, in place: the message takes its first member's place, the
+// other units keep their order. Any other group's members, a group of
+// category names without `other` among them, stay units of their own.
 void GroupPlurals(BaseFile& base) {
+    // Only a group with a member named after a category can be a plural
+    // message: those are found first, in a table of 4 bytes a slot over
+    // their names (views of their members' keys), so that a base of many
+    // groups and few plurals holds no table of all its groups.
     struct Group {
         textresgen::PluralGroupMembers members;
+        std::uint32_t at = KeyIndex::kNone;  // where its unit stands once made
+        std::uint32_t forms = 0;
         bool hasSubgroups = false;
         bool plural = false;  // a plural message
     };
-    // Group names are views of their members' keys. Only a group with a
-    // member named after a category can be a plural message: those are
-    // found first, so that a base of many groups and few plurals does not
-    // hold a table of all its groups.
-    std::unordered_map<std::string_view, Group> isPlural;
+    std::vector<std::string_view> names;
+    std::vector<Group> groups;
+    KeyIndex index(0);
+    const auto nameOf = [&names](std::uint32_t i) { return names[i]; };
+    const auto groupOf = [&](std::string_view name) { return index.Find(name, nameOf); };
     for (const BaseUnit& unit : base.units) {
         const std::size_t dot = unit.Key().rfind('.');
-        if (dot != std::string_view::npos &&
-            textresgen::plural::CategoryIndex(unit.Key().substr(dot + 1)) != textresgen::plural::kNoCategory)
-            isPlural.emplace(unit.Key().substr(0, dot), Group{});
+        if (dot == std::string_view::npos ||
+            textresgen::plural::CategoryIndex(unit.Key().substr(dot + 1)) == textresgen::plural::kNoCategory)
+            continue;
+        const std::string_view name = unit.Key().substr(0, dot);
+        if (index.InsertGrowing(static_cast<std::uint32_t>(names.size()), name, nameOf) != KeyIndex::kNone) continue;
+        names.push_back(name);
+        groups.emplace_back();
     }
-    if (isPlural.empty()) return;
+    if (groups.empty()) return;
     for (const BaseUnit& unit : base.units) {
         for (std::size_t dot = unit.Key().find('.'); dot != std::string_view::npos; dot = unit.Key().find('.', dot + 1)) {
-            const auto group = isPlural.find(unit.Key().substr(0, dot));
-            if (group == isPlural.end()) continue;
+            const std::uint32_t g = groupOf(unit.Key().substr(0, dot));
+            if (g == KeyIndex::kNone) continue;
             const std::string_view rest = unit.Key().substr(dot + 1);
-            if (rest.find('.') != std::string_view::npos) group->second.hasSubgroups = true;
-            else group->second.members.Add(rest);
+            if (rest.find('.') != std::string_view::npos) {
+                groups[g].hasSubgroups = true;
+            } else {
+                groups[g].members.Add(rest);
+                ++groups[g].forms;
+            }
         }
-    }
-    for (auto& [name, group] : isPlural)
-        group.plural = group.members.Kind(group.hasSubgroups) == textresgen::PluralGroupKind::PluralMessage;
-    for (const BaseUnit& unit : base.units) {  // a name that is also a group's is no plural group
-        const auto found = isPlural.find(unit.Key());
-        if (found != isPlural.end()) found->second.plural = false;
     }
     bool any = false;
-    for (const auto& group : isPlural) any = any || group.second.plural;
+    for (Group& group : groups) {
+        group.plural = group.members.Kind(group.hasSubgroups) == textresgen::PluralGroupKind::PluralMessage;
+        any = any || group.plural;
+    }
     if (!any) return;
-    std::vector<BaseUnit> units;
-    units.reserve(base.units.size());
-    std::unordered_map<std::string_view, std::size_t> groupAt;
-    for (BaseUnit& unit : base.units) {
+    for (const BaseUnit& unit : base.units) {  // a name that is also a group's is no plural group
+        const std::uint32_t g = groupOf(unit.Key());
+        if (g != KeyIndex::kNone) groups[g].plural = false;
+    }
+
+    std::size_t kept = 0;  // units [0, kept) are the grouped file's so far
+    for (std::size_t i = 0; i < base.units.size(); ++i) {
+        BaseUnit& unit = base.units[i];
         const std::size_t dot = unit.Key().rfind('.');
-        const auto group = dot == std::string_view::npos ? isPlural.end() : isPlural.find(unit.Key().substr(0, dot));
-        if (group == isPlural.end() || !group->second.plural) {
-            units.push_back(std::move(unit));
+        const std::uint32_t g = dot == std::string_view::npos ? KeyIndex::kNone : groupOf(unit.Key().substr(0, dot));
+        if (g == KeyIndex::kNone || !groups[g].plural) {
+            if (kept != i) base.units[kept] = std::move(unit);
+            ++kept;
             continue;
         }
-        const auto [at, inserted] = groupAt.emplace(group->first, units.size());
-        if (inserted) {
+        // Views into the arena: they outlive the unit, which the message's
+        // own unit may take the place of.
+        const BaseForm form{unit.Key().substr(dot + 1), unit.Source(), unit.Notes(), unit.line};
+        const bool translate = unit.translate;
+        Group& group = groups[g];
+        if (group.at == KeyIndex::kNone) {
             BaseUnit merged;
-            merged.SetTexts(base.texts, group->first, {});
+            merged.SetTexts(base.texts, names[g], {});
             merged.plural = true;
-            if (!unit.Notes().empty()) merged.MutableParts().notes = unit.Notes();
-            merged.translate = unit.translate;
+            if (!form.notes.empty()) merged.MutableParts().notes = form.notes;
+            merged.translate = translate;
             merged.line = unit.line;
-            units.push_back(std::move(merged));
+            merged.MutableParts().forms.reserve(group.forms);
+            group.at = static_cast<std::uint32_t>(kept);
+            base.units[kept++] = std::move(merged);
         }
-        BaseUnit& merged = units[at->second];
-        merged.translate = merged.translate && unit.translate;
-        merged.MutableParts().forms.push_back({unit.Key().substr(dot + 1), unit.Source(), unit.Notes(), unit.line});
+        BaseUnit& merged = base.units[group.at];
+        merged.translate = merged.translate && translate;
+        merged.MutableParts().forms.push_back(form);
     }
-    for (BaseUnit& unit : units) {
+    base.units.erase(base.units.begin() + static_cast<std::ptrdiff_t>(kept), base.units.end());
+    for (BaseUnit& unit : base.units) {
         if (!unit.plural) continue;
         const BaseForm* one = unit.Form("one");
         const BaseForm& other = *unit.Form("other");  // every plural message has it
         unit.SetTexts(base.texts, unit.Key(), one ? one->source : other.source);
     }
-    base.units = std::move(units);
 }
 
 }  // namespace

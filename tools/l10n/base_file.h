@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -118,8 +119,10 @@ private:
 // Every text is held once, as UTF-8, in one arena; a check that needs its
 // characters decodes it where it looks (textresgen::Utf8ToValues). A large
 // base is then near the size of its file in memory.
+// The units stand in a deque, which grows without moving them: a vector
+// would hold its old and new copies at once each time it grows.
 struct BaseFile {
-    std::vector<BaseUnit> units;
+    std::deque<BaseUnit> units;
     textresgen::Arena<char> texts;  // what the units' views show
 };
 

@@ -447,8 +447,8 @@ ImportResult WriteImport(UnitFile& file, const BaseFile* base, textresgen::ByteS
     const bool read = file.ForEach(problem, [&](std::uint32_t number, const ExchangeUnit& unit) {
         CheckUnitOwnRules(unit, fileCategories, result.errors);
         if (!base) return;
-        if (const BaseUnit* current = byKey->Find(unit.key))
-            numberOf[static_cast<std::size_t>(current - base->units.data())] = number;
+        if (const std::uint32_t current = byKey->FindNumber(unit.key); current != KeyIndex::kNone)
+            numberOf[current] = number;
         else
             result.AddWarning(Warning(unit.targetLine, Quoted(unit.key) + " is not in the base; left out"));
     });

@@ -82,6 +82,8 @@ public:
         const std::uint32_t i = index_.Find(key, KeyOf());
         return i == KeyIndex::kNone ? nullptr : &base_.units[i];
     }
+    // Its number in the base; KeyIndex::kNone when the base has none.
+    std::uint32_t FindNumber(std::string_view key) const { return index_.Find(key, KeyOf()); }
 
 private:
     struct KeyOfUnit {

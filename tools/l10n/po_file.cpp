@@ -960,10 +960,10 @@ EntriesInBase MatchEntries(const PoDocument& document, const BaseFile& base) {
     for (std::size_t e = 0; e < document.entries.size(); ++e) {
         const PoEntry& entry = document.entries[e];
         if (!entry.IsUnit() || !EntryKeyView(document, entry, match.keys[e])) continue;
-        const BaseUnit* found = inBase.Find(match.keys[e]);
-        if (!found || found->plural != entry.hasPlural) continue;
-        match.baseOf[e] = found;
-        match.held[static_cast<std::size_t>(found - base.units.data())] = true;
+        const std::uint32_t number = inBase.FindNumber(match.keys[e]);
+        if (number == KeyIndex::kNone || base.units[number].plural != entry.hasPlural) continue;
+        match.baseOf[e] = &base.units[number];
+        match.held[number] = true;
     }
     return match;
 }
@@ -1099,8 +1099,9 @@ NewUnits PlaceNewUnits(const PoDocument& document, const BaseFile& base, const E
     NewUnits placed;
     std::vector<const BaseUnit*> added;
     const BaseUnit* anchor = nullptr;
-    for (const BaseUnit& unit : base.units) {
-        if (match.held[static_cast<std::size_t>(&unit - base.units.data())]) {
+    for (std::size_t i = 0; i < base.units.size(); ++i) {
+        const BaseUnit& unit = base.units[i];
+        if (match.held[i]) {
             anchor = &unit;
             continue;
         }
