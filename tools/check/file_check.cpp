@@ -1,6 +1,9 @@
 #include "check/file_check.h"
 
-#include <map>
+#include <algorithm>
+#include <iterator>
+#include <utility>
+#include <vector>
 #include <memory>
 
 #include "check/line_findings.h"
@@ -14,6 +17,8 @@
 #include "codec/literal_body.h"
 #include "definition/definition_file.h"
 #include "definition/definition_line.h"
+#include "definition/plural_message.h"
+#include "text/arena.h"
 #include "runtime/plural_rules.h"
 #include "text/file_problem.h"
 #include "text/memory_bytes.h"
@@ -68,17 +73,21 @@ class PluralFormChecker {
 public:
     PluralFormChecker(const FileCheck& result, LineFindings& findings) : result_(result), findings_(findings) {}
 
-    // The text of a member that may be a plural form; a later definition
-    // replaces it, as it does for the generator.
+    // The text of a member that may be a plural form, as the line has it
+    // (decoded only when its message is checked, so that a file of many
+    // plural messages holds each text once, not a list of characters); a
+    // later definition replaces it, as it does for the generator.
     void KeepFormText(GroupId group, WideStringView member, WideStringView text) {
-        if (!IsCategoryName(member)) return;
-        FormText& form = formTexts_[{group, WideString(member)}];
-        form.values.clear();
-        textresgen::LiteralProblem problem;
-        form.decoded = textresgen::DecodeLiteralBody(text, form.values, problem);
+        const std::size_t category = textresgen::PluralCategoryOf(member);
+        if (category == textresgen::plural::kNoCategory) return;
+        forms_.push_back({group, static_cast<unsigned char>(category), texts_.Keep(text)});
     }
 
     void CheckPluralMessages() {
+        // By message and category, each one's last definition last.
+        std::stable_sort(forms_.begin(), forms_.end(), [](const FormText& a, const FormText& b) {
+            return a.group != b.group ? a.group < b.group : a.category < b.category;
+        });
         const DefinitionIndex& index = result_.index;
         for (const PluralGroup& plural : FindPluralGroups(index)) {
             if (!plural.isMessage) {
@@ -95,15 +104,14 @@ public:
                 continue;
             }
             const PluralGroup::Member* other = plural.Find("other");
-            const FormText& reference = formTexts_.at({plural.group, u"other"});
-            if (!reference.decoded) continue;  // its own finding says why
+            textresgen::LiteralValues reference, values;
+            if (!Decoded(plural.group, "other", reference)) continue;  // its own finding says why
             for (const PluralGroup::Member& member : plural.members) {
                 if (member.category == "other") continue;
                 const WideString name(member.category.begin(), member.category.end());
-                const FormText& form = formTexts_.at({plural.group, name});
-                if (!form.decoded) continue;
+                if (!Decoded(plural.group, member.category, values)) continue;
                 for (const std::string& problem :
-                     textresgen::ComparePluralForm(reference.values, form.values,
+                     textresgen::ComparePluralForm(reference, values,
                                                    textresgen::plural::TakesOneCount(std::nullopt, member.category))) {
                     findings_.AddAfterwards(member.line, Severity::Error, Subject::Text,
                                             "text of " + Quoted(index.FullName(plural.group, name)) + ": " +
@@ -116,13 +124,31 @@ public:
 
 private:
     struct FormText {
-        bool decoded = false;
-        textresgen::LiteralValues values;
+        GroupId group;
+        unsigned char category;  // an index into plural::kCategoryNames
+        WideStringView text;     // in texts_
     };
+
+    // The characters of a member's last definition (sorted forms_); false
+    // when its text is no valid literal body.
+    bool Decoded(GroupId group, std::string_view categoryName, textresgen::LiteralValues& values) const {
+        const auto category = static_cast<unsigned char>(textresgen::plural::CategoryIndex(categoryName));
+        const auto end = std::upper_bound(forms_.begin(), forms_.end(), std::make_pair(group, category),
+                                          [](const std::pair<GroupId, unsigned char>& key, const FormText& form) {
+                                              return key.first != form.group ? key.first < form.group
+                                                                             : key.second < form.category;
+                                          });
+        values.clear();
+        if (end == forms_.begin() || std::prev(end)->group != group || std::prev(end)->category != category)
+            return false;  // not kept (every member of a plural message is)
+        textresgen::LiteralProblem problem;
+        return textresgen::DecodeLiteralBody(std::prev(end)->text, values, problem);
+    }
 
     const FileCheck& result_;
     LineFindings& findings_;
-    std::map<std::pair<GroupId, WideString>, FormText> formTexts_;
+    std::vector<FormText> forms_;
+    textresgen::Arena<char16_t> texts_;
 };
 
 // Checks the lines of one file in order and collects the findings: the
