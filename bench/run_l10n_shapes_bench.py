@@ -13,6 +13,7 @@ Shapes:
   translated    the same names, every msgstr filled in
   plural        a plural message per name (`P<i>.one`, `P<i>.other`), the
                 PO's entries with msgid_plural and two msgstr[n]
+  mixed         translated names with a plural message every 20th
   groups        `G<i>.K=T<i>`: a group per name (base only)
   notes         a comment line above every name (base only)
 
@@ -54,6 +55,15 @@ def make_shape(shape, units, work):
             f'msgctxt "P{i}"\nmsgid "%d file"\nmsgid_plural "%d files {i}"\n'
             f'msgstr[0] "%d Datei"\nmsgstr[1] "%d Dateien {i}"\n\n' for i in r))
         return True
+    if shape == "mixed":
+        plural = lambda i: i % 20 == 0
+        write(base, "".join(f"P{i}.one=%d file\nP{i}.other=%d files {i}\n" if plural(i) else f"M.K{i}=T{i}\n"
+                            for i in r), mark=True)
+        write(po, PO_HEADER + "".join(
+            f'msgctxt "P{i}"\nmsgid "%d file"\nmsgid_plural "%d files {i}"\n'
+            f'msgstr[0] "%d Datei"\nmsgstr[1] "%d Dateien {i}"\n\n' if plural(i) else
+            f'msgctxt "M.K{i}"\nmsgid "T{i}"\nmsgstr "Ü{i}"\n\n' for i in r))
+        return True
     if shape == "groups":
         write(base, "".join(f"G{i}.K=T{i}\n" for i in r), mark=True)
         return False
@@ -81,7 +91,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("program")
     parser.add_argument("--units", type=int, default=1000000)
-    parser.add_argument("--shapes", default="untranslated,translated,plural,groups,notes")
+    parser.add_argument("--shapes", default="untranslated,translated,plural,mixed,groups,notes")
     parser.add_argument("--keep", help="write the files here and keep them")
     args = parser.parse_args()
     program = os.path.abspath(args.program)
