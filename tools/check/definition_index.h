@@ -2,10 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
+#include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
+#include "text/arena.h"
+#include "text/key_index.h"
 #include "text/wide_string.h"
 
 namespace textrescheck {
@@ -24,8 +27,8 @@ public:
 
     struct Group {
         GroupId parent;
-        const WideString* name;  // owned by the index
-        std::size_t line;        // where it first appeared
+        WideStringView name;  // held by the index
+        std::size_t line;     // where it first appeared
     };
     struct Entry {
         std::size_t firstLine;
@@ -59,10 +62,11 @@ public:
     const Group& GroupAt(GroupId id) const { return groups_[id]; }
     std::size_t GroupCount() const { return groups_.size(); }
 
-    // Calls visit(group, name, entry) for every entry.
+    // Calls visit(group, name, entry) for every entry, by group id, then by
+    // name (UTF-16 units).
     template <typename Visit>
     void ForEachEntry(Visit visit) const {
-        for (const auto& [key, entry] : entries_) visit(key.scope, WideStringView(key.name), entry);
+        for (const EntryRecord* record : EntriesInOrder()) visit(record->scope, record->name, record->entry);
     }
 
     // The dotted path of a group ("Menu.Sub"), or of an entry in it.
@@ -70,26 +74,41 @@ public:
     WideString FullName(GroupId group, WideStringView entry) const;
 
 private:
-    struct Key {
-        GroupId scope;
-        WideString name;
-    };
-    struct KeyView {
+    // A member's name in its group, the key of both tables.
+    struct ScopedName {
         GroupId scope;
         WideStringView name;
+        bool operator==(const ScopedName& other) const { return scope == other.scope && name == other.name; }
     };
-    struct KeyLess {
-        using is_transparent = void;
-        template <typename A, typename B>
-        bool operator()(const A& a, const B& b) const {
-            if (a.scope != b.scope) return a.scope < b.scope;
-            return WideStringView(a.name) < WideStringView(b.name);
+    // Mixed so that the same name in many groups (each plural message's
+    // "one" and "other") does not fill neighbouring slots, which the
+    // table's linear probing would walk one by one.
+    struct ScopedNameHash {
+        std::size_t operator()(const ScopedName& key) const {
+            std::uint64_t h = std::hash<WideStringView>()(key.name) ^ (key.scope * 0x9E3779B97F4A7C15ull);
+            h ^= h >> 33;
+            h *= 0xFF51AFD7ED558CCDull;
+            h ^= h >> 33;
+            return static_cast<std::size_t>(h);
         }
     };
+    struct EntryRecord {
+        GroupId scope;
+        WideStringView name;
+        Entry entry;
+    };
+    std::vector<const EntryRecord*> EntriesInOrder() const;
 
+    // Names once each in one arena, groups and entries found through
+    // indexes of 4 bytes a slot: a file of millions of names costs about
+    // 60 bytes a name here (a map of strings took twice that).
+    textresgen::Arena<char16_t> names_;
     std::vector<Group> groups_;
-    std::map<Key, GroupId, KeyLess> groupLookup_;
-    std::map<Key, Entry, KeyLess> entries_;
+    std::vector<WideStringView> lastChildGroup_;  // by group: its subgroups' greatest name
+    std::vector<bool> hasEntries_;                // by group
+    textresgen::KeyIndex<ScopedName, ScopedNameHash> groupLookup_{0};  // group id - 1: the root is not in it
+    std::deque<EntryRecord> entries_;  // a deque: Entry pointers stay valid while it grows
+    textresgen::KeyIndex<ScopedName, ScopedNameHash> entryLookup_{0};
 };
 
 }  // namespace textrescheck

@@ -93,7 +93,7 @@ public:
             if (!plural.isMessage) {
                 std::string categories;
                 for (const PluralGroup::Member& member : plural.members)
-                    categories += (categories.empty() ? "" : ", ") + member.category;
+                    categories += (categories.empty() ? "" : ", ") + std::string(member.category);
                 findings_.AddAfterwards(plural.line, Severity::Warning, Subject::Name,
                                         "group " + Quoted(index.FullName(plural.group)) +
                                             " has only members named after plural categories (" + categories +

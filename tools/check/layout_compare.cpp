@@ -40,7 +40,7 @@ void ForEachAbsent(const DefinitionIndex& from, const DefinitionIndex& in, Found
         const DefinitionIndex::Group& group = from.GroupAt(id);
         const std::optional<GroupId> parent = match[group.parent];
         if (!parent) continue;
-        match[id] = in.FindGroup(*parent, *group.name);
+        match[id] = in.FindGroup(*parent, group.name);
         if (!match[id]) found(true, id, WideStringView());
     }
     from.ForEachEntry([&](GroupId group, WideStringView name, const DefinitionIndex::Entry&) {

@@ -86,7 +86,7 @@ void MemberNameChecker::CheckName(WideStringView segment, MemberRole role, Group
     member.name = segment;
     member.role = role;
     member.topLevel = group == DefinitionIndex::kRoot;
-    member.enclosingGroup = *index_.GroupAt(group).name;
+    member.enclosingGroup = index_.GroupAt(group).name;
     member.fullName = fullName;
     if (const auto verdict = JudgeMemberName(member))
         Report(verdict->severity, [&] { return DescribeNameProblem(member, *verdict); });

@@ -23,7 +23,7 @@ std::string Listed(const std::vector<std::string_view>& categories) {
 
 }  // namespace
 
-const PluralGroup::Member* PluralGroup::Find(const std::string& category) const {
+const PluralGroup::Member* PluralGroup::Find(std::string_view category) const {
     for (const Member& member : members)
         if (member.category == category) return &member;
     return nullptr;
@@ -58,7 +58,7 @@ std::vector<PluralGroup> FindPluralGroups(const DefinitionIndex& index) {
         }
         const std::size_t category = members.Add(name);
         if (category != textresgen::plural::kNoCategory)
-            current.members.push_back({std::string(textresgen::plural::kCategoryNames[category]), entry.lastLine});
+            current.members.push_back({textresgen::plural::kCategoryNames[category], entry.lastLine});
     });
     finish();
     std::sort(groups.begin(), groups.end(), [](const PluralGroup& a, const PluralGroup& b) { return a.line < b.line; });
@@ -73,7 +73,7 @@ std::vector<Diagnostic> CheckPluralLanguages(const DefinitionIndex& index, const
         for (const std::string& language : languages) {
             std::vector<std::string_view> missing;
             for (const std::string_view category : textresgen::plural::IntegerCategories(language))
-                if (!plural.Find(std::string(category))) missing.push_back(category);
+                if (!plural.Find(category)) missing.push_back(category);
             if (missing.empty()) continue;
             findings.push_back({plural.line,
                                 "plural message " + Quoted(index.FullName(plural.group)) + " has no " +

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "check/definition_index.h"
@@ -17,14 +18,14 @@ namespace textrescheck {
 // warns about.
 struct PluralGroup {
     struct Member {
-        std::string category;
-        std::size_t line;  // of the definition whose text the generator keeps
+        std::string_view category;  // one of plural::kCategoryNames
+        std::size_t line;           // of the definition whose text the generator keeps
     };
     DefinitionIndex::GroupId group;
     std::size_t line;              // where the group first appears
     std::vector<Member> members;   // by name
     bool isMessage = false;        // PluralGroupKind::PluralMessage
-    const Member* Find(const std::string& category) const;
+    const Member* Find(std::string_view category) const;
 };
 
 // The groups of category names of a file, plural messages or not, in the

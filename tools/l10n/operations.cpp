@@ -1,6 +1,7 @@
 #include "l10n/operations.h"
 
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -285,10 +286,11 @@ private:
 // Imports the units of the file at `path` into the definition at
 // options.output: written to the new file as it is made, checked there, and
 // put in place when nothing was wrong; then reports what it found.
-// The file and its bytes (`bytes`, which may be empty) are let go before
-// the check, which then has the memory they took.
-bool ImportInto(std::unique_ptr<UnitFile> file, std::string& bytes, const BaseFile* base, const std::string& path,
-                const Options& options, Reporter& err) {
+// Once the definition is written, `letGo` lets go of the inputs (the
+// file's units, its bytes, the base), so that the check has the memory
+// they took.
+bool ImportInto(UnitFile& file, const BaseFile* base, const std::function<void()>& letGo,
+                const std::string& path, const Options& options, Reporter& err) {
     ReplacingFile output(options.output);
     // Where the new file cannot be made, the definition is made in memory
     // all the same, so that the file's problems are told before that.
@@ -297,9 +299,8 @@ bool ImportInto(std::unique_ptr<UnitFile> file, std::string& bytes, const BaseFi
     const std::unique_ptr<textresgen::ByteSink> toFile = SinkInto(output);
     textresgen::ByteSink& out = output.Failed() ? static_cast<textresgen::ByteSink&>(memory) : *toFile;
     std::vector<UnitOrigin> origins;
-    ImportResult result = WriteImport(*file, base, out, origins);
-    file.reset();
-    std::string().swap(bytes);
+    ImportResult result = WriteImport(file, base, out, origins);
+    letGo();
     if (result.ok) CheckImport(out, origins, result);
     std::vector<UnitOrigin>().swap(origins);
     std::string().swap(held);
@@ -347,15 +348,26 @@ bool ImportFile(const Options& options, const ExchangeFormat& format, Reporter& 
                   ShownPath(options.output) + " is not written\n");
         return false;
     }
-    return ImportInto(std::move(file), bytes, options.base.empty() ? nullptr : &base, path, options, err);
+    UnitFile& units = *file;
+    const auto letGo = [&] {
+        file.reset();
+        std::string().swap(bytes);
+        base = BaseFile();
+    };
+    return ImportInto(units, options.base.empty() ? nullptr : &base, letGo, path, options, err);
 }
 
 bool ImportDefinitionFile(const Options& options, Reporter& err) {
     const std::string& path = options.files.front();
     BaseFile base, translation;
     if (!ReadBase(options.base, base, err) || !ReadBase(path, translation, err)) return false;
-    std::string none;
-    return ImportInto(std::make_unique<DefinitionUnits>(translation, base), none, &base, path, options, err);
+    auto units = std::make_unique<DefinitionUnits>(translation, base);
+    const auto letGo = [&] {
+        units.reset();
+        base = BaseFile();
+        translation = BaseFile();
+    };
+    return ImportInto(*units, &base, letGo, path, options, err);
 }
 
 bool PseudoFile(const Options& options, Reporter& err) {
