@@ -12,9 +12,8 @@ DefinitionIndex::DefinitionIndex() {
 
 DefinitionIndex::GroupId DefinitionIndex::AddGroup(GroupId parent, WideStringView name, std::size_t line,
                                                    bool& created) {
-    const auto keyOf = [this](std::uint32_t i) { return ScopedName{groups_[i + 1].parent, groups_[i + 1].name}; };
     const auto id = static_cast<GroupId>(groups_.size());
-    const std::uint32_t found = groupLookup_.InsertGrowing(id - 1, ScopedName{parent, name}, keyOf);
+    const std::uint32_t found = groupLookup_.InsertGrowing(id - 1, ScopedName{parent, name}, GroupKeys());
     created = found == decltype(groupLookup_)::kNone;
     if (!created) return found + 1;
     // Added to the table before it stands in groups_: the table grows
@@ -28,9 +27,8 @@ DefinitionIndex::GroupId DefinitionIndex::AddGroup(GroupId parent, WideStringVie
 }
 
 std::size_t DefinitionIndex::AddEntry(GroupId group, WideStringView name, std::size_t line) {
-    const auto keyOf = [this](std::uint32_t i) { return ScopedName{entries_[i].scope, entries_[i].name}; };
     const auto id = static_cast<std::uint32_t>(entries_.size());
-    const std::uint32_t found = entryLookup_.InsertGrowing(id, ScopedName{group, name}, keyOf);
+    const std::uint32_t found = entryLookup_.InsertGrowing(id, ScopedName{group, name}, EntryKeys());
     if (found == decltype(entryLookup_)::kNone) {
         entries_.push_back({group, names_.Keep(name), Entry{line, line, 0, 0}});
         hasEntries_[group] = true;
@@ -43,16 +41,13 @@ std::size_t DefinitionIndex::AddEntry(GroupId group, WideStringView name, std::s
 }
 
 std::optional<DefinitionIndex::GroupId> DefinitionIndex::FindGroup(GroupId parent, WideStringView name) const {
-    const std::uint32_t found = groupLookup_.Find(ScopedName{parent, name}, [this](std::uint32_t i) {
-        return ScopedName{groups_[i + 1].parent, groups_[i + 1].name};
-    });
+    const std::uint32_t found = groupLookup_.Find(ScopedName{parent, name}, GroupKeys());
     if (found == decltype(groupLookup_)::kNone) return std::nullopt;
     return found + 1;
 }
 
 const DefinitionIndex::Entry* DefinitionIndex::FindEntry(GroupId group, WideStringView name) const {
-    const std::uint32_t found = entryLookup_.Find(
-            ScopedName{group, name}, [this](std::uint32_t i) { return ScopedName{entries_[i].scope, entries_[i].name}; });
+    const std::uint32_t found = entryLookup_.Find(ScopedName{group, name}, EntryKeys());
     return found == decltype(entryLookup_)::kNone ? nullptr : &entries_[found].entry;
 }
 

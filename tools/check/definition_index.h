@@ -98,6 +98,14 @@ private:
         Entry entry;
     };
     std::vector<const EntryRecord*> EntriesInOrder() const;
+    // The key of each table's item i (a group's number is i + 1: the root
+    // is not in its table).
+    auto GroupKeys() const {
+        return [this](std::uint32_t i) { return ScopedName{groups_[i + 1].parent, groups_[i + 1].name}; };
+    }
+    auto EntryKeys() const {
+        return [this](std::uint32_t i) { return ScopedName{entries_[i].scope, entries_[i].name}; };
+    }
 
     // Names once each in one arena, groups and entries found through
     // indexes of 4 bytes a slot: a file of millions of names costs about

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
-#include <unordered_map>
 
 #include "codec/c_format.h"
 
@@ -12,26 +11,6 @@ namespace textresl10n {
 bool SourceChanged(const BaseUnit& unit, const ExchangeUnit& translation) {
     return translation.source != unit.Source() || translation.plural != unit.plural ||
            (unit.plural && !translation.sourcePlural.empty() && translation.sourcePlural != unit.SourcePlural());
-}
-
-BaseComparison CompareWithBase(const BaseFile& base, const std::vector<ExchangeUnit>& translation) {
-    std::unordered_map<std::string_view, const ExchangeUnit*> byKey;
-    for (const ExchangeUnit& unit : translation) byKey.emplace(unit.key, &unit);
-    BaseComparison comparison;
-    comparison.units.reserve(base.units.size());
-    for (const BaseUnit& unit : base.units) {
-        const auto found = byKey.find(unit.Key());
-        if (found == byKey.end()) {
-            comparison.units.push_back({&unit, nullptr, false});
-            continue;
-        }
-        const ExchangeUnit& translation = *found->second;
-        comparison.units.push_back({&unit, &translation, SourceChanged(unit, translation)});
-        byKey.erase(found);
-    }
-    for (const ExchangeUnit& unit : translation)
-        if (byKey.count(unit.key) != 0) comparison.notInBase.push_back(&unit);
-    return comparison;
 }
 
 UpdateCounter::UpdateCounter(const BaseFile& base) : byKey_(base), unseen_(base.units.size()) {}

@@ -2,7 +2,6 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "l10n/base_file.h"
@@ -21,14 +20,6 @@ struct ComparedUnit {
     const ExchangeUnit* translation = nullptr;  // null: the translation lacks the name
     bool sourceChanged = false;                 // it was made for another source text than the base's
 };
-
-struct BaseComparison {
-    std::vector<ComparedUnit> units;             // the base's names, in its order
-    std::vector<const ExchangeUnit*> notInBase;  // the translation's other units, in its order
-};
-
-// Pairs the units by key (each key appears once in either).
-BaseComparison CompareWithBase(const BaseFile& base, const std::vector<ExchangeUnit>& translation);
 
 // Whether the translation was made for another source text than the base's:
 // a plural message compared with a text (or the other way round) is stale
