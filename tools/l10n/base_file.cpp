@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <unordered_map>
 
 #include "l10n/file_io.h"
 #include "l10n/key_index.h"
@@ -103,7 +102,7 @@ private:
     std::size_t badNameAt_ = SIZE_MAX;
     ExchangeProblem badName_;
     textresgen::LiteralValues values_;
-    std::string key_, text_, why_;
+    std::string key_, text_, why_, joined_;
 };
 
 bool BaseReader::Add(const textresgen::NumberedLine& line, Notes& notes, ExchangeProblem& error) {
@@ -134,27 +133,18 @@ bool BaseReader::Add(const textresgen::NumberedLine& line, Notes& notes, Exchang
     const std::uint32_t found = byKey_.InsertGrowing(id, key_, KeyOfUnit{base_});
     if (found != KeyIndex::kNone) {  // a repeated name: the last text is the one kept
         BaseUnit& unit = base_.units[found];
-        unit.SetTexts(base_.texts, key_, source);
+        unit.SetTexts(base_.texts, key_, source, unit.Notes());
         unit.line = static_cast<std::uint32_t>(line.number);
         undecoded_[found] = !decoded;
         return true;
     }
+    joined_.clear();
+    for (const std::string& note : notes.lines) (joined_ += note) += '\n';
     BaseUnit unit;
-    unit.SetTexts(base_.texts, key_, source);
+    unit.SetTexts(base_.texts, key_, source, NoteLines(joined_));
     unit.line = static_cast<std::uint32_t>(line.number);
     unit.translate = !notes.doNotTranslate;
-    if (!notes.lines.empty()) {
-        std::size_t size = 0;
-        for (const std::string& note : notes.lines) size += note.size() + 1;
-        char* joined = base_.texts.Reserve(size);
-        char* at = joined;
-        for (const std::string& note : notes.lines) {
-            at = std::copy(note.begin(), note.end(), at);
-            *at++ = '\n';
-        }
-        unit.MutableParts().notes = NoteLines(std::string_view(joined, size));
-    }
-    base_.units.push_back(std::move(unit));
+    base_.units.push_back(unit);
     undecoded_.push_back(!decoded);
     return true;
 }
@@ -218,53 +208,55 @@ bool ReadBase(std::unique_ptr<textresgen::ByteSource> source, BaseFile& base, Ex
 }
 
 // Groups the members of each plural message (definition/plural_message.h)
-// into one unit, in place: the message takes its first member's place, the
-// other units keep their order. Any other group's members, a group of
-// category names without `other` among them, stay units of their own.
+// into one unit, in place: the message takes its first member's place and
+// its members move to base.members, side by side; the other units keep
+// their order. Any other group's members, a group of category names without
+// `other` among them, stay units of their own.
 void GroupPlurals(BaseFile& base) {
-    // Only a group with a member named after a category can be a plural
-    // message: those are found first, in a table of 4 bytes a slot over
-    // their names (views of their members' keys), so that a base of many
-    // groups and few plurals holds no table of all its groups.
+    // Only a group with a member named `other` can be a plural message:
+    // those are found first, in a table of 4 bytes a slot over their names
+    // (views into the records, which stay where they are while the units
+    // move), so that a base of many groups and few plurals, or of category
+    // names alone, holds no table of all its groups.
     struct Group {
-        textresgen::PluralGroupMembers members;
-        std::uint32_t at = KeyIndex::kNone;  // where its unit stands once made
-        std::uint32_t forms = 0;
+        const char* name = nullptr;
+        BaseUnit* members = nullptr;  // where its members go once its unit is made
+        textresgen::PluralGroupMembers categories;
+        std::uint32_t nameSize = 0;
+        std::uint8_t placed = 0;  // members moved so far
         bool hasSubgroups = false;
         bool plural = false;  // a plural message
+        std::string_view Name() const { return {name, nameSize}; }
     };
-    std::vector<std::string_view> names;
-    std::vector<Group> groups;
+    std::deque<Group> groups;  // grows without holding two copies
     KeyIndex index(0);
-    const auto nameOf = [&names](std::uint32_t i) { return names[i]; };
+    const auto nameOf = [&groups](std::uint32_t i) { return groups[i].Name(); };
     const auto groupOf = [&](std::string_view name) { return index.Find(name, nameOf); };
+    const std::string_view other = textresgen::plural::kCategoryNames[textresgen::plural::kOtherCategory];
     for (const BaseUnit& unit : base.units) {
-        const std::size_t dot = unit.Key().rfind('.');
-        if (dot == std::string_view::npos ||
-            textresgen::plural::CategoryIndex(unit.Key().substr(dot + 1)) == textresgen::plural::kNoCategory)
-            continue;
-        const std::string_view name = unit.Key().substr(0, dot);
-        if (index.InsertGrowing(static_cast<std::uint32_t>(names.size()), name, nameOf) != KeyIndex::kNone) continue;
-        names.push_back(name);
-        groups.emplace_back();
+        const std::string_view key = unit.Key();
+        const std::size_t dot = key.rfind('.');
+        if (dot == std::string_view::npos || key.substr(dot + 1) != other) continue;
+        Group group;
+        group.name = key.data();
+        group.nameSize = static_cast<std::uint32_t>(dot);
+        if (index.InsertGrowing(static_cast<std::uint32_t>(groups.size()), group.Name(), nameOf) == KeyIndex::kNone)
+            groups.push_back(group);
     }
     if (groups.empty()) return;
     for (const BaseUnit& unit : base.units) {
-        for (std::size_t dot = unit.Key().find('.'); dot != std::string_view::npos; dot = unit.Key().find('.', dot + 1)) {
-            const std::uint32_t g = groupOf(unit.Key().substr(0, dot));
+        const std::string_view key = unit.Key();
+        for (std::size_t dot = key.find('.'); dot != std::string_view::npos; dot = key.find('.', dot + 1)) {
+            const std::uint32_t g = groupOf(key.substr(0, dot));
             if (g == KeyIndex::kNone) continue;
-            const std::string_view rest = unit.Key().substr(dot + 1);
-            if (rest.find('.') != std::string_view::npos) {
-                groups[g].hasSubgroups = true;
-            } else {
-                groups[g].members.Add(rest);
-                ++groups[g].forms;
-            }
+            const std::string_view rest = key.substr(dot + 1);
+            if (rest.find('.') != std::string_view::npos) groups[g].hasSubgroups = true;
+            else groups[g].categories.Add(rest);
         }
     }
     bool any = false;
     for (Group& group : groups) {
-        group.plural = group.members.Kind(group.hasSubgroups) == textresgen::PluralGroupKind::PluralMessage;
+        group.plural = group.categories.Kind(group.hasSubgroups) == textresgen::PluralGroupKind::PluralMessage;
         any = any || group.plural;
     }
     if (!any) return;
@@ -275,67 +267,159 @@ void GroupPlurals(BaseFile& base) {
 
     std::size_t kept = 0;  // units [0, kept) are the grouped file's so far
     for (std::size_t i = 0; i < base.units.size(); ++i) {
-        BaseUnit& unit = base.units[i];
-        const std::size_t dot = unit.Key().rfind('.');
-        const std::uint32_t g = dot == std::string_view::npos ? KeyIndex::kNone : groupOf(unit.Key().substr(0, dot));
+        const BaseUnit unit = base.units[i];
+        const std::string_view key = unit.Key();
+        const std::size_t dot = key.rfind('.');
+        const std::uint32_t g = dot == std::string_view::npos ? KeyIndex::kNone : groupOf(key.substr(0, dot));
         if (g == KeyIndex::kNone || !groups[g].plural) {
-            if (kept != i) base.units[kept] = std::move(unit);
-            ++kept;
+            base.units[kept++] = unit;
             continue;
         }
-        // Views into the arena: they outlive the unit, which the message's
-        // own unit may take the place of.
-        const BaseForm form{unit.Key().substr(dot + 1), unit.Source(), unit.Notes(), unit.line};
-        const bool translate = unit.translate;
         Group& group = groups[g];
-        if (group.at == KeyIndex::kNone) {
-            BaseUnit merged;
-            merged.SetTexts(base.texts, names[g], {});
-            merged.plural = true;
-            if (!form.notes.empty()) merged.MutableParts().notes = form.notes;
-            merged.translate = translate;
-            merged.line = unit.line;
-            merged.MutableParts().forms.reserve(group.forms);
-            group.at = static_cast<std::uint32_t>(kept);
-            base.units[kept++] = std::move(merged);
+        if (group.members == nullptr) {  // its first member: the message's unit stands here
+            std::size_t count = 0;
+            for (std::size_t c = 0; c < textresgen::plural::kCategoryNames.size(); ++c)
+                count += group.categories.Has(c) ? 1 : 0;
+            group.members = base.members.Reserve(count);
+            BaseUnit message;
+            message.SetPlural(base.texts, group.Name(), group.members, count);
+            message.line = unit.line;
+            base.units[kept++] = message;
         }
-        BaseUnit& merged = base.units[group.at];
-        merged.translate = merged.translate && translate;
-        merged.MutableParts().forms.push_back(form);
+        group.members[group.placed++] = unit;
     }
     base.units.erase(base.units.begin() + static_cast<std::ptrdiff_t>(kept), base.units.end());
-    for (BaseUnit& unit : base.units) {
+    for (BaseUnit& unit : base.units) {  // a message is translated unless a member is marked not to be
         if (!unit.plural) continue;
-        const BaseForm* one = unit.Form("one");
-        const BaseForm& other = *unit.Form("other");  // every plural message has it
-        unit.SetTexts(base.texts, unit.Key(), one ? one->source : other.source);
+        const Group& group = groups[groupOf(unit.Key())];
+        unit.translate = std::all_of(group.members, group.members + group.placed,
+                                     [](const BaseUnit& member) { return member.translate; });
     }
 }
 
 }  // namespace
 
 namespace {
-const BaseUnit::Parts kNoParts;
+
+// A unit's record in the arena: a byte of flags, the key's size, then
+//   a unit with a text: the text's size, [the notes' size,] key, text, notes
+//   a plural message:   its members' address and count, key
+// sizes as 7-bit groups, low first (one byte for a short text), the address
+// as its bytes. A record is read where it stands, byte by byte: the arena
+// keeps no alignment.
+constexpr unsigned char kHasNotes = 1;
+constexpr unsigned char kPlural = 2;
+
+char* PutSize(char* at, std::size_t size) {
+    for (; size >= 0x80; size >>= 7) *at++ = static_cast<char>(0x80 | (size & 0x7F));
+    *at++ = static_cast<char>(size);
+    return at;
+}
+
+const char* GetSize(const char* at, std::size_t& size) {
+    size = 0;
+    for (unsigned shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*at++);
+        size |= static_cast<std::size_t>(byte & 0x7F) << shift;
+        if (byte < 0x80) return at;
+    }
+}
+
+struct Record {
+    std::string_view key, source, notes;
+    const BaseUnit* members = nullptr;
+    std::size_t count = 0;
+};
+
+Record Read(const char* at) {
+    Record record;
+    if (at == nullptr) return record;
+    const auto flags = static_cast<unsigned char>(*at++);
+    std::size_t keySize = 0, sourceSize = 0, notesSize = 0;
+    at = GetSize(at, keySize);
+    if (flags & kPlural) {
+        std::memcpy(&record.members, at, sizeof record.members);
+        at = GetSize(at + sizeof record.members, record.count);
+    } else {
+        at = GetSize(at, sourceSize);
+        if (flags & kHasNotes) at = GetSize(at, notesSize);
+    }
+    record.key = {at, keySize};
+    record.source = {at + keySize, sourceSize};
+    record.notes = {at + keySize + sourceSize, notesSize};
+    return record;
+}
+
+std::size_t SizeBytes(std::size_t size) {
+    std::size_t bytes = 1;
+    for (; size >= 0x80; size >>= 7) ++bytes;
+    return bytes;
+}
+
 }  // namespace
 
-NoteLines BaseUnit::Notes() const { return parts_ ? parts_->notes : NoteLines(); }
+std::string_view BaseUnit::Key() const { return Read(record_).key; }
+
+std::string_view BaseUnit::Source() const {
+    if (!plural) return Read(record_).source;
+    const std::optional<BaseForm> one = Form("one");
+    return one ? one->source : SourcePlural();
+}
+
+NoteLines BaseUnit::Notes() const {
+    const Record record = Read(record_);
+    if (plural) return record.count == 0 ? NoteLines() : record.members[0].Notes();
+    return NoteLines(record.notes);
+}
+
+void BaseUnit::SetTexts(textresgen::Arena<char>& arena, std::string_view key, std::string_view source, NoteLines notes) {
+    const std::string_view joined = notes.Joined();
+    char* at = arena.Reserve(1 + SizeBytes(key.size()) + SizeBytes(source.size()) +
+                             (joined.empty() ? 0 : SizeBytes(joined.size())) + key.size() + source.size() +
+                             joined.size());
+    record_ = at;
+    *at++ = static_cast<char>(joined.empty() ? 0 : kHasNotes);
+    at = PutSize(at, key.size());
+    at = PutSize(at, source.size());
+    if (!joined.empty()) at = PutSize(at, joined.size());
+    at = std::copy(key.begin(), key.end(), at);
+    at = std::copy(source.begin(), source.end(), at);
+    std::copy(joined.begin(), joined.end(), at);
+    plural = false;
+}
+
+void BaseUnit::SetPlural(textresgen::Arena<char>& arena, std::string_view key, const BaseUnit* members,
+                         std::size_t count) {
+    char* at = arena.Reserve(1 + SizeBytes(key.size()) + sizeof members + SizeBytes(count) + key.size());
+    record_ = at;
+    *at++ = static_cast<char>(kPlural);
+    at = PutSize(at, key.size());
+    std::memcpy(at, &members, sizeof members);
+    at = PutSize(at + sizeof members, count);
+    std::copy(key.begin(), key.end(), at);
+    plural = true;
+}
 
 std::string_view BaseUnit::SourcePlural() const {
-    const BaseForm* other = plural ? Form("other") : nullptr;
+    const std::optional<BaseForm> other = plural ? Form("other") : std::nullopt;
     return other ? other->source : std::string_view();
 }
 
-const std::vector<BaseForm>& BaseUnit::Forms() const { return (parts_ ? *parts_ : kNoParts).forms; }
-
-BaseUnit::Parts& BaseUnit::MutableParts() {
-    if (!parts_) parts_ = std::make_unique<Parts>();
-    return *parts_;
+BaseForm BaseUnit::FormList::iterator::operator*() const {
+    const std::string_view key = member_->Key();
+    return {key.substr(key.rfind('.') + 1), member_->Source(), member_->Notes(), member_->line};
 }
 
-const BaseForm* BaseUnit::Form(std::string_view category) const {
-    for (const BaseForm& form : Forms())
-        if (form.category == category) return &form;
-    return nullptr;
+BaseUnit::FormList BaseUnit::Forms() const {
+    if (!plural) return FormList(nullptr, 0);
+    const Record record = Read(record_);
+    return FormList(record.members, record.count);
+}
+
+std::optional<BaseForm> BaseUnit::Form(std::string_view category) const {
+    for (const BaseForm form : Forms())
+        if (form.category == category) return form;
+    return std::nullopt;
 }
 
 bool ReadBaseFile(const std::string& path, BaseFile& base, ExchangeProblem& error) {

@@ -6,6 +6,7 @@
 #include <deque>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,8 +57,8 @@ private:
     std::string_view joined_;
 };
 
-// One member of a plural group: its category and text. The texts are views
-// into the arena of the BaseFile that holds the unit.
+// One member of a plural message: its category and text, seen through the
+// member's own unit (views into the arena of the BaseFile that holds it).
 struct BaseForm {
     std::string_view category;  // zero one two few many other
     std::string_view source;    // UTF-8 (may hold U+0000)
@@ -65,24 +66,21 @@ struct BaseForm {
     std::size_t line = 0;
 };
 
-// One name of a base file. Its name and text stand one after the other in
-// the BaseFile's arena, seen through one pointer and two 32-bit sizes; what
-// only some units have (notes, plural parts) stands out of line, so that a
-// plain unit is 32 bytes: a base may have millions.
+// One name of a base file. Its name, text and notes stand together in one
+// record of the BaseFile's arena (a byte of flags and the sizes first), seen
+// through one pointer, so that a unit is 16 bytes: a base may have millions
+// of short lines, and each costs its unit, its record and little more.
 struct BaseUnit {
-    std::string_view Key() const { return {texts_, keySize_}; }  // the dotted name, UTF-8
+    std::string_view Key() const;  // the dotted name, UTF-8
     // The text the literal body denotes, UTF-8 (may hold U+0000).
-    std::string_view Source() const { return {texts_ + keySize_, sourceSize_}; }
-    // Copies both into `arena`, each below 4 GiB (ReadBaseFile refuses
-    // longer ones).
-    void SetTexts(textresgen::Arena<char>& arena, std::string_view key, std::string_view source) {
-        char* kept = arena.Reserve(key.size() + source.size());
-        std::copy(key.begin(), key.end(), kept);
-        std::copy(source.begin(), source.end(), kept + key.size());
-        texts_ = kept;
-        keySize_ = static_cast<std::uint32_t>(key.size());
-        sourceSize_ = static_cast<std::uint32_t>(source.size());
-    }
+    std::string_view Source() const;
+    // Comment lines directly above the first definition.
+    NoteLines Notes() const;
+
+    // Writes a record of `key`, `source` and `notes` into `arena` (each
+    // below 4 GiB: ReadBaseFile refuses longer ones) and makes it the unit's.
+    void SetTexts(textresgen::Arena<char>& arena, std::string_view key, std::string_view source,
+                  NoteLines notes = NoteLines());
 
     std::uint32_t line = 0;  // the definition whose text the generator keeps
     bool translate = true;   // false: kDoNotTranslate stands among the comment lines above it
@@ -90,30 +88,49 @@ struct BaseUnit {
     // A plural message (definition/plural_message.h: a group without
     // subgroups whose members are all named after CLDR's plural
     // categories, `other` among them), one unit keyed by the group's name
-    // at its first member's place. Source() is its singular (the member
-    // `one`, else `other`), SourcePlural() its plural (`other`); Forms() the
-    // members in file order.
+    // at its first member's place. Its members are units of their own,
+    // held together elsewhere (SetPlural). Source() is its singular (the
+    // member `one`, else `other`), SourcePlural() its plural (`other`),
+    // Notes() its first member's; Forms() the members in file order.
     bool plural = false;
 
-    // Comment lines directly above the first definition.
-    NoteLines Notes() const;
     std::string_view SourcePlural() const;
-    const std::vector<BaseForm>& Forms() const;
-    // The member of a category; null when the group has none.
-    const BaseForm* Form(std::string_view category) const;
 
-    struct Parts {
-        NoteLines notes;
-        std::vector<BaseForm> forms;
+    class FormList {
+    public:
+        class iterator {
+        public:
+            explicit iterator(const BaseUnit* member) : member_(member) {}
+            BaseForm operator*() const;
+            iterator& operator++() {
+                ++member_;
+                return *this;
+            }
+            bool operator!=(const iterator& other) const { return member_ != other.member_; }
+
+        private:
+            const BaseUnit* member_;
+        };
+        FormList(const BaseUnit* first, std::size_t count) : first_(first), count_(count) {}
+        iterator begin() const { return iterator(first_); }
+        iterator end() const { return iterator(first_ + count_); }
+        std::size_t size() const { return count_; }
+
+    private:
+        const BaseUnit* first_;
+        std::size_t count_;
     };
-    // The out-of-line parts, made when first asked for.
-    Parts& MutableParts();
+    FormList Forms() const;
+    // The member of a category; none when the message has none.
+    std::optional<BaseForm> Form(std::string_view category) const;
+
+    // Makes the unit the plural message `key` whose members (units named
+    // `key`.<category>, in file order) are members[0, count): they stay
+    // where the caller holds them and may be filled in afterwards.
+    void SetPlural(textresgen::Arena<char>& arena, std::string_view key, const BaseUnit* members, std::size_t count);
 
 private:
-    const char* texts_ = nullptr;
-    std::uint32_t keySize_ = 0;
-    std::uint32_t sourceSize_ = 0;
-    std::unique_ptr<Parts> parts_;
+    const char* record_ = nullptr;
 };
 
 // Every text is held once, as UTF-8, in one arena; a check that needs its
@@ -123,7 +140,8 @@ private:
 // would hold its old and new copies at once each time it grows.
 struct BaseFile {
     std::deque<BaseUnit> units;
-    textresgen::Arena<char> texts;  // what the units' views show
+    textresgen::Arena<char> texts;        // the units' records
+    textresgen::Arena<BaseUnit> members;  // the members of the plural messages, each message's together
 };
 
 // Reads a definition file (UTF-16LE or UTF-8 with its mark) exactly as the

@@ -283,7 +283,7 @@ std::vector<std::string> ImportedEntries::PluralCategories(const ExchangeUnit* u
         for (const PluralForm& plural : unit->forms) categories.push_back(plural.category);
     }
     if (categories.empty() && current)
-        for (const BaseForm& form : current->Forms()) categories.emplace_back(form.category);
+        for (const BaseForm form : current->Forms()) categories.emplace_back(form.category);
     if (categories.empty()) categories = {"one", "other"};
     return categories;
 }
@@ -307,7 +307,7 @@ void ImportedEntries::AddPluralForm(std::string_view key, const std::string& cat
     }
     std::string_view fallback;
     if (current) {
-        const BaseForm* form = current->Form(category);
+        const std::optional<BaseForm> form = current->Form(category);
         fallback = form ? form->source : current->SourcePlural();
     } else {
         fallback = category == "one" || unit->sourcePlural.empty() ? unit->source : unit->sourcePlural;
@@ -356,7 +356,7 @@ void ImportedEntries::AddPluralAgainstBase(const ComparedUnit& compared) {
     if (!current.translate && unit->state == UnitState::Translated) {
         bool changedText = false;
         for (const PluralForm& plural : unit->forms) {
-            const BaseForm* form = current.Form(plural.category);
+            const std::optional<BaseForm> form = current.Form(plural.category);
             changedText = changedText || plural.text != (form ? form->source : current.SourcePlural());
         }
         if (changedText) reason = "is marked not to translate";

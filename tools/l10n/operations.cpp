@@ -3,6 +3,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 #include "codec/c_format.h"
@@ -83,7 +84,7 @@ void TranslatedForms(const BaseUnit& unit, const std::string& language, Exchange
     out.target.clear();
     bool fuzzy = false;
     for (const std::string_view category : textresgen::plural::IntegerCategories(language)) {
-        const BaseForm* form = unit.Form(category);
+        const std::optional<BaseForm> form = unit.Form(category);
         std::string text = form ? std::string(form->source) : std::string();
         UnitState state = UnitState::Translated;
         if (form)
@@ -268,7 +269,7 @@ public:
         current_.line = current_.targetLine = unit.line;
         current_.plural = unit.plural;
         if (unit.plural) {
-            for (const BaseForm& form : unit.Forms())
+            for (const BaseForm form : unit.Forms())
                 current_.forms.push_back({std::string(form.category), std::string(form.source), form.line,
                                           textresgen::plural::TakesOneCount(std::nullopt, form.category)});
         } else {
@@ -388,7 +389,7 @@ bool PseudoFile(const Options& options, Reporter& err) {
         // Every category, so that whichever form a count picks shows as
         // pseudo-translated: each from the base's form, else its plural.
         for (const std::string_view category : textresgen::plural::kCategoryNames) {
-            const BaseForm* form = unit.Form(category);
+            const std::optional<BaseForm> form = unit.Form(category);
             const LiteralValues text = Values(form ? form->source : unit.SourcePlural());
             PrintDefinition(writer, std::string(unit.Key()) + "." + std::string(category),
                             unit.translate ? PseudoTranslate(text) : text);
