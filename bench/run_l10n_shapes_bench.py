@@ -16,6 +16,10 @@ Shapes:
   mixed         translated names with a plural message every 20th
   groups        `G<i>.K=T<i>`: a group per name (base only)
   notes         a comment line above every name (base only)
+  members       `P<i>.one=%d file`: groups of category names without
+                `other`, no plural message (base only)
+  empty         `K<i>=`: every text empty, the shortest lines a base of
+                distinct names can have (base only)
 
 usage: run_l10n_shapes_bench.py TEXTRESL10N [--units N] [--shapes a,b] [--keep DIR]
 """
@@ -70,6 +74,12 @@ def make_shape(shape, units, work):
     if shape == "notes":
         write(base, "".join(f"# Shown in window {i}\nM.K{i}=T{i}\n" for i in r), mark=True)
         return False
+    if shape == "members":
+        write(base, "".join(f"P{i}.one=%d file\n" for i in r), mark=True)
+        return False
+    if shape == "empty":
+        write(base, "".join(f"K{i}=\n" for i in r), mark=True)
+        return False
     raise SystemExit(f"unknown shape {shape}")
 
 
@@ -91,7 +101,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("program")
     parser.add_argument("--units", type=int, default=1000000)
-    parser.add_argument("--shapes", default="untranslated,translated,plural,mixed,groups,notes")
+    parser.add_argument("--shapes", default="untranslated,translated,plural,mixed,groups,notes,members,empty")
     parser.add_argument("--keep", help="write the files here and keep them")
     args = parser.parse_args()
     program = os.path.abspath(args.program)

@@ -81,7 +81,7 @@ std::string CheckOneImport(std::string_view file, const ExchangeFormat& format, 
     for (const BaseUnit& unit : base->units) {
         textresgen::LiteralValues values;
         const std::string key(unit.Key());
-        if (unit.plural) {
+        if (unit.Plural()) {
             for (const std::string_view category : textresgen::plural::kCategoryNames) {
                 const std::string member = key + "." + std::string(category);
                 if (!text(member, values)) {
@@ -102,7 +102,7 @@ std::string CheckOneImport(std::string_view file, const ExchangeFormat& format, 
         const textresgen::LiteralValues source = decoded(unit.Source());
         const std::vector<std::string> mismatches = PlaceholderMismatches(source, values);
         if (!mismatches.empty()) return "'" + key + "' reached the definition with " + mismatches.front();
-        if (!unit.translate && values != source) return "'" + key + "', not to translate, was changed";
+        if (!unit.Translate() && values != source) return "'" + key + "', not to translate, was changed";
     }
     if (defined->size() != members)
         return std::to_string(members) + " base members became " + std::to_string(defined->size());

@@ -148,7 +148,7 @@ TEST_P(EveryReader, FindsTheReadersLinesAndGivesItsWords) {
         ASSERT_EQ(base.units.size(), kept.Entries().size());
         for (std::size_t i = 0; i < base.units.size(); ++i) {
             EXPECT_EQ(base.units[i].Key(), Utf8Of(kept.Entries()[i].name)) << i;
-            EXPECT_EQ(base.units[i].line, kept.Entries()[i].lastLine) << i;
+            EXPECT_EQ(base.units[i].Line(), kept.Entries()[i].lastLine) << i;
         }
     } else if (!row.problem.empty()) {
         EXPECT_EQ(error.message, row.problem);

@@ -10,10 +10,14 @@
 namespace textresl10n {
 namespace {
 
+#define TEN "0123456789"
+#define LONG TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN TEN  // 130 bytes: sizes of two bytes
+
 struct BaseCase {
     const char* what;
     std::u16string file;  // written as UTF-16LE with its mark
-    // Each unit as "Key=Source[/SourcePlural]@line[{note|note}]", joined with
+    // Each unit as "Key=Source[/SourcePlural]@line[!][{note|note}]" (!: not
+    // to be translated), joined with
     // " "; or the error as
     // "line: start of the message".
     const char* expected;
@@ -36,6 +40,10 @@ const BaseCase kCases[] = {
          u"# far\n\n# first\n#\nA=1\n# not a note of A\nA=2\n", "A=2@7{first|}"},
         {"a group of category names without other is no plural message", u"Q.one=a\nQ.few=b\n",
          "Q.one=a@1 Q.few=b@2"},
+        {"members may stand apart; one not to be translated marks its message",
+         u"W.one=w1\nX.one=x1\n# textresl10n: do not translate\nW.other=w2\nX.other=x2\n", "W=w1/w2@1! X=x1/x2@2"},
+        {"a name, text and note longer than 127 bytes", u"# " LONG "\nA" LONG "=" LONG "\n",
+         "A" LONG "=" LONG "@2{" LONG "}"},
 };
 
 std::string Described(const BaseFile& base) {
@@ -43,8 +51,8 @@ std::string Described(const BaseFile& base) {
     for (const BaseUnit& unit : base.units) {
         if (!out.empty()) out += ' ';
         out += std::string(unit.Key()) + "=" + std::string(unit.Source());
-        if (unit.plural) out += "/" + std::string(unit.SourcePlural());
-        out += "@" + std::to_string(unit.line);
+        if (unit.Plural()) out += "/" + std::string(unit.SourcePlural());
+        out += "@" + std::to_string(unit.Line()) + (unit.Translate() ? "" : "!");
         std::string notes;
         for (const std::string_view note : unit.Notes()) notes += (notes.empty() ? "{" : "|") + std::string(note);
         if (!unit.Notes().empty()) out += (notes.empty() ? "{" : notes) + "}";

@@ -9,8 +9,8 @@
 namespace textresl10n {
 
 bool SourceChanged(const BaseUnit& unit, const ExchangeUnit& translation) {
-    return translation.source != unit.Source() || translation.plural != unit.plural ||
-           (unit.plural && !translation.sourcePlural.empty() && translation.sourcePlural != unit.SourcePlural());
+    return translation.source != unit.Source() || translation.plural != unit.Plural() ||
+           (unit.Plural() && !translation.sourcePlural.empty() && translation.sourcePlural != unit.SourcePlural());
 }
 
 UpdateCounter::UpdateCounter(const BaseFile& base) : byKey_(base), unseen_(base.units.size()) {}

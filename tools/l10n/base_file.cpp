@@ -133,17 +133,16 @@ bool BaseReader::Add(const textresgen::NumberedLine& line, Notes& notes, Exchang
     const std::uint32_t found = byKey_.InsertGrowing(id, key_, KeyOfUnit{base_});
     if (found != KeyIndex::kNone) {  // a repeated name: the last text is the one kept
         BaseUnit& unit = base_.units[found];
-        unit.SetTexts(base_.texts, key_, source, unit.Notes());
-        unit.line = static_cast<std::uint32_t>(line.number);
+        unit.SetTexts(base_.texts, key_, source, static_cast<std::uint32_t>(line.number), unit.Notes(),
+                      unit.Translate());
         undecoded_[found] = !decoded;
         return true;
     }
     joined_.clear();
     for (const std::string& note : notes.lines) (joined_ += note) += '\n';
     BaseUnit unit;
-    unit.SetTexts(base_.texts, key_, source, NoteLines(joined_));
-    unit.line = static_cast<std::uint32_t>(line.number);
-    unit.translate = !notes.doNotTranslate;
+    unit.SetTexts(base_.texts, key_, source, static_cast<std::uint32_t>(line.number), NoteLines(joined_),
+                  !notes.doNotTranslate);
     base_.units.push_back(unit);
     undecoded_.push_back(!decoded);
     return true;
@@ -162,7 +161,7 @@ bool BaseReader::Finish(ExchangeProblem& error) const {
         const WideString name = textresgen::ValuesToUnits(values);
         std::string utf8;
         DecodeText(name, body, values, utf8, error.message);
-        error.line = unit.line;
+        error.line = unit.Line();
         return false;
     }
     if (badNameAt_ == SIZE_MAX) return true;
@@ -283,18 +282,11 @@ void GroupPlurals(BaseFile& base) {
             group.members = base.members.Reserve(count);
             BaseUnit message;
             message.SetPlural(base.texts, group.Name(), group.members, count);
-            message.line = unit.line;
             base.units[kept++] = message;
         }
         group.members[group.placed++] = unit;
     }
     base.units.erase(base.units.begin() + static_cast<std::ptrdiff_t>(kept), base.units.end());
-    for (BaseUnit& unit : base.units) {  // a message is translated unless a member is marked not to be
-        if (!unit.plural) continue;
-        const Group& group = groups[groupOf(unit.Key())];
-        unit.translate = std::all_of(group.members, group.members + group.placed,
-                                     [](const BaseUnit& member) { return member.translate; });
-    }
 }
 
 }  // namespace
@@ -302,13 +294,21 @@ void GroupPlurals(BaseFile& base) {
 namespace {
 
 // A unit's record in the arena: a byte of flags, the key's size, then
-//   a unit with a text: the text's size, [the notes' size,] key, text, notes
+//   a unit with a text: its line, the text's size, [the notes' size,] key,
+//                       text, notes
 //   a plural message:   its members' address and count, key
-// sizes as 7-bit groups, low first (one byte for a short text), the address
-// as its bytes. A record is read where it stands, byte by byte: the arena
+// numbers as 7-bit groups, low first (one byte below 128), the address as
+// its bytes. A record is read where it stands, byte by byte: the arena
 // keeps no alignment.
 constexpr unsigned char kHasNotes = 1;
 constexpr unsigned char kPlural = 2;
+constexpr unsigned char kDoNotTranslateFlag = 4;
+
+std::size_t SizeBytes(std::size_t size) {
+    std::size_t bytes = 1;
+    for (; size >= 0x80; size >>= 7) ++bytes;
+    return bytes;
+}
 
 char* PutSize(char* at, std::size_t size) {
     for (; size >= 0x80; size >>= 7) *at++ = static_cast<char>(0x80 | (size & 0x7F));
@@ -326,6 +326,8 @@ const char* GetSize(const char* at, std::size_t& size) {
 }
 
 struct Record {
+    unsigned char flags = 0;
+    std::size_t line = 0;
     std::string_view key, source, notes;
     const BaseUnit* members = nullptr;
     std::size_t count = 0;
@@ -334,15 +336,16 @@ struct Record {
 Record Read(const char* at) {
     Record record;
     if (at == nullptr) return record;
-    const auto flags = static_cast<unsigned char>(*at++);
+    record.flags = static_cast<unsigned char>(*at++);
     std::size_t keySize = 0, sourceSize = 0, notesSize = 0;
     at = GetSize(at, keySize);
-    if (flags & kPlural) {
+    if (record.flags & kPlural) {
         std::memcpy(&record.members, at, sizeof record.members);
         at = GetSize(at + sizeof record.members, record.count);
     } else {
+        at = GetSize(at, record.line);
         at = GetSize(at, sourceSize);
-        if (flags & kHasNotes) at = GetSize(at, notesSize);
+        if (record.flags & kHasNotes) at = GetSize(at, notesSize);
     }
     record.key = {at, keySize};
     record.source = {at + keySize, sourceSize};
@@ -350,42 +353,52 @@ Record Read(const char* at) {
     return record;
 }
 
-std::size_t SizeBytes(std::size_t size) {
-    std::size_t bytes = 1;
-    for (; size >= 0x80; size >>= 7) ++bytes;
-    return bytes;
-}
-
 }  // namespace
 
 std::string_view BaseUnit::Key() const { return Read(record_).key; }
 
 std::string_view BaseUnit::Source() const {
-    if (!plural) return Read(record_).source;
+    if (!Plural()) return Read(record_).source;
     const std::optional<BaseForm> one = Form("one");
     return one ? one->source : SourcePlural();
 }
 
 NoteLines BaseUnit::Notes() const {
     const Record record = Read(record_);
-    if (plural) return record.count == 0 ? NoteLines() : record.members[0].Notes();
+    if (record.flags & kPlural) return record.count == 0 ? NoteLines() : record.members[0].Notes();
     return NoteLines(record.notes);
 }
 
-void BaseUnit::SetTexts(textresgen::Arena<char>& arena, std::string_view key, std::string_view source, NoteLines notes) {
+std::uint32_t BaseUnit::Line() const {
+    const Record record = Read(record_);
+    if (record.flags & kPlural) return record.count == 0 ? 0 : record.members[0].Line();
+    return static_cast<std::uint32_t>(record.line);
+}
+
+bool BaseUnit::Translate() const {
+    const Record record = Read(record_);
+    if (!(record.flags & kPlural)) return !(record.flags & kDoNotTranslateFlag);
+    return std::all_of(record.members, record.members + record.count,
+                       [](const BaseUnit& member) { return member.Translate(); });
+}
+
+bool BaseUnit::Plural() const { return record_ != nullptr && (*record_ & kPlural); }
+
+void BaseUnit::SetTexts(textresgen::Arena<char>& arena, std::string_view key, std::string_view source,
+                        std::uint32_t line, NoteLines notes, bool translate) {
     const std::string_view joined = notes.Joined();
-    char* at = arena.Reserve(1 + SizeBytes(key.size()) + SizeBytes(source.size()) +
+    char* at = arena.Reserve(1 + SizeBytes(key.size()) + SizeBytes(line) + SizeBytes(source.size()) +
                              (joined.empty() ? 0 : SizeBytes(joined.size())) + key.size() + source.size() +
                              joined.size());
     record_ = at;
-    *at++ = static_cast<char>(joined.empty() ? 0 : kHasNotes);
+    *at++ = static_cast<char>((joined.empty() ? 0 : kHasNotes) | (translate ? 0 : kDoNotTranslateFlag));
     at = PutSize(at, key.size());
+    at = PutSize(at, line);
     at = PutSize(at, source.size());
     if (!joined.empty()) at = PutSize(at, joined.size());
     at = std::copy(key.begin(), key.end(), at);
     at = std::copy(source.begin(), source.end(), at);
     std::copy(joined.begin(), joined.end(), at);
-    plural = false;
 }
 
 void BaseUnit::SetPlural(textresgen::Arena<char>& arena, std::string_view key, const BaseUnit* members,
@@ -397,21 +410,20 @@ void BaseUnit::SetPlural(textresgen::Arena<char>& arena, std::string_view key, c
     std::memcpy(at, &members, sizeof members);
     at = PutSize(at + sizeof members, count);
     std::copy(key.begin(), key.end(), at);
-    plural = true;
 }
 
 std::string_view BaseUnit::SourcePlural() const {
-    const std::optional<BaseForm> other = plural ? Form("other") : std::nullopt;
+    const std::optional<BaseForm> other = Plural() ? Form("other") : std::nullopt;
     return other ? other->source : std::string_view();
 }
 
 BaseForm BaseUnit::FormList::iterator::operator*() const {
     const std::string_view key = member_->Key();
-    return {key.substr(key.rfind('.') + 1), member_->Source(), member_->Notes(), member_->line};
+    return {key.substr(key.rfind('.') + 1), member_->Source(), member_->Notes(), member_->Line()};
 }
 
 BaseUnit::FormList BaseUnit::Forms() const {
-    if (!plural) return FormList(nullptr, 0);
+    if (!Plural()) return FormList(nullptr, 0);
     const Record record = Read(record_);
     return FormList(record.members, record.count);
 }
@@ -445,8 +457,8 @@ ExchangeUnit UntranslatedUnit(const BaseUnit& unit) {
     fresh.key = unit.Key();
     fresh.source = unit.Source();
     for (const std::string_view note : unit.Notes()) fresh.notes.emplace_back(note);
-    fresh.translate = unit.translate;
-    fresh.plural = unit.plural;
+    fresh.translate = unit.Translate();
+    fresh.plural = unit.Plural();
     fresh.sourcePlural = unit.SourcePlural();
     return fresh;
 }

@@ -66,34 +66,36 @@ struct BaseForm {
     std::size_t line = 0;
 };
 
-// One name of a base file. Its name, text and notes stand together in one
-// record of the BaseFile's arena (a byte of flags and the sizes first), seen
-// through one pointer, so that a unit is 16 bytes: a base may have millions
-// of short lines, and each costs its unit, its record and little more.
-struct BaseUnit {
+// One name of a base file, seen through one pointer to its record in the
+// BaseFile's arena, where its name, text, notes, line and flags stand
+// together (a byte of flags and the sizes first): a unit is 8 bytes, so
+// that a base of millions of short lines costs little more than its file.
+class BaseUnit {
+public:
     std::string_view Key() const;  // the dotted name, UTF-8
     // The text the literal body denotes, UTF-8 (may hold U+0000).
     std::string_view Source() const;
     // Comment lines directly above the first definition.
     NoteLines Notes() const;
+    // The line of the definition whose text the generator keeps.
+    std::uint32_t Line() const;
+    // False: kDoNotTranslate stands among the comment lines above it.
+    bool Translate() const;
 
-    // Writes a record of `key`, `source` and `notes` into `arena` (each
-    // below 4 GiB: ReadBaseFile refuses longer ones) and makes it the unit's.
-    void SetTexts(textresgen::Arena<char>& arena, std::string_view key, std::string_view source,
-                  NoteLines notes = NoteLines());
-
-    std::uint32_t line = 0;  // the definition whose text the generator keeps
-    bool translate = true;   // false: kDoNotTranslate stands among the comment lines above it
+    // Writes a record of all that into `arena` (texts each below 4 GiB:
+    // ReadBaseFile refuses longer ones) and makes it the unit's.
+    void SetTexts(textresgen::Arena<char>& arena, std::string_view key, std::string_view source, std::uint32_t line,
+                  NoteLines notes = NoteLines(), bool translate = true);
 
     // A plural message (definition/plural_message.h: a group without
     // subgroups whose members are all named after CLDR's plural
     // categories, `other` among them), one unit keyed by the group's name
-    // at its first member's place. Its members are units of their own,
-    // held together elsewhere (SetPlural). Source() is its singular (the
-    // member `one`, else `other`), SourcePlural() its plural (`other`),
-    // Notes() its first member's; Forms() the members in file order.
-    bool plural = false;
-
+    // at its first member's place. Its members are units of their own, held
+    // together elsewhere (SetPlural). Source() is its singular (the member
+    // `one`, else `other`), SourcePlural() its plural (`other`); Notes()
+    // and Line() are its first member's, Translate() false when a member's
+    // is; Forms() the members in file order.
+    bool Plural() const;
     std::string_view SourcePlural() const;
 
     class FormList {

@@ -254,8 +254,8 @@ void ImportedEntries::AddUnit(const ExchangeUnit& unit) {
 void ImportedEntries::AddAgainstBase(const BaseUnit& current, const ExchangeUnit* translation) {
     const ComparedUnit compared{&current, translation, translation && SourceChanged(current, *translation)};
     if (!translation) AddMissing(current);
-    else if (current.plural) AddPluralAgainstBase(compared);
-    else if (!current.translate) AddFixedAgainstBase(current, *translation);
+    else if (current.Plural()) AddPluralAgainstBase(compared);
+    else if (!current.Translate()) AddFixedAgainstBase(current, *translation);
     else AddTextAgainstBase(compared);
 }
 
@@ -313,7 +313,7 @@ void ImportedEntries::AddPluralForm(std::string_view key, const std::string& cat
         fallback = category == "one" || unit->sourcePlural.empty() ? unit->source : unit->sourcePlural;
     }
     UnitState formState = state;
-    if (current && !current->translate) {
+    if (current && !current->Translate()) {
         translation = {};  // the base's text, whatever the file holds
     } else if (state == UnitState::Translated) {
         std::string reason;
@@ -337,9 +337,9 @@ void ImportedEntries::AddPluralForm(std::string_view key, const std::string& cat
 
 // A base member the file lacks takes the base's text.
 void ImportedEntries::AddMissing(const BaseUnit& current) {
-    if (current.translate) Warn(0, Quoted(current.Key()) + " is not in the file; the base text is used");
-    const UnitState state = current.translate ? UnitState::Untranslated : UnitState::Translated;
-    if (current.plural) AddPlural(current.Key(), nullptr, &current, state);
+    if (current.Translate()) Warn(0, Quoted(current.Key()) + " is not in the file; the base text is used");
+    const UnitState state = current.Translate() ? UnitState::Untranslated : UnitState::Translated;
+    if (current.Plural()) AddPlural(current.Key(), nullptr, &current, state);
     else Emit({current.Key(), current.Source(), state, {}, 0, 0});
 }
 
@@ -348,12 +348,12 @@ void ImportedEntries::AddMissing(const BaseUnit& current) {
 void ImportedEntries::AddPluralAgainstBase(const ComparedUnit& compared) {
     const BaseUnit& current = *compared.base;
     const ExchangeUnit* unit = compared.translation;
-    UnitState state = current.translate ? StateAgainstBase(compared) : UnitState::Translated;
+    UnitState state = current.Translate() ? StateAgainstBase(compared) : UnitState::Translated;
     std::string reason = state == UnitState::Untranslated ? "is not translated"
                          : state == UnitState::NeedsReview && !compared.sourceChanged ? "is marked for review"
                          : compared.sourceChanged ? "was translated for another source text than the base's"
                                                   : "";
-    if (!current.translate && unit->state == UnitState::Translated) {
+    if (!current.Translate() && unit->state == UnitState::Translated) {
         bool changedText = false;
         for (const PluralForm& plural : unit->forms) {
             const std::optional<BaseForm> form = current.Form(plural.category);
@@ -362,7 +362,7 @@ void ImportedEntries::AddPluralAgainstBase(const ComparedUnit& compared) {
         if (changedText) reason = "is marked not to translate";
     }
     if (!reason.empty()) Warn(unit->targetLine, Quoted(current.Key()) + " " + reason + "; the base text is used");
-    AddPlural(current.Key(), unit->plural ? unit : nullptr, &current, current.translate ? state : UnitState::Translated);
+    AddPlural(current.Key(), unit->plural ? unit : nullptr, &current, current.Translate() ? state : UnitState::Translated);
 }
 
 // A base member marked not to translate keeps the base's text.

@@ -95,7 +95,7 @@ void TranslatedForms(const BaseUnit& unit, const std::string& language, Exchange
         // A definition file's rule, whatever the language: textrescheck,
         // which does not know the file's language, lets `one` alone leave
         // out the count.
-        out.forms.push_back({std::string(category), std::move(text), form ? form->line : unit.line,
+        out.forms.push_back({std::string(category), std::move(text), form ? form->line : unit.Line(),
                              textresgen::plural::TakesOneCount(std::nullopt, category)});
     }
     out.state = PluralState(out, fuzzy);
@@ -108,8 +108,8 @@ ExchangeUnit TranslatedUnit(const BaseUnit& unit, const std::string& language) {
     ExchangeUnit out;
     out.target = unit.Source();
     out.state = UnitState::Translated;
-    out.line = out.targetLine = unit.line;
-    if (unit.plural) {
+    out.line = out.targetLine = unit.Line();
+    if (unit.Plural()) {
         TranslatedForms(unit, language, out);
     } else {
         PreviousText previous;
@@ -151,7 +151,7 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
         if (date[0] != '\0') header.revisionDate = date;
     }
     bool plurals = false;
-    for (const BaseUnit& unit : base.units) plurals = plurals || unit.plural;
+    for (const BaseUnit& unit : base.units) plurals = plurals || unit.Plural();
     // Opened first, so that another writer is refused from the start; when
     // it cannot be, the units are still made, so that the file's warnings
     // come as they would, and the error follows them.
@@ -168,7 +168,7 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
         const auto found = inTranslation.find(current.Key());
         const BaseUnit* translated = found == inTranslation.end() ? nullptr : found->second;
         if (translated) inTranslation.erase(found);
-        const bool sameShape = translated && translated->plural == current.plural;
+        const bool sameShape = translated && translated->Plural() == current.Plural();
         ExchangeUnit out = UntranslatedUnit(current);
         if (translated && sameShape && !isTemplate) {  // a template holds no translations
             ExchangeUnit from = TranslatedUnit(*translated, options.language);
@@ -208,7 +208,7 @@ bool ExportFile(const Options& options, const ExchangeFormat& format, bool isTem
     flush();
     for (const BaseUnit& unit : translation.units) {
         if (inTranslation.count(unit.Key()) == 0) continue;
-        err.Report(About(options.translation, unit.line,
+        err.Report(About(options.translation, unit.Line(),
                          Quoted(unit.Key()) + " is not in " + ShownPath(options.base) + "; left out", Severity::Warning));
     }
     const std::string& path = options.output;
@@ -266,9 +266,9 @@ public:
         const BaseUnit* found = byKey_.Find(unit.Key());
         current_ = UntranslatedUnit(found ? *found : unit);
         current_.state = UnitState::Translated;
-        current_.line = current_.targetLine = unit.line;
-        current_.plural = unit.plural;
-        if (unit.plural) {
+        current_.line = current_.targetLine = unit.Line();
+        current_.plural = unit.Plural();
+        if (unit.Plural()) {
             for (const BaseForm form : unit.Forms())
                 current_.forms.push_back({std::string(form.category), std::string(form.source), form.line,
                                           textresgen::plural::TakesOneCount(std::nullopt, form.category)});
@@ -380,9 +380,9 @@ bool PseudoFile(const Options& options, Reporter& err) {
     writer.Open(SinkInto(output));
     std::size_t texts = 0;
     for (const BaseUnit& unit : base.units) {
-        if (!unit.plural) {
+        if (!unit.Plural()) {
             const LiteralValues text = Values(unit.Source());
-            PrintDefinition(writer, unit.Key(), unit.translate ? PseudoTranslate(text) : text);
+            PrintDefinition(writer, unit.Key(), unit.Translate() ? PseudoTranslate(text) : text);
             ++texts;
             continue;
         }
@@ -392,7 +392,7 @@ bool PseudoFile(const Options& options, Reporter& err) {
             const std::optional<BaseForm> form = unit.Form(category);
             const LiteralValues text = Values(form ? form->source : unit.SourcePlural());
             PrintDefinition(writer, std::string(unit.Key()) + "." + std::string(category),
-                            unit.translate ? PseudoTranslate(text) : text);
+                            unit.Translate() ? PseudoTranslate(text) : text);
             ++texts;
         }
     }
@@ -417,7 +417,7 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
         // Counted unit by unit as the file is read: the units are never all
         // in memory. A base name the file lacks is untranslated.
         std::size_t counts[3] = {}, identical = 0, fixed = 0, notInBase = 0;  // by UnitState; not to translate
-        for (const BaseUnit& unit : base.units) fixed += !unit.translate;
+        for (const BaseUnit& unit : base.units) fixed += !unit.Translate();
         counts[static_cast<int>(UnitState::Untranslated)] = base.units.size() - fixed;
         ExchangeProblem problem;
         const bool read = format->ForEachUnit(bytes, problem, [&](ExchangeUnit&& translation) {
@@ -427,7 +427,7 @@ bool StatsFiles(const Options& options, const Reporter::Sink& out, Reporter& err
                 return;
             }
             const BaseUnit& unit = *found;
-            if (!unit.translate) return;
+            if (!unit.Translate()) return;
             const UnitState state = CountedState(unit, translation);
             --counts[static_cast<int>(UnitState::Untranslated)];
             ++counts[static_cast<int>(state)];

@@ -961,7 +961,7 @@ EntriesInBase MatchEntries(const PoDocument& document, const BaseFile& base) {
         const PoEntry& entry = document.entries[e];
         if (!entry.IsUnit() || !EntryKeyView(document, entry, match.keys[e])) continue;
         const std::uint32_t number = inBase.FindNumber(match.keys[e]);
-        if (number == KeyIndex::kNone || base.units[number].plural != entry.hasPlural) continue;
+        if (number == KeyIndex::kNone || base.units[number].Plural() != entry.hasPlural) continue;
         match.baseOf[e] = &base.units[number];
         match.held[number] = true;
     }
@@ -993,7 +993,7 @@ PluralHeader ReadPluralHeader(const PoDocument& document, const BaseFile& base) 
         if (hasPluralForms && formula.Parse(pluralForms, ignored))
             header.forms = static_cast<std::size_t>(formula.Count());
     }
-    for (const BaseUnit& unit : base.units) header.addPluralForms = header.addPluralForms || (unit.plural && !hasPluralForms);
+    for (const BaseUnit& unit : base.units) header.addPluralForms = header.addPluralForms || (unit.Plural() && !hasPluralForms);
     return header;
 }
 
@@ -1057,7 +1057,7 @@ public:
         const auto found = byKey_.find(std::string(unit.Key()));
         if (found == byKey_.end()) return nullptr;
         const PoEntry& old = *found->second->unit;
-        return old.hasPlural == unit.plural && old.HasTranslation() ? found->second : nullptr;
+        return old.hasPlural == unit.Plural() && old.HasTranslation() ? found->second : nullptr;
     }
     // The obsolete entry of a key, or null.
     const ObsoleteUnit* OfKey(std::string_view key) const {
@@ -1109,7 +1109,7 @@ NewUnits PlaceNewUnits(const PoDocument& document, const BaseFile& base, const E
         (anchor ? placed.after[anchor->Key()] : placed.atStart).push_back(&unit);
         if (const ObsoleteUnit* old = obsolete.Revives(unit)) {
             placed.revived.emplace(&unit, old);
-        } else if (!unit.plural) {
+        } else if (!unit.Plural()) {
             added.push_back(&unit);
         }
     }
@@ -1135,7 +1135,7 @@ std::vector<std::string_view> UpdatedFlags(const PoEntry& entry, const BaseUnit&
     std::vector<std::string_view> flags;
     if (fuzzy) flags.push_back("fuzzy");
     bool placedFormat = false;
-    const bool format = IsCFormatUnit(unit.Source(), unit.plural, unit.SourcePlural());
+    const bool format = IsCFormatUnit(unit.Source(), unit.Plural(), unit.SourcePlural());
     for (const std::string_view flag : entry.Flags()) {
         if (flag == "fuzzy") continue;
         if (flag == "c-format") {
@@ -1146,8 +1146,8 @@ std::vector<std::string_view> UpdatedFlags(const PoEntry& entry, const BaseUnit&
         flags.push_back(flag);
     }
     if (format && !placedFormat) flags.push_back("c-format");
-    if (!unit.translate && !entry.HasFlag(kReadOnlyFlag)) flags.push_back(kReadOnlyFlag);
-    if (unit.translate) flags.erase(std::remove(flags.begin(), flags.end(), kReadOnlyFlag), flags.end());
+    if (!unit.Translate() && !entry.HasFlag(kReadOnlyFlag)) flags.push_back(kReadOnlyFlag);
+    if (unit.Translate()) flags.erase(std::remove(flags.begin(), flags.end(), kReadOnlyFlag), flags.end());
     return flags;
 }
 
@@ -1157,7 +1157,7 @@ std::vector<std::string_view> UpdatedFlags(const PoEntry& entry, const BaseUnit&
 // (the one the translation was made for as "#| msgid" when fuzzy).
 std::vector<std::string> UpdatedEntry(const PoDocument& document, const EndedLines& file, const PoEntry& entry,
                                       const BaseUnit& unit, bool& changed) {
-    const bool sourceChanged = entry.Msgid() != unit.Source() || (unit.plural && entry.MsgidPlural() != unit.SourcePlural());
+    const bool sourceChanged = entry.Msgid() != unit.Source() || (unit.Plural() && entry.MsgidPlural() != unit.SourcePlural());
     std::vector<std::string> notes;
     AppendNotes(notes, unit.Notes());
     std::vector<std::string> fileNotes;
@@ -1171,7 +1171,7 @@ std::vector<std::string> UpdatedEntry(const PoDocument& document, const EndedLin
     // unchanged base keeps the file's bytes whichever tool wrote it.
     const bool flagsChanged = flags != entry.Flags() &&
                               (sourceChanged || notesChanged || fuzzy != entry.HasFlag("fuzzy") ||
-                               (unit.translate && entry.HasFlag(kReadOnlyFlag)));
+                               (unit.Translate() && entry.HasFlag(kReadOnlyFlag)));
     if (!sourceChanged && !notesChanged && !flagsChanged) return file.Raw(entry);
 
     std::vector<std::string> lines = file.OfKind(entry, PoLineKind::Comment);
@@ -1192,7 +1192,7 @@ std::vector<std::string> UpdatedEntry(const PoDocument& document, const EndedLin
     file.AppendOfKind(lines, entry, PoLineKind::Context);
     if (sourceChanged) {
         AppendString(lines, "msgid", unit.Source());
-        if (unit.plural) AppendString(lines, "msgid_plural", unit.SourcePlural());
+        if (unit.Plural()) AppendString(lines, "msgid_plural", unit.SourcePlural());
     } else {
         file.AppendOfKind(lines, entry, PoLineKind::Msgid);
         file.AppendOfKind(lines, entry, PoLineKind::MsgidPlural);
@@ -1301,9 +1301,9 @@ std::vector<std::string> RevivedEntry(const PoDocument& document, const EndedLin
     const PoEntry& was = *old.unit;
     const PoEntry& outer = document.entries[old.entry];
     ExchangeUnit revived = UntranslatedUnit(unit);
-    const bool sourceChanged = was.Msgid() != unit.Source() || (unit.plural && was.MsgidPlural() != unit.SourcePlural());
+    const bool sourceChanged = was.Msgid() != unit.Source() || (unit.Plural() && was.MsgidPlural() != unit.SourcePlural());
     revived.state = sourceChanged || outer.HasFlag("fuzzy") ? UnitState::NeedsReview : UnitState::Translated;
-    if (unit.plural) {
+    if (unit.Plural()) {
         for (std::size_t i = 0; i < was.FormCount(); ++i) revived.forms.push_back({"", std::string(was.rare->msgstrs[i])});
     } else {
         revived.target = was.Msgstr();

@@ -144,7 +144,7 @@ bool XliffUpdate::GoThroughUnits(ExchangeProblem& problem) {
         if (PoReference(node)) keyReference_ = KeyReference::PoReference;
         const std::size_t unitStart = document_.Start(node);
         const auto found = inBase_.find(UnitKey(node));
-        if (found == inBase_.end() || base_.units[found->second].plural != IsPluralGroup(node)) {
+        if (found == inBase_.end() || base_.units[found->second].Plural() != IsPluralGroup(node)) {
             Remove(node, unitStart);
             continue;
         }
@@ -177,7 +177,7 @@ void XliffUpdate::Keep(const pugi::xml_node& node, std::size_t index, std::size_
     keptIndex_ = index;
     const std::string prefix = PrefixOf(node.name());
     EditTranslate(node, unit, unitStart);
-    const std::vector<pugi::xml_node> formUnits = unit.plural ? FormUnits(node) : std::vector<pugi::xml_node>{node};
+    const std::vector<pugi::xml_node> formUnits = unit.Plural() ? FormUnits(node) : std::vector<pugi::xml_node>{node};
     if (EditSources(unit, formUnits, prefix)) MarkForReview(unit, formUnits, unitStart);
     EditNotes(node, unit, unitEnd, prefix);
 }
@@ -185,9 +185,9 @@ void XliffUpdate::Keep(const pugi::xml_node& node, std::size_t index, std::size_
 // translate="no" as the base says.
 void XliffUpdate::EditTranslate(const pugi::xml_node& node, const BaseUnit& unit, std::size_t unitStart) {
     const bool translate = std::strcmp(node.attribute("translate").value(), "no") != 0;
-    if (translate == unit.translate) return;
+    if (translate == unit.Translate()) return;
     const AttributeSpan span = FindAttribute(bytes_, unitStart, "translate");
-    if (unit.translate) Change(span.begin, span.valueEnd + 1, "");
+    if (unit.Translate()) Change(span.begin, span.valueEnd + 1, "");
     else if (span.found) Change(span.valueBegin, span.valueEnd, "no");
     else Change(AttributeInsertion(bytes_, unitStart), AttributeInsertion(bytes_, unitStart), " translate=\"no\"");
 }
@@ -198,7 +198,7 @@ bool XliffUpdate::EditSources(const BaseUnit& unit, const std::vector<pugi::xml_
                               const std::string& prefix) {
     bool sourceChanged = false;
     for (std::size_t i = 0; i < formUnits.size(); ++i) {
-        const std::string_view wanted = unit.plural && i > 0 ? unit.SourcePlural() : unit.Source();
+        const std::string_view wanted = unit.Plural() && i > 0 ? unit.SourcePlural() : unit.Source();
         const pugi::xml_node source = ChildNamed(formUnits[i], "source");
         ExchangeProblem ignored;
         if (!source || (InlineText(source, document_, current_, ignored) && current_ == wanted)) continue;
@@ -236,7 +236,7 @@ void XliffUpdate::MarkForReview(const BaseUnit& unit, const std::vector<pugi::xm
         if (approved.found) Change(approved.begin, approved.valueEnd + 1, "");
         reviewed = true;
     }
-    if (reviewed && unit.plural) {
+    if (reviewed && unit.Plural()) {
         const AttributeSpan approved = FindAttribute(bytes_, unitStart, "approved");
         if (approved.found) Change(approved.begin, approved.valueEnd + 1, "");
     }
@@ -278,7 +278,7 @@ void XliffUpdate::EditNotes(const pugi::xml_node& node, const BaseUnit& unit, st
 std::size_t XliffUpdate::MatchRenamedUnits() {
     std::vector<const BaseUnit*> added;
     for (std::size_t i = 0; i < base_.units.size(); ++i)
-        if (endOf_[i] == kNone && !base_.units[i].plural) added.push_back(&base_.units[i]);
+        if (endOf_[i] == kNone && !base_.units[i].Plural()) added.push_back(&base_.units[i]);
     const std::vector<long> matches = MatchRenames(added, removedSources_);
     for (std::size_t a = 0; a < added.size(); ++a)
         if (matches[a] >= 0) renamedFrom_.emplace(added[a], static_cast<std::size_t>(matches[a]));
