@@ -429,8 +429,13 @@ BaseUnit::FormList BaseUnit::Forms() const {
 }
 
 std::optional<BaseForm> BaseUnit::Form(std::string_view category) const {
-    for (const BaseForm form : Forms())
-        if (form.category == category) return form;
+    const FormList forms = Forms();
+    for (auto member = forms.begin(); member != forms.end(); ++member) {
+        const std::string_view key = member.Unit().Key();
+        if (key.size() > category.size() && key[key.size() - category.size() - 1] == '.' &&
+            key.substr(key.size() - category.size()) == category)
+            return *member;
+    }
     return std::nullopt;
 }
 

@@ -104,6 +104,7 @@ public:
         public:
             explicit iterator(const BaseUnit* member) : member_(member) {}
             BaseForm operator*() const;
+            const BaseUnit& Unit() const { return *member_; }
             iterator& operator++() {
                 ++member_;
                 return *this;
