@@ -355,7 +355,21 @@ Record Read(const char* at) {
 
 }  // namespace
 
-std::string_view BaseUnit::Key() const { return Read(record_).key; }
+std::string_view BaseUnit::Key() const {
+    // Called most (each probe of an index compares a key): only the sizes
+    // before the key are read.
+    if (record_ == nullptr) return {};
+    const auto flags = static_cast<unsigned char>(*record_);
+    std::size_t keySize = 0, skipped = 0;
+    const char* at = GetSize(record_ + 1, keySize);
+    if (flags & kPlural) {
+        at = GetSize(at + sizeof(const BaseUnit*), skipped);
+    } else {
+        const int sizes = flags & kHasNotes ? 3 : 2;  // line, text[, notes]
+        for (int i = 0; i < sizes; ++i) at = GetSize(at, skipped);
+    }
+    return {at, keySize};
+}
 
 std::string_view BaseUnit::Source() const {
     if (!Plural()) return Read(record_).source;
