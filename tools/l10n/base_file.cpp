@@ -133,8 +133,7 @@ bool BaseReader::Add(const textresgen::NumberedLine& line, Notes& notes, Exchang
     const std::uint32_t found = byKey_.InsertGrowing(id, key_, KeyOfUnit{base_});
     if (found != KeyIndex::kNone) {  // a repeated name: the last text is the one kept
         BaseUnit& unit = base_.units[found];
-        unit.SetTexts(base_.texts, key_, source, static_cast<std::uint32_t>(line.number), unit.Notes(),
-                      unit.Translate());
+        unit.Redefine(base_.texts, source, static_cast<std::uint32_t>(line.number));
         undecoded_[found] = !decoded;
         return true;
     }
@@ -294,15 +293,18 @@ void GroupPlurals(BaseFile& base) {
 namespace {
 
 // A unit's record in the arena: a byte of flags, the key's size, then
-//   a unit with a text: its line, the text's size, [the notes' size,] key,
-//                       text, notes
+//   a unit with a text: its line, the text's size, [the notes' size,
+//                       [their address,]] key, text[, notes]
 //   a plural message:   its members' address and count, key
-// numbers as 7-bit groups, low first (one byte below 128), the address as
-// its bytes. A record is read where it stands, byte by byte: the arena
-// keeps no alignment.
+// numbers as 7-bit groups, low first (one byte below 128), addresses as
+// their bytes. A record is read where it stands, byte by byte: the arena
+// keeps no alignment. A name defined again gets a new record that points
+// to its notes where they stand, so that a long comment above a name
+// defined many times is held once.
 constexpr unsigned char kHasNotes = 1;
 constexpr unsigned char kPlural = 2;
 constexpr unsigned char kDoNotTranslateFlag = 4;
+constexpr unsigned char kNotesElsewhere = 8;
 
 std::size_t SizeBytes(std::size_t size) {
     std::size_t bytes = 1;
@@ -347,9 +349,14 @@ Record Read(const char* at) {
         at = GetSize(at, sourceSize);
         if (record.flags & kHasNotes) at = GetSize(at, notesSize);
     }
+    const char* notes = nullptr;
+    if (record.flags & kNotesElsewhere) {
+        std::memcpy(&notes, at, sizeof notes);
+        at += sizeof notes;
+    }
     record.key = {at, keySize};
     record.source = {at + keySize, sourceSize};
-    record.notes = {at + keySize + sourceSize, notesSize};
+    record.notes = {notes ? notes : at + keySize + sourceSize, notesSize};
     return record;
 }
 
@@ -367,6 +374,7 @@ std::string_view BaseUnit::Key() const {
     } else {
         const int sizes = flags & kHasNotes ? 3 : 2;  // line, text[, notes]
         for (int i = 0; i < sizes; ++i) at = GetSize(at, skipped);
+        if (flags & kNotesElsewhere) at += sizeof(const char*);
     }
     return {at, keySize};
 }
@@ -400,19 +408,36 @@ bool BaseUnit::Plural() const { return record_ != nullptr && (*record_ & kPlural
 
 void BaseUnit::SetTexts(textresgen::Arena<char>& arena, std::string_view key, std::string_view source,
                         std::uint32_t line, NoteLines notes, bool translate) {
-    const std::string_view joined = notes.Joined();
+    Write(arena, key, source, line, notes.Joined(), translate, /*notesInPlace=*/true);
+}
+
+void BaseUnit::Redefine(textresgen::Arena<char>& arena, std::string_view source, std::uint32_t line) {
+    const Record record = Read(record_);
+    Write(arena, record.key, source, line, record.notes, Translate(), /*notesInPlace=*/false);
+}
+
+void BaseUnit::Write(textresgen::Arena<char>& arena, std::string_view key, std::string_view source,
+                     std::uint32_t line, std::string_view notes, bool translate, bool notesInPlace) {
+    const bool elsewhere = !notes.empty() && !notesInPlace;
     char* at = arena.Reserve(1 + SizeBytes(key.size()) + SizeBytes(line) + SizeBytes(source.size()) +
-                             (joined.empty() ? 0 : SizeBytes(joined.size())) + key.size() + source.size() +
-                             joined.size());
-    record_ = at;
-    *at++ = static_cast<char>((joined.empty() ? 0 : kHasNotes) | (translate ? 0 : kDoNotTranslateFlag));
+                             (notes.empty() ? 0 : SizeBytes(notes.size())) + (elsewhere ? sizeof(const char*) : 0) +
+                             key.size() + source.size() + (elsewhere ? 0 : notes.size()));
+    char* const record = at;
+    *at++ = static_cast<char>((notes.empty() ? 0 : kHasNotes) | (translate ? 0 : kDoNotTranslateFlag) |
+                              (elsewhere ? kNotesElsewhere : 0));
     at = PutSize(at, key.size());
     at = PutSize(at, line);
     at = PutSize(at, source.size());
-    if (!joined.empty()) at = PutSize(at, joined.size());
+    if (!notes.empty()) at = PutSize(at, notes.size());
+    if (elsewhere) {
+        const char* address = notes.data();
+        std::memcpy(at, &address, sizeof address);
+        at += sizeof address;
+    }
     at = std::copy(key.begin(), key.end(), at);
     at = std::copy(source.begin(), source.end(), at);
-    std::copy(joined.begin(), joined.end(), at);
+    if (!elsewhere) std::copy(notes.begin(), notes.end(), at);
+    record_ = record;  // last: `key` and `notes` may be views of the record before
 }
 
 void BaseUnit::SetPlural(textresgen::Arena<char>& arena, std::string_view key, const BaseUnit* members,

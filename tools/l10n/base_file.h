@@ -86,6 +86,9 @@ public:
     // ReadBaseFile refuses longer ones) and makes it the unit's.
     void SetTexts(textresgen::Arena<char>& arena, std::string_view key, std::string_view source, std::uint32_t line,
                   NoteLines notes = NoteLines(), bool translate = true);
+    // A later definition of its name: a new record with this text and line
+    // that keeps the key, the flag and the notes (not copied again).
+    void Redefine(textresgen::Arena<char>& arena, std::string_view source, std::uint32_t line);
 
     // A plural message (definition/plural_message.h: a group without
     // subgroups whose members are all named after CLDR's plural
@@ -133,6 +136,9 @@ public:
     void SetPlural(textresgen::Arena<char>& arena, std::string_view key, const BaseUnit* members, std::size_t count);
 
 private:
+    void Write(textresgen::Arena<char>& arena, std::string_view key, std::string_view source, std::uint32_t line,
+               std::string_view notes, bool translate, bool notesInPlace);
+
     const char* record_ = nullptr;
 };
 
