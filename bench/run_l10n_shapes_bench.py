@@ -41,6 +41,15 @@ def write(path, text, mark=False):
         f.write(text)
 
 
+# The shapes with a base file only: each name's lines.
+BASE_ONLY = {
+    "groups": lambda i: f"G{i}.K=T{i}\n",
+    "notes": lambda i: f"# Shown in window {i}\nM.K{i}=T{i}\n",
+    "members": lambda i: f"P{i}.one=%d file\n",
+    "empty": lambda i: f"K{i}=\n",
+}
+
+
 def make_shape(shape, units, work):
     """Writes base.txt (and ja.po for the shapes with one); returns whether
     the shape has a PO file."""
@@ -68,17 +77,8 @@ def make_shape(shape, units, work):
             f'msgstr[0] "%d Datei"\nmsgstr[1] "%d Dateien {i}"\n\n' if plural(i) else
             f'msgctxt "M.K{i}"\nmsgid "T{i}"\nmsgstr "Ü{i}"\n\n' for i in r))
         return True
-    if shape == "groups":
-        write(base, "".join(f"G{i}.K=T{i}\n" for i in r), mark=True)
-        return False
-    if shape == "notes":
-        write(base, "".join(f"# Shown in window {i}\nM.K{i}=T{i}\n" for i in r), mark=True)
-        return False
-    if shape == "members":
-        write(base, "".join(f"P{i}.one=%d file\n" for i in r), mark=True)
-        return False
-    if shape == "empty":
-        write(base, "".join(f"K{i}=\n" for i in r), mark=True)
+    if shape in BASE_ONLY:
+        write(base, "".join(BASE_ONLY[shape](i) for i in r), mark=True)
         return False
     raise SystemExit(f"unknown shape {shape}")
 
