@@ -362,6 +362,8 @@ Record Read(const char* at) {
 
 }  // namespace
 
+static_assert(sizeof(BaseUnit) == sizeof(const char*), "a unit is its record's address");
+
 std::string_view BaseUnit::Key() const {
     // Called most (each probe of an index compares a key): only the sizes
     // before the key are read.
