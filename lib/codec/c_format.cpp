@@ -54,7 +54,7 @@ std::vector<ConsumedDirective> ArgumentDirectives(LiteralValuesView text) {
         directive.begin = i;
         std::size_t j = i + 1;
         bool star = false;
-        while (j < text.size() && kInside.find(text[j]) != std::u32string_view::npos) star = star || text[j++] == U'*';
+        for (; j < text.size() && kInside.find(text[j]) != std::u32string_view::npos; ++j) star = star || text[j] == U'*';
         const bool conversion = j < text.size() && kConversions.find(text[j]) != std::u32string_view::npos;
         directive.end = conversion ? j + 1 : j;
         directive.takesArgument = star || conversion;

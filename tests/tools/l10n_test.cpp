@@ -649,6 +649,7 @@ const PlaceholderCase kPlaceholders[] = {
     {"DirectivesAndWriteAdded", "Some text", "%s%s%s%s%n", "holds %n"},
     {"DirectiveAfterInvalidOne", "Some text", "100% sure: %s", "('% s' at character 4)"},
     {"StarAdded", "Width", "%*", "has printf directives where the base text has none"},
+    {"StarBeforeMoreFlags", "Width", "%*.5 wide", "has printf directives where the base text has none"},
     {"WriteInXliffPlaceholder", "Some text", "x%n", "holds %n", "x<ph id=\"1\" ctype=\"x-c-format\">%n</ph>"},
     {"DirectiveInXliffPairedCode", "Some text", "%s", "has printf directives", "<bpt id=\"1\">%s</bpt>"},
     {"DirectiveInXliffGroup", "Some text", "<%s>", "has printf directives", "<g id=\"1\">&lt;%s&gt;</g>"},
