@@ -118,7 +118,6 @@ public:
         FormList(const BaseUnit* first, std::size_t count) : first_(first), count_(count) {}
         iterator begin() const { return iterator(first_); }
         iterator end() const { return iterator(first_ + count_); }
-        std::size_t size() const { return count_; }
 
     private:
         const BaseUnit* first_;
